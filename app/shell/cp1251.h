@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vexo {
+
+// Windows-1251 is the code page of everything that crosses the program's
+// edge as bytes: names stored in encoded files, the server's answer lines,
+// the login sent to the server. Inside, text is UTF-8.
+//
+// Neither direction fails on odd input, because the bytes come from files
+// and peers we do not control:
+// - Cp1251ToUtf8: the one byte the code page leaves undefined (0x98)
+//   becomes U+FFFD, the replacement character.
+// - Utf8ToCp1251: a character the code page cannot hold, and every byte of
+//   malformed UTF-8, becomes one "?".
+// Both open their own converter per call, so they are safe to call from
+// any thread.
+std::string Cp1251ToUtf8(std::string_view bytes);
+std::string Utf8ToCp1251(std::string_view text);
+
+} // namespace vexo
