@@ -1,0 +1,20 @@
+#include "main_window.h"
+
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    // Web views are created later, on demand; they need shared contexts set now.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vexorama"));
+
+    // Qt has taken its own options out of argv by now.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    vexo::TVmain window(QCoreApplication::applicationFilePath().toStdString(), std::move(args));
+    window.showCentred();
+    return QApplication::exec();
+}

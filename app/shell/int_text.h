@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vexo {
+
+// Reads a whole signed 32-bit integer the way the settings file and the
+// server's size texts are read: optional leading blanks, an optional sign,
+// then decimal digits, or hexadecimal after "$", "0x" or "0X" (hex values
+// take all 32 bits, so "$FFFFFFFF" is -1). Anything else, trailing
+// characters or an overflow included, is not a number.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+// The conversion failure of a text that must be a number:
+// "'<text>' is not a valid integer value".
+class ConversionError : public std::runtime_error {
+public:
+    explicit ConversionError(std::string_view text);
+};
+
+// ParseInt32, or ConversionError.
+std::int32_t StrToInt(std::string_view text);
+
+} // namespace vexo

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vexo {
+
+// A refused write to the settings file; the text names the file.
+class SettingsWriteError : public std::runtime_error {
+public:
+    explicit SettingsWriteError(const std::string& path);
+};
+
+// The program's INI settings file, read and written key by key. Nothing is
+// cached: every read parses the file afresh and every write replaces it at
+// once, so two stores on the same path see each other's writes immediately.
+// Sections and keys are matched without regard to ASCII case; lines the
+// program does not know are kept as they are. Each write goes to a
+// temporary file beside the settings file that is then renamed over it, so
+// a crash or a full disk never leaves a truncated file behind.
+class SettingsStore {
+public:
+    explicit SettingsStore(std::string path);
+
+    const std::string& path() const { return path_; }
+
+    // A missing file, section or key yields the default. A value is read
+    // back with at most 2047 characters.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // Decimal, "$" hex or "0x" hex; anything else yields the default.
+    std::int32_t ReadInteger(const std::string& section, const std::string& key,
+                             std::int32_t defaultValue) const;
+    // Read as an integer: any value other than 0 is true.
+    bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+
+    // Each throws SettingsWriteError when the file cannot be written; the
+    // file then keeps its previous contents.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
+private:
+    std::string path_;
+};
+
+// Where the settings live: the executable's path with ".INI" in place of
+// its extension, or, when the executable's folder cannot be written,
+// $XDG_CONFIG_HOME/vexorama/vexorama.INI (default ~/.config/...).
+std::string SettingsFilePath(const std::string& executablePath);
+
+} // namespace vexo

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace vexo {
+
+class WindowOps;
+struct Session;
+
+// The tray icon's hint: the caption, a line feed, and the number of files
+// fetched from the server since start-up.
+void UpdateTrayHint(const Session& session, WindowOps& ops);
+
+} // namespace vexo
