@@ -104,6 +104,7 @@ QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
     QPalette paleGreen = c.FullGo->palette();
     paleGreen.setColor(QPalette::ButtonText, QColor(192, 220, 192));
     c.FullGo->setPalette(paleGreen);
+    c.FullGo->setFixedWidth(75);
     c.FullGo->setMinimumHeight(49);
 
     c.Label1 = new QLabel(QString::fromUtf8("Текущий каталог:"), box);

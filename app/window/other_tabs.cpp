@@ -71,7 +71,10 @@ QWidget* BuildNewsTab(MainWindowControls& c)
     auto* infoLayout = new QVBoxLayout(info);
     infoLayout->setContentsMargins(4, 2, 4, 2);
     infoLayout->addWidget(c.Memo2);
-    info->setFixedHeight(4 * c.Memo2->fontMetrics().lineSpacing() + 36);
+    c.Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Room for the lines as they wrap at the narrowest window.
+    info->setFixedHeight(5 * c.Memo2->fontMetrics().lineSpacing() + 36);
 
     c.GroupBox3 = new QGroupBox(QString::fromUtf8("Новости:"), tab);
     c.GroupBox3->setObjectName("GroupBox3");

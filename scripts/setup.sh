@@ -1,0 +1,30 @@
+# Shared by run.sh and test.sh: installs the Debian packages that are
+# missing and builds the tree. Works as root and as a user with sudo.
+
+VEXO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VEXO_BUILD=${VEXO_BUILD:-$VEXO_ROOT/build}
+
+VEXO_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-webengine-dev
+    libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev)
+VEXO_TEST_PACKAGES=(xvfb xauth)
+
+# Installs those of the given packages that are not installed yet.
+vexo_install() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configures and builds the tree in $VEXO_BUILD.
+vexo_build() {
+    cmake -S "$VEXO_ROOT" -B "$VEXO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$VEXO_BUILD" -j"$(nproc)"
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+set -euo pipefail
+source "$(dirname "$0")/setup.sh"
+
+vexo_install "${VEXO_BUILD_PACKAGES[@]}" "${VEXO_TEST_PACKAGES[@]}"
+vexo_build
+cd "$VEXO_BUILD"
+# Window tests run offscreen; those that need a real display get Xvfb.
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@"
