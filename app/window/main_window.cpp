@@ -33,6 +33,7 @@ TVmain::TVmain(std::string executablePath, std::vector<std::string> args)
 
     buildWindow();
     bindShellHandlers();
+    // Each subsystem binds its own controls here, before start-up runs.
     boundary_.run([this] { FormCreate(session_, ops_, boundary_); });
 }
 
