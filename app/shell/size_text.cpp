@@ -55,10 +55,8 @@ std::string SizeToText(std::int64_t count)
 
 std::string ServerSizeToText(const std::string& text)
 {
-    std::string rest = DropLastCharacters(text, 3);
-    if (rest.empty())
-        rest = "0";
-    const std::int32_t thousands = StrToInt(rest);
+    const std::string rest = DropLastCharacters(text, 3);
+    const std::int32_t thousands = rest.empty() ? 0 : StrToInt(rest);
 
     if (thousands < 1)
         return std::to_string(thousands) + " б";
