@@ -1,0 +1,24 @@
+// The baseline of the start-up benchmark: a bare Qt Widgets window with
+// five tabs and a status bar, quitting at its first idle turn.
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QTabWidget>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QMainWindow window;
+    auto* tabs = new QTabWidget(&window);
+    for (int i = 1; i <= 5; ++i)
+        tabs->addTab(new QLabel(QStringLiteral("Tab %1").arg(i)), QStringLiteral("Tab %1").arg(i));
+    window.setCentralWidget(tabs);
+    window.statusBar()->showMessage(QStringLiteral("ready"));
+    window.resize(640, 500);
+    window.show();
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
+                     &QCoreApplication::quit);
+    return QApplication::exec();
+}
