@@ -123,9 +123,9 @@ QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
     checks->addWidget(c.Autoopen);
 
     auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(6, 6, 6, 6);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(4);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
     grid->addWidget(c.Button2, 0, 0);
     grid->addWidget(c.Add, 1, 0);
     grid->addWidget(c.Delet, 0, 1);

@@ -47,10 +47,6 @@ std::function<void()> TVmain::guarded(std::function<void()> handler)
 void TVmain::buildWindow()
 {
     setObjectName("Vmain");
-    // The window was laid out for an 8-point face.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
     setMinimumSize(640, 300);
     resize(640, 500);
 
