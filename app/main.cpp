@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "program_icon.h"
 
 #include <QApplication>
 
@@ -11,6 +12,9 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorama"));
+    // Matches the installed .desktop entry, so that desktops group the window under it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vexorama.Vexorama"));
+    QApplication::setWindowIcon(vexo::ProgramIcon());
 
     // Qt has taken its own options out of argv by now.
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -5,6 +5,8 @@
 #include "startup.h"
 #include "status_bar.h"
 #include "tab_builders.h"
+#include "tray_bindings.h"
+#include "web_bindings.h"
 #include "window_handlers.h"
 #include "window_timer.h"
 
@@ -34,6 +36,8 @@ TVmain::TVmain(std::string executablePath, std::vector<std::string> args)
     buildWindow();
     bindShellHandlers();
     // Each subsystem binds its own controls here, before start-up runs.
+    new TrayBindings(*this);
+    new WebBindings(*this);
     boundary_.run([this] { FormCreate(session_, ops_, boundary_); });
 }
 

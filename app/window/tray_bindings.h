@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+
+#include <functional>
+
+namespace vexo {
+
+class TVmain;
+
+// The tray icon and the window's life in the tray: the icon is shown for
+// the whole run, a double-click runs the menu's default item, "Показать/
+// скрыть" restores and fronts the window, "Выход" closes it, and minimising
+// takes the window off the taskbar while a tray is there to bring it back.
+class TrayBindings : public QObject {
+    Q_OBJECT
+public:
+    explicit TrayBindings(TVmain& window);
+
+    // Whether a system tray is available; the platform's answer unless a
+    // test replaces it.
+    void setTrayProbe(std::function<bool()> probe) { trayAvailable_ = std::move(probe); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void N5Click();
+    void N3Click();
+    void ApplicationEvents1Minimize();
+    void TrayActivated(QSystemTrayIcon::ActivationReason reason);
+
+    TVmain& window_;
+    std::function<bool()> trayAvailable_;
+};
+
+} // namespace vexo

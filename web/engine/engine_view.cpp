@@ -1,0 +1,21 @@
+#include "engine_view.h"
+
+#include <QUrl>
+
+namespace vexo {
+
+WebEngineView::WebEngineView(QWidget* parent) : QWebEngineView(parent) {}
+
+void WebEngineView::navigate(const QString& url)
+{
+    // Taken as written: an address with an empty host gets the engine's own
+    // error page, as a browser would show it.
+    load(QUrl(url));
+}
+
+QString WebEngineView::location() const
+{
+    return url().toString();
+}
+
+} // namespace vexo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "web_engine.h"
+
+#include <QWebEngineView>
+
+namespace vexo {
+
+// A QWebEngineView behind the program's view interface.
+class WebEngineView : public QWebEngineView, public EngineView {
+    Q_OBJECT
+public:
+    explicit WebEngineView(QWidget* parent);
+
+    QWidget* widget() override { return this; }
+    void navigate(const QString& url) override;
+    QString location() const override;
+};
+
+} // namespace vexo

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "web_engine.h"
+
+#include <QObject>
+
+namespace vexo {
+
+// The entry of the web engine module.
+class WebEnginePlugin : public QObject, public WebEngine {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID VEXO_WEB_ENGINE_IID)
+    Q_INTERFACES(vexo::WebEngine)
+public:
+    EngineView* createView(QWidget* parent) override;
+};
+
+} // namespace vexo
