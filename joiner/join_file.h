@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vexo {
+
+// A read or write that failed while one file was being joined; its text is
+// the warning box shown for it, naming the file and the reason.
+class JoinError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One open file of a join (a part or the output), with every read and
+// write checked to the last byte.
+class JoinFile {
+public:
+    // Opens `path` with the open(2) `flags` (and `mode` for a new file);
+    // whether it worked is isOpen().
+    JoinFile(std::string path, int flags, unsigned mode = 0666);
+    ~JoinFile();
+    JoinFile(const JoinFile&) = delete;
+    JoinFile& operator=(const JoinFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+
+    std::int64_t size() const;
+    // Fills the whole buffer; a file that ends early (it shrank since it was
+    // sized) is an error, so nothing is ever padded.
+    void readExactly(unsigned char* buffer, std::size_t count);
+    // Writes every byte, going on after short writes; a write that makes no
+    // progress is an error.
+    void writeAll(const unsigned char* data, std::size_t count);
+    // close() may be the first to report a failed write-back, so it is checked.
+    void close();
+
+private:
+    [[noreturn]] void fail(const std::string& reason) const;
+
+    std::string path_;
+    int fd_;
+};
+
+} // namespace vexo

@@ -1,0 +1,161 @@
+#include "split.h"
+
+#include "cp1251.h"
+#include "join_file.h"
+#include "part_index.h"
+#include "search.h"
+#include "session.h"
+#include "window_ops.h"
+
+#include <cmath>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace vexo {
+
+namespace {
+
+// Everything up to and including the last separator.
+std::string DirectoryOf(const std::string& path)
+{
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+void SelectLastLine(WindowOps& ops)
+{
+    ops.selectLine(ops.lineCount() - 1);
+}
+
+// The log line of the file being joined is always the list's last line.
+void ShowLogLine(WindowOps& ops, const std::string& logLine)
+{
+    ops.setLine(ops.lineCount() - 1, logLine);
+}
+
+// Copies one part: its full blocks, each moving the bytes bar and pumping
+// every `interval`-th, then the tail, which leaves the bar as it is.
+void CopyPart(JoinFile& part, JoinFile& output, unsigned char* buffer, WindowOps& ops, std::int32_t interval)
+{
+    const std::int64_t size = part.size();
+    const std::int64_t fullBlocks = size / static_cast<std::int64_t>(kJoinBlockSize);
+    std::int64_t total = 0;
+    for (std::int64_t block = 1; block <= fullBlocks; ++block) {
+        part.readExactly(buffer, kJoinBlockSize);
+        output.writeAll(buffer, kJoinBlockSize);
+        total += static_cast<std::int64_t>(kJoinBlockSize);
+        ops.setProgress(Control::ProgressBar2,
+                        static_cast<std::int64_t>(std::nearbyint(static_cast<double>(total) / size * 100)));
+        if (block % interval == 0)
+            ops.pump();
+    }
+    const auto tail = static_cast<std::size_t>(size % static_cast<std::int64_t>(kJoinBlockSize));
+    part.readExactly(buffer, tail);
+    output.writeAll(buffer, tail);
+}
+
+} // namespace
+
+std::string PartSuffix(std::int32_t n)
+{
+    const std::string bytes{static_cast<char>(97 + n / 26), static_cast<char>(97 + n % 26)};
+    return static_cast<unsigned char>(bytes[0]) < 0x80 ? bytes : Cp1251ToUtf8(bytes);
+}
+
+SplitFile CountParts(const PartIndex& folder, const std::string& name)
+{
+    SplitFile entry;
+    entry.path = folder.folder() + "/" + name;
+    entry.baseName = name.size() > 3 ? name.substr(0, name.size() - 3) : std::string();
+    entry.partNames.push_back(name);
+    for (std::int32_t n = 1; n < kMaxPartCount; ++n) {
+        const auto part = folder.findFile(entry.baseName + "." + PartSuffix(n));
+        if (!part)
+            break;
+        entry.partNames.push_back(*part);
+    }
+    return entry;
+}
+
+std::vector<SplitFile> FindSplitFiles(const std::string& folder, WindowOps& ops)
+{
+    std::vector<std::string> names;
+    std::vector<SplitFile> found;
+    if (!FindFiles(folder, "*.aa", 0, names, false))
+        return found;
+    const PartIndex index(folder);
+    for (const std::string& name : names) {
+        found.push_back(CountParts(index, name));
+        ops.appendLine("Найден файл " + found.back().baseName + " (Частей: "
+                       + std::to_string(found.back().partCount()) + ")");
+        ops.pump();
+    }
+    return found;
+}
+
+void JoinParts(const std::string& folderPath, const std::string& baseName,
+               const std::vector<std::string>& partNames, WindowOps& ops, const JoinOptions& options)
+{
+    JoinFile output(folderPath + baseName, O_RDWR | O_CREAT | O_TRUNC);
+    if (!output.isOpen()) {
+        ops.showMessage(MessageKind::Warning, "Error!!!");
+        return;
+    }
+    const auto partCount = static_cast<std::int32_t>(partNames.size());
+    std::string logLine = "Собирается файл " + baseName + " (Частей: " + std::to_string(partCount) + ") [";
+    ops.appendLine(logLine);
+    const auto buffer = std::make_unique<unsigned char[]>(kJoinBlockSize);
+    try {
+        for (std::int32_t i = 0; i < partCount; ++i) {
+            ops.setProgress(Control::ProgressBar1,
+                            static_cast<std::int64_t>(std::nearbyint((i + 1) * 100.0 / partCount)));
+            const std::string partPath = folderPath + partNames[static_cast<std::size_t>(i)];
+            SelectLastLine(ops);
+            logLine += " " + PartSuffix(i);
+            ShowLogLine(ops, logLine);
+            ops.pump();
+
+            JoinFile part(partPath, O_RDWR);
+            if (!part.isOpen()) {
+                ops.showMessage(MessageKind::Warning, "Error!!! file:" + partPath);
+                return;
+            }
+            CopyPart(part, output, buffer.get(), ops, options.interval);
+            part.close();
+            // A part is deleted only once all of its bytes are in the output;
+            // one that could not be deleted keeps its line unmarked.
+            if (options.deleteParts && ::unlink(partPath.c_str()) == 0) {
+                logLine += "-(del)";
+                ShowLogLine(ops, logLine);
+            }
+        }
+        output.close();
+    } catch (const JoinError& error) {
+        ops.showMessage(MessageKind::Warning, error.what());
+        return;
+    }
+    logLine += " ] ok";
+    ShowLogLine(ops, logLine);
+    ops.pump();
+}
+
+void JoinFoundFiles(const std::vector<SplitFile>& found, WindowOps& ops, const JoinOptions& options)
+{
+    for (const SplitFile& entry : found) {
+        SelectLastLine(ops);
+        if (entry.partCount() > 1)
+            JoinParts(DirectoryOf(entry.path), entry.baseName, entry.partNames, ops, options);
+        else
+            ops.appendLine(entry.baseName + " - только одна часть, пропуск");
+        SelectLastLine(ops);
+        ops.pump();
+    }
+}
+
+void JoinSplitFiles(const std::string& folder, WindowOps& ops, bool deleteParts, std::int32_t interval)
+{
+    const JoinOptions options{deleteParts, PacingInterval(interval)};
+    JoinFoundFiles(FindSplitFiles(folder, ops), ops, options);
+}
+
+} // namespace vexo
