@@ -1,0 +1,163 @@
+#include "join_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vexo {
+namespace {
+
+using test::FileExists;
+using test::JoinFixture;
+using test::ReadFile;
+using Lines = std::vector<std::string>;
+
+std::string Joined(const std::vector<std::string>& texts)
+{
+    std::string all;
+    for (const std::string& text : texts)
+        all += text + "\n";
+    return all;
+}
+
+// Guards a part that cannot be opened: the box names it, the output keeps
+// the parts before it, the part after it stays, and the run goes on.
+TEST_F(JoinFixture, PartThatCannotBeOpenedStopsThatFileOnly)
+{
+    const std::string aa = part("x.aa", 100);
+    part("x.ab", 100);
+    const std::string ac = part("x.ac", 100);
+    ops.onPump = [this] {
+        if (ops.lines().back().ends_with("[ aa-(del) ab"))
+            std::filesystem::remove(dir.file("x.ab"));
+    };
+    join(true);
+
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("x.ab")}));
+    EXPECT_EQ(ops.messages.at(0).kind, MessageKind::Warning);
+    EXPECT_EQ(ops.lines().back(), "Собирается файл x (Частей: 3) [ aa-(del) ab");
+    EXPECT_EQ(ReadFile(dir.file("x")), aa);
+    EXPECT_EQ(ReadFile(dir.file("x.ac")), ac);
+}
+
+// Guards a first part that is a folder: opening it fails with the box
+// naming it, and the part after it is neither copied nor deleted.
+TEST_F(JoinFixture, FolderAsFirstPartCannotBeOpened)
+{
+    std::filesystem::create_directory(dir.file("old.aa"));
+    const std::string ab = part("old.ab", 10);
+    join(true);
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("old.aa")}));
+    EXPECT_EQ(ReadFile(dir.file("old.ab")), ab);
+    EXPECT_EQ(ReadFile(dir.file("old")), "");
+}
+
+// Guards an output that cannot be created: "Error!!!", no log line for it,
+// its parts untouched even with deletion on, and the next file still joined.
+TEST_F(JoinFixture, OutputThatCannotBeCreatedSkipsThatFile)
+{
+    std::filesystem::create_directory(dir.file("movie.avi"));
+    const std::string aa = part("movie.avi.aa", 10);
+    part("movie.avi.ab", 10);
+    part("next.aa", 10);
+    part("next.ab", 10);
+    join(true);
+
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!!"}));
+    EXPECT_EQ(ReadFile(dir.file("movie.avi.aa")), aa);
+    EXPECT_TRUE(FileExists(dir.file("movie.avi.ab")));
+    EXPECT_EQ(ReadFile(dir.file("next")).size(), 20u);
+    for (const std::string& line : ops.lines())
+        EXPECT_FALSE(line.starts_with("Собирается файл movie.avi")) << line;
+}
+
+// Guards a part that shrinks while it is copied: the copy stops with a box
+// instead of padding or reporting success, and the part is not deleted.
+TEST_F(JoinFixture, PartThatShrinksWhileCopiedIsKept)
+{
+    part("s.aa", 3 * kJoinBlockSize);
+    part("s.ab", 10);
+    ops.onPump = [this] {
+        if (ops.progress(Control::ProgressBar2) == 33)
+            std::filesystem::resize_file(dir.file("s.aa"), 10);
+    };
+    join(true, 1);
+
+    ASSERT_EQ(ops.messages.size(), 1u);
+    EXPECT_TRUE(ops.messages[0].text.starts_with("Error!!! file:" + dir.file("s.aa") + " - ")) << ops.messages[0].text;
+    EXPECT_TRUE(FileExists(dir.file("s.aa")));
+    EXPECT_TRUE(FileExists(dir.file("s.ab")));
+    EXPECT_EQ(ops.lines().back(), "Собирается файл s (Частей: 2) [ aa");
+}
+
+// Guards a deletion that fails: the part is not marked as deleted.
+TEST_F(JoinFixture, PartThatCannotBeDeletedIsNotMarked)
+{
+    part("g.aa", 2 * kJoinBlockSize);
+    part("g.ab", 10);
+    ops.onPump = [this] {
+        if (ops.progress(Control::ProgressBar2) == 50)
+            std::filesystem::remove(dir.file("g.aa"));
+    };
+    join(true, 1);
+    EXPECT_EQ(ops.lines().back(), "Собирается файл g (Частей: 2) [ aa ab-(del) ] ok");
+    EXPECT_EQ(ReadFile(dir.file("g")).size(), 2 * kJoinBlockSize + 10);
+}
+
+// Guards unchecked writes: with the output limited in size (as a full disk
+// would), the short write and the failing one stop that file with a box
+// naming the output, the part in progress is not deleted, the output keeps
+// what was written, and the next file is still joined. Runs in a child so
+// that the file-size limit stays there.
+TEST_F(JoinFixture, FailedWriteStopsThatFileAndKeepsItsParts)
+{
+    const std::string aa = part("big.aa", 60000);
+    const std::string ab = part("big.ab", 60000);
+    part("big.ac", 10);
+    part("small.aa", 10);
+    part("small.ab", 10);
+    constexpr rlim_t kLimit = 100000;
+
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(channel[0]);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{kLimit, kLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        join(true);
+        const std::string report = Joined(ops.messageTexts()) + "--\n" + Joined(ops.lines());
+        const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<std::size_t>(got));
+    ::close(channel[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    EXPECT_NE(report.find("Error!!! file:" + dir.file("big") + " - File too large\n--\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Собирается файл big (Частей: 3) [ aa-(del) ab\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Собирается файл small (Частей: 2) [ aa-(del) ab-(del) ] ok\n"), std::string::npos) << report;
+    EXPECT_FALSE(FileExists(dir.file("big.aa")));
+    EXPECT_EQ(ReadFile(dir.file("big.ab")), ab);
+    EXPECT_TRUE(FileExists(dir.file("big.ac")));
+    EXPECT_EQ(ReadFile(dir.file("big")), aa + ab.substr(0, kLimit - aa.size()));
+    EXPECT_EQ(ReadFile(dir.file("small")).size(), 20u);
+}
+
+} // namespace
+} // namespace vexo

@@ -1,0 +1,197 @@
+#include "join_fixture.h"
+
+#include "part_index.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vexo {
+namespace {
+
+using test::FileExists;
+using test::JoinFixture;
+using test::ReadFile;
+using Lines = std::vector<std::string>;
+using Bars = std::vector<std::int64_t>;
+
+// Guards the order and completeness of the copy and the log: three parts
+// (one full block and a tail, a tail only, two exact blocks) give their exact
+// concatenation, both log lines byte for byte, and both bars.
+TEST_F(JoinFixture, ThreePartsJoinInOrderWithTheirLogAndBars)
+{
+    const std::string aa = part("movie.avi.aa", kJoinBlockSize + 5);
+    const std::string ab = part("movie.avi.ab", 10);
+    const std::string ac = part("movie.avi.ac", 2 * kJoinBlockSize);
+    join();
+
+    EXPECT_EQ(ops.lines(), (Lines{"Найден файл movie.avi (Частей: 3)",
+                                  "Собирается файл movie.avi (Частей: 3) [ aa ab ac ] ok"}));
+    EXPECT_EQ(ReadFile(dir.file("movie.avi")), aa + ab + ac);
+    EXPECT_TRUE(FileExists(dir.file("movie.avi.aa")) && FileExists(dir.file("movie.avi.ac")));
+    EXPECT_EQ(ops.progressHistory(Control::ProgressBar1), (Bars{33, 67, 100}));
+    EXPECT_EQ(ops.progressHistory(Control::ProgressBar2), (Bars{100, 50, 100}));
+    EXPECT_TRUE(ops.messages.empty());
+}
+
+// Guards deletion: every part copied is gone and marked, and an output
+// that already existed is replaced, not appended to.
+TEST_F(JoinFixture, DeletionMarksAndRemovesEveryPartAndReplacesAnOldOutput)
+{
+    test::WriteFile(dir.file("movie.avi"), std::string(200000, 'o'));
+    const std::string aa = part("movie.avi.aa", 100);
+    const std::string ab = part("movie.avi.ab", 200);
+    const std::string ac = part("movie.avi.ac", 300);
+    join(true);
+
+    EXPECT_EQ(ops.lines().back(), "Собирается файл movie.avi (Частей: 3) [ aa-(del) ab-(del) ac-(del) ] ok");
+    EXPECT_EQ(ReadFile(dir.file("movie.avi")), aa + ab + ac);
+    for (const char* name : {"movie.avi.aa", "movie.avi.ab", "movie.avi.ac"})
+        EXPECT_FALSE(FileExists(dir.file(name))) << name;
+}
+
+// Guards the one-part rule and the gap rule: a lone first part is skipped
+// without an output, and counting stops at the first missing part.
+TEST_F(JoinFixture, LonePartIsSkippedAndCountingStopsAtAGap)
+{
+    part("clip.jpg.aa", 50);
+    join();
+    EXPECT_EQ(ops.lines(), (Lines{"Найден файл clip.jpg (Частей: 1)", "clip.jpg - только одна часть, пропуск"}));
+    EXPECT_FALSE(FileExists(dir.file("clip.jpg")));
+
+    std::filesystem::remove(dir.file("clip.jpg.aa"));
+    ops.clearLines();
+    const std::string aa = part("x.aa", 7);
+    const std::string ab = part("x.ab", 8);
+    const std::string ad = part("x.ad", 9);
+    join(true);
+    EXPECT_EQ(ops.lines(), (Lines{"Найден файл x (Частей: 2)", "Собирается файл x (Частей: 2) [ aa-(del) ab-(del) ] ok"}));
+    EXPECT_EQ(ReadFile(dir.file("x")), aa + ab);
+    EXPECT_EQ(ReadFile(dir.file("x.ad")), ad);
+}
+
+// Guards the case rule: upper-case parts are found and followed, the output
+// keeps the first part's spelling, and the parts are opened by their names
+// on disk.
+TEST_F(JoinFixture, UpperCasePartsJoinUnderTheFirstPartsSpelling)
+{
+    const std::string aa = part("MOVIE.AVI.AA", 40000);
+    const std::string ab = part("MOVIE.AVI.Ab", 30);
+    join(true);
+
+    EXPECT_EQ(ops.lines(), (Lines{"Найден файл MOVIE.AVI (Частей: 2)",
+                                  "Собирается файл MOVIE.AVI (Частей: 2) [ aa-(del) ab-(del) ] ok"}));
+    EXPECT_EQ(ReadFile(dir.file("MOVIE.AVI")), aa + ab);
+    EXPECT_FALSE(FileExists(dir.file("MOVIE.AVI.AA")) || FileExists(dir.file("MOVIE.AVI.Ab")));
+}
+
+// Guards folders among the parts: a folder named like a first part is
+// counted (and skipped as one part), a folder named like a following part
+// does not count.
+TEST_F(JoinFixture, FoldersCountAsFirstPartsOnly)
+{
+    std::filesystem::create_directory(dir.file("old.aa"));
+    part("y.aa", 5);
+    std::filesystem::create_directory(dir.file("y.ab"));
+    join();
+
+    std::vector<std::string> lines = ops.lines();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (Lines{"old - только одна часть, пропуск", "y - только одна часть, пропуск",
+                            "Найден файл old (Частей: 1)", "Найден файл y (Частей: 1)"}));
+    EXPECT_TRUE(ops.messages.empty());
+}
+
+// Guards the rounding of the parts bar: halves go to the even neighbour.
+TEST_F(JoinFixture, PartsBarRoundsHalvesToEven)
+{
+    for (const char* suffix : {"aa", "ab", "ac", "ad", "ae", "af", "ag", "ah"})
+        part(std::string("eight.") + suffix, 3);
+    join();
+    EXPECT_EQ(ops.progressHistory(Control::ProgressBar1), (Bars{12, 25, 38, 50, 62, 75, 88, 100}));
+}
+
+// Guards the pumping points and the line handling: each log change replaces
+// the last line, the list is pumped after each found line, at each part,
+// every interval-th block and after each file.
+TEST_F(JoinFixture, PumpsAtTheNamedPointsOnly)
+{
+    part("x.aa", 3 * kJoinBlockSize);
+    part("x.ab", 1);
+    join(false, 2);
+
+    const std::string head = "Собирается файл x (Частей: 2) [";
+    EXPECT_EQ(ops.log, (Lines{"append Найден файл x (Частей: 2)", "pump",
+                              "select 0",
+                              "append " + head,
+                              "progress ProgressBar1 50", "select 1", "line 1 " + head + " aa", "pump",
+                              "progress ProgressBar2 33", "progress ProgressBar2 67", "pump",
+                              "progress ProgressBar2 100",
+                              "progress ProgressBar1 100", "select 1", "line 1 " + head + " aa ab", "pump",
+                              "line 1 " + head + " aa ab ] ok", "pump",
+                              "select 1", "pump"}));
+}
+
+// Guards a pacing value edited to 0 or a negative number: the block
+// remainder stays defined (0 acts as 1, -2 as 2).
+TEST_F(JoinFixture, IntervalBelowOneActsAsThePacingValue)
+{
+    part("x.aa", 4 * kJoinBlockSize);
+    part("x.ab", 1);
+    const int pumpsOutsideBlocks = 5;
+    join(false, 0);
+    EXPECT_EQ(ops.pumps, pumpsOutsideBlocks + 4);
+    ops.pumps = 0;
+    join(false, -2);
+    EXPECT_EQ(ops.pumps, pumpsOutsideBlocks + 2);
+}
+
+// Guards a part shorter than one block: it is copied as a tail and leaves
+// the bytes bar where it was.
+TEST_F(JoinFixture, PartShorterThanABlockLeavesTheBytesBar)
+{
+    const std::string aa = part("z.aa", kJoinBlockSize - 1);
+    const std::string ab = part("z.ab", kJoinBlockSize);
+    join();
+    EXPECT_EQ(ops.progressHistory(Control::ProgressBar2), (Bars{100}));
+    EXPECT_EQ(ReadFile(dir.file("z")), aa + ab);
+}
+
+// Guards the table size: more than 256 first parts are all found and
+// handled.
+TEST_F(JoinFixture, MoreThan256FirstPartsAreAllHandled)
+{
+    for (int i = 0; i < 300; ++i)
+        part("f" + std::to_string(i) + ".aa", 1);
+    const std::string ab = part("f299.ab", 1);
+    join();
+    EXPECT_EQ(ops.lineCount(), 600);
+    EXPECT_EQ(ReadFile(dir.file("f299")).size(), 2u);
+}
+
+// Guards the suffixes past "zz": part 676 is "{a", and counting goes on
+// through it.
+TEST_F(JoinFixture, SuffixesContinuePastZz)
+{
+    EXPECT_EQ(PartSuffix(0), "aa");
+    EXPECT_EQ(PartSuffix(1), "ab");
+    EXPECT_EQ(PartSuffix(25), "az");
+    EXPECT_EQ(PartSuffix(26), "ba");
+    EXPECT_EQ(PartSuffix(675), "zz");
+    EXPECT_EQ(PartSuffix(676), "{a");
+    EXPECT_EQ(PartSuffix(31 * 26), "Ђa"); // byte 0x80 of Windows-1251
+
+    std::string expected;
+    for (int n = 0; n < 678; ++n)
+        expected += part("many." + PartSuffix(n), 1);
+    const SplitFile entry = CountParts(PartIndex(dir.path()), "many.aa");
+    EXPECT_EQ(entry.partCount(), 678);
+    EXPECT_EQ(entry.partNames.back(), "many.{b");
+    join();
+    EXPECT_EQ(ReadFile(dir.file("many")), expected);
+    EXPECT_TRUE(ops.lines().back().ends_with(" zz {a {b ] ok"));
+}
+
+} // namespace
+} // namespace vexo
