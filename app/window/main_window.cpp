@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "decoder_bindings.h"
 #include "hint_echo.h"
 #include "hints.h"
 #include "startup.h"
@@ -36,6 +37,7 @@ TVmain::TVmain(std::string executablePath, std::vector<std::string> args)
     buildWindow();
     bindShellHandlers();
     // Each subsystem binds its own controls here, before start-up runs.
+    new DecoderBindings(*this);
     new TrayBindings(*this);
     new WebBindings(*this);
     boundary_.run([this] { FormCreate(session_, ops_, boundary_); });

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+
+namespace vexo {
+
+class WindowOps;
+struct QueueEntry;
+struct Session;
+
+// The unit of copying: one block buffer of this size is all the memory a
+// decode uses, whatever the file's size.
+inline constexpr std::size_t kDecodeBlockSize = 35536;
+
+// " [Файл существует, переимнование]": appended to the entry's line when the
+// output had to take a "(n)" name.
+extern const char* const kRenamedMark;
+
+// Decodes one queued file beside itself: the output is named RealName, or
+// "(n)" + RealName for the first n free, and is created exclusively, so an
+// existing file is never replaced. Reports progress in ProgressBar2 and
+// status panel 0, and pumps messages every `Update` blocks. `position`
+// counts from 1 and names the entry's line (position - 1).
+//
+// Throws std::runtime_error with the user's text when a file cannot be
+// opened (after an "I/O Error" box), read or written, or turns out shorter
+// than at inspection; the incomplete output is removed then.
+void DecodeFile(const QueueEntry& entry, int position, const Session& session, WindowOps& ops);
+
+} // namespace vexo

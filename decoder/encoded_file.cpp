@@ -1,0 +1,114 @@
+#include "encoded_file.h"
+
+#include "container_format.h"
+#include "cp1251.h"
+#include "posix_file.h"
+#include "window_ops.h"
+
+#include <array>
+
+namespace vexo {
+
+namespace {
+
+constexpr std::size_t kHeadSize = kTrailerNameOffset; // DataOffset, Key, L
+constexpr unsigned kMinNameLength = 3;
+constexpr unsigned kMaxNameLength = 128;
+
+bool IsUnsafeAnywhere(char c)
+{
+    // Linux's only separator and the end of a C string.
+    return c == '/' || c == '\0';
+}
+
+bool IsUnsafeInScannedName(char c)
+{
+    switch (c) {
+    case '?': case '*': case ':': case '\\': case '/': case '|': case '"':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::optional<TrailerFields> ParseTrailer(std::string_view trailer, std::int64_t fileSize)
+{
+    if (trailer.size() < kHeadSize)
+        return std::nullopt;
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(trailer[i]); };
+    const auto dataOffset = static_cast<std::int32_t>(static_cast<std::uint32_t>(byte(0))
+                                                      | static_cast<std::uint32_t>(byte(1)) << 8
+                                                      | static_cast<std::uint32_t>(byte(2)) << 16
+                                                      | static_cast<std::uint32_t>(byte(3)) << 24);
+    const unsigned nameLength = byte(5);
+    // The data must end where the trailer begins: an offset inside the
+    // trailer would leave a negative amount of data.
+    if (dataOffset < 0 || dataOffset > fileSize - kTrailerSize)
+        return std::nullopt;
+    if (nameLength < kMinNameLength || nameLength > kMaxNameLength)
+        return std::nullopt;
+    if (trailer.size() < kHeadSize + nameLength)
+        return std::nullopt;
+    return TrailerFields{dataOffset, byte(4), std::string(trailer.substr(kHeadSize, nameLength))};
+}
+
+std::string RealNameFromStored(std::string_view storedName, bool sanitiseName)
+{
+    std::string bytes(storedName);
+    for (char& c : bytes) {
+        if (IsUnsafeAnywhere(c) || (sanitiseName && IsUnsafeInScannedName(c)))
+            c = '_';
+    }
+    return Cp1251ToUtf8(bytes);
+}
+
+std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, WindowOps& ops,
+                                      const std::function<void()>& afterOpen)
+{
+    PosixFile file = PosixFile::OpenReadWrite(path);
+    if (!file.isOpen()) {
+        ops.showMessage(MessageKind::Warning, "I/O Error - " + FileNamePart(path));
+        return std::nullopt;
+    }
+    if (afterOpen)
+        afterOpen();
+
+    const std::int64_t fileSize = file.size();
+    std::optional<TrailerFields> fields;
+    if (fileSize >= kTrailerSize) {
+        std::array<unsigned char, kTrailerSize> trailer {};
+        file.readAt(fileSize - kTrailerSize, trailer.data(), trailer.size());
+        fields = ParseTrailer(std::string_view(reinterpret_cast<const char*>(trailer.data()), trailer.size()),
+                              fileSize);
+    }
+    file.close();
+    if (!fields) {
+        ops.showMessage(MessageKind::Warning, FileNamePart(path) + " -  NOT PACK");
+        return std::nullopt;
+    }
+
+    QueueEntry entry;
+    entry.Path = path;
+    entry.RealName = RealNameFromStored(fields->StoredName, sanitiseName);
+    entry.Key = fields->Key;
+    entry.DataOffset = fields->DataOffset;
+    entry.FileSize = fileSize;
+    entry.DataSize = fileSize - fields->DataOffset - kTrailerSize;
+    return entry;
+}
+
+std::string FileNamePart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderPart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace vexo

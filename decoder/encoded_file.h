@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vexo {
+
+class WindowOps;
+
+// One accepted encoded file: what decoding it needs, as found at inspection.
+struct QueueEntry {
+    std::string Path;       // as the caller composed it
+    std::string RealName;   // UTF-8 name of the decoded file
+    std::uint8_t Key = 0;
+    std::int32_t DataOffset = 0;
+    std::int64_t FileSize = 0;
+    std::int64_t DataSize = 0; // FileSize - DataOffset - trailer; never negative
+};
+
+// The fields of a trailer that passed the recognition check.
+struct TrailerFields {
+    std::int32_t DataOffset = 0;
+    std::uint8_t Key = 0;
+    std::string StoredName; // raw Windows-1251 bytes, 3 to 128 of them
+};
+
+// Reads the trailer at the start of `trailer` (the last bytes of a file of
+// `fileSize` bytes) and applies the recognition check: a data offset from 0
+// up to the start of the trailer, and a stored name of 3 to 128 bytes. Only
+// the first 6 + L bytes are looked at; a `trailer` too short for them is
+// not a trailer. Pure, so that it can be fuzzed.
+std::optional<TrailerFields> ParseTrailer(std::string_view trailer, std::int64_t fileSize);
+
+// The decoded file's name from the stored bytes. From the folder scan
+// (`sanitiseName`) ? * : \ | " become "_"; on either path "/" and NUL do
+// too, so the name never leaves the encoded file's folder. The result is
+// converted from Windows-1251 to UTF-8 and has one character per byte.
+std::string RealNameFromStored(std::string_view storedName, bool sanitiseName);
+
+// Opens the candidate, checks its trailer and returns the entry, or shows
+// "I/O Error - <name>" (cannot open) or "<name> -  NOT PACK" (not encoded)
+// and returns nothing. `afterOpen` runs once the file is open, before the
+// check. A read failure after opening throws.
+std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, WindowOps& ops,
+                                      const std::function<void()>& afterOpen = {});
+
+// The part of a path after its last "/".
+std::string FileNamePart(const std::string& path);
+// The part of a path up to and including its last "/"; empty without one.
+std::string FolderPart(const std::string& path);
+
+} // namespace vexo

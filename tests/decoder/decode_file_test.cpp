@@ -1,0 +1,205 @@
+#include "decode_file.h"
+#include "encoded_file.h"
+#include "fake_window.h"
+#include "session.h"
+#include "temp_dir.h"
+#include "test_containers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace vexo {
+namespace {
+
+using test::ContainerBytes;
+using test::FakeWindow;
+using test::FileExists;
+using test::PatternBytes;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+class DecodeFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    FakeWindow ops;
+    Session session;
+
+    // Writes an encoded file and queues its line the way the queue would.
+    QueueEntry encode(const std::string& plain, std::uint8_t key, std::size_t leading,
+                      const std::string& storedName, const std::string& fileName = "enc.avi")
+    {
+        WriteFile(dir.file(fileName), ContainerBytes(plain, key, PatternBytes(leading, 3), storedName));
+        auto entry = InspectFile(dir.file(fileName), true, ops);
+        if (!entry)
+            throw std::logic_error("the test container was not recognised");
+        ops.appendLine(fileName + " line");
+        return *entry;
+    }
+
+    std::vector<std::string> statusTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const std::string& entry : ops.log) {
+            if (entry.rfind("status 0 ", 0) == 0)
+                texts.push_back(entry.substr(9));
+        }
+        return texts;
+    }
+};
+
+// Guards byte-exact decoding at the block boundaries: no block, one block, two blocks and a tail.
+TEST_F(DecodeFileTest, RoundTripsAtBlockBoundaries)
+{
+    struct Case {
+        std::size_t size;
+        std::uint8_t key;
+        std::size_t leading;
+        std::size_t blocks;
+    };
+    for (const Case c : {Case{0, 0x5A, 0, 0}, Case{35535, 0xFF, 17, 0}, Case{35536, 0x01, 4096, 1},
+                         Case{71073, 0x80, 35536, 2}}) {
+        SCOPED_TRACE(c.size);
+        TempDir folder;
+        const std::string plain = PatternBytes(c.size, static_cast<unsigned>(c.size));
+        WriteFile(folder.file("x.jpg"), ContainerBytes(plain, c.key, PatternBytes(c.leading), "out.bin"));
+        FakeWindow window;
+        const auto entry = InspectFile(folder.file("x.jpg"), true, window);
+        ASSERT_TRUE(entry);
+        window.appendLine("x.jpg => out.bin");
+        session.update = 1;
+
+        DecodeFile(*entry, 1, session, window);
+
+        EXPECT_EQ(ReadFile(folder.file("out.bin")), plain);
+        EXPECT_EQ(window.pumps, static_cast<int>(c.blocks));
+        EXPECT_EQ(window.statusRepaints, static_cast<int>(c.blocks) + 1);
+        EXPECT_EQ(window.statusText(0), "Файл закрывается...");
+        const auto bar = window.progressHistory(Control::ProgressBar2);
+        ASSERT_EQ(bar.size(), c.blocks + 2);
+        EXPECT_EQ(bar.front(), 0);
+        EXPECT_EQ(bar.back(), 100);
+        EXPECT_EQ(window.lines(), std::vector<std::string>{"x.jpg => out.bin"});
+    }
+}
+
+// Guards the progress text after every block and the percentages' rounding.
+TEST_F(DecodeFileTest, ProgressTextAfterEveryBlock)
+{
+    const auto entry = encode(PatternBytes(71073), 7, 10, "movie.avi");
+    DecodeFile(entry, 1, session, ops);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Обработка movie.avi ... 50% 34 Кб/69 Кб",
+                                                       "Обработка movie.avi ... 100% 69 Кб/69 Кб",
+                                                       "Файл закрывается..."}));
+    EXPECT_EQ(ops.progressHistory(Control::ProgressBar2), (std::vector<std::int64_t>{0, 50, 100, 100}));
+}
+
+// Guards the pacing: messages every `Update` blocks, never for a file of fewer blocks.
+TEST_F(DecodeFileTest, PumpsEveryUpdateBlocks)
+{
+    const auto entry = encode(PatternBytes(7 * kDecodeBlockSize + 5), 9, 0, "seven.avi");
+    session.update = 3;
+    DecodeFile(entry, 1, session, ops);
+    EXPECT_EQ(ops.pumps, 2);
+    EXPECT_EQ(ops.statusRepaints, 8);
+
+    const auto few = encode(PatternBytes(7 * kDecodeBlockSize), 9, 0, "few.avi", "few.avi");
+    session.update = 100;
+    ops.pumps = 0;
+    DecodeFile(few, 2, session, ops);
+    EXPECT_EQ(ops.pumps, 0);
+}
+
+// Guards the renaming chain: photo.jpg, (1)photo.jpg, (2)photo.jpg, never replacing a file.
+TEST_F(DecodeFileTest, RenamingChainNeverReplaces)
+{
+    const std::string plain = PatternBytes(50000);
+    const auto entry = encode(plain, 0x33, 100, "photo.jpg");
+    DecodeFile(entry, 1, session, ops);
+    EXPECT_EQ(ops.line(0), "enc.avi line");
+    EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
+
+    WriteFile(dir.file("(1)photo.jpg"), "keep me");
+    DecodeFile(entry, 1, session, ops);
+    EXPECT_EQ(ops.line(0), "enc.avi line [Файл существует, переимнование]");
+    EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), "keep me");
+    EXPECT_EQ(ReadFile(dir.file("(2)photo.jpg")), plain);
+    EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
+}
+
+// Guards creating the output through a link that appeared under its name:
+// the link counts as taken and its target is never written.
+TEST_F(DecodeFileTest, DanglingLinkIsNotFollowed)
+{
+    const auto entry = encode(PatternBytes(100), 1, 0, "pic.jpg");
+    ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("pic.jpg").c_str()), 0);
+    DecodeFile(entry, 1, session, ops);
+    EXPECT_FALSE(FileExists(dir.file("elsewhere")));
+    EXPECT_EQ(ReadFile(dir.file("(1)pic.jpg")), PatternBytes(100));
+}
+
+// Guards a file that shrank after inspection: an error, no read past the
+// buffer, no padded output left behind.
+TEST_F(DecodeFileTest, ShrunkFileEndsWithAnError)
+{
+    for (const std::int64_t keep : {std::int64_t{50000}, std::int64_t{110000}}) {
+        SCOPED_TRACE(keep);
+        TempDir folder;
+        WriteFile(folder.file("s.avi"), ContainerBytes(PatternBytes(120000), 5, "", "short.bin"));
+        FakeWindow window;
+        const auto entry = InspectFile(folder.file("s.avi"), true, window);
+        ASSERT_TRUE(entry);
+        std::filesystem::resize_file(folder.file("s.avi"), static_cast<std::uintmax_t>(keep));
+        EXPECT_THROW(DecodeFile(*entry, 0, session, window), std::runtime_error);
+        EXPECT_FALSE(FileExists(folder.file("short.bin")));
+        EXPECT_TRUE(window.messages.empty());
+    }
+}
+
+// Guards the "I/O Error" box before the failure when the encoded file is
+// gone, and the output's folder cannot take the file.
+TEST_F(DecodeFileTest, UnopenableFilesShowIoErrorAndThrow)
+{
+    const auto entry = encode(PatternBytes(1000), 1, 0, "lost.bin");
+    std::filesystem::remove(entry.Path);
+    EXPECT_THROW(DecodeFile(entry, 1, session, ops), std::runtime_error);
+    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error"});
+    EXPECT_FALSE(FileExists(dir.file("lost.bin")));
+
+    QueueEntry elsewhere = entry;
+    elsewhere.Path = dir.file("no-such-folder/enc.avi");
+    EXPECT_THROW(DecodeFile(elsewhere, 1, session, ops), std::runtime_error);
+    EXPECT_EQ(ops.messages.size(), 2u);
+}
+
+// Guards a failed write (a full disk): an error naming the output, and no truncated output left.
+TEST_F(DecodeFileTest, FailedWriteLeavesNoTruncatedOutput)
+{
+    const auto entry = encode(PatternBytes(200000), 1, 0, "big.bin");
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    try {
+        DecodeFile(entry, 1, session, ops);
+    } catch (const std::runtime_error& e) {
+        error = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_NE(error.find(dir.file("big.bin")), std::string::npos) << error;
+    EXPECT_FALSE(FileExists(dir.file("big.bin")));
+    EXPECT_EQ(ReadFile(entry.Path).size(), static_cast<std::size_t>(entry.FileSize));
+}
+
+} // namespace
+} // namespace vexo

@@ -1,0 +1,150 @@
+#include "container_format.h"
+#include "encoded_file.h"
+#include "fake_window.h"
+#include "temp_dir.h"
+#include "test_containers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vexo {
+namespace {
+
+using test::FakeWindow;
+using test::RawContainer;
+using test::TempDir;
+using test::WriteFile;
+
+constexpr std::int64_t kSize = 40000;
+
+class InspectFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    FakeWindow ops;
+
+    std::optional<QueueEntry> inspect(const std::string& content, bool sanitise = true,
+                                      const std::string& name = "c.avi")
+    {
+        WriteFile(dir.file(name), content);
+        return InspectFile(dir.file(name), sanitise, ops);
+    }
+};
+
+// Guards the name-length bounds of the recognition check: 3 and 128 are taken, 2 and 129 are not.
+TEST_F(InspectFileTest, NameLengthBounds)
+{
+    EXPECT_FALSE(inspect(RawContainer(kSize, 0, 1, std::string(2, 'n'))));
+    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"c.avi -  NOT PACK"});
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, std::string(3, 'n')))->RealName, "nnn");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, std::string(128, 'n')))->RealName, std::string(128, 'n'));
+    EXPECT_FALSE(inspect(RawContainer(kSize, 0, 1, std::string(129, 'n'))));
+    EXPECT_EQ(ops.messages.size(), 2u);
+    EXPECT_EQ(ops.messages.back().kind, MessageKind::Warning);
+}
+
+// Guards the data-offset bounds, and a negative data size from an offset
+// inside the trailer (or at the file's end) passing the check.
+TEST_F(InspectFileTest, DataOffsetBounds)
+{
+    EXPECT_FALSE(inspect(RawContainer(kSize, -1, 1, "abc")));
+
+    const auto none = inspect(RawContainer(kSize, 0, 1, "abc"));
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->DataOffset, 0);
+    EXPECT_EQ(none->DataSize, kSize - kTrailerSize);
+
+    const auto empty = inspect(RawContainer(kSize, kSize - kTrailerSize, 1, "abc"));
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->DataSize, 0);
+
+    EXPECT_FALSE(inspect(RawContainer(kSize, kSize - kTrailerSize + 1, 1, "abc")));
+    EXPECT_FALSE(inspect(RawContainer(kSize, kSize, 1, "abc")));
+    EXPECT_FALSE(inspect(RawContainer(kSize, kSize + 1, 1, "abc")));
+    EXPECT_EQ(ops.messages.size(), 4u);
+}
+
+// Guards the entry's fields, and reading beyond the stored name: the rest
+// of the name area does not matter.
+TEST_F(InspectFileTest, EntryFieldsIgnoreTheRestOfTheNameArea)
+{
+    const auto zeros = inspect(RawContainer(kSize, 1234, 0xA5, "movie.avi"));
+    const auto noise = inspect(RawContainer(kSize, 1234, 0xA5, "movie.avi", '\x7f'), true, "d.avi");
+    ASSERT_TRUE(zeros && noise);
+    EXPECT_EQ(zeros->Path, dir.file("c.avi"));
+    EXPECT_EQ(zeros->RealName, "movie.avi");
+    EXPECT_EQ(zeros->Key, 0xA5);
+    EXPECT_EQ(zeros->DataOffset, 1234);
+    EXPECT_EQ(zeros->FileSize, kSize);
+    EXPECT_EQ(zeros->DataSize, kSize - 1234 - kTrailerSize);
+    EXPECT_EQ(noise->RealName, zeros->RealName);
+    EXPECT_EQ(noise->DataSize, zeros->DataSize);
+    EXPECT_TRUE(ops.messages.empty());
+}
+
+// Guards the name rules: the scan replaces ? * : \ / | " and keeps < >,
+// the dialog keeps them, and neither path keeps "/" or NUL.
+TEST_F(InspectFileTest, NameRulesOfBothPaths)
+{
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "a:b?.jpg"), true)->RealName, "a_b_.jpg");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "a:b?.jpg"), false)->RealName, "a:b?.jpg");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "x<y>.avi"), true)->RealName, "x<y>.avi");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "x<y>.avi"), false)->RealName, "x<y>.avi");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "*\\|\"x"), true)->RealName, "____x");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "\x01\x1f.x"), true)->RealName, "\x01\x1f.x");
+}
+
+// Guards a stored name escaping the folder: "/" and NUL become "_" on both paths.
+TEST_F(InspectFileTest, SlashAndNulNeverSurvive)
+{
+    const std::string hostile("../../etc/x\0y", 13);
+    for (const bool sanitise : {true, false}) {
+        const auto entry = inspect(RawContainer(kSize, 0, 1, hostile), sanitise);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->RealName, std::string(".._.._etc_x_y")) << sanitise;
+    }
+}
+
+// Guards the stored name's code page: Windows-1251 bytes become UTF-8, one character per byte.
+TEST_F(InspectFileTest, StoredNameIsDecodedFromWindows1251)
+{
+    const auto entry = inspect(RawContainer(kSize, 0, 1, "\xF4\xEE\xF2\xEE.jpg"));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->RealName, "фото.jpg");
+}
+
+// Guards the two boxes: a file that cannot be opened names itself after "I/O Error - ".
+TEST_F(InspectFileTest, UnopenableFileShowsIoErrorWithItsName)
+{
+    EXPECT_FALSE(InspectFile(dir.file("gone.avi"), true, ops));
+    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error - gone.avi"});
+}
+
+// Guards the order of a picked file's working-folder move: after the open, before the check.
+TEST_F(InspectFileTest, AfterOpenRunsBeforeTheCheckOnly)
+{
+    WriteFile(dir.file("plain.jpg"), std::string(kSize, 'x'));
+    int moves = 0;
+    EXPECT_FALSE(InspectFile(dir.file("plain.jpg"), false, ops, [&] {
+        EXPECT_TRUE(ops.messages.empty());
+        ++moves;
+    }));
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
+    EXPECT_FALSE(InspectFile(dir.file("missing.jpg"), false, ops, [&] { ++moves; }));
+    EXPECT_EQ(moves, 1);
+}
+
+// Guards the trailer parser against a cut trailer and a file shorter than one.
+TEST(ParseTrailerTest, ShortInputIsNoTrailer)
+{
+    const std::string trailer = MakeTrailer(0, 9, "name.avi");
+    EXPECT_TRUE(ParseTrailer(trailer, 1000));
+    EXPECT_FALSE(ParseTrailer(trailer.substr(0, 6 + 7), 1000));
+    EXPECT_FALSE(ParseTrailer(trailer.substr(0, 5), 1000));
+    EXPECT_FALSE(ParseTrailer(trailer, kTrailerSize - 1));
+    EXPECT_TRUE(ParseTrailer(trailer, kTrailerSize));
+}
+
+} // namespace
+} // namespace vexo
