@@ -1,0 +1,189 @@
+#include "main_window.h"
+#include "settings_store.h"
+#include "temp_dir.h"
+#include "tray_bindings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vexo {
+namespace {
+
+using test::TempDir;
+
+// A main window in a program folder of its own, with the tray's presence
+// decided by the test rather than by the (offscreen) platform.
+class TrayWindowTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<TVmain> window;
+    MainWindowControls* c = nullptr;
+    bool trayAvailable = true;
+
+    void SetUp() override
+    {
+        window = std::make_unique<TVmain>(dir.path() + "/vexorama", std::vector<std::string>{});
+        c = &window->controls();
+        window->findChild<TrayBindings*>()->setTrayProbe([this] { return trayAvailable; });
+        window->showCentred();
+        settle();
+    }
+
+    static void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+
+    void minimise()
+    {
+        window->showMinimized();
+        settle();
+    }
+
+    SettingsStore settings() const { return SettingsStore(dir.path() + "/vexorama.INI"); }
+};
+
+// Guards: menu items out of order, "Показать/скрыть" not the bold default, "Автообновление" not a check item.
+TEST_F(TrayWindowTest, TrayMenuHasItsItemsInOrderWithTheBoldDefaultFirst)
+{
+    QStringList captions;
+    for (const QAction* item : c->PopupMenu2->actions())
+        captions << item->text();
+    EXPECT_EQ(captions, QStringList({QString::fromUtf8("Показать/скрыть"), QString::fromUtf8("Проверить новые файлы"),
+                                     QString::fromUtf8("Автообновление"), QString::fromUtf8("Выход")}));
+    EXPECT_EQ(c->PopupMenu2->defaultAction(), c->N5);
+    EXPECT_TRUE(c->N5->font().bold());
+    EXPECT_FALSE(c->N3->font().bold());
+    EXPECT_TRUE(c->N4->isCheckable());
+    EXPECT_FALSE(c->N4->isChecked());
+    EXPECT_EQ(c->Tray->contextMenu(), c->PopupMenu2);
+}
+
+// Guards: a tray icon that is missing, has no picture, or lacks the start-up hint.
+TEST_F(TrayWindowTest, TrayIconIsShownWithTheProgramIconAndTheStartUpHint)
+{
+    EXPECT_TRUE(c->Tray->isVisible());
+    EXPECT_FALSE(c->Tray->icon().isNull());
+    EXPECT_FALSE(window->windowIcon().isNull());
+    for (int size : {16, 24, 32, 48, 96, 128, 256})
+        EXPECT_EQ(c->Tray->icon().pixmap(size, size).width(), size) << size;
+    EXPECT_EQ(c->Tray->toolTip(), QString::fromUtf8("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
+}
+
+// Guards: minimising leaving the window on the taskbar although the tray could bring it back.
+TEST_F(TrayWindowTest, MinimisingHidesTheWindowWhileATrayIsThere)
+{
+    minimise();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(c->Tray->isVisible());
+}
+
+// Guards: minimising without a tray hiding the window where nothing could bring it back.
+TEST_F(TrayWindowTest, MinimisingWithoutATrayLeavesTheWindowOnTheTaskbar)
+{
+    trayAvailable = false;
+    minimise();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+}
+
+// Guards: "Показать/скрыть" failing to bring a minimised window back in its normal state.
+TEST_F(TrayWindowTest, ShowItemRestoresTheMinimisedWindow)
+{
+    minimise();
+    c->N5->trigger();
+    settle();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+}
+
+// Guards: a window minimised from maximised coming back at its normal size instead of maximised.
+TEST_F(TrayWindowTest, ShowItemRestoresAMaximisedWindowMaximised)
+{
+    window->showMaximized();
+    settle();
+    minimise();
+    ASSERT_FALSE(window->isVisible());
+    c->N5->trigger();
+    settle();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMaximized());
+}
+
+// Guards: "Показать/скрыть" hiding a window that is shown, as its caption would suggest.
+TEST_F(TrayWindowTest, ShowItemNeverHidesAShownWindow)
+{
+    c->N5->trigger();
+    settle();
+    c->N5->trigger();
+    settle();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+}
+
+// Guards: a double-click not running the default item, or a single click or middle click running it.
+TEST_F(TrayWindowTest, OnlyADoubleClickOnTheIconRunsTheDefaultItem)
+{
+    minimise();
+    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Context}) {
+        emit c->Tray->activated(reason);
+        settle();
+        EXPECT_FALSE(window->isVisible()) << reason;
+    }
+    emit c->Tray->activated(QSystemTrayIcon::DoubleClick);
+    settle();
+    EXPECT_TRUE(window->isVisible());
+}
+
+// Guards: a double-click carrying out the default item while that item is disabled.
+TEST_F(TrayWindowTest, DoubleClickLeavesADisabledDefaultItemAlone)
+{
+    minimise();
+    c->N5->setEnabled(false);
+    emit c->Tray->activated(QSystemTrayIcon::DoubleClick);
+    settle();
+    EXPECT_FALSE(window->isVisible());
+}
+
+// Guards: the tray menu going dead while the window is disabled (settings dialog open).
+TEST_F(TrayWindowTest, TrayMenuWorksWhileTheWindowIsDisabled)
+{
+    minimise();
+    window->setEnabled(false);
+    EXPECT_TRUE(c->N5->isEnabled());
+    EXPECT_TRUE(c->N3->isEnabled());
+    c->N5->trigger();
+    settle();
+    EXPECT_TRUE(window->isVisible());
+}
+
+// Guards: "Выход" from the tray storing the minimised size, or leaving the program running.
+TEST_F(TrayWindowTest, ExitWhileMinimisedStoresTheSizeBeforeMinimisingAndEndsTheLoop)
+{
+    window->resize(712, 455);
+    settle();
+    minimise();
+    ASSERT_FALSE(window->isVisible());
+
+    bool timedOut = false;
+    QTimer::singleShot(0, c->N3, &QAction::trigger);
+    QTimer::singleShot(10000, [&timedOut] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(settings().ReadInteger("Prog", "Width", 0), 712);
+    EXPECT_EQ(settings().ReadInteger("Prog", "Height", 0), 455);
+}
+
+} // namespace
+} // namespace vexo
