@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Joining split parts: three parts of 340 MB joined by the joiner (with the
+# log, both bars and the pumping, against a window that does nothing), side
+# by side with a plain copy of the same parts in the joiner's block size
+# (dd bs=35536) and with cat, on the same data from the page cache.
+# The three take turns within each round, in a rotating order, so that load
+# from elsewhere falls on all of them alike; each one's best round counts.
+# Before every timed run the previous output is removed and dirty pages are
+# flushed, so each run starts from the same state.
+#   bench/join_bench.sh [BUILD_DIR] [ROUNDS]
+# Needs about 2.4 GB in $TMPDIR (default /tmp); removes its data at the end.
+set -euo pipefail
+build=$(cd "${1:-$(dirname "$0")/../build}" && pwd)
+rounds=${2:-7}
+part_size=340000000
+block=35536
+probe=$build/bin/join_probe
+[ -x "$probe" ] || { echo "missing $probe: build the tree first" >&2; exit 1; }
+
+data=$(mktemp -d "${TMPDIR:-/tmp}/vexo-join-bench.XXXXXX")
+trap 'rm -rf "$data"' EXIT
+a=$data/bench.bin.aa b=$data/bench.bin.ab c=$data/bench.bin.ac
+for part in "$a" "$b" "$c"; do
+    head -c "$part_size" /dev/urandom > "$part"
+done
+cat "$a" "$b" "$c" > /dev/null # into the page cache
+out=$data/bench.bin # the joiner's output name; the copies go there too
+
+run_joiner() { "$probe" "$data" 100; }
+run_dd() {
+    dd if="$a" of="$out" bs=$block status=none
+    dd if="$b" of="$out" bs=$block oflag=append conv=notrunc status=none
+    dd if="$c" of="$out" bs=$block oflag=append conv=notrunc status=none
+}
+run_cat() { cat "$a" "$b" "$c" > "$out"; }
+
+tools=(joiner dd cat)
+declare -A best_wall best_cpu
+TIMEFORMAT='%R %U %S'
+for ((round = 0; round < rounds; ++round)); do
+    for ((k = 0; k < 3; ++k)); do
+        tool=${tools[(round + k) % 3]}
+        rm -f "$out"
+        sync
+        read -r wall user sys < <({ time "run_$tool" 2>&1 >/dev/null; } 2>&1)
+        if ((round == 0)) && ! cmp -s "$out" <(cat "$a" "$b" "$c"); then
+            echo "$tool: output is not the three parts in order" >&2
+            exit 1
+        fi
+        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')
+        if [ -z "${best_wall[$tool]:-}" ] || awk -v x="$wall" -v y="${best_wall[$tool]}" 'BEGIN { exit !(x < y) }'; then
+            best_wall[$tool]=$wall
+        fi
+        if [ -z "${best_cpu[$tool]:-}" ] || awk -v x="$cpu" -v y="${best_cpu[$tool]}" 'BEGIN { exit !(x < y) }'; then
+            best_cpu[$tool]=$cpu
+        fi
+    done
+done
+
+awk -v bytes=$((3 * part_size)) -v rounds="$rounds" \
+    -v jw="${best_wall[joiner]}" -v dw="${best_wall[dd]}" -v cw="${best_wall[cat]}" \
+    -v jc="${best_cpu[joiner]}" -v dc="${best_cpu[dd]}" -v cc="${best_cpu[cat]}" 'BEGIN {
+    printf "3 parts of %d MB from the page cache, best of %d rounds each (wall time; CPU time = user + system)\n", bytes / 3e6, rounds
+    printf "joiner:       %6.3f s  %5.0f MB/s   CPU %6.3f s\n", jw, bytes / jw / 1e6, jc
+    printf "dd bs=35536:  %6.3f s  %5.0f MB/s   CPU %6.3f s\n", dw, bytes / dw / 1e6, dc
+    printf "cat:          %6.3f s  %5.0f MB/s   CPU %6.3f s\n", cw, bytes / cw / 1e6, cc
+    printf "joiner / dd throughput:  %.2f (goal: at least 0.90); by CPU time %.2f\n", dw / jw, dc / jc
+    printf "joiner / cat throughput: %.2f; by CPU time %.2f\n", cw / jw, cc / jc
+}'
