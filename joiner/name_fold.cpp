@@ -21,18 +21,23 @@ char32_t DecodeOne(std::string_view text, std::size_t at, std::size_t& length)
     length = 1;
     if (lead < 0x80)
         return lead;
+    // Continuation bytes that follow the lead, and the smallest value that
+    // needs that many (anything below is an overlong form).
     std::size_t count = 0;
-    char32_t value = 0;
     char32_t minimum = 0;
     if ((lead & 0xE0) == 0xC0) {
-        count = 1, value = lead & 0x1F, minimum = 0x80;
+        count = 1;
+        minimum = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
-        count = 2, value = lead & 0x0F, minimum = 0x800;
+        count = 2;
+        minimum = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
-        count = 3, value = lead & 0x07, minimum = 0x10000;
+        count = 3;
+        minimum = 0x10000;
     } else {
         return kStrayByteBase + lead;
     }
+    char32_t value = lead & (0x3F >> count);
     if (at + count >= text.size())
         return kStrayByteBase + lead;
     for (std::size_t i = 1; i <= count; ++i) {
