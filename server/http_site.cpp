@@ -1,0 +1,222 @@
+#include "http_site.h"
+
+#include "account_folder.h"
+#include "server_log.h"
+#include "site_pages.h"
+#include "upload_receiver.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace vexo::server {
+
+namespace {
+
+constexpr const char* kHtml = "text/html; charset=utf-8";
+constexpr std::size_t kDownloadBlock = 64 * 1024;
+constexpr std::chrono::seconds kStartTimeout { 10 };
+
+std::string OutcomeText(const UploadReceiver::Outcome& outcome)
+{
+    using Result = UploadReceiver::Result;
+    const std::string name = "«" + outcome.name + "»";
+    switch (outcome.result) {
+    case Result::Stored:
+        return name + " загружен (" + std::to_string(outcome.size) + " байт) и ждёт получения.";
+    case Result::NoFile: return "Файл не выбран.";
+    case Result::UnsafeName: return name + ": недопустимое имя файла.";
+    case Result::NameTaken: return name + ": файл с таким именем уже ждёт получения.";
+    case Result::WriteFailed: return name + ": не удалось записать (" + outcome.detail + ").";
+    case Result::Interrupted: return name + ": загрузка прервана.";
+    }
+    return name;
+}
+
+std::string OutcomeLog(const UploadReceiver::Outcome& outcome)
+{
+    using Result = UploadReceiver::Result;
+    const std::string name = "upload \"" + outcome.name + "\": ";
+    switch (outcome.result) {
+    case Result::Stored: return name + "stored, " + std::to_string(outcome.size) + " bytes";
+    case Result::NoFile: return name + "no file chosen";
+    case Result::UnsafeName: return name + "refused, unsafe name";
+    case Result::NameTaken: return name + "refused, a waiting file has that name";
+    case Result::WriteFailed: return name + "not stored: " + outcome.detail;
+    case Result::Interrupted: return name + "interrupted";
+    }
+    return name;
+}
+
+// One download in progress: the stream and its block buffer.
+struct Download {
+    std::unique_ptr<HandoutStream> stream;
+    std::vector<unsigned char> buffer = std::vector<unsigned char>(kDownloadBlock);
+};
+
+} // namespace
+
+HttpSite::HttpSite(AccountFolder& folder, ServerLog& log)
+    : folder_(folder), log_(log), server_(std::make_unique<httplib::Server>())
+{
+    // The library's default adds SO_REUSEPORT, which would let a second
+    // server share a port in use instead of failing.
+    server_->set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    addRoutes();
+}
+
+HttpSite::~HttpSite()
+{
+    stop();
+}
+
+void HttpSite::start(const std::string& address, int port)
+{
+    errno = 0;
+    const bool bound = port == 0 ? (port_ = server_->bind_to_any_port(address)) > 0
+                                 : server_->bind_to_port(address, port_ = port);
+    if (!bound) {
+        const std::string reason = errno != 0 ? std::strerror(errno) : "address not available";
+        throw std::runtime_error("cannot listen for the web site on " + address + ":" + std::to_string(port) + ": "
+                                 + reason);
+    }
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // stop() only reaches a server that runs, so wait until it does.
+    const auto giveUp = std::chrono::steady_clock::now() + kStartTimeout;
+    while (!server_->is_running()) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            stop();
+            throw std::runtime_error("the web site did not start");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void HttpSite::stop()
+{
+    if (!thread_.joinable())
+        return;
+    server_->stop();
+    thread_.join();
+}
+
+void HttpSite::addRoutes()
+{
+    using httplib::Request;
+    using httplib::Response;
+
+    server_->Get("/", [](const Request&, Response& res) { res.set_content(StartPage(), kHtml); });
+    server_->Get("/index/0-8", [](const Request&, Response& res) { res.set_content(NewsPage(), kHtml); });
+    server_->Get("/index/0-9", [](const Request&, Response& res) { res.set_content(DetailPage(), kHtml); });
+
+    server_->Get(R"(/uploader/enter\.php)", [this](const Request&, Response& res) {
+        res.set_content(UploadPage(folder_.list()), kHtml);
+    });
+
+    server_->Get(R"(/files/([0-9a-f]{16}))", [this](const Request& req, Response& res) {
+        auto download = std::make_shared<Download>();
+        download->stream = folder_.open(req.matches[1].str(), nullptr);
+        if (!download->stream) {
+            res.status = 404;
+            res.set_content(NotFoundPage(req.path), kHtml);
+            return;
+        }
+        const auto size = static_cast<std::size_t>(download->stream->size());
+        if (size == 0) {
+            res.set_content("", "application/octet-stream");
+            return;
+        }
+        res.set_content_provider(size, "application/octet-stream",
+                                 [this, download](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                     try {
+                                         const std::size_t got = download->stream->read(
+                                             static_cast<std::int64_t>(offset), download->buffer.data(),
+                                             std::min(length, download->buffer.size()));
+                                         return got > 0
+                                             && sink.write(reinterpret_cast<const char*>(download->buffer.data()),
+                                                           got);
+                                     } catch (const std::exception& error) {
+                                         log_.line("http download broken off: " + std::string(error.what()));
+                                         return false;
+                                     }
+                                 });
+    });
+
+    server_->Get(R"(/uploader/del\.php)", [this](const Request& req, Response& res) {
+        const bool closeWindow = req.get_param_value("close") == "1";
+        if (const auto removed = folder_.remove(req.get_param_value("f"))) {
+            log_.line("removed \"" + removed->diskName + "\"");
+            res.set_content(RemovedPage(*removed, closeWindow), kHtml);
+        } else {
+            res.status = 404;
+            res.set_content(RemovalUnknownPage(closeWindow), kHtml);
+        }
+    });
+
+    server_->Post(R"(/uploader/upload\.php)",
+                  [this](const Request& req, Response& res, const httplib::ContentReader& reader) {
+                      if (!req.is_multipart_form_data()) {
+                          res.status = 400;
+                          res.set_content(ErrorPage(400, "Ожидалась форма с файлом."), kHtml);
+                          return;
+                      }
+                      UploadReceiver receiver(folder_.path());
+                      const bool complete = reader(
+                          [&](const httplib::MultipartFormData& part) {
+                              return receiver.beginPart(part.name, part.filename);
+                          },
+                          [&](const char* data, std::size_t size) { return receiver.append(data, size); });
+                      const auto outcomes = receiver.finish(complete);
+                      std::vector<std::string> texts;
+                      for (const auto& outcome : outcomes) {
+                          log_.line(OutcomeLog(outcome));
+                          texts.push_back(OutcomeText(outcome));
+                      }
+                      if (texts.empty())
+                          texts.push_back("Файл не выбран.");
+                      const bool anyStored = std::any_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
+                          return outcome.result == UploadReceiver::Result::Stored;
+                      });
+                      if (!complete || !anyStored)
+                          res.status = 400;
+                      res.set_content(UploadResultPage(texts), kHtml);
+                  });
+
+    // Called for every status of 400 and above: fill in a page where the
+    // handler left none.
+    server_->set_error_handler(httplib::Server::HandlerWithResponse([](const Request& req, Response& res) {
+        if (!res.body.empty())
+            return httplib::Server::HandlerResponse::Unhandled;
+        res.set_content(res.status == 404 ? NotFoundPage(req.path) : ErrorPage(res.status, "Запрос не выполнен."),
+                        kHtml);
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+    server_->set_exception_handler([this](const Request& req, Response& res, std::exception_ptr thrown) {
+        std::string text = "unknown error";
+        try {
+            std::rethrow_exception(thrown);
+        } catch (const std::exception& error) {
+            text = error.what();
+        } catch (...) {
+        }
+        log_.line("http " + req.method + " " + req.target + ": " + text);
+        res.status = 500;
+        res.set_content(ErrorPage(500, text), kHtml);
+    });
+    server_->set_logger([this](const Request& req, const Response& res) {
+        const std::string bytes =
+            res.has_header("Content-Length") ? res.get_header_value("Content-Length") : std::to_string(res.body.size());
+        log_.line("http " + req.method + " " + req.target + " " + std::to_string(res.status) + " " + bytes
+                  + " bytes");
+    });
+}
+
+} // namespace vexo::server

@@ -1,0 +1,49 @@
+// vexo-server: a stand-in for the Vexo service's server, for demos and tests.
+
+#include "server_options.h"
+#include "vexo_server.h"
+
+#include <csignal>
+#include <exception>
+#include <iostream>
+#include <pthread.h>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    using namespace vexo::server;
+
+    std::optional<ServerOptions> options;
+    try {
+        options = ParseServerOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& error) {
+        std::cerr << "vexo-server: " << error.what() << "\nTry 'vexo-server --help'.\n";
+        return 2;
+    }
+    if (!options) {
+        std::cout << kServerUsage;
+        return 0;
+    }
+
+    // The stop signals stay blocked in every thread, the server's threads
+    // included; this thread takes them with sigwait.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    try {
+        VexoServer server(std::move(*options), std::cout);
+        server.start();
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.stop();
+    } catch (const std::exception& error) {
+        std::cerr << "vexo-server: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
