@@ -1,0 +1,26 @@
+#include "display_test.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+// Tests of the real window system: they need an X display (xvfb-run) and
+// skip without one. The web engine needs shared contexts set first.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+namespace vexo::test {
+
+bool HasRealDisplay()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+} // namespace vexo::test

@@ -1,0 +1,56 @@
+#include "display_test.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace vexo::test {
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limit.count())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+QString BuildProgram(const QString& name)
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
+}
+
+ChildProcess::ChildProcess(const QString& program, const QStringList& args) : process_(std::make_unique<QProcess>())
+{
+    process_->setProcessChannelMode(QProcess::SeparateChannels);
+    process_->start(program, args);
+    process_->waitForStarted(10000);
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (process_->state() != QProcess::NotRunning) {
+        process_->terminate();
+        if (!process_->waitForFinished(5000)) {
+            process_->kill();
+            process_->waitForFinished(5000);
+        }
+    }
+}
+
+bool ChildProcess::running() const
+{
+    return process_->state() == QProcess::Running;
+}
+
+QString ChildProcess::output()
+{
+    output_ += QString::fromUtf8(process_->readAllStandardOutput());
+    return output_;
+}
+
+} // namespace vexo::test

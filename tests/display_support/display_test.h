@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace vexo::test {
+
+// Whether the tests run on a real X display (not offscreen).
+bool HasRealDisplay();
+
+// Pumps events until `done` holds or `limit` passes; says whether it held.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+
+// Where a program of the build tree lies, beside the test executable.
+QString BuildProgram(const QString& name);
+
+// A helper program run for the length of a test, ended when it goes.
+class ChildProcess {
+public:
+    ChildProcess(const QString& program, const QStringList& args);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool running() const;
+    // Everything it has written on standard output so far.
+    QString output();
+
+private:
+    std::unique_ptr<QProcess> process_;
+    QString output_;
+};
+
+} // namespace vexo::test

@@ -1,0 +1,151 @@
+// The web pages in a real web engine view, against vexo-server on loopback.
+#include "display_test.h"
+#include "main_window.h"
+#include "service_address.h"
+#include "temp_dir.h"
+#include "web_bindings.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+
+namespace vexo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+using test::TempDir;
+
+// vexo-server on one HTTP port (0: any free one), its account folder empty.
+struct Service {
+    TempDir folder;
+    std::unique_ptr<ChildProcess> process;
+    int port = 0;
+
+    explicit Service(int httpPort)
+    {
+        process = std::make_unique<ChildProcess>(
+            test::BuildProgram(QStringLiteral("vexo-server")),
+            QStringList{QStringLiteral("--folder"), QString::fromStdString(folder.path()), QStringLiteral("--tcp-port"),
+                        QStringLiteral("0"), QStringLiteral("--http-port"), QString::number(httpPort)});
+        const QRegularExpression site(QStringLiteral("web site on 127\\.0\\.0\\.1:(\\d+)"));
+        test::WaitUntil([&] { return site.match(process->output()).hasMatch() || !process->running(); }, 10s);
+        const QRegularExpressionMatch found = site.match(process->output());
+        if (found.hasMatch())
+            port = found.captured(1).toInt();
+    }
+    bool up() const { return port != 0; }
+    std::string host() const { return "127.0.0.1:" + std::to_string(port); }
+};
+
+bool EngineLoadedInThisProcess()
+{
+    std::ifstream maps("/proc/self/maps");
+    const std::string text((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    return text.find("libQt6WebEngineCore") != std::string::npos;
+}
+
+class WebEngineTest : public ::testing::Test {
+protected:
+    TempDir programFolder;
+    std::unique_ptr<TVmain> window;
+    MainWindowControls* c = nullptr;
+
+    void SetUp() override
+    {
+        if (!test::HasRealDisplay())
+            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        if (!QFile::exists(test::BuildProgram(QStringLiteral("vexorama_web.so"))))
+            GTEST_SKIP() << "the web engine module was not built (qt6-webengine-dev missing)";
+        window = std::make_unique<TVmain>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        c = &window->controls();
+        window->showCentred();
+    }
+
+    QWidget* view(QWidget* holder, const char* name) const
+    {
+        return holder->findChild<QWidget*>(QLatin1String(name));
+    }
+
+    // Waits until the view shows `url` with the page title `title`.
+    static bool Shows(QWidget* view, const std::string& url, const char* title)
+    {
+        return test::WaitUntil(
+            [&] {
+                return view && view->property("url").toUrl().toString().toStdString() == url &&
+                       view->property("title").toString() == QString::fromUtf8(title);
+            },
+            60s);
+    }
+};
+
+// Guards: news not loading in the view, "Подробнее" not switching to "/index/0-9", or not switching back.
+TEST_F(WebEngineTest, NewsPageLoadsAndMoreSwitchesToTheDetailPageAndBack)
+{
+    const QUrl site(QString::fromUtf8(kServiceSite));
+    if (site.host() != QLatin1String("127.0.0.1"))
+        GTEST_SKIP() << "the site is not on loopback in this build: " << kServiceSite;
+    Service service(site.port(80));
+    if (!service.up())
+        GTEST_SKIP() << "port " << site.port(80) << " of the site is taken; vexo-server could not start there";
+
+    EXPECT_FALSE(EngineLoadedInThisProcess());
+    c->Tabs->setCurrentWidget(c->NewsSheet);
+    EXPECT_TRUE(EngineLoadedInThisProcess());
+    QWidget* news = view(c->WebNewsHolder, "WebNews");
+    ASSERT_NE(news, nullptr);
+    const std::string site08 = std::string(kServiceSite) + "/index/0-8";
+    const std::string site09 = std::string(kServiceSite) + "/index/0-9";
+    ASSERT_TRUE(Shows(news, site08, "Новости"));
+
+    c->More->click();
+    EXPECT_TRUE(Shows(news, site09, "Подробнее"));
+    c->More->click();
+    EXPECT_TRUE(Shows(news, site08, "Новости"));
+}
+
+// Guards: the upload page built from a stale host after the settings change it.
+TEST_F(WebEngineTest, UploadPageFollowsAHostChangeMadeInTheSettings)
+{
+    Service first(0), second(0);
+    ASSERT_TRUE(first.up() && second.up());
+
+    window->session().client.host = first.host();
+    c->Tabs->setCurrentWidget(c->TabSheet3);
+    QWidget* upload = view(c->TabSheet3, "WebBrow");
+    ASSERT_NE(upload, nullptr);
+    EXPECT_TRUE(Shows(upload, "http://" + first.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
+
+    // What the settings dialog's OK does to the TCP client's host.
+    c->Tabs->setCurrentWidget(c->TabSheet1);
+    window->session().client.host = second.host();
+    c->Tabs->setCurrentWidget(c->TabSheet3);
+    EXPECT_TRUE(Shows(upload, "http://" + second.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
+}
+
+// Guards: removals in the background finding no hidden view, or it not loading the address.
+TEST_F(WebEngineTest, HiddenViewIsMadeOnFirstUseAndLoadsTheAddress)
+{
+    Service service(0);
+    ASSERT_TRUE(service.up());
+    EXPECT_EQ(view(c->DelwebHolder, "delweb"), nullptr);
+
+    const std::string url = "http://" + service.host() + "/index/0-9";
+    window->ops().navigateHiddenView(url);
+    QWidget* delweb = view(c->DelwebHolder, "delweb");
+    ASSERT_NE(delweb, nullptr);
+    EXPECT_TRUE(Shows(delweb, url, "Подробнее"));
+}
+
+} // namespace
+} // namespace vexo

@@ -1,0 +1,108 @@
+#include "fake_window.h"
+#include "service_address.h"
+#include "session.h"
+#include "web_pages.h"
+#include "web_view_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vexo {
+namespace {
+
+// Web views that take every address at once and report it back, unless
+// the test says the view shows something else.
+class FakeWebViews : public WebViewOps {
+public:
+    std::vector<std::pair<WebView, std::string>> navigations;
+    std::map<WebView, std::string> shown;
+
+    void navigate(WebView view, const std::string& url) override
+    {
+        navigations.emplace_back(view, url);
+        shown[view] = url;
+    }
+    std::string location(WebView view) const override
+    {
+        const auto found = shown.find(view);
+        return found == shown.end() ? std::string() : found->second;
+    }
+};
+
+const std::string kSite = kServiceSite;
+
+// Guards: the upload page built from a stale host, or loaded only on the first showing.
+TEST(WebPagesTest, UploadTabReloadsItsPageFromTheHostConfiguredAtEachShowing)
+{
+    Session session;
+    FakeWebViews views;
+    session.client.host = "files.example.org";
+    TabSheet3Show(session, views);
+    TabSheet3Show(session, views);
+    session.client.host = "127.0.0.1:8080"; // as the settings dialog's OK sets it
+    TabSheet3Show(session, views);
+
+    ASSERT_EQ(views.navigations.size(), 3u);
+    EXPECT_EQ(views.navigations[0], std::make_pair(WebView::WebBrow, std::string("http://files.example.org/uploader/enter.php?simple=1")));
+    EXPECT_EQ(views.navigations[1], views.navigations[0]);
+    EXPECT_EQ(views.navigations[2].second, "http://127.0.0.1:8080/uploader/enter.php?simple=1");
+}
+
+// Guards: an empty host (the default) crashing or being replaced by something else.
+TEST(WebPagesTest, UploadAddressKeepsAnEmptyHostEmpty)
+{
+    Session session;
+    EXPECT_EQ(UploadManagementAddress(session), "http:///uploader/enter.php?simple=1");
+}
+
+// Guards: the news tab not loading the news page afresh on each showing.
+TEST(WebPagesTest, NewsTabLoadsTheNewsPageOnEveryShowing)
+{
+    FakeWebViews views;
+    NewsSheetShow(views);
+    views.shown[WebView::WebNews] = kSite + "/index/0-9";
+    NewsSheetShow(views);
+    ASSERT_EQ(views.navigations.size(), 2u);
+    for (const auto& [view, url] : views.navigations) {
+        EXPECT_EQ(view, WebView::WebNews);
+        EXPECT_EQ(url, kSite + "/index/0-8");
+    }
+}
+
+// Guards: "Подробнее" matching the news address loosely (case, trailing "/", redirect) or not toggling back.
+TEST(WebPagesTest, MoreLeadsFromTheExactNewsAddressToDetailsAndFromAnywhereElseToNews)
+{
+    const std::string news = kSite + "/index/0-8";
+    const std::string detail = kSite + "/index/0-9";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {news, detail},
+        {detail, news},
+        {kSite + "/", news},             // a link followed inside the view
+        {news + "/", news},              // the same page in another form
+        {kSite + "/INDEX/0-8", news},    // case counts
+        {kSite + "/index/0-8?r=1", news}, // a redirect's new address
+        {"", news},                       // nothing loaded yet
+    };
+    for (const auto& [location, expected] : cases) {
+        FakeWebViews views;
+        views.shown[WebView::WebNews] = location;
+        MoreClick(views);
+        ASSERT_EQ(views.navigations.size(), 1u);
+        EXPECT_EQ(views.navigations[0], std::make_pair(WebView::WebNews, expected)) << location;
+    }
+}
+
+// Guards: "Откр. Сайт" opening anything but the site's start address.
+TEST(WebPagesTest, SiteButtonOpensTheSiteInTheBrowser)
+{
+    test::FakeWindow ops;
+    SiteOpenClick(ops);
+    EXPECT_EQ(ops.shellOpened, std::vector<std::string>{kSite});
+}
+
+} // namespace
+} // namespace vexo

@@ -1,0 +1,93 @@
+#include "main_window.h"
+#include "qt_web_views.h"
+#include "temp_dir.h"
+#include "web_bindings.h"
+#include "web_module_loader.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTabWidget>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+namespace vexo {
+namespace {
+
+using test::TempDir;
+
+bool EngineLoadedInThisProcess()
+{
+    std::ifstream maps("/proc/self/maps");
+    const std::string text((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    return text.find("WebEngine") != std::string::npos || text.find("vexorama_web") != std::string::npos;
+}
+
+// Guards: start-up (or the decoder and downloader tabs) paying for the web engine.
+TEST(WebViewsTest, NothingOfTheWebEngineLoadsUntilAPageTabIsShown)
+{
+    TempDir dir;
+    TVmain window(dir.path() + "/vexorama", {});
+    window.showCentred();
+    window.controls().Tabs->setCurrentWidget(window.controls().TabSheet2);
+    QApplication::processEvents();
+
+    QtWebViews& views = window.findChild<WebBindings*>()->views();
+    EXPECT_FALSE(views.created(WebView::WebBrow));
+    EXPECT_FALSE(views.created(WebView::WebNews));
+    EXPECT_FALSE(views.created(WebView::Delweb));
+    EXPECT_FALSE(EngineLoadedInThisProcess());
+}
+
+// Guards: a missing module crashing the page tabs or leaving them silently blank.
+TEST(WebViewsTest, WithoutTheModuleTheTabsSayWhyAndTheHiddenViewReportsIt)
+{
+    TempDir dir;
+    WebModuleLoader loader({QString::fromStdString(dir.path() + "/vexorama_web.so")});
+    QWidget webBrow, webNews, delweb;
+    QtWebViews views(loader, &webBrow, &webNews, &delweb);
+
+    views.navigate(WebView::WebNews, "http://127.0.0.1:8080/index/0-8");
+    views.navigate(WebView::WebNews, "http://127.0.0.1:8080/index/0-9");
+    const QList<QLabel*> notices = webNews.findChildren<QLabel*>(QStringLiteral("WebUnavailable"));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices.front()->text().contains(QString::fromUtf8("не найден модуль vexorama_web.so")));
+    EXPECT_TRUE(notices.front()->text().contains(QString::fromStdString(dir.path())));
+    EXPECT_EQ(views.location(WebView::WebNews), "");
+    EXPECT_FALSE(views.created(WebView::WebNews));
+
+    try {
+        views.navigate(WebView::Delweb, "http://127.0.0.1:8080/uploader/x");
+        ADD_FAILURE() << "no error for the hidden view";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(QString::fromUtf8(error.what()), loader.error());
+    }
+}
+
+// Guards: a damaged module file being taken for the engine (or crashing the load).
+TEST(WebViewsTest, ADamagedModuleIsReportedAsNotLoading)
+{
+    TempDir dir;
+    const std::string path = dir.path() + "/vexorama_web.so";
+    std::ofstream(path) << "not a shared object";
+    WebModuleLoader loader({QString::fromStdString(path)});
+    EXPECT_EQ(loader.engine(), nullptr);
+    EXPECT_TRUE(loader.error().contains(QString::fromUtf8("не загружается"))) << loader.error().toStdString();
+}
+
+// Guards: the module looked up anywhere but beside the executable and in the installed tree.
+TEST(WebViewsTest, ModuleIsLookedUpBesideTheExecutableThenInLibVexorama)
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    EXPECT_EQ(WebModuleLoader::DefaultCandidates(),
+              QStringList({folder + "/vexorama_web.so", folder + "/../lib/vexorama/vexorama_web.so"}));
+}
+
+} // namespace
+} // namespace vexo
