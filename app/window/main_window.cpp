@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "decoder_bindings.h"
+#include "downloader_bindings.h"
 #include "hint_echo.h"
 #include "hints.h"
 #include "startup.h"
@@ -39,6 +40,7 @@ TVmain::TVmain(std::string executablePath, std::vector<std::string> args)
     // Each subsystem binds its own controls here, before start-up runs.
     new DecoderBindings(*this);
     new TrayBindings(*this);
+    new DownloaderBindings(*this);
     new WebBindings(*this);
     boundary_.run([this] { FormCreate(session_, ops_, boundary_); });
 }

@@ -413,9 +413,11 @@ void QtWindowOps::setTrayHint(const std::string& hint)
 void QtWindowOps::showMessage(MessageKind kind, const std::string& text)
 {
     const bool warning = kind == MessageKind::Warning;
+    // While the settings dialog keeps the main window disabled, a box owned
+    // by it would be disabled too and could not be closed.
     QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
                     warning ? QStringLiteral("Warning") : QStringLiteral("Information"), Q(text), QMessageBox::Ok,
-                    &window_);
+                    window_.isEnabled() ? &window_ : nullptr);
     box.exec();
 }
 

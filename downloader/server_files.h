@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace vexo {
+
+// One file of the server's list, its four lines in the order they arrive.
+// `FileName` and `SizeText` are UTF-8; `Url` and `RemoveRef` keep the bytes
+// the server sent, since they go back onto the wire.
+struct ServerFile {
+    std::string FileName;
+    std::string Url;
+    std::string RemoveRef;
+    std::string SizeText;
+};
+
+// The files listed by the last check that sent its request: 255 entries
+// addressed from 1. Every check refills it from entry 1; entries beyond the
+// new count keep what an earlier check put there, as the download tasks
+// name their file by position.
+class ServerFiles {
+public:
+    static constexpr int kCapacity = 255;
+
+    int ServerFileCount() const { return count_; }
+    bool full() const { return count_ >= kCapacity; }
+
+    // Entry 1 to kCapacity.
+    const ServerFile& at(int position) const { return entries_.at(static_cast<std::size_t>(position - 1)); }
+
+    void reset() { count_ = 0; }
+    // Stores the next entry; false when the table is full.
+    bool add(ServerFile file);
+
+private:
+    std::array<ServerFile, kCapacity> entries_;
+    int count_ = 0;
+};
+
+} // namespace vexo

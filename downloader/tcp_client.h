@@ -1,0 +1,58 @@
+#pragma once
+
+#include "line_reader.h"
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace vexo {
+
+// How long the check waits for the server before it gives up.
+struct TcpTimeouts {
+    std::chrono::milliseconds connect{15000}; // the whole connect, every address tried
+    std::chrono::milliseconds line{30000};    // one answer line
+};
+
+// The host part of "Server"/"Name", which may carry a port for the web
+// addresses built from it: "host:port" gives "host", "[::1]:8080" gives
+// "::1"; anything else (a bare IPv6 address too) is taken whole.
+std::string TcpHostPart(const std::string& name);
+
+// The blocking TCP client of the check: resolves a host name or dotted
+// address and a numeric or named port, connects, sends one request and
+// hands out the answer for line reading. Every wait is bounded by its
+// time-out; a line whose time runs out ends the answer as a closed
+// connection would.
+class TcpClient : public ByteStream {
+public:
+    explicit TcpClient(TcpTimeouts timeouts = {}) : timeouts_(timeouts) {}
+    ~TcpClient() override;
+    TcpClient(const TcpClient&) = delete;
+    TcpClient& operator=(const TcpClient&) = delete;
+
+    // Connects to the first of the host's addresses that answers in time;
+    // false when none does (or the host or port cannot be resolved).
+    bool connect(const std::string& host, const std::string& port);
+    bool connected() const { return fd_ >= 0; }
+
+    // Writes the bytes with a single send; what the send reports is not
+    // examined, as a failure shows up as the answer ending.
+    void send(std::string_view bytes);
+
+    // Shuts the connection down in both directions and closes it.
+    void close();
+
+    void lineStarts() override;
+    std::size_t peek(char* buffer, std::size_t size) override;
+    void consume(std::size_t size) override;
+
+private:
+    bool waitFor(short events, std::chrono::steady_clock::time_point deadline);
+
+    TcpTimeouts timeouts_;
+    int fd_ = -1;
+    std::chrono::steady_clock::time_point lineDeadline_{};
+};
+
+} // namespace vexo

@@ -1,0 +1,219 @@
+#include "downloader_bindings.h"
+#include "hints.h"
+#include "main_window.h"
+#include "service_address.h"
+#include "setting_form.h"
+#include "settings_store.h"
+#include "temp_dir.h"
+#include "window_timer.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+namespace vexo {
+namespace {
+
+using test::TempDir;
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+class SettingFormTest : public ::testing::Test {
+protected:
+    TempDir programFolder;
+    std::string iniPath = programFolder.path() + "/vexorama.INI";
+    std::unique_ptr<TVmain> window;
+    TSettingForm* form = nullptr;
+
+    void start()
+    {
+        window = std::make_unique<TVmain>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window->showCentred();
+        // The dialog is made once the start-up has run.
+        QApplication::processEvents();
+        auto* bindings = window->findChild<DownloaderBindings*>();
+        if (!bindings)
+            throw std::runtime_error("the downloader is not bound");
+        form = &bindings->settingForm();
+    }
+    void writeServer(const std::string& key, const std::string& value)
+    {
+        SettingsStore(iniPath).WriteString("Server", key, value);
+    }
+    std::string stored(const std::string& key) const { return SettingsStore(iniPath).ReadString("Server", key, "?"); }
+
+    template <typename T>
+    T* control(const char* name) const
+    {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString text(const char* name) const { return control<QLineEdit>(name)->text(); }
+    bool checked(const char* name) const { return control<QRadioButton>(name)->isChecked(); }
+    void openDialog() { window->controls().Settings->click(); }
+    void pressOk() { control<QPushButton>("Button1")->click(); }
+};
+
+// Guards the first start: the defaults, the password in clear text, the
+// first removal mode checked, and the dialog's frame, translucency and
+// hints (status bar only, no tooltips).
+TEST_F(SettingFormTest, NoSettingsFileGivesTheDefaults)
+{
+    start();
+    EXPECT_EQ(text("ServerIP"), "");
+    EXPECT_EQ(text("PortS"), "6677");
+    EXPECT_EQ(text("NameS"), "test");
+    EXPECT_EQ(text("PassS"), "demo");
+    EXPECT_EQ(control<QLineEdit>("PassS")->echoMode(), QLineEdit::Normal);
+    EXPECT_TRUE(checked("RadioButton1"));
+    EXPECT_FALSE(checked("RadioButton2"));
+    EXPECT_FALSE(checked("RadioButton3"));
+    EXPECT_FALSE(form->isVisible());
+
+    EXPECT_EQ(form->windowTitle(), U("Настройки"));
+    EXPECT_EQ(form->size(), QSize(149, 289));
+    EXPECT_NEAR(form->windowOpacity(), 200.0 / 255.0, 0.01);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(HintOf(control<QLineEdit>("ServerIP")), U("Текущий сервер ") + U(ServiceSiteHost()));
+    EXPECT_EQ(HintOf(control<QRadioButton>("RadioButton3")),
+              U("После скачки файла не удалять его с сервера ") + U(kServiceServer)
+                  + U("\r\n(Не рекомендуется, тк аккуант могут забанить)"));
+    for (QWidget* child : form->findChildren<QWidget*>())
+        EXPECT_TRUE(child->toolTip().isEmpty()) << child->objectName().toStdString();
+}
+
+// Guards the opening: the main window takes no input while the dialog is
+// open, and accepts input again after OK.
+TEST_F(SettingFormTest, MainWindowIsDisabledWhileTheDialogIsOpen)
+{
+    start();
+    openDialog();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(window->isEnabled());
+    EXPECT_TRUE(form->isEnabled());
+    pressOk();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(window->isEnabled());
+
+    openDialog();
+    form->close();
+    EXPECT_TRUE(window->isEnabled());
+}
+
+// Guards a removal mode outside 1 to 3: no radio button is checked, and OK
+// without a choice stores the same value again.
+TEST_F(SettingFormTest, RemModeSevenChecksNothingAndIsStoredAgain)
+{
+    writeServer("RemMode", "7");
+    start();
+    EXPECT_FALSE(checked("RadioButton1") || checked("RadioButton2") || checked("RadioButton3"));
+    openDialog();
+    pressOk();
+    EXPECT_EQ(stored("RemMode"), "7");
+}
+
+// Guards the removal mode's 8 bits: 258 is taken as 2 and stored back as 2.
+TEST_F(SettingFormTest, RemModeIsItsLowEightBits)
+{
+    writeServer("RemMode", "258");
+    start();
+    EXPECT_TRUE(checked("RadioButton2"));
+    EXPECT_EQ(form->RemMode(), 2);
+    openDialog();
+    form->close();
+    EXPECT_EQ(stored("RemMode"), "2");
+}
+
+// Guards OK: the fields are stored, the host and port reach the TCP client,
+// the runner ticks again in 5 s, and a new removal choice is taken.
+TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
+{
+    start();
+    window->controls().Timer->setInterval(60000);
+    openDialog();
+    control<QLineEdit>("ServerIP")->setText("127.0.0.1:8080");
+    control<QLineEdit>("PortS")->setText("7000");
+    control<QLineEdit>("NameS")->setText(U("логин"));
+    control<QLineEdit>("PassS")->setText("a:b");
+    control<QRadioButton>("RadioButton3")->setChecked(true);
+    pressOk();
+
+    EXPECT_EQ(stored("Name"), "127.0.0.1:8080");
+    EXPECT_EQ(stored("Port"), "7000");
+    EXPECT_EQ(stored("Login"), "логин");
+    EXPECT_EQ(stored("Passwd"), "a:b");
+    EXPECT_EQ(stored("RemMode"), "3");
+    EXPECT_EQ(window->session().client.host, "127.0.0.1:8080");
+    EXPECT_EQ(window->session().client.port, "7000");
+    EXPECT_EQ(window->controls().Timer->interval(), 5000u);
+}
+
+// Guards the close box: the fields are stored but the radio choice is lost
+// and the TCP client keeps its server until the next OK.
+TEST_F(SettingFormTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
+{
+    writeServer("Name", "old.example");
+    writeServer("RemMode", "2");
+    start();
+    openDialog();
+    control<QLineEdit>("ServerIP")->setText("new.example");
+    control<QRadioButton>("RadioButton3")->setChecked(true);
+    form->close();
+
+    EXPECT_EQ(stored("Name"), "new.example");
+    EXPECT_EQ(stored("RemMode"), "2");
+    EXPECT_EQ(window->session().client.host, "old.example");
+    EXPECT_TRUE(window->isEnabled());
+
+    // The fields keep the user's text for the next opening.
+    openDialog();
+    EXPECT_EQ(text("ServerIP"), "new.example");
+    pressOk();
+    EXPECT_EQ(window->session().client.host, "new.example");
+}
+
+// Guards a refused write: closing still gives the main window its input
+// back, and the error is shown in a box that can be answered.
+TEST_F(SettingFormTest, RefusedWriteStillEnablesTheMainWindow)
+{
+    start();
+    openDialog();
+    // A folder in the settings file's place refuses every write, root's too.
+    std::filesystem::remove(iniPath);
+    std::filesystem::create_directory(iniPath);
+    QStringList boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes << box->text();
+            EXPECT_TRUE(box->isEnabled());
+            box->accept();
+        }
+    });
+    closer.start(20);
+    pressOk();
+    EXPECT_TRUE(form->isVisible());
+    form->close();
+    closer.stop();
+    EXPECT_TRUE(window->isEnabled());
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[0].startsWith(U("Unable to write to ")));
+}
+
+} // namespace
+} // namespace vexo
