@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QThread>
 
 namespace vexo::test {
@@ -51,6 +53,33 @@ QString ChildProcess::output()
 {
     output_ += QString::fromUtf8(process_->readAllStandardOutput());
     return output_;
+}
+
+} // namespace vexo::test
+
+namespace vexo::test {
+
+bool TrayHost::Installed()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty();
+}
+
+bool TrayHost::Placed(const QRect& icon)
+{
+    return icon.isValid() && icon.x() > 0;
+}
+
+TrayHost::TrayHost()
+{
+    if (!Installed())
+        return;
+    process_ = std::make_unique<ChildProcess>(
+        QStringLiteral("trayer"),
+        QStringList{QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"), QStringLiteral("right"),
+                    QStringLiteral("--widthtype"), QStringLiteral("request"), QStringLiteral("--height"),
+                    QStringLiteral("32"), QStringLiteral("--transparent"), QStringLiteral("false"),
+                    QStringLiteral("--tint"), QStringLiteral("0xdddddd")});
+    up_ = WaitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, std::chrono::seconds(10));
 }
 
 } // namespace vexo::test

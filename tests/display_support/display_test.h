@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,27 @@ public:
 private:
     std::unique_ptr<QProcess> process_;
     QString output_;
+};
+
+} // namespace vexo::test
+
+namespace vexo::test {
+
+// A system tray for the display: `trayer` from Debian, run for the length
+// of a test. up() says whether a tray now takes icons.
+class TrayHost {
+public:
+    TrayHost();
+
+    static bool Installed();
+    // Whether an icon's place is final: the host shows icons at the right
+    // end of a bar along the top, and an icon not yet placed sits at 0, 0.
+    static bool Placed(const QRect& icon);
+    bool up() const { return up_; }
+
+private:
+    std::unique_ptr<ChildProcess> process_;
+    bool up_ = false;
 };
 
 } // namespace vexo::test

@@ -1,0 +1,109 @@
+// The tray icon on a real X display with a tray host, clicked with xdotool.
+#include "display_test.h"
+#include "main_window.h"
+#include "temp_dir.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vexo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+using test::TempDir;
+
+class TrayHostTest : public ::testing::Test {
+protected:
+    std::unique_ptr<test::TrayHost> tray;
+    TempDir programFolder;
+    std::unique_ptr<TVmain> window;
+    MainWindowControls* c = nullptr;
+    QString xdotool;
+
+    void SetUp() override
+    {
+        if (!test::HasRealDisplay())
+            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        if (!test::TrayHost::Installed())
+            GTEST_SKIP() << "needs the tray host trayer (apt-get install trayer)";
+        xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+        if (xdotool.isEmpty())
+            GTEST_SKIP() << "needs xdotool (apt-get install xdotool)";
+        tray = std::make_unique<test::TrayHost>();
+        ASSERT_TRUE(tray->up()) << "trayer started but no tray appeared";
+
+        window = std::make_unique<TVmain>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        c = &window->controls();
+        window->showCentred();
+        ASSERT_TRUE(test::WaitUntil([this] { return test::TrayHost::Placed(c->Tray->geometry()); }, 10s))
+            << "the tray did not take the icon";
+        ASSERT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s));
+    }
+
+    // Clicks the middle of the tray icon with the given mouse button, `times` times.
+    void clickIcon(int button, int times)
+    {
+        const QPoint centre = c->Tray->geometry().center();
+        ChildProcess click(xdotool, {QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
+                                     QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
+                                     QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
+        test::WaitUntil([&] { return !click.running(); }, 10s);
+    }
+
+    bool shownNormally() const { return window->isVisible() && !window->isMinimized(); }
+};
+
+// Guards: minimising leaving the window on the taskbar, or the icon's double-click not bringing it back.
+TEST_F(TrayHostTest, MinimisingHidesTheWindowAndADoubleClickOnTheIconBringsItBack)
+{
+    window->showMinimized();
+    ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
+    EXPECT_TRUE(c->Tray->isVisible());
+
+    clickIcon(1, 2);
+    EXPECT_TRUE(test::WaitUntil([this] { return shownNormally(); }, 10s));
+}
+
+// Guards: a single left click acting on the window, or the right button not opening the tray menu.
+TEST_F(TrayHostTest, SingleClickDoesNothingAndTheRightButtonOpensTheMenu)
+{
+    window->showMinimized();
+    ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
+
+    clickIcon(1, 1);
+    // Nothing is expected to happen: give it the double-click interval and more.
+    test::WaitUntil([] { return false; }, 1500ms);
+    EXPECT_FALSE(window->isVisible());
+
+    clickIcon(3, 1);
+    EXPECT_TRUE(test::WaitUntil([this] { return c->PopupMenu2->isVisible(); }, 10s));
+    c->PopupMenu2->close();
+}
+
+// Guards: minimising on a desktop without a tray hiding the window where nothing could bring it back.
+TEST(NoTrayHostTest, MinimisingWithoutATrayKeepsTheWindowOnTheTaskbar)
+{
+    if (!test::HasRealDisplay())
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    if (!test::WaitUntil([] { return !QSystemTrayIcon::isSystemTrayAvailable(); }, 10s))
+        GTEST_SKIP() << "a tray host runs on this display";
+    TempDir programFolder;
+    TVmain window(programFolder.path() + "/vexorama", {});
+    window.showCentred();
+    ASSERT_TRUE(test::WaitUntil([&] { return window.isVisible(); }, 10s));
+
+    window.showMinimized();
+    // The window is expected to stay: give a deferred hide its chance.
+    test::WaitUntil([] { return false; }, 500ms);
+    EXPECT_TRUE(window.isVisible());
+}
+
+} // namespace
+} // namespace vexo
