@@ -194,4 +194,17 @@ void DecodeQueue::RemoveQueueEntry(int position)
     ops_.deleteLine(position - 1);
 }
 
+void DecodeQueue::DropFinished(int count)
+{
+    count = std::clamp(count, 0, QueueCount());
+    entries_.erase(entries_.begin(), entries_.begin() + count);
+}
+
+void DecodeQueue::Relist()
+{
+    ops_.clearLines();
+    for (const QueueEntry& entry : entries_)
+        ops_.appendLine(LineText(entry));
+}
+
 } // namespace vexo

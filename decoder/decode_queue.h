@@ -49,6 +49,11 @@ public:
     bool running() const { return running_; }
     void setRunning(bool running) { running_ = running; }
 
+    // For the batch run: drops the first `count` entries (their lines stay),
+    // and shows the queued entries as the list's lines again.
+    void DropFinished(int count);
+    void Relist();
+
     // "name => RealName (size)"
     static std::string LineText(const QueueEntry& entry);
 

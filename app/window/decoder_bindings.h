@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch_run.h"
 #include "decode_queue.h"
 
 #include <QObject>
@@ -10,8 +11,10 @@ namespace vexo {
 
 class TVmain;
 
-// The decoder tab's controls bound to the decode queue: the add, clear and
-// remove buttons, the list's context menu and its mouse-over totals.
+// The decoder tab's controls bound to the decode queue and the batch run:
+// the add, clear and remove buttons, the list's context menu and its
+// mouse-over totals, "Расшифровка", "Go!", "Соединение", and the window's
+// activation (the "/a" run).
 class DecoderBindings : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +30,7 @@ private:
 
     TVmain& window_;
     DecodeQueue queue_;
+    BatchRun run_;
 };
 
 } // namespace vexo

@@ -1,0 +1,105 @@
+#include "settings_store.h"
+#include "temp_dir.h"
+#include "test_containers.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace vexo {
+namespace {
+
+using test::ContainerBytes;
+using test::FileExists;
+using test::PatternBytes;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+// Runs the program offscreen and waits for it to end by itself; a run that
+// hangs (a box waiting for a user) is killed and counts as a failure.
+int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::set<std::string> Entries(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Guards the unattended run end to end: "/a" with "/d" and a folder scans,
+// decodes, joins decoded and plain parts, deletes what it used up, never
+// stops at a box for a folder named like a video, exits by itself, and
+// leaves the folder and the settings as they should be.
+TEST(AutoRunEndToEnd, DecodesJoinsAndExits)
+{
+    TempDir root;
+    const std::string programFolder = root.file("program");
+    const std::string data = root.file("data");
+    std::filesystem::create_directories(programFolder);
+    std::filesystem::create_directories(data);
+    // The program keeps its settings beside itself: run a copy.
+    const std::string program = programFolder + "/vexorama";
+    std::filesystem::copy_file(VEXORAMA_BINARY, program);
+
+    const std::string partA = PatternBytes(300000, 1), partB = PatternBytes(123457, 2);
+    const std::string photo = PatternBytes(80000, 3);
+    WriteFile(data + "/a1.avi", ContainerBytes(partA, 0x11, PatternBytes(999, 9), "movie.avi.aa"));
+    WriteFile(data + "/a2.jpg", ContainerBytes(partB, 0xEE, "", "movie.avi.ab"));
+    WriteFile(data + "/x.jpg", ContainerBytes(photo, 0x80, "lead", "photo.jpg"));
+    WriteFile(data + "/photo.jpg", "already here");
+    WriteFile(data + "/CLIP.MKV.AA", "first-");
+    WriteFile(data + "/CLIP.MKV.AB", "second");
+    WriteFile(data + "/tiny.avi", "too small to be encoded");
+    std::filesystem::create_directory(data + "/folder.avi");
+
+    ASSERT_EQ(RunProgram(program, {"/a", "/d", data}, std::chrono::seconds(60)), 0);
+
+    EXPECT_EQ(Entries(data), (std::set<std::string>{"movie.avi", "photo.jpg", "(1)photo.jpg", "CLIP.MKV",
+                                                    "tiny.avi", "folder.avi"}));
+    EXPECT_TRUE(ReadFile(data + "/movie.avi") == partA + partB);
+    EXPECT_TRUE(ReadFile(data + "/(1)photo.jpg") == photo);
+    EXPECT_EQ(ReadFile(data + "/photo.jpg"), "already here");
+    EXPECT_EQ(ReadFile(data + "/CLIP.MKV"), "first-second");
+
+    const SettingsStore settings(programFolder + "/vexorama.INI");
+    EXPECT_EQ(settings.ReadString("Prog", "Folder", ""), data);
+    EXPECT_TRUE(settings.ReadBool("Prog", "AutoDel", false));
+    EXPECT_EQ(settings.ReadInteger("Prog", "Width", 0), 640);
+    EXPECT_EQ(settings.ReadInteger("Prog", "Height", 0), 500);
+}
+
+} // namespace
+} // namespace vexo
