@@ -14,13 +14,14 @@ namespace vexo {
 // (Windows-1251) of the plain file.
 inline constexpr int kTrailerSize = 262;
 inline constexpr int kTrailerNameOffset = 6;
-inline constexpr std::size_t kMaxStoredNameLength = kTrailerSize - kTrailerNameOffset;
+// The name area holds 256 bytes, but its length must fit the length byte.
+inline constexpr std::size_t kMaxStoredNameLength = 255;
 
 // data[i] ^= key for every byte. The hot loop of encoding and decoding.
 void XorBlock(unsigned char* data, std::size_t size, std::uint8_t key);
 
 // The 262 trailer bytes: dataOffset, key, the name's length, the name, zero
-// fill. storedName is raw bytes; longer than 256 throws
+// fill. storedName is raw bytes; longer than 255 throws
 // std::invalid_argument.
 std::string MakeTrailer(std::int32_t dataOffset, std::uint8_t key, std::string_view storedName);
 
@@ -28,7 +29,7 @@ std::string MakeTrailer(std::int32_t dataOffset, std::uint8_t key, std::string_v
 // plainPath encoded with key (read and written in blocks, any size), and the
 // trailer naming storedName. An existing containerPath is never replaced.
 // Throws std::invalid_argument for leading bytes beyond the signed 32-bit
-// DataOffset or a stored name beyond 256 bytes, and std::runtime_error
+// DataOffset or a stored name beyond 255 bytes, and std::runtime_error
 // "<path>: <reason>" when a file cannot be read or written; in every case
 // no container file is left behind.
 void WriteContainer(const std::string& plainPath, const std::string& containerPath, std::uint8_t key,

@@ -70,6 +70,8 @@ HttpSite::HttpSite(AccountFolder& folder, ServerLog& log)
         const int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    // Stopping waits for idle kept-alive connections to time out.
+    server_->set_keep_alive_timeout(1);
     addRoutes();
 }
 

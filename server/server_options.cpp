@@ -38,7 +38,8 @@ Number ParseNumber(const std::string& option, const std::string& text, Number hi
 {
     Number value {};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > highest)
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < Number {}
+        || value > highest)
         throw UsageError(option + " needs a number from 0 to " + std::to_string(highest) + ", not \"" + text
                          + "\"");
     return value;
@@ -99,6 +100,8 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
             options.wrapGlobs.push_back(value());
         } else if (name == "--seed") {
             options.seed = ParseNumber<std::uint64_t>(name, value(), UINT64_MAX);
+        } else if (!name.starts_with("--")) {
+            throw UsageError("unexpected argument \"" + name + "\"");
         } else {
             throw UsageError("unknown option \"" + name + "\"");
         }

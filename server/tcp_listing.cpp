@@ -183,8 +183,11 @@ void TcpListing::run()
         connection.input.append(buffer, static_cast<std::size_t>(got));
         if (const auto end = connection.input.find('\n'); end != std::string::npos)
             respond(connection, std::string_view(connection.input).substr(0, end));
-        else if (connection.input.size() > kMaxRequestLine)
-            close(connection, "request line too long");
+        else if (connection.input.size() > kMaxRequestLine) {
+            log_.line("tcp " + connection.peer + ": request line too long, refused");
+            connection.output = kListingRefused;
+            connection.state = State::Writing;
+        }
     };
     const auto send = [&](Connection& connection) {
         const ssize_t sent = ::send(connection.fd, connection.output.data() + connection.sent,

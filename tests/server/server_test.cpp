@@ -1,0 +1,336 @@
+// vexo-server in-process on ephemeral loopback ports, driven over real
+// sockets the way the client drives it.
+#include "container_format.h"
+#include "encoded_file.h"
+#include "loopback_client.h"
+#include "temp_dir.h"
+#include "vexo_server.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace vexo::server {
+namespace {
+
+using test::HttpGet;
+using test::HttpPostFile;
+using test::ReadFile;
+using test::TcpExchange;
+using test::TempDir;
+using test::WriteFile;
+
+constexpr const char* kRequest = "test:demo:is_files\n\r\n";
+
+struct Listed {
+    std::string name; // Windows-1251, as sent
+    std::string url;
+    std::string removalReference;
+    std::string size;
+
+    bool operator==(const Listed&) const = default;
+};
+
+// Bytes that differ from position to position.
+std::string Pattern(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    std::uint32_t state = 12345;
+    for (char& c : bytes) {
+        state = state * 1664525u + 1013904223u;
+        c = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+class ServerTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string folder = dir.file("account");
+    std::ostringstream log;
+    std::unique_ptr<VexoServer> server;
+
+    void SetUp() override { ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0); }
+
+    void start(ServerOptions options = {})
+    {
+        options.folder = folder;
+        options.bindAddress = "127.0.0.1";
+        options.tcpPort = 0;
+        options.httpPort = 0;
+        options.seed = 42;
+        server = std::make_unique<VexoServer>(options, log);
+        server->start();
+    }
+
+    std::string host() const { return "127.0.0.1:" + std::to_string(server->httpPort()); }
+
+    std::string ask(const std::string& request = kRequest) { return TcpExchange(server->tcpPort(), { request }); }
+
+    // The files of an accepted listing; fails the test on any other answer.
+    std::vector<Listed> list()
+    {
+        const std::string answer = ask();
+        std::vector<std::string> lines;
+        std::istringstream in(answer);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        EXPECT_TRUE(answer.ends_with("\n=END=\n")) << answer;
+        EXPECT_TRUE(lines.size() >= 2 && lines.front() == "connected" && (lines.size() - 2) % 4 == 0) << answer;
+        std::vector<Listed> files;
+        for (std::size_t i = 1; i + 4 < lines.size(); i += 4)
+            files.push_back({ lines[i], lines[i + 1], lines[i + 2], lines[i + 3] });
+        return files;
+    }
+
+    test::HttpReply get(const std::string& target) { return HttpGet(server->httpPort(), target); }
+
+    test::HttpReply download(const Listed& file)
+    {
+        const std::string prefix = "http://" + host();
+        EXPECT_TRUE(file.url.starts_with(prefix)) << file.url;
+        return get(file.url.substr(prefix.size()));
+    }
+};
+
+// Guards the listing's wire bytes: line order, bare line feeds, Windows-1251 names, addresses on the public host.
+TEST_F(ServerTest, ListsTwoFilesWithExactBytes)
+{
+    WriteFile(folder + "/a.txt", "abc");
+    WriteFile(folder + "/Фото дня.txt", std::string(1000, 'x'));
+    start();
+
+    const std::string answer = ask();
+    const std::regex shape("connected\n"
+                           "a\\.txt\n"
+                           "http://127\\.0\\.0\\.1:(\\d+)/files/([0-9a-f]{16})\n"
+                           "del\\.php\\?f=\\2\n"
+                           "3\n"
+                           "\xD4\xEE\xF2\xEE \xE4\xED\xFF\\.txt\n"
+                           "http://127\\.0\\.0\\.1:\\1/files/([0-9a-f]{16})\n"
+                           "del\\.php\\?f=\\3\n"
+                           "1000\n"
+                           "=END=\n");
+    std::smatch parts;
+    ASSERT_TRUE(std::regex_match(answer, parts, shape)) << answer;
+    EXPECT_EQ(std::stoi(parts[1]), server->httpPort());
+    EXPECT_NE(parts[2], parts[3]);
+
+    const auto files = list();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(download(files[0]).body, "abc");
+    EXPECT_EQ(download(files[1]).body, std::string(1000, 'x'));
+}
+
+// Guards a request line split over several packets, and one without the trailing CR LF, being refused or cut.
+TEST_F(ServerTest, RequestLineMayArriveInPiecesOrWithoutItsTail)
+{
+    WriteFile(folder + "/a.txt", "abc");
+    start();
+    const std::string whole = ask();
+    ASSERT_TRUE(whole.starts_with("connected\na.txt\n"));
+    EXPECT_EQ(TcpExchange(server->tcpPort(), { "test:de", "mo:is_fi", "les\n", "\r\n" }), whole);
+    EXPECT_EQ(TcpExchange(server->tcpPort(), { "test:demo:is_files\n" }), whole);
+}
+
+// Guards a wrong password, a wrong login or a malformed request getting a listing.
+TEST_F(ServerTest, WrongLoginOrPasswordGetsErrorOnly)
+{
+    WriteFile(folder + "/a.txt", "abc");
+    start();
+    EXPECT_EQ(ask("test:wrong:is_files\n\r\n"), "error\n");
+    EXPECT_EQ(ask("other:demo:is_files\n\r\n"), "error\n");
+    EXPECT_EQ(ask("test:demo\n\r\n"), "error\n");
+    EXPECT_EQ(ask("garbage\n"), "error\n");
+}
+
+// Guards the split rule: the login ends at the first ":", the password may hold ":"; and a Windows-1251 password.
+TEST_F(ServerTest, PasswordMayHoldColonsAndCyrillic)
+{
+    ServerOptions options;
+    options.password = "па:роль";
+    start(options);
+    EXPECT_EQ(ask("test:\xEF\xE0:\xF0\xEE\xEB\xFC:is_files\n\r\n"), "connected\n=END=\n");
+    EXPECT_EQ(ask("test:па:роль:is_files\n\r\n"), "error\n"); // UTF-8 bytes are not the password
+}
+
+// Guards a request line that never ends tying the server up or getting a listing.
+TEST_F(ServerTest, OverlongRequestLineIsRefused)
+{
+    start();
+    EXPECT_EQ(TcpExchange(server->tcpPort(), { std::string(10000, 'x') + ":test:demo:is_files\n" }), "error\n");
+    EXPECT_EQ(ask(), "connected\n=END=\n");
+}
+
+// Guards removal (with and without "&close=1") not deleting the file, so that the next listing would hold it again.
+TEST_F(ServerTest, RemovalDeletesTheFileFromTheNextListing)
+{
+    WriteFile(folder + "/a.txt", "a");
+    WriteFile(folder + "/b.txt", "b");
+    WriteFile(folder + "/c.txt", "c");
+    start();
+    const auto files = list();
+    ASSERT_EQ(files.size(), 3u);
+
+    const auto plain = get("/uploader/" + files[0].removalReference);
+    EXPECT_EQ(plain.status, 200);
+    EXPECT_NE(plain.body.find("a.txt"), std::string::npos);
+    EXPECT_EQ(plain.body.find("window.close()"), std::string::npos);
+    EXPECT_NE(plain.headers.find("charset=utf-8"), std::string::npos);
+
+    const auto closing = get("/uploader/" + files[1].removalReference + "&close=1");
+    EXPECT_EQ(closing.status, 200);
+    EXPECT_NE(closing.body.find("window.close()"), std::string::npos);
+
+    const auto rest = list();
+    ASSERT_EQ(rest.size(), 1u);
+    EXPECT_EQ(rest[0].name, "c.txt");
+    EXPECT_FALSE(test::FileExists(folder + "/a.txt"));
+    EXPECT_FALSE(test::FileExists(folder + "/b.txt"));
+
+    const auto again = get("/uploader/" + files[0].removalReference + "&close=1");
+    EXPECT_EQ(again.status, 404);
+    EXPECT_NE(again.body.find("window.close()"), std::string::npos);
+    EXPECT_EQ(download(files[0]).status, 404);
+}
+
+// Guards an unknown address answering anything but 404, and names from a request reaching outside the folder.
+TEST_F(ServerTest, UnknownAndEscapingNamesAreRefused)
+{
+    WriteFile(dir.file("outside.txt"), "secret");
+    WriteFile(folder + "/a.txt", "a");
+    start();
+
+    EXPECT_EQ(get("/files/0123456789abcdef").status, 404);
+    EXPECT_EQ(get("/nothing/here").status, 404);
+    for (const char* target : { "/files/../outside.txt", "/files/..%2Foutside.txt", "/files/%2E%2E/outside.txt",
+                                "/files/..%2F..%2Faccount%2Fa.txt" }) {
+        const auto reply = get(target);
+        EXPECT_EQ(reply.status, 404) << target;
+        EXPECT_EQ(reply.body.find("secret"), std::string::npos) << target;
+    }
+    EXPECT_EQ(get("/uploader/del.php?f=../outside.txt").status, 404);
+    EXPECT_EQ(get("/uploader/del.php?f=a.txt").status, 404);
+    EXPECT_TRUE(test::FileExists(dir.file("outside.txt")));
+    EXPECT_TRUE(test::FileExists(folder + "/a.txt"));
+
+    for (const char* name : { "../escaped.txt", "..", "sub/x.txt", "..\\x.txt" })
+        EXPECT_EQ(HttpPostFile(server->httpPort(), "/uploader/upload.php", name, "evil").status, 400) << name;
+    EXPECT_FALSE(test::FileExists(dir.file("escaped.txt")));
+    EXPECT_EQ(list().size(), 1u);
+}
+
+// Guards an upload not landing in the folder, landing half-written, or replacing a waiting file.
+TEST_F(ServerTest, UploadedFileWaitsForTheNextListing)
+{
+    start();
+    const auto page = get("/uploader/enter.php?simple=1");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("multipart/form-data"), std::string::npos);
+
+    const std::string content = Pattern(300000);
+    EXPECT_EQ(HttpPostFile(server->httpPort(), "/uploader/upload.php", "клип.avi", content).status, 200);
+    const auto files = list();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "\xEA\xEB\xE8\xEF.avi");
+    EXPECT_EQ(files[0].size, "300000");
+    EXPECT_EQ(download(files[0]).body, content);
+    EXPECT_NE(get("/uploader/enter.php?simple=1").body.find("клип.avi"), std::string::npos);
+
+    EXPECT_EQ(HttpPostFile(server->httpPort(), "/uploader/upload.php", "клип.avi", "other").status, 400);
+    EXPECT_EQ(ReadFile(folder + "/клип.avi"), content);
+}
+
+// Guards the encoded hand-out: listed size unequal to the download, a container that does not decode back, or
+// keys and leading bytes that change between listing and download.
+TEST_F(ServerTest, WrappedFileDecodesBackByteForByte)
+{
+    const std::string plain = Pattern(200000);
+    WriteFile(folder + "/видео.mpg", plain);
+    WriteFile(folder + "/фото.png", Pattern(50000));
+    ServerOptions options;
+    options.wrapGlobs = { "*.MPG", "*.png" };
+    start(options);
+
+    const auto files = list();
+    ASSERT_EQ(files.size(), 2u);
+    const auto video = std::find_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".avi"); });
+    ASSERT_NE(video, files.end());
+    EXPECT_TRUE(std::regex_match(video->name, std::regex("[0-9a-f]{16}\\.avi")));
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".jpg"); }), 1);
+
+    const auto reply = download(*video);
+    ASSERT_EQ(reply.status, 200);
+    const std::string& container = reply.body;
+    EXPECT_EQ(std::to_string(container.size()), video->size);
+    EXPECT_EQ(download(*video).body, container);
+    EXPECT_EQ(list(), files);
+
+    const auto fileSize = static_cast<std::int64_t>(container.size());
+    const auto trailer = ParseTrailer(std::string_view(container).substr(container.size() - kTrailerSize), fileSize);
+    ASSERT_TRUE(trailer);
+    EXPECT_EQ(trailer->StoredName, "\xE2\xE8\xE4\xE5\xEE.mpg");
+    EXPECT_EQ(RealNameFromStored(trailer->StoredName, true), "видео.mpg");
+    EXPECT_LE(trailer->DataOffset, 4096);
+    ASSERT_EQ(fileSize - trailer->DataOffset - kTrailerSize, static_cast<std::int64_t>(plain.size()));
+    std::string decoded = container.substr(static_cast<std::size_t>(trailer->DataOffset), plain.size());
+    XorBlock(reinterpret_cast<unsigned char*>(decoded.data()), decoded.size(), trailer->Key);
+    EXPECT_EQ(decoded, plain);
+}
+
+// Guards a name the trailer cannot carry (under 3 or over 128 bytes) being wrapped into an unreadable container.
+TEST_F(ServerTest, NamesTooShortOrLongForTheTrailerAreHandedOutPlain)
+{
+    WriteFile(folder + "/ab", "short");
+    WriteFile(folder + "/" + std::string(125, 'n') + ".avi", "long");
+    ServerOptions options;
+    options.wrapGlobs = { "*" };
+    start(options);
+    const auto files = list();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].name, "ab");
+    EXPECT_EQ(download(files[0]).body, "short");
+    EXPECT_EQ(files[1].name, std::string(125, 'n') + ".avi");
+    EXPECT_EQ(download(files[1]).body, "long");
+}
+
+// Guards the demo filling a folder that holds files, or not offering an encoded file big enough for the client.
+TEST_F(ServerTest, DemoFillsOnlyAnEmptyFolder)
+{
+    ServerOptions options;
+    options.demo = true;
+    start(options);
+    const auto files = list();
+    ASSERT_GE(files.size(), 5u);
+    const auto wrapped = std::find_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".jpg"); });
+    ASSERT_NE(wrapped, files.end());
+    EXPECT_GE(std::stoll(wrapped->size), 35200);
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".ab"); }), 1);
+    server->stop();
+
+    ASSERT_EQ(::unlink((folder + "/readme.txt").c_str()), 0);
+    start(options);
+    EXPECT_EQ(list().size(), files.size() - 1);
+}
+
+// Guards stop() hanging on an idle client or leaving either port open.
+TEST_F(ServerTest, StopsCleanlyWithAClientConnected)
+{
+    start();
+    const int tcpPort = server->tcpPort();
+    const int httpPort = server->httpPort();
+    test::IdleConnection idleListing(tcpPort);
+    test::IdleConnection idleWeb(httpPort);
+    ASSERT_TRUE(idleListing.connected() && idleWeb.connected());
+    server->stop();
+    EXPECT_FALSE(test::Accepts(tcpPort));
+    EXPECT_FALSE(test::Accepts(httpPort));
+    EXPECT_TRUE(log.str().ends_with("stopped\n"));
+}
+
+} // namespace
+} // namespace vexo::server
