@@ -104,7 +104,7 @@ std::optional<WaitingFile> AccountFolder::find(std::string_view id)
     return std::nullopt;
 }
 
-std::unique_ptr<HandoutStream> AccountFolder::open(std::string_view id, WaitingFile* file)
+std::unique_ptr<HandoutStream> AccountFolder::open(std::string_view id)
 {
     auto found = find(id);
     if (!found)
@@ -117,12 +117,9 @@ std::unique_ptr<HandoutStream> AccountFolder::open(std::string_view id, WaitingF
             ::close(fd);
         return nullptr; // removed or replaced since it was listed
     }
-    found->plainSize = info.st_size;
-    auto stream = found->wrap ? std::make_unique<HandoutStream>(fd, info.st_size, *found->wrap)
-                              : std::make_unique<HandoutStream>(fd, info.st_size);
-    if (file)
-        *file = std::move(*found);
-    return stream;
+    if (found->wrap)
+        return std::make_unique<HandoutStream>(fd, info.st_size, std::move(*found->wrap));
+    return std::make_unique<HandoutStream>(fd, info.st_size);
 }
 
 std::optional<WaitingFile> AccountFolder::remove(std::string_view id)

@@ -42,7 +42,7 @@ public:
     std::optional<WaitingFile> find(std::string_view id);
 
     // Opens the file's download; nullptr when the id is unknown.
-    std::unique_ptr<HandoutStream> open(std::string_view id, WaitingFile* file);
+    std::unique_ptr<HandoutStream> open(std::string_view id);
 
     // Deletes the file from the folder; the removed file, or nullopt when
     // the id is unknown.

@@ -125,7 +125,7 @@ void HttpSite::addRoutes()
 
     server_->Get(R"(/files/([0-9a-f]{16}))", [this](const Request& req, Response& res) {
         auto download = std::make_shared<Download>();
-        download->stream = folder_.open(req.matches[1].str(), nullptr);
+        download->stream = folder_.open(req.matches[1].str());
         if (!download->stream) {
             res.status = 404;
             res.set_content(NotFoundPage(req.path), kHtml);
