@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix, checks what lies where, and
+# starts the installed program as a user who cannot write its folder.
+#   installed_layout_test.sh BUILD_FOLDER
+set -euo pipefail
+build=$1
+id=io.github.vexorama.Vexorama
+work=$(mktemp -d)
+pid=
+cleanup() {
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+chmod 755 "$work"
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+# Guards: an install that leaves out the program, its web module, the menu entry, the metainfo or an icon.
+for file in bin/vexorama lib/vexorama/vexorama_web.so share/applications/$id.desktop \
+            share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg; do
+    [ -e "$prefix/$file" ] || fail "not installed: $file"
+done
+# Guards: an icon installed under the wrong size (the PNG header holds width and height).
+for size in 16 24 32 48 96 128 256; do
+    icon=$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png
+    [ -e "$icon" ] || fail "not installed: $icon"
+    dimensions=$(od -An -tu4 --endian=big -j16 -N8 "$icon" | tr -s ' ' | sed 's/^ //')
+    [ "$dimensions" = "$size $size" ] || fail "$icon is not ${size}x${size} ($dimensions)"
+done
+
+# Guards: the program linking the web engine, so that every start pays for it.
+if ldd "$prefix/bin/vexorama" | grep -i webengine; then
+    fail "vexorama links the web engine"
+fi
+
+# Guards: settings written beside a program the user cannot write, instead of in the user's own folder.
+home=$work/home
+mkdir -p "$home"
+run=()
+if [ "$(id -u)" -eq 0 ]; then
+    command -v setpriv >/dev/null || { echo "SKIPPED: setpriv (util-linux) is needed to run as a normal user"; exit 77; }
+    chown nobody "$home"
+    run=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+    chmod a-w "$prefix/bin"
+fi
+"${run[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" \
+    QT_QPA_PLATFORM=offscreen "$prefix/bin/vexorama" >"$work/program.log" 2>&1 &
+pid=$!
+settings=$home/.config/vexorama/vexorama.INI
+for _ in $(seq 300); do
+    [ -s "$settings" ] && break
+    kill -0 "$pid" 2>/dev/null || { cat "$work/program.log"; fail "the installed program ended at start-up"; }
+    sleep 0.1
+done
+[ -s "$settings" ] || { cat "$work/program.log"; fail "no settings in $settings"; }
+grep -q "Folder=$prefix/bin/" "$settings" || fail "unexpected settings: $(cat "$settings")"
+[ ! -e "$prefix/bin/vexorama.INI" ] || fail "settings written beside the installed program"
+
+# Guards: start-up loading the web engine before any page is shown.
+if grep -i -E "webengine|vexorama_web" "/proc/$pid/maps"; then
+    fail "the web engine is loaded at start-up"
+fi
+echo "installed layout, per-user settings and start-up without the web engine: OK"
