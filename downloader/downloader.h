@@ -1,5 +1,6 @@
 #pragma once
 
+#include "http_fetch.h"
 #include "server_files.h"
 #include "task_queue.h"
 #include "tcp_client.h"
@@ -22,8 +23,10 @@ struct Downloader {
 
     TaskQueue queue;
     ServerFiles files;
+    FetchProgress progress;
 
     TcpTimeouts tcpTimeouts;
+    FetchLimits fetchLimits;
 
     // The runner is carrying out a task; ticks that arrive meanwhile (from
     // the pumps inside the task) are not acted upon.

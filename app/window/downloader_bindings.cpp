@@ -1,9 +1,16 @@
 #include "downloader_bindings.h"
 
+#include "auto_check.h"
 #include "downloader.h"
+#include "http_fetch.h"
 #include "main_window.h"
 #include "setting_form.h"
+#include "status_bar.h"
+#include "window_timer.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -15,7 +22,19 @@ DownloaderBindings::DownloaderBindings(TVmain& window)
 {
     setObjectName("DownloaderBindings");
     MainWindowControls& c = window.controls();
+    Downloader& d = *downloader_;
     connect(c.Settings, &QPushButton::clicked, this, window.guarded([this] { settingForm().SettingsClick(); }));
+    connect(c.GetList, &QPushButton::clicked, this, window.guarded([&d] { GetListClick(d); }));
+    connect(c.AutoO, &QCheckBox::toggled, this, window.guarded([&d] { AutoOClick(d); }));
+    connect(c.aosec, &QLineEdit::textChanged, this, window.guarded([&d] { aosecChange(d); }));
+    connect(c.N2, &QAction::triggered, this, window.guarded([&d] { N2Click(d); }));
+    // The item toggles its own mark when chosen; the box follows the mark.
+    connect(c.N4, &QAction::toggled, this, window.guarded([&d] { N4Click(d); }));
+    connect(c.StatusB, &StatusBar::clicked, this, window.guarded([&d] { StatusBClick(d); }));
+    connect(c.Timer, &WindowTimer::tick, this, window.guarded([&d] { TimerTimer(d); }));
+    connect(c.Timer1, &WindowTimer::tick, this,
+            window.guarded([&d] { Timer1Timer(d.progress, d.session, d.ops); }));
+    connect(c.Bigtimer, &WindowTimer::tick, this, window.guarded([&d] { BigtimerTimer(d); }));
 
     // The dialog reads the settings after the main window's start-up has run.
     QTimer::singleShot(0, this, window.guarded([this] { settingForm(); }));

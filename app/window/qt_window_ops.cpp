@@ -4,6 +4,7 @@
 #include "server_grid.h"
 #include "status_bar.h"
 #include "window_timer.h"
+#include "xdg_open.h"
 
 #include <QAction>
 #include <QApplication>
@@ -443,6 +444,9 @@ void QtWindowOps::shellOpen(const std::string& target)
     const QString text = Q(target);
     const bool webAddress = text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
                             text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    // A web address goes to the browser byte for byte; QUrl would re-encode it.
+    if (webAddress && XdgOpen(target))
+        return;
     QDesktopServices::openUrl(webAddress ? QUrl(text) : QUrl::fromLocalFile(text));
 }
 

@@ -1,0 +1,252 @@
+#include "http_fetch.h"
+
+#include "session.h"
+#include "size_text.h"
+#include "tray_hint.h"
+#include "window_ops.h"
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vexo {
+
+namespace {
+
+constexpr const char* kAgent = "Generic Delphi Agent";
+constexpr long kBlockSize = 1024;
+
+std::runtime_error FileError(const std::string& path, int error)
+{
+    return std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(error));
+}
+
+bool IsWebAddress(const std::string& url)
+{
+    auto startsWith = [&url](const char* prefix) {
+        const std::size_t length = std::strlen(prefix);
+        if (url.size() < length)
+            return false;
+        for (std::size_t i = 0; i < length; ++i) {
+            if (std::tolower(static_cast<unsigned char>(url[i])) != prefix[i])
+                return false;
+        }
+        return true;
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
+// The body's temporary home beside the target: created on first use,
+// renamed over the target by commit(), removed otherwise.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string target) : target_(std::move(target)) {}
+    ~TemporaryFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    void write(const char* data, std::size_t size)
+    {
+        if (fd_ < 0)
+            create();
+        while (size > 0) {
+            const ssize_t written = ::write(fd_, data, size);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw std::runtime_error(target_ + ": " + std::strerror(errno));
+            }
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+    }
+
+    void commit()
+    {
+        if (fd_ < 0)
+            create();
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0)
+            throw std::runtime_error(target_ + ": " + std::strerror(errno));
+        if (::rename(path_.c_str(), target_.c_str()) != 0)
+            throw FileError(target_, errno);
+        path_.clear();
+    }
+
+private:
+    void create()
+    {
+        static std::atomic<unsigned> serial{0};
+        const std::size_t slash = target_.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+        for (;;) {
+            std::string candidate = folder + ".vexorama-" + std::to_string(::getpid()) + "-"
+                                    + std::to_string(++serial) + ".part";
+            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) {
+                path_ = std::move(candidate);
+                return;
+            }
+            if (errno != EEXIST)
+                throw FileError(target_, errno);
+        }
+    }
+
+    std::string target_;
+    std::string path_;
+    int fd_ = -1;
+};
+
+struct CurlEasyCleanup {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct CurlListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// What the write callback works with. Errors cannot cross libcurl, so
+// they wait here until the transfer has stopped.
+struct Transfer {
+    CURL* curl;
+    TemporaryFile& file;
+    FetchProgress& progress;
+    const std::function<void()>& pump;
+    bool started = false;
+    bool refused = false;
+    std::exception_ptr error;
+};
+
+bool IsSuccess(long status)
+{
+    return status >= 200 && status <= 299;
+}
+
+void TakeNamedLength(CURL* curl, FetchProgress& progress)
+{
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0)
+        progress.FetchTotal = length;
+}
+
+std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto& transfer = *static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    try {
+        if (!transfer.started) {
+            transfer.started = true;
+            long status = 0;
+            curl_easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
+            if (!IsSuccess(status)) {
+                transfer.refused = true;
+                return 0;
+            }
+            TakeNamedLength(transfer.curl, transfer.progress);
+        }
+        transfer.file.write(data, bytes);
+        transfer.progress.FetchedBytes += static_cast<std::int64_t>(bytes);
+        transfer.pump();
+        return bytes;
+    } catch (...) {
+        transfer.error = std::current_exception();
+        return 0;
+    }
+}
+
+void InitialiseCurlOnce()
+{
+    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    if (!initialised)
+        throw std::runtime_error("libcurl cannot be initialised");
+}
+
+} // namespace
+
+std::int64_t ListedSize(const std::string& text)
+{
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 0)
+        return 0;
+    return value;
+}
+
+bool FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
+                 FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits)
+{
+    progress.FetchedBytes = 0;
+    progress.FetchTotal = ListedSize(listedSize);
+    if (!IsWebAddress(url))
+        return false;
+
+    InitialiseCurlOnce();
+    const std::unique_ptr<CURL, CurlEasyCleanup> curl(curl_easy_init());
+    if (!curl)
+        return false;
+    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    headers = headers ? curl_slist_append(headers, "Pragma: no-cache") : nullptr;
+    const std::unique_ptr<curl_slist, CurlListFree> headerList(headers);
+    if (!headers)
+        return false;
+
+    TemporaryFile file(path);
+    Transfer transfer{curl.get(), file, progress, pump, false, false, nullptr};
+    CURL* handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, kAgent);
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kBlockSize);
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteBlock);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+
+    const CURLcode result = curl_easy_perform(handle);
+    if (transfer.error)
+        std::rethrow_exception(transfer.error);
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    if (result != CURLE_OK || transfer.refused || !IsSuccess(status))
+        return false;
+
+    if (!transfer.started)
+        TakeNamedLength(handle, progress);
+    file.commit();
+    return true;
+}
+
+void Timer1Timer(const FetchProgress& progress, const Session& session, WindowOps& ops)
+{
+    ops.setProgressMax(Control::ProgressBar3, progress.FetchTotal);
+    ops.setProgress(Control::ProgressBar3, progress.FetchedBytes);
+    ops.setText(Control::Statusdown,
+                "Скачано " + SizeToText(progress.FetchedBytes) + " из " + SizeToText(progress.FetchTotal));
+    UpdateTrayHint(session, ops);
+    ops.pump();
+}
+
+} // namespace vexo

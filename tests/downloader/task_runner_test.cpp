@@ -1,0 +1,308 @@
+#include "auto_check.h"
+#include "check_fixture.h"
+#include "script_server.h"
+#include "task_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace vexo {
+namespace {
+
+using test::ListAnswer;
+using test::ReadFile;
+using test::ScriptedReply;
+using test::ScriptServer;
+using test::WriteFile;
+
+std::string Http(const std::string& status, const std::string& body)
+{
+    return "HTTP/1.1 " + status + "\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size())
+           + "\r\n\r\n" + body;
+}
+
+const char* const kNotFound = "Ошибка, файл не найден на сервере";
+const char* const kZeroSize = "Ошибка, файл не найден на сервере (Нулевой размер)";
+
+// The runner over the fake window, a scripted listing server and one
+// scripted web server per file; "Server"/"Name" carries the web port.
+class RunnerTest : public test::CheckFixture {
+protected:
+    std::vector<std::unique_ptr<ScriptServer>> web;
+
+    RunnerTest()
+    {
+        ops.setCaption("Vexorama");
+        ops.onChange = [this](Control control) {
+            if (control == Control::AutoO)
+                AutoOClick(d);
+            else if (control == Control::N4)
+                N4Click(d);
+            else if (control == Control::Aosec)
+                aosecChange(d);
+        };
+    }
+
+    std::string webFile(const std::string& reply)
+    {
+        web.push_back(std::make_unique<ScriptServer>(reply));
+        return "http://127.0.0.1:" + std::to_string(web.back()->port()) + "/f";
+    }
+    // Lists the files on a listing server and points the client at it.
+    std::unique_ptr<ScriptServer> listing(const std::vector<std::array<std::string, 4>>& files)
+    {
+        auto server = std::make_unique<ScriptServer>(ListAnswer(files));
+        session.client = {"127.0.0.1:8080", std::to_string(server->port())};
+        return server;
+    }
+    void setRemMode(int mode) { settings().WriteInteger("Server", "RemMode", mode); }
+};
+
+// Guards one tick after a list of two files: the check, download 1 and its
+// removal all run; panel 1 then reads "down rem get "; the timers and
+// controls are back as after any download.
+TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
+{
+    const auto server = listing({{"one.avi", webFile(Http("200 OK", "first")), "del.php?f=1", "5"},
+                                 {"two.avi", webFile(Http("200 OK", "second")), "del.php?f=2", "6"}});
+    setRemMode(1);
+    ops.setChecked(Control::AutoO, true);
+    queueCheck();
+    TimerTimer(d);
+
+    EXPECT_EQ(ops.statusText(1), "down rem get ");
+    EXPECT_EQ(ReadFile(dir.file("one.avi")), "first");
+    EXPECT_FALSE(test::FileExists(dir.file("two.avi")));
+    EXPECT_EQ(ops.shellOpened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1"});
+    EXPECT_EQ(session.downloadedThisSession, 1);
+    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
+    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
+    EXPECT_FALSE(ops.isTimerActive(Timer::Timer1));
+    EXPECT_FALSE(ops.isTimerActive(Timer::Bigtimer)); // tasks still wait
+    for (Control control : {Control::AutoO, Control::GetList, Control::Settings, Control::Aosec})
+        EXPECT_TRUE(ops.isEnabled(control));
+    EXPECT_EQ(ops.text(Control::Filenamedown), "");
+    EXPECT_EQ(ops.text(Control::Statusdown), "");
+    EXPECT_EQ(ops.progress(Control::ProgressBar3), 0);
+
+    TimerTimer(d);
+    EXPECT_EQ(ReadFile(dir.file("two.avi")), "second");
+    EXPECT_EQ(ops.statusText(1), "get ");
+    // The closing check finds nothing: the queue is empty and the automatic
+    // check follows its box again.
+    ScriptServer empty("connected\n=END=\n");
+    session.client.port = std::to_string(empty.port());
+    TimerTimer(d);
+    EXPECT_TRUE(d.queue.empty());
+    EXPECT_TRUE(ops.isTimerActive(Timer::Bigtimer));
+    EXPECT_EQ(session.downloadedThisSession, 2);
+}
+
+// Guards the fetching state: while a file arrives the four controls are
+// disabled, the progress timer runs and the runner and automatic check
+// are off; ticks arriving meanwhile do nothing.
+TEST_F(RunnerTest, DownloadDisablesTheTabAndIgnoresTicks)
+{
+    const auto server = listing({{"big.avi", webFile(Http("200 OK", std::string(50000, 'x'))), "r", "50000"}});
+    setRemMode(3);
+    queueCheck();
+    bool sawFetching = false;
+    std::set<std::string> namesShown;
+    ops.onPump = [&] {
+        if (!ops.isTimerActive(Timer::Timer1))
+            return;
+        sawFetching = true;
+        namesShown.insert(ops.text(Control::Filenamedown));
+        EXPECT_FALSE(ops.isEnabled(Control::GetList));
+        EXPECT_FALSE(ops.isEnabled(Control::AutoO));
+        EXPECT_FALSE(ops.isEnabled(Control::Settings));
+        EXPECT_FALSE(ops.isEnabled(Control::Aosec));
+        EXPECT_FALSE(ops.isTimerActive(Timer::Bigtimer));
+        // A tick let through by the pump is not acted upon.
+        const std::string before = d.queue.TaskWords();
+        TimerTimer(d);
+        EXPECT_EQ(d.queue.TaskWords(), before);
+    };
+    TimerTimer(d);
+    EXPECT_TRUE(sawFetching);
+    EXPECT_TRUE(namesShown.count("big.avi"));
+    EXPECT_EQ(ReadFile(dir.file("big.avi")).size(), 50000u);
+    EXPECT_EQ(web.front()->requests().size(), 1u);
+}
+
+// Guards emptying the queue during a download: the download's closing pop
+// must not remove the check queued after the emptying.
+TEST_F(RunnerTest, EmptyingTheQueueDuringADownloadKeepsTasksQueuedAfterIt)
+{
+    const auto server = listing({{"a.avi", webFile(Http("200 OK", std::string(20000, 'a'))), "r", "20000"}});
+    queueCheck();
+    bool emptied = false;
+    ops.onPump = [&] {
+        if (emptied || !ops.isTimerActive(Timer::Timer1))
+            return;
+        emptied = true;
+        StatusBClick(d);
+        N2Click(d);
+    };
+    TimerTimer(d);
+    EXPECT_TRUE(emptied);
+    EXPECT_EQ(d.queue.TaskWords(), "get ");
+    EXPECT_TRUE(ops.shellOpened.empty());
+}
+
+// Guards the removal addresses, byte for byte: mode 1 with "&close=1" in
+// the browser, mode 2 without it in the hidden view, any other mode
+// nothing; spaces, "%" and Windows-1251 bytes pass unencoded, and the mode
+// is read afresh at every removal.
+TEST_F(RunnerTest, RemovalAddressesFollowTheMode)
+{
+    session.client.host = "127.0.0.1:8080";
+    const std::string ref = "del.php?f=a b%41&n=\xE9";
+    for (int mode : {1, 2, 3, 258}) {
+        setRemMode(mode);
+        PushTask(d.queue, ops, ref, tkRemove);
+        RunNextTask(d);
+    }
+    EXPECT_EQ(ops.shellOpened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/" + ref + "&close=1"});
+    EXPECT_EQ(ops.hiddenNavigations, std::vector<std::string>{"http://127.0.0.1:8080/uploader/" + ref});
+    EXPECT_TRUE(d.queue.empty());
+}
+
+// Guards a removal whose view cannot be reached: it is dropped, not tried
+// again at every tick, and the error reaches the handler boundary.
+TEST_F(RunnerTest, RemovalThatCannotStartIsDropped)
+{
+    struct NoHiddenView : test::FakeWindow {
+        void navigateHiddenView(const std::string&) override { throw std::runtime_error("no view"); }
+    } window;
+    Downloader local(session, window);
+    settings().WriteInteger("Server", "RemMode", 2);
+    PushTask(local.queue, window, "r", tkRemove);
+    PushTask(local.queue, window, "is_files", tkCheck);
+    EXPECT_THROW(RunNextTask(local), std::runtime_error);
+    EXPECT_EQ(local.queue.TaskWords(), "get ");
+    EXPECT_FALSE(local.taskRunning);
+}
+
+// Guards failed downloads: an error status or a body cut short keeps the
+// file on the server (the removal is dropped), leaves a local file of the
+// same name alone and does not count as fetched.
+TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
+{
+    WriteFile(dir.file("a.avi"), "mine");
+    const std::string cutShort = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 900\r\n\r\n" + std::string(300, 'x');
+    const auto server = listing({{"a.avi", webFile(Http("404 Not Found", "missing")), "r1", "7"},
+                                 {"a.avi", webFile(cutShort), "r2", "900"}});
+    setRemMode(1);
+    queueCheck();
+    TimerTimer(d);
+    EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
+    EXPECT_EQ(ops.statusText(1), "down rem get ");
+
+    TimerTimer(d);
+    EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize, kNotFound}));
+    EXPECT_EQ(ops.statusText(1), "get ");
+    EXPECT_TRUE(ops.shellOpened.empty());
+    EXPECT_EQ(ReadFile(dir.file("a.avi")), "mine");
+    EXPECT_EQ(session.downloadedThisSession, 0);
+    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
+}
+
+// Guards an empty body: counted as fetched, no local file left (not even a
+// replaced one), and the file stays on the server.
+TEST_F(RunnerTest, EmptyBodyLeavesNoFileAndKeepsTheServerCopy)
+{
+    const auto server = listing({{"empty.avi", webFile(Http("200 OK", "")), "r", "0"}});
+    setRemMode(1);
+    queueCheck();
+    TimerTimer(d);
+    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{kZeroSize});
+    EXPECT_FALSE(test::FileExists(dir.file("empty.avi")));
+    EXPECT_EQ(session.downloadedThisSession, 1);
+    EXPECT_EQ(ops.statusText(1), "get ");
+    EXPECT_TRUE(ops.shellOpened.empty());
+}
+
+// Guards names from the server: only a plain name is joined to the working
+// folder; others are refused without a request and stay on the server.
+TEST_F(RunnerTest, NamesThatAreNotPlainAreRefused)
+{
+    std::vector<std::array<std::string, 4>> files;
+    for (const std::string name : {"../escape.avi", "sub/x.avi", ".", "..", ""})
+        files.push_back({name, webFile(Http("200 OK", "bad")), "r", "3"});
+    const auto server = listing(files);
+    setRemMode(1);
+    queueCheck();
+    for (int tick = 0; tick < 5; ++tick)
+        TimerTimer(d);
+    EXPECT_EQ(ops.messages.size(), 10u);
+    for (const auto& webServer : web)
+        EXPECT_TRUE(webServer->requests().empty());
+    EXPECT_FALSE(test::FileExists(dir.path() + "/../escape.avi"));
+    EXPECT_TRUE(ops.shellOpened.empty());
+    EXPECT_EQ(ops.statusText(1), "get ");
+}
+
+// Guards a working folder deleted while the program runs: the box once,
+// then the program's folder for this and every later download, the folder
+// box untouched.
+TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
+{
+    session.programFolder = dir.path() + "/program/";
+    std::filesystem::create_directory(session.programFolder);
+    session.workingFolder = dir.path() + "/gone";
+    ops.setText(Control::TFolder, session.workingFolder);
+    const auto server = listing({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"},
+                                 {"b.avi", webFile(Http("200 OK", "B")), "r", "1"}});
+    setRemMode(3);
+    queueCheck();
+    TimerTimer(d);
+    TimerTimer(d);
+    EXPECT_EQ(ops.messageTexts(),
+              std::vector<std::string>{"Текущая папка не существует, сохраняем в " + session.programFolder});
+    EXPECT_EQ(ReadFile(session.programFolder + "a.avi"), "A");
+    EXPECT_EQ(ReadFile(session.programFolder + "b.avi"), "B");
+    EXPECT_EQ(ops.text(Control::TFolder), dir.path() + "/gone");
+}
+
+// Guards an error that escapes a download: the tab and the timers come
+// back, the download and its removal are dropped, and the runner goes on.
+TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
+{
+    std::filesystem::create_directory(dir.file("taken.avi")); // the file cannot take this name
+    const auto server = listing({{"taken.avi", webFile(Http("200 OK", "data")), "r", "4"}});
+    setRemMode(1);
+    ops.setChecked(Control::AutoO, true);
+    queueCheck();
+    EXPECT_THROW(TimerTimer(d), std::runtime_error);
+    for (Control control : {Control::AutoO, Control::GetList, Control::Settings, Control::Aosec})
+        EXPECT_TRUE(ops.isEnabled(control));
+    EXPECT_FALSE(ops.isTimerActive(Timer::Timer1));
+    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
+    EXPECT_FALSE(d.taskRunning);
+    EXPECT_EQ(d.queue.TaskWords(), "get ");
+    EXPECT_TRUE(ops.shellOpened.empty());
+    EXPECT_EQ(ops.text(Control::Filenamedown), "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2); // the INI and the folder
+}
+
+// Guards mode 3 with a server that keeps listing: the files are fetched
+// again by every closing check until the queue is emptied.
+TEST_F(RunnerTest, RemModeThreeFetchesAgainUntilTheQueueIsEmptied)
+{
+    ScriptServer list(ListAnswer({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"}}));
+    session.client.port = std::to_string(list.port());
+    setRemMode(3);
+    queueCheck();
+    TimerTimer(d);
+    TimerTimer(d);
+    EXPECT_EQ(session.downloadedThisSession, 2);
+    EXPECT_EQ(ops.statusText(1), "get ");
+    StatusBClick(d);
+    EXPECT_EQ(ops.statusText(1), "");
+}
+
+} // namespace
+} // namespace vexo
