@@ -1,6 +1,7 @@
 #include "web_bindings.h"
 
 #include "main_window.h"
+#include "url_download.h"
 #include "web_pages.h"
 
 #include <QPushButton>
@@ -24,6 +25,16 @@ WebBindings::WebBindings(TVmain& window)
     });
     connect(c.More, &QPushButton::clicked, this, window.guarded([this] { MoreClick(views_); }));
     connect(c.SiteOpen, &QPushButton::clicked, this, window.guarded([this] { SiteOpenClick(window_.ops()); }));
+    connect(c.Download, &QPushButton::clicked, this, window.guarded([this] {
+        // The fetch keeps the window alive; a second click must not start another one meanwhile.
+        QPushButton* button = window_.controls().Download;
+        button->setEnabled(false);
+        struct Reenable {
+            QPushButton* button;
+            ~Reenable() { button->setEnabled(true); }
+        } reenable{button};
+        DownloadClick(window_.session(), window_.ops());
+    }));
 
     // The window's operations are always the Qt ones.
     static_cast<QtWindowOps&>(window.ops()).hiddenNavigator = [this](const std::string& url) {

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -65,6 +66,20 @@ TEST_F(TrayWindowTest, TrayMenuHasItsItemsInOrderWithTheBoldDefaultFirst)
     EXPECT_TRUE(c->N4->isCheckable());
     EXPECT_FALSE(c->N4->isChecked());
     EXPECT_EQ(c->Tray->contextMenu(), c->PopupMenu2);
+}
+
+// Guards: the tray's "Автообновление" and the tab's "Автопроверка" drifting apart.
+TEST_F(TrayWindowTest, AutoUpdateItemAndAutoCheckBoxStayInStep)
+{
+    c->AutoO->setChecked(true);
+    EXPECT_TRUE(c->N4->isChecked());
+    c->N4->trigger();
+    EXPECT_FALSE(c->AutoO->isChecked());
+    EXPECT_FALSE(c->N4->isChecked());
+    c->N4->trigger();
+    EXPECT_TRUE(c->AutoO->isChecked());
+    c->AutoO->setChecked(false);
+    EXPECT_FALSE(c->N4->isChecked());
 }
 
 // Guards: a tray icon that is missing, has no picture, or lacks the start-up hint.

@@ -1,11 +1,14 @@
 // The web pages in a real web engine view, against vexo-server on loopback.
 #include "display_test.h"
+#include "downloader_bindings.h"
 #include "main_window.h"
 #include "service_address.h"
+#include "setting_form.h"
 #include "temp_dir.h"
 #include "web_bindings.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -126,9 +129,13 @@ TEST_F(WebEngineTest, UploadPageFollowsAHostChangeMadeInTheSettings)
     ASSERT_NE(upload, nullptr);
     EXPECT_TRUE(Shows(upload, "http://" + first.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
 
-    // What the settings dialog's OK does to the TCP client's host.
+    // "Сервер:" changed in the settings dialog and confirmed with OK.
     c->Tabs->setCurrentWidget(c->TabSheet1);
-    window->session().client.host = second.host();
+    TSettingForm& form = window->findChild<DownloaderBindings*>()->settingForm();
+    form.SettingsClick();
+    form.findChild<QLineEdit*>(QStringLiteral("ServerIP"))->setText(QString::fromStdString(second.host()));
+    form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    ASSERT_FALSE(form.isVisible());
     c->Tabs->setCurrentWidget(c->TabSheet3);
     EXPECT_TRUE(Shows(upload, "http://" + second.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
 }
