@@ -123,11 +123,17 @@ void DecodeFile(const QueueEntry& entry, int position, const Session& session, W
 
         const std::int64_t percent = RoundedPercent(done, entry.DataSize);
         ops.setProgress(Control::ProgressBar2, percent);
-        ops.setStatusText(0, "Обработка " + entry.RealName + " ... " + std::to_string(percent) + "% "
-                                 + SizeToText(done) + "/" + sizeText);
+        // The text changes about once a megabyte; a repaint of the same
+        // text would cost more than the block's copying.
+        const std::string text = "Обработка " + entry.RealName + " ... " + std::to_string(percent) + "% "
+                                 + SizeToText(done) + "/" + sizeText;
+        const bool changed = text != ops.statusText(0);
+        if (changed)
+            ops.setStatusText(0, text);
         if (block % pacing == 0)
             ops.pump();
-        ops.repaintStatus();
+        if (changed)
+            ops.repaintStatus();
     }
 
     const auto tail = static_cast<std::size_t>(entry.DataSize - done);

@@ -116,6 +116,25 @@ TEST_F(DecodeFileTest, PumpsEveryUpdateBlocks)
     EXPECT_EQ(ops.pumps, 0);
 }
 
+// Guards a stale status panel: every change of the progress text is set and
+// repainted at once, and the last block's text reads 100 per cent.
+TEST_F(DecodeFileTest, EveryChangedProgressTextIsRepainted)
+{
+    const auto entry = encode(PatternBytes(300 * kDecodeBlockSize), 2, 0, "long.avi");
+    DecodeFile(entry, 1, session, ops);
+    const std::vector<std::string> texts = statusTexts();
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(ops.statusRepaints, static_cast<int>(texts.size()));
+    for (std::size_t i = 1; i < texts.size(); ++i)
+        EXPECT_NE(texts[i], texts[i - 1]);
+    EXPECT_EQ(texts[texts.size() - 2], "Обработка long.avi ... 100% 10 Мб/10 Мб");
+    for (std::size_t i = 0; i + 1 < ops.log.size(); ++i) {
+        if (ops.log[i].rfind("status 0 ", 0) == 0 && ops.log[i + 1] != "pump") {
+            EXPECT_EQ(ops.log[i + 1], "repaint status") << i;
+        }
+    }
+}
+
 // Guards the renaming chain: photo.jpg, (1)photo.jpg, (2)photo.jpg, never replacing a file.
 TEST_F(DecodeFileTest, RenamingChainNeverReplaces)
 {
