@@ -34,9 +34,10 @@ set(CPACK_PACKAGE_DESCRIPTION "Decodes the service's encoded pictures and videos
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
-# dpkg-shlibdeps fills in the libraries of the program and the web module;
-# the X11 platform plugin is loaded at run time, so it is named here.
+# dpkg-shlibdeps fills in the libraries of the program and the web module
+# (the X11 platform plugin comes with libqt6gui6, the engine's helper
+# process with libqt6webenginewidgets6).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6gui6")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, xdg-utils")
 include(CPack)

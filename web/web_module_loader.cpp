@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QPluginLoader>
 
 #include <unistd.h>
@@ -20,6 +21,13 @@ void AllowRunningAsRoot()
 {
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+// The engine lists its whole configuration when it starts; that is for
+// debugging it, not for the program's output. QT_LOGGING_RULES still wins.
+void QuietEngineStart()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 } // namespace
@@ -55,6 +63,7 @@ WebEngine* WebModuleLoader::engine()
     }
 
     AllowRunningAsRoot();
+    QuietEngineStart();
     plugin_ = std::make_unique<QPluginLoader>(path);
     QObject* instance = plugin_->instance();
     engine_ = qobject_cast<WebEngine*>(instance);
