@@ -61,10 +61,46 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
+    // Blocks are gathered in one fixed buffer and written in larger pieces:
+    // a system call per 1 KiB block would cost more than the block's
+    // transfer. Memory stays the same whatever the file's size.
     void write(const char* data, std::size_t size)
     {
         if (fd_ < 0)
             create();
+        if (used_ + size > sizeof buffer_)
+            flush();
+        if (size >= sizeof buffer_) {
+            writeAll(data, size);
+            return;
+        }
+        std::memcpy(buffer_ + used_, data, size);
+        used_ += size;
+    }
+
+    void commit()
+    {
+        if (fd_ < 0)
+            create();
+        flush();
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0)
+            throw std::runtime_error(target_ + ": " + std::strerror(errno));
+        if (::rename(path_.c_str(), target_.c_str()) != 0)
+            throw FileError(target_, errno);
+        path_.clear();
+    }
+
+private:
+    void flush()
+    {
+        writeAll(buffer_, used_);
+        used_ = 0;
+    }
+
+    void writeAll(const char* data, std::size_t size)
+    {
         while (size > 0) {
             const ssize_t written = ::write(fd_, data, size);
             if (written < 0) {
@@ -77,20 +113,6 @@ public:
         }
     }
 
-    void commit()
-    {
-        if (fd_ < 0)
-            create();
-        const int closed = ::close(fd_);
-        fd_ = -1;
-        if (closed != 0)
-            throw std::runtime_error(target_ + ": " + std::strerror(errno));
-        if (::rename(path_.c_str(), target_.c_str()) != 0)
-            throw FileError(target_, errno);
-        path_.clear();
-    }
-
-private:
     void create()
     {
         static std::atomic<unsigned> serial{0};
@@ -112,6 +134,8 @@ private:
     std::string target_;
     std::string path_;
     int fd_ = -1;
+    char buffer_[64 * 1024];
+    std::size_t used_ = 0;
 };
 
 struct CurlEasyCleanup {

@@ -139,7 +139,7 @@ TEST_F(FetchTest, FailedFetchesNeverTouchTheLocalFile)
     EXPECT_EQ(progress.FetchedBytes, 3000);
 
     ScriptServer stalled(std::vector<ScriptedReply>{
-        {Response("200 OK", "Content-Length: 5000\r\n", Patterned(100)), false, true}});
+        {Response("200 OK", "Content-Length: 5000\r\n", Patterned(1)), false, true}});
     EXPECT_FALSE(fetch(stalled));
 
     EXPECT_EQ(ReadFile(target), "precious");

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Fetching one 256 MiB file over HTTP from a loopback server (sendfile from
+# the page cache): the program's FetchToFile with its 1024-byte blocks and a
+# Qt event-loop pump after every block, against `curl -o` from the same
+# server, in the same run. The two take turns within each round, in a
+# rotating order; each one's best round counts.
+#   bench/fetch_bench.sh [BUILD_DIR] [ROUNDS]
+# Needs curl, and about 800 MB in $TMPDIR (default /tmp); removes its data at the end.
+set -euo pipefail
+build=$(cd "${1:-$(dirname "$0")/../build}" && pwd)
+rounds=${2:-7}
+size=$((256 * 1024 * 1024))
+probe=$build/bin/fetch_probe
+server=$build/bin/fetch_server
+for program in "$probe" "$server"; do
+    [ -x "$program" ] || { echo "missing $program: build the tree first" >&2; exit 1; }
+done
+command -v curl > /dev/null || { echo "curl is not installed (Debian package curl)" >&2; exit 1; }
+
+data=$(mktemp -d "${TMPDIR:-/tmp}/vexo-fetch-bench.XXXXXX")
+server_pid=
+cleanup() {
+    [ -n "$server_pid" ] && kill "$server_pid" 2> /dev/null
+    rm -rf "$data"
+}
+trap cleanup EXIT
+head -c "$size" /dev/urandom > "$data/source.bin"
+cat "$data/source.bin" > /dev/null # into the page cache
+
+coproc SERVER { exec "$server" "$data/source.bin"; }
+server_pid=$SERVER_PID
+read -r port <&"${SERVER[0]}"
+url=http://127.0.0.1:$port/source.bin
+out=$data/fetched.bin
+
+# Proxies from the environment would take the loopback traffic elsewhere.
+export no_proxy='*' NO_PROXY='*'
+run_program() { "$probe" "$url" "$out" > /dev/null; }
+run_curl() { curl --silent --show-error --fail -o "$out" "$url"; }
+
+tools=(program curl)
+declare -A best_wall best_cpu
+TIMEFORMAT='%R %U %S'
+for ((round = 0; round < rounds; ++round)); do
+    for ((k = 0; k < 2; ++k)); do
+        tool=${tools[(round + k) % 2]}
+        rm -f "$out"
+        sync
+        read -r wall user sys < <({ time "run_$tool" 2>&1 > /dev/null; } 2>&1)
+        if ((round == 0)) && ! cmp -s "$out" "$data/source.bin"; then
+            echo "$tool: the fetched file differs from the served one" >&2
+            exit 1
+        fi
+        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')
+        if [ -z "${best_wall[$tool]:-}" ] || awk -v x="$wall" -v y="${best_wall[$tool]}" 'BEGIN { exit !(x < y) }'; then
+            best_wall[$tool]=$wall
+        fi
+        if [ -z "${best_cpu[$tool]:-}" ] || awk -v x="$cpu" -v y="${best_cpu[$tool]}" 'BEGIN { exit !(x < y) }'; then
+            best_cpu[$tool]=$cpu
+        fi
+    done
+done
+
+awk -v bytes="$size" -v rounds="$rounds" -v pw="${best_wall[program]}" -v cw="${best_wall[curl]}" \
+    -v pc="${best_cpu[program]}" -v cc="${best_cpu[curl]}" 'BEGIN {
+    printf "256 MiB over HTTP from a loopback server, best of %d rounds each (wall time; CPU time = user + system)\n", rounds
+    printf "FetchToFile (1 KiB blocks, pump per block): %6.3f s  %6.0f MiB/s   CPU %6.3f s\n", pw, bytes / pw / 1048576, pc
+    printf "curl -o:                                    %6.3f s  %6.0f MiB/s   CPU %6.3f s\n", cw, bytes / cw / 1048576, cc
+    printf "FetchToFile / curl throughput: %.2f (goal: at least 0.35)\n", cw / pw
+}'

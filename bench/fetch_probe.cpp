@@ -1,0 +1,36 @@
+// Fetches one address into a file with the program's FetchToFile: 1024-byte
+// blocks, each followed by a pump of the Qt event loop, as a download does.
+// Prints the number of pumps.
+//   fetch_probe URL FILE
+#include "http_fetch.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: fetch_probe URL FILE\n");
+        return 2;
+    }
+    vexo::FetchProgress progress;
+    long pumps = 0;
+    try {
+        const bool fetched = vexo::FetchToFile(argv[1], argv[2], "", progress, [&pumps] {
+            QCoreApplication::processEvents();
+            ++pumps;
+        });
+        if (!fetched) {
+            std::fprintf(stderr, "fetch failed\n");
+            return 1;
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    std::printf("%ld\n", pumps);
+    return 0;
+}

@@ -1,0 +1,73 @@
+// Removal in mode 1 through the real window operations: xdg-open hands the
+// address to $BROWSER, which records what it was given.
+#include "downloader.h"
+#include "downloader_bindings.h"
+#include "main_window.h"
+#include "settings_store.h"
+#include "task_runner.h"
+#include "temp_dir.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <memory>
+
+namespace vexo {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+bool WaitForFile(const std::string& path)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!FileExists(path) && clock.elapsed() < 15000) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
+    return FileExists(path);
+}
+
+// Guards the mode-1 removal address on its way to the browser: spaces,
+// "%41", "&" and a Windows-1251 byte must arrive exactly as the server
+// sent them (QUrl would encode the space and the byte and decode "%41").
+TEST(BrowserRemovalTest, BrowserReceivesTheRemovalAddressByteForByte)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+        GTEST_SKIP() << "xdg-open is not installed (Debian package xdg-utils)";
+    TempDir dir;
+    const std::string record = dir.file("opened");
+    const std::string browser = dir.file("browser");
+    WriteFile(browser, "#!/bin/sh\nprintf '%s' \"$1\" > '" + record + ".part' && mv '" + record + ".part' '" + record
+                           + "'\n");
+    ASSERT_EQ(::chmod(browser.c_str(), 0755), 0);
+    // xdg-open outside a desktop session goes straight to $BROWSER.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                             "GNOME_DESKTOP_SESSION_ID"})
+        ::unsetenv(name);
+    ::setenv("BROWSER", browser.c_str(), 1);
+
+    SettingsStore(dir.file("vexorama.INI")).WriteInteger("Server", "RemMode", 1);
+    TVmain window(dir.file("vexorama"), {});
+    Downloader& d = window.findChild<DownloaderBindings*>()->downloader();
+    window.session().client.host = "127.0.0.1:8080";
+    const std::string ref = "del.php?f=a b%41&n=\xE9";
+    PushTask(d.queue, d.ops, ref, tkRemove);
+    RunNextTask(d);
+
+    ASSERT_TRUE(WaitForFile(record));
+    EXPECT_EQ(ReadFile(record), "http://127.0.0.1:8080/uploader/" + ref + "&close=1");
+    EXPECT_TRUE(d.queue.empty());
+}
+
+} // namespace
+} // namespace vexo
