@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The unattended run: "vexorama /a FOLDER" over four encoded files holding
-# 1 GiB of data in all (start-up, scan, inspection, decoding with the real
+# The unattended run: "vexorama /a FOLDER" over FILES encoded files holding
+# 1 GiB of data in all (default 2) (start-up, scan, inspection, decoding with the real
 # window's status text, bars, repaints and pumps, the joiner's scan, exit),
 # against the same bytes copied by dd bs=35536 plus the start of a bare Qt
 # window, all from the page cache and timed by hyperfine. Before every timed
 # run the previous outputs are removed and the dirty pages are flushed.
-#   bench/auto_run_bench.sh [BUILD_DIR] [RUNS]
+#   bench/auto_run_bench.sh [BUILD_DIR] [RUNS] [FILES]
+# Each file costs a fixed number of window paints (its bar moves through
+# 100 per cent), so more, smaller files cost more around the same bytes.
 # Without a display it runs on the offscreen platform. Needs about 3 GB in
 # $TMPDIR (default /tmp); removes its data at the end.
 set -euo pipefail
@@ -16,9 +18,9 @@ command -v hyperfine >/dev/null || { echo "hyperfine is needed: apt-get install 
 for tool in vexorama vexo-encode bare_window; do
     [ -x "$build/bin/$tool" ] || { echo "missing $build/bin/$tool: build the tree first" >&2; exit 1; }
 done
+files=${3:-2}
 block=35536
-files=4
-file_size=$((256 * 1024 * 1024))
+file_size=$((1024 * 1024 * 1024 / files))
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexo-auto-run-bench.XXXXXX")
 export_json=$(mktemp)
@@ -45,8 +47,8 @@ for i in $(seq 1 $files); do
 done
 
 read -r run_s dd_s bare_s < <(awk '/"median"/ { gsub(/[,]/, "", $2); m[++n] = $2 } END { print m[1], m[2], m[3] }' "$export_json")
-awk -v bytes=$((files * file_size)) -v runs="$runs" -v r="$run_s" -v d="$dd_s" -v b="$bare_s" 'BEGIN {
-    printf "%d encoded files, 1 GiB of data from the page cache, median of %d runs each\n", 4, runs
+awk -v bytes=$((files * file_size)) -v files="$files" -v runs="$runs" -v r="$run_s" -v d="$dd_s" -v b="$bare_s" 'BEGIN {
+    printf "%d encoded files, 1 GiB of data from the page cache, median of %d runs each\n", files, runs
     printf "vexorama /a:          %7.3f s  %6.0f MB/s\n", r, bytes / r / 1e6
     printf "dd bs=35536:          %7.3f s\n", d
     printf "bare Qt window start: %7.3f s\n", b
