@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -74,12 +75,14 @@ TEST_F(DecodeQueueTest, MinimumSizeFilter)
     EXPECT_TRUE(ops.messages.empty());
 }
 
-// Guards one odd candidate aborting the whole scan: folders and FIFOs named
-// like videos are skipped without a message, the files after them still queued.
+// Guards one odd candidate aborting the whole scan: folders, FIFOs and
+// unopenable entries named like videos are skipped without a message, the
+// files after them still queued.
 TEST_F(DecodeQueueTest, NonRegularCandidatesAreSkippedQuietly)
 {
     std::filesystem::create_directory(dir.file("folder.avi"));
     ASSERT_EQ(::mkfifo(dir.file("pipe.avi").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(dir.file("nowhere").c_str(), dir.file("broken.jpg").c_str()), 0); // cannot be opened
     encoded("real.jpg", "real.bin");
     queue.AddAllFromFolder();
     ASSERT_EQ(queue.QueueCount(), 1);
