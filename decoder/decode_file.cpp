@@ -81,8 +81,9 @@ PosixFile CreateOutput(const QueueEntry& entry, int position, WindowOps& ops)
             const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0)
                 return PosixFile(fd, path);
-            if (errno != EEXIST)
-                FailToOpen(ops, "Cannot create", path, errno);
+            const int error = errno;
+            if (error != EEXIST)
+                FailToOpen(ops, "Cannot create", path, error);
         }
         if (!marked) {
             MarkLine(ops, position, kRenamedMark);
@@ -103,8 +104,10 @@ void DecodeFile(const QueueEntry& entry, int position, const Session& session, W
 {
     NewOutput output(CreateOutput(entry, position, ops));
     PosixFile encoded = PosixFile::OpenReadWrite(entry.Path);
-    if (!encoded.isOpen())
-        FailToOpen(ops, "Cannot open", entry.Path, errno);
+    if (!encoded.isOpen()) {
+        const int error = errno;
+        FailToOpen(ops, "Cannot open", entry.Path, error);
+    }
 
     encoded.seek(entry.DataOffset);
     std::int64_t done = 0;
