@@ -1,5 +1,4 @@
 #include "main_window.h"
-#include "program_icon.h"
 
 #include <QApplication>
 
@@ -8,13 +7,10 @@
 
 int main(int argc, char** argv)
 {
-    // Web views are created later, on demand; they need shared contexts set now.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorama"));
     // Matches the installed .desktop entry, so that desktops group the window under it.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vexorama.Vexorama"));
-    QApplication::setWindowIcon(vexo::ProgramIcon());
 
     // Qt has taken its own options out of argv by now.
     std::vector<std::string> args(argv + 1, argv + argc);

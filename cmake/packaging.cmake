@@ -38,6 +38,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 # (the X11 platform plugin comes with libqt6gui6, the engine's helper
 # process with libqt6webenginewidgets6).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcurl is opened at the first download rather than linked, so
+# dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, xdg-utils")
 include(CPack)

@@ -5,7 +5,7 @@
 #include "tray_hint.h"
 #include "window_ops.h"
 
-#include <curl/curl.h>
+#include "curl_library.h"
 
 #include <atomic>
 #include <cctype>
@@ -139,10 +139,10 @@ private:
 };
 
 struct CurlEasyCleanup {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+    void operator()(CURL* curl) const { Curl().easy_cleanup(curl); }
 };
 struct CurlListFree {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { Curl().slist_free_all(list); }
 };
 
 // What the write callback works with. Errors cannot cross libcurl, so
@@ -165,7 +165,7 @@ bool IsSuccess(long status)
 void TakeNamedLength(CURL* curl, FetchProgress& progress)
 {
     curl_off_t length = -1;
-    if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0)
+    if (Curl().easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0)
         progress.FetchTotal = length;
 }
 
@@ -177,7 +177,7 @@ std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* us
         if (!transfer.started) {
             transfer.started = true;
             long status = 0;
-            curl_easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
+            Curl().easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
             if (!IsSuccess(status)) {
                 transfer.refused = true;
                 return 0;
@@ -192,13 +192,6 @@ std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* us
         transfer.error = std::current_exception();
         return 0;
     }
-}
-
-void InitialiseCurlOnce()
-{
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    if (!initialised)
-        throw std::runtime_error("libcurl cannot be initialised");
 }
 
 } // namespace
@@ -221,12 +214,12 @@ bool FetchToFile(const std::string& url, const std::string& path, const std::str
     if (!IsWebAddress(url))
         return false;
 
-    InitialiseCurlOnce();
-    const std::unique_ptr<CURL, CurlEasyCleanup> curl(curl_easy_init());
+    const CurlLibrary& api = Curl();
+    const std::unique_ptr<CURL, CurlEasyCleanup> curl(api.easy_init());
     if (!curl)
         return false;
-    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
-    headers = headers ? curl_slist_append(headers, "Pragma: no-cache") : nullptr;
+    curl_slist* headers = api.slist_append(nullptr, "Cache-Control: no-cache");
+    headers = headers ? api.slist_append(headers, "Pragma: no-cache") : nullptr;
     const std::unique_ptr<curl_slist, CurlListFree> headerList(headers);
     if (!headers)
         return false;
@@ -234,26 +227,26 @@ bool FetchToFile(const std::string& url, const std::string& path, const std::str
     TemporaryFile file(path);
     Transfer transfer{curl.get(), file, progress, pump, false, false, nullptr};
     CURL* handle = curl.get();
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, kAgent);
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kBlockSize);
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteBlock);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    api.easy_setopt(handle, CURLOPT_URL, url.c_str());
+    api.easy_setopt(handle, CURLOPT_USERAGENT, kAgent);
+    api.easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    api.easy_setopt(handle, CURLOPT_BUFFERSIZE, kBlockSize);
+    api.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    api.easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
+    api.easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    api.easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    api.easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    api.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+    api.easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    api.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+    api.easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteBlock);
+    api.easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
 
-    const CURLcode result = curl_easy_perform(handle);
+    const CURLcode result = api.easy_perform(handle);
     if (transfer.error)
         std::rethrow_exception(transfer.error);
     long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    api.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     if (result != CURLE_OK || transfer.refused || !IsSuccess(status))
         return false;
 

@@ -3,9 +3,7 @@
 #include "tab_builders.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
-#include <QStyle>
 #include <QSystemTrayIcon>
 
 namespace vexo {
@@ -50,8 +48,6 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
 
     c.Tray = new QSystemTrayIcon(window);
     c.Tray->setObjectName("Tray");
-    c.Tray->setIcon(QApplication::windowIcon().isNull() ? window->style()->standardIcon(QStyle::SP_ComputerIcon)
-                                                        : QApplication::windowIcon());
     c.Tray->setContextMenu(c.PopupMenu2);
 }
 

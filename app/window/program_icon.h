@@ -4,7 +4,8 @@
 
 namespace vexo {
 
-// The program's icon, built into the executable at every size it is drawn in.
+// The program's icon, built into the executable at every size it is drawn
+// in; each picture is read when it is first drawn.
 QIcon ProgramIcon();
 
 } // namespace vexo

@@ -4,6 +4,7 @@
 #include "program_icon.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenu>
@@ -16,8 +17,10 @@ TrayBindings::TrayBindings(TVmain& window)
     : QObject(&window), window_(window), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable)
 {
     MainWindowControls& c = window.controls();
-    window.setWindowIcon(ProgramIcon());
-    c.Tray->setIcon(ProgramIcon());
+    // One icon for the program, its windows and the tray; decoding it is not free.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(ProgramIcon());
+    c.Tray->setIcon(QApplication::windowIcon());
 
     connect(c.N5, &QAction::triggered, this, window.guarded([this] { N5Click(); }));
     connect(c.N3, &QAction::triggered, this, window.guarded([this] { N3Click(); }));
