@@ -29,6 +29,9 @@ namespace vexo {
 
 namespace {
 
+// One frame of a 60 Hz screen.
+constexpr int kFrameMs = 16;
+
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -62,6 +65,12 @@ QtWindowOps::QtWindowOps(QMainWindow& window, MainWindowControls& controls) : wi
     bars_[Control::ProgressBar1] = {};
     bars_[Control::ProgressBar2] = {};
     bars_[Control::ProgressBar3] = {};
+    barFrame_.setSingleShot(true);
+    barFrame_.setInterval(kFrameMs);
+    QObject::connect(&barFrame_, &QTimer::timeout, &window_, [this] {
+        for (const auto& [control, value] : bars_)
+            showBar(control);
+    });
 }
 
 QObject* QtWindowOps::object(Control control) const
@@ -312,26 +321,41 @@ void QtWindowOps::showBar(Control control)
     constexpr std::int64_t kLimit = std::numeric_limits<int>::max();
     const std::int64_t maximum = value.maximum < 0 ? 0 : value.maximum;
     const std::int64_t position = value.position < 0 ? 0 : std::min(value.position, maximum);
+    const bool scaled = maximum > kLimit;
+    const int range = scaled ? 1000000 : static_cast<int>(maximum);
+    const int shown = scaled ? static_cast<int>(static_cast<double>(position) / static_cast<double>(maximum) * range)
+                             : static_cast<int>(position);
     QProgressBar* progressBar = bar(control);
-    if (maximum <= kLimit) {
-        progressBar->setRange(0, static_cast<int>(maximum));
-        progressBar->setValue(static_cast<int>(position));
-    } else {
-        progressBar->setRange(0, 1000000);
-        progressBar->setValue(static_cast<int>(static_cast<double>(position) / static_cast<double>(maximum) * 1000000.0));
-    }
+    if (progressBar->maximum() == range && progressBar->value() == shown)
+        return;
+    // Drawn with the rest of the window, not at once as QProgressBar would.
+    progressBar->setUpdatesEnabled(false);
+    if (progressBar->maximum() != range || progressBar->minimum() != 0)
+        progressBar->setRange(0, range);
+    progressBar->setValue(shown);
+    progressBar->setUpdatesEnabled(true);
+}
+
+void QtWindowOps::showBarsSoon()
+{
+    // Long work moves the bars thousands of times a second; they take their
+    // latest values at most once a frame, which is all a screen can show.
+    if (!barFrame_.isActive())
+        barFrame_.start();
 }
 
 void QtWindowOps::setProgress(Control control, std::int64_t position)
 {
+    bar(control);
     bars_[control].position = position;
-    showBar(control);
+    showBarsSoon();
 }
 
 void QtWindowOps::setProgressMax(Control control, std::int64_t maximum)
 {
+    bar(control);
     bars_[control].maximum = maximum;
-    showBar(control);
+    showBarsSoon();
 }
 
 std::int64_t QtWindowOps::progress(Control control) const
@@ -351,7 +375,14 @@ std::string QtWindowOps::statusText(int panel) const
 
 void QtWindowOps::repaintStatus()
 {
+    // Painting faster than a screen refreshes shows nothing more: within a
+    // frame of the last repaint, the text waits for the next pump or repaint.
+    if (statusPainted_.isValid() && statusPainted_.elapsed() < kFrameMs) {
+        c_.StatusB->update();
+        return;
+    }
     c_.StatusB->repaint();
+    statusPainted_.start();
 }
 
 int QtWindowOps::gridRowCount() const

@@ -2,6 +2,9 @@
 
 #include "window_ops.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <functional>
 #include <map>
 
@@ -92,10 +95,13 @@ private:
     QProgressBar* bar(Control control) const;
     WindowTimer* timer(Timer timer) const;
     void showBar(Control control);
+    void showBarsSoon();
 
     QMainWindow& window_;
     MainWindowControls& c_;
     std::map<Control, BarValue> bars_;
+    QElapsedTimer statusPainted_;
+    QTimer barFrame_;
 };
 
 } // namespace vexo

@@ -1,45 +1,72 @@
 #include "status_bar.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
 
 namespace vexo {
+
+namespace {
+
+constexpr int kPanel0Width = 570;
+constexpr int kMargin = 2;
+
+} // namespace
 
 StatusBar::StatusBar(QWidget* parent) : QFrame(parent)
 {
     setObjectName("StatusB");
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 1, 2, 1);
-    layout->setSpacing(2);
-    for (int panel = 0; panel < 2; ++panel) {
-        auto* label = new QLabel(this);
-        label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
-        label->setTextFormat(Qt::PlainText);
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(panel == 0 ? QFrame::Sunken : QFrame::Raised);
-        label->setMinimumHeight(17);
-        panels_[panel] = label;
-    }
-    panels_[0]->setFixedWidth(570);
-    // Long texts are cut, never widen the window.
-    panels_[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    layout->addWidget(panels_[0]);
-    layout->addWidget(panels_[1], 1);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 }
 
 void StatusBar::setPanelText(int panel, const QString& text)
 {
+    if (texts_[panel] == text)
+        return;
     texts_[panel] = text;
-    // A panel is one line high; line breaks inside a hint show as spaces.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    panels_[panel]->setText(shown);
+    update(panelRect(panel));
 }
 
 QString StatusBar::panelText(int panel) const
 {
     return texts_[panel];
+}
+
+QSize StatusBar::sizeHint() const
+{
+    return {kPanel0Width + 2 * kMargin, fontMetrics().height() + 2 * kMargin + 4};
+}
+
+QSize StatusBar::minimumSizeHint() const
+{
+    return {0, sizeHint().height()};
+}
+
+QRect StatusBar::panelRect(int panel) const
+{
+    const QRect inner = rect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    if (panel == 0)
+        return {inner.left(), inner.top(), qMin(kPanel0Width, inner.width()), inner.height()};
+    return inner.adjusted(kPanel0Width + kMargin, 0, 0, 0);
+}
+
+void StatusBar::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    for (int panel = 0; panel < 2; ++panel) {
+        const QRect box = panelRect(panel);
+        if (box.width() <= 0)
+            continue;
+        qDrawShadePanel(&painter, box, palette(), panel == 0, 1);
+        // A panel is one line high; line breaks inside a hint show as spaces.
+        QString shown = texts_[panel];
+        shown.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        const QRect textBox = box.adjusted(4, 1, -4, -1);
+        painter.setClipRect(textBox);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
+        painter.setClipping(false);
+    }
 }
 
 void StatusBar::mouseReleaseEvent(QMouseEvent* event)

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QFrame>
-
-class QLabel;
+#include <QString>
 
 namespace vexo {
 
-// The status bar `StatusB`: panel 0 for status texts, panel 1 (raised) for
-// the words of the queued server tasks. A click anywhere on it is reported.
+// The status bar `StatusB`: panel 0, 570 wide, for status texts; panel 1
+// (raised) for the words of the queued server tasks. A click anywhere on it
+// is reported. It draws its panels itself: long work changes panel 0's text
+// thousands of times, and a text change here costs a repaint, never a
+// relayout of the window.
 class StatusBar : public QFrame {
     Q_OBJECT
 public:
@@ -16,14 +18,19 @@ public:
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QLabel* panels_[2];
+    QRect panelRect(int panel) const;
+
     QString texts_[2];
 };
 
