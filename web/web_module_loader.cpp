@@ -23,11 +23,26 @@ void AllowRunningAsRoot()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
+QtMessageHandler previousHandler = nullptr;
+
+// The program starts without shared OpenGL contexts, so that start-up never
+// loads OpenGL; the engine then warns that it was loaded late, and draws
+// its pages all the same. Every other message goes on as before.
+void DropLateLoadWarning(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("Qt WebEngine seems to be initialized from a plugin")) ||
+        message.startsWith(QLatin1String("WebEngineContext used before QtWebEngineCore::initialize()")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
 // The engine lists its whole configuration when it starts; that is for
 // debugging it, not for the program's output. QT_LOGGING_RULES still wins.
 void QuietEngineStart()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    previousHandler = qInstallMessageHandler(DropLateLoadWarning);
 }
 
 } // namespace
