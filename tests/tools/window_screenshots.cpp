@@ -1,12 +1,15 @@
 // Saves a picture of each tab of the main window, as a user would see it,
 // one PNG per tab plus all of them side by side:
 //   window_screenshots OUTPUT_FOLDER
-// Run it under a real display (xvfb-run) so that fonts are those of a desktop.
+// Run it under a real display (xvfb-run) so that fonts are those of a desktop,
+// with the substitute service running so that the web pages have content.
 #include "main_window.h"
 #include "main_window_controls.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
@@ -25,8 +28,14 @@ int main(int argc, char** argv)
     const QString output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
 
-    // A program folder of its own, so no settings file of the user is touched.
+    // A program folder of its own, so no settings file of the user is touched,
+    // with the server settings the run command writes for the local service.
     QTemporaryDir programFolder;
+    QFile settings(programFolder.path() + "/vexorama.INI");
+    if (!settings.open(QIODevice::WriteOnly) ||
+        settings.write("[Server]\nName=127.0.0.1:8080\nPort=6677\n") < 0)
+        return 1;
+    settings.close();
     vexo::TVmain window((programFolder.path() + "/vexorama").toStdString(), {});
     window.showCentred();
     QTabWidget* tabs = window.controls().Tabs;
@@ -35,8 +44,11 @@ int main(int argc, char** argv)
     std::vector<QPixmap> shots;
     for (int index = 0; index < tabs->count(); ++index) {
         tabs->setCurrentIndex(index);
-        for (int i = 0; i < 10; ++i)
-            QApplication::processEvents();
+        // Web pages load in the background; give them time to appear.
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 2500)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
         shots.push_back(window.grab());
         shots.back().save(QStringLiteral("%1/tab%2.png").arg(output).arg(index + 1));
     }
