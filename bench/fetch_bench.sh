@@ -7,6 +7,7 @@
 #   bench/fetch_bench.sh [BUILD_DIR] [ROUNDS]
 # Needs curl, and about 800 MB in $TMPDIR (default /tmp); removes its data at the end.
 set -euo pipefail
+source "$(dirname "$0")/best_of_rounds.sh"
 build=$(cd "${1:-$(dirname "$0")/../build}" && pwd)
 rounds=${2:-7}
 size=$((256 * 1024 * 1024))
@@ -38,28 +39,8 @@ export no_proxy='*' NO_PROXY='*'
 run_program() { "$probe" "$url" "$out" > /dev/null; }
 run_curl() { curl --silent --show-error --fail -o "$out" "$url"; }
 
-tools=(program curl)
-declare -A best_wall best_cpu
-TIMEFORMAT='%R %U %S'
-for ((round = 0; round < rounds; ++round)); do
-    for ((k = 0; k < 2; ++k)); do
-        tool=${tools[(round + k) % 2]}
-        rm -f "$out"
-        sync
-        read -r wall user sys < <({ time "run_$tool" 2>&1 > /dev/null; } 2>&1)
-        if ((round == 0)) && ! cmp -s "$out" "$data/source.bin"; then
-            echo "$tool: the fetched file differs from the served one" >&2
-            exit 1
-        fi
-        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')
-        if [ -z "${best_wall[$tool]:-}" ] || awk -v x="$wall" -v y="${best_wall[$tool]}" 'BEGIN { exit !(x < y) }'; then
-            best_wall[$tool]=$wall
-        fi
-        if [ -z "${best_cpu[$tool]:-}" ] || awk -v x="$cpu" -v y="${best_cpu[$tool]}" 'BEGIN { exit !(x < y) }'; then
-            best_cpu[$tool]=$cpu
-        fi
-    done
-done
+fetched_whole() { cmp -s "$out" "$data/source.bin"; }
+best_of_rounds "$rounds" "$out" fetched_whole program curl
 
 awk -v bytes="$size" -v rounds="$rounds" -v pw="${best_wall[program]}" -v cw="${best_wall[curl]}" \
     -v pc="${best_cpu[program]}" -v cc="${best_cpu[curl]}" 'BEGIN {

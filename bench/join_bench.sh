@@ -10,6 +10,7 @@
 #   bench/join_bench.sh [BUILD_DIR] [ROUNDS]
 # Needs about 2.4 GB in $TMPDIR (default /tmp); removes its data at the end.
 set -euo pipefail
+source "$(dirname "$0")/best_of_rounds.sh"
 build=$(cd "${1:-$(dirname "$0")/../build}" && pwd)
 rounds=${2:-7}
 part_size=340000000
@@ -34,28 +35,8 @@ run_dd() {
 }
 run_cat() { cat "$a" "$b" "$c" > "$out"; }
 
-tools=(joiner dd cat)
-declare -A best_wall best_cpu
-TIMEFORMAT='%R %U %S'
-for ((round = 0; round < rounds; ++round)); do
-    for ((k = 0; k < 3; ++k)); do
-        tool=${tools[(round + k) % 3]}
-        rm -f "$out"
-        sync
-        read -r wall user sys < <({ time "run_$tool" 2>&1 >/dev/null; } 2>&1)
-        if ((round == 0)) && ! cmp -s "$out" <(cat "$a" "$b" "$c"); then
-            echo "$tool: output is not the three parts in order" >&2
-            exit 1
-        fi
-        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')
-        if [ -z "${best_wall[$tool]:-}" ] || awk -v x="$wall" -v y="${best_wall[$tool]}" 'BEGIN { exit !(x < y) }'; then
-            best_wall[$tool]=$wall
-        fi
-        if [ -z "${best_cpu[$tool]:-}" ] || awk -v x="$cpu" -v y="${best_cpu[$tool]}" 'BEGIN { exit !(x < y) }'; then
-            best_cpu[$tool]=$cpu
-        fi
-    done
-done
+joined_in_order() { cmp -s "$out" <(cat "$a" "$b" "$c"); }
+best_of_rounds "$rounds" "$out" joined_in_order joiner dd cat
 
 awk -v bytes=$((3 * part_size)) -v rounds="$rounds" \
     -v jw="${best_wall[joiner]}" -v dw="${best_wall[dd]}" -v cw="${best_wall[cat]}" \

@@ -14,15 +14,7 @@ class AutoCheckTest : public test::CheckFixture {
 protected:
     AutoCheckTest()
     {
-        ops.setCaption("Vexorama");
-        ops.onChange = [this](Control control) {
-            if (control == Control::AutoO)
-                AutoOClick(d);
-            else if (control == Control::N4)
-                N4Click(d);
-            else if (control == Control::Aosec)
-                aosecChange(d);
-        };
+        wireCheckControls();
     }
     void typeAosec(const std::string& text) { ops.setText(Control::Aosec, text); }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "auto_check.h"
 #include "downloader.h"
 #include "fake_window.h"
 #include "session.h"
@@ -34,6 +35,21 @@ protected:
         ops.setGridCell(0, 0, "Имя Файла");
         ops.setGridCell(1, 0, "Размер");
         ops.log.clear();
+    }
+
+    // Runs the handlers of AutoO, N4 and aosec when the logic changes them,
+    // as the window does.
+    void wireCheckControls()
+    {
+        ops.setCaption("Vexorama");
+        ops.onChange = [this](Control control) {
+            if (control == Control::AutoO)
+                AutoOClick(d);
+            else if (control == Control::N4)
+                N4Click(d);
+            else if (control == Control::Aosec)
+                aosecChange(d);
+        };
     }
 
     void usePort(int port) { session.client.port = std::to_string(port); }

@@ -34,15 +34,7 @@ protected:
 
     RunnerTest()
     {
-        ops.setCaption("Vexorama");
-        ops.onChange = [this](Control control) {
-            if (control == Control::AutoO)
-                AutoOClick(d);
-            else if (control == Control::N4)
-                N4Click(d);
-            else if (control == Control::Aosec)
-                aosecChange(d);
-        };
+        wireCheckControls();
     }
 
     std::string webFile(const std::string& reply)
