@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -45,7 +46,10 @@ TVmain::TVmain(std::string executablePath, std::vector<std::string> args)
     boundary_.run([this] { FormCreate(session_, ops_, boundary_); });
 }
 
-TVmain::~TVmain() = default;
+TVmain::~TVmain()
+{
+    delete c_.PopupMenu2;
+}
 
 std::function<void()> TVmain::guarded(std::function<void()> handler)
 {

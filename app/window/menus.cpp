@@ -34,7 +34,9 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
     for (QAction* info : {c.realnam, c.Sizef, c.Key})
         info->setEnabled(false);
 
-    c.PopupMenu2 = new QMenu(window);
+    // No parent: the tray menu stays usable while the main window is disabled
+    // (the settings dialog is open). The main window deletes it.
+    c.PopupMenu2 = new QMenu;
     c.PopupMenu2->setObjectName("PopupMenu2");
     c.N5 = MakeItem(c.PopupMenu2, "N5", QString::fromUtf8("Показать/скрыть"));
     QFont bold = c.N5->font();

@@ -173,6 +173,7 @@ TEST_F(TrayWindowTest, TrayMenuWorksWhileTheWindowIsDisabled)
 {
     minimise();
     window->setEnabled(false);
+    EXPECT_TRUE(c->PopupMenu2->isEnabled());
     EXPECT_TRUE(c->N5->isEnabled());
     EXPECT_TRUE(c->N3->isEnabled());
     c->N5->trigger();
