@@ -45,7 +45,7 @@ std::optional<TrailerFields> ParseTrailer(std::string_view trailer, std::int64_t
     const unsigned nameLength = byte(5);
     // The data must end where the trailer begins: an offset inside the
     // trailer would leave a negative amount of data.
-    if (dataOffset < 0 || dataOffset > fileSize - kTrailerSize)
+    if (fileSize < kTrailerSize || dataOffset < 0 || dataOffset > fileSize - kTrailerSize)
         return std::nullopt;
     if (nameLength < kMinNameLength || nameLength > kMaxNameLength)
         return std::nullopt;

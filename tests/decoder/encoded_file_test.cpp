@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <string>
 
 namespace vexo {
@@ -144,6 +146,10 @@ TEST(ParseTrailerTest, ShortInputIsNoTrailer)
     EXPECT_FALSE(ParseTrailer(trailer.substr(0, 5), 1000));
     EXPECT_FALSE(ParseTrailer(trailer, kTrailerSize - 1));
     EXPECT_TRUE(ParseTrailer(trailer, kTrailerSize));
+    // A size near the bottom of the range must not wrap round when the
+    // trailer is taken off it (found by the fuzzer).
+    EXPECT_FALSE(ParseTrailer(trailer, std::numeric_limits<std::int64_t>::min() + 73));
+    EXPECT_FALSE(ParseTrailer(trailer, -1));
 }
 
 } // namespace
