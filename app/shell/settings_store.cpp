@@ -367,12 +367,18 @@ void SettingsStore::WriteString(const std::string& section, const std::string& k
     mode_t mode = kNewFileMode;
     // A file that exists but cannot be read is not overwritten: its
     // contents would be lost.
-    if (LoadFile(target, text, mode) == LoadResult::Failed)
+    const LoadResult loaded = LoadFile(target, text, mode);
+    if (loaded == LoadResult::Failed)
         throw SettingsWriteError(path_);
 
     IniLines ini = SplitLines(text);
     SetValue(ini, section, key, value);
-    if (!ReplaceFile(target, JoinLines(ini), mode))
+    const std::string updated = JoinLines(ini);
+    // The folder box stores itself at every start: replacing the file (and
+    // flushing it to disk) with the text it already holds would gain nothing.
+    if (loaded == LoadResult::Loaded && updated == text)
+        return;
+    if (!ReplaceFile(target, updated, mode))
         throw SettingsWriteError(path_);
 }
 

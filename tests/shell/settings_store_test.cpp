@@ -10,6 +10,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -64,6 +65,33 @@ TEST(SettingsStore, TwoHandlesSeeEachOthersWrites)
 }
 
 // Guards: case-sensitive matching that adds a second section or key.
+// Guards start-up against rewriting (and flushing to disk) a settings file
+// whose value did not change: the folder box stores itself at every start.
+TEST(SettingsStore, WritingTheSameValueLeavesTheFileAlone)
+{
+    TempDir dir;
+    const std::string path = dir.file("vexorama.INI");
+    WriteFile(path, "[Prog]\nFolder=/home/x\n");
+    // A second name for the file as it is now: a replaced file gets a new
+    // inode, while this name keeps the old one.
+    const std::string original = dir.file("original");
+    ASSERT_EQ(::link(path.c_str(), original.c_str()), 0);
+    const auto sameFile = [&] {
+        struct stat current {};
+        struct stat kept {};
+        return ::stat(path.c_str(), &current) == 0 && ::stat(original.c_str(), &kept) == 0 &&
+               current.st_ino == kept.st_ino;
+    };
+
+    SettingsStore store(path);
+    store.WriteString("Prog", "Folder", "/home/x");
+    EXPECT_TRUE(sameFile());
+
+    store.WriteString("Prog", "Folder", "/home/y");
+    EXPECT_FALSE(sameFile());
+    EXPECT_EQ(ReadFile(path), "[Prog]\nFolder=/home/y\n");
+}
+
 TEST(SettingsStore, MatchesSectionsAndKeysWithoutCaseAndFirstWins)
 {
     TempDir dir;
