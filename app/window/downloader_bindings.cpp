@@ -36,16 +36,30 @@ DownloaderBindings::DownloaderBindings(TVmain& window)
             window.guarded([&d] { Timer1Timer(d.progress, d.session, d.ops); }));
     connect(c.Bigtimer, &WindowTimer::tick, this, window.guarded([&d] { BigtimerTimer(d); }));
 
-    // The dialog reads the settings after the main window's start-up has run.
-    QTimer::singleShot(0, this, window.guarded([this] { settingForm(); }));
+    // The dialog reads the settings after the main window's start-up has run;
+    // building its window waits until it is first opened.
+    QTimer::singleShot(0, this, window.guarded([this] { readSettingFormFields(); }));
+}
+
+void DownloaderBindings::readSettingFormFields()
+{
+    if (settingFormFields_)
+        return;
+    const Session& session = window_.session();
+    // The dialog's own handle on the settings file, for the whole run.
+    settingFormStore_ = std::make_unique<SettingsStore>(session.settings ? session.settings->path()
+                                                                         : SettingsFilePath(session.executablePath));
+    settingFormFields_ = std::make_unique<SettingFormFields>(ReadSettingFormFields(*settingFormStore_));
 }
 
 DownloaderBindings::~DownloaderBindings() = default;
 
 TSettingForm& DownloaderBindings::settingForm()
 {
-    if (!settingForm_)
-        settingForm_ = std::make_unique<TSettingForm>(window_);
+    if (!settingForm_) {
+        readSettingFormFields();
+        settingForm_ = std::make_unique<TSettingForm>(window_, std::move(settingFormStore_), *settingFormFields_);
+    }
     return *settingForm_;
 }
 

@@ -6,9 +6,11 @@
 
 namespace vexo {
 
+class SettingsStore;
 class TSettingForm;
 class TVmain;
 struct Downloader;
+struct SettingFormFields;
 
 // The server downloader's Qt side: owns its logic and the settings dialog,
 // and binds the downloader tab's controls, the tray items, the status bar
@@ -20,13 +22,17 @@ public:
     ~DownloaderBindings() override;
 
     Downloader& downloader() { return *downloader_; }
-    // The settings dialog, made right after the main window's start-up (or
-    // at its first use, should that come earlier).
+    // The settings dialog. Its fields are read right after the main window's
+    // start-up; its window is built at its first use.
     TSettingForm& settingForm();
 
 private:
+    void readSettingFormFields();
+
     TVmain& window_;
     std::unique_ptr<Downloader> downloader_;
+    std::unique_ptr<SettingsStore> settingFormStore_;
+    std::unique_ptr<SettingFormFields> settingFormFields_;
     std::unique_ptr<TSettingForm> settingForm_;
 };
 

@@ -56,10 +56,22 @@ QRadioButton* MakeRadio(QGroupBox* group, const char* name, const QString& capti
 
 } // namespace
 
-TSettingForm::TSettingForm(TVmain& main) : QWidget(nullptr, Qt::Dialog), main_(main)
+SettingFormFields ReadSettingFormFields(const SettingsStore& settings)
+{
+    SettingFormFields fields;
+    fields.name = settings.ReadString("Server", "Name", "");
+    fields.port = settings.ReadString("Server", "Port", "6677");
+    fields.login = settings.ReadString("Server", "Login", "test");
+    fields.password = settings.ReadString("Server", "Passwd", "demo");
+    fields.remMode = static_cast<std::uint8_t>(settings.ReadInteger("Server", "RemMode", 1) & 0xFF);
+    return fields;
+}
+
+TSettingForm::TSettingForm(TVmain& main, std::unique_ptr<SettingsStore> settings, const SettingFormFields& fields)
+    : QWidget(nullptr, Qt::Dialog), main_(main), settings_(std::move(settings))
 {
     build();
-    FormCreate();
+    fill(fields);
 }
 
 TSettingForm::~TSettingForm() = default;
@@ -112,16 +124,13 @@ void TSettingForm::build()
     setTabOrder(RadioButton2, RadioButton3);
 }
 
-void TSettingForm::FormCreate()
+void TSettingForm::fill(const SettingFormFields& fields)
 {
-    const Session& session = main_.session();
-    settings_ = std::make_unique<SettingsStore>(session.settings ? session.settings->path()
-                                                                 : SettingsFilePath(session.executablePath));
-    ServerIP->setText(Q(settings_->ReadString("Server", "Name", "")));
-    PortS->setText(Q(settings_->ReadString("Server", "Port", "6677")));
-    NameS->setText(Q(settings_->ReadString("Server", "Login", "test")));
-    PassS->setText(Q(settings_->ReadString("Server", "Passwd", "demo")));
-    remMode_ = static_cast<std::uint8_t>(settings_->ReadInteger("Server", "RemMode", 1) & 0xFF);
+    ServerIP->setText(Q(fields.name));
+    PortS->setText(Q(fields.port));
+    NameS->setText(Q(fields.login));
+    PassS->setText(Q(fields.password));
+    remMode_ = fields.remMode;
     RadioButton1->setChecked(remMode_ == 1);
     RadioButton2->setChecked(remMode_ == 2);
     RadioButton3->setChecked(remMode_ == 3);

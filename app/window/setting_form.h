@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QGroupBox;
 class QLabel;
@@ -17,16 +18,31 @@ namespace vexo {
 
 class TVmain;
 
+// What the settings dialog shows when it is first opened: the "Server"
+// keys as the settings file held them at start-up.
+struct SettingFormFields {
+    std::string name;
+    std::string port;
+    std::string login;
+    std::string password;
+    std::uint8_t remMode = 1;
+};
+
+// The dialog's creation handler, reading the fields through the dialog's
+// own handle on the settings file. It runs right after the main window's
+// start-up; the widgets are built from its result when first needed.
+SettingFormFields ReadSettingFormFields(const SettingsStore& settings);
+
 // The settings dialog `SettingForm`: login, password, the server's host and
-// port, and what becomes of a fetched file on the server (`RemMode`). It
-// is made once, right after the main window's start-up, with its own handle
-// on the settings file, and lives hidden when not in use; its fields keep
-// the user's text between openings. While it is open the main window takes
-// no input.
+// port, and what becomes of a fetched file on the server (`RemMode`). Its
+// fields are read at start-up (ReadSettingFormFields); the window itself is
+// built once, when first needed, with its own handle on the settings file,
+// and lives hidden when not in use; its fields keep the user's text between
+// openings. While it is open the main window takes no input.
 class TSettingForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TSettingForm(TVmain& main);
+    TSettingForm(TVmain& main, std::unique_ptr<SettingsStore> settings, const SettingFormFields& fields);
     ~TSettingForm() override;
 
     // The main window's button "Настройки": disables the main window and
@@ -44,7 +60,7 @@ protected:
 
 private:
     void build();
-    void FormCreate();
+    void fill(const SettingFormFields& fields);
     // Stores the four fields and the removal mode, and enables the main
     // window again even when a write is refused.
     void FormClose();
