@@ -1,5 +1,6 @@
 #include "container_format.h"
 #include "temp_dir.h"
+#include "test_containers.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +13,10 @@ namespace vexo {
 namespace {
 
 using test::FileExists;
+using test::PatternBytes;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
-std::string Pattern(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(i * 31 + i / 251);
-    return bytes;
-}
 
 std::string Encoded(std::string bytes, std::uint8_t key)
 {
@@ -36,7 +30,7 @@ TEST(XorBlockTest, MatchesAByteLoopAtEveryLengthAndAlignment)
 {
     // Past 128 bytes the loop of four vectors runs; 33 offsets cover every
     // alignment of a 32-byte vector.
-    const std::string original = Pattern(340);
+    const std::string original = PatternBytes(340);
     for (std::size_t offset = 0; offset < 33; ++offset) {
         for (std::size_t length = 0; length <= 300; ++length) {
             std::string bytes = original;
@@ -75,7 +69,7 @@ protected:
 // Guards the streamed copy across several blocks: any byte lost, doubled or left unencoded.
 TEST_F(WriteContainerTest, WritesLeadingBytesEncodedDataAndTrailer)
 {
-    const std::string content = Pattern(3 * 1024 * 1024 + 17);
+    const std::string content = PatternBytes(3 * 1024 * 1024 + 17);
     WriteFile(plain, content);
     WriteContainer(plain, container, 0x5C, "lead", "name.avi");
     EXPECT_EQ(ReadFile(container), "lead" + Encoded(content, 0x5C) + MakeTrailer(4, 0x5C, "name.avi"));
@@ -110,7 +104,7 @@ TEST_F(WriteContainerTest, NeverReplacesAFileAndNamesThePathInErrors)
 // Guards a failed write or read leaving a half-written container that would pass for a whole one.
 TEST_F(WriteContainerTest, FailedWriteOrReadLeavesNoFile)
 {
-    WriteFile(plain, Pattern(100000));
+    WriteFile(plain, PatternBytes(100000));
     // A file size limit makes writes past it fail with EFBIG.
     rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);

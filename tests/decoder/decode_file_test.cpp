@@ -43,15 +43,7 @@ protected:
         return *entry;
     }
 
-    std::vector<std::string> statusTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const std::string& entry : ops.log) {
-            if (entry.rfind("status 0 ", 0) == 0)
-                texts.push_back(entry.substr(9));
-        }
-        return texts;
-    }
+    std::vector<std::string> statusTexts() const { return ops.statusHistory(0); }
 };
 
 // Guards byte-exact decoding at the block boundaries: no block, one block, two blocks and a tail.

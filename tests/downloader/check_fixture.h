@@ -56,16 +56,7 @@ protected:
     SettingsStore& settings() { return *session.settings; }
     void queueCheck() { PushTask(d.queue, ops, "is_files", tkCheck); }
 
-    // The texts panel 0 showed, in order.
-    std::vector<std::string> statusTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const std::string& entry : ops.log) {
-            if (entry.rfind("status 0 ", 0) == 0)
-                texts.push_back(entry.substr(9));
-        }
-        return texts;
-    }
+    std::vector<std::string> statusTexts() const { return ops.statusHistory(0); }
 };
 
 // A list answer: "connected", four lines per file, "=END=".

@@ -181,6 +181,7 @@ void FakeWindow::setStatusText(int panel, const std::string& text)
 {
     record("status " + std::to_string(panel) + " " + text);
     status_.at(static_cast<std::size_t>(panel)) = text;
+    statusHistory_.at(static_cast<std::size_t>(panel)).push_back(text);
 }
 
 std::string FakeWindow::statusText(int panel) const

@@ -65,6 +65,8 @@ public:
     const ControlState& state(Control control) const;
     const std::vector<std::string>& lines() const { return lines_; }
     std::vector<std::string> messageTexts() const;
+    // The texts the panel was given, in order.
+    const std::vector<std::string>& statusHistory(int panel) const { return statusHistory_.at(static_cast<std::size_t>(panel)); }
 
     // WindowOps
     void setCaption(const std::string& caption) override;
@@ -137,6 +139,7 @@ private:
     std::vector<std::string> lines_;
     int selected_ = -1;
     std::array<std::string, 2> status_;
+    std::array<std::vector<std::string>, 2> statusHistory_;
     std::vector<std::array<std::string, 2>> grid_;
     int fixedRows_ = 0;
     std::map<Timer, TimerState> timers_;
