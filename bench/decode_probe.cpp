@@ -3,10 +3,10 @@
 // against a window that does nothing, so that the benchmark measures the
 // decoder's own cost. The output lands beside the encoded file.
 //   decode_probe CONTAINER [UPDATE]
-#include "decode_file.h"
-#include "encoded_file.h"
-#include "null_window.h"
-#include "session.h"
+#include "decoder/decode_file.h"
+#include "decoder/encoded_file.h"
+#include "bench/null_window.h"
+#include "base/session.h"
 
 #include <cstdio>
 #include <cstdlib>

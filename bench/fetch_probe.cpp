@@ -2,7 +2,7 @@
 // blocks, each followed by a pump of the Qt event loop, as a download does.
 // Prints the number of pumps.
 //   fetch_probe URL FILE
-#include "http_fetch.h"
+#include "downloader/http_fetch.h"
 
 #include <QCoreApplication>
 

@@ -3,8 +3,8 @@
 // joiner's own cost: the copying, the log lines, the bar arithmetic and the
 // calls to pump().
 //   join_probe FOLDER [INTERVAL]
-#include "null_window.h"
-#include "split.h"
+#include "bench/null_window.h"
+#include "joiner/split.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window_ops.h"
+#include "base/window_ops.h"
 
 #include <cstdio>
 #include <string>

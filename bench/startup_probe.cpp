@@ -1,6 +1,6 @@
 // Starts Vexorama's main window exactly as the program does and quits at
 // the first turn of the event loop that finds nothing left to do.
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -1,12 +1,12 @@
-#include "batch_run.h"
+#include "decoder/batch_run.h"
 
-#include "decode_file.h"
-#include "decode_queue.h"
-#include "percent.h"
-#include "session.h"
-#include "split.h"
-#include "window_handlers.h"
-#include "window_ops.h"
+#include "decoder/decode_file.h"
+#include "decoder/decode_queue.h"
+#include "decoder/percent.h"
+#include "base/session.h"
+#include "joiner/split.h"
+#include "base/window_handlers.h"
+#include "base/window_ops.h"
 
 #include <algorithm>
 #include <unistd.h>

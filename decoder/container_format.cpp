@@ -1,4 +1,4 @@
-#include "container_format.h"
+#include "decoder/container_format.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,12 +1,12 @@
-#include "decode_file.h"
+#include "decoder/decode_file.h"
 
-#include "container_format.h"
-#include "encoded_file.h"
-#include "percent.h"
-#include "posix_file.h"
-#include "session.h"
-#include "size_text.h"
-#include "window_ops.h"
+#include "decoder/container_format.h"
+#include "decoder/encoded_file.h"
+#include "decoder/percent.h"
+#include "decoder/posix_file.h"
+#include "base/session.h"
+#include "base/size_text.h"
+#include "base/window_ops.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
-#include "decode_queue.h"
+#include "decoder/decode_queue.h"
 
-#include "cp1251.h"
-#include "posix_file.h"
-#include "search.h"
-#include "session.h"
-#include "size_text.h"
-#include "window_ops.h"
+#include "base/cp1251.h"
+#include "decoder/posix_file.h"
+#include "joiner/search.h"
+#include "base/session.h"
+#include "base/size_text.h"
+#include "base/window_ops.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encoded_file.h"
+#include "decoder/encoded_file.h"
 
 #include <cstdint>
 #include <string>

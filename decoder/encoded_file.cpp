@@ -1,9 +1,9 @@
-#include "encoded_file.h"
+#include "decoder/encoded_file.h"
 
-#include "container_format.h"
-#include "cp1251.h"
-#include "posix_file.h"
-#include "window_ops.h"
+#include "decoder/container_format.h"
+#include "base/cp1251.h"
+#include "decoder/posix_file.h"
+#include "base/window_ops.h"
 
 #include <array>
 

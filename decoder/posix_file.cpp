@@ -1,4 +1,4 @@
-#include "posix_file.h"
+#include "decoder/posix_file.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "auto_check.h"
+#include "downloader/auto_check.h"
 
-#include "downloader.h"
-#include "int_text.h"
-#include "session.h"
-#include "task_runner.h"
-#include "tray_hint.h"
-#include "window_ops.h"
+#include "downloader/downloader.h"
+#include "base/int_text.h"
+#include "base/session.h"
+#include "downloader/task_runner.h"
+#include "base/tray_hint.h"
+#include "base/window_ops.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "curl_library.h"
+#include "downloader/curl_library.h"
 
 #include <dlfcn.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "http_fetch.h"
-#include "server_files.h"
-#include "task_queue.h"
-#include "tcp_client.h"
+#include "downloader/http_fetch.h"
+#include "downloader/server_files.h"
+#include "downloader/task_queue.h"
+#include "downloader/tcp_client.h"
 
 #include <set>
 #include <string>

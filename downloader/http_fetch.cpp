@@ -1,11 +1,11 @@
-#include "http_fetch.h"
+#include "downloader/http_fetch.h"
 
-#include "session.h"
-#include "size_text.h"
-#include "tray_hint.h"
-#include "window_ops.h"
+#include "base/session.h"
+#include "base/size_text.h"
+#include "base/tray_hint.h"
+#include "base/window_ops.h"
 
-#include "curl_library.h"
+#include "downloader/curl_library.h"
 
 #include <atomic>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "line_reader.h"
+#include "downloader/line_reader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "server_answer.h"
+#include "downloader/server_answer.h"
 
-#include "cp1251.h"
-#include "line_reader.h"
-#include "server_files.h"
+#include "base/cp1251.h"
+#include "downloader/line_reader.h"
+#include "downloader/server_files.h"
 
 #include <array>
 

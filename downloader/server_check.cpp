@@ -1,13 +1,13 @@
-#include "server_check.h"
+#include "downloader/server_check.h"
 
-#include "cp1251.h"
-#include "downloader.h"
-#include "int_text.h"
-#include "server_answer.h"
-#include "session.h"
-#include "size_text.h"
-#include "tray_hint.h"
-#include "window_ops.h"
+#include "base/cp1251.h"
+#include "downloader/downloader.h"
+#include "base/int_text.h"
+#include "downloader/server_answer.h"
+#include "base/session.h"
+#include "base/size_text.h"
+#include "base/tray_hint.h"
+#include "base/window_ops.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "server_files.h"
+#include "downloader/server_files.h"
 
 #include <utility>
 

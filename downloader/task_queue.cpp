@@ -1,6 +1,6 @@
-#include "task_queue.h"
+#include "downloader/task_queue.h"
 
-#include "window_ops.h"
+#include "base/window_ops.h"
 
 namespace vexo {
 

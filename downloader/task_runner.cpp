@@ -1,12 +1,12 @@
-#include "task_runner.h"
+#include "downloader/task_runner.h"
 
-#include "downloader.h"
-#include "file_system.h"
-#include "int_text.h"
-#include "server_check.h"
-#include "session.h"
-#include "tray_hint.h"
-#include "window_ops.h"
+#include "downloader/downloader.h"
+#include "base/file_system.h"
+#include "base/int_text.h"
+#include "downloader/server_check.h"
+#include "base/session.h"
+#include "base/tray_hint.h"
+#include "base/window_ops.h"
 
 #include <cstdio>
 #include <optional>

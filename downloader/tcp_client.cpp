@@ -1,4 +1,4 @@
-#include "tcp_client.h"
+#include "downloader/tcp_client.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "line_reader.h"
+#include "downloader/line_reader.h"
 
 #include <chrono>
 #include <string>

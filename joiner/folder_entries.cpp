@@ -1,4 +1,4 @@
-#include "folder_entries.h"
+#include "joiner/folder_entries.h"
 
 #include <cstring>
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "join_file.h"
+#include "joiner/join_file.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "name_fold.h"
+#include "joiner/name_fold.h"
 
 namespace vexo {
 

@@ -1,6 +1,6 @@
-#include "part_index.h"
+#include "joiner/part_index.h"
 
-#include "name_fold.h"
+#include "joiner/name_fold.h"
 
 namespace vexo {
 

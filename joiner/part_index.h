@@ -1,6 +1,6 @@
 #pragma once
 
-#include "folder_entries.h"
+#include "joiner/folder_entries.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "search.h"
+#include "joiner/search.h"
 
-#include "folder_entries.h"
-#include "wildcard_mask.h"
+#include "joiner/folder_entries.h"
+#include "joiner/wildcard_mask.h"
 
 #include <dirent.h>
 

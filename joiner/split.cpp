@@ -1,11 +1,11 @@
-#include "split.h"
+#include "joiner/split.h"
 
-#include "cp1251.h"
-#include "join_file.h"
-#include "part_index.h"
-#include "search.h"
-#include "session.h"
-#include "window_ops.h"
+#include "base/cp1251.h"
+#include "joiner/join_file.h"
+#include "joiner/part_index.h"
+#include "joiner/search.h"
+#include "base/session.h"
+#include "base/window_ops.h"
 
 #include <cmath>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "wildcard_mask.h"
+#include "joiner/wildcard_mask.h"
 
-#include "name_fold.h"
+#include "joiner/name_fold.h"
 
 namespace vexo {
 

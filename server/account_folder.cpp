@@ -1,7 +1,7 @@
-#include "account_folder.h"
+#include "server/account_folder.h"
 
-#include "container_format.h"
-#include "cp1251.h"
+#include "decoder/container_format.h"
+#include "base/cp1251.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "handout.h"
-#include "server_log.h"
+#include "server/handout.h"
+#include "server/server_log.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "demo_folder.h"
+#include "server/demo_folder.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "handout.h"
+#include "server/handout.h"
 
-#include "container_format.h"
+#include "decoder/container_format.h"
 
 #include <algorithm>
 #include <cerrno>

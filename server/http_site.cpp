@@ -1,9 +1,9 @@
-#include "http_site.h"
+#include "server/http_site.h"
 
-#include "account_folder.h"
-#include "server_log.h"
-#include "site_pages.h"
-#include "upload_receiver.h"
+#include "server/account_folder.h"
+#include "server/server_log.h"
+#include "server/site_pages.h"
+#include "server/upload_receiver.h"
 
 #include <httplib.h>
 

@@ -1,6 +1,6 @@
-#include "listing_protocol.h"
+#include "server/listing_protocol.h"
 
-#include "cp1251.h"
+#include "base/cp1251.h"
 
 namespace vexo::server {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "account_folder.h"
+#include "server/account_folder.h"
 
 #include <optional>
 #include <string>

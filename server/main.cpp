@@ -1,7 +1,7 @@
 // vexo-server: a stand-in for the Vexo service's server, for demos and tests.
 
-#include "server_options.h"
-#include "vexo_server.h"
+#include "server/server_options.h"
+#include "server/vexo_server.h"
 
 #include <csignal>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "server_options.h"
+#include "server/server_options.h"
 
 #include <charconv>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "site_pages.h"
+#include "server/site_pages.h"
 
-#include "listing_protocol.h"
+#include "server/listing_protocol.h"
 
 namespace vexo::server {
 

@@ -1,7 +1,7 @@
-#include "tcp_listing.h"
+#include "server/tcp_listing.h"
 
-#include "listing_protocol.h"
-#include "server_log.h"
+#include "server/listing_protocol.h"
+#include "server/server_log.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "upload_receiver.h"
+#include "server/upload_receiver.h"
 
-#include "account_folder.h"
+#include "server/account_folder.h"
 
 #include <cerrno>
 #include <cstdlib>

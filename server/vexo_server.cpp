@@ -1,11 +1,11 @@
-#include "vexo_server.h"
+#include "server/vexo_server.h"
 
-#include "account_folder.h"
-#include "demo_folder.h"
-#include "http_site.h"
-#include "listing_protocol.h"
-#include "server_log.h"
-#include "tcp_listing.h"
+#include "server/account_folder.h"
+#include "server/demo_folder.h"
+#include "server/http_site.h"
+#include "server/listing_protocol.h"
+#include "server/server_log.h"
+#include "server/tcp_listing.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server_options.h"
+#include "server/server_options.h"
 
 #include <memory>
 #include <ostream>

@@ -1,9 +1,9 @@
-#include "url_download.h"
+#include "web/url_download.h"
 
-#include "http_fetch.h"
-#include "session.h"
-#include "task_runner.h"
-#include "window_ops.h"
+#include "downloader/http_fetch.h"
+#include "base/session.h"
+#include "downloader/task_runner.h"
+#include "base/window_ops.h"
 
 #include <cctype>
 #include <filesystem>

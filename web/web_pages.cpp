@@ -1,9 +1,9 @@
-#include "web_pages.h"
+#include "web/web_pages.h"
 
-#include "service_address.h"
-#include "session.h"
-#include "web_view_ops.h"
-#include "window_ops.h"
+#include "base/service_address.h"
+#include "base/session.h"
+#include "web/web_view_ops.h"
+#include "base/window_ops.h"
 
 namespace vexo {
 

@@ -1,8 +1,8 @@
 // vexo-encode: wraps a plain file into an encoded container, for test data
 // and demos.
 
-#include "container_format.h"
-#include "cp1251.h"
+#include "decoder/container_format.h"
+#include "base/cp1251.h"
 
 #include <charconv>
 #include <cstdint>

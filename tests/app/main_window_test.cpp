@@ -1,11 +1,11 @@
-#include "hint_echo.h"
-#include "hints.h"
-#include "main_window.h"
-#include "server_grid.h"
-#include "settings_store.h"
-#include "status_bar.h"
-#include "temp_dir.h"
-#include "window_timer.h"
+#include "app/hint_echo.h"
+#include "app/hints.h"
+#include "app/main_window.h"
+#include "app/server_grid.h"
+#include "base/settings_store.h"
+#include "app/status_bar.h"
+#include "tests/support/temp_dir.h"
+#include "app/window_timer.h"
 
 #include <QAction>
 #include <QApplication>

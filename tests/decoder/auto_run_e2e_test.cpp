@@ -1,6 +1,6 @@
-#include "settings_store.h"
-#include "temp_dir.h"
-#include "test_containers.h"
+#include "base/settings_store.h"
+#include "tests/support/temp_dir.h"
+#include "tests/decoder/test_containers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "container_format.h"
-#include "temp_dir.h"
-#include "test_containers.h"
+#include "decoder/container_format.h"
+#include "tests/support/temp_dir.h"
+#include "tests/decoder/test_containers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "container_format.h"
-#include "decode_file.h"
-#include "encoded_file.h"
-#include "fake_window.h"
-#include "session.h"
-#include "temp_dir.h"
-#include "test_containers.h"
+#include "decoder/container_format.h"
+#include "decoder/decode_file.h"
+#include "decoder/encoded_file.h"
+#include "tests/support/fake_window.h"
+#include "base/session.h"
+#include "tests/support/temp_dir.h"
+#include "tests/decoder/test_containers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "container_format.h"
-#include "encoded_file.h"
-#include "fake_window.h"
-#include "temp_dir.h"
-#include "test_containers.h"
+#include "decoder/container_format.h"
+#include "decoder/encoded_file.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_dir.h"
+#include "tests/decoder/test_containers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "test_containers.h"
+#include "tests/decoder/test_containers.h"
 
-#include "container_format.h"
+#include "decoder/container_format.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "display_test.h"
+#include "tests/display_support/display_test.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "auto_check.h"
-#include "check_fixture.h"
-#include "script_server.h"
+#include "downloader/auto_check.h"
+#include "tests/downloader/check_fixture.h"
+#include "tests/downloader/script_server.h"
 
 #include <gtest/gtest.h>
 

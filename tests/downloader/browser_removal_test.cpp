@@ -1,11 +1,11 @@
 // Removal in mode 1 through the real window operations: xdg-open hands the
 // address to $BROWSER, which records what it was given.
-#include "downloader.h"
-#include "downloader_bindings.h"
-#include "main_window.h"
-#include "settings_store.h"
-#include "task_runner.h"
-#include "temp_dir.h"
+#include "downloader/downloader.h"
+#include "app/downloader_bindings.h"
+#include "app/main_window.h"
+#include "base/settings_store.h"
+#include "downloader/task_runner.h"
+#include "tests/support/temp_dir.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "auto_check.h"
-#include "downloader.h"
-#include "fake_window.h"
-#include "session.h"
-#include "settings_store.h"
-#include "temp_dir.h"
+#include "downloader/auto_check.h"
+#include "downloader/downloader.h"
+#include "tests/support/fake_window.h"
+#include "base/session.h"
+#include "base/settings_store.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,20 +1,20 @@
 // The server downloader end to end: the program's window and logic against
 // vexo-server on loopback, three waiting files, one of them handed out as
 // an encoded container.
-#include "display_test.h"
-#include "downloader.h"
-#include "downloader_bindings.h"
-#include "encoded_file.h"
-#include "container_format.h"
-#include "line_reader.h"
-#include "main_window.h"
-#include "server_answer.h"
-#include "server_files.h"
-#include "settings_store.h"
-#include "status_bar.h"
-#include "task_runner.h"
-#include "temp_dir.h"
-#include "window_timer.h"
+#include "tests/display_support/display_test.h"
+#include "downloader/downloader.h"
+#include "app/downloader_bindings.h"
+#include "decoder/encoded_file.h"
+#include "decoder/container_format.h"
+#include "downloader/line_reader.h"
+#include "app/main_window.h"
+#include "downloader/server_answer.h"
+#include "downloader/server_files.h"
+#include "base/settings_store.h"
+#include "app/status_bar.h"
+#include "downloader/task_runner.h"
+#include "tests/support/temp_dir.h"
+#include "app/window_timer.h"
 
 #include <QFile>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "script_server.h"
+#include "tests/downloader/script_server.h"
 
 #include <chrono>
 #include <stdexcept>

@@ -1,6 +1,6 @@
-#include "line_reader.h"
-#include "server_answer.h"
-#include "server_files.h"
+#include "downloader/line_reader.h"
+#include "downloader/server_answer.h"
+#include "downloader/server_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "check_fixture.h"
-#include "script_server.h"
-#include "server_check.h"
-#include "tcp_client.h"
+#include "tests/downloader/check_fixture.h"
+#include "tests/downloader/script_server.h"
+#include "downloader/server_check.h"
+#include "downloader/tcp_client.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "downloader_bindings.h"
-#include "hints.h"
-#include "main_window.h"
-#include "service_address.h"
-#include "setting_form.h"
-#include "settings_store.h"
-#include "temp_dir.h"
-#include "window_timer.h"
+#include "app/downloader_bindings.h"
+#include "app/hints.h"
+#include "app/main_window.h"
+#include "base/service_address.h"
+#include "app/setting_form.h"
+#include "base/settings_store.h"
+#include "tests/support/temp_dir.h"
+#include "app/window_timer.h"
 
 #include <QApplication>
 #include <QGroupBox>

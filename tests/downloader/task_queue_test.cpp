@@ -1,5 +1,5 @@
-#include "fake_window.h"
-#include "task_queue.h"
+#include "tests/support/fake_window.h"
+#include "downloader/task_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "auto_check.h"
-#include "check_fixture.h"
-#include "script_server.h"
-#include "task_runner.h"
+#include "downloader/auto_check.h"
+#include "tests/downloader/check_fixture.h"
+#include "tests/downloader/script_server.h"
+#include "downloader/task_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as the server's answer to a listing request.
-#include "line_reader.h"
-#include "server_answer.h"
-#include "server_files.h"
+#include "downloader/line_reader.h"
+#include "downloader/server_answer.h"
+#include "downloader/server_files.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -3,8 +3,8 @@
 // trailer's place. Whatever they hold, the parser must not read past them,
 // and an accepted trailer must satisfy the recognition check and yield a
 // name that cannot leave its folder.
-#include "container_format.h"
-#include "encoded_file.h"
+#include "decoder/container_format.h"
+#include "decoder/encoded_file.h"
 
 #include <cstdint>
 #include <cstring>

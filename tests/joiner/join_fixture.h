@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fake_window.h"
-#include "split.h"
-#include "temp_dir.h"
+#include "tests/support/fake_window.h"
+#include "joiner/split.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

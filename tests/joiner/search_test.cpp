@@ -1,6 +1,6 @@
-#include "search.h"
+#include "joiner/search.h"
 
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

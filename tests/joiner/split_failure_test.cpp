@@ -1,4 +1,4 @@
-#include "join_fixture.h"
+#include "tests/joiner/join_fixture.h"
 
 #include <gtest/gtest.h>
 

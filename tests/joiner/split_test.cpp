@@ -1,6 +1,6 @@
-#include "join_fixture.h"
+#include "tests/joiner/join_fixture.h"
 
-#include "part_index.h"
+#include "joiner/part_index.h"
 
 #include <algorithm>
 #include <filesystem>

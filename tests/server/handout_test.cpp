@@ -1,7 +1,7 @@
-#include "container_format.h"
-#include "handout.h"
-#include "listing_protocol.h"
-#include "temp_dir.h"
+#include "decoder/container_format.h"
+#include "server/handout.h"
+#include "server/listing_protocol.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

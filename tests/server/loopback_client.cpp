@@ -1,4 +1,4 @@
-#include "loopback_client.h"
+#include "tests/server/loopback_client.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "server_options.h"
+#include "server/server_options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The vexo-server program itself: start-up messages, exit codes, stop signals.
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // vexo-server in-process on ephemeral loopback ports, driven over real
 // sockets the way the client drives it.
-#include "container_format.h"
-#include "encoded_file.h"
-#include "loopback_client.h"
-#include "temp_dir.h"
-#include "vexo_server.h"
+#include "decoder/container_format.h"
+#include "decoder/encoded_file.h"
+#include "tests/server/loopback_client.h"
+#include "tests/support/temp_dir.h"
+#include "server/vexo_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "fake_window.h"
+#include "tests/support/fake_window.h"
 
 #include <stdexcept>
 

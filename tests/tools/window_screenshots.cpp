@@ -3,8 +3,8 @@
 //   window_screenshots OUTPUT_FOLDER
 // Run it under a real display (xvfb-run) so that fonts are those of a desktop,
 // with the substitute service running so that the web pages have content.
-#include "main_window.h"
-#include "main_window_controls.h"
+#include "app/main_window.h"
+#include "app/main_window_controls.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The tray icon on a real X display with a tray host, clicked with xdotool.
-#include "display_test.h"
-#include "main_window.h"
-#include "temp_dir.h"
+#include "tests/display_support/display_test.h"
+#include "app/main_window.h"
+#include "tests/support/temp_dir.h"
 
 #include <QApplication>
 #include <QMenu>

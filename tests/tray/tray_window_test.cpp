@@ -1,7 +1,7 @@
-#include "main_window.h"
-#include "settings_store.h"
-#include "temp_dir.h"
-#include "tray_bindings.h"
+#include "app/main_window.h"
+#include "base/settings_store.h"
+#include "tests/support/temp_dir.h"
+#include "app/tray_bindings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "fake_window.h"
-#include "script_server.h"
-#include "session.h"
-#include "temp_dir.h"
-#include "url_download.h"
+#include "tests/support/fake_window.h"
+#include "tests/downloader/script_server.h"
+#include "base/session.h"
+#include "tests/support/temp_dir.h"
+#include "web/url_download.h"
 
 #include <gtest/gtest.h>
 

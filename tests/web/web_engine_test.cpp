@@ -1,11 +1,11 @@
 // The web pages in a real web engine view, against vexo-server on loopback.
-#include "display_test.h"
-#include "downloader_bindings.h"
-#include "main_window.h"
-#include "service_address.h"
-#include "setting_form.h"
-#include "temp_dir.h"
-#include "web_bindings.h"
+#include "tests/display_support/display_test.h"
+#include "app/downloader_bindings.h"
+#include "app/main_window.h"
+#include "base/service_address.h"
+#include "app/setting_form.h"
+#include "tests/support/temp_dir.h"
+#include "app/web_bindings.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
-#include "fake_window.h"
-#include "service_address.h"
-#include "session.h"
-#include "web_pages.h"
-#include "web_view_ops.h"
+#include "tests/support/fake_window.h"
+#include "base/service_address.h"
+#include "base/session.h"
+#include "web/web_pages.h"
+#include "web/web_view_ops.h"
 
 #include <gtest/gtest.h>
 

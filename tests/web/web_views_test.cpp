@@ -1,8 +1,8 @@
-#include "main_window.h"
-#include "qt_web_views.h"
-#include "temp_dir.h"
-#include "web_bindings.h"
-#include "web_module_loader.h"
+#include "app/main_window.h"
+#include "web/views/qt_web_views.h"
+#include "tests/support/temp_dir.h"
+#include "app/web_bindings.h"
+#include "web/views/web_module_loader.h"
 
 #include <QApplication>
 #include <QCoreApplication>

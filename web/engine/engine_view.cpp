@@ -1,4 +1,4 @@
-#include "engine_view.h"
+#include "web/engine/engine_view.h"
 
 #include <QUrl>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "web_engine.h"
+#include "web/views/web_engine.h"
 
 #include <QWebEngineView>
 

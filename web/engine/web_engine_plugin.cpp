@@ -1,6 +1,6 @@
-#include "web_engine_plugin.h"
+#include "web/engine/web_engine_plugin.h"
 
-#include "engine_view.h"
+#include "web/engine/engine_view.h"
 
 namespace vexo {
 

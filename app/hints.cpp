@@ -1,0 +1,42 @@
+#include "app/hints.h"
+
+#include <QAction>
+#include <QVariant>
+#include <QWidget>
+
+namespace vexo {
+
+namespace {
+
+constexpr const char* kHintProperty = "vexoHint";
+
+} // namespace
+
+void SetHint(QWidget* widget, const QString& hint, bool tooltip)
+{
+    widget->setProperty(kHintProperty, hint);
+    if (tooltip)
+        widget->setToolTip(hint);
+}
+
+void SetHint(QAction* action, const QString& hint)
+{
+    action->setProperty(kHintProperty, hint);
+}
+
+QString HintOf(const QObject* object)
+{
+    return object ? object->property(kHintProperty).toString() : QString();
+}
+
+QString EffectiveHint(const QWidget* widget)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        const QString hint = HintOf(widget);
+        if (!hint.isEmpty())
+            return hint;
+    }
+    return {};
+}
+
+} // namespace vexo

@@ -1,0 +1,13 @@
+#include "base/file_system.h"
+
+#include <sys/stat.h>
+
+namespace vexo {
+
+bool FolderExists(const std::string& path)
+{
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace vexo

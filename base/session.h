@@ -1,0 +1,37 @@
+#pragma once
+
+#include "base/settings_store.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vexo {
+
+// Remote host and port of the TCP client `Client`, both as text.
+struct TcpEndpoint {
+    std::string host;
+    std::string port;
+};
+
+// The state the whole main window shares for the run.
+struct Session {
+    std::string executablePath;
+    std::string programFolder;      // the executable's folder, with a trailing "/"
+    std::vector<std::string> args;  // command-line parameters, the program name left out
+    std::unique_ptr<SettingsStore> settings; // `SettingsFile`, opened by FormCreate
+    std::string workingFolder;      // `WorkingFolder`
+    std::int32_t update = 100;      // `Update`: blocks between two message pumps, at least 1
+    std::int32_t downloadedThisSession = 0;
+    TcpEndpoint client;
+};
+
+// The window caption, set once at start-up.
+inline constexpr const char* kMainCaption = "Vexorama 1.9.7  PreRelease";
+
+// `Update` as read from the file: 0 is taken as 1 and a negative value acts
+// as its absolute value, so the pacing remainder is always defined.
+std::int32_t PacingInterval(std::int32_t stored);
+
+} // namespace vexo

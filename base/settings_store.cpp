@@ -1,0 +1,417 @@
+#include "base/settings_store.h"
+
+#include "base/int_text.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <pwd.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace vexo {
+
+namespace {
+
+constexpr std::size_t kMaxValueCharacters = 2047;
+constexpr mode_t kNewFileMode = 0600; // the file holds the server password
+
+// ---- The file as lines ----------------------------------------------------
+
+// Lines without their "\n"; a line from a "\r\n" file keeps its "\r", so
+// lines the program does not touch are written back byte for byte.
+struct IniLines {
+    std::vector<std::string> lines;
+    bool endsWithNewline = false;
+};
+
+IniLines SplitLines(const std::string& text)
+{
+    IniLines ini;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            ini.lines.push_back(text.substr(start));
+            return ini;
+        }
+        ini.lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    ini.endsWithNewline = !text.empty();
+    return ini;
+}
+
+std::string JoinLines(const IniLines& ini)
+{
+    std::string text;
+    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+        text += ini.lines[i];
+        if (i + 1 < ini.lines.size() || ini.endsWithNewline)
+            text += '\n';
+    }
+    return text;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// A line's text for matching: trimmed, and without the byte order mark that
+// some editors put in front of the first line.
+std::string_view LineContent(const IniLines& ini, std::size_t index)
+{
+    std::string_view line = ini.lines[index];
+    if (index == 0 && line.substr(0, 3) == "\xEF\xBB\xBF")
+        line.remove_prefix(3);
+    return Trim(line);
+}
+
+std::optional<std::string_view> SectionName(std::string_view content)
+{
+    if (content.empty() || content.front() != '[')
+        return std::nullopt;
+    const std::size_t close = content.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return Trim(content.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> ParseKeyLine(std::string_view content)
+{
+    const std::size_t equals = content.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    return KeyLine{Trim(content.substr(0, equals)), Trim(content.substr(equals + 1))};
+}
+
+// Lines [header, end) of the first section of that name.
+struct SectionRange {
+    std::size_t header;
+    std::size_t end;
+};
+
+std::optional<SectionRange> FindSection(const IniLines& ini, std::string_view section)
+{
+    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+        const auto name = SectionName(LineContent(ini, i));
+        if (!name || !EqualsIgnoreAsciiCase(*name, section))
+            continue;
+        std::size_t end = i + 1;
+        while (end < ini.lines.size() && !SectionName(LineContent(ini, end)))
+            ++end;
+        return SectionRange{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> FindKey(const IniLines& ini, SectionRange range, std::string_view key)
+{
+    for (std::size_t i = range.header + 1; i < range.end; ++i) {
+        const auto line = ParseKeyLine(LineContent(ini, i));
+        if (line && EqualsIgnoreAsciiCase(line->key, key))
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool IsQuoted(std::string_view value)
+{
+    return value.size() >= 2 && value.front() == value.back()
+           && (value.front() == '"' || value.front() == '\'');
+}
+
+std::string_view Unquote(std::string_view value)
+{
+    return IsQuoted(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// Reading trims blanks and strips one pair of quotes, so a value that would
+// lose either is written inside double quotes and reads back as it was.
+std::string EncodeValue(const std::string& value)
+{
+    if (Trim(value).size() != value.size() || IsQuoted(value))
+        return '"' + value + '"';
+    return value;
+}
+
+void SetValue(IniLines& ini, const std::string& section, const std::string& key, const std::string& value)
+{
+    const std::string line = key + "=" + EncodeValue(value);
+    std::size_t index;
+    if (const auto range = FindSection(ini, section)) {
+        if (const auto existing = FindKey(ini, *range, key)) {
+            index = *existing;
+            ini.lines[index] = line;
+        } else {
+            // After the section's last non-blank line, so that blank lines
+            // separating it from the next section stay where they are.
+            index = range->header + 1;
+            for (std::size_t i = range->header + 1; i < range->end; ++i) {
+                if (!LineContent(ini, i).empty())
+                    index = i + 1;
+            }
+            ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(index), line);
+        }
+    } else {
+        if (!ini.lines.empty() && !LineContent(ini, ini.lines.size() - 1).empty())
+            ini.lines.emplace_back();
+        ini.lines.push_back("[" + section + "]");
+        ini.lines.push_back(line);
+        index = ini.lines.size() - 1;
+    }
+    if (index + 1 == ini.lines.size())
+        ini.endsWithNewline = true;
+}
+
+std::string CapCharacters(const std::string& text, std::size_t maxCharacters)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+        if (continuation)
+            continue;
+        if (characters == maxCharacters)
+            return text.substr(0, i);
+        ++characters;
+    }
+    return text;
+}
+
+// ---- The file on disk -----------------------------------------------------
+
+enum class LoadResult { Loaded, Missing, Failed };
+
+LoadResult LoadFile(const std::string& path, std::string& text, mode_t& mode)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT ? LoadResult::Missing : LoadResult::Failed;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return LoadResult::Failed;
+    }
+    mode = info.st_mode & 07777;
+    text.clear();
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return LoadResult::Failed;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return LoadResult::Loaded;
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Writes the whole text beside `target` and renames it over `target`, so the
+// old file is either left as it was or replaced whole.
+bool ReplaceFile(const std::string& target, const std::string& text, mode_t mode)
+{
+    std::string temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0 && ::fchmod(fd, mode) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (written && closed && ::rename(temporary.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+// A settings file that is a symbolic link is replaced at the link's target,
+// so the link itself survives the write.
+std::string WriteTarget(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    return error ? path : resolved.string();
+}
+
+std::optional<std::string> ReadValue(const std::string& path, const std::string& section, const std::string& key)
+{
+    std::string text;
+    mode_t mode = 0;
+    if (LoadFile(path, text, mode) != LoadResult::Loaded)
+        return std::nullopt;
+    const IniLines ini = SplitLines(text);
+    const auto range = FindSection(ini, section);
+    if (!range)
+        return std::nullopt;
+    const auto index = FindKey(ini, *range, key);
+    if (!index)
+        return std::nullopt;
+    return std::string(Unquote(ParseKeyLine(LineContent(ini, *index))->value));
+}
+
+// ---- Where the file lives -------------------------------------------------
+
+std::string HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return home;
+    const passwd* user = ::getpwuid(::getuid());
+    return user && user->pw_dir ? user->pw_dir : "";
+}
+
+std::filesystem::path UserConfigFolder()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+        return xdg;
+    return std::filesystem::path(HomeFolder()) / ".config";
+}
+
+} // namespace
+
+SettingsWriteError::SettingsWriteError(const std::string& path)
+    : std::runtime_error("Unable to write to " + path)
+{
+}
+
+SettingsStore::SettingsStore(std::string path)
+    : path_(std::move(path))
+{
+}
+
+std::string SettingsStore::ReadString(const std::string& section, const std::string& key,
+                                      const std::string& defaultValue) const
+{
+    const auto value = ReadValue(path_, section, key);
+    return value ? CapCharacters(*value, kMaxValueCharacters) : defaultValue;
+}
+
+std::int32_t SettingsStore::ReadInteger(const std::string& section, const std::string& key,
+                                        std::int32_t defaultValue) const
+{
+    const auto value = ReadValue(path_, section, key);
+    if (!value)
+        return defaultValue;
+    return ParseInt32(*value).value_or(defaultValue);
+}
+
+bool SettingsStore::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const
+{
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void SettingsStore::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    // A line break inside a value would turn the rest of it into lines of
+    // their own (keys or sections of the file), so such a value is refused.
+    if (value.find_first_of("\r\n") != std::string::npos)
+        throw SettingsWriteError(path_);
+
+    const std::string target = WriteTarget(path_);
+    std::string text;
+    mode_t mode = kNewFileMode;
+    // A file that exists but cannot be read is not overwritten: its
+    // contents would be lost.
+    const LoadResult loaded = LoadFile(target, text, mode);
+    if (loaded == LoadResult::Failed)
+        throw SettingsWriteError(path_);
+
+    IniLines ini = SplitLines(text);
+    SetValue(ini, section, key, value);
+    const std::string updated = JoinLines(ini);
+    // The folder box stores itself at every start: replacing the file (and
+    // flushing it to disk) with the text it already holds would gain nothing.
+    if (loaded == LoadResult::Loaded && updated == text)
+        return;
+    if (!ReplaceFile(target, updated, mode))
+        throw SettingsWriteError(path_);
+}
+
+void SettingsStore::WriteInteger(const std::string& section, const std::string& key, std::int32_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void SettingsStore::WriteBool(const std::string& section, const std::string& key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+std::string SettingsFilePath(const std::string& executablePath)
+{
+    const std::filesystem::path executable(executablePath);
+    std::filesystem::path folder = executable.parent_path();
+    if (folder.empty())
+        folder = ".";
+    if (::access(folder.c_str(), W_OK) == 0) {
+        std::filesystem::path beside = executable;
+        beside.replace_extension(".INI");
+        return beside.string();
+    }
+
+    // A system-wide install: the per-user file. Creating the folder may
+    // fail; the first write then reports the path it could not write.
+    const std::filesystem::path configFolder = UserConfigFolder();
+    const std::filesystem::path ownFolder = configFolder / "vexorama";
+    std::error_code reportedByTheWrite;
+    std::filesystem::create_directories(configFolder, reportedByTheWrite);
+    ::mkdir(ownFolder.c_str(), 0700);
+    return (ownFolder / "vexorama.INI").string();
+}
+
+} // namespace vexo

@@ -1,0 +1,271 @@
+#include "base/settings_store.h"
+
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexo {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv()
+    {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+std::string ExpectWriteError(SettingsStore& store)
+{
+    try {
+        store.WriteString("Prog", "Folder", "/data");
+    } catch (const SettingsWriteError& error) {
+        return error.what();
+    }
+    return "no SettingsWriteError";
+}
+
+// Guards: a handle that caches the file and misses the other handle's writes.
+TEST(SettingsStore, TwoHandlesSeeEachOthersWrites)
+{
+    TempDir dir;
+    SettingsStore main(dir.file("vexorama.INI")), dialog(dir.file("vexorama.INI"));
+    EXPECT_EQ(main.ReadString("Server", "Port", "6677"), "6677");
+    dialog.WriteString("Server", "Port", "7000");
+    EXPECT_EQ(main.ReadString("Server", "Port", "6677"), "7000");
+    main.WriteInteger("Prog", "Width", 800);
+    EXPECT_EQ(dialog.ReadInteger("Prog", "Width", 600), 800);
+    EXPECT_EQ(ReadFile(main.path()), "[Server]\nPort=7000\n\n[Prog]\nWidth=800\n");
+}
+
+// Guards: case-sensitive matching that adds a second section or key.
+// Guards start-up against rewriting (and flushing to disk) a settings file
+// whose value did not change: the folder box stores itself at every start.
+TEST(SettingsStore, WritingTheSameValueLeavesTheFileAlone)
+{
+    TempDir dir;
+    const std::string path = dir.file("vexorama.INI");
+    WriteFile(path, "[Prog]\nFolder=/home/x\n");
+    // A second name for the file as it is now: a replaced file gets a new
+    // inode, while this name keeps the old one.
+    const std::string original = dir.file("original");
+    ASSERT_EQ(::link(path.c_str(), original.c_str()), 0);
+    const auto sameFile = [&] {
+        struct stat current {};
+        struct stat kept {};
+        return ::stat(path.c_str(), &current) == 0 && ::stat(original.c_str(), &kept) == 0 &&
+               current.st_ino == kept.st_ino;
+    };
+
+    SettingsStore store(path);
+    store.WriteString("Prog", "Folder", "/home/x");
+    EXPECT_TRUE(sameFile());
+
+    store.WriteString("Prog", "Folder", "/home/y");
+    EXPECT_FALSE(sameFile());
+    EXPECT_EQ(ReadFile(path), "[Prog]\nFolder=/home/y\n");
+}
+
+TEST(SettingsStore, MatchesSectionsAndKeysWithoutCaseAndFirstWins)
+{
+    TempDir dir;
+    WriteFile(dir.file("s.INI"), "[ prog ]\nWIDTH = 700\nwidth=1\n[PROG]\nWidth=2\n");
+    SettingsStore store(dir.file("s.INI"));
+    EXPECT_EQ(store.ReadInteger("Prog", "Width", 600), 700);
+    store.WriteInteger("Prog", "Width", 800);
+    EXPECT_EQ(ReadFile(store.path()), "[ prog ]\nWidth=800\nwidth=1\n[PROG]\nWidth=2\n");
+}
+
+// Guards: a write that drops, reorders or re-ends lines the program does not know.
+TEST(SettingsStore, KeepsUnknownLinesByteForByte)
+{
+    TempDir dir;
+    const std::string before = "; made by hand\r\n[Other]\r\nx = 1\r\n\r\n[Prog]\r\nFolder=/old\r\n"
+                               "Keep=\"q\"\r\n\r\n[Tail]\r\nlast";
+    WriteFile(dir.file("s.INI"), before);
+    SettingsStore store(dir.file("s.INI"));
+    EXPECT_EQ(store.ReadString("Prog", "Folder", ""), "/old");
+    EXPECT_EQ(store.ReadString("Prog", "Keep", ""), "q");
+    store.WriteString("Prog", "Folder", "/new");
+    store.WriteBool("Prog", "Auto", false);
+    store.WriteBool("Tail", "On", true);
+    store.WriteString("Server", "Name", "host");
+    EXPECT_EQ(ReadFile(store.path()), "; made by hand\r\n[Other]\r\nx = 1\r\n\r\n[Prog]\r\nFolder=/new\n"
+                                      "Keep=\"q\"\r\nAuto=0\n\r\n[Tail]\r\nlast\nOn=1\n\n[Server]\nName=host\n");
+}
+
+// Guards: values whose blanks or quotes are lost on the way through the file.
+TEST(SettingsStore, StringsReadBackAsWritten)
+{
+    TempDir dir;
+    SettingsStore store(dir.file("s.INI"));
+    for (const std::string value : {"", " /tmp/dir ", "\"quoted\"", "'a'", "папка/файл", "a=b"}) {
+        store.WriteString("Prog", "Folder", value);
+        EXPECT_EQ(store.ReadString("Prog", "Folder", "default"), value);
+    }
+}
+
+// Guards: a value that is not a whole number read as a number, or a number
+// form that the file allows being refused.
+TEST(SettingsStore, ReadsIntegersAndBooleans)
+{
+    TempDir dir;
+    WriteFile(dir.file("s.INI"), "[Prog]\na=abc\nb=0x20\nc=$20\nd=-5\ne= 12\nf=12 \ng=2147483648\n"
+                                 "h=\"12 \"\ni=\" 12\"\nj=$FFFFFFFF\nyes=yes\ntwo=2\nzero=0\n");
+    SettingsStore store(dir.file("s.INI"));
+    const std::pair<const char*, int> cases[] = {{"a", 7}, {"b", 32}, {"c", 32}, {"d", -5},  {"e", 12},
+                                                 {"f", 12}, {"g", 7}, {"h", 7},  {"i", 12}, {"j", -1}};
+    for (const auto& [key, expected] : cases)
+        EXPECT_EQ(store.ReadInteger("Prog", key, 7), expected) << key;
+    EXPECT_TRUE(store.ReadBool("Prog", "yes", true));
+    EXPECT_FALSE(store.ReadBool("Prog", "yes", false));
+    EXPECT_TRUE(store.ReadBool("Prog", "two", false));
+    EXPECT_FALSE(store.ReadBool("Prog", "zero", true));
+    EXPECT_TRUE(store.ReadBool("Prog", "missing", true));
+}
+
+// Guards: booleans written in a form other than "1"/"0".
+TEST(SettingsStore, WritesBooleansAsOneAndZero)
+{
+    TempDir dir;
+    SettingsStore store(dir.file("s.INI"));
+    store.WriteBool("Prog", "AutoDel", true);
+    store.WriteBool("Prog", "Auto", false);
+    store.WriteInteger("Prog", "Update", -3);
+    EXPECT_EQ(ReadFile(store.path()), "[Prog]\nAutoDel=1\nAuto=0\nUpdate=-3\n");
+}
+
+// Guards: a cap that counts bytes or cuts a character in half.
+TEST(SettingsStore, ReadsAtMost2047Characters)
+{
+    TempDir dir;
+    std::string cyrillic, exact(2047, 'a');
+    for (int i = 0; i < 3000; ++i)
+        cyrillic += "ж";
+    WriteFile(dir.file("s.INI"), "[Prog]\nLong=" + cyrillic + "\nExact=" + exact + "\n");
+    SettingsStore store(dir.file("s.INI"));
+    EXPECT_EQ(store.ReadString("Prog", "Long", ""), cyrillic.substr(0, 2047 * 2));
+    EXPECT_EQ(store.ReadString("Prog", "Exact", ""), exact);
+}
+
+// Guards: a refused write reported as success, or reported without the path.
+TEST(SettingsStore, RefusedWriteNamesTheFile)
+{
+    TempDir dir;
+    WriteFile(dir.file("plain"), "not a folder");
+    SettingsStore store(dir.file("plain") + "/vexorama.INI");
+    EXPECT_EQ(ExpectWriteError(store), "Unable to write to " + store.path());
+    EXPECT_EQ(ReadFile(dir.file("plain")), "not a folder");
+}
+
+// Guards: a write that fails half-way (full disk) truncating the old file or
+// leaving its temporary file behind. The file size limit fails it even for root.
+TEST(SettingsStore, FailedWriteKeepsTheOldFile)
+{
+    TempDir dir;
+    const std::string before = "[Other]\nBig=" + std::string(4000, 'x') + "\n[Prog]\nFolder=/old\n";
+    WriteFile(dir.file("s.INI"), before);
+    SettingsStore store(dir.file("s.INI"));
+
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string error = ExpectWriteError(store);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(error, "Unable to write to " + store.path());
+    EXPECT_TRUE(ReadFile(store.path()) == before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// Guards: a value with a line break injecting keys or sections into the file.
+TEST(SettingsStore, RefusesLineBreaksInValues)
+{
+    TempDir dir;
+    SettingsStore store(dir.file("s.INI"));
+    store.WriteString("Server", "Name", "host");
+    EXPECT_THROW(store.WriteString("Prog", "Folder", "/a\n[Server]\nName=evil"), SettingsWriteError);
+    EXPECT_EQ(ReadFile(store.path()), "[Server]\nName=host\n");
+}
+
+// Guards: a rewrite that opens the file to others or replaces a link by a copy.
+TEST(SettingsStore, KeepsPermissionsAndLinks)
+{
+    TempDir dir;
+    SettingsStore fresh(dir.file("new.INI"));
+    fresh.WriteInteger("Prog", "Width", 1);
+    struct stat info {};
+    ASSERT_EQ(::stat(fresh.path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    WriteFile(dir.file("real.INI"), "[Prog]\n");
+    ::chmod(dir.file("real.INI").c_str(), 0640);
+    std::filesystem::create_symlink(dir.file("real.INI"), dir.file("link.INI"));
+    SettingsStore linked(dir.file("link.INI"));
+    linked.WriteInteger("Prog", "Width", 2);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.INI")));
+    EXPECT_EQ(ReadFile(dir.file("real.INI")), "[Prog]\nWidth=2\n");
+    ASSERT_EQ(::stat(dir.file("real.INI").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+// Guards: a wrong extension rule (a dot in a folder taken for an extension).
+TEST(SettingsFilePath, ReplacesTheExtensionBesideTheExecutable)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("v1.2"));
+    EXPECT_EQ(SettingsFilePath(dir.file("decoder.exe")), dir.file("decoder.INI"));
+    EXPECT_EQ(SettingsFilePath(dir.file("v1.2/vexorama")), dir.file("v1.2/vexorama.INI"));
+}
+
+// Guards: settings lost on a system-wide install whose folder cannot be written.
+TEST(SettingsFilePath, FallsBackToTheUserConfigFolder)
+{
+    TempDir dir;
+    WriteFile(dir.file("plain"), "");
+    const std::string unwritable = dir.file("plain") + "/bin/vexorama"; // fails even for root
+    ScopedEnv home("HOME", dir.path().c_str());
+    {
+        ScopedEnv xdg("XDG_CONFIG_HOME", dir.file("xdg").c_str());
+        EXPECT_EQ(SettingsFilePath(unwritable), dir.file("xdg/vexorama/vexorama.INI"));
+        EXPECT_TRUE(std::filesystem::is_directory(dir.file("xdg/vexorama")));
+    }
+    for (const char* ignored : {"", "relative/xdg"}) {
+        ScopedEnv xdg("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ(SettingsFilePath(unwritable), dir.file(".config/vexorama/vexorama.INI"));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file(".config/vexorama")));
+}
+
+} // namespace
+} // namespace vexo

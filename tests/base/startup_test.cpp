@@ -1,0 +1,262 @@
+#include "tests/support/fake_window.h"
+#include "base/handler_boundary.h"
+#include "base/session.h"
+#include "base/settings_store.h"
+#include "base/startup.h"
+#include "tests/support/temp_dir.h"
+#include "base/window_handlers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vexo {
+namespace {
+
+using test::FakeWindow;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+// One start of the main window over the fake, with the shell's handlers
+// bound to the controls the way the window binds them.
+struct Start {
+    FakeWindow ops;
+    HandlerBoundary boundary{ops};
+    Session session;
+
+    Start(const std::string& programFolder, std::vector<std::string> args)
+    {
+        session.executablePath = programFolder + "vexorama";
+        session.programFolder = programFolder;
+        session.args = std::move(args);
+        ops.onChange = [this](Control control) {
+            boundary.run([this, control] {
+                switch (control) {
+                case Control::TFolder: TFolderChange(session, ops); break;
+                case Control::AutoDelete: AutoDeleteClick(session, ops); break;
+                case Control::AutoJoin: autoClick(session, ops); break;
+                case Control::Autoopen: AutoopenClick(session, ops); break;
+                default: break;
+                }
+            });
+        };
+        boundary.run([this] { FormCreate(session, ops, boundary); });
+    }
+
+    void close() { boundary.run([this] { FormClose(session, ops); }); }
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string programFolder = dir.path() + "/";
+    std::string iniPath = dir.path() + "/vexorama.INI";
+
+    void writeIni(const std::string& text) { WriteFile(iniPath, text); }
+    std::string ini() const { return ReadFile(iniPath); }
+    SettingsStore store() const { return SettingsStore(iniPath); }
+};
+
+// Guards the first start: defaults, window size, folder box, and a settings
+// file that holds nothing but the folder and the window size.
+TEST_F(StartupTest, FirstStartWithoutSettingsStoresOnlyFolderAndSize)
+{
+    Start start(programFolder, {});
+    EXPECT_EQ(start.ops.windowWidth(), 640);
+    EXPECT_EQ(start.ops.windowHeight(), 500);
+    EXPECT_EQ(start.ops.text(Control::TFolder), programFolder);
+    EXPECT_FALSE(start.ops.state(Control::TFolder).alert);
+    EXPECT_TRUE(start.ops.isChecked(Control::AutoJoin));
+    EXPECT_FALSE(start.ops.isChecked(Control::AutoDelete));
+    EXPECT_FALSE(start.ops.isChecked(Control::Autoopen));
+    EXPECT_FALSE(start.ops.isVisible(Control::TabSheet4));
+    EXPECT_EQ(start.ops.shownTab, 0);
+    EXPECT_EQ(start.ops.gridCell(0, 0), "Имя Файла");
+    EXPECT_EQ(start.ops.gridCell(1, 0), "Размер");
+    EXPECT_EQ(start.ops.gridFixedRows(), 0);
+    EXPECT_EQ(start.ops.caption(), "Vexorama 1.9.7  PreRelease");
+    EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
+    EXPECT_EQ(start.session.update, 100);
+    EXPECT_EQ(start.session.client.host, "");
+    EXPECT_EQ(start.session.client.port, "6677");
+    EXPECT_TRUE(start.ops.messages.empty());
+
+    start.close();
+    EXPECT_EQ(ini(), "[Prog]\nFolder=" + programFolder + "\nWidth=640\nHeight=500\n");
+}
+
+// Guards the size rule: stored sizes below the minimum and sizes that are
+// not numbers never show.
+TEST_F(StartupTest, StoredSizesAreKeptWithinTheMinimum)
+{
+    writeIni("[Prog]\nWidth=100\nHeight=100\n");
+    EXPECT_EQ(Start(programFolder, {}).ops.windowWidth(), 640);
+    EXPECT_EQ(Start(programFolder, {}).ops.windowHeight(), 300);
+
+    writeIni("[prog]\nwidth=abc\nHEIGHT=$200\n");
+    Start start(programFolder, {});
+    EXPECT_EQ(start.ops.windowWidth(), 640);
+    EXPECT_EQ(start.ops.windowHeight(), 512);
+
+    writeIni("[Prog]\nWidth=800\nHeight=0x258\n");
+    Start larger(programFolder, {});
+    EXPECT_EQ(larger.ops.windowWidth(), 800);
+    EXPECT_EQ(larger.ops.windowHeight(), 600);
+}
+
+// Guards the pacing value: hex forms are read, and 0 or a negative value
+// never leaves the block remainder undefined.
+TEST_F(StartupTest, UpdateIsReadInAllFormsAndNeverZero)
+{
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"0x20", 32}, {"$20", 32}, {"7", 7}, {"0", 1}, {"-5", 5}, {"abc", 100}, {"-2147483648", 2147483647}};
+    for (const auto& [text, expected] : cases) {
+        writeIni("[Prog]\nUpdate=" + text + "\n");
+        EXPECT_EQ(Start(programFolder, {}).session.update, expected) << text;
+    }
+}
+
+// Guards the check boxes: a value that is not a number keeps the default,
+// and restoring a box writes nothing when it already has that state.
+TEST_F(StartupTest, CheckBoxesComeFromTheSettings)
+{
+    writeIni("[Prog]\nAutoDel=yes\nAuto=0\nAutoOpen=$1\n");
+    Start start(programFolder, {});
+    EXPECT_FALSE(start.ops.isChecked(Control::AutoDelete));
+    EXPECT_FALSE(start.ops.isChecked(Control::AutoJoin));
+    EXPECT_TRUE(start.ops.isChecked(Control::Autoopen));
+    EXPECT_EQ(store().ReadString("Prog", "AutoDel", "?"), "yes");
+    EXPECT_EQ(store().ReadString("Prog", "Auto", "?"), "0");
+    EXPECT_EQ(store().ReadString("Prog", "AutoOpen", "?"), "1");
+
+    start.ops.setChecked(Control::AutoJoin, true);
+    EXPECT_EQ(store().ReadString("Prog", "Auto", "?"), "1");
+}
+
+// Guards "/d": it ticks automatic deletion and the tick outlives the run.
+TEST_F(StartupTest, SwitchDTicksAutoDeleteForLaterStartsToo)
+{
+    Start withD(programFolder, {"/d"});
+    EXPECT_TRUE(withD.ops.isChecked(Control::AutoDelete));
+    EXPECT_EQ(store().ReadString("Prog", "AutoDel", ""), "1");
+
+    Start without(programFolder, {});
+    EXPECT_TRUE(without.ops.isChecked(Control::AutoDelete));
+
+    // Switches are compared exactly: "/D" is a folder argument.
+    Start upper(programFolder, {"/D"});
+    EXPECT_EQ(upper.ops.messageTexts(),
+              std::vector<std::string>{"Текущая папка не существует, сохраняем в " + programFolder});
+}
+
+// Guards the folder arguments: the last one wins, "/a" is not a folder, and
+// the chosen folder is stored for later starts.
+TEST_F(StartupTest, LastFolderArgumentWinsAndIsStored)
+{
+    TempDir first;
+    TempDir second;
+    Start start(programFolder, {first.path(), "/a", second.path()});
+    EXPECT_EQ(start.session.workingFolder, second.path());
+    EXPECT_EQ(start.ops.text(Control::TFolder), second.path());
+    EXPECT_TRUE(start.ops.messages.empty());
+    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), second.path());
+
+    Start later(programFolder, {});
+    EXPECT_EQ(later.session.workingFolder, second.path());
+}
+
+// Guards the missing-folder fallback, for an argument and for a stored folder.
+TEST_F(StartupTest, MissingFolderFallsBackToTheProgramFolder)
+{
+    Start start(programFolder, {dir.path() + "/gone"});
+    ASSERT_EQ(start.ops.messages.size(), 1u);
+    EXPECT_EQ(start.ops.messages[0].kind, MessageKind::Information);
+    EXPECT_EQ(start.ops.messages[0].text, "Текущая папка не существует, сохраняем в " + programFolder);
+    EXPECT_EQ(start.session.workingFolder, programFolder);
+    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), programFolder);
+
+    // A typed folder that does not exist turns the box red and is stored as typed...
+    start.ops.setText(Control::TFolder, dir.path() + "/typo");
+    EXPECT_TRUE(start.ops.state(Control::TFolder).alert);
+    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), dir.path() + "/typo");
+    start.ops.setText(Control::TFolder, dir.path());
+    EXPECT_FALSE(start.ops.state(Control::TFolder).alert);
+    start.ops.setText(Control::TFolder, dir.path() + "/typo");
+
+    // ...and the next start shows the box and stores the program's folder.
+    Start next(programFolder, {});
+    EXPECT_EQ(next.ops.messages.size(), 1u);
+    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), programFolder);
+}
+
+// Guards a refused settings write: one error box, and start-up still
+// finishes with the defaults in force.
+TEST_F(StartupTest, RefusedWriteIsShownOnceAndStartUpFinishes)
+{
+    WriteFile(dir.file("not-a-folder"), "");
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous ? previous : "";
+    ::setenv("XDG_CONFIG_HOME", dir.file("not-a-folder").c_str(), 1);
+
+    // The executable's folder cannot be written, nor can the per-user place.
+    Start start("/proc/vexorama-missing/", {"/d", dir.path()});
+
+    if (previous)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+
+    const std::string path = dir.path() + "/not-a-folder/vexorama/vexorama.INI";
+    EXPECT_EQ(start.ops.messageTexts(), std::vector<std::string>{"Unable to write to " + path});
+    EXPECT_EQ(start.ops.messages[0].kind, MessageKind::Warning);
+    EXPECT_EQ(start.session.workingFolder, dir.path());
+    EXPECT_TRUE(start.ops.isChecked(Control::AutoDelete));
+    EXPECT_EQ(start.session.update, 100);
+    EXPECT_EQ(start.ops.caption(), "Vexorama 1.9.7  PreRelease");
+    EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
+
+    // After start-up, every refused write is reported again.
+    start.ops.setChecked(Control::Autoopen, true);
+    EXPECT_EQ(start.ops.messages.size(), 2u);
+}
+
+// Guards the hidden tab: the tenth right click shows it, the eleventh hides
+// it, and the counter wraps at 256.
+TEST(HiddenTabTest, TenthRightClickShowsTheTab)
+{
+    FakeWindow ops;
+    std::uint8_t clicks = 0;
+    for (int click = 1; click <= 266; ++click) {
+        ProgressBar2ContextPopup(clicks, ops);
+        EXPECT_EQ(ops.isVisible(Control::TabSheet4), click == 10 || click == 266) << click;
+    }
+}
+
+// Guards the folder browser: a cancel changes nothing, a choice becomes the
+// working folder and is stored.
+TEST_F(StartupTest, FolderBrowserSetsTheWorkingFolder)
+{
+    Start start(programFolder, {});
+    start.ops.setText(Control::TFolder, dir.path() + "/missing");
+    start.ops.folderAnswers.push_back(std::nullopt);
+    Button7Click(start.session, start.ops);
+    EXPECT_EQ(start.ops.log.back(), "pick folder Выберите папку принятых файлов ");
+    EXPECT_EQ(start.session.workingFolder, dir.path() + "/missing");
+
+    TempDir chosen;
+    start.ops.folderAnswers.push_back(chosen.path());
+    Button7Click(start.session, start.ops);
+    EXPECT_EQ(start.session.workingFolder, chosen.path());
+    EXPECT_FALSE(start.ops.state(Control::TFolder).alert);
+    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), chosen.path());
+
+    Button8Click(start.session, start.ops);
+    EXPECT_EQ(start.ops.shellOpened, std::vector<std::string>{chosen.path()});
+}
+
+} // namespace
+} // namespace vexo
