@@ -1,53 +1,67 @@
 #include "app/decoder_bindings.h"
 
-#include "app/main_window.h"
+#include "app/main_window_controls.h"
+#include "app/window_context.h"
+#include "base/handler_boundary.h"
+#include "base/views.h"
 
 #include <QAction>
 #include <QEvent>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
 
 namespace vexo {
 
-DecoderBindings::DecoderBindings(TVmain& window)
-    : QObject(&window), window_(window), queue_(window.session(), window.ops()),
-      run_(window.session(), window.ops(), queue_)
+DecoderBindings::DecoderBindings(WindowContext& context)
+    : QObject(context.controls.window),
+      context_(context),
+      list_(context.views.decoder),
+      queue_(context.session, list_, context.views.decoder, context.views.dialogs),
+      run_(context.session, queue_, list_, context.views.decoder, context.views.window, context.views.dialogs)
 {
-    MainWindowControls& c = window.controls();
-    connect(c.Button2, &QPushButton::clicked, this, window.guarded([this] { queue_.AddAllFromFolder(); }));
-    connect(c.Add, &QPushButton::clicked, this, window.guarded([this] { queue_.AddClick(); }));
-    connect(c.Delet, &QPushButton::clicked, this, window.guarded([this] { queue_.DeletClick(); }));
-    connect(c.Delone, &QPushButton::clicked, this, window.guarded([this] { queue_.DeloneClick(); }));
-    connect(c.Delete1, &QAction::triggered, this, window.guarded([this] { queue_.Delete1Click(); }));
-    connect(c.List, &QWidget::customContextMenuRequested, this, &DecoderBindings::listContextMenu);
-    connect(c.Proced, &QPushButton::clicked, this, window.guarded([this] { run_.DecodeAll(); }));
-    connect(c.FullGo, &QPushButton::clicked, this, window.guarded([this] { run_.ScanAndDecode(); }));
-    connect(c.Button1, &QPushButton::clicked, this, window.guarded([this] { run_.Button1Click(); }));
-    window.installEventFilter(this);
+    MainWindowControls& c = context.controls;
+    HandlerBoundary& boundary = context.boundary;
+    connect(c.addAllButton, &QPushButton::clicked, this, boundary.guard([this] { queue_.addAllFromFolder(); }));
+    connect(c.addPickedButton, &QPushButton::clicked, this, boundary.guard([this] { queue_.addPickedFiles(); }));
+    connect(c.clearQueueButton, &QPushButton::clicked, this, boundary.guard([this] { queue_.clear(); }));
+    connect(c.removeEntryButton, &QPushButton::clicked, this,
+            boundary.guard([this] { queue_.removeSelectedEntry(); }));
+    connect(c.removeEntryItem, &QAction::triggered, this, boundary.guard([this] { queue_.removeSelectedEntry(); }));
+    connect(c.queueList, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = context_.controls.queueList->selectedItems();
+        list_.userSelected(selected.isEmpty() ? -1 : context_.controls.queueList->row(selected.front()));
+    });
+    connect(c.queueList, &QWidget::customContextMenuRequested, this, &DecoderBindings::openQueueMenu);
+    connect(c.decodeButton, &QPushButton::clicked, this, boundary.guard([this] { run_.decodeAll(); }));
+    connect(c.goButton, &QPushButton::clicked, this, boundary.guard([this] { run_.scanAndDecode(); }));
+    connect(c.joinPartsButton, &QPushButton::clicked, this, boundary.guard([this] { run_.joinWorkingFolder(); }));
+    c.window->installEventFilter(this);
 
     // Mouse movement over the list arrives at its viewport, buttons held or not.
-    c.List->setMouseTracking(true);
-    c.List->viewport()->setMouseTracking(true);
-    c.List->viewport()->installEventFilter(this);
+    c.queueList->setMouseTracking(true);
+    c.queueList->viewport()->setMouseTracking(true);
+    c.queueList->viewport()->installEventFilter(this);
 }
 
-void DecoderBindings::listContextMenu(const QPoint& position)
+void DecoderBindings::openQueueMenu(const QPoint& position)
 {
     bool open = false;
-    window_.guarded([this, &open] { open = queue_.PopupMenu1Popup(); })();
+    context_.boundary.run([this, &open] { open = queue_.describeSelectedEntry(); });
     if (open) {
-        MainWindowControls& c = window_.controls();
-        c.PopupMenu1->popup(c.List->viewport()->mapToGlobal(position));
+        MainWindowControls& c = context_.controls;
+        c.queueMenu->popup(c.queueList->viewport()->mapToGlobal(position));
     }
 }
 
 bool DecoderBindings::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseMove && watched == window_.controls().List->viewport())
-        window_.guarded([this] { queue_.ListMouseMove(); })();
-    else if (event->type() == QEvent::WindowActivate && watched == &window_)
-        window_.guarded([this] { run_.FormActivate(); })();
+    const MainWindowControls& c = context_.controls;
+    if (event->type() == QEvent::MouseMove && watched == c.queueList->viewport())
+        context_.boundary.run([this] { queue_.showTotals(); });
+    else if (event->type() == QEvent::WindowActivate && watched == c.window)
+        context_.boundary.run([this] { run_.windowActivated(); });
     return QObject::eventFilter(watched, event);
 }
 

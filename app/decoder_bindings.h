@@ -2,6 +2,7 @@
 
 #include "decoder/batch_run.h"
 #include "decoder/decode_queue.h"
+#include "decoder/queue_list.h"
 
 #include <QObject>
 
@@ -9,16 +10,16 @@ class QPoint;
 
 namespace vexo {
 
-class TVmain;
+struct WindowContext;
 
 // The decoder tab's controls bound to the decode queue and the batch run:
-// the add, clear and remove buttons, the list's context menu and its
+// the add, clear and remove buttons, the list's selection, context menu and
 // mouse-over totals, "Расшифровка", "Go!", "Соединение", and the window's
 // activation (the "/a" run).
 class DecoderBindings : public QObject {
     Q_OBJECT
 public:
-    explicit DecoderBindings(TVmain& window);
+    explicit DecoderBindings(WindowContext& context);
 
     DecodeQueue& queue() { return queue_; }
 
@@ -26,9 +27,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void listContextMenu(const QPoint& position);
+    void openQueueMenu(const QPoint& position);
 
-    TVmain& window_;
+    WindowContext& context_;
+    QueueList list_;
     DecodeQueue queue_;
     BatchRun run_;
 };

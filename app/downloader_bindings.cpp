@@ -1,66 +1,77 @@
 #include "app/downloader_bindings.h"
 
-#include "downloader/auto_check.h"
-#include "downloader/downloader.h"
-#include "downloader/http_fetch.h"
-#include "app/main_window.h"
-#include "app/setting_form.h"
+#include "app/main_window_controls.h"
+#include "app/server_settings_dialog.h"
 #include "app/status_bar.h"
+#include "app/window_context.h"
 #include "app/window_timer.h"
+#include "base/handler_boundary.h"
+#include "base/session.h"
+#include "downloader/downloader.h"
+#include "downloader/downloader_events.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTimer>
 
 namespace vexo {
 
-DownloaderBindings::DownloaderBindings(TVmain& window)
-    : QObject(&window), window_(window),
-      downloader_(std::make_unique<Downloader>(window.session(), window.ops()))
+DownloaderBindings::DownloaderBindings(WindowContext& context)
+    : QObject(context.controls.window),
+      context_(context),
+      downloader_(std::make_unique<Downloader>(context.session, context.views.downloader, context.views.tray,
+                                               context.views.webPages, context.views.dialogs))
 {
     setObjectName("DownloaderBindings");
-    MainWindowControls& c = window.controls();
-    Downloader& d = *downloader_;
-    connect(c.Settings, &QPushButton::clicked, this, window.guarded([this] { settingForm().SettingsClick(); }));
-    connect(c.GetList, &QPushButton::clicked, this, window.guarded([&d] { GetListClick(d); }));
-    connect(c.AutoO, &QCheckBox::toggled, this, window.guarded([&d] { AutoOClick(d); }));
-    connect(c.aosec, &QLineEdit::textChanged, this, window.guarded([&d] { aosecChange(d); }));
-    connect(c.N2, &QAction::triggered, this, window.guarded([&d] { N2Click(d); }));
-    // The item toggles its own mark when chosen; the box follows the mark.
-    connect(c.N4, &QAction::toggled, this, window.guarded([&d] { N4Click(d); }));
-    connect(c.StatusB, &StatusBar::clicked, this, window.guarded([&d] { StatusBClick(d); }));
-    connect(c.Timer, &WindowTimer::tick, this, window.guarded([&d] { TimerTimer(d); }));
-    connect(c.Timer1, &WindowTimer::tick, this,
-            window.guarded([&d] { Timer1Timer(d.progress, d.session, d.ops); }));
-    connect(c.Bigtimer, &WindowTimer::tick, this, window.guarded([&d] { BigtimerTimer(d); }));
+    MainWindowControls& c = context.controls;
+    HandlerBoundary& boundary = context.boundary;
+    ShowDownloaderStart(*downloader_);
+
+    // Handlers hold the downloader by pointer: it lives as long as these bindings.
+    Downloader* d = downloader_.get();
+    connect(c.serverSettingsButton, &QPushButton::clicked, this, boundary.guard([this] { settingsDialog().open(); }));
+    connect(c.checkServerButton, &QPushButton::clicked, this, boundary.guard([d] { QueueServerCheck(*d); }));
+    connect(c.checkServerItem, &QAction::triggered, this, boundary.guard([d] { QueueServerCheck(*d); }));
+    // The box and the tray item switch the same automatic check.
+    const auto setAutoCheck = [this, d](bool on) { context_.boundary.run([=] { SetAutoCheck(*d, on); }); };
+    connect(c.autoCheckBox, &QCheckBox::toggled, this, setAutoCheck);
+    connect(c.autoCheckItem, &QAction::toggled, this, setAutoCheck);
+    connect(c.autoCheckPeriodBox, &QLineEdit::textChanged, this, [this, d](const QString& text) {
+        context_.boundary.run([&] { ChangeAutoCheckPeriod(*d, text.toStdString()); });
+    });
+    connect(c.statusBar, &StatusBar::clicked, this, boundary.guard([d] { ClearTaskQueue(*d); }));
+    connect(c.runnerTimer, &WindowTimer::tick, this, boundary.guard([d] { RunnerTick(*d); }));
+    connect(c.fetchProgressTimer, &WindowTimer::tick, this, boundary.guard([d] { ShowFetchProgress(*d); }));
+    connect(c.autoCheckTimer, &WindowTimer::tick, this, boundary.guard([d] { AutoCheckTick(*d); }));
 
     // The dialog reads the settings after the main window's start-up has run;
     // building its window waits until it is first opened.
-    QTimer::singleShot(0, this, window.guarded([this] { readSettingFormFields(); }));
-}
-
-void DownloaderBindings::readSettingFormFields()
-{
-    if (settingFormFields_)
-        return;
-    const Session& session = window_.session();
-    // The dialog's own handle on the settings file, for the whole run.
-    settingFormStore_ = std::make_unique<SettingsStore>(session.settings ? session.settings->path()
-                                                                         : SettingsFilePath(session.executablePath));
-    settingFormFields_ = std::make_unique<SettingFormFields>(ReadSettingFormFields(*settingFormStore_));
+    QTimer::singleShot(0, this, boundary.guard([this] { readSettingsDialogFields(); }));
 }
 
 DownloaderBindings::~DownloaderBindings() = default;
 
-TSettingForm& DownloaderBindings::settingForm()
+void DownloaderBindings::readSettingsDialogFields()
 {
-    if (!settingForm_) {
-        readSettingFormFields();
-        settingForm_ = std::make_unique<TSettingForm>(window_, std::move(settingFormStore_), *settingFormFields_);
+    if (dialogFields_)
+        return;
+    const Session& session = context_.session;
+    // The dialog's own handle on the settings file, for the whole run.
+    dialogStore_ = std::make_unique<SettingsStore>(session.settings ? session.settings->path()
+                                                                    : SettingsFilePath(session.executablePath));
+    dialogFields_ = std::make_unique<ServerSettingsForm>(ReadServerSettings(*dialogStore_));
+}
+
+ServerSettingsDialog& DownloaderBindings::settingsDialog()
+{
+    if (!dialog_) {
+        readSettingsDialogFields();
+        dialog_ = std::make_unique<ServerSettingsDialog>(context_, std::move(dialogStore_), *dialogFields_);
     }
-    return *settingForm_;
+    return *dialog_;
 }
 
 } // namespace vexo

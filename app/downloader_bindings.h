@@ -6,11 +6,11 @@
 
 namespace vexo {
 
+class ServerSettingsDialog;
 class SettingsStore;
-class TSettingForm;
-class TVmain;
 struct Downloader;
-struct SettingFormFields;
+struct ServerSettingsForm;
+struct WindowContext;
 
 // The server downloader's Qt side: owns its logic and the settings dialog,
 // and binds the downloader tab's controls, the tray items, the status bar
@@ -18,22 +18,22 @@ struct SettingFormFields;
 class DownloaderBindings : public QObject {
     Q_OBJECT
 public:
-    explicit DownloaderBindings(TVmain& window);
+    explicit DownloaderBindings(WindowContext& context);
     ~DownloaderBindings() override;
 
     Downloader& downloader() { return *downloader_; }
     // The settings dialog. Its fields are read right after the main window's
     // start-up; its window is built at its first use.
-    TSettingForm& settingForm();
+    ServerSettingsDialog& settingsDialog();
 
 private:
-    void readSettingFormFields();
+    void readSettingsDialogFields();
 
-    TVmain& window_;
+    WindowContext& context_;
     std::unique_ptr<Downloader> downloader_;
-    std::unique_ptr<SettingsStore> settingFormStore_;
-    std::unique_ptr<SettingFormFields> settingFormFields_;
-    std::unique_ptr<TSettingForm> settingForm_;
+    std::unique_ptr<SettingsStore> dialogStore_;
+    std::unique_ptr<ServerSettingsForm> dialogFields_;
+    std::unique_ptr<ServerSettingsDialog> dialog_;
 };
 
 } // namespace vexo

@@ -17,10 +17,9 @@ namespace vexo {
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const QString& hint)
 {
     auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
     button->setMinimumWidth(81);
     SetHint(button, hint);
     return button;
@@ -29,26 +28,24 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
 {
     auto* box = new QGroupBox(tab);
-    box->setObjectName("GroupBox2");
-    c.GetList = MakeButton(box, "GetList", QString::fromUtf8("Обновить"),
-                           QString::fromUtf8("Обновляет список файлов сервера и состояние их закачки"));
-    c.Settings = MakeButton(box, "Settings", QString::fromUtf8("Настройки"), QString::fromUtf8("Настройки доступа к серверу"));
-    c.AutoO = new QCheckBox(QString::fromUtf8("Автопроверка"), box);
-    c.AutoO->setObjectName("AutoO");
-    c.aosec = new QLineEdit(QStringLiteral("60"), box);
-    c.aosec->setObjectName("aosec");
-    c.aosec->setFixedWidth(49);
-    c.Label2 = new QLabel(QString::fromUtf8("Секунд"), box);
-    c.Label2->setObjectName("Label2");
+    c.downloaderCommands = box;
+    c.checkServerButton = MakeButton(box, QString::fromUtf8("Обновить"),
+                                     QString::fromUtf8("Обновляет список файлов сервера и состояние их закачки"));
+    c.serverSettingsButton =
+        MakeButton(box, QString::fromUtf8("Настройки"), QString::fromUtf8("Настройки доступа к серверу"));
+    c.autoCheckBox = new QCheckBox(QString::fromUtf8("Автопроверка"), box);
+    c.autoCheckPeriodBox = new QLineEdit(QStringLiteral("60"), box);
+    c.autoCheckPeriodBox->setFixedWidth(49);
+    c.secondsLabel = new QLabel(QString::fromUtf8("Секунд"), box);
 
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(8, 4, 8, 4);
-    row->addWidget(c.GetList);
-    row->addWidget(c.Settings);
+    row->addWidget(c.checkServerButton);
+    row->addWidget(c.serverSettingsButton);
     row->addSpacing(14);
-    row->addWidget(c.AutoO);
-    row->addWidget(c.aosec);
-    row->addWidget(c.Label2);
+    row->addWidget(c.autoCheckBox);
+    row->addWidget(c.autoCheckPeriodBox);
+    row->addWidget(c.secondsLabel);
     row->addStretch(1);
     return box;
 }
@@ -56,25 +53,22 @@ QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
 QGroupBox* BuildProgressBox(MainWindowControls& c, QWidget* tab)
 {
     auto* box = new QGroupBox(tab);
-    box->setObjectName("GroupBox6");
-    c.filenamedown = new QLabel(box);
-    c.filenamedown->setObjectName("filenamedown");
-    c.filenamedown->setTextFormat(Qt::PlainText);
-    c.Statusdown = new QLabel(box);
-    c.Statusdown->setObjectName("Statusdown");
-    c.Statusdown->setTextFormat(Qt::PlainText);
-    c.ProgressBar3 = new QProgressBar(box);
-    c.ProgressBar3->setObjectName("ProgressBar3");
-    c.ProgressBar3->setRange(0, 100);
-    c.ProgressBar3->setValue(0);
-    c.ProgressBar3->setTextVisible(false);
-    c.ProgressBar3->setFixedHeight(16);
+    c.fetchBox = box;
+    c.fetchNameLabel = new QLabel(box);
+    c.fetchNameLabel->setTextFormat(Qt::PlainText);
+    c.fetchStatusLabel = new QLabel(box);
+    c.fetchStatusLabel->setTextFormat(Qt::PlainText);
+    c.fetchProgressBar = new QProgressBar(box);
+    c.fetchProgressBar->setRange(0, 100);
+    c.fetchProgressBar->setValue(0);
+    c.fetchProgressBar->setTextVisible(false);
+    c.fetchProgressBar->setFixedHeight(16);
 
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(8, 4, 8, 4);
-    grid->addWidget(c.filenamedown, 0, 0, 1, 2);
-    grid->addWidget(c.Statusdown, 1, 0);
-    grid->addWidget(c.ProgressBar3, 1, 1);
+    grid->addWidget(c.fetchNameLabel, 0, 0, 1, 2);
+    grid->addWidget(c.fetchStatusLabel, 1, 0);
+    grid->addWidget(c.fetchProgressBar, 1, 1);
     grid->setColumnMinimumWidth(0, 240);
     grid->setColumnStretch(1, 1);
     return box;
@@ -85,18 +79,17 @@ QGroupBox* BuildProgressBox(MainWindowControls& c, QWidget* tab)
 QWidget* BuildDownloaderTab(MainWindowControls& c)
 {
     auto* tab = new QWidget;
-    tab->setObjectName("TabSheet2");
-    c.TabSheet2 = tab;
+    c.downloaderTab = tab;
 
     QGroupBox* commands = BuildCommandBox(c, tab);
-    c.filesl = new ServerGrid(tab);
+    c.serverFileGrid = new ServerGrid(tab);
     QGroupBox* progress = BuildProgressBox(c, tab);
 
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(2);
     layout->addWidget(commands);
-    layout->addWidget(c.filesl, 1);
+    layout->addWidget(c.serverFileGrid, 1);
     layout->addWidget(progress);
     return tab;
 }

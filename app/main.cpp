@@ -14,7 +14,7 @@ int main(int argc, char** argv)
 
     // Qt has taken its own options out of argv by now.
     std::vector<std::string> args(argv + 1, argv + argc);
-    vexo::TVmain window(QCoreApplication::applicationFilePath().toStdString(), std::move(args));
+    vexo::MainWindow window(QCoreApplication::applicationFilePath().toStdString(), std::move(args));
     window.showCentred();
     return QApplication::exec();
 }

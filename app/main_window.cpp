@@ -2,124 +2,105 @@
 
 #include "app/decoder_bindings.h"
 #include "app/downloader_bindings.h"
+#include "app/form_names.h"
+#include "app/framed_bars.h"
 #include "app/hint_echo.h"
 #include "app/hints.h"
-#include "base/startup.h"
+#include "app/shell_bindings.h"
 #include "app/status_bar.h"
 #include "app/tab_builders.h"
 #include "app/tray_bindings.h"
 #include "app/web_bindings.h"
-#include "base/window_handlers.h"
 #include "app/window_timer.h"
+#include "base/start_up.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeySequence>
-#include <QLineEdit>
 #include <QMenu>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace vexo {
 
-TVmain::TVmain(std::string executablePath, std::vector<std::string> args)
-    : ops_(*this, c_), boundary_(ops_)
+namespace {
+
+MainWindowControls BuildWindow(QMainWindow& window)
+{
+    MainWindowControls c;
+    c.window = &window;
+    window.setMinimumSize(640, 300);
+    window.resize(640, 500);
+
+    auto* central = new QWidget(&window);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    c.tabs = new QTabWidget(central);
+    c.tabs->addTab(BuildDecoderTab(c), QString::fromUtf8("Дешифратор"));
+    c.tabs->addTab(BuildDownloaderTab(c), QStringLiteral("Downloader"));
+    c.tabs->addTab(BuildUploadTab(c), QString::fromUtf8("Управление закачкой"));
+    c.tabs->addTab(BuildNewsTab(c), QString::fromUtf8("О программе"));
+    c.tabs->addTab(BuildUrlTab(c), QStringLiteral("Downloader"));
+
+    c.statusBar = new StatusBar(central);
+    SetHint(c.statusBar, QString::fromUtf8("Vexorama — свободный клиент сервиса Vexo. Команда Vexorama"));
+
+    layout->addWidget(c.tabs, 1);
+    layout->addWidget(c.statusBar);
+    window.setCentralWidget(central);
+
+    BuildMenus(c, &window);
+    c.runnerTimer = new WindowTimer(5000, true, &window);
+    c.fetchProgressTimer = new WindowTimer(100, false, &window);
+    c.autoCheckTimer = new WindowTimer(1000, false, &window);
+
+    auto* hintEcho = new HintEcho(c.statusBar);
+    hintEcho->watchMenu(c.queueMenu);
+    hintEcho->watchMenu(c.trayMenu);
+
+    NameMainWindowWidgets(c);
+    return c;
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args)
+    : controls_(BuildWindow(*this)),
+      bars_(new FramedBars(this)),
+      windowView_(controls_),
+      decoderView_(controls_, *bars_),
+      downloaderView_(controls_, *bars_),
+      dialogs_(*this),
+      webViews_(webModule_, {{WebPage::UploadManagement, {controls_.uploadTab, PageViewName(WebPage::UploadManagement)}},
+                             {WebPage::News, {controls_.newsHolder, PageViewName(WebPage::News)}},
+                             {WebPage::Removal, {controls_.removalHolder, PageViewName(WebPage::Removal)}}}),
+      views_{windowView_, decoderView_, downloaderView_, windowView_, webViews_, dialogs_},
+      boundary_(dialogs_),
+      context_{session_, views_, controls_, boundary_}
 {
     session_.executablePath = std::move(executablePath);
     const std::size_t slash = session_.executablePath.rfind('/');
     session_.programFolder = session_.executablePath.substr(0, slash + 1);
     session_.args = std::move(args);
 
-    buildWindow();
-    bindShellHandlers();
     // Each subsystem binds its own controls here, before start-up runs.
-    new DecoderBindings(*this);
-    new TrayBindings(*this);
-    new DownloaderBindings(*this);
-    new WebBindings(*this);
-    boundary_.run([this] { FormCreate(session_, ops_, boundary_); });
+    new ShellBindings(context_);
+    new DecoderBindings(context_);
+    new TrayBindings(context_);
+    new DownloaderBindings(context_);
+    new WebBindings(context_);
+    boundary_.run([this] { StartUp(session_, views_, boundary_); });
 }
 
-TVmain::~TVmain()
+MainWindow::~MainWindow()
 {
-    delete c_.PopupMenu2;
+    // The tray menu has no parent (see BuildMenus).
+    delete controls_.trayMenu;
 }
 
-std::function<void()> TVmain::guarded(std::function<void()> handler)
-{
-    return [this, handler = std::move(handler)] { boundary_.run(handler); };
-}
-
-void TVmain::buildWindow()
-{
-    setObjectName("Vmain");
-    setMinimumSize(640, 300);
-    resize(640, 500);
-
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    c_.Tabs = new QTabWidget(central);
-    c_.Tabs->setObjectName("Tabs");
-    c_.Tabs->addTab(BuildDecoderTab(c_), QString::fromUtf8("Дешифратор"));
-    c_.Tabs->addTab(BuildDownloaderTab(c_), QStringLiteral("Downloader"));
-    c_.Tabs->addTab(BuildUploadTab(c_), QString::fromUtf8("Управление закачкой"));
-    c_.Tabs->addTab(BuildNewsTab(c_), QString::fromUtf8("О программе"));
-    c_.Tabs->addTab(BuildUrlTab(c_), QStringLiteral("Downloader"));
-
-    c_.StatusB = new StatusBar(central);
-    SetHint(c_.StatusB, QString::fromUtf8("Vexorama — свободный клиент сервиса Vexo. Команда Vexorama"));
-
-    layout->addWidget(c_.Tabs, 1);
-    layout->addWidget(c_.StatusB);
-    setCentralWidget(central);
-
-    BuildMenus(c_, this);
-    c_.Timer = new WindowTimer(5000, true, this);
-    c_.Timer1 = new WindowTimer(100, false, this);
-    c_.Bigtimer = new WindowTimer(1000, false, this);
-
-    hintEcho_ = new HintEcho(c_.StatusB);
-    hintEcho_->watchMenu(c_.PopupMenu1);
-    hintEcho_->watchMenu(c_.PopupMenu2);
-}
-
-void TVmain::bindShellHandlers()
-{
-    connect(c_.TFolder, &QLineEdit::textChanged, this, guarded([this] { TFolderChange(session_, ops_); }));
-    connect(c_.AutoDelete, &QCheckBox::toggled, this, guarded([this] { AutoDeleteClick(session_, ops_); }));
-    connect(c_.AutoJoin, &QCheckBox::toggled, this, guarded([this] { autoClick(session_, ops_); }));
-    connect(c_.Autoopen, &QCheckBox::toggled, this, guarded([this] { AutoopenClick(session_, ops_); }));
-    connect(c_.ProgressBar2, &QWidget::customContextMenuRequested, this,
-            guarded([this] { ProgressBar2ContextPopup(hiddenTabClicks_, ops_); }));
-    connect(c_.Button7, &QPushButton::clicked, this, guarded([this] { Button7Click(session_, ops_); }));
-    connect(c_.Button8, &QPushButton::clicked, this, guarded([this] { Button8Click(session_, ops_); }));
-    connect(c_.Tabs, &QTabWidget::currentChanged, this, [this](int index) {
-        if (c_.Tabs->widget(index) == c_.TabSheet1)
-            boundary_.run([this] { TabSheet1Show(ops_); });
-    });
-
-    // Enter presses the focused button, or else the default button "Добавить всё".
-    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-        auto* shortcut = new QShortcut(key, c_.TabSheet1, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this] {
-            auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
-            QPushButton* target = focused && c_.TabSheet1->isAncestorOf(focused) ? focused : c_.Button2;
-            if (target->isEnabled())
-                target->click();
-        });
-    }
-}
-
-void TVmain::showCentred()
+void MainWindow::showCentred()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
@@ -128,12 +109,12 @@ void TVmain::showCentred()
     }
     show();
     // The decoder tab is shown from the start; its show handler runs once the window is up.
-    boundary_.run([this] { TabSheet1Show(ops_); });
+    findChild<ShellBindings*>()->decoderTabShown();
 }
 
-void TVmain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
-    boundary_.run([this] { FormClose(session_, ops_); });
+    boundary_.run([this] { StoreWindowSize(session_, {width(), height()}); });
     event->accept();
 }
 

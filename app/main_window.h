@@ -1,37 +1,39 @@
 #pragma once
 
-#include "base/handler_boundary.h"
 #include "app/main_window_controls.h"
-#include "app/qt_window_ops.h"
+#include "app/qt_decoder_view.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_downloader_view.h"
+#include "app/qt_window_view.h"
+#include "app/window_context.h"
+#include "base/handler_boundary.h"
 #include "base/session.h"
+#include "base/views.h"
+#include "web/views/qt_web_views.h"
+#include "web/views/web_module_loader.h"
 
 #include <QMainWindow>
 
-#include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace vexo {
 
-class HintEcho;
+class FramedBars;
 
-// The main window `Vmain`: builds every control, binds the handlers, and
-// runs the start-up in its constructor.
-class TVmain : public QMainWindow {
+// The main window: builds every control, binds each subsystem's handlers,
+// and runs the start-up in its constructor.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `args` are the command-line parameters without the program name.
-    TVmain(std::string executablePath, std::vector<std::string> args);
-    ~TVmain() override;
+    MainWindow(std::string executablePath, std::vector<std::string> args);
+    ~MainWindow() override;
 
     Session& session() { return session_; }
-    WindowOps& ops() { return ops_; }
-    MainWindowControls& controls() { return c_; }
-
-    // Wraps an event handler in the error boundary.
-    std::function<void()> guarded(std::function<void()> handler);
+    MainWindowControls& controls() { return controls_; }
+    Views& views() { return views_; }
+    QtWebViews& webViews() { return webViews_; }
 
     // Shows the window centred on the desktop.
     void showCentred();
@@ -40,15 +42,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildWindow();
-    void bindShellHandlers();
-
-    MainWindowControls c_;
-    QtWindowOps ops_;
-    HandlerBoundary boundary_;
+    MainWindowControls controls_;
     Session session_;
-    HintEcho* hintEcho_ = nullptr;
-    std::uint8_t hiddenTabClicks_ = 0;
+    FramedBars* bars_;
+    QtWindowView windowView_;
+    QtDecoderView decoderView_;
+    QtDownloaderView downloaderView_;
+    QtDialogs dialogs_;
+    WebModuleLoader webModule_;
+    QtWebViews webViews_;
+    Views views_;
+    HandlerBoundary boundary_;
+    WindowContext context_;
 };
 
 } // namespace vexo

@@ -2,17 +2,18 @@
 
 class QAction;
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMainWindow;
 class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTextEdit;
-class QTimer;
 class QWidget;
 
 namespace vexo {
@@ -21,80 +22,88 @@ class ServerGrid;
 class StatusBar;
 class WindowTimer;
 
-// Every widget, menu and timer of the main window, by designer name.
+// Every widget, menu and timer of the main window.
 struct MainWindowControls {
-    QTabWidget* Tabs = nullptr;
-    StatusBar* StatusB = nullptr;
+    QMainWindow* window = nullptr;
+    QTabWidget* tabs = nullptr;
+    StatusBar* statusBar = nullptr;
 
     // Tab "Дешифратор"
-    QWidget* TabSheet1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Add = nullptr;
-    QPushButton* Delet = nullptr;
-    QPushButton* Delone = nullptr;
-    QPushButton* Proced = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button8 = nullptr;
-    QPushButton* SiteOpen = nullptr;
-    QCheckBox* AutoJoin = nullptr; // `auto`
-    QCheckBox* AutoDelete = nullptr;
-    QCheckBox* Autoopen = nullptr;
-    QPushButton* FullGo = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* TFolder = nullptr;
-    QPushButton* Button7 = nullptr;
-    QListWidget* List = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QProgressBar* ProgressBar2 = nullptr;
+    QWidget* decoderTab = nullptr;
+    QGroupBox* decoderCommands = nullptr;
+    QPushButton* addAllButton = nullptr;      // "Добавить всё"
+    QPushButton* addPickedButton = nullptr;   // "Добавить"
+    QPushButton* clearQueueButton = nullptr;  // "Очистить"
+    QPushButton* removeEntryButton = nullptr; // "Удалить"
+    QFrame* queueSeparator = nullptr;
+    QPushButton* decodeButton = nullptr;      // "Расшифровка"
+    QPushButton* joinPartsButton = nullptr;   // "Соединение"
+    QFrame* runSeparator = nullptr;
+    QPushButton* openFolderButton = nullptr;  // "Откр. Папку"
+    QPushButton* openSiteButton = nullptr;    // "Откр. Сайт"
+    QCheckBox* joinAtOnceBox = nullptr;       // "Сразу соединять"
+    QCheckBox* deleteAfterDecodingBox = nullptr; // "Автоудаление"
+    QCheckBox* openFolderAfterBox = nullptr;  // "Открыть папку"
+    QPushButton* goButton = nullptr;          // "Go!"
+    QLabel* folderLabel = nullptr;
+    QLineEdit* folderBox = nullptr;
+    QPushButton* chooseFolderButton = nullptr; // "Обзор"
+    QListWidget* queueList = nullptr;
+    QProgressBar* runProgressBar = nullptr;
+    QProgressBar* fileProgressBar = nullptr;
 
     // Tab "Downloader"
-    QWidget* TabSheet2 = nullptr;
-    QPushButton* GetList = nullptr;
-    QPushButton* Settings = nullptr;
-    QCheckBox* AutoO = nullptr;
-    QLineEdit* aosec = nullptr;
-    QLabel* Label2 = nullptr;
-    ServerGrid* filesl = nullptr;
-    QLabel* filenamedown = nullptr;
-    QLabel* Statusdown = nullptr;
-    QProgressBar* ProgressBar3 = nullptr;
+    QWidget* downloaderTab = nullptr;
+    QGroupBox* downloaderCommands = nullptr;
+    QPushButton* checkServerButton = nullptr;    // "Обновить"
+    QPushButton* serverSettingsButton = nullptr; // "Настройки"
+    QCheckBox* autoCheckBox = nullptr;           // "Автопроверка"
+    QLineEdit* autoCheckPeriodBox = nullptr;
+    QLabel* secondsLabel = nullptr;
+    ServerGrid* serverFileGrid = nullptr;
+    QGroupBox* fetchBox = nullptr;
+    QLabel* fetchNameLabel = nullptr;
+    QLabel* fetchStatusLabel = nullptr;
+    QProgressBar* fetchProgressBar = nullptr;
 
-    // Tab "Управление закачкой": holds the web view `WebBrow` once shown
-    QWidget* TabSheet3 = nullptr;
+    // Tab "Управление закачкой": holds the upload management page once shown
+    QWidget* uploadTab = nullptr;
 
     // Tab "О программе"
-    QWidget* NewsSheet = nullptr;
-    QTextEdit* Memo2 = nullptr;
-    QGroupBox* GroupBox3 = nullptr;
-    QWidget* WebNewsHolder = nullptr; // holds the web view `WebNews` once shown
-    QPushButton* More = nullptr;
+    QWidget* newsTab = nullptr;
+    QGroupBox* aboutBox = nullptr;
+    QTextEdit* aboutText = nullptr;
+    QGroupBox* newsBox = nullptr;
+    QWidget* newsHolder = nullptr; // holds the news page once shown
+    QGroupBox* moreBox = nullptr;
+    QPushButton* moreButton = nullptr; // "Подробнее"
 
     // Hidden tab "Downloader"
-    QWidget* TabSheet4 = nullptr;
-    QLineEdit* Urlstr = nullptr;
-    QPushButton* Download = nullptr;
-    QWidget* DelwebHolder = nullptr; // holds the web view `delweb` once created
+    QWidget* urlTab = nullptr;
+    QLabel* urlLabel = nullptr;
+    QLineEdit* urlBox = nullptr;
+    QPushButton* downloadUrlButton = nullptr; // "Download"
+    QWidget* removalHolder = nullptr;         // holds the removal page once made
 
     // Context menu of the list
-    QMenu* PopupMenu1 = nullptr;
-    QAction* Delete1 = nullptr;
-    QAction* realnam = nullptr;
-    QAction* Sizef = nullptr;
-    QAction* Key = nullptr;
+    QMenu* queueMenu = nullptr;
+    QAction* removeEntryItem = nullptr; // "Удалить"
+    QAction* realNameItem = nullptr;    // "Реалнейм"
+    QAction* sizeItem = nullptr;        // "Размер"
+    QAction* keyItem = nullptr;         // "Ключ"
 
     // Tray icon and its menu
-    QSystemTrayIcon* Tray = nullptr;
-    QMenu* PopupMenu2 = nullptr;
-    QAction* N5 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* N4 = nullptr;
-    QAction* N3 = nullptr;
+    QSystemTrayIcon* trayIcon = nullptr;
+    QMenu* trayMenu = nullptr;
+    QAction* showWindowItem = nullptr; // "Показать/скрыть"
+    QAction* checkServerItem = nullptr; // "Проверить новые файлы"
+    QAction* autoCheckItem = nullptr;  // "Автообновление"
+    QAction* exitItem = nullptr;       // "Выход"
 
     // Timers
-    WindowTimer* Timer = nullptr;
-    WindowTimer* Timer1 = nullptr;
-    WindowTimer* Bigtimer = nullptr;
+    WindowTimer* runnerTimer = nullptr;
+    WindowTimer* fetchProgressTimer = nullptr;
+    WindowTimer* autoCheckTimer = nullptr;
 };
 
 } // namespace vexo

@@ -17,10 +17,9 @@ namespace vexo {
 namespace {
 
 // A place where a web view goes once its tab is first shown.
-QWidget* MakeViewHolder(QWidget* parent, const char* name)
+QWidget* MakeViewHolder(QWidget* parent)
 {
     auto* holder = new QWidget(parent);
-    holder->setObjectName(name);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     return holder;
@@ -31,30 +30,27 @@ QWidget* MakeViewHolder(QWidget* parent, const char* name)
 QWidget* BuildUploadTab(MainWindowControls& c)
 {
     auto* tab = new QWidget;
-    tab->setObjectName("TabSheet3");
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(0, 0, 0, 0);
-    c.TabSheet3 = tab;
+    c.uploadTab = tab;
     return tab;
 }
 
 QWidget* BuildNewsTab(MainWindowControls& c)
 {
     auto* tab = new QWidget;
-    tab->setObjectName("NewsSheet");
-    c.NewsSheet = tab;
+    c.newsTab = tab;
 
     auto* info = new QGroupBox(QString::fromUtf8("Информация о программе:"), tab);
-    info->setObjectName("GroupBox4");
-    c.Memo2 = new QTextEdit(info);
-    c.Memo2->setObjectName("Memo2");
-    c.Memo2->setReadOnly(true);
-    c.Memo2->setEnabled(false);
-    c.Memo2->setFrameShape(QFrame::NoFrame);
-    QPalette black = c.Memo2->palette();
+    c.aboutBox = info;
+    c.aboutText = new QTextEdit(info);
+    c.aboutText->setReadOnly(true);
+    c.aboutText->setEnabled(false);
+    c.aboutText->setFrameShape(QFrame::NoFrame);
+    QPalette black = c.aboutText->palette();
     black.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
     black.setColor(QPalette::Disabled, QPalette::Base, tab->palette().color(QPalette::Window));
-    c.Memo2->setPalette(black);
+    c.aboutText->setPalette(black);
     const QStringList lines = {
         QString::fromUtf8("Эта программа предназначена для дешифрации файлов (каринок и видео), полученых с сервиса ") +
             QString::fromUtf8(kServiceSite) + QString::fromUtf8(" в "),
@@ -62,63 +58,56 @@ QWidget* BuildNewsTab(MainWindowControls& c)
         QString(),
         QString::fromUtf8("Vexorama — клиент сервиса Vexo для Linux, от команды Vexorama"),
     };
-    c.Memo2->setPlainText(lines.join(QLatin1Char('\n')));
-    QTextCursor all(c.Memo2->document());
+    c.aboutText->setPlainText(lines.join(QLatin1Char('\n')));
+    QTextCursor all(c.aboutText->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     all.mergeBlockFormat(centred);
     auto* infoLayout = new QVBoxLayout(info);
     infoLayout->setContentsMargins(4, 2, 4, 2);
-    infoLayout->addWidget(c.Memo2);
-    c.Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    c.Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    infoLayout->addWidget(c.aboutText);
+    c.aboutText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.aboutText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Room for the lines as they wrap at the narrowest window.
-    info->setFixedHeight(5 * c.Memo2->fontMetrics().lineSpacing() + 36);
+    info->setFixedHeight(5 * c.aboutText->fontMetrics().lineSpacing() + 36);
 
-    c.GroupBox3 = new QGroupBox(QString::fromUtf8("Новости:"), tab);
-    c.GroupBox3->setObjectName("GroupBox3");
-    c.WebNewsHolder = MakeViewHolder(c.GroupBox3, "WebNewsHolder");
-    auto* moreBox = new QGroupBox(c.GroupBox3);
-    moreBox->setObjectName("GroupBox5");
-    c.More = new QPushButton(QString::fromUtf8("Подробнее"), moreBox);
-    c.More->setObjectName("More");
-    auto* moreLayout = new QHBoxLayout(moreBox);
+    c.newsBox = new QGroupBox(QString::fromUtf8("Новости:"), tab);
+    c.newsHolder = MakeViewHolder(c.newsBox);
+    c.moreBox = new QGroupBox(c.newsBox);
+    c.moreButton = new QPushButton(QString::fromUtf8("Подробнее"), c.moreBox);
+    auto* moreLayout = new QHBoxLayout(c.moreBox);
     moreLayout->setContentsMargins(6, 2, 6, 2);
-    moreLayout->addWidget(c.More);
-    auto* newsLayout = new QVBoxLayout(c.GroupBox3);
+    moreLayout->addWidget(c.moreButton);
+    auto* newsLayout = new QVBoxLayout(c.newsBox);
     newsLayout->setContentsMargins(2, 2, 2, 2);
-    newsLayout->addWidget(c.WebNewsHolder, 1);
-    newsLayout->addWidget(moreBox);
+    newsLayout->addWidget(c.newsHolder, 1);
+    newsLayout->addWidget(c.moreBox);
 
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(info);
-    layout->addWidget(c.GroupBox3, 1);
+    layout->addWidget(c.newsBox, 1);
     return tab;
 }
 
 QWidget* BuildUrlTab(MainWindowControls& c)
 {
     auto* tab = new QWidget;
-    tab->setObjectName("TabSheet4");
-    c.TabSheet4 = tab;
+    c.urlTab = tab;
 
-    auto* label = new QLabel(QStringLiteral("Url"), tab);
-    label->setObjectName("Label3");
-    c.Urlstr = new QLineEdit(tab);
-    c.Urlstr->setObjectName("Urlstr");
-    c.Download = new QPushButton(QStringLiteral("Download"), tab);
-    c.Download->setObjectName("Download");
-    c.DelwebHolder = MakeViewHolder(tab, "DelwebHolder");
+    c.urlLabel = new QLabel(QStringLiteral("Url"), tab);
+    c.urlBox = new QLineEdit(tab);
+    c.downloadUrlButton = new QPushButton(QStringLiteral("Download"), tab);
+    c.removalHolder = MakeViewHolder(tab);
 
     auto* grid = new QGridLayout(tab);
     grid->setContentsMargins(8, 8, 8, 8);
-    grid->addWidget(label, 0, 0);
-    grid->addWidget(c.Urlstr, 0, 1);
-    grid->addWidget(c.Download, 0, 2);
+    grid->addWidget(c.urlLabel, 0, 0);
+    grid->addWidget(c.urlBox, 0, 1);
+    grid->addWidget(c.downloadUrlButton, 0, 2);
     grid->setRowMinimumHeight(1, 40);
-    grid->addWidget(c.DelwebHolder, 2, 1);
+    grid->addWidget(c.removalHolder, 2, 1);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
     return tab;

@@ -6,7 +6,6 @@ namespace vexo {
 
 ServerGrid::ServerGrid(QWidget* parent) : QTableWidget(1, 2, parent)
 {
-    setObjectName("filesl");
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

@@ -9,13 +9,14 @@ namespace vexo {
 namespace {
 
 constexpr int kPanel0Width = 570;
+// One frame of a 60 Hz screen: painting faster shows nothing more.
+constexpr int kFrameMs = 16;
 constexpr int kMargin = 2;
 
 } // namespace
 
 StatusBar::StatusBar(QWidget* parent) : QFrame(parent)
 {
-    setObjectName("StatusB");
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 }
 
@@ -30,6 +31,16 @@ void StatusBar::setPanelText(int panel, const QString& text)
 QString StatusBar::panelText(int panel) const
 {
     return texts_[panel];
+}
+
+void StatusBar::repaintNow()
+{
+    if (painted_.isValid() && painted_.elapsed() < kFrameMs) {
+        update();
+        return;
+    }
+    repaint();
+    painted_.start();
 }
 
 QSize StatusBar::sizeHint() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QString>
 
@@ -17,6 +18,9 @@ public:
 
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
+    // Draws the panels now, for work that does not return to the event
+    // loop; within a frame of the last such drawing, at the next chance.
+    void repaintNow();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -32,6 +36,7 @@ private:
     QRect panelRect(int panel) const;
 
     QString texts_[2];
+    QElapsedTimer painted_;
 };
 
 } // namespace vexo

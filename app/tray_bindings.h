@@ -7,7 +7,7 @@
 
 namespace vexo {
 
-class TVmain;
+struct WindowContext;
 
 // The tray icon and the window's life in the tray: the icon is shown for
 // the whole run, a double-click runs the menu's default item, "Показать/
@@ -16,7 +16,7 @@ class TVmain;
 class TrayBindings : public QObject {
     Q_OBJECT
 public:
-    explicit TrayBindings(TVmain& window);
+    explicit TrayBindings(WindowContext& context);
 
     // Whether a system tray is available; the platform's answer unless a
     // test replaces it.
@@ -26,12 +26,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void N5Click();
-    void N3Click();
-    void ApplicationEvents1Minimize();
-    void TrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void bringWindowBack();
+    void exitProgram();
+    void hideToTrayOnMinimise();
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
-    TVmain& window_;
+    WindowContext& context_;
     std::function<bool()> trayAvailable_;
 };
 

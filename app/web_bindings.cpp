@@ -1,45 +1,51 @@
 #include "app/web_bindings.h"
 
-#include "app/main_window.h"
+#include "app/main_window_controls.h"
+#include "app/window_context.h"
+#include "base/handler_boundary.h"
+#include "base/views.h"
 #include "web/url_download.h"
 #include "web/web_pages.h"
 
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTabWidget>
 
 namespace vexo {
 
-WebBindings::WebBindings(TVmain& window)
-    : QObject(&window),
-      window_(window),
-      views_(loader_, window.controls().TabSheet3, window.controls().WebNewsHolder, window.controls().DelwebHolder)
+WebBindings::WebBindings(WindowContext& context) : QObject(context.controls.window), context_(context)
 {
-    MainWindowControls& c = window.controls();
+    MainWindowControls& c = context.controls;
+    HandlerBoundary& boundary = context.boundary;
 
-    connect(c.Tabs, &QTabWidget::currentChanged, this, [this](int index) {
-        QWidget* shown = window_.controls().Tabs->widget(index);
-        if (shown == window_.controls().TabSheet3)
-            window_.guarded([this] { TabSheet3Show(window_.session(), views_); })();
-        else if (shown == window_.controls().NewsSheet)
-            window_.guarded([this] { NewsSheetShow(views_); })();
+    connect(c.tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        const MainWindowControls& controls = context_.controls;
+        QWidget* shown = controls.tabs->widget(index);
+        if (shown == controls.uploadTab)
+            context_.boundary.run([this] { UploadTabShown(context_.session, context_.views.webPages); });
+        else if (shown == controls.newsTab)
+            context_.boundary.run([this] { NewsTabShown(context_.views.webPages); });
     });
-    connect(c.More, &QPushButton::clicked, this, window.guarded([this] { MoreClick(views_); }));
-    connect(c.SiteOpen, &QPushButton::clicked, this, window.guarded([this] { SiteOpenClick(window_.ops()); }));
-    connect(c.Download, &QPushButton::clicked, this, window.guarded([this] {
-        // The fetch keeps the window alive; a second click must not start another one meanwhile.
-        QPushButton* button = window_.controls().Download;
-        button->setEnabled(false);
-        struct Reenable {
-            QPushButton* button;
-            ~Reenable() { button->setEnabled(true); }
-        } reenable{button};
-        DownloadClick(window_.session(), window_.ops());
-    }));
+    connect(c.moreButton, &QPushButton::clicked, this,
+            boundary.guard([this] { ToggleNewsDetail(context_.views.webPages); }));
+    connect(c.openSiteButton, &QPushButton::clicked, this,
+            boundary.guard([this] { OpenServiceSite(context_.views.dialogs); }));
+    connect(c.urlBox, &QLineEdit::textChanged, this,
+            [this](const QString& text) { typedAddress_ = text.toStdString(); });
+    connect(c.downloadUrlButton, &QPushButton::clicked, this, boundary.guard([this] { downloadTypedAddress(); }));
+}
 
-    // The window's operations are always the Qt ones.
-    static_cast<QtWindowOps&>(window.ops()).hiddenNavigator = [this](const std::string& url) {
-        views_.navigate(WebView::Delweb, url);
-    };
+void WebBindings::downloadTypedAddress()
+{
+    // The fetch keeps the window alive; a second click must not start another one meanwhile.
+    QPushButton* button = context_.controls.downloadUrlButton;
+    button->setEnabled(false);
+    struct Reenable {
+        QPushButton* button;
+        ~Reenable() { button->setEnabled(true); }
+    } reenable{button};
+    DownloadTypedAddress(context_.session, typedAddress_, context_.views.downloader, context_.views.dialogs);
 }
 
 } // namespace vexo

@@ -1,28 +1,26 @@
 #pragma once
 
-#include "web/views/qt_web_views.h"
-#include "web/views/web_module_loader.h"
-
 #include <QObject>
+
+#include <string>
 
 namespace vexo {
 
-class TVmain;
+struct WindowContext;
 
 // The web pages' side of the window: the two page tabs, "Подробнее",
-// "Откр. Сайт", the hidden tab's "Download", and the hidden view `delweb`
-// that removals load their addresses in. Views are made on first use.
+// "Откр. Сайт", and the hidden tab's address box and "Download".
 class WebBindings : public QObject {
     Q_OBJECT
 public:
-    explicit WebBindings(TVmain& window);
-
-    QtWebViews& views() { return views_; }
+    explicit WebBindings(WindowContext& context);
 
 private:
-    TVmain& window_;
-    WebModuleLoader loader_;
-    QtWebViews views_;
+    void downloadTypedAddress();
+
+    WindowContext& context_;
+    // The address box's text, as the user typed it.
+    std::string typedAddress_;
 };
 
 } // namespace vexo

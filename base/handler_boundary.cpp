@@ -1,6 +1,6 @@
 #include "base/handler_boundary.h"
 
-#include "base/window_ops.h"
+#include "base/views.h"
 
 #include <exception>
 
@@ -17,6 +17,11 @@ void HandlerBoundary::run(const std::function<void()>& handler) noexcept
     }
 }
 
+std::function<void()> HandlerBoundary::guard(std::function<void()> handler)
+{
+    return [this, handler = std::move(handler)] { run(handler); };
+}
+
 void HandlerBoundary::setQuietRepeats(bool quiet)
 {
     quietRepeats_ = quiet;
@@ -28,7 +33,7 @@ void HandlerBoundary::report(const std::string& text) noexcept
     if (quietRepeats_ && !shown_.insert(text).second)
         return;
     try {
-        ops_.showMessage(MessageKind::Warning, text);
+        dialogs_.showMessage(MessageKind::Warning, text);
     } catch (...) {
         // A box that cannot be shown has nowhere left to report to.
     }

@@ -6,7 +6,7 @@
 
 namespace vexo {
 
-class WindowOps;
+class Dialogs;
 
 // Every event handler runs behind this boundary: an error that escapes a
 // handler is shown in a warning box with its text, and the event loop goes
@@ -14,16 +14,18 @@ class WindowOps;
 // not shown again.
 class HandlerBoundary {
 public:
-    explicit HandlerBoundary(WindowOps& ops) : ops_(ops) {}
+    explicit HandlerBoundary(Dialogs& dialogs) : dialogs_(dialogs) {}
 
     void run(const std::function<void()>& handler) noexcept;
+    // The handler wrapped in the boundary, to be bound to an event.
+    std::function<void()> guard(std::function<void()> handler);
 
     void setQuietRepeats(bool quiet);
 
 private:
     void report(const std::string& text) noexcept;
 
-    WindowOps& ops_;
+    Dialogs& dialogs_;
     bool quietRepeats_ = false;
     std::set<std::string> shown_;
 };

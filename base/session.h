@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/decoder_options.h"
 #include "base/settings_store.h"
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 
 namespace vexo {
 
-// Remote host and port of the TCP client `Client`, both as text.
+// Remote host and port of the server check, both as text.
 struct TcpEndpoint {
     std::string host;
     std::string port;
@@ -20,8 +21,10 @@ struct Session {
     std::string executablePath;
     std::string programFolder;      // the executable's folder, with a trailing "/"
     std::vector<std::string> args;  // command-line parameters, the program name left out
-    std::unique_ptr<SettingsStore> settings; // `SettingsFile`, opened by FormCreate
-    std::string workingFolder;      // `WorkingFolder`
+    std::unique_ptr<SettingsStore> settings; // opened by the start-up
+    std::string caption;            // the window's caption, set once at start-up
+    std::string workingFolder;      // `WorkingFolder`: where files are decoded, joined and fetched
+    DecoderOptions decoderOptions;
     std::int32_t update = 100;      // `Update`: blocks between two message pumps, at least 1
     std::int32_t downloadedThisSession = 0;
     TcpEndpoint client;

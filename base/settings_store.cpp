@@ -392,6 +392,41 @@ void SettingsStore::WriteBool(const std::string& section, const std::string& key
     WriteString(section, key, value ? "1" : "0");
 }
 
+std::string SettingsStore::ReadString(const Setting<std::string_view>& setting) const
+{
+    return ReadString(setting, std::string(setting.defaultValue));
+}
+
+std::string SettingsStore::ReadString(const SettingKey& key, const std::string& defaultValue) const
+{
+    return ReadString(std::string(key.section), std::string(key.key), defaultValue);
+}
+
+std::int32_t SettingsStore::ReadInteger(const Setting<std::int32_t>& setting) const
+{
+    return ReadInteger(std::string(setting.section), std::string(setting.key), setting.defaultValue);
+}
+
+bool SettingsStore::ReadBool(const Setting<bool>& setting) const
+{
+    return ReadBool(std::string(setting.section), std::string(setting.key), setting.defaultValue);
+}
+
+void SettingsStore::WriteString(const SettingKey& key, const std::string& value)
+{
+    WriteString(std::string(key.section), std::string(key.key), value);
+}
+
+void SettingsStore::WriteInteger(const SettingKey& key, std::int32_t value)
+{
+    WriteInteger(std::string(key.section), std::string(key.key), value);
+}
+
+void SettingsStore::WriteBool(const SettingKey& key, bool value)
+{
+    WriteBool(std::string(key.section), std::string(key.key), value);
+}
+
 std::string SettingsFilePath(const std::string& executablePath)
 {
     const std::filesystem::path executable(executablePath);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/settings_keys.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -40,6 +42,15 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
+
+    // The same through the keys the program declares (base/settings_keys.h).
+    std::string ReadString(const Setting<std::string_view>& setting) const;
+    std::string ReadString(const SettingKey& key, const std::string& defaultValue) const;
+    std::int32_t ReadInteger(const Setting<std::int32_t>& setting) const;
+    bool ReadBool(const Setting<bool>& setting) const;
+    void WriteString(const SettingKey& key, const std::string& value);
+    void WriteInteger(const SettingKey& key, std::int32_t value);
+    void WriteBool(const SettingKey& key, bool value);
 
 private:
     std::string path_;

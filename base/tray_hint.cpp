@@ -1,15 +1,15 @@
 #include "base/tray_hint.h"
 
 #include "base/session.h"
-#include "base/window_ops.h"
+#include "base/views.h"
 
 #include <string>
 
 namespace vexo {
 
-void UpdateTrayHint(const Session& session, WindowOps& ops)
+void UpdateTrayHint(const Session& session, TrayView& tray)
 {
-    ops.setTrayHint(ops.caption() + "\nЗа сеанс: " + std::to_string(session.downloadedThisSession));
+    tray.showTrayHint(session.caption + "\nЗа сеанс: " + std::to_string(session.downloadedThisSession));
 }
 
 } // namespace vexo

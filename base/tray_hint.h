@@ -2,11 +2,11 @@
 
 namespace vexo {
 
-class WindowOps;
+class TrayView;
 struct Session;
 
 // The tray icon's hint: the caption, a line feed, and the number of files
 // fetched from the server since start-up.
-void UpdateTrayHint(const Session& session, WindowOps& ops);
+void UpdateTrayHint(const Session& session, TrayView& tray);
 
 } // namespace vexo

@@ -1,12 +1,12 @@
 // Inspects and decodes one encoded file the way a decode run does (status
 // text, bar and repaint after every block, a pump every UPDATE blocks),
-// against a window that does nothing, so that the benchmark measures the
+// against views that do nothing, so that the benchmark measures the
 // decoder's own cost. The output lands beside the encoded file.
 //   decode_probe CONTAINER [UPDATE]
+#include "bench/null_views.h"
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
-#include "bench/null_window.h"
-#include "base/session.h"
+#include "decoder/queue_list.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,17 +18,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: decode_probe CONTAINER [UPDATE]\n");
         return 2;
     }
-    vexo::bench::NullWindow window;
-    vexo::Session session;
-    session.update = argc == 3 ? std::atoi(argv[2]) : 100;
+    vexo::bench::NullViews views;
+    vexo::QueueList list(views);
+    const int update = argc == 3 ? std::atoi(argv[2]) : 100;
     try {
-        const auto entry = vexo::InspectFile(argv[1], true, window);
+        const auto entry = vexo::InspectFile(argv[1], true, views);
         if (!entry)
             return 1;
-        vexo::DecodeFile(*entry, 0, session, window);
+        vexo::DecodeFile(*entry, 0, update, list, views, views);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;
     }
-    return window.warnings == 0 ? 0 : 1;
+    return views.warnings == 0 ? 0 : 1;
 }

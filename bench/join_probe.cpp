@@ -1,9 +1,9 @@
 // Joins the split parts of one folder the way the "Соединение" button does,
-// against a window that does nothing, so that the benchmark measures the
+// against views that do nothing, so that the benchmark measures the
 // joiner's own cost: the copying, the log lines, the bar arithmetic and the
 // calls to pump().
 //   join_probe FOLDER [INTERVAL]
-#include "bench/null_window.h"
+#include "bench/null_views.h"
 #include "joiner/split.h"
 
 #include <cstdio>
@@ -16,7 +16,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const int interval = argc == 3 ? std::atoi(argv[2]) : 100;
-    vexo::bench::NullWindow window;
-    vexo::JoinSplitFiles(argv[1], window, false, interval);
-    return window.warnings == 0 ? 0 : 1;
+    vexo::bench::NullViews views;
+    vexo::JoinSplitFiles(argv[1], views, views, false, interval);
+    return views.warnings == 0 ? 0 : 1;
 }

@@ -13,7 +13,7 @@ int main(int argc, char** argv)
 
     // A fresh program folder: a first start, with no settings file.
     QTemporaryDir programFolder;
-    vexo::TVmain window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
     window.showCentred();
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
                      &QCoreApplication::quit);

@@ -5,8 +5,9 @@
 #include "decoder/percent.h"
 #include "base/session.h"
 #include "joiner/split.h"
-#include "base/window_handlers.h"
-#include "base/window_ops.h"
+#include "base/views.h"
+#include "base/working_folder.h"
+#include "decoder/queue_list.h"
 
 #include <algorithm>
 #include <unistd.h>
@@ -31,25 +32,28 @@ private:
 
 } // namespace
 
-BatchRun::BatchRun(Session& session, WindowOps& ops, DecodeQueue& queue)
-    : session_(session), ops_(ops), queue_(queue)
+BatchRun::BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowView& window,
+                   Dialogs& dialogs)
+    : session_(session), queue_(queue), list_(list), view_(view), window_(window), dialogs_(dialogs)
 {
 }
 
 void BatchRun::setRunControls(bool enabled, bool withFolderBox)
 {
-    for (Control control : {Control::Proced, Control::Delet, Control::Add, Control::Button2, Control::Button1})
-        ops_.setEnabled(control, enabled);
+    for (DecoderControl control : {DecoderControl::Decode, DecoderControl::ClearQueue, DecoderControl::AddPicked,
+                                   DecoderControl::AddAll, DecoderControl::JoinParts})
+        view_.setEnabled(control, enabled);
     if (withFolderBox)
-        ops_.setEnabled(Control::TFolder, enabled);
+        view_.setEnabled(DecoderControl::FolderBox, enabled);
 }
 
 void BatchRun::joinSplitFiles()
 {
-    JoinSplitFiles(session_.workingFolder, ops_, ops_.isChecked(Control::AutoDelete), session_.update);
+    JoinSplitFiles(session_.workingFolder, list_, dialogs_, session_.decoderOptions.deleteAfterDecoding,
+                   session_.update);
 }
 
-void BatchRun::DecodeAll()
+void BatchRun::decodeAll()
 {
     if (queue_.running())
         return;
@@ -57,28 +61,28 @@ void BatchRun::DecodeAll()
     setRunControls(false, true);
     try {
         decodeQueued();
-        if (ops_.isChecked(Control::AutoJoin))
+        if (session_.decoderOptions.joinAtOnce)
             joinSplitFiles();
     } catch (...) {
         // What was decoded stays decoded and leaves the queue; the rest
         // stays queued and listed for another try.
-        queue_.Relist();
+        queue_.relist();
         setRunControls(true, true);
         throw;
     }
     setRunControls(true, true);
 
-    if (ops_.isChecked(Control::Autoopen))
-        Button8Click(session_, ops_);
+    if (session_.decoderOptions.openFolderAfter)
+        OpenWorkingFolder(session_, dialogs_);
     else
-        ops_.setFocus(Control::Button8);
-    ops_.clearLines();
+        view_.focus(DecoderControl::OpenFolder);
+    list_.clearLines();
 }
 
 void BatchRun::decodeQueued()
 {
-    ops_.setProgress(Control::ProgressBar1, 0);
-    const int count = queue_.QueueCount();
+    view_.showRunProgress(0);
+    const int count = queue_.queueCount();
     std::int64_t total = 0;
     for (const QueueEntry& entry : queue_.entries())
         total += entry.DataSize;
@@ -89,32 +93,32 @@ void BatchRun::decodeQueued()
     try {
         for (int k = 1; k <= count; ++k) {
             const QueueEntry entry = queue_.entries()[static_cast<std::size_t>(k - 1)];
-            ops_.selectLine(k - 1);
-            DecodeFile(entry, k, session_, ops_);
+            list_.selectLine(k - 1);
+            DecodeFile(entry, k, session_.update, list_, view_, dialogs_);
             ++finished;
-            ops_.setLine(k - 1, ops_.line(k - 1) + " [OK]");
+            list_.appendToLine(k - 1, " [OK]");
             if (k % pacing == 0)
-                ops_.repaintStatus();
-            if (ops_.isChecked(Control::AutoDelete))
-                DeleteQueuedFile(entry.Path, k);
+                view_.repaintStatusNow();
+            if (session_.decoderOptions.deleteAfterDecoding)
+                deleteQueuedFile(entry.Path, k);
             done += entry.DataSize;
-            ops_.setProgress(Control::ProgressBar1, RoundedPercent(done, total));
+            view_.showRunProgress(RoundedPercent(done, total));
         }
     } catch (...) {
-        queue_.DropFinished(finished);
+        queue_.dropFinished(finished);
         throw;
     }
-    queue_.DropFinished(count);
+    queue_.dropFinished(count);
 }
 
-void BatchRun::DeleteQueuedFile(const std::string& path, int position)
+void BatchRun::deleteQueuedFile(const std::string& path, int position)
 {
     if (::unlink(path.c_str()) != 0) {
-        ops_.showMessage(MessageKind::Warning, "I/O Error");
+        dialogs_.showMessage(MessageKind::Warning, "I/O Error");
         return;
     }
-    if (position > 0 && position <= ops_.lineCount())
-        ops_.setLine(position - 1, ops_.line(position - 1) + " [Deleted]");
+    if (position > 0 && position <= list_.lineCount())
+        list_.appendToLine(position - 1, " [Deleted]");
 }
 
 bool BatchRun::startedWithAutoRun() const
@@ -122,26 +126,26 @@ bool BatchRun::startedWithAutoRun() const
     return std::find(session_.args.begin(), session_.args.end(), kAutoRunSwitch) != session_.args.end();
 }
 
-void BatchRun::ScanAndDecode()
+void BatchRun::scanAndDecode()
 {
     if (queue_.running())
         return;
-    queue_.AddAllFromFolder();
-    DecodeAll();
+    queue_.addAllFromFolder();
+    decodeAll();
     if (startedWithAutoRun())
-        ops_.closeWindow();
+        window_.closeWindow();
 }
 
-void BatchRun::FormActivate()
+void BatchRun::windowActivated()
 {
     if (activated_)
         return;
     activated_ = true;
     if (startedWithAutoRun())
-        ScanAndDecode();
+        scanAndDecode();
 }
 
-void BatchRun::Button1Click()
+void BatchRun::joinWorkingFolder()
 {
     if (queue_.running())
         return;
@@ -150,14 +154,14 @@ void BatchRun::Button1Click()
     try {
         joinSplitFiles();
     } catch (...) {
-        queue_.Relist();
+        queue_.relist();
         setRunControls(true, false);
         throw;
     }
-    ops_.clearLines();
-    queue_.DropFinished(queue_.QueueCount());
+    list_.clearLines();
+    queue_.dropFinished(queue_.queueCount());
     setRunControls(true, false);
-    ops_.setFocus(Control::Button8);
+    view_.focus(DecoderControl::OpenFolder);
 }
 
 } // namespace vexo

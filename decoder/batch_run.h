@@ -5,7 +5,10 @@
 namespace vexo {
 
 class DecodeQueue;
-class WindowOps;
+class DecoderView;
+class Dialogs;
+class QueueList;
+class WindowView;
 struct Session;
 
 // The decode run over the whole queue ("Расшифровка"), the one-step run
@@ -15,27 +18,27 @@ struct Session;
 // or change a run are disabled.
 class BatchRun {
 public:
-    BatchRun(Session& session, WindowOps& ops, DecodeQueue& queue);
+    BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowView& window,
+             Dialogs& dialogs);
 
     // Decodes every queued file in order, marking its line " [OK]" (and
-    // " [Deleted]" with "Автоудаление"), then joins split parts when
-    // "Сразу соединять" is ticked and opens the folder when "Открыть папку"
-    // is. A failure stops the run, enables the controls again and keeps the
-    // entries not yet decoded, listed, for another try; the error goes on
-    // to the caller.
-    void DecodeAll();
+    // " [Deleted]" when containers are deleted after decoding), then joins
+    // split parts and opens the folder as the options say. A failure stops
+    // the run, enables the controls again and keeps the entries not yet
+    // decoded, listed, for another try; the error goes on to the caller.
+    void decodeAll();
     // "Go!": scan the working folder, decode, and with "/a" close the window.
-    void ScanAndDecode();
+    void scanAndDecode();
     // The main window became active: with "/a" among the parameters, the
-    // first activation runs ScanAndDecode; later ones (after every message
+    // first activation runs scanAndDecode; later ones (after every message
     // box) do nothing.
-    void FormActivate();
+    void windowActivated();
     // "Соединение": join the split parts of the working folder, then empty
     // the queue.
-    void Button1Click();
+    void joinWorkingFolder();
 
     // Deletes a decoded file and marks its line; a refusal shows "I/O Error".
-    void DeleteQueuedFile(const std::string& path, int position);
+    void deleteQueuedFile(const std::string& path, int position);
 
 private:
     void decodeQueued();
@@ -44,8 +47,11 @@ private:
     bool startedWithAutoRun() const;
 
     Session& session_;
-    WindowOps& ops_;
     DecodeQueue& queue_;
+    QueueList& list_;
+    DecoderView& view_;
+    WindowView& window_;
+    Dialogs& dialogs_;
     bool activated_ = false;
 };
 

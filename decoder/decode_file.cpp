@@ -4,9 +4,9 @@
 #include "decoder/encoded_file.h"
 #include "decoder/percent.h"
 #include "decoder/posix_file.h"
-#include "base/session.h"
 #include "base/size_text.h"
-#include "base/window_ops.h"
+#include "base/views.h"
+#include "decoder/queue_list.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -56,22 +56,22 @@ private:
     bool completed_ = false;
 };
 
-void MarkLine(WindowOps& ops, int position, const std::string& mark)
+void MarkLine(QueueList& list, int position, const std::string& mark)
 {
-    if (position >= 1 && position <= ops.lineCount())
-        ops.setLine(position - 1, ops.line(position - 1) + mark);
+    if (position >= 1 && position <= list.lineCount())
+        list.appendToLine(position - 1, mark);
 }
 
-[[noreturn]] void FailToOpen(WindowOps& ops, const std::string& what, const std::string& path, int error)
+[[noreturn]] void FailToOpen(Dialogs& dialogs, const std::string& what, const std::string& path, int error)
 {
-    ops.showMessage(MessageKind::Warning, "I/O Error");
+    dialogs.showMessage(MessageKind::Warning, "I/O Error");
     throw std::runtime_error(what + " " + SystemErrorText(path, error));
 }
 
 // Creates the output exclusively: RealName, or the first free "(n)" name
 // before it. A name that turns up between the check and the creation just
 // moves on to the next number.
-PosixFile CreateOutput(const QueueEntry& entry, int position, WindowOps& ops)
+PosixFile CreateOutput(const QueueEntry& entry, int position, QueueList& list, Dialogs& dialogs)
 {
     const std::string dir = FolderPart(entry.Path);
     std::string path = dir + entry.RealName;
@@ -83,10 +83,10 @@ PosixFile CreateOutput(const QueueEntry& entry, int position, WindowOps& ops)
                 return PosixFile(fd, path);
             const int error = errno;
             if (error != EEXIST)
-                FailToOpen(ops, "Cannot create", path, error);
+                FailToOpen(dialogs, "Cannot create", path, error);
         }
         if (!marked) {
-            MarkLine(ops, position, kRenamedMark);
+            MarkLine(list, position, kRenamedMark);
             marked = true;
         }
         path = dir + "(" + std::to_string(n) + ")" + entry.RealName;
@@ -100,23 +100,25 @@ PosixFile CreateOutput(const QueueEntry& entry, int position, WindowOps& ops)
 
 } // namespace
 
-void DecodeFile(const QueueEntry& entry, int position, const Session& session, WindowOps& ops)
+void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, QueueList& list, DecoderView& view,
+                Dialogs& dialogs)
 {
-    NewOutput output(CreateOutput(entry, position, ops));
+    NewOutput output(CreateOutput(entry, position, list, dialogs));
     PosixFile encoded = PosixFile::OpenReadWrite(entry.Path);
     if (!encoded.isOpen()) {
         const int error = errno;
-        FailToOpen(ops, "Cannot open", entry.Path, error);
+        FailToOpen(dialogs, "Cannot open", entry.Path, error);
     }
 
     encoded.seek(entry.DataOffset);
     std::int64_t done = 0;
-    ops.setProgress(Control::ProgressBar2, 0);
+    view.showFileProgress(0);
 
     const auto buffer = std::make_unique<unsigned char[]>(kDecodeBlockSize);
     const std::int64_t blocks = entry.DataSize / static_cast<std::int64_t>(kDecodeBlockSize);
-    const std::int64_t pacing = std::max<std::int32_t>(session.update, 1);
+    const std::int64_t pumpEvery = std::max<std::int32_t>(pacing, 1);
     const std::string sizeText = SizeToText(entry.DataSize);
+    std::string shownText;
     for (std::int64_t block = 1; block <= blocks; ++block) {
         if (encoded.readUpTo(buffer.get(), kDecodeBlockSize) != kDecodeBlockSize)
             ThrowShorter(entry.Path);
@@ -125,18 +127,20 @@ void DecodeFile(const QueueEntry& entry, int position, const Session& session, W
         done += static_cast<std::int64_t>(kDecodeBlockSize);
 
         const std::int64_t percent = RoundedPercent(done, entry.DataSize);
-        ops.setProgress(Control::ProgressBar2, percent);
+        view.showFileProgress(percent);
         // The text changes about once a megabyte; a repaint of the same
         // text would cost more than the block's copying.
-        const std::string text = "Обработка " + entry.RealName + " ... " + std::to_string(percent) + "% "
-                                 + SizeToText(done) + "/" + sizeText;
-        const bool changed = text != ops.statusText(0);
+        std::string text = "Обработка " + entry.RealName + " ... " + std::to_string(percent) + "% "
+                           + SizeToText(done) + "/" + sizeText;
+        const bool changed = text != shownText;
+        if (changed) {
+            shownText = std::move(text);
+            view.showStatus(shownText);
+        }
+        if (block % pumpEvery == 0)
+            dialogs.pump();
         if (changed)
-            ops.setStatusText(0, text);
-        if (block % pacing == 0)
-            ops.pump();
-        if (changed)
-            ops.repaintStatus();
+            view.repaintStatusNow();
     }
 
     const auto tail = static_cast<std::size_t>(entry.DataSize - done);
@@ -145,9 +149,9 @@ void DecodeFile(const QueueEntry& entry, int position, const Session& session, W
     XorBlock(buffer.get(), kDecodeBlockSize, entry.Key);
     output.file().writeAll(buffer.get(), tail);
 
-    ops.setStatusText(0, "Файл закрывается...");
-    ops.repaintStatus();
-    ops.setProgress(Control::ProgressBar2, 100);
+    view.showStatus("Файл закрывается...");
+    view.repaintStatusNow();
+    view.showFileProgress(100);
     encoded.close();
     output.complete();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vexo {
 
-class WindowOps;
+class DecoderView;
+class Dialogs;
+class QueueList;
 struct QueueEntry;
-struct Session;
 
 // The unit of copying: one block buffer of this size is all the memory a
 // decode uses, whatever the file's size.
@@ -18,13 +20,14 @@ extern const char* const kRenamedMark;
 
 // Decodes one queued file beside itself: the output is named RealName, or
 // "(n)" + RealName for the first n free, and is created exclusively, so an
-// existing file is never replaced. Reports progress in ProgressBar2 and
-// status panel 0, and pumps messages every `Update` blocks. `position`
-// counts from 1 and names the entry's line (position - 1).
+// existing file is never replaced. Reports progress in the file bar and the
+// status bar, and pumps every `pacing` blocks. `position` counts from 1 and
+// names the entry's line (position - 1).
 //
 // Throws std::runtime_error with the user's text when a file cannot be
 // opened (after an "I/O Error" box), read or written, or turns out shorter
 // than at inspection; the incomplete output is removed then.
-void DecodeFile(const QueueEntry& entry, int position, const Session& session, WindowOps& ops);
+void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, QueueList& list, DecoderView& view,
+                Dialogs& dialogs);
 
 } // namespace vexo

@@ -5,7 +5,9 @@
 #include "joiner/search.h"
 #include "base/session.h"
 #include "base/size_text.h"
-#include "base/window_ops.h"
+#include "base/views.h"
+#include "base/working_folder.h"
+#include "decoder/queue_list.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,9 +34,12 @@ std::string PickedFolder(const std::string& path)
 
 } // namespace
 
-DecodeQueue::DecodeQueue(Session& session, WindowOps& ops) : session_(session), ops_(ops) {}
+DecodeQueue::DecodeQueue(Session& session, QueueList& list, DecoderView& view, Dialogs& dialogs)
+    : session_(session), list_(list), view_(view), dialogs_(dialogs)
+{
+}
 
-std::string DecodeQueue::LineText(const QueueEntry& entry)
+std::string QueueLineText(const QueueEntry& entry)
 {
     return FileNamePart(entry.Path) + " => " + entry.RealName + " (" + SizeToText(entry.DataSize) + ")";
 }
@@ -42,7 +47,7 @@ std::string DecodeQueue::LineText(const QueueEntry& entry)
 void DecodeQueue::append(QueueEntry entry)
 {
     entries_.push_back(std::move(entry));
-    ops_.appendLine(LineText(entries_.back()));
+    list_.appendLine(QueueLineText(entries_.back()));
 }
 
 bool DecodeQueue::isQueued(const std::string& path) const
@@ -52,65 +57,69 @@ bool DecodeQueue::isQueued(const std::string& path) const
 
 void DecodeQueue::emptyQueue()
 {
-    ops_.clearLines();
+    list_.clearLines();
     entries_.clear();
-    ops_.setEnabled(Control::Add, true);
+    view_.setEnabled(DecoderControl::AddPicked, true);
 }
 
-void DecodeQueue::AddAllFromFolder()
+void DecodeQueue::addAllFromFolder()
 {
     const std::string folder = session_.workingFolder;
     std::vector<std::string> candidates;
     FindFiles(folder, "*.avi", 0, candidates, false);
     FindFiles(folder, "*.jpg", 0, candidates, false);
-    DropSmallFiles(candidates, true);
+    dropSmallFiles(candidates, true);
     if (!candidates.empty())
-        ops_.setEnabled(Control::Add, false);
+        view_.setEnabled(DecoderControl::AddPicked, false);
 
     for (const std::string& name : candidates) {
         const std::string path = folder + "/" + name;
         if (isQueued(path))
             continue;
-        if (auto entry = InspectFile(path, true, ops_))
+        if (auto entry = InspectFile(path, true, dialogs_))
             append(std::move(*entry));
     }
 
     if (entries_.empty())
-        ops_.setEnabled(Control::Add, true);
+        view_.setEnabled(DecoderControl::AddPicked, true);
     else
-        ops_.setFocus(Control::Proced);
+        view_.focus(DecoderControl::Decode);
 }
 
-void DecodeQueue::AddClick()
+void DecodeQueue::addPickedFiles()
 {
-    ops_.setEnabled(Control::List, true);
-    ops_.setEnabled(Control::Proced, true);
-    ops_.setEnabled(Control::Delet, true);
+    view_.setEnabled(DecoderControl::QueueList, true);
+    view_.setEnabled(DecoderControl::Decode, true);
+    view_.setEnabled(DecoderControl::ClearQueue, true);
 
-    std::vector<std::string> picked = ops_.pickFiles(session_.workingFolder, kPickFilter);
+    std::vector<std::string> picked = dialogs_.pickFiles(session_.workingFolder, kPickFilter);
     if (!picked.empty()) {
-        DropSmallFiles(picked, false);
+        dropSmallFiles(picked, false);
         if (!picked.empty())
-            ops_.setEnabled(Control::Add, false);
+            view_.setEnabled(DecoderControl::AddPicked, false);
         for (const std::string& path : picked) {
             if (isQueued(path))
                 continue;
             // The folder of a picked file becomes the working folder, even
             // when the file proves not to be encoded.
             const auto moveWorkingFolder = [&] {
-                session_.workingFolder = PickedFolder(path);
-                ops_.setText(Control::TFolder, session_.workingFolder);
+                // A folder that cannot be stored is still used; the adding goes on.
+                try {
+                    SetWorkingFolder(session_, view_, PickedFolder(path));
+                } catch (const SettingsWriteError& error) {
+                    dialogs_.showMessage(MessageKind::Warning, error.what());
+                }
             };
-            if (auto entry = InspectFile(path, false, ops_, moveWorkingFolder))
+            if (auto entry = InspectFile(path, false, dialogs_, moveWorkingFolder))
                 append(std::move(*entry));
         }
     }
 
     if (entries_.empty())
-        ops_.setEnabled(Control::Add, true);
+        view_.setEnabled(DecoderControl::AddPicked, true);
 }
 
-void DecodeQueue::DropSmallFiles(std::vector<std::string>& candidates, bool inFolder) const
+void DecodeQueue::dropSmallFiles(std::vector<std::string>& candidates, bool inFolder) const
 {
     std::vector<std::string> kept;
     for (const std::string& candidate : candidates) {
@@ -128,83 +137,81 @@ void DecodeQueue::DropSmallFiles(std::vector<std::string>& candidates, bool inFo
     candidates = std::move(kept);
 }
 
-void DecodeQueue::ListMouseMove()
+void DecodeQueue::showTotals()
 {
     std::int64_t total = 0;
     for (const QueueEntry& entry : entries_)
         total += entry.DataSize;
-    ops_.setStatusText(0, "Всего файлов: " + std::to_string(QueueCount()) + ", размер: " + SizeToText(total));
+    view_.showStatus("Всего файлов: " + std::to_string(queueCount()) + ", размер: " + SizeToText(total));
 }
 
-void DecodeQueue::DeletClick()
+void DecodeQueue::clear()
 {
     emptyQueue();
-    ops_.setFocus(Control::Button2);
+    view_.focus(DecoderControl::AddAll);
 }
 
-void DecodeQueue::DeloneClick()
+void DecodeQueue::removeSelectedEntry()
 {
     if (running_)
         return;
-    const int position = SelectedQueuePosition();
+    const int position = selectedPosition();
     if (position == 0)
         return;
-    if (QueueCount() == 1) {
+    if (queueCount() == 1) {
         emptyQueue();
         return;
     }
-    RemoveQueueEntry(position);
-    ops_.selectLine(0);
+    removeEntry(position);
+    list_.selectLine(0);
 }
 
-bool DecodeQueue::PopupMenu1Popup()
+bool DecodeQueue::describeSelectedEntry()
 {
     if (running_)
         return false;
-    const int position = SelectedQueuePosition();
-    const bool selected = position > 0;
-    ops_.setEnabled(Control::Delete1, selected);
-    for (Control info : {Control::Realnam, Control::Sizef, Control::Key})
-        ops_.setVisible(info, selected);
-    if (!selected)
+    const int position = selectedPosition();
+    if (position == 0) {
+        view_.describeEntry(std::nullopt);
         return true;
-
+    }
     const QueueEntry& entry = entries_[static_cast<std::size_t>(position - 1)];
-    ops_.setText(Control::Key, "Ключ: " + Cp1251ToUtf8(std::string(1, static_cast<char>(entry.Key))));
-    ops_.setText(Control::Sizef,
-                 "Размер: " + SizeToText(entry.DataSize) + " (" + std::to_string(entry.DataSize) + " байт)");
-    ops_.setText(Control::Realnam, "Реалнейм: " + entry.RealName);
+    view_.describeEntry(EntryDetails{
+        "Реалнейм: " + entry.RealName,
+        "Размер: " + SizeToText(entry.DataSize) + " (" + std::to_string(entry.DataSize) + " байт)",
+        "Ключ: " + Cp1251ToUtf8(std::string(1, static_cast<char>(entry.Key))),
+    });
     return true;
 }
 
-int DecodeQueue::SelectedQueuePosition() const
+int DecodeQueue::selectedPosition() const
 {
-    const int line = ops_.selectedLine();
+    const int line = list_.selectedLine();
     // A selected log line of a run is no entry.
-    if (ops_.lineCount() == 0 || line < 0 || line >= QueueCount())
+    if (line < 0 || line >= queueCount())
         return 0;
     return line + 1;
 }
 
-void DecodeQueue::RemoveQueueEntry(int position)
+void DecodeQueue::removeEntry(int position)
 {
-    if (position < 1 || position > QueueCount())
+    if (position < 1 || position > queueCount())
         return;
     entries_.erase(entries_.begin() + (position - 1));
-    ops_.deleteLine(position - 1);
+    list_.deleteLine(position - 1);
 }
 
-void DecodeQueue::DropFinished(int count)
+void DecodeQueue::dropFinished(int count)
 {
-    count = std::clamp(count, 0, QueueCount());
+    count = std::clamp(count, 0, queueCount());
     entries_.erase(entries_.begin(), entries_.begin() + count);
 }
 
-void DecodeQueue::Relist()
+void DecodeQueue::relist()
 {
-    ops_.clearLines();
+    list_.clearLines();
     for (const QueueEntry& entry : entries_)
-        ops_.appendLine(LineText(entry));
+        list_.appendLine(QueueLineText(entry));
 }
 
 } // namespace vexo

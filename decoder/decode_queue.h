@@ -2,47 +2,47 @@
 
 #include "decoder/encoded_file.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vexo {
 
-class WindowOps;
+class DecoderView;
+class Dialogs;
+class QueueList;
 struct Session;
 
-// The files the next batch run decodes. Line i of `List` shows entry i + 1
-// while the queue is idle; positions count from 1, 0 means none. The
+// The files the next batch run decodes. Line i of the list shows entry
+// i + 1 while the queue is idle; positions count from 1, 0 means none. The
 // queue's operations never touch files on disk.
 class DecodeQueue {
 public:
-    DecodeQueue(Session& session, WindowOps& ops);
+    DecodeQueue(Session& session, QueueList& list, DecoderView& view, Dialogs& dialogs);
 
     const std::vector<QueueEntry>& entries() const { return entries_; }
-    int QueueCount() const { return static_cast<int>(entries_.size()); }
+    int queueCount() const { return static_cast<int>(entries_.size()); }
 
     // "Добавить всё": queue every encoded *.avi and *.jpg of the working folder.
-    void AddAllFromFolder();
-    // "Добавить": queue the encoded files picked in the dialog `OpenD`.
-    void AddClick();
+    void addAllFromFolder();
+    // "Добавить": queue the encoded files picked in the file dialog.
+    void addPickedFiles();
     // Removes candidates under 35,200 bytes. From the folder scan
     // (`inFolder`, bare names) a candidate that is not a regular file or
     // cannot be opened goes too; a picked file that cannot be opened throws.
-    void DropSmallFiles(std::vector<std::string>& candidates, bool inFolder) const;
+    void dropSmallFiles(std::vector<std::string>& candidates, bool inFolder) const;
 
-    // Totals into status panel 0.
-    void ListMouseMove();
+    // The pointer moved over the list: the totals into the status bar.
+    void showTotals();
     // "Очистить"
-    void DeletClick();
+    void clear();
     // "Удалить", as button and as menu item: removes the selected entry.
-    void DeloneClick();
-    void Delete1Click() { DeloneClick(); }
+    void removeSelectedEntry();
     // The list's context menu is about to open: its items describe the
     // selected entry. Returns false while a run works: the menu stays shut.
-    bool PopupMenu1Popup();
+    bool describeSelectedEntry();
 
-    int SelectedQueuePosition() const;
-    void RemoveQueueEntry(int position);
+    int selectedPosition() const;
+    void removeEntry(int position);
 
     // While a batch run works, single entries cannot be removed and the
     // context menu stays shut, so the run's entries stay where they are.
@@ -51,11 +51,8 @@ public:
 
     // For the batch run: drops the first `count` entries (their lines stay),
     // and shows the queued entries as the list's lines again.
-    void DropFinished(int count);
-    void Relist();
-
-    // "name => RealName (size)"
-    static std::string LineText(const QueueEntry& entry);
+    void dropFinished(int count);
+    void relist();
 
 private:
     void append(QueueEntry entry);
@@ -63,9 +60,14 @@ private:
     void emptyQueue();
 
     Session& session_;
-    WindowOps& ops_;
+    QueueList& list_;
+    DecoderView& view_;
+    Dialogs& dialogs_;
     std::vector<QueueEntry> entries_;
     bool running_ = false;
 };
+
+// "name => RealName (size)"
+std::string QueueLineText(const QueueEntry& entry);
 
 } // namespace vexo

@@ -3,7 +3,7 @@
 #include "decoder/container_format.h"
 #include "base/cp1251.h"
 #include "decoder/posix_file.h"
-#include "base/window_ops.h"
+#include "base/views.h"
 
 #include <array>
 
@@ -64,12 +64,12 @@ std::string RealNameFromStored(std::string_view storedName, bool sanitiseName)
     return Cp1251ToUtf8(bytes);
 }
 
-std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, WindowOps& ops,
+std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, Dialogs& dialogs,
                                       const std::function<void()>& afterOpen)
 {
     PosixFile file = PosixFile::OpenReadWrite(path);
     if (!file.isOpen()) {
-        ops.showMessage(MessageKind::Warning, "I/O Error - " + FileNamePart(path));
+        dialogs.showMessage(MessageKind::Warning, "I/O Error - " + FileNamePart(path));
         return std::nullopt;
     }
     if (afterOpen)
@@ -85,7 +85,7 @@ std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName
     }
     file.close();
     if (!fields) {
-        ops.showMessage(MessageKind::Warning, FileNamePart(path) + " -  NOT PACK");
+        dialogs.showMessage(MessageKind::Warning, FileNamePart(path) + " -  NOT PACK");
         return std::nullopt;
     }
 

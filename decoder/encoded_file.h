@@ -8,7 +8,7 @@
 
 namespace vexo {
 
-class WindowOps;
+class Dialogs;
 
 // One accepted encoded file: what decoding it needs, as found at inspection.
 struct QueueEntry {
@@ -44,7 +44,7 @@ std::string RealNameFromStored(std::string_view storedName, bool sanitiseName);
 // "I/O Error - <name>" (cannot open) or "<name> -  NOT PACK" (not encoded)
 // and returns nothing. `afterOpen` runs once the file is open, before the
 // check. A read failure after opening throws.
-std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, WindowOps& ops,
+std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, Dialogs& dialogs,
                                       const std::function<void()>& afterOpen = {});
 
 // The part of a path after its last "/".

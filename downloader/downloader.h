@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/views.h"
 #include "downloader/http_fetch.h"
 #include "downloader/server_files.h"
 #include "downloader/task_queue.h"
@@ -10,19 +11,34 @@
 
 namespace vexo {
 
-class WindowOps;
 struct Session;
 
-// The server downloader's state for the run, with the window and the shared
+// Automatic checking: whether it is on, and its period as the box holds it.
+struct AutoCheckState {
+    bool on = false;
+    std::string period = "60"; // seconds, as text
+};
+
+// The server downloader's state for the run, with the views and the shared
 // state it works on. Its handlers and tasks take it whole.
 struct Downloader {
-    Downloader(Session& session, WindowOps& ops) : session(session), ops(ops) {}
+    Downloader(Session& session, DownloaderView& view, TrayView& tray, WebPagesView& webPages, Dialogs& dialogs)
+        : session(session), view(view), tray(tray), webPages(webPages), dialogs(dialogs)
+    {
+    }
 
     Session& session;
-    WindowOps& ops;
+    DownloaderView& view;
+    TrayView& tray;
+    WebPagesView& webPages;
+    Dialogs& dialogs;
 
     TaskQueue queue;
     ServerFiles files;
+    // The grid of listed files: its title row, then every file listed since
+    // start-up (a refused login empties it).
+    ServerFileTable table{{{"Имя Файла", "Размер"}}, 0};
+    AutoCheckState autoCheck;
     FetchProgress progress;
 
     TcpTimeouts tcpTimeouts;

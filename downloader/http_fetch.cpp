@@ -1,10 +1,5 @@
 #include "downloader/http_fetch.h"
 
-#include "base/session.h"
-#include "base/size_text.h"
-#include "base/tray_hint.h"
-#include "base/window_ops.h"
-
 #include "downloader/curl_library.h"
 
 #include <atomic>
@@ -254,16 +249,6 @@ bool FetchToFile(const std::string& url, const std::string& path, const std::str
         TakeNamedLength(handle, progress);
     file.commit();
     return true;
-}
-
-void Timer1Timer(const FetchProgress& progress, const Session& session, WindowOps& ops)
-{
-    ops.setProgressMax(Control::ProgressBar3, progress.FetchTotal);
-    ops.setProgress(Control::ProgressBar3, progress.FetchedBytes);
-    ops.setText(Control::Statusdown,
-                "Скачано " + SizeToText(progress.FetchedBytes) + " из " + SizeToText(progress.FetchTotal));
-    UpdateTrayHint(session, ops);
-    ops.pump();
 }
 
 } // namespace vexo

@@ -6,8 +6,6 @@
 
 namespace vexo {
 
-class WindowOps;
-struct Session;
 
 // Progress of the current fetch, read by the progress display and the
 // runner. Both keep the last fetch's values until the next one begins.
@@ -38,9 +36,5 @@ bool FetchToFile(const std::string& url, const std::string& path, const std::str
 
 // The listed size as a byte count; 0 when it is not a decimal number.
 std::int64_t ListedSize(const std::string& text);
-
-// Tick of the progress timer `Timer1`: the bar, "Скачано ... из ...", the
-// tray hint, and a pump.
-void Timer1Timer(const FetchProgress& progress, const Session& session, WindowOps& ops);
 
 } // namespace vexo

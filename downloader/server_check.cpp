@@ -7,25 +7,26 @@
 #include "base/session.h"
 #include "base/size_text.h"
 #include "base/tray_hint.h"
-#include "base/window_ops.h"
+#include "base/views.h"
 
+#include <array>
 #include <string>
 
 namespace vexo {
 
 namespace {
 
-std::string RequestLine(const SettingsStore& settings)
+std::string RequestLine(const SettingsStore& stored)
 {
-    const std::string text = settings.ReadString("Server", "Login", "test") + ":"
-                             + settings.ReadString("Server", "Passwd", "demo") + ":is_files";
+    const std::string text =
+        stored.ReadString(settings::kLogin) + ":" + stored.ReadString(settings::kPassword) + ":is_files";
     return Utf8ToCp1251(text) + "\n\r\n";
 }
 
-void ShowStatus(WindowOps& ops, const std::string& text)
+void ShowStatus(Downloader& d, const std::string& text)
 {
-    ops.setStatusText(0, text);
-    ops.pump();
+    d.view.showStatus(text);
+    d.dialogs.pump();
 }
 
 // The settings dialog's OK may hand the client another server while the
@@ -40,24 +41,23 @@ void DropIfServerChanged(TcpClient& client, const TcpEndpoint& used, const TcpEn
 
 void CheckServer(Downloader& d)
 {
-    WindowOps& ops = d.ops;
     const TaskId check = d.queue.headId();
-    ops.setTimerActive(Timer::Timer, false);
+    d.view.setTimerActive(DownloaderTimer::TaskRunner, false);
     const std::string request = RequestLine(*d.session.settings);
 
-    ShowStatus(ops, "Цепляюсь...");
+    ShowStatus(d, "Цепляюсь...");
     const TcpEndpoint server = d.session.client;
     TcpClient client(d.tcpTimeouts);
     client.connect(TcpHostPart(server.host), server.port);
-    ShowStatus(ops, "Соединение...");
+    ShowStatus(d, "Соединение...");
     DropIfServerChanged(client, server, d.session.client);
     if (!client.connected()) {
-        ops.setStatusText(0, "[!] Ошибка соединения");
-        ops.setTimerActive(Timer::Timer, true);
+        d.view.showStatus("[!] Ошибка соединения");
+        d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
         return;
     }
 
-    ShowStatus(ops, "Посылка запроса...");
+    ShowStatus(d, "Посылка запроса...");
     DropIfServerChanged(client, server, d.session.client);
     d.files.reset();
     client.send(request);
@@ -65,39 +65,35 @@ void CheckServer(Downloader& d)
     client.close();
 
     if (answer == AnswerKind::Refused) {
-        ops.setStatusText(0, "[!] Ошибка авторизации");
-        ops.setGridRowCount(1);
-        if (ops.gridFixedRows() > 0)
-            ops.setGridFixedRows(0);
-        PopTask(d.queue, ops, check);
+        d.view.showStatus("[!] Ошибка авторизации");
+        d.table.rows.resize(1);
+        d.table.fixedRows = 0;
+        d.view.showServerFiles(d.table);
+        PopTask(d, check);
         return;
     }
 
     const int count = d.files.ServerFileCount();
-    ops.setStatusText(0, "Соединение завершено. Добавлено " + std::to_string(count) + " файлов на закачку");
-    UpdateTrayHint(d.session, ops);
-    ops.pump();
+    d.view.showStatus("Соединение завершено. Добавлено " + std::to_string(count) + " файлов на закачку");
+    UpdateTrayHint(d.session, d.tray);
+    d.dialogs.pump();
     ShowServerFiles(d);
     if (count > 0)
         QueueDownloads(d);
-    PopTask(d.queue, ops, check);
+    PopTask(d, check);
 }
 
 void ShowServerFiles(Downloader& d)
 {
-    WindowOps& ops = d.ops;
     const int count = d.files.ServerFileCount();
-    const int firstRow = ops.gridRowCount();
-    ops.setGridRowCount(firstRow + count);
-
     std::set<std::string> badSizes;
     std::string report;
     for (int i = 1; i <= count; ++i) {
         const ServerFile& file = d.files.at(i);
-        const int row = firstRow + i - 1;
-        ops.setGridCell(0, row, file.FileName);
+        std::array<std::string, 2>& row = d.table.rows.emplace_back();
+        row[0] = file.FileName;
         try {
-            ops.setGridCell(1, row, ServerSizeToText(file.SizeText));
+            row[1] = ServerSizeToText(file.SizeText);
         } catch (const ConversionError& error) {
             // The file is still fetched; its size is only a display and a
             // fallback for the progress bar.
@@ -107,12 +103,13 @@ void ShowServerFiles(Downloader& d)
             badSizes.insert(std::move(key));
         }
     }
-    if (ops.gridRowCount() > 1)
-        ops.setGridFixedRows(1);
+    if (d.table.rows.size() > 1)
+        d.table.fixedRows = 1;
+    d.view.showServerFiles(d.table);
 
     d.reportedSizes = std::move(badSizes);
     if (!report.empty())
-        ops.showMessage(MessageKind::Warning, report);
+        d.dialogs.showMessage(MessageKind::Warning, report);
 }
 
 void QueueDownloads(Downloader& d)
@@ -120,10 +117,10 @@ void QueueDownloads(Downloader& d)
     // Each file takes two slots; one more stays free for the closing check.
     const int count = d.files.ServerFileCount();
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
-        PushTask(d.queue, d.ops, std::to_string(i), tkDownload);
-        PushTask(d.queue, d.ops, d.files.at(i).RemoveRef, tkRemove);
+        PushTask(d, std::to_string(i), TaskKind::Download);
+        PushTask(d, d.files.at(i).RemoveRef, TaskKind::Remove);
     }
-    PushTask(d.queue, d.ops, "is_files", tkCheck);
+    PushTask(d, "is_files", TaskKind::Check);
 }
 
 } // namespace vexo

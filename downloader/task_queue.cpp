@@ -1,33 +1,34 @@
 #include "downloader/task_queue.h"
 
-#include "base/window_ops.h"
+#include "base/views.h"
+#include "downloader/downloader.h"
 
 namespace vexo {
 
-const char* TaskWord(std::uint8_t kind)
+const char* TaskWord(TaskKind kind)
 {
     switch (kind) {
-    case 1: return "tr ";
-    case 2: return "url ";
-    case 3: return "ls ";
-    case 4: return "del ";
-    case tkCheck: return "get ";
-    case tkDownload: return "down ";
-    case tkRemove: return "rem ";
-    default: return "";
+    case TaskKind::Tr: return "tr ";
+    case TaskKind::Url: return "url ";
+    case TaskKind::Ls: return "ls ";
+    case TaskKind::Del: return "del ";
+    case TaskKind::Check: return "get ";
+    case TaskKind::Download: return "down ";
+    case TaskKind::Remove: return "rem ";
     }
+    return "";
 }
 
 TaskId TaskQueue::idAt(int position) const
 {
-    if (position < 1 || position > TaskCount())
+    if (position < 1 || position > taskCount())
         return kNoTask;
     return at(position).id;
 }
 
-TaskId TaskQueue::append(const std::string& arg, std::uint8_t kind)
+TaskId TaskQueue::append(const std::string& arg, TaskKind kind)
 {
-    if (TaskCount() >= kCapacity)
+    if (taskCount() >= kCapacity)
         return kNoTask;
     tasks_.push_back({arg, kind, ++lastId_});
     return lastId_;
@@ -41,7 +42,7 @@ bool TaskQueue::removeHead(TaskId id)
     return true;
 }
 
-std::string TaskQueue::TaskWords() const
+std::string TaskQueue::taskWords() const
 {
     std::string words;
     for (const ServerTask& task : tasks_)
@@ -49,40 +50,40 @@ std::string TaskQueue::TaskWords() const
     return words;
 }
 
-void PushTask(TaskQueue& queue, WindowOps& ops, const std::string& arg, std::uint8_t kind)
+void PushTask(Downloader& d, const std::string& arg, TaskKind kind)
 {
-    if (queue.freeSlots() == 0)
+    if (d.queue.freeSlots() == 0)
         return;
-    ops.setTimerActive(Timer::Timer, false);
-    queue.append(arg, kind);
-    ops.setStatusText(1, queue.TaskWords());
-    ops.setTimerActive(Timer::Timer, true);
+    d.view.setTimerActive(DownloaderTimer::TaskRunner, false);
+    d.queue.append(arg, kind);
+    d.view.showQueuedTasks(d.queue.taskWords());
+    d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
 }
 
 namespace {
 
-void FinishPop(TaskQueue& queue, WindowOps& ops)
+void FinishPop(Downloader& d)
 {
-    ops.setTimerActive(Timer::Timer, true);
-    ops.setStatusText(1, queue.TaskWords());
-    if (queue.empty())
-        ops.setTimerActive(Timer::Bigtimer, ops.isChecked(Control::AutoO));
-    ops.pump();
+    d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
+    d.view.showQueuedTasks(d.queue.taskWords());
+    if (d.queue.empty())
+        d.view.setTimerActive(DownloaderTimer::AutoCheck, d.autoCheck.on);
+    d.dialogs.pump();
 }
 
 } // namespace
 
-void PopTask(TaskQueue& queue, WindowOps& ops, TaskId task)
+void PopTask(Downloader& d, TaskId task)
 {
-    queue.removeHead(task);
-    FinishPop(queue, ops);
+    d.queue.removeHead(task);
+    FinishPop(d);
 }
 
-void PopTwoTasks(TaskQueue& queue, WindowOps& ops, TaskId first, TaskId second)
+void PopTwoTasks(Downloader& d, TaskId first, TaskId second)
 {
-    if (queue.removeHead(first))
-        queue.removeHead(second);
-    FinishPop(queue, ops);
+    if (d.queue.removeHead(first))
+        d.queue.removeHead(second);
+    FinishPop(d);
 }
 
 } // namespace vexo

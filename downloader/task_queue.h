@@ -7,13 +7,19 @@
 
 namespace vexo {
 
-class WindowOps;
+struct Downloader;
 
-// Kinds of queued server work. Kinds 1 to 4 have a word for the status bar
-// but nothing queues them and the runner leaves them alone.
-inline constexpr std::uint8_t tkCheck = 5;
-inline constexpr std::uint8_t tkDownload = 6;
-inline constexpr std::uint8_t tkRemove = 7;
+// Kinds of queued server work. The first four have a word for the status
+// bar but nothing queues them, and the runner leaves them alone.
+enum class TaskKind : std::uint8_t {
+    Tr = 1,
+    Url = 2,
+    Ls = 3,
+    Del = 4,
+    Check = 5,    // list the server's files
+    Download = 6, // fetch one listed file
+    Remove = 7,   // remove a fetched file on the server
+};
 
 // Every task gets a serial number of its own when it is queued, so that a
 // task that finishes can remove exactly itself: the queue may have been
@@ -26,7 +32,7 @@ inline constexpr TaskId kNoTask = 0;
 // removal reference for a removal.
 struct ServerTask {
     std::string Arg;
-    std::uint8_t Kind = 0;
+    TaskKind Kind = TaskKind::Check;
     TaskId id = kNoTask;
 };
 
@@ -35,11 +41,11 @@ class TaskQueue {
 public:
     static constexpr int kCapacity = 255;
 
-    int TaskCount() const { return static_cast<int>(tasks_.size()); }
-    int freeSlots() const { return kCapacity - TaskCount(); }
+    int taskCount() const { return static_cast<int>(tasks_.size()); }
+    int freeSlots() const { return kCapacity - taskCount(); }
     bool empty() const { return tasks_.empty(); }
 
-    // Position 1 to TaskCount().
+    // Position 1 to taskCount().
     const ServerTask& at(int position) const { return tasks_.at(static_cast<std::size_t>(position - 1)); }
     const ServerTask& head() const { return at(1); }
     // The head's id, or kNoTask for an empty queue.
@@ -48,33 +54,33 @@ public:
     TaskId idAt(int position) const;
 
     // Appends at the tail; a full queue drops the task and returns kNoTask.
-    TaskId append(const std::string& arg, std::uint8_t kind);
+    TaskId append(const std::string& arg, TaskKind kind);
     // Removes the head if it is the task `id`; false if it is not.
     bool removeHead(TaskId id);
     void clear() { tasks_.clear(); }
 
     // The words of the queued tasks' kinds, head first, each ending in a
     // space: "get down rem ".
-    std::string TaskWords() const;
+    std::string taskWords() const;
 
 private:
     std::deque<ServerTask> tasks_;
     TaskId lastId_ = kNoTask;
 };
 
-// The word of one task kind ("get ", "down ", ...), empty for 0 and above 7.
-const char* TaskWord(std::uint8_t kind);
+// The word of one task kind ("get ", "down ", ...), empty for a kind without one.
+const char* TaskWord(TaskKind kind);
 
 // Appends a task and restarts the runner's timer, so its next tick comes one
 // full interval later. A full queue drops the task.
-void PushTask(TaskQueue& queue, WindowOps& ops, const std::string& arg, std::uint8_t kind);
+void PushTask(Downloader& downloader, const std::string& arg, TaskKind kind);
 
 // Closes a task: removes it if it is still the head, switches the runner's
-// timer on, shows the queue, lets the automatic check follow its box once
+// timer on, shows the queue, lets the automatic check follow its switch once
 // the queue is empty, and pumps. `task` kNoTask removes nothing.
-void PopTask(TaskQueue& queue, WindowOps& ops, TaskId task);
+void PopTask(Downloader& downloader, TaskId task);
 
 // As PopTask, for a download and the removal queued behind it.
-void PopTwoTasks(TaskQueue& queue, WindowOps& ops, TaskId first, TaskId second);
+void PopTwoTasks(Downloader& downloader, TaskId first, TaskId second);
 
 } // namespace vexo

@@ -6,7 +6,7 @@
 #include "downloader/server_check.h"
 #include "base/session.h"
 #include "base/tray_hint.h"
-#include "base/window_ops.h"
+#include "base/views.h"
 
 #include <cstdio>
 #include <optional>
@@ -15,8 +15,6 @@ namespace vexo {
 
 namespace {
 
-constexpr Control kServerControls[] = {Control::AutoO, Control::GetList, Control::Settings, Control::Aosec};
-
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
     if (!folder.empty() && folder.back() == '/')
@@ -24,22 +22,20 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
-void EnterFetching(WindowOps& ops)
+void EnterFetching(DownloaderView& view)
 {
-    for (Control control : kServerControls)
-        ops.setEnabled(control, false);
-    ops.setTimerActive(Timer::Timer1, true);
-    ops.setTimerActive(Timer::Timer, false);
-    ops.setTimerActive(Timer::Bigtimer, false);
+    view.setServerControlsEnabled(false);
+    view.setTimerActive(DownloaderTimer::FetchProgress, true);
+    view.setTimerActive(DownloaderTimer::TaskRunner, false);
+    view.setTimerActive(DownloaderTimer::AutoCheck, false);
 }
 
-void LeaveFetching(WindowOps& ops)
+void LeaveFetching(Downloader& d)
 {
-    for (Control control : kServerControls)
-        ops.setEnabled(control, true);
-    ops.setTimerActive(Timer::Timer1, false);
-    ops.setText(Control::Statusdown, "");
-    ops.setProgress(Control::ProgressBar3, 0);
+    d.view.setServerControlsEnabled(true);
+    d.view.setTimerActive(DownloaderTimer::FetchProgress, false);
+    d.view.showFetchStatus("");
+    d.view.showFetchProgress(0, d.progress.FetchTotal);
 }
 
 // The listed file a download task names, if its position is one of the table's.
@@ -55,10 +51,9 @@ std::optional<ServerFile> TaskFile(const Downloader& d, const std::string& arg)
 bool FetchListedFile(Downloader& d, const std::optional<ServerFile>& file, std::string& path)
 {
     Session& session = d.session;
-    WindowOps& ops = d.ops;
-    ops.setText(Control::Filenamedown, file ? file->FileName : std::string());
+    d.view.showFetchName(file ? file->FileName : std::string());
     if (!FolderExists(session.workingFolder)) {
-        ops.showMessage(MessageKind::Information,
+        d.dialogs.showMessage(MessageKind::Information,
                         "Текущая папка не существует, сохраняем в " + session.programFolder);
         session.workingFolder = session.programFolder;
     }
@@ -67,68 +62,67 @@ bool FetchListedFile(Downloader& d, const std::optional<ServerFile>& file, std::
     if (!file || !IsPlainFileName(file->FileName))
         return false;
     path = JoinPath(session.workingFolder, file->FileName);
-    return FetchToFile(file->Url, path, file->SizeText, d.progress, [&ops] { ops.pump(); }, d.fetchLimits);
+    return FetchToFile(file->Url, path, file->SizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
 }
 
 void RunDownloadTask(Downloader& d)
 {
-    WindowOps& ops = d.ops;
     const TaskId download = d.queue.headId();
-    const TaskId removal = d.queue.TaskCount() >= 2 && d.queue.at(2).Kind == tkRemove ? d.queue.idAt(2) : kNoTask;
+    const TaskId removal =
+        d.queue.taskCount() >= 2 && d.queue.at(2).Kind == TaskKind::Remove ? d.queue.idAt(2) : kNoTask;
     const std::optional<ServerFile> file = TaskFile(d, d.queue.head().Arg);
 
-    EnterFetching(ops);
+    EnterFetching(d.view);
     try {
         std::string path;
         const bool arrived = FetchListedFile(d, file, path);
         if (arrived)
             ++d.session.downloadedThisSession;
         else
-            ops.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере");
-        UpdateTrayHint(d.session, ops);
-        ops.setText(Control::Filenamedown, "");
-        ops.pump();
-        LeaveFetching(ops);
+            d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере");
+        UpdateTrayHint(d.session, d.tray);
+        d.view.showFetchName("");
+        d.dialogs.pump();
+        LeaveFetching(d);
 
         if (arrived && d.progress.FetchedBytes > 0) {
-            PopTask(d.queue, ops, download);
+            PopTask(d, download);
             return;
         }
         // Nothing usable arrived: the file stays on the server, so its
         // removal goes too. Only a file this fetch made is deleted.
         if (d.progress.FetchedBytes == 0)
-            ops.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
+            d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
         if (arrived)
             std::remove(path.c_str());
-        PopTwoTasks(d.queue, ops, download, removal);
+        PopTwoTasks(d, download, removal);
     } catch (...) {
         // The tab and the timers come back, and the download does not stay
         // at the head to fail again at every tick.
-        ops.setText(Control::Filenamedown, "");
-        LeaveFetching(ops);
-        PopTwoTasks(d.queue, ops, download, removal);
+        d.view.showFetchName("");
+        LeaveFetching(d);
+        PopTwoTasks(d, download, removal);
         throw;
     }
 }
 
 void RunRemovalTask(Downloader& d)
 {
-    WindowOps& ops = d.ops;
     const TaskId removal = d.queue.headId();
     const std::string address = RemovalAddress(d.session.client.host, d.queue.head().Arg);
     try {
-        const std::int32_t mode = d.session.settings->ReadInteger("Server", "RemMode", 1);
+        const std::int32_t mode = d.session.settings->ReadInteger(settings::kRemovalMode);
         if (mode == 1)
-            ops.shellOpen(address + "&close=1");
+            d.dialogs.openExternally(address + "&close=1");
         else if (mode == 2)
-            ops.navigateHiddenView(address);
+            d.webPages.load(WebPage::Removal, address);
     } catch (...) {
         // A removal is fire-and-forget: one that cannot be started is
         // reported once and not tried again.
-        PopTask(d.queue, ops, removal);
+        PopTask(d, removal);
         throw;
     }
-    PopTask(d.queue, ops, removal);
+    PopTask(d, removal);
 }
 
 } // namespace
@@ -154,17 +148,16 @@ void RunNextTask(Downloader& d)
         ~Running() { flag = false; }
     } running(d.taskRunning);
 
-    WindowOps& ops = d.ops;
-    ops.setStatusText(1, d.queue.TaskWords());
-    ops.pump();
-    if (!d.queue.empty() && d.queue.head().Kind == tkCheck)
+    d.view.showQueuedTasks(d.queue.taskWords());
+    d.dialogs.pump();
+    if (!d.queue.empty() && d.queue.head().Kind == TaskKind::Check)
         CheckServer(d);
-    if (!d.queue.empty() && d.queue.head().Kind == tkDownload)
+    if (!d.queue.empty() && d.queue.head().Kind == TaskKind::Download)
         RunDownloadTask(d);
-    if (!d.queue.empty() && d.queue.head().Kind == tkRemove)
+    if (!d.queue.empty() && d.queue.head().Kind == TaskKind::Remove)
         RunRemovalTask(d);
-    ops.setStatusText(1, d.queue.TaskWords());
-    ops.pump();
+    d.view.showQueuedTasks(d.queue.taskWords());
+    d.dialogs.pump();
 }
 
 } // namespace vexo

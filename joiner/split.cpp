@@ -5,7 +5,7 @@
 #include "joiner/part_index.h"
 #include "joiner/search.h"
 #include "base/session.h"
-#include "base/window_ops.h"
+#include "base/views.h"
 
 #include <cmath>
 #include <fcntl.h>
@@ -22,20 +22,10 @@ std::string DirectoryOf(const std::string& path)
     return path.substr(0, path.rfind('/') + 1);
 }
 
-void SelectLastLine(WindowOps& ops)
-{
-    ops.selectLine(ops.lineCount() - 1);
-}
-
-// The log line of the file being joined is always the list's last line.
-void ShowLogLine(WindowOps& ops, const std::string& logLine)
-{
-    ops.setLine(ops.lineCount() - 1, logLine);
-}
-
 // Copies one part: its full blocks, each moving the bytes bar and pumping
 // every `interval`-th, then the tail, which leaves the bar as it is.
-void CopyPart(JoinFile& part, JoinFile& output, unsigned char* buffer, WindowOps& ops, std::int32_t interval)
+void CopyPart(JoinFile& part, JoinFile& output, unsigned char* buffer, JoinerLog& log, Dialogs& dialogs,
+              std::int32_t interval)
 {
     const std::int64_t size = part.size();
     const std::int64_t fullBlocks = size / static_cast<std::int64_t>(kJoinBlockSize);
@@ -44,10 +34,9 @@ void CopyPart(JoinFile& part, JoinFile& output, unsigned char* buffer, WindowOps
         part.readExactly(buffer, kJoinBlockSize);
         output.writeAll(buffer, kJoinBlockSize);
         total += static_cast<std::int64_t>(kJoinBlockSize);
-        ops.setProgress(Control::ProgressBar2,
-                        static_cast<std::int64_t>(std::nearbyint(static_cast<double>(total) / size * 100)));
+        log.showByteProgress(static_cast<std::int64_t>(std::nearbyint(static_cast<double>(total) / size * 100)));
         if (block % interval == 0)
-            ops.pump();
+            dialogs.pump();
     }
     const auto tail = static_cast<std::size_t>(size % static_cast<std::int64_t>(kJoinBlockSize));
     part.readExactly(buffer, tail);
@@ -77,7 +66,7 @@ SplitFile CountParts(const PartIndex& folder, const std::string& name)
     return entry;
 }
 
-std::vector<SplitFile> FindSplitFiles(const std::string& folder, WindowOps& ops)
+std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs)
 {
     std::vector<std::string> names;
     std::vector<SplitFile> found;
@@ -86,76 +75,78 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, WindowOps& ops)
     const PartIndex index(folder);
     for (const std::string& name : names) {
         found.push_back(CountParts(index, name));
-        ops.appendLine("Найден файл " + found.back().baseName + " (Частей: "
-                       + std::to_string(found.back().partCount()) + ")");
-        ops.pump();
+        log.logLine("Найден файл " + found.back().baseName + " (Частей: " + std::to_string(found.back().partCount())
+                    + ")");
+        dialogs.pump();
     }
     return found;
 }
 
 void JoinParts(const std::string& folderPath, const std::string& baseName,
-               const std::vector<std::string>& partNames, WindowOps& ops, const JoinOptions& options)
+               const std::vector<std::string>& partNames, JoinerLog& log, Dialogs& dialogs,
+               const JoinOptions& options)
 {
     JoinFile output(folderPath + baseName, O_RDWR | O_CREAT | O_TRUNC);
     if (!output.isOpen()) {
-        ops.showMessage(MessageKind::Warning, "Error!!!");
+        dialogs.showMessage(MessageKind::Warning, "Error!!!");
         return;
     }
     const auto partCount = static_cast<std::int32_t>(partNames.size());
     std::string logLine = "Собирается файл " + baseName + " (Частей: " + std::to_string(partCount) + ") [";
-    ops.appendLine(logLine);
+    log.logLine(logLine);
     const auto buffer = std::make_unique<unsigned char[]>(kJoinBlockSize);
     try {
         for (std::int32_t i = 0; i < partCount; ++i) {
-            ops.setProgress(Control::ProgressBar1,
-                            static_cast<std::int64_t>(std::nearbyint((i + 1) * 100.0 / partCount)));
+            log.showPartProgress(static_cast<std::int64_t>(std::nearbyint((i + 1) * 100.0 / partCount)));
             const std::string partPath = folderPath + partNames[static_cast<std::size_t>(i)];
-            SelectLastLine(ops);
+            log.selectLastLine();
             logLine += " " + PartSuffix(i);
-            ShowLogLine(ops, logLine);
-            ops.pump();
+            log.rewriteLastLine(logLine);
+            dialogs.pump();
 
             JoinFile part(partPath, O_RDWR);
             if (!part.isOpen()) {
-                ops.showMessage(MessageKind::Warning, "Error!!! file:" + partPath);
+                dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + partPath);
                 return;
             }
-            CopyPart(part, output, buffer.get(), ops, options.interval);
+            CopyPart(part, output, buffer.get(), log, dialogs, options.interval);
             part.close();
             // A part is deleted only once all of its bytes are in the output;
             // one that could not be deleted keeps its line unmarked.
             if (options.deleteParts && ::unlink(partPath.c_str()) == 0) {
                 logLine += "-(del)";
-                ShowLogLine(ops, logLine);
+                log.rewriteLastLine(logLine);
             }
         }
         output.close();
     } catch (const JoinError& error) {
-        ops.showMessage(MessageKind::Warning, error.what());
+        dialogs.showMessage(MessageKind::Warning, error.what());
         return;
     }
     logLine += " ] ok";
-    ShowLogLine(ops, logLine);
-    ops.pump();
+    log.rewriteLastLine(logLine);
+    dialogs.pump();
 }
 
-void JoinFoundFiles(const std::vector<SplitFile>& found, WindowOps& ops, const JoinOptions& options)
+void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs,
+                    const JoinOptions& options)
 {
     for (const SplitFile& entry : found) {
-        SelectLastLine(ops);
+        log.selectLastLine();
         if (entry.partCount() > 1)
-            JoinParts(DirectoryOf(entry.path), entry.baseName, entry.partNames, ops, options);
+            JoinParts(DirectoryOf(entry.path), entry.baseName, entry.partNames, log, dialogs, options);
         else
-            ops.appendLine(entry.baseName + " - только одна часть, пропуск");
-        SelectLastLine(ops);
-        ops.pump();
+            log.logLine(entry.baseName + " - только одна часть, пропуск");
+        log.selectLastLine();
+        dialogs.pump();
     }
 }
 
-void JoinSplitFiles(const std::string& folder, WindowOps& ops, bool deleteParts, std::int32_t interval)
+void JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
+                    std::int32_t interval)
 {
     const JoinOptions options{deleteParts, PacingInterval(interval)};
-    JoinFoundFiles(FindSplitFiles(folder, ops), ops, options);
+    JoinFoundFiles(FindSplitFiles(folder, log, dialogs), log, dialogs, options);
 }
 
 } // namespace vexo

@@ -7,8 +7,9 @@
 
 namespace vexo {
 
+class Dialogs;
+class JoinerLog;
 class PartIndex;
-class WindowOps;
 
 // Copying goes in blocks of this size through one buffer.
 inline constexpr std::size_t kJoinBlockSize = 35536;
@@ -41,7 +42,7 @@ std::string PartSuffix(std::int32_t n);
 
 // Finds every first part ("*.aa", without regard to case) in `folder`, logs
 // "Найден файл ..." for each and pumps after each line.
-std::vector<SplitFile> FindSplitFiles(const std::string& folder, WindowOps& ops);
+std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs);
 
 // The entry for the first part `name` of the indexed folder: its parts are
 // counted up to the first gap ("x.aa x.ab x.ad" gives two).
@@ -49,18 +50,21 @@ SplitFile CountParts(const PartIndex& folder, const std::string& name);
 
 // Joins every entry of more than one part, in the order found; a one-part
 // entry only gets its " - только одна часть, пропуск" line.
-void JoinFoundFiles(const std::vector<SplitFile>& found, WindowOps& ops, const JoinOptions& options);
+void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs,
+                    const JoinOptions& options);
 
 // Concatenates the parts `partNames` of `folderPath` (which ends with the
 // separator) into folderPath + baseName, logging one line and driving the
-// parts bar ProgressBar1 and the bytes bar ProgressBar2. A failure shows a
-// warning box and stops this file only; the output keeps what was written.
+// parts bar and the bytes bar. A failure shows a warning box and stops this
+// file only; the output keeps what was written.
 void JoinParts(const std::string& folderPath, const std::string& baseName,
-               const std::vector<std::string>& partNames, WindowOps& ops, const JoinOptions& options);
+               const std::vector<std::string>& partNames, JoinerLog& log, Dialogs& dialogs,
+               const JoinOptions& options);
 
 // The joining run of the "Соединение" button and of a decode run: finds the
 // split files of `folder` and joins them. An `interval` below 1 is taken as
 // the pacing value is (0 as 1, a negative value as its absolute value).
-void JoinSplitFiles(const std::string& folder, WindowOps& ops, bool deleteParts, std::int32_t interval);
+void JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
+                    std::int32_t interval);
 
 } // namespace vexo

@@ -3,7 +3,7 @@
 #include "downloader/http_fetch.h"
 #include "base/session.h"
 #include "downloader/task_runner.h"
-#include "base/window_ops.h"
+#include "base/views.h"
 
 #include <cctype>
 #include <filesystem>
@@ -73,18 +73,19 @@ std::string FreeFilePath(const std::string& folder, const std::string& name)
     }
 }
 
-void DownloadClick(const Session& session, WindowOps& ops)
+void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view,
+                          Dialogs& dialogs)
 {
-    const std::string url = Trimmed(ops.text(Control::Urlstr));
+    const std::string url = Trimmed(typed);
     if (url.empty())
         throw std::runtime_error("Введите адрес в поле Url");
     const std::string path = FreeFilePath(session.workingFolder, UrlFileName(url));
 
-    ops.setStatusText(0, "Скачивается " + url);
+    view.showStatus("Скачивается " + url);
     FetchProgress progress;
-    if (!FetchToFile(url, path, "", progress, [&ops] { ops.pump(); }))
+    if (!FetchToFile(url, path, "", progress, [&dialogs] { dialogs.pump(); }))
         throw std::runtime_error("Не удалось скачать " + url);
-    ops.setStatusText(0, "Сохранено: " + path);
+    view.showStatus("Сохранено: " + path);
 }
 
 } // namespace vexo

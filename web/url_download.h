@@ -4,7 +4,8 @@
 
 namespace vexo {
 
-class WindowOps;
+class Dialogs;
+class DownloaderView;
 struct Session;
 
 // The name a fetched address is saved under: its last path segment,
@@ -16,10 +17,11 @@ std::string UrlFileName(const std::string& url);
 // and so on: a manual download never replaces a file.
 std::string FreeFilePath(const std::string& folder, const std::string& name);
 
-// "Download" on the hidden tab: fetches the address typed in `Urlstr` into
-// the working folder with the downloader's fetch, keeping the window alive
-// meanwhile. Throws with the text for the user when there is no address or
-// the fetch fails; nothing is left behind then.
-void DownloadClick(const Session& session, WindowOps& ops);
+// "Download" on the hidden tab: fetches the typed address into the working
+// folder with the downloader's fetch, keeping the window alive meanwhile.
+// Throws with the text for the user when there is no address or the fetch
+// fails; nothing is left behind then.
+void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view,
+                          Dialogs& dialogs);
 
 } // namespace vexo

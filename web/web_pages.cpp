@@ -2,8 +2,7 @@
 
 #include "base/service_address.h"
 #include "base/session.h"
-#include "web/web_view_ops.h"
-#include "base/window_ops.h"
+#include "base/views.h"
 
 namespace vexo {
 
@@ -22,27 +21,27 @@ std::string UploadManagementAddress(const Session& session)
     return "http://" + session.client.host + "/uploader/enter.php?simple=1";
 }
 
-void TabSheet3Show(const Session& session, WebViewOps& views)
+void UploadTabShown(const Session& session, WebPagesView& pages)
 {
-    views.navigate(WebView::WebBrow, UploadManagementAddress(session));
+    pages.load(WebPage::UploadManagement, UploadManagementAddress(session));
 }
 
-void NewsSheetShow(WebViewOps& views)
+void NewsTabShown(WebPagesView& pages)
 {
-    views.navigate(WebView::WebNews, NewsAddress());
+    pages.load(WebPage::News, NewsAddress());
 }
 
-void MoreClick(WebViewOps& views)
+void ToggleNewsDetail(WebPagesView& pages)
 {
     // A whole-string, case-sensitive match: a redirected or otherwise
     // rewritten news address counts as "elsewhere".
-    const bool onNews = views.location(WebView::WebNews) == NewsAddress();
-    views.navigate(WebView::WebNews, onNews ? DetailAddress() : NewsAddress());
+    const bool onNews = pages.address(WebPage::News) == NewsAddress();
+    pages.load(WebPage::News, onNews ? DetailAddress() : NewsAddress());
 }
 
-void SiteOpenClick(WindowOps& ops)
+void OpenServiceSite(Dialogs& dialogs)
 {
-    ops.shellOpen(kServiceSite);
+    dialogs.openExternally(kServiceSite);
 }
 
 } // namespace vexo

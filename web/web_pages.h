@@ -4,30 +4,30 @@
 
 namespace vexo {
 
-class WebViewOps;
-class WindowOps;
+class Dialogs;
+class WebPagesView;
 struct Session;
 
 // The news page and the page "Подробнее" leads to, on the service's site.
 std::string NewsAddress();
 std::string DetailAddress();
 
-// The upload management page on the TCP client's current host. The host is
-// written as it stands, port included when it holds one, and may be empty.
+// The upload management page on the server check's current host. The host
+// is written as it stands, port included when it holds one, and may be empty.
 std::string UploadManagementAddress(const Session& session);
 
 // "Управление закачкой" came to the front: its page is loaded afresh, from
 // the host configured at this moment.
-void TabSheet3Show(const Session& session, WebViewOps& views);
+void UploadTabShown(const Session& session, WebPagesView& pages);
 
 // "О программе" came to the front: the news page is loaded afresh.
-void NewsSheetShow(WebViewOps& views);
+void NewsTabShown(WebPagesView& pages);
 
 // "Подробнее": from the news page (exactly its address) to the detail page,
 // from anywhere else back to the news page.
-void MoreClick(WebViewOps& views);
+void ToggleNewsDetail(WebPagesView& pages);
 
 // "Откр. Сайт": the site in the system's browser.
-void SiteOpenClick(WindowOps& ops);
+void OpenServiceSite(Dialogs& dialogs);
 
 } // namespace vexo

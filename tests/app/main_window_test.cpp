@@ -36,11 +36,11 @@ using test::TempDir;
 class MainWindowTest : public ::testing::Test {
 protected:
     TempDir programFolder;
-    std::unique_ptr<TVmain> window;
+    std::unique_ptr<MainWindow> window;
 
     void start(std::vector<std::string> args = {})
     {
-        window = std::make_unique<TVmain>(programFolder.path() + "/vexorama", std::move(args));
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::move(args));
         window->showCentred();
         QApplication::processEvents();
     }
@@ -61,8 +61,8 @@ TEST_F(MainWindowTest, FirstStartThenCloseStoresFolderAndSizeOnly)
     EXPECT_EQ(window->width(), 640);
     EXPECT_EQ(window->height(), 500);
     EXPECT_EQ(window->windowTitle(), U("Vexorama 1.9.7  PreRelease"));
-    EXPECT_EQ(c().TFolder->text().toStdString(), programFolder.path() + "/");
-    EXPECT_EQ(c().Tray->toolTip(), U("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
+    EXPECT_EQ(c().folderBox->text().toStdString(), programFolder.path() + "/");
+    EXPECT_EQ(c().trayIcon->toolTip(), U("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
     window->close();
     EXPECT_EQ(settings(), "[Prog]\nFolder=" + programFolder.path() + "/\nWidth=640\nHeight=500\n");
 }
@@ -81,14 +81,14 @@ TEST_F(MainWindowTest, WindowNeverShrinksBelowTheMinimum)
 TEST_F(MainWindowTest, FiveTabsInOrderWithTheLastHidden)
 {
     start();
-    QTabWidget* tabs = c().Tabs;
+    QTabWidget* tabs = c().tabs;
     ASSERT_EQ(tabs->count(), 5);
     const QStringList captions = {U("Дешифратор"), "Downloader", U("Управление закачкой"), U("О программе"), "Downloader"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_FALSE(tabs->isTabVisible(4));
-    EXPECT_EQ(tabs->widget(4), c().TabSheet4);
+    EXPECT_EQ(tabs->widget(4), c().urlTab);
 }
 
 // Guards the decoder tab's captions, hints, initial states and the tool-tip
@@ -102,14 +102,14 @@ TEST_F(MainWindowTest, DecoderTabControlsAsDesigned)
         const char* hint;
     };
     const Expected buttons[] = {
-        {c().Button2, "Добавить всё", "Добавит все подходящие файлы из текущего каталога (который указан ниже)"},
-        {c().Add, "Добавить", "Выберете файл(ы) для добавления в очередь."},
-        {c().Delet, "Очистить", "Очищает очередь файлов"},
-        {c().Delone, "Удалить", "Удаляет выбраную строку из списка фалов"},
-        {c().Proced, "Расшифровка", "Запустить процесс расшифровки файлов, помещеных в очередь"},
-        {c().Button1, "Соединение", "Соединяет все разбитый файлы в текущем каталоге (*.aa *.ab итд)"},
-        {c().Button8, "Откр. Папку", "Отрывает в проводнике текущую папку."},
-        {c().Button7, "Обзор", "Выбрать каталог"},
+        {c().addAllButton, "Добавить всё", "Добавит все подходящие файлы из текущего каталога (который указан ниже)"},
+        {c().addPickedButton, "Добавить", "Выберете файл(ы) для добавления в очередь."},
+        {c().clearQueueButton, "Очистить", "Очищает очередь файлов"},
+        {c().removeEntryButton, "Удалить", "Удаляет выбраную строку из списка фалов"},
+        {c().decodeButton, "Расшифровка", "Запустить процесс расшифровки файлов, помещеных в очередь"},
+        {c().joinPartsButton, "Соединение", "Соединяет все разбитый файлы в текущем каталоге (*.aa *.ab итд)"},
+        {c().openFolderButton, "Откр. Папку", "Отрывает в проводнике текущую папку."},
+        {c().chooseFolderButton, "Обзор", "Выбрать каталог"},
     };
     for (const Expected& expected : buttons) {
         EXPECT_EQ(expected.button->text(), U(expected.caption));
@@ -117,22 +117,22 @@ TEST_F(MainWindowTest, DecoderTabControlsAsDesigned)
         EXPECT_EQ(expected.button->toolTip(), U(expected.hint)) << expected.caption;
         EXPECT_TRUE(expected.button->isEnabled());
     }
-    EXPECT_TRUE(HintOf(c().SiteOpen).startsWith(U("Открывает сайт ")));
-    EXPECT_EQ(HintOf(c().FullGo), U("Самый быстрый режим. \r\nДобавит все из текущей папки, расшифрует. \r\n"
+    EXPECT_TRUE(HintOf(c().openSiteButton).startsWith(U("Открывает сайт ")));
+    EXPECT_EQ(HintOf(c().goButton), U("Самый быстрый режим. \r\nДобавит все из текущей папки, расшифрует. \r\n"
                                     "Настройки - галочки слева и кнопка обзор снизу"));
-    EXPECT_TRUE(c().FullGo->font().bold());
-    EXPECT_EQ(c().FullGo->palette().color(QPalette::ButtonText), QColor(192, 220, 192));
-    EXPECT_TRUE(c().AutoJoin->isChecked());
-    EXPECT_EQ(c().AutoJoin->text(), U("Сразу соединять"));
-    EXPECT_FALSE(c().AutoDelete->isChecked());
-    EXPECT_FALSE(c().Autoopen->isChecked());
-    EXPECT_TRUE(HintOf(c().GroupBox1).startsWith(U("Если вы не знаете что делать - лучше зайдите на сайт ")));
-    EXPECT_TRUE(HintOf(c().GroupBox1).endsWith(U(" и почитайте FAQ'и")));
-    EXPECT_TRUE(c().TFolder->toolTip().isEmpty());
-    EXPECT_FALSE(HintOf(c().TFolder).isEmpty());
-    EXPECT_EQ(c().List->selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_EQ(c().ProgressBar1->maximum(), 100);
-    EXPECT_EQ(c().ProgressBar2->maximum(), 100);
+    EXPECT_TRUE(c().goButton->font().bold());
+    EXPECT_EQ(c().goButton->palette().color(QPalette::ButtonText), QColor(192, 220, 192));
+    EXPECT_TRUE(c().joinAtOnceBox->isChecked());
+    EXPECT_EQ(c().joinAtOnceBox->text(), U("Сразу соединять"));
+    EXPECT_FALSE(c().deleteAfterDecodingBox->isChecked());
+    EXPECT_FALSE(c().openFolderAfterBox->isChecked());
+    EXPECT_TRUE(HintOf(c().decoderCommands).startsWith(U("Если вы не знаете что делать - лучше зайдите на сайт ")));
+    EXPECT_TRUE(HintOf(c().decoderCommands).endsWith(U(" и почитайте FAQ'и")));
+    EXPECT_TRUE(c().folderBox->toolTip().isEmpty());
+    EXPECT_FALSE(HintOf(c().folderBox).isEmpty());
+    EXPECT_EQ(c().queueList->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(c().runProgressBar->maximum(), 100);
+    EXPECT_EQ(c().fileProgressBar->maximum(), 100);
 }
 
 // Guards the downloader tab and the other pages: captions, hints without
@@ -140,29 +140,29 @@ TEST_F(MainWindowTest, DecoderTabControlsAsDesigned)
 TEST_F(MainWindowTest, OtherTabsAsDesigned)
 {
     start();
-    EXPECT_EQ(c().GetList->text(), U("Обновить"));
-    EXPECT_EQ(HintOf(c().GetList), U("Обновляет список файлов сервера и состояние их закачки"));
-    EXPECT_TRUE(c().GetList->toolTip().isEmpty());
-    EXPECT_EQ(c().Settings->text(), U("Настройки"));
-    EXPECT_EQ(HintOf(c().Settings), U("Настройки доступа к серверу"));
-    EXPECT_FALSE(c().AutoO->isChecked());
-    EXPECT_EQ(c().aosec->text(), "60");
-    EXPECT_EQ(c().filesl->rowCount(), 1);
-    EXPECT_EQ(c().filesl->columnCount(), 2);
-    EXPECT_EQ(c().filesl->cellText(0, 0), U("Имя Файла"));
-    EXPECT_EQ(c().filesl->cellText(1, 0), U("Размер"));
-    EXPECT_EQ(c().filesl->fixedRowCount(), 0);
-    EXPECT_EQ(c().More->text(), U("Подробнее"));
-    EXPECT_EQ(c().GroupBox3->title(), U("Новости:"));
-    EXPECT_EQ(c().Download->text(), "Download");
-    EXPECT_TRUE(c().Urlstr->text().isEmpty());
+    EXPECT_EQ(c().checkServerButton->text(), U("Обновить"));
+    EXPECT_EQ(HintOf(c().checkServerButton), U("Обновляет список файлов сервера и состояние их закачки"));
+    EXPECT_TRUE(c().checkServerButton->toolTip().isEmpty());
+    EXPECT_EQ(c().serverSettingsButton->text(), U("Настройки"));
+    EXPECT_EQ(HintOf(c().serverSettingsButton), U("Настройки доступа к серверу"));
+    EXPECT_FALSE(c().autoCheckBox->isChecked());
+    EXPECT_EQ(c().autoCheckPeriodBox->text(), "60");
+    EXPECT_EQ(c().serverFileGrid->rowCount(), 1);
+    EXPECT_EQ(c().serverFileGrid->columnCount(), 2);
+    EXPECT_EQ(c().serverFileGrid->cellText(0, 0), U("Имя Файла"));
+    EXPECT_EQ(c().serverFileGrid->cellText(1, 0), U("Размер"));
+    EXPECT_EQ(c().serverFileGrid->fixedRowCount(), 0);
+    EXPECT_EQ(c().moreButton->text(), U("Подробнее"));
+    EXPECT_EQ(c().newsBox->title(), U("Новости:"));
+    EXPECT_EQ(c().downloadUrlButton->text(), "Download");
+    EXPECT_TRUE(c().urlBox->text().isEmpty());
 
-    EXPECT_TRUE(c().Timer->isActive());
-    EXPECT_EQ(c().Timer->interval(), 5000u);
-    EXPECT_FALSE(c().Timer1->isActive());
-    EXPECT_EQ(c().Timer1->interval(), 100u);
-    EXPECT_FALSE(c().Bigtimer->isActive());
-    EXPECT_EQ(c().Bigtimer->interval(), 1000u);
+    EXPECT_TRUE(c().runnerTimer->isActive());
+    EXPECT_EQ(c().runnerTimer->interval(), 5000u);
+    EXPECT_FALSE(c().fetchProgressTimer->isActive());
+    EXPECT_EQ(c().fetchProgressTimer->interval(), 100u);
+    EXPECT_FALSE(c().autoCheckTimer->isActive());
+    EXPECT_EQ(c().autoCheckTimer->interval(), 1000u);
 }
 
 // Guards both menus: item order, captions, hints, initial states, and the
@@ -170,9 +170,9 @@ TEST_F(MainWindowTest, OtherTabsAsDesigned)
 TEST_F(MainWindowTest, MenusAsDesigned)
 {
     start();
-    const QList<QAction*> list = c().PopupMenu1->actions();
+    const QList<QAction*> list = c().queueMenu->actions();
     ASSERT_EQ(list.size(), 4);
-    EXPECT_EQ(list[0], c().Delete1);
+    EXPECT_EQ(list[0], c().removeEntryItem);
     EXPECT_EQ(list[0]->text(), U("Удалить"));
     EXPECT_TRUE(list[0]->isEnabled());
     EXPECT_EQ(HintOf(list[0]), U("Удаляет выбраный файл из очереди (не с диска)"));
@@ -182,17 +182,17 @@ TEST_F(MainWindowTest, MenusAsDesigned)
     for (int i = 1; i < 4; ++i)
         EXPECT_FALSE(list[i]->isEnabled());
 
-    const QList<QAction*> tray = c().PopupMenu2->actions();
+    const QList<QAction*> tray = c().trayMenu->actions();
     ASSERT_EQ(tray.size(), 4);
     EXPECT_EQ(tray[0]->text(), U("Показать/скрыть"));
-    EXPECT_EQ(c().PopupMenu2->defaultAction(), tray[0]);
+    EXPECT_EQ(c().trayMenu->defaultAction(), tray[0]);
     EXPECT_TRUE(tray[0]->font().bold());
     EXPECT_EQ(tray[1]->text(), U("Проверить новые файлы"));
     EXPECT_EQ(tray[2]->text(), U("Автообновление"));
     EXPECT_TRUE(tray[2]->isCheckable());
     EXPECT_FALSE(tray[2]->isChecked());
     EXPECT_EQ(tray[3]->text(), U("Выход"));
-    EXPECT_EQ(c().Tray->contextMenu(), c().PopupMenu2);
+    EXPECT_EQ(c().trayIcon->contextMenu(), c().trayMenu);
 }
 
 // Guards the hint echo: a control without a hint shows its container's,
@@ -201,24 +201,24 @@ TEST_F(MainWindowTest, MenusAsDesigned)
 TEST_F(MainWindowTest, HintsAreEchoedIntoPanelZero)
 {
     start();
-    auto* echo = c().StatusB->findChild<HintEcho*>();
+    auto* echo = c().statusBar->findChild<HintEcho*>();
     ASSERT_NE(echo, nullptr);
     auto pointAt = [&](QWidget* widget) {
         QCursor::setPos(widget->mapToGlobal(widget->rect().center()));
         echo->update();
-        return c().StatusB->panelText(0);
+        return c().statusBar->panelText(0);
     };
-    EXPECT_EQ(pointAt(c().Label1), HintOf(c().GroupBox1));
-    EXPECT_EQ(pointAt(c().Button2), HintOf(c().Button2));
-    c().Proced->setEnabled(false);
-    EXPECT_EQ(pointAt(c().Proced), HintOf(c().Proced));
+    EXPECT_EQ(pointAt(c().folderLabel), HintOf(c().decoderCommands));
+    EXPECT_EQ(pointAt(c().addAllButton), HintOf(c().addAllButton));
+    c().decodeButton->setEnabled(false);
+    EXPECT_EQ(pointAt(c().decodeButton), HintOf(c().decodeButton));
 
-    window->ops().setStatusText(0, "Обработка");
-    EXPECT_EQ(pointAt(c().Proced).toStdString(), "Обработка");
+    window->views().decoder.showStatus("Обработка");
+    EXPECT_EQ(pointAt(c().decodeButton).toStdString(), "Обработка");
 
-    c().Tabs->setCurrentWidget(c().TabSheet2);
+    c().tabs->setCurrentWidget(c().downloaderTab);
     QApplication::processEvents();
-    EXPECT_TRUE(pointAt(c().filesl).isEmpty());
+    EXPECT_TRUE(pointAt(c().serverFileGrid).isEmpty());
 }
 
 // Guards the default button: the decoder tab gives "Добавить всё" the focus,
@@ -228,17 +228,17 @@ TEST_F(MainWindowTest, EnterPressesAddAllOnTheDecoderTab)
     start();
     window->activateWindow();
     QApplication::processEvents();
-    EXPECT_TRUE(c().Button2->hasFocus());
-    QSignalSpy clicked(c().Button2, &QPushButton::clicked);
+    EXPECT_TRUE(c().addAllButton->hasFocus());
+    QSignalSpy clicked(c().addAllButton, &QPushButton::clicked);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(c().Button2, &enter);
+    QApplication::sendEvent(c().addAllButton, &enter);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(c().Button2, &release);
+    QApplication::sendEvent(c().addAllButton, &release);
     EXPECT_EQ(clicked.count(), 1);
 
-    c().Tabs->setCurrentWidget(c().TabSheet2);
-    c().Tabs->setCurrentWidget(c().TabSheet1);
-    EXPECT_TRUE(c().Button2->hasFocus());
+    c().tabs->setCurrentWidget(c().downloaderTab);
+    c().tabs->setCurrentWidget(c().decoderTab);
+    EXPECT_TRUE(c().addAllButton->hasFocus());
 }
 
 // Guards the hidden tab on the real window: the tenth right click on the big
@@ -247,8 +247,8 @@ TEST_F(MainWindowTest, TenthRightClickOnTheBarRevealsTheHiddenTab)
 {
     start();
     for (int click = 1; click <= 11; ++click) {
-        emit c().ProgressBar2->customContextMenuRequested(QPoint(1, 1));
-        EXPECT_EQ(c().Tabs->isTabVisible(4), click == 10) << click;
+        emit c().fileProgressBar->customContextMenuRequested(QPoint(1, 1));
+        EXPECT_EQ(c().tabs->isTabVisible(4), click == 10) << click;
     }
 }
 
@@ -257,14 +257,14 @@ TEST_F(MainWindowTest, TenthRightClickOnTheBarRevealsTheHiddenTab)
 TEST_F(MainWindowTest, FolderBoxStoresAndColours)
 {
     start();
-    const QColor normal = c().TFolder->palette().color(QPalette::Base);
-    c().TFolder->setText(QString::fromStdString(programFolder.path() + "/nowhere"));
-    EXPECT_EQ(c().TFolder->palette().color(QPalette::Base), QColor(255, 0, 0));
+    const QColor normal = c().folderBox->palette().color(QPalette::Base);
+    c().folderBox->setText(QString::fromStdString(programFolder.path() + "/nowhere"));
+    EXPECT_EQ(c().folderBox->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(SettingsStore(programFolder.path() + "/vexorama.INI").ReadString("Prog", "Folder", ""),
               programFolder.path() + "/nowhere");
     EXPECT_EQ(window->session().workingFolder, programFolder.path() + "/nowhere");
-    c().TFolder->setText(QString::fromStdString(programFolder.path()));
-    EXPECT_EQ(c().TFolder->palette().color(QPalette::Base), normal);
+    c().folderBox->setText(QString::fromStdString(programFolder.path()));
+    EXPECT_EQ(c().folderBox->palette().color(QPalette::Base), normal);
 }
 
 } // namespace

@@ -1,30 +1,36 @@
-#include "tests/support/fake_window.h"
+#include "base/decoder_options.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
 #include "base/settings_store.h"
-#include "base/startup.h"
+#include "base/start_up.h"
+#include "base/window_events.h"
+#include "base/working_folder.h"
+#include "tests/support/fake_views.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
-#include "base/window_handlers.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vexo {
 namespace {
 
-using test::FakeWindow;
+using test::FakeViews;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// One start of the main window over the fake, with the shell's handlers
-// bound to the controls the way the window binds them.
+// One start of the main window over the fake, and the user's actions on
+// the shell's controls as the window passes them to their handlers.
 struct Start {
-    FakeWindow ops;
+    FakeViews ops;
+    Views views = ops.views();
     HandlerBoundary boundary{ops};
     Session session;
 
@@ -33,21 +39,18 @@ struct Start {
         session.executablePath = programFolder + "vexorama";
         session.programFolder = programFolder;
         session.args = std::move(args);
-        ops.onChange = [this](Control control) {
-            boundary.run([this, control] {
-                switch (control) {
-                case Control::TFolder: TFolderChange(session, ops); break;
-                case Control::AutoDelete: AutoDeleteClick(session, ops); break;
-                case Control::AutoJoin: autoClick(session, ops); break;
-                case Control::Autoopen: AutoopenClick(session, ops); break;
-                default: break;
-                }
-            });
-        };
-        boundary.run([this] { FormCreate(session, ops, boundary); });
+        boundary.run([this] { StartUp(session, views, boundary); });
     }
 
-    void close() { boundary.run([this] { FormClose(session, ops); }); }
+    void typeFolder(const std::string& text)
+    {
+        boundary.run([&] { SetWorkingFolder(session, ops, text); });
+    }
+    void tick(DecoderOption option, bool on)
+    {
+        boundary.run([&] { SetDecoderOption(session, ops, option, on); });
+    }
+    void close() { boundary.run([this] { StoreWindowSize(session, {ops.width, ops.height}); }); }
 };
 
 class StartupTest : public ::testing::Test {
@@ -66,19 +69,16 @@ protected:
 TEST_F(StartupTest, FirstStartWithoutSettingsStoresOnlyFolderAndSize)
 {
     Start start(programFolder, {});
-    EXPECT_EQ(start.ops.windowWidth(), 640);
-    EXPECT_EQ(start.ops.windowHeight(), 500);
-    EXPECT_EQ(start.ops.text(Control::TFolder), programFolder);
-    EXPECT_FALSE(start.ops.state(Control::TFolder).alert);
-    EXPECT_TRUE(start.ops.isChecked(Control::AutoJoin));
-    EXPECT_FALSE(start.ops.isChecked(Control::AutoDelete));
-    EXPECT_FALSE(start.ops.isChecked(Control::Autoopen));
-    EXPECT_FALSE(start.ops.isVisible(Control::TabSheet4));
-    EXPECT_EQ(start.ops.shownTab, 0);
-    EXPECT_EQ(start.ops.gridCell(0, 0), "Имя Файла");
-    EXPECT_EQ(start.ops.gridCell(1, 0), "Размер");
-    EXPECT_EQ(start.ops.gridFixedRows(), 0);
-    EXPECT_EQ(start.ops.caption(), "Vexorama 1.9.7  PreRelease");
+    EXPECT_EQ(start.ops.width, 640);
+    EXPECT_EQ(start.ops.height, 500);
+    EXPECT_EQ(start.ops.folderText, programFolder);
+    EXPECT_FALSE(start.ops.folderMissing);
+    EXPECT_TRUE(start.session.decoderOptions.joinAtOnce);
+    EXPECT_FALSE(start.session.decoderOptions.deleteAfterDecoding);
+    EXPECT_FALSE(start.session.decoderOptions.openFolderAfter);
+    EXPECT_FALSE(start.ops.urlTabVisible);
+    EXPECT_NE(std::find(start.ops.log.begin(), start.ops.log.end(), "show decoder tab"), start.ops.log.end());
+    EXPECT_EQ(start.ops.caption, "Vexorama 1.9.7  PreRelease");
     EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
     EXPECT_EQ(start.session.update, 100);
     EXPECT_EQ(start.session.client.host, "");
@@ -94,18 +94,18 @@ TEST_F(StartupTest, FirstStartWithoutSettingsStoresOnlyFolderAndSize)
 TEST_F(StartupTest, StoredSizesAreKeptWithinTheMinimum)
 {
     writeIni("[Prog]\nWidth=100\nHeight=100\n");
-    EXPECT_EQ(Start(programFolder, {}).ops.windowWidth(), 640);
-    EXPECT_EQ(Start(programFolder, {}).ops.windowHeight(), 300);
+    EXPECT_EQ(Start(programFolder, {}).ops.width, 640);
+    EXPECT_EQ(Start(programFolder, {}).ops.height, 300);
 
     writeIni("[prog]\nwidth=abc\nHEIGHT=$200\n");
     Start start(programFolder, {});
-    EXPECT_EQ(start.ops.windowWidth(), 640);
-    EXPECT_EQ(start.ops.windowHeight(), 512);
+    EXPECT_EQ(start.ops.width, 640);
+    EXPECT_EQ(start.ops.height, 512);
 
     writeIni("[Prog]\nWidth=800\nHeight=0x258\n");
     Start larger(programFolder, {});
-    EXPECT_EQ(larger.ops.windowWidth(), 800);
-    EXPECT_EQ(larger.ops.windowHeight(), 600);
+    EXPECT_EQ(larger.ops.width, 800);
+    EXPECT_EQ(larger.ops.height, 600);
 }
 
 // Guards the pacing value: hex forms are read, and 0 or a negative value
@@ -126,14 +126,16 @@ TEST_F(StartupTest, CheckBoxesComeFromTheSettings)
 {
     writeIni("[Prog]\nAutoDel=yes\nAuto=0\nAutoOpen=$1\n");
     Start start(programFolder, {});
-    EXPECT_FALSE(start.ops.isChecked(Control::AutoDelete));
-    EXPECT_FALSE(start.ops.isChecked(Control::AutoJoin));
-    EXPECT_TRUE(start.ops.isChecked(Control::Autoopen));
+    EXPECT_FALSE(start.session.decoderOptions.deleteAfterDecoding);
+    EXPECT_FALSE(start.session.decoderOptions.joinAtOnce);
+    EXPECT_TRUE(start.session.decoderOptions.openFolderAfter);
+    EXPECT_EQ(start.ops.options.joinAtOnce, false);
+    EXPECT_EQ(start.ops.options.openFolderAfter, true);
     EXPECT_EQ(store().ReadString("Prog", "AutoDel", "?"), "yes");
     EXPECT_EQ(store().ReadString("Prog", "Auto", "?"), "0");
     EXPECT_EQ(store().ReadString("Prog", "AutoOpen", "?"), "1");
 
-    start.ops.setChecked(Control::AutoJoin, true);
+    start.tick(DecoderOption::JoinAtOnce, true);
     EXPECT_EQ(store().ReadString("Prog", "Auto", "?"), "1");
 }
 
@@ -141,11 +143,12 @@ TEST_F(StartupTest, CheckBoxesComeFromTheSettings)
 TEST_F(StartupTest, SwitchDTicksAutoDeleteForLaterStartsToo)
 {
     Start withD(programFolder, {"/d"});
-    EXPECT_TRUE(withD.ops.isChecked(Control::AutoDelete));
+    EXPECT_TRUE(withD.session.decoderOptions.deleteAfterDecoding);
+    EXPECT_TRUE(withD.ops.options.deleteAfterDecoding);
     EXPECT_EQ(store().ReadString("Prog", "AutoDel", ""), "1");
 
     Start without(programFolder, {});
-    EXPECT_TRUE(without.ops.isChecked(Control::AutoDelete));
+    EXPECT_TRUE(without.session.decoderOptions.deleteAfterDecoding);
 
     // Switches are compared exactly: "/D" is a folder argument.
     Start upper(programFolder, {"/D"});
@@ -161,7 +164,7 @@ TEST_F(StartupTest, LastFolderArgumentWinsAndIsStored)
     TempDir second;
     Start start(programFolder, {first.path(), "/a", second.path()});
     EXPECT_EQ(start.session.workingFolder, second.path());
-    EXPECT_EQ(start.ops.text(Control::TFolder), second.path());
+    EXPECT_EQ(start.ops.folderText, second.path());
     EXPECT_TRUE(start.ops.messages.empty());
     EXPECT_EQ(store().ReadString("Prog", "Folder", ""), second.path());
 
@@ -180,12 +183,12 @@ TEST_F(StartupTest, MissingFolderFallsBackToTheProgramFolder)
     EXPECT_EQ(store().ReadString("Prog", "Folder", ""), programFolder);
 
     // A typed folder that does not exist turns the box red and is stored as typed...
-    start.ops.setText(Control::TFolder, dir.path() + "/typo");
-    EXPECT_TRUE(start.ops.state(Control::TFolder).alert);
+    start.typeFolder(dir.path() + "/typo");
+    EXPECT_TRUE(start.ops.folderMissing);
     EXPECT_EQ(store().ReadString("Prog", "Folder", ""), dir.path() + "/typo");
-    start.ops.setText(Control::TFolder, dir.path());
-    EXPECT_FALSE(start.ops.state(Control::TFolder).alert);
-    start.ops.setText(Control::TFolder, dir.path() + "/typo");
+    start.typeFolder(dir.path());
+    EXPECT_FALSE(start.ops.folderMissing);
+    start.typeFolder(dir.path() + "/typo");
 
     // ...and the next start shows the box and stores the program's folder.
     Start next(programFolder, {});
@@ -198,29 +201,25 @@ TEST_F(StartupTest, MissingFolderFallsBackToTheProgramFolder)
 TEST_F(StartupTest, RefusedWriteIsShownOnceAndStartUpFinishes)
 {
     WriteFile(dir.file("not-a-folder"), "");
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = previous ? previous : "";
-    ::setenv("XDG_CONFIG_HOME", dir.file("not-a-folder").c_str(), 1);
-
-    // The executable's folder cannot be written, nor can the per-user place.
-    Start start("/proc/vexorama-missing/", {"/d", dir.path()});
-
-    if (previous)
-        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
+    std::optional<Start> started;
+    {
+        const test::ScopedEnv config("XDG_CONFIG_HOME", dir.file("not-a-folder"));
+        // The executable's folder cannot be written, nor can the per-user place.
+        started.emplace("/proc/vexorama-missing/", std::vector<std::string>{"/d", dir.path()});
+    }
+    Start& start = *started;
 
     const std::string path = dir.path() + "/not-a-folder/vexorama/vexorama.INI";
     EXPECT_EQ(start.ops.messageTexts(), std::vector<std::string>{"Unable to write to " + path});
     EXPECT_EQ(start.ops.messages[0].kind, MessageKind::Warning);
     EXPECT_EQ(start.session.workingFolder, dir.path());
-    EXPECT_TRUE(start.ops.isChecked(Control::AutoDelete));
+    EXPECT_TRUE(start.session.decoderOptions.deleteAfterDecoding);
     EXPECT_EQ(start.session.update, 100);
-    EXPECT_EQ(start.ops.caption(), "Vexorama 1.9.7  PreRelease");
+    EXPECT_EQ(start.ops.caption, "Vexorama 1.9.7  PreRelease");
     EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
 
     // After start-up, every refused write is reported again.
-    start.ops.setChecked(Control::Autoopen, true);
+    start.tick(DecoderOption::OpenFolderAfter, true);
     EXPECT_EQ(start.ops.messages.size(), 2u);
 }
 
@@ -228,11 +227,11 @@ TEST_F(StartupTest, RefusedWriteIsShownOnceAndStartUpFinishes)
 // it, and the counter wraps at 256.
 TEST(HiddenTabTest, TenthRightClickShowsTheTab)
 {
-    FakeWindow ops;
+    FakeViews ops;
     std::uint8_t clicks = 0;
     for (int click = 1; click <= 266; ++click) {
-        ProgressBar2ContextPopup(clicks, ops);
-        EXPECT_EQ(ops.isVisible(Control::TabSheet4), click == 10 || click == 266) << click;
+        RevealUrlTabOnTenthClick(clicks, ops);
+        EXPECT_EQ(ops.urlTabVisible, click == 10 || click == 266) << click;
     }
 }
 
@@ -241,21 +240,21 @@ TEST(HiddenTabTest, TenthRightClickShowsTheTab)
 TEST_F(StartupTest, FolderBrowserSetsTheWorkingFolder)
 {
     Start start(programFolder, {});
-    start.ops.setText(Control::TFolder, dir.path() + "/missing");
+    start.typeFolder(dir.path() + "/missing");
     start.ops.folderAnswers.push_back(std::nullopt);
-    Button7Click(start.session, start.ops);
+    ChooseWorkingFolder(start.session, start.ops, start.ops);
     EXPECT_EQ(start.ops.log.back(), "pick folder Выберите папку принятых файлов ");
     EXPECT_EQ(start.session.workingFolder, dir.path() + "/missing");
 
     TempDir chosen;
     start.ops.folderAnswers.push_back(chosen.path());
-    Button7Click(start.session, start.ops);
+    ChooseWorkingFolder(start.session, start.ops, start.ops);
     EXPECT_EQ(start.session.workingFolder, chosen.path());
-    EXPECT_FALSE(start.ops.state(Control::TFolder).alert);
+    EXPECT_FALSE(start.ops.folderMissing);
     EXPECT_EQ(store().ReadString("Prog", "Folder", ""), chosen.path());
 
-    Button8Click(start.session, start.ops);
-    EXPECT_EQ(start.ops.shellOpened, std::vector<std::string>{chosen.path()});
+    OpenWorkingFolder(start.session, start.ops);
+    EXPECT_EQ(start.ops.opened, std::vector<std::string>{chosen.path()});
 }
 
 } // namespace

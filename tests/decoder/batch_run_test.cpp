@@ -1,11 +1,15 @@
 #include "decoder/batch_run.h"
 #include "decoder/decode_queue.h"
-#include "tests/support/fake_window.h"
+#include "decoder/queue_list.h"
+#include "tests/support/fake_views.h"
 #include "base/session.h"
 #include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
+#include "tests/support/byte_pattern.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,7 +19,7 @@ namespace vexo {
 namespace {
 
 using test::ContainerBytes;
-using test::FakeWindow;
+using test::FakeViews;
 using test::FileExists;
 using test::PatternBytes;
 using test::ReadFile;
@@ -27,12 +31,19 @@ const std::string kPadding(36000, 'L'); // leading bytes that lift small data ov
 class BatchRunTest : public ::testing::Test {
 protected:
     TempDir dir;
-    FakeWindow ops;
+    FakeViews ops;
+    QueueList list{ops};
     Session session;
-    DecodeQueue queue{session, ops};
-    BatchRun run{session, ops, queue};
+    DecodeQueue queue{session, list, ops, ops};
+    BatchRun run{session, queue, list, ops, ops, ops};
 
-    BatchRunTest() { session.workingFolder = dir.path(); }
+    TempDir programFolder;
+
+    BatchRunTest()
+    {
+        session.workingFolder = dir.path();
+        session.settings = std::make_unique<SettingsStore>(programFolder.file("vexorama.INI"));
+    }
 
     std::string encoded(const std::string& name, const std::string& storedName, const std::string& plain)
     {
@@ -46,7 +57,7 @@ protected:
         for (const std::string& name : names)
             paths.push_back(dir.file(name));
         ops.fileAnswers.push_back(paths);
-        queue.AddClick();
+        queue.addPickedFiles();
     }
     bool logged(const std::string& entry) const
     {
@@ -54,9 +65,9 @@ protected:
     }
     void expectRunControlsEnabled(bool enabled) const
     {
-        for (Control c : {Control::Proced, Control::Delet, Control::Add, Control::Button2, Control::Button1,
-                          Control::TFolder})
-            EXPECT_EQ(ops.isEnabled(c), enabled) << ControlName(c);
+        for (DecoderControl c : {DecoderControl::Decode, DecoderControl::ClearQueue, DecoderControl::AddPicked,
+                                 DecoderControl::AddAll, DecoderControl::JoinParts, DecoderControl::FolderBox})
+            EXPECT_EQ(ops.isEnabled(c), enabled) << test::NameOf(c);
     }
 };
 
@@ -68,12 +79,12 @@ TEST_F(BatchRunTest, ThreeFilesWithAutoDelete)
     const std::string a = encoded("1.avi", "a.bin", PatternBytes(50000, 1));
     const std::string b = encoded("2.avi", "b.bin", PatternBytes(100, 2));
     const std::string c = encoded("3.jpg", "c.bin", PatternBytes(0, 3));
-    ops.setChecked(Control::AutoDelete, true);
-    queue.AddAllFromFolder();
-    ASSERT_EQ(queue.QueueCount(), 3);
-    const std::string firstLine = ops.line(0);
+    session.decoderOptions.deleteAfterDecoding = true;
+    queue.addAllFromFolder();
+    ASSERT_EQ(queue.queueCount(), 3);
+    const std::string firstLine = list.line(0);
 
-    run.DecodeAll();
+    run.decodeAll();
 
     EXPECT_TRUE(logged("line 0 " + firstLine + " [OK]"));
     EXPECT_TRUE(logged("line 0 " + firstLine + " [OK] [Deleted]"));
@@ -81,11 +92,11 @@ TEST_F(BatchRunTest, ThreeFilesWithAutoDelete)
     EXPECT_EQ(ReadFile(dir.file("a.bin")), a);
     EXPECT_EQ(ReadFile(dir.file("b.bin")), b);
     EXPECT_EQ(ReadFile(dir.file("c.bin")), c);
-    EXPECT_EQ(ops.progress(Control::ProgressBar1), 100);
-    EXPECT_EQ(ops.lineCount(), 0);
-    EXPECT_EQ(queue.QueueCount(), 0);
+    EXPECT_EQ(ops.runProgress, 100);
+    EXPECT_EQ(list.lineCount(), 0);
+    EXPECT_EQ(queue.queueCount(), 0);
     expectRunControlsEnabled(true);
-    EXPECT_EQ(ops.focused, Control::Button8);
+    EXPECT_EQ(ops.focused, DecoderControl::OpenFolder);
     EXPECT_TRUE(ops.messages.empty());
 }
 
@@ -94,9 +105,9 @@ TEST_F(BatchRunTest, NameClashLine)
 {
     encoded("1.avi", "photo.jpg", PatternBytes(10));
     WriteFile(dir.file("photo.jpg"), "older");
-    queue.AddAllFromFolder();
-    const std::string line = ops.line(0);
-    run.DecodeAll();
+    queue.addAllFromFolder();
+    const std::string line = list.line(0);
+    run.decodeAll();
     EXPECT_TRUE(logged("line 0 " + line + " [Файл существует, переимнование] [OK]"));
     EXPECT_EQ(ReadFile(dir.file("photo.jpg")), "older");
     EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), PatternBytes(10));
@@ -110,44 +121,45 @@ TEST_F(BatchRunTest, WholeRunBarByData)
     encoded("2.avi", "b.bin", PatternBytes(300));
     encoded("3.avi", "c.bin", PatternBytes(600));
     pick({"1.avi", "2.avi", "3.avi"});
-    run.DecodeAll();
-    EXPECT_EQ(ops.progressHistory(Control::ProgressBar1), (std::vector<std::int64_t>{0, 10, 40, 100}));
+    run.decodeAll();
+    EXPECT_EQ(ops.runProgressHistory, (std::vector<std::int64_t>{0, 10, 40, 100}));
 
     TempDir empty;
-    FakeWindow window;
+    FakeViews window;
+    QueueList emptyList(window);
     Session emptySession;
     emptySession.workingFolder = empty.path();
-    DecodeQueue emptyQueue(emptySession, window);
-    BatchRun emptyRun(emptySession, window, emptyQueue);
+    DecodeQueue emptyQueue(emptySession, emptyList, window, window);
+    BatchRun emptyRun(emptySession, emptyQueue, emptyList, window, window, window);
     WriteFile(empty.file("1.avi"), ContainerBytes("", 1, kPadding, "x.bin"));
     WriteFile(empty.file("2.avi"), ContainerBytes("", 1, kPadding, "y.bin"));
-    emptyQueue.AddAllFromFolder();
-    emptyRun.DecodeAll();
-    EXPECT_EQ(window.progressHistory(Control::ProgressBar1), (std::vector<std::int64_t>{0, 100, 100}));
+    emptyQueue.addAllFromFolder();
+    emptyRun.decodeAll();
+    EXPECT_EQ(window.runProgressHistory, (std::vector<std::int64_t>{0, 100, 100}));
 }
 
 // Guards a refused deletion: an "I/O Error" box and no " [Deleted]" mark.
 TEST_F(BatchRunTest, RefusedDeletionShowsIoError)
 {
-    ops.appendLine("line");
-    run.DeleteQueuedFile(dir.file("missing.avi"), 1);
+    list.appendLine("line");
+    run.deleteQueuedFile(dir.file("missing.avi"), 1);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error"});
-    EXPECT_EQ(ops.line(0), "line");
+    EXPECT_EQ(list.line(0), "line");
 }
 
 // Guards the controls of a run: the six are disabled while it works, "Удалить" is not.
 TEST_F(BatchRunTest, ControlsDisabledWhileRunning)
 {
     encoded("1.avi", "a.bin", PatternBytes(3 * 35536));
-    queue.AddAllFromFolder();
+    queue.addAllFromFolder();
     session.update = 1;
     int pumps = 0;
     ops.onPump = [&] {
         ++pumps;
         expectRunControlsEnabled(false);
-        EXPECT_TRUE(ops.isEnabled(Control::Delone));
+        EXPECT_TRUE(ops.isEnabled(DecoderControl::RemoveEntry));
     };
-    run.DecodeAll();
+    run.decodeAll();
     EXPECT_EQ(pumps, 3);
     expectRunControlsEnabled(true);
 }
@@ -158,19 +170,19 @@ TEST_F(BatchRunTest, NothingStartsInsideARun)
 {
     encoded("1.avi", "a.bin", PatternBytes(2 * 35536));
     encoded("2.avi", "b.bin", PatternBytes(2 * 35536));
-    queue.AddAllFromFolder();
+    queue.addAllFromFolder();
     encoded("3.avi", "c.bin", PatternBytes(100)); // a scan from inside would find it
     session.update = 1;
     ops.onPump = [&] {
-        ops.selectLine(1);
-        run.ScanAndDecode();
-        queue.DeloneClick();
-        EXPECT_FALSE(queue.PopupMenu1Popup());
-        run.Button1Click();
-        run.DecodeAll();
-        EXPECT_EQ(queue.QueueCount(), 2);
+        list.userSelected(1);
+        run.scanAndDecode();
+        queue.removeSelectedEntry();
+        EXPECT_FALSE(queue.describeSelectedEntry());
+        run.joinWorkingFolder();
+        run.decodeAll();
+        EXPECT_EQ(queue.queueCount(), 2);
     };
-    run.DecodeAll();
+    run.decodeAll();
     EXPECT_TRUE(FileExists(dir.file("a.bin")) && FileExists(dir.file("b.bin")));
     EXPECT_FALSE(FileExists(dir.file("c.bin")));
     EXPECT_FALSE(FileExists(dir.file("(1)a.bin")));
@@ -186,26 +198,26 @@ TEST_F(BatchRunTest, FailedRunKeepsTheUnfinishedEntries)
     WriteFile(dir.file("2.avi"), second);
     encoded("3.avi", "c.bin", PatternBytes(1000, 3));
     pick({"1.avi", "2.avi", "3.avi"});
-    ASSERT_EQ(queue.QueueCount(), 3);
+    ASSERT_EQ(queue.queueCount(), 3);
     const std::vector<std::string> lines = ops.lines();
     std::filesystem::remove(dir.file("2.avi"));
 
-    EXPECT_THROW(run.DecodeAll(), std::runtime_error);
+    EXPECT_THROW(run.decodeAll(), std::runtime_error);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error"});
     expectRunControlsEnabled(true);
     EXPECT_FALSE(queue.running());
-    ASSERT_EQ(queue.QueueCount(), 2);
+    ASSERT_EQ(queue.queueCount(), 2);
     EXPECT_EQ(ops.lines(), (std::vector<std::string>{lines[1], lines[2]}));
     EXPECT_TRUE(FileExists(dir.file("a.bin")));
     EXPECT_FALSE(FileExists(dir.file("b.bin")));
     EXPECT_FALSE(FileExists(dir.file("c.bin")));
 
     WriteFile(dir.file("2.avi"), second);
-    run.DecodeAll();
+    run.decodeAll();
     EXPECT_EQ(ReadFile(dir.file("b.bin")), PatternBytes(1000, 2));
     EXPECT_EQ(ReadFile(dir.file("c.bin")), PatternBytes(1000, 3));
     EXPECT_FALSE(FileExists(dir.file("(1)a.bin")));
-    EXPECT_EQ(queue.QueueCount(), 0);
+    EXPECT_EQ(queue.queueCount(), 0);
 }
 
 // Guards joining after a run: decoded parts are joined when "Сразу соединять" is ticked.
@@ -213,17 +225,17 @@ TEST_F(BatchRunTest, RunJoinsDecodedParts)
 {
     encoded("1.avi", "movie.avi.aa", PatternBytes(40000, 1));
     encoded("2.avi", "movie.avi.ab", PatternBytes(20000, 2));
-    queue.AddAllFromFolder();
-    run.DecodeAll();
+    queue.addAllFromFolder();
+    run.decodeAll();
     EXPECT_EQ(ReadFile(dir.file("movie.avi")), PatternBytes(40000, 1) + PatternBytes(20000, 2));
     EXPECT_TRUE(logged("append Собирается файл movie.avi (Частей: 2) ["));
-    EXPECT_EQ(ops.lineCount(), 0);
+    EXPECT_EQ(list.lineCount(), 0);
 
-    ops.setChecked(Control::AutoJoin, false);
+    session.decoderOptions.joinAtOnce = false;
     encoded("3.avi", "clip.avi.aa", PatternBytes(100));
     encoded("4.avi", "clip.avi.ab", PatternBytes(100));
-    queue.AddAllFromFolder();
-    run.DecodeAll();
+    queue.addAllFromFolder();
+    run.decodeAll();
     EXPECT_FALSE(FileExists(dir.file("clip.avi")));
 }
 
@@ -233,25 +245,25 @@ TEST_F(BatchRunTest, EmptyQueueJoinsAndOpensTheFolder)
     WriteFile(dir.file("x.aa"), "one");
     WriteFile(dir.file("x.ab"), "two");
     WriteFile(dir.file("x.ad"), "four");
-    ops.setChecked(Control::Autoopen, true);
-    run.DecodeAll();
+    session.decoderOptions.openFolderAfter = true;
+    run.decodeAll();
     EXPECT_EQ(ReadFile(dir.file("x")), "onetwo");
-    EXPECT_EQ(ops.shellOpened, std::vector<std::string>{dir.path()});
-    EXPECT_EQ(ops.progressHistory(Control::ProgressBar1).front(), 0);
-    EXPECT_EQ(ops.lineCount(), 0);
+    EXPECT_EQ(ops.opened, std::vector<std::string>{dir.path()});
+    EXPECT_EQ(ops.runProgressHistory.front(), 0);
+    EXPECT_EQ(list.lineCount(), 0);
 }
 
 // Guards "Go!": scan and decode, and the window closes only with "/a".
 TEST_F(BatchRunTest, GoClosesTheWindowOnlyWithAutoRun)
 {
     encoded("1.avi", "a.bin", PatternBytes(100));
-    run.ScanAndDecode();
+    run.scanAndDecode();
     EXPECT_TRUE(FileExists(dir.file("a.bin")));
     EXPECT_FALSE(ops.closed);
 
     session.args = {"/d", "/a"};
     encoded("2.avi", "b.bin", PatternBytes(100));
-    run.ScanAndDecode();
+    run.scanAndDecode();
     EXPECT_TRUE(FileExists(dir.file("b.bin")));
     EXPECT_TRUE(ops.closed);
 }
@@ -263,12 +275,12 @@ TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstActivation)
     WriteFile(dir.file("plain.jpg"), std::string(35200, 'p')); // its box reactivates the window
     encoded("1.avi", "a.bin", PatternBytes(100));
     int activations = 0;
-    ops.onMessage = [&](const FakeWindow::Message&) {
+    ops.onMessage = [&](const FakeViews::Message&) {
         ++activations;
-        run.FormActivate();
+        run.windowActivated();
     };
-    run.FormActivate();
-    run.FormActivate();
+    run.windowActivated();
+    run.windowActivated();
     EXPECT_EQ(activations, 1);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
     EXPECT_TRUE(FileExists(dir.file("a.bin")));
@@ -281,7 +293,7 @@ TEST_F(BatchRunTest, ActivationWithoutAutoRunDoesNothing)
 {
     session.args = {"/A", "/d"};
     encoded("1.avi", "a.bin", PatternBytes(100));
-    run.FormActivate();
+    run.windowActivated();
     EXPECT_FALSE(FileExists(dir.file("a.bin")));
     EXPECT_FALSE(ops.closed);
 }
@@ -290,17 +302,17 @@ TEST_F(BatchRunTest, ActivationWithoutAutoRunDoesNothing)
 TEST_F(BatchRunTest, ManualJoinEmptiesTheQueue)
 {
     encoded("1.avi", "a.bin", PatternBytes(100));
-    queue.AddAllFromFolder();
+    queue.addAllFromFolder();
     WriteFile(dir.file("MOVIE.AVI.AA"), "abc");
     WriteFile(dir.file("MOVIE.AVI.AB"), "def");
-    ops.setChecked(Control::Autoopen, true);
-    run.Button1Click();
+    session.decoderOptions.openFolderAfter = true;
+    run.joinWorkingFolder();
     EXPECT_EQ(ReadFile(dir.file("MOVIE.AVI")), "abcdef");
-    EXPECT_EQ(queue.QueueCount(), 0);
-    EXPECT_EQ(ops.lineCount(), 0);
+    EXPECT_EQ(queue.queueCount(), 0);
+    EXPECT_EQ(list.lineCount(), 0);
     EXPECT_FALSE(FileExists(dir.file("a.bin")));
-    EXPECT_TRUE(ops.shellOpened.empty());
-    EXPECT_EQ(ops.focused, Control::Button8);
+    EXPECT_TRUE(ops.opened.empty());
+    EXPECT_EQ(ops.focused, DecoderControl::OpenFolder);
     expectRunControlsEnabled(true);
 }
 

@@ -1,6 +1,7 @@
 #include "decoder/container_format.h"
 #include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
+#include "tests/support/byte_pattern.h"
 
 #include <gtest/gtest.h>
 

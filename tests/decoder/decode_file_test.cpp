@@ -1,9 +1,11 @@
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
-#include "tests/support/fake_window.h"
+#include "decoder/queue_list.h"
+#include "tests/support/fake_views.h"
 #include "base/session.h"
 #include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
+#include "tests/support/byte_pattern.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +20,7 @@ namespace vexo {
 namespace {
 
 using test::ContainerBytes;
-using test::FakeWindow;
+using test::FakeViews;
 using test::FileExists;
 using test::PatternBytes;
 using test::ReadFile;
@@ -28,7 +30,8 @@ using test::WriteFile;
 class DecodeFileTest : public ::testing::Test {
 protected:
     TempDir dir;
-    FakeWindow ops;
+    FakeViews ops;
+    QueueList list{ops};
     Session session;
 
     // Writes an encoded file and queues its line the way the queue would.
@@ -39,11 +42,11 @@ protected:
         auto entry = InspectFile(dir.file(fileName), true, ops);
         if (!entry)
             throw std::logic_error("the test container was not recognised");
-        ops.appendLine(fileName + " line");
+        list.appendLine(fileName + " line");
         return *entry;
     }
 
-    std::vector<std::string> statusTexts() const { return ops.statusHistory(0); }
+    std::vector<std::string> statusTexts() const { return ops.statusHistory; }
 };
 
 // Guards byte-exact decoding at the block boundaries: no block, one block, two blocks and a tail.
@@ -61,19 +64,20 @@ TEST_F(DecodeFileTest, RoundTripsAtBlockBoundaries)
         TempDir folder;
         const std::string plain = PatternBytes(c.size, static_cast<unsigned>(c.size));
         WriteFile(folder.file("x.jpg"), ContainerBytes(plain, c.key, PatternBytes(c.leading), "out.bin"));
-        FakeWindow window;
+        FakeViews window;
+        QueueList windowList{window};
         const auto entry = InspectFile(folder.file("x.jpg"), true, window);
         ASSERT_TRUE(entry);
-        window.appendLine("x.jpg => out.bin");
+        windowList.appendLine("x.jpg => out.bin");
         session.update = 1;
 
-        DecodeFile(*entry, 1, session, window);
+        DecodeFile(*entry, 1, session.update, windowList, window, window);
 
         EXPECT_EQ(ReadFile(folder.file("out.bin")), plain);
         EXPECT_EQ(window.pumps, static_cast<int>(c.blocks));
         EXPECT_EQ(window.statusRepaints, static_cast<int>(c.blocks) + 1);
-        EXPECT_EQ(window.statusText(0), "Файл закрывается...");
-        const auto bar = window.progressHistory(Control::ProgressBar2);
+        EXPECT_EQ(window.status, "Файл закрывается...");
+        const auto bar = window.fileProgressHistory;
         ASSERT_EQ(bar.size(), c.blocks + 2);
         EXPECT_EQ(bar.front(), 0);
         EXPECT_EQ(bar.back(), 100);
@@ -85,11 +89,11 @@ TEST_F(DecodeFileTest, RoundTripsAtBlockBoundaries)
 TEST_F(DecodeFileTest, ProgressTextAfterEveryBlock)
 {
     const auto entry = encode(PatternBytes(71073), 7, 10, "movie.avi");
-    DecodeFile(entry, 1, session, ops);
+    DecodeFile(entry, 1, session.update, list, ops, ops);
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Обработка movie.avi ... 50% 34 Кб/69 Кб",
                                                        "Обработка movie.avi ... 100% 69 Кб/69 Кб",
                                                        "Файл закрывается..."}));
-    EXPECT_EQ(ops.progressHistory(Control::ProgressBar2), (std::vector<std::int64_t>{0, 50, 100, 100}));
+    EXPECT_EQ(ops.fileProgressHistory, (std::vector<std::int64_t>{0, 50, 100, 100}));
 }
 
 // Guards the pacing: messages every `Update` blocks, never for a file of fewer blocks.
@@ -97,14 +101,14 @@ TEST_F(DecodeFileTest, PumpsEveryUpdateBlocks)
 {
     const auto entry = encode(PatternBytes(7 * kDecodeBlockSize + 5), 9, 0, "seven.avi");
     session.update = 3;
-    DecodeFile(entry, 1, session, ops);
+    DecodeFile(entry, 1, session.update, list, ops, ops);
     EXPECT_EQ(ops.pumps, 2);
     EXPECT_EQ(ops.statusRepaints, 8);
 
     const auto few = encode(PatternBytes(7 * kDecodeBlockSize), 9, 0, "few.avi", "few.avi");
     session.update = 100;
     ops.pumps = 0;
-    DecodeFile(few, 2, session, ops);
+    DecodeFile(few, 2, session.update, list, ops, ops);
     EXPECT_EQ(ops.pumps, 0);
 }
 
@@ -113,7 +117,7 @@ TEST_F(DecodeFileTest, PumpsEveryUpdateBlocks)
 TEST_F(DecodeFileTest, EveryChangedProgressTextIsRepainted)
 {
     const auto entry = encode(PatternBytes(300 * kDecodeBlockSize), 2, 0, "long.avi");
-    DecodeFile(entry, 1, session, ops);
+    DecodeFile(entry, 1, session.update, list, ops, ops);
     const std::vector<std::string> texts = statusTexts();
     ASSERT_GE(texts.size(), 3u);
     EXPECT_EQ(ops.statusRepaints, static_cast<int>(texts.size()));
@@ -121,7 +125,7 @@ TEST_F(DecodeFileTest, EveryChangedProgressTextIsRepainted)
         EXPECT_NE(texts[i], texts[i - 1]);
     EXPECT_EQ(texts[texts.size() - 2], "Обработка long.avi ... 100% 10 Мб/10 Мб");
     for (std::size_t i = 0; i + 1 < ops.log.size(); ++i) {
-        if (ops.log[i].rfind("status 0 ", 0) == 0 && ops.log[i + 1] != "pump") {
+        if (ops.log[i].rfind("status ", 0) == 0 && ops.log[i + 1] != "pump") {
             EXPECT_EQ(ops.log[i + 1], "repaint status") << i;
         }
     }
@@ -132,13 +136,13 @@ TEST_F(DecodeFileTest, RenamingChainNeverReplaces)
 {
     const std::string plain = PatternBytes(50000);
     const auto entry = encode(plain, 0x33, 100, "photo.jpg");
-    DecodeFile(entry, 1, session, ops);
-    EXPECT_EQ(ops.line(0), "enc.avi line");
+    DecodeFile(entry, 1, session.update, list, ops, ops);
+    EXPECT_EQ(list.line(0), "enc.avi line");
     EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
 
     WriteFile(dir.file("(1)photo.jpg"), "keep me");
-    DecodeFile(entry, 1, session, ops);
-    EXPECT_EQ(ops.line(0), "enc.avi line [Файл существует, переимнование]");
+    DecodeFile(entry, 1, session.update, list, ops, ops);
+    EXPECT_EQ(list.line(0), "enc.avi line [Файл существует, переимнование]");
     EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), "keep me");
     EXPECT_EQ(ReadFile(dir.file("(2)photo.jpg")), plain);
     EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
@@ -150,7 +154,7 @@ TEST_F(DecodeFileTest, DanglingLinkIsNotFollowed)
 {
     const auto entry = encode(PatternBytes(100), 1, 0, "pic.jpg");
     ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("pic.jpg").c_str()), 0);
-    DecodeFile(entry, 1, session, ops);
+    DecodeFile(entry, 1, session.update, list, ops, ops);
     EXPECT_FALSE(FileExists(dir.file("elsewhere")));
     EXPECT_EQ(ReadFile(dir.file("(1)pic.jpg")), PatternBytes(100));
 }
@@ -163,11 +167,12 @@ TEST_F(DecodeFileTest, ShrunkFileEndsWithAnError)
         SCOPED_TRACE(keep);
         TempDir folder;
         WriteFile(folder.file("s.avi"), ContainerBytes(PatternBytes(120000), 5, "", "short.bin"));
-        FakeWindow window;
+        FakeViews window;
+        QueueList windowList{window};
         const auto entry = InspectFile(folder.file("s.avi"), true, window);
         ASSERT_TRUE(entry);
         std::filesystem::resize_file(folder.file("s.avi"), static_cast<std::uintmax_t>(keep));
-        EXPECT_THROW(DecodeFile(*entry, 0, session, window), std::runtime_error);
+        EXPECT_THROW(DecodeFile(*entry, 0, session.update, windowList, window, window), std::runtime_error);
         EXPECT_FALSE(FileExists(folder.file("short.bin")));
         EXPECT_TRUE(window.messages.empty());
     }
@@ -179,13 +184,13 @@ TEST_F(DecodeFileTest, UnopenableFilesShowIoErrorAndThrow)
 {
     const auto entry = encode(PatternBytes(1000), 1, 0, "lost.bin");
     std::filesystem::remove(entry.Path);
-    EXPECT_THROW(DecodeFile(entry, 1, session, ops), std::runtime_error);
+    EXPECT_THROW(DecodeFile(entry, 1, session.update, list, ops, ops), std::runtime_error);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error"});
     EXPECT_FALSE(FileExists(dir.file("lost.bin")));
 
     QueueEntry elsewhere = entry;
     elsewhere.Path = dir.file("no-such-folder/enc.avi");
-    EXPECT_THROW(DecodeFile(elsewhere, 1, session, ops), std::runtime_error);
+    EXPECT_THROW(DecodeFile(elsewhere, 1, session.update, list, ops, ops), std::runtime_error);
     EXPECT_EQ(ops.messages.size(), 2u);
 }
 
@@ -201,7 +206,7 @@ TEST_F(DecodeFileTest, FailedWriteLeavesNoTruncatedOutput)
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string error;
     try {
-        DecodeFile(entry, 1, session, ops);
+        DecodeFile(entry, 1, session.update, list, ops, ops);
     } catch (const std::runtime_error& e) {
         error = e.what();
     }

@@ -1,10 +1,12 @@
 #include "decoder/container_format.h"
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
-#include "tests/support/fake_window.h"
+#include "decoder/queue_list.h"
+#include "tests/support/fake_views.h"
 #include "base/session.h"
 #include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
+#include "tests/support/byte_pattern.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +19,7 @@
 namespace vexo {
 namespace {
 
-using test::FakeWindow;
+using test::FakeViews;
 using test::PatternBytes;
 using test::TempDir;
 
@@ -108,7 +110,8 @@ TEST(DecodeLargeTest, SparseContainerOverTwoGiB)
     WriteAt(fd, fileSize - kTrailerSize, MakeTrailer(leading, key, "huge.bin"));
     ::close(fd);
 
-    FakeWindow ops;
+    FakeViews ops;
+    QueueList list{ops};
     const auto entry = InspectFile(path, true, ops);
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->FileSize, fileSize);
@@ -116,8 +119,8 @@ TEST(DecodeLargeTest, SparseContainerOverTwoGiB)
 
     Session session;
     ops.onPump = HolePuncher(dir.file("huge.bin"), regions);
-    DecodeFile(*entry, 0, session, ops);
-    EXPECT_EQ(ops.progress(Control::ProgressBar2), 100);
+    DecodeFile(*entry, 0, session.update, list, ops, ops);
+    EXPECT_EQ(ops.fileProgress, 100);
 
     const int out = ::open(dir.file("huge.bin").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(out, 0);

@@ -1,6 +1,6 @@
 #include "decoder/container_format.h"
 #include "decoder/encoded_file.h"
-#include "tests/support/fake_window.h"
+#include "tests/support/fake_views.h"
 #include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
 
@@ -13,7 +13,7 @@
 namespace vexo {
 namespace {
 
-using test::FakeWindow;
+using test::FakeViews;
 using test::RawContainer;
 using test::TempDir;
 using test::WriteFile;
@@ -23,7 +23,7 @@ constexpr std::int64_t kSize = 40000;
 class InspectFileTest : public ::testing::Test {
 protected:
     TempDir dir;
-    FakeWindow ops;
+    FakeViews ops;
 
     std::optional<QueueEntry> inspect(const std::string& content, bool sanitise = true,
                                       const std::string& name = "c.avi")

@@ -1,21 +1,11 @@
 #include "tests/decoder/test_containers.h"
 
 #include "decoder/container_format.h"
+#include "tests/support/byte_pattern.h"
 
 #include <stdexcept>
 
 namespace vexo::test {
-
-std::string PatternBytes(std::size_t size, unsigned seed)
-{
-    std::string bytes(size, '\0');
-    std::uint32_t state = seed * 2654435761u + 12345u;
-    for (char& c : bytes) {
-        state = state * 1664525u + 1013904223u;
-        c = static_cast<char>(state >> 24);
-    }
-    return bytes;
-}
 
 std::string ContainerBytes(std::string_view plain, std::uint8_t key, std::string_view leading,
                            std::string_view storedName)

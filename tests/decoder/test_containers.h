@@ -6,10 +6,6 @@
 
 namespace vexo::test {
 
-// Bytes that differ from position to position, so that shifted or
-// misplaced data shows.
-std::string PatternBytes(std::size_t size, unsigned seed = 1);
-
 // The content of an encoded file: leading bytes, plain ^ key, trailer.
 std::string ContainerBytes(std::string_view plain, std::uint8_t key, std::string_view leading,
                            std::string_view storedName);

@@ -1,6 +1,6 @@
-#include "downloader/auto_check.h"
+#include "downloader/downloader_events.h"
 #include "tests/downloader/check_fixture.h"
-#include "tests/downloader/script_server.h"
+#include "tests/support/script_server.h"
 
 #include <gtest/gtest.h>
 
@@ -9,31 +9,43 @@
 namespace vexo {
 namespace {
 
-// The handlers over the fake, each control's change wired as the window wires it.
+// The handlers over the fake, called as the window calls them.
 class AutoCheckTest : public test::CheckFixture {
 protected:
-    AutoCheckTest()
-    {
-        wireCheckControls();
-    }
-    void typeAosec(const std::string& text) { ops.setText(Control::Aosec, text); }
+    void typePeriod(const std::string& text) { ChangeAutoCheckPeriod(d, text); }
 };
+
+// Guards the grid as start-up leaves it: its title row, not yet a header.
+TEST_F(AutoCheckTest, StartShowsTheGridTitles)
+{
+    EXPECT_EQ(gridRows(), 1);
+    EXPECT_EQ(cell(0, 0), "Имя Файла");
+    EXPECT_EQ(cell(1, 0), "Размер");
+    EXPECT_EQ(ops.serverFiles.fixedRows, 0);
+}
 
 // Guards the box and the tray item kept in step, both switching the
 // automatic check.
 TEST_F(AutoCheckTest, AutoOAndTheTrayItemFollowEachOther)
 {
-    ops.setChecked(Control::AutoO, true);
-    EXPECT_TRUE(ops.isChecked(Control::N4));
-    EXPECT_TRUE(ops.isTimerActive(Timer::Bigtimer));
+    SetAutoCheck(d, true);
+    EXPECT_TRUE(ops.autoCheckMarked);
+    EXPECT_TRUE(ops.autoCheckShown);
+    EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
 
     // Choosing the item toggles its mark; the box follows.
-    ops.setChecked(Control::N4, false);
-    EXPECT_FALSE(ops.isChecked(Control::AutoO));
-    EXPECT_FALSE(ops.isTimerActive(Timer::Bigtimer));
-    ops.setChecked(Control::N4, true);
-    EXPECT_TRUE(ops.isChecked(Control::AutoO));
-    EXPECT_TRUE(ops.isTimerActive(Timer::Bigtimer));
+    SetAutoCheck(d, false);
+    EXPECT_FALSE(ops.autoCheckShown);
+    EXPECT_FALSE(ops.autoCheckMarked);
+    EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
+    SetAutoCheck(d, true);
+    EXPECT_TRUE(ops.autoCheckShown);
+    EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
+
+    // Switching it to what it is changes nothing.
+    ops.log.clear();
+    SetAutoCheck(d, true);
+    EXPECT_TRUE(ops.log.empty());
 }
 
 // Guards the period box: never below 15, a pasted number taken whole,
@@ -41,24 +53,24 @@ TEST_F(AutoCheckTest, AutoOAndTheTrayItemFollowEachOther)
 // range clamped rather than wrapped.
 TEST_F(AutoCheckTest, AosecIsNeverBelowFifteenAndNeverWraps)
 {
-    typeAosec("5");
-    EXPECT_EQ(ops.text(Control::Aosec), "15");
-    EXPECT_EQ(ops.timerInterval(Timer::Bigtimer), 15000u);
-    typeAosec("120");
-    EXPECT_EQ(ops.timerInterval(Timer::Bigtimer), 120000u);
-    typeAosec("");
-    EXPECT_EQ(ops.text(Control::Aosec), "15");
-    typeAosec("abc");
-    EXPECT_EQ(ops.text(Control::Aosec), "15");
-    typeAosec("9999999999");
-    EXPECT_EQ(ops.text(Control::Aosec), "15");
+    typePeriod("5");
+    EXPECT_EQ(ops.autoCheckPeriod, "15");
+    EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 15000u);
+    typePeriod("120");
+    EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 120000u);
+    typePeriod("");
+    EXPECT_EQ(ops.autoCheckPeriod, "15");
+    typePeriod("abc");
+    EXPECT_EQ(ops.autoCheckPeriod, "15");
+    typePeriod("9999999999");
+    EXPECT_EQ(ops.autoCheckPeriod, "15");
     // Typing digit by digit into an empty box is cut short at the first digit.
-    typeAosec("1");
-    EXPECT_EQ(ops.text(Control::Aosec), "15");
-    typeAosec("4294968");
-    EXPECT_EQ(ops.timerInterval(Timer::Bigtimer), std::numeric_limits<std::uint32_t>::max());
-    typeAosec("2147483647");
-    EXPECT_EQ(ops.timerInterval(Timer::Bigtimer), std::numeric_limits<std::uint32_t>::max());
+    typePeriod("1");
+    EXPECT_EQ(ops.autoCheckPeriod, "15");
+    typePeriod("4294968");
+    EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), std::numeric_limits<std::uint32_t>::max());
+    typePeriod("2147483647");
+    EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), std::numeric_limits<std::uint32_t>::max());
 }
 
 // Guards the runner's period from "Refresh": read at every tick, 0 or less
@@ -70,8 +82,8 @@ TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
     for (const auto& [stored, expected] : cases) {
         if (!stored.empty())
             settings().WriteString("Server", "Refresh", stored);
-        TimerTimer(d);
-        EXPECT_EQ(ops.timerInterval(Timer::Timer), expected) << stored;
+        RunnerTick(d);
+        EXPECT_EQ(timerInterval(DownloaderTimer::TaskRunner), expected) << stored;
     }
 }
 
@@ -81,44 +93,44 @@ TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
 TEST_F(AutoCheckTest, BigtimerQueuesOneCheckPerTick)
 {
     usePort(test::RefusingPort());
-    ops.state(Control::Aosec).text = "not a number";
-    BigtimerTimer(d);
-    EXPECT_EQ(ops.timerInterval(Timer::Bigtimer), 60000u);
+    d.autoCheck.period = "not a number";
+    AutoCheckTick(d);
+    EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 60000u);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
-    TimerTimer(d);
-    EXPECT_EQ(ops.statusText(0), "[!] Ошибка соединения");
-    ops.state(Control::Aosec).text = "30";
-    BigtimerTimer(d);
-    EXPECT_EQ(ops.timerInterval(Timer::Bigtimer), 30000u);
-    EXPECT_EQ(ops.statusText(1), "get get ");
+    RunnerTick(d);
+    EXPECT_EQ(ops.status, "[!] Ошибка соединения");
+    d.autoCheck.period = "30";
+    AutoCheckTick(d);
+    EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 30000u);
+    EXPECT_EQ(ops.queuedTasks, "get get ");
 }
 
 // Guards the manual checks: each click queues one check, the tray item
 // also while the button is disabled, and the runner restarts its countdown.
 TEST_F(AutoCheckTest, EveryClickQueuesACheck)
 {
-    GetListClick(d);
-    GetListClick(d);
-    ops.setEnabled(Control::GetList, false);
-    N2Click(d);
-    EXPECT_EQ(ops.statusText(1), "get get get ");
-    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
+    QueueServerCheck(d);
+    QueueServerCheck(d);
+    ops.setServerControlsEnabled(false);
+    QueueServerCheck(d);
+    EXPECT_EQ(ops.queuedTasks, "get get get ");
+    EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
 }
 
 // Guards the status bar click: the queue empties, the runner runs, panel 1
 // blanks and the automatic check follows its box.
 TEST_F(AutoCheckTest, StatusBarClickEmptiesTheQueue)
 {
-    GetListClick(d);
-    PushTask(d.queue, ops, "1", tkDownload);
-    ops.setTimerActive(Timer::Timer, false);
-    ops.setChecked(Control::AutoO, true);
-    ops.setTimerActive(Timer::Bigtimer, false);
-    StatusBClick(d);
+    QueueServerCheck(d);
+    PushTask(d, "1", TaskKind::Download);
+    ops.setTimerActive(DownloaderTimer::TaskRunner, false);
+    d.autoCheck.on = true;
+    ops.setTimerActive(DownloaderTimer::AutoCheck, false);
+    ClearTaskQueue(d);
     EXPECT_TRUE(d.queue.empty());
-    EXPECT_EQ(ops.statusText(1), "");
-    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
-    EXPECT_TRUE(ops.isTimerActive(Timer::Bigtimer));
+    EXPECT_EQ(ops.queuedTasks, "");
+    EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
+    EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
     EXPECT_GE(ops.pumps, 1);
 }
 

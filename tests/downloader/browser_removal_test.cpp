@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "base/settings_store.h"
 #include "downloader/task_runner.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ namespace {
 
 using test::FileExists;
 using test::ReadFile;
+using test::ScopedEnv;
 using test::TempDir;
 using test::WriteFile;
 
@@ -51,17 +53,18 @@ TEST(BrowserRemovalTest, BrowserReceivesTheRemovalAddressByteForByte)
                            + "'\n");
     ASSERT_EQ(::chmod(browser.c_str(), 0755), 0);
     // xdg-open outside a desktop session goes straight to $BROWSER.
+    std::vector<std::unique_ptr<ScopedEnv>> environment;
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                              "GNOME_DESKTOP_SESSION_ID"})
-        ::unsetenv(name);
-    ::setenv("BROWSER", browser.c_str(), 1);
+        environment.push_back(std::make_unique<ScopedEnv>(name, std::nullopt));
+    environment.push_back(std::make_unique<ScopedEnv>("BROWSER", browser));
 
     SettingsStore(dir.file("vexorama.INI")).WriteInteger("Server", "RemMode", 1);
-    TVmain window(dir.file("vexorama"), {});
+    MainWindow window(dir.file("vexorama"), {});
     Downloader& d = window.findChild<DownloaderBindings*>()->downloader();
     window.session().client.host = "127.0.0.1:8080";
     const std::string ref = "del.php?f=a b%41&n=\xE9";
-    PushTask(d.queue, d.ops, ref, tkRemove);
+    PushTask(d, ref, TaskKind::Remove);
     RunNextTask(d);
 
     ASSERT_TRUE(WaitForFile(record));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "downloader/auto_check.h"
 #include "downloader/downloader.h"
-#include "tests/support/fake_window.h"
+#include "downloader/downloader_events.h"
+#include "tests/support/fake_views.h"
 #include "base/session.h"
 #include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
@@ -20,9 +20,9 @@ namespace vexo::test {
 class CheckFixture : public ::testing::Test {
 protected:
     TempDir dir;
-    FakeWindow ops;
+    FakeViews ops;
     Session session;
-    Downloader d{session, ops};
+    Downloader d{session, ops, ops, ops, ops};
 
     CheckFixture()
     {
@@ -30,33 +30,27 @@ protected:
         session.programFolder = dir.path() + "/";
         session.workingFolder = dir.path();
         session.settings = std::make_unique<SettingsStore>(dir.file("vexorama.INI"));
+        session.caption = "Vexorama";
         session.client = {"127.0.0.1", "6677"};
         d.tcpTimeouts = {std::chrono::milliseconds(3000), std::chrono::milliseconds(3000)};
-        ops.setGridCell(0, 0, "Имя Файла");
-        ops.setGridCell(1, 0, "Размер");
+        ShowDownloaderStart(d);
         ops.log.clear();
-    }
-
-    // Runs the handlers of AutoO, N4 and aosec when the logic changes them,
-    // as the window does.
-    void wireCheckControls()
-    {
-        ops.setCaption("Vexorama");
-        ops.onChange = [this](Control control) {
-            if (control == Control::AutoO)
-                AutoOClick(d);
-            else if (control == Control::N4)
-                N4Click(d);
-            else if (control == Control::Aosec)
-                aosecChange(d);
-        };
     }
 
     void usePort(int port) { session.client.port = std::to_string(port); }
     SettingsStore& settings() { return *session.settings; }
-    void queueCheck() { PushTask(d.queue, ops, "is_files", tkCheck); }
+    void queueCheck() { PushTask(d, "is_files", TaskKind::Check); }
 
-    std::vector<std::string> statusTexts() const { return ops.statusHistory(0); }
+    // The server file grid as shown: column, row.
+    std::string cell(int column, int row) const
+    {
+        return ops.serverFiles.rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
+    }
+    int gridRows() const { return static_cast<int>(ops.serverFiles.rows.size()); }
+    bool timerActive(DownloaderTimer timer) const { return ops.timer(timer).active; }
+    std::uint32_t timerInterval(DownloaderTimer timer) const { return ops.timer(timer).interval; }
+
+    std::vector<std::string> statusTexts() const { return ops.statusHistory; }
 };
 
 // A list answer: "connected", four lines per file, "=END=".

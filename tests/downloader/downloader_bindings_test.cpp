@@ -22,28 +22,28 @@ namespace {
 TEST(DownloaderBindingsTest, ControlsReachTheirHandlers)
 {
     test::TempDir programFolder;
-    TVmain window(programFolder.file("vexorama"), {});
+    MainWindow window(programFolder.file("vexorama"), {});
     MainWindowControls& c = window.controls();
 
-    c.AutoO->setChecked(true);
-    EXPECT_TRUE(c.N4->isChecked());
-    EXPECT_TRUE(c.Bigtimer->isActive());
-    c.N4->trigger();
-    EXPECT_FALSE(c.N4->isChecked());
-    EXPECT_FALSE(c.AutoO->isChecked());
-    EXPECT_FALSE(c.Bigtimer->isActive());
+    c.autoCheckBox->setChecked(true);
+    EXPECT_TRUE(c.autoCheckItem->isChecked());
+    EXPECT_TRUE(c.autoCheckTimer->isActive());
+    c.autoCheckItem->trigger();
+    EXPECT_FALSE(c.autoCheckItem->isChecked());
+    EXPECT_FALSE(c.autoCheckBox->isChecked());
+    EXPECT_FALSE(c.autoCheckTimer->isActive());
 
-    c.aosec->setText("5");
-    EXPECT_EQ(c.aosec->text(), "15");
-    EXPECT_EQ(c.Bigtimer->interval(), 15000u);
+    c.autoCheckPeriodBox->setText("5");
+    EXPECT_EQ(c.autoCheckPeriodBox->text(), "15");
+    EXPECT_EQ(c.autoCheckTimer->interval(), 15000u);
 
-    c.GetList->click();
-    c.GetList->setEnabled(false);
-    c.N2->trigger();
-    EXPECT_EQ(c.StatusB->panelText(1), "get get ");
-    emit c.StatusB->clicked();
-    EXPECT_EQ(c.StatusB->panelText(1), "");
-    EXPECT_TRUE(c.Timer->isActive());
+    c.checkServerButton->click();
+    c.checkServerButton->setEnabled(false);
+    c.checkServerItem->trigger();
+    EXPECT_EQ(c.statusBar->panelText(1), "get get ");
+    emit c.statusBar->clicked();
+    EXPECT_EQ(c.statusBar->panelText(1), "");
+    EXPECT_TRUE(c.runnerTimer->isActive());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "downloader/server_answer.h"
 #include "downloader/server_files.h"
 #include "base/settings_store.h"
+#include "app/server_grid.h"
 #include "app/status_bar.h"
 #include "downloader/task_runner.h"
 #include "tests/support/temp_dir.h"
@@ -93,7 +94,7 @@ protected:
     Service service;
     TempDir programFolder;
     TempDir downloads;
-    std::unique_ptr<TVmain> window;
+    std::unique_ptr<MainWindow> window;
     Downloader* d = nullptr;
 
     void start(int remMode, int refresh)
@@ -105,7 +106,7 @@ protected:
         settings.WriteString("Server", "Port", std::to_string(service.tcpPort));
         settings.WriteInteger("Server", "RemMode", remMode);
         settings.WriteInteger("Server", "Refresh", refresh);
-        window = std::make_unique<TVmain>(programFolder.file("vexorama"), std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.file("vexorama"), std::vector<std::string>{});
         window->showCentred();
         d = &window->findChild<DownloaderBindings*>()->downloader();
     }
@@ -143,20 +144,20 @@ protected:
 TEST_F(DownloaderEndToEndTest, ModeThreeFetchesEverythingAndLeavesItListed)
 {
     start(3, 1);
-    window->controls().GetList->click();
+    window->controls().checkServerButton->click();
     // Stop at the closing check, before it lists the files again.
     const bool done = WaitUntil(
         [&] {
-            if (window->session().downloadedThisSession < 3 || d->queue.TaskWords() != "get ")
+            if (window->session().downloadedThisSession < 3 || d->queue.taskWords() != "get ")
                 return false;
-            emit window->controls().StatusB->clicked();
+            emit window->controls().statusBar->clicked();
             return true;
         },
         60s);
-    ASSERT_TRUE(done) << window->ops().statusText(0);
+    ASSERT_TRUE(done) << window->controls().statusBar->panelText(0).toStdString();
     EXPECT_EQ(window->session().downloadedThisSession, 3);
     EXPECT_TRUE(d->queue.empty());
-    EXPECT_EQ(window->ops().gridRowCount(), 4);
+    EXPECT_EQ(window->controls().serverFileGrid->rowCount(), 4);
     expectDownloadedFiles();
     EXPECT_EQ(service.listed(), 3);
     EXPECT_EQ(service.removals(), 0);
@@ -175,17 +176,17 @@ TEST_F(DownloaderEndToEndTest, ModeTwoRemovesEveryFileThroughTheHiddenView)
     // The test gives the ticks itself, each once the last removal has
     // reached the server: a new address in the hidden view would cut short
     // a load still under way.
-    window->controls().Timer->setInterval(0);
-    window->controls().GetList->click();
+    window->controls().runnerTimer->setInterval(0);
+    window->controls().checkServerButton->click();
     for (int tick = 1; tick <= 3; ++tick) {
         RunNextTask(*d);
         ASSERT_TRUE(WaitUntil([&] { return service.removals() == tick; }, 60s)) << "removal " << tick;
     }
-    EXPECT_EQ(d->queue.TaskWords(), "get ");
+    EXPECT_EQ(d->queue.taskWords(), "get ");
     RunNextTask(*d);
     EXPECT_TRUE(d->queue.empty());
-    EXPECT_EQ(window->ops().statusText(0), "Соединение завершено. Добавлено 0 файлов на закачку");
-    EXPECT_EQ(window->ops().gridRowCount(), 4);
+    EXPECT_EQ(window->controls().statusBar->panelText(0).toStdString(), "Соединение завершено. Добавлено 0 файлов на закачку");
+    EXPECT_EQ(window->controls().serverFileGrid->rowCount(), 4);
     EXPECT_EQ(window->session().downloadedThisSession, 3);
     expectDownloadedFiles();
     EXPECT_EQ(service.listed(), 0);

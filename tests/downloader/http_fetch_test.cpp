@@ -1,6 +1,9 @@
-#include "tests/support/fake_window.h"
+#include "tests/support/byte_pattern.h"
+#include "tests/support/fake_views.h"
+#include "downloader/downloader.h"
+#include "downloader/downloader_events.h"
 #include "downloader/http_fetch.h"
-#include "tests/downloader/script_server.h"
+#include "tests/support/script_server.h"
 #include "base/session.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,6 +19,7 @@ using test::FileExists;
 using test::ReadFile;
 using test::ScriptedReply;
 using test::ScriptServer;
+using test::PatternBytes;
 using test::TempDir;
 using test::WriteFile;
 
@@ -27,14 +31,6 @@ std::string Response(const std::string& status, const std::string& headers, cons
 std::string Ok(const std::string& body)
 {
     return Response("200 OK", "Content-Length: " + std::to_string(body.size()) + "\r\n", body);
-}
-
-std::string Patterned(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
-    return bytes;
 }
 
 class FetchTest : public ::testing::Test {
@@ -70,7 +66,7 @@ protected:
 // after each, and the named length is the expected total.
 TEST_F(FetchTest, BodyArrivesInPumpedBlocksWithTheFixedRequestHeaders)
 {
-    const std::string body = Patterned(100000);
+    const std::string body = PatternBytes(100000);
     ScriptServer server(Ok(body));
     ASSERT_TRUE(fetch(server, "5"));
     EXPECT_EQ(ReadFile(target), body);
@@ -134,12 +130,12 @@ TEST_F(FetchTest, FailedFetchesNeverTouchTheLocalFile)
     EXPECT_FALSE(fetch(notFound));
     EXPECT_EQ(progress.FetchedBytes, 0);
 
-    ScriptServer cutShort(Response("200 OK", "Content-Length: 5000\r\n", Patterned(3000)));
+    ScriptServer cutShort(Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(3000)));
     EXPECT_FALSE(fetch(cutShort));
     EXPECT_EQ(progress.FetchedBytes, 3000);
 
     ScriptServer stalled(std::vector<ScriptedReply>{
-        {Response("200 OK", "Content-Length: 5000\r\n", Patterned(1)), false, true}});
+        {Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
     EXPECT_FALSE(fetch(stalled));
 
     EXPECT_EQ(ReadFile(target), "precious");
@@ -197,23 +193,24 @@ TEST_F(FetchTest, FileThatCannotBeCreatedIsAnError)
 }
 
 // Guards the progress display: bar, "Скачано ... из ...", tray hint, pump.
-TEST(Timer1TimerTest, ShowsTheProgressOfTheFetch)
+TEST(FetchProgressTest, ShowsTheProgressOfTheFetch)
 {
-    test::FakeWindow ops;
+    test::FakeViews ops;
     Session session;
     session.downloadedThisSession = 2;
-    ops.setCaption("Vexorama");
-    FetchProgress progress{524288, 3145728};
-    Timer1Timer(progress, session, ops);
-    EXPECT_EQ(ops.text(Control::Statusdown), "Скачано 512 Кб из 3 Мб");
-    EXPECT_EQ(ops.state(Control::ProgressBar3).maximum, 3145728);
-    EXPECT_EQ(ops.progress(Control::ProgressBar3), 524288);
+    session.caption = "Vexorama";
+    Downloader d{session, ops, ops, ops, ops};
+    d.progress = {524288, 3145728};
+    ShowFetchProgress(d);
+    EXPECT_EQ(ops.fetchStatus, "Скачано 512 Кб из 3 Мб");
+    EXPECT_EQ(ops.fetchTotal, 3145728);
+    EXPECT_EQ(ops.fetched, 524288);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 2");
     EXPECT_EQ(ops.pumps, 1);
 
-    progress.FetchedBytes = 1572864;
-    Timer1Timer(progress, session, ops);
-    EXPECT_EQ(ops.text(Control::Statusdown), "Скачано 1 Мб из 3 Мб");
+    d.progress.FetchedBytes = 1572864;
+    ShowFetchProgress(d);
+    EXPECT_EQ(ops.fetchStatus, "Скачано 1 Мб из 3 Мб");
 }
 
 } // namespace

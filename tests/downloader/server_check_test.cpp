@@ -1,5 +1,5 @@
 #include "tests/downloader/check_fixture.h"
-#include "tests/downloader/script_server.h"
+#include "tests/support/script_server.h"
 #include "downloader/server_check.h"
 #include "downloader/tcp_client.h"
 
@@ -23,7 +23,7 @@ TEST_F(CheckServerTest, EmptyListSendsTheDefaultRequestAndRemovesTheCheck)
 {
     ScriptServer server("connected\n=END=\n");
     usePort(server.port());
-    ops.setChecked(Control::AutoO, true);
+    d.autoCheck.on = true;
     queueCheck();
     CheckServer(d);
 
@@ -31,12 +31,12 @@ TEST_F(CheckServerTest, EmptyListSendsTheDefaultRequestAndRemovesTheCheck)
     EXPECT_EQ(server.requests()[0], "test:demo:is_files\n\r\n");
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Цепляюсь...", "Соединение...", "Посылка запроса...",
                                                        kEmptyListText}));
-    EXPECT_EQ(ops.gridRowCount(), 1);
+    EXPECT_EQ(gridRows(), 1);
     EXPECT_TRUE(d.queue.empty());
-    EXPECT_EQ(ops.statusText(1), "");
-    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
+    EXPECT_EQ(ops.queuedTasks, "");
+    EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     // With the queue empty the automatic check follows its box.
-    EXPECT_TRUE(ops.isTimerActive(Timer::Bigtimer));
+    EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
 }
 
 // Guards the login's bytes: a ":" inside login or password goes out
@@ -58,8 +58,7 @@ TEST_F(CheckServerTest, LoginAndPasswordAreSentUnchangedInWindows1251)
 // downloads, removals and closing check queued in list order.
 TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
 {
-    ops.setGridRowCount(2);
-    ops.setGridCell(0, 1, "earlier.avi");
+    d.table.rows.push_back({"earlier.avi", ""});
     ScriptServer server(ListAnswer({{"\xCA\xEE\xF2.avi", "http://h/f/1", "del.php?id=1&k=\xE9", "1048000"},
                                     {"b.jpg", "http://h/f/2", "del.php?id=2", "999"}}));
     usePort(server.port());
@@ -67,46 +66,46 @@ TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
     CheckServer(d);
 
     EXPECT_EQ(statusTexts().back(), "Соединение завершено. Добавлено 2 файлов на закачку");
-    ASSERT_EQ(ops.gridRowCount(), 4);
-    EXPECT_EQ(ops.gridCell(0, 1), "earlier.avi");
-    EXPECT_EQ(ops.gridCell(0, 2), "Кот.avi");
-    EXPECT_EQ(ops.gridCell(1, 2), "1 Мб");
-    EXPECT_EQ(ops.gridCell(0, 3), "b.jpg");
-    EXPECT_EQ(ops.gridCell(1, 3), "0 б");
-    EXPECT_EQ(ops.gridFixedRows(), 1);
+    ASSERT_EQ(gridRows(), 4);
+    EXPECT_EQ(cell(0, 1), "earlier.avi");
+    EXPECT_EQ(cell(0, 2), "Кот.avi");
+    EXPECT_EQ(cell(1, 2), "1 Мб");
+    EXPECT_EQ(cell(0, 3), "b.jpg");
+    EXPECT_EQ(cell(1, 3), "0 б");
+    EXPECT_EQ(ops.serverFiles.fixedRows, 1);
 
     ASSERT_EQ(d.files.ServerFileCount(), 2);
     EXPECT_EQ(d.files.at(1).Url, "http://h/f/1");
     EXPECT_EQ(d.files.at(1).RemoveRef, "del.php?id=1&k=\xE9");
-    EXPECT_EQ(ops.statusText(1), "down rem down rem get ");
+    EXPECT_EQ(ops.queuedTasks, "down rem down rem get ");
     EXPECT_EQ(d.queue.at(1).Arg, "1");
     EXPECT_EQ(d.queue.at(2).Arg, "del.php?id=1&k=\xE9");
     EXPECT_EQ(d.queue.at(3).Arg, "2");
     EXPECT_EQ(d.queue.at(5).Arg, "is_files");
-    EXPECT_EQ(ops.trayHint, "\nЗа сеанс: 0");
+    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
 }
 
 // Guards the refused login: the grid is cut back to its title row, no
 // longer fixed, the check is dropped, and the next list fixes the row again.
 TEST_F(CheckServerTest, RefusedLoginCutsTheGridBackAndDropsTheCheck)
 {
-    ops.setGridRowCount(3);
-    ops.setGridFixedRows(1);
+    d.table.rows.resize(3);
+    d.table.fixedRows = 1;
     ScriptServer server(std::vector<ScriptedReply>{{"error\n"}, {ListAnswer({{"a", "http://h/a", "r", "5000"}})}});
     usePort(server.port());
     queueCheck();
     CheckServer(d);
 
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка авторизации");
-    EXPECT_EQ(ops.gridRowCount(), 1);
-    EXPECT_EQ(ops.gridFixedRows(), 0);
-    EXPECT_EQ(ops.gridCell(0, 0), "Имя Файла");
+    EXPECT_EQ(gridRows(), 1);
+    EXPECT_EQ(ops.serverFiles.fixedRows, 0);
+    EXPECT_EQ(cell(0, 0), "Имя Файла");
     EXPECT_TRUE(d.queue.empty());
 
     queueCheck();
     CheckServer(d);
-    EXPECT_EQ(ops.gridRowCount(), 2);
-    EXPECT_EQ(ops.gridFixedRows(), 1);
+    EXPECT_EQ(gridRows(), 2);
+    EXPECT_EQ(ops.serverFiles.fixedRows, 1);
 }
 
 // Guards the answers that are not a list: "connected" with a carriage
@@ -135,9 +134,9 @@ TEST_F(CheckServerTest, UnreachableServerLeavesTheCheckQueued)
     CheckServer(d);
     EXPECT_EQ(statusTexts(),
               (std::vector<std::string>{"Цепляюсь...", "Соединение...", "[!] Ошибка соединения"}));
-    EXPECT_EQ(d.queue.TaskWords(), "get ");
-    EXPECT_EQ(ops.statusText(1), "get ");
-    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
+    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_EQ(ops.queuedTasks, "get ");
+    EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
 
     // No server configured at all (the first start) fails the same way.
     session.client.host = "";
@@ -149,7 +148,7 @@ TEST_F(CheckServerTest, UnreachableServerLeavesTheCheckQueued)
     ops.log.clear();
     CheckServer(d);
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
-    EXPECT_EQ(d.queue.TaskWords(), "get ");
+    EXPECT_EQ(d.queue.taskWords(), "get ");
 }
 
 // Guards the connect time-out: a server that never completes the handshake
@@ -162,7 +161,7 @@ TEST_F(CheckServerTest, ConnectThatHangsTimesOut)
     queueCheck();
     CheckServer(d);
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
-    EXPECT_EQ(d.queue.TaskWords(), "get ");
+    EXPECT_EQ(d.queue.taskWords(), "get ");
 }
 
 // Guards a server that stops mid-list: complete entries are kept, the
@@ -176,8 +175,8 @@ TEST_F(CheckServerTest, ServerThatStopsMidListKeepsTheWholeEntries)
     CheckServer(d);
     ASSERT_EQ(d.files.ServerFileCount(), 1);
     EXPECT_EQ(d.files.at(1).FileName, "a.avi");
-    EXPECT_EQ(ops.gridRowCount(), 2);
-    EXPECT_EQ(d.queue.TaskWords(), "down rem get ");
+    EXPECT_EQ(gridRows(), 2);
+    EXPECT_EQ(d.queue.taskWords(), "down rem get ");
 }
 
 // Guards the line time-out: a server that sends part of a list and then
@@ -202,7 +201,7 @@ TEST_F(CheckServerTest, OverlongLineEndsTheList)
     queueCheck();
     CheckServer(d);
     EXPECT_EQ(d.files.ServerFileCount(), 1);
-    EXPECT_EQ(d.queue.TaskWords(), "down rem get ");
+    EXPECT_EQ(d.queue.taskWords(), "down rem get ");
 }
 
 // Guards the fixed tables: a list longer than the file table fills it, and
@@ -218,11 +217,11 @@ TEST_F(CheckServerTest, LongListFillsTheTablesWithoutOverflow)
     CheckServer(d);
 
     EXPECT_EQ(d.files.ServerFileCount(), 255);
-    EXPECT_EQ(ops.gridRowCount(), 256);
-    ASSERT_EQ(d.queue.TaskCount(), 253);
+    EXPECT_EQ(gridRows(), 256);
+    ASSERT_EQ(d.queue.taskCount(), 253);
     EXPECT_EQ(d.queue.at(251).Arg, "126");
     EXPECT_EQ(d.queue.at(252).Arg, "r126");
-    EXPECT_EQ(d.queue.at(253).Kind, tkCheck);
+    EXPECT_EQ(d.queue.at(253).Kind, TaskKind::Check);
 }
 
 // Guards a size that is not a number: the file is still listed and queued,
@@ -234,16 +233,16 @@ TEST_F(CheckServerTest, SizeThatIsNotANumberIsReportedOnce)
     queueCheck();
     CheckServer(d);
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{"a.avi: '12abc' is not a valid integer value"}));
-    EXPECT_EQ(ops.gridCell(1, 1), "");
-    EXPECT_EQ(ops.gridCell(1, 2), "5 Кб");
-    EXPECT_EQ(d.queue.TaskWords(), "down rem down rem get ");
+    EXPECT_EQ(cell(1, 1), "");
+    EXPECT_EQ(cell(1, 2), "5 Кб");
+    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
 
     // The closing check lists it again: no second box.
     d.queue.clear();
     queueCheck();
     CheckServer(d);
     EXPECT_EQ(ops.messages.size(), 1u);
-    EXPECT_EQ(d.queue.TaskWords(), "down rem down rem get ");
+    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
 }
 
 // Guards "host:port" in "Server"/"Name": the check connects to the host
@@ -271,13 +270,13 @@ TEST_F(CheckServerTest, ServerChangedWhileConnectingCutsTheCheckShort)
     ScriptServer server("connected\n=END=\n");
     usePort(server.port());
     ops.onPump = [this] {
-        if (ops.statusText(0) == "Соединение...")
+        if (ops.status == "Соединение...")
             session.client.host = "localhost";
     };
     queueCheck();
     CheckServer(d);
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
-    EXPECT_EQ(d.queue.TaskWords(), "get ");
+    EXPECT_EQ(d.queue.taskWords(), "get ");
 }
 
 // Guards two checks queued before the first list: each refills the table
@@ -289,11 +288,11 @@ TEST_F(CheckServerTest, TwoQueuedChecksBothRun)
     queueCheck();
     queueCheck();
     CheckServer(d);
-    EXPECT_EQ(d.queue.TaskWords(), "get down rem get ");
+    EXPECT_EQ(d.queue.taskWords(), "get down rem get ");
     CheckServer(d);
-    EXPECT_EQ(d.queue.TaskWords(), "down rem get down rem get ");
+    EXPECT_EQ(d.queue.taskWords(), "down rem get down rem get ");
     EXPECT_EQ(d.files.ServerFileCount(), 1);
-    EXPECT_EQ(ops.gridRowCount(), 3);
+    EXPECT_EQ(gridRows(), 3);
     EXPECT_EQ(server.requests().size(), 2u);
 }
 

@@ -2,7 +2,7 @@
 #include "app/hints.h"
 #include "app/main_window.h"
 #include "base/service_address.h"
-#include "app/setting_form.h"
+#include "app/server_settings_dialog.h"
 #include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
 #include "app/window_timer.h"
@@ -35,19 +35,19 @@ class SettingFormTest : public ::testing::Test {
 protected:
     TempDir programFolder;
     std::string iniPath = programFolder.path() + "/vexorama.INI";
-    std::unique_ptr<TVmain> window;
-    TSettingForm* form = nullptr;
+    std::unique_ptr<MainWindow> window;
+    ServerSettingsDialog* form = nullptr;
 
     void start()
     {
-        window = std::make_unique<TVmain>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
         window->showCentred();
         // The dialog is made once the start-up has run.
         QApplication::processEvents();
         auto* bindings = window->findChild<DownloaderBindings*>();
         if (!bindings)
             throw std::runtime_error("the downloader is not bound");
-        form = &bindings->settingForm();
+        form = &bindings->settingsDialog();
     }
     void writeServer(const std::string& key, const std::string& value)
     {
@@ -64,7 +64,7 @@ protected:
     }
     QString text(const char* name) const { return control<QLineEdit>(name)->text(); }
     bool checked(const char* name) const { return control<QRadioButton>(name)->isChecked(); }
-    void openDialog() { window->controls().Settings->click(); }
+    void openDialog() { window->controls().serverSettingsButton->click(); }
     void pressOk() { control<QPushButton>("Button1")->click(); }
 };
 
@@ -133,7 +133,7 @@ TEST_F(SettingFormTest, RemModeIsItsLowEightBits)
     writeServer("RemMode", "258");
     start();
     EXPECT_TRUE(checked("RadioButton2"));
-    EXPECT_EQ(form->RemMode(), 2);
+    EXPECT_EQ(form->form().removalMode, 2);
     openDialog();
     form->close();
     EXPECT_EQ(stored("RemMode"), "2");
@@ -144,7 +144,7 @@ TEST_F(SettingFormTest, RemModeIsItsLowEightBits)
 TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
 {
     start();
-    window->controls().Timer->setInterval(60000);
+    window->controls().runnerTimer->setInterval(60000);
     openDialog();
     control<QLineEdit>("ServerIP")->setText("127.0.0.1:8080");
     control<QLineEdit>("PortS")->setText("7000");
@@ -160,7 +160,7 @@ TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
     EXPECT_EQ(stored("RemMode"), "3");
     EXPECT_EQ(window->session().client.host, "127.0.0.1:8080");
     EXPECT_EQ(window->session().client.port, "7000");
-    EXPECT_EQ(window->controls().Timer->interval(), 5000u);
+    EXPECT_EQ(window->controls().runnerTimer->interval(), 5000u);
 }
 
 // Guards the close box: the fields are stored but the radio choice is lost

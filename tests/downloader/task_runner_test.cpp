@@ -1,6 +1,6 @@
-#include "downloader/auto_check.h"
+#include "downloader/downloader_events.h"
 #include "tests/downloader/check_fixture.h"
-#include "tests/downloader/script_server.h"
+#include "tests/support/script_server.h"
 #include "downloader/task_runner.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +32,6 @@ class RunnerTest : public test::CheckFixture {
 protected:
     std::vector<std::unique_ptr<ScriptServer>> web;
 
-    RunnerTest()
-    {
-        wireCheckControls();
-    }
 
     std::string webFile(const std::string& reply)
     {
@@ -60,35 +56,34 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     const auto server = listing({{"one.avi", webFile(Http("200 OK", "first")), "del.php?f=1", "5"},
                                  {"two.avi", webFile(Http("200 OK", "second")), "del.php?f=2", "6"}});
     setRemMode(1);
-    ops.setChecked(Control::AutoO, true);
+    SetAutoCheck(d, true);
     queueCheck();
-    TimerTimer(d);
+    RunnerTick(d);
 
-    EXPECT_EQ(ops.statusText(1), "down rem get ");
+    EXPECT_EQ(ops.queuedTasks, "down rem get ");
     EXPECT_EQ(ReadFile(dir.file("one.avi")), "first");
     EXPECT_FALSE(test::FileExists(dir.file("two.avi")));
-    EXPECT_EQ(ops.shellOpened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1"});
+    EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1"});
     EXPECT_EQ(session.downloadedThisSession, 1);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
-    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
-    EXPECT_FALSE(ops.isTimerActive(Timer::Timer1));
-    EXPECT_FALSE(ops.isTimerActive(Timer::Bigtimer)); // tasks still wait
-    for (Control control : {Control::AutoO, Control::GetList, Control::Settings, Control::Aosec})
-        EXPECT_TRUE(ops.isEnabled(control));
-    EXPECT_EQ(ops.text(Control::Filenamedown), "");
-    EXPECT_EQ(ops.text(Control::Statusdown), "");
-    EXPECT_EQ(ops.progress(Control::ProgressBar3), 0);
+    EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
+    EXPECT_FALSE(timerActive(DownloaderTimer::FetchProgress));
+    EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck)); // tasks still wait
+    EXPECT_TRUE(ops.serverControlsEnabled);
+    EXPECT_EQ(ops.fetchName, "");
+    EXPECT_EQ(ops.fetchStatus, "");
+    EXPECT_EQ(ops.fetched, 0);
 
-    TimerTimer(d);
+    RunnerTick(d);
     EXPECT_EQ(ReadFile(dir.file("two.avi")), "second");
-    EXPECT_EQ(ops.statusText(1), "get ");
+    EXPECT_EQ(ops.queuedTasks, "get ");
     // The closing check finds nothing: the queue is empty and the automatic
     // check follows its box again.
     ScriptServer empty("connected\n=END=\n");
     session.client.port = std::to_string(empty.port());
-    TimerTimer(d);
+    RunnerTick(d);
     EXPECT_TRUE(d.queue.empty());
-    EXPECT_TRUE(ops.isTimerActive(Timer::Bigtimer));
+    EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
     EXPECT_EQ(session.downloadedThisSession, 2);
 }
 
@@ -103,21 +98,18 @@ TEST_F(RunnerTest, DownloadDisablesTheTabAndIgnoresTicks)
     bool sawFetching = false;
     std::set<std::string> namesShown;
     ops.onPump = [&] {
-        if (!ops.isTimerActive(Timer::Timer1))
+        if (!timerActive(DownloaderTimer::FetchProgress))
             return;
         sawFetching = true;
-        namesShown.insert(ops.text(Control::Filenamedown));
-        EXPECT_FALSE(ops.isEnabled(Control::GetList));
-        EXPECT_FALSE(ops.isEnabled(Control::AutoO));
-        EXPECT_FALSE(ops.isEnabled(Control::Settings));
-        EXPECT_FALSE(ops.isEnabled(Control::Aosec));
-        EXPECT_FALSE(ops.isTimerActive(Timer::Bigtimer));
+        namesShown.insert(ops.fetchName);
+        EXPECT_FALSE(ops.serverControlsEnabled);
+        EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
         // A tick let through by the pump is not acted upon.
-        const std::string before = d.queue.TaskWords();
-        TimerTimer(d);
-        EXPECT_EQ(d.queue.TaskWords(), before);
+        const std::string before = d.queue.taskWords();
+        RunnerTick(d);
+        EXPECT_EQ(d.queue.taskWords(), before);
     };
-    TimerTimer(d);
+    RunnerTick(d);
     EXPECT_TRUE(sawFetching);
     EXPECT_TRUE(namesShown.count("big.avi"));
     EXPECT_EQ(ReadFile(dir.file("big.avi")).size(), 50000u);
@@ -132,16 +124,16 @@ TEST_F(RunnerTest, EmptyingTheQueueDuringADownloadKeepsTasksQueuedAfterIt)
     queueCheck();
     bool emptied = false;
     ops.onPump = [&] {
-        if (emptied || !ops.isTimerActive(Timer::Timer1))
+        if (emptied || !timerActive(DownloaderTimer::FetchProgress))
             return;
         emptied = true;
-        StatusBClick(d);
-        N2Click(d);
+        ClearTaskQueue(d);
+        QueueServerCheck(d);
     };
-    TimerTimer(d);
+    RunnerTick(d);
     EXPECT_TRUE(emptied);
-    EXPECT_EQ(d.queue.TaskWords(), "get ");
-    EXPECT_TRUE(ops.shellOpened.empty());
+    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_TRUE(ops.opened.empty());
 }
 
 // Guards the removal addresses, byte for byte: mode 1 with "&close=1" in
@@ -154,11 +146,13 @@ TEST_F(RunnerTest, RemovalAddressesFollowTheMode)
     const std::string ref = "del.php?f=a b%41&n=\xE9";
     for (int mode : {1, 2, 3, 258}) {
         setRemMode(mode);
-        PushTask(d.queue, ops, ref, tkRemove);
+        PushTask(d, ref, TaskKind::Remove);
         RunNextTask(d);
     }
-    EXPECT_EQ(ops.shellOpened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/" + ref + "&close=1"});
-    EXPECT_EQ(ops.hiddenNavigations, std::vector<std::string>{"http://127.0.0.1:8080/uploader/" + ref});
+    EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/" + ref + "&close=1"});
+    using Load = std::pair<WebPage, std::string>;
+    const std::vector<Load> loads{{WebPage::Removal, "http://127.0.0.1:8080/uploader/" + ref}};
+    EXPECT_EQ(ops.loads, loads);
     EXPECT_TRUE(d.queue.empty());
 }
 
@@ -166,15 +160,15 @@ TEST_F(RunnerTest, RemovalAddressesFollowTheMode)
 // again at every tick, and the error reaches the handler boundary.
 TEST_F(RunnerTest, RemovalThatCannotStartIsDropped)
 {
-    struct NoHiddenView : test::FakeWindow {
-        void navigateHiddenView(const std::string&) override { throw std::runtime_error("no view"); }
+    struct NoRemovalPage : test::FakeViews {
+        void load(WebPage, const std::string&) override { throw std::runtime_error("no view"); }
     } window;
-    Downloader local(session, window);
+    Downloader local(session, window, window, window, window);
     settings().WriteInteger("Server", "RemMode", 2);
-    PushTask(local.queue, window, "r", tkRemove);
-    PushTask(local.queue, window, "is_files", tkCheck);
+    PushTask(local, "r", TaskKind::Remove);
+    PushTask(local, "is_files", TaskKind::Check);
     EXPECT_THROW(RunNextTask(local), std::runtime_error);
-    EXPECT_EQ(local.queue.TaskWords(), "get ");
+    EXPECT_EQ(local.queue.taskWords(), "get ");
     EXPECT_FALSE(local.taskRunning);
 }
 
@@ -189,14 +183,14 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
                                  {"a.avi", webFile(cutShort), "r2", "900"}});
     setRemMode(1);
     queueCheck();
-    TimerTimer(d);
+    RunnerTick(d);
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
-    EXPECT_EQ(ops.statusText(1), "down rem get ");
+    EXPECT_EQ(ops.queuedTasks, "down rem get ");
 
-    TimerTimer(d);
+    RunnerTick(d);
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize, kNotFound}));
-    EXPECT_EQ(ops.statusText(1), "get ");
-    EXPECT_TRUE(ops.shellOpened.empty());
+    EXPECT_EQ(ops.queuedTasks, "get ");
+    EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(ReadFile(dir.file("a.avi")), "mine");
     EXPECT_EQ(session.downloadedThisSession, 0);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
@@ -209,12 +203,12 @@ TEST_F(RunnerTest, EmptyBodyLeavesNoFileAndKeepsTheServerCopy)
     const auto server = listing({{"empty.avi", webFile(Http("200 OK", "")), "r", "0"}});
     setRemMode(1);
     queueCheck();
-    TimerTimer(d);
+    RunnerTick(d);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{kZeroSize});
     EXPECT_FALSE(test::FileExists(dir.file("empty.avi")));
     EXPECT_EQ(session.downloadedThisSession, 1);
-    EXPECT_EQ(ops.statusText(1), "get ");
-    EXPECT_TRUE(ops.shellOpened.empty());
+    EXPECT_EQ(ops.queuedTasks, "get ");
+    EXPECT_TRUE(ops.opened.empty());
 }
 
 // Guards names from the server: only a plain name is joined to the working
@@ -228,13 +222,13 @@ TEST_F(RunnerTest, NamesThatAreNotPlainAreRefused)
     setRemMode(1);
     queueCheck();
     for (int tick = 0; tick < 5; ++tick)
-        TimerTimer(d);
+        RunnerTick(d);
     EXPECT_EQ(ops.messages.size(), 10u);
     for (const auto& webServer : web)
         EXPECT_TRUE(webServer->requests().empty());
     EXPECT_FALSE(test::FileExists(dir.path() + "/../escape.avi"));
-    EXPECT_TRUE(ops.shellOpened.empty());
-    EXPECT_EQ(ops.statusText(1), "get ");
+    EXPECT_TRUE(ops.opened.empty());
+    EXPECT_EQ(ops.queuedTasks, "get ");
 }
 
 // Guards a working folder deleted while the program runs: the box once,
@@ -245,18 +239,18 @@ TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
     session.programFolder = dir.path() + "/program/";
     std::filesystem::create_directory(session.programFolder);
     session.workingFolder = dir.path() + "/gone";
-    ops.setText(Control::TFolder, session.workingFolder);
+    ops.showWorkingFolder(session.workingFolder, true);
     const auto server = listing({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"},
                                  {"b.avi", webFile(Http("200 OK", "B")), "r", "1"}});
     setRemMode(3);
     queueCheck();
-    TimerTimer(d);
-    TimerTimer(d);
+    RunnerTick(d);
+    RunnerTick(d);
     EXPECT_EQ(ops.messageTexts(),
               std::vector<std::string>{"Текущая папка не существует, сохраняем в " + session.programFolder});
     EXPECT_EQ(ReadFile(session.programFolder + "a.avi"), "A");
     EXPECT_EQ(ReadFile(session.programFolder + "b.avi"), "B");
-    EXPECT_EQ(ops.text(Control::TFolder), dir.path() + "/gone");
+    EXPECT_EQ(ops.folderText, dir.path() + "/gone");
 }
 
 // Guards an error that escapes a download: the tab and the timers come
@@ -266,17 +260,16 @@ TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
     std::filesystem::create_directory(dir.file("taken.avi")); // the file cannot take this name
     const auto server = listing({{"taken.avi", webFile(Http("200 OK", "data")), "r", "4"}});
     setRemMode(1);
-    ops.setChecked(Control::AutoO, true);
+    SetAutoCheck(d, true);
     queueCheck();
-    EXPECT_THROW(TimerTimer(d), std::runtime_error);
-    for (Control control : {Control::AutoO, Control::GetList, Control::Settings, Control::Aosec})
-        EXPECT_TRUE(ops.isEnabled(control));
-    EXPECT_FALSE(ops.isTimerActive(Timer::Timer1));
-    EXPECT_TRUE(ops.isTimerActive(Timer::Timer));
+    EXPECT_THROW(RunnerTick(d), std::runtime_error);
+    EXPECT_TRUE(ops.serverControlsEnabled);
+    EXPECT_FALSE(timerActive(DownloaderTimer::FetchProgress));
+    EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     EXPECT_FALSE(d.taskRunning);
-    EXPECT_EQ(d.queue.TaskWords(), "get ");
-    EXPECT_TRUE(ops.shellOpened.empty());
-    EXPECT_EQ(ops.text(Control::Filenamedown), "");
+    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_TRUE(ops.opened.empty());
+    EXPECT_EQ(ops.fetchName, "");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2); // the INI and the folder
 }
 
@@ -288,12 +281,12 @@ TEST_F(RunnerTest, RemModeThreeFetchesAgainUntilTheQueueIsEmptied)
     session.client.port = std::to_string(list.port());
     setRemMode(3);
     queueCheck();
-    TimerTimer(d);
-    TimerTimer(d);
+    RunnerTick(d);
+    RunnerTick(d);
     EXPECT_EQ(session.downloadedThisSession, 2);
-    EXPECT_EQ(ops.statusText(1), "get ");
-    StatusBClick(d);
-    EXPECT_EQ(ops.statusText(1), "");
+    EXPECT_EQ(ops.queuedTasks, "get ");
+    ClearTaskQueue(d);
+    EXPECT_EQ(ops.queuedTasks, "");
 }
 
 } // namespace

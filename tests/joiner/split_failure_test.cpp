@@ -85,7 +85,7 @@ TEST_F(JoinFixture, PartThatShrinksWhileCopiedIsKept)
     part("s.aa", 3 * kJoinBlockSize);
     part("s.ab", 10);
     ops.onPump = [this] {
-        if (ops.progress(Control::ProgressBar2) == 33)
+        if (ops.fileProgress == 33)
             std::filesystem::resize_file(dir.file("s.aa"), 10);
     };
     join(true, 1);
@@ -103,7 +103,7 @@ TEST_F(JoinFixture, PartThatCannotBeDeletedIsNotMarked)
     part("g.aa", 2 * kJoinBlockSize);
     part("g.ab", 10);
     ops.onPump = [this] {
-        if (ops.progress(Control::ProgressBar2) == 50)
+        if (ops.fileProgress == 50)
             std::filesystem::remove(dir.file("g.aa"));
     };
     join(true, 1);

@@ -63,7 +63,7 @@ TEST_F(JoinFixture, PartOver2GiBJoinsWhole)
     EXPECT_EQ(BytesAt(output, k2GiB + 100, 4), std::string(4, '\0'));
     EXPECT_EQ(BytesAt(output, size, ab.size()), ab);
 
-    const auto bytesBar = ops.progressHistory(Control::ProgressBar2);
+    const auto bytesBar = ops.fileProgressHistory;
     ASSERT_EQ(bytesBar.size(), static_cast<std::size_t>(fullBlocks));
     EXPECT_EQ(bytesBar.front(), 0);
     EXPECT_EQ(bytesBar.back(), 100);

@@ -31,8 +31,8 @@ TEST_F(JoinFixture, ThreePartsJoinInOrderWithTheirLogAndBars)
                                   "Собирается файл movie.avi (Частей: 3) [ aa ab ac ] ok"}));
     EXPECT_EQ(ReadFile(dir.file("movie.avi")), aa + ab + ac);
     EXPECT_TRUE(FileExists(dir.file("movie.avi.aa")) && FileExists(dir.file("movie.avi.ac")));
-    EXPECT_EQ(ops.progressHistory(Control::ProgressBar1), (Bars{33, 67, 100}));
-    EXPECT_EQ(ops.progressHistory(Control::ProgressBar2), (Bars{100, 50, 100}));
+    EXPECT_EQ(ops.runProgressHistory, (Bars{33, 67, 100}));
+    EXPECT_EQ(ops.fileProgressHistory, (Bars{100, 50, 100}));
     EXPECT_TRUE(ops.messages.empty());
 }
 
@@ -62,7 +62,7 @@ TEST_F(JoinFixture, LonePartIsSkippedAndCountingStopsAtAGap)
     EXPECT_FALSE(FileExists(dir.file("clip.jpg")));
 
     std::filesystem::remove(dir.file("clip.jpg.aa"));
-    ops.clearLines();
+    ops.linesCleared();
     const std::string aa = part("x.aa", 7);
     const std::string ab = part("x.ab", 8);
     const std::string ad = part("x.ad", 9);
@@ -112,7 +112,7 @@ TEST_F(JoinFixture, PartsBarRoundsHalvesToEven)
     for (const char* suffix : {"aa", "ab", "ac", "ad", "ae", "af", "ag", "ah"})
         part(std::string("eight.") + suffix, 3);
     join();
-    EXPECT_EQ(ops.progressHistory(Control::ProgressBar1), (Bars{12, 25, 38, 50, 62, 75, 88, 100}));
+    EXPECT_EQ(ops.runProgressHistory, (Bars{12, 25, 38, 50, 62, 75, 88, 100}));
 }
 
 // Guards the pumping points and the line handling: each log change replaces
@@ -128,10 +128,10 @@ TEST_F(JoinFixture, PumpsAtTheNamedPointsOnly)
     EXPECT_EQ(ops.log, (Lines{"append Найден файл x (Частей: 2)", "pump",
                               "select 0",
                               "append " + head,
-                              "progress ProgressBar1 50", "select 1", "line 1 " + head + " aa", "pump",
-                              "progress ProgressBar2 33", "progress ProgressBar2 67", "pump",
-                              "progress ProgressBar2 100",
-                              "progress ProgressBar1 100", "select 1", "line 1 " + head + " aa ab", "pump",
+                              "run progress 50", "select 1", "line 1 " + head + " aa", "pump",
+                              "file progress 33", "file progress 67", "pump",
+                              "file progress 100",
+                              "run progress 100", "select 1", "line 1 " + head + " aa ab", "pump",
                               "line 1 " + head + " aa ab ] ok", "pump",
                               "select 1", "pump"}));
 }
@@ -158,7 +158,7 @@ TEST_F(JoinFixture, MoreThan256FirstPartsAreAllHandled)
         part("f" + std::to_string(i) + ".aa", 1);
     part("f299.ab", 1);
     join();
-    EXPECT_EQ(ops.lineCount(), 600);
+    EXPECT_EQ(ops.lines().size(), 600u);
     EXPECT_EQ(ReadFile(dir.file("f299")).size(), 2u);
 }
 

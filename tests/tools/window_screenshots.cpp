@@ -36,10 +36,10 @@ int main(int argc, char** argv)
         settings.write("[Server]\nName=127.0.0.1:8080\nPort=6677\n") < 0)
         return 1;
     settings.close();
-    vexo::TVmain window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
     window.showCentred();
-    QTabWidget* tabs = window.controls().Tabs;
-    tabs->setTabVisible(tabs->indexOf(window.controls().TabSheet4), true);
+    QTabWidget* tabs = window.controls().tabs;
+    tabs->setTabVisible(tabs->indexOf(window.controls().urlTab), true);
 
     std::vector<QPixmap> shots;
     for (int index = 0; index < tabs->count(); ++index) {

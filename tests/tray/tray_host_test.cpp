@@ -23,7 +23,7 @@ class TrayHostTest : public ::testing::Test {
 protected:
     std::unique_ptr<test::TrayHost> tray;
     TempDir programFolder;
-    std::unique_ptr<TVmain> window;
+    std::unique_ptr<MainWindow> window;
     MainWindowControls* c = nullptr;
     QString xdotool;
 
@@ -39,10 +39,10 @@ protected:
         tray = std::make_unique<test::TrayHost>();
         ASSERT_TRUE(tray->up()) << "trayer started but no tray appeared";
 
-        window = std::make_unique<TVmain>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
         c = &window->controls();
         window->showCentred();
-        ASSERT_TRUE(test::WaitUntil([this] { return test::TrayHost::Placed(c->Tray->geometry()); }, 10s))
+        ASSERT_TRUE(test::WaitUntil([this] { return test::TrayHost::Placed(c->trayIcon->geometry()); }, 10s))
             << "the tray did not take the icon";
         ASSERT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s));
     }
@@ -50,7 +50,7 @@ protected:
     // Clicks the middle of the tray icon with the given mouse button, `times` times.
     void clickIcon(int button, int times)
     {
-        const QPoint centre = c->Tray->geometry().center();
+        const QPoint centre = c->trayIcon->geometry().center();
         ChildProcess click(xdotool, {QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
                                      QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
                                      QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
@@ -65,7 +65,7 @@ TEST_F(TrayHostTest, MinimisingHidesTheWindowAndADoubleClickOnTheIconBringsItBac
 {
     window->showMinimized();
     ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
-    EXPECT_TRUE(c->Tray->isVisible());
+    EXPECT_TRUE(c->trayIcon->isVisible());
 
     clickIcon(1, 2);
     EXPECT_TRUE(test::WaitUntil([this] { return shownNormally(); }, 10s));
@@ -83,8 +83,8 @@ TEST_F(TrayHostTest, SingleClickDoesNothingAndTheRightButtonOpensTheMenu)
     EXPECT_FALSE(window->isVisible());
 
     clickIcon(3, 1);
-    EXPECT_TRUE(test::WaitUntil([this] { return c->PopupMenu2->isVisible(); }, 10s));
-    c->PopupMenu2->close();
+    EXPECT_TRUE(test::WaitUntil([this] { return c->trayMenu->isVisible(); }, 10s));
+    c->trayMenu->close();
 }
 
 // Guards: minimising on a desktop without a tray hiding the window where nothing could bring it back.
@@ -95,7 +95,7 @@ TEST(NoTrayHostTest, MinimisingWithoutATrayKeepsTheWindowOnTheTaskbar)
     if (!test::WaitUntil([] { return !QSystemTrayIcon::isSystemTrayAvailable(); }, 10s))
         GTEST_SKIP() << "a tray host runs on this display";
     TempDir programFolder;
-    TVmain window(programFolder.path() + "/vexorama", {});
+    MainWindow window(programFolder.path() + "/vexorama", {});
     window.showCentred();
     ASSERT_TRUE(test::WaitUntil([&] { return window.isVisible(); }, 10s));
 

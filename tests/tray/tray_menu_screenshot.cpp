@@ -30,17 +30,17 @@ int main(int argc, char** argv)
 
     // A program folder of its own, so no settings file of the user is touched.
     QTemporaryDir programFolder;
-    vexo::TVmain window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
     vexo::MainWindowControls& c = window.controls();
-    if (!vexo::test::WaitUntil([&] { return vexo::test::TrayHost::Placed(c.Tray->geometry()); }, 10s)) {
+    if (!vexo::test::WaitUntil([&] { return vexo::test::TrayHost::Placed(c.trayIcon->geometry()); }, 10s)) {
         std::fprintf(stderr, "the tray did not take the icon\n");
         return 1;
     }
 
-    const QRect icon = c.Tray->geometry();
-    QMenu* menu = c.PopupMenu2;
+    const QRect icon = c.trayIcon->geometry();
+    QMenu* menu = c.trayMenu;
     menu->popup(QPoint(icon.right() - menu->sizeHint().width(), icon.bottom() + 4));
-    menu->setActiveAction(c.N5);
+    menu->setActiveAction(c.showWindowItem);
     vexo::test::WaitUntil([&] { return menu->isVisible(); }, 5s);
     vexo::test::WaitUntil([] { return false; }, 500ms);
 

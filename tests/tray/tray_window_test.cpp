@@ -24,13 +24,13 @@ using test::TempDir;
 class TrayWindowTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<TVmain> window;
+    std::unique_ptr<MainWindow> window;
     MainWindowControls* c = nullptr;
     bool trayAvailable = true;
 
     void SetUp() override
     {
-        window = std::make_unique<TVmain>(dir.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(dir.path() + "/vexorama", std::vector<std::string>{});
         c = &window->controls();
         window->findChild<TrayBindings*>()->setTrayProbe([this] { return trayAvailable; });
         window->showCentred();
@@ -56,41 +56,41 @@ protected:
 TEST_F(TrayWindowTest, TrayMenuHasItsItemsInOrderWithTheBoldDefaultFirst)
 {
     QStringList captions;
-    for (const QAction* item : c->PopupMenu2->actions())
+    for (const QAction* item : c->trayMenu->actions())
         captions << item->text();
     EXPECT_EQ(captions, QStringList({QString::fromUtf8("Показать/скрыть"), QString::fromUtf8("Проверить новые файлы"),
                                      QString::fromUtf8("Автообновление"), QString::fromUtf8("Выход")}));
-    EXPECT_EQ(c->PopupMenu2->defaultAction(), c->N5);
-    EXPECT_TRUE(c->N5->font().bold());
-    EXPECT_FALSE(c->N3->font().bold());
-    EXPECT_TRUE(c->N4->isCheckable());
-    EXPECT_FALSE(c->N4->isChecked());
-    EXPECT_EQ(c->Tray->contextMenu(), c->PopupMenu2);
+    EXPECT_EQ(c->trayMenu->defaultAction(), c->showWindowItem);
+    EXPECT_TRUE(c->showWindowItem->font().bold());
+    EXPECT_FALSE(c->exitItem->font().bold());
+    EXPECT_TRUE(c->autoCheckItem->isCheckable());
+    EXPECT_FALSE(c->autoCheckItem->isChecked());
+    EXPECT_EQ(c->trayIcon->contextMenu(), c->trayMenu);
 }
 
 // Guards: the tray's "Автообновление" and the tab's "Автопроверка" drifting apart.
 TEST_F(TrayWindowTest, AutoUpdateItemAndAutoCheckBoxStayInStep)
 {
-    c->AutoO->setChecked(true);
-    EXPECT_TRUE(c->N4->isChecked());
-    c->N4->trigger();
-    EXPECT_FALSE(c->AutoO->isChecked());
-    EXPECT_FALSE(c->N4->isChecked());
-    c->N4->trigger();
-    EXPECT_TRUE(c->AutoO->isChecked());
-    c->AutoO->setChecked(false);
-    EXPECT_FALSE(c->N4->isChecked());
+    c->autoCheckBox->setChecked(true);
+    EXPECT_TRUE(c->autoCheckItem->isChecked());
+    c->autoCheckItem->trigger();
+    EXPECT_FALSE(c->autoCheckBox->isChecked());
+    EXPECT_FALSE(c->autoCheckItem->isChecked());
+    c->autoCheckItem->trigger();
+    EXPECT_TRUE(c->autoCheckBox->isChecked());
+    c->autoCheckBox->setChecked(false);
+    EXPECT_FALSE(c->autoCheckItem->isChecked());
 }
 
 // Guards: a tray icon that is missing, has no picture, or lacks the start-up hint.
 TEST_F(TrayWindowTest, TrayIconIsShownWithTheProgramIconAndTheStartUpHint)
 {
-    EXPECT_TRUE(c->Tray->isVisible());
-    EXPECT_FALSE(c->Tray->icon().isNull());
+    EXPECT_TRUE(c->trayIcon->isVisible());
+    EXPECT_FALSE(c->trayIcon->icon().isNull());
     EXPECT_FALSE(window->windowIcon().isNull());
     for (int size : {16, 24, 32, 48, 96, 128, 256})
-        EXPECT_EQ(c->Tray->icon().pixmap(size, size).width(), size) << size;
-    EXPECT_EQ(c->Tray->toolTip(), QString::fromUtf8("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
+        EXPECT_EQ(c->trayIcon->icon().pixmap(size, size).width(), size) << size;
+    EXPECT_EQ(c->trayIcon->toolTip(), QString::fromUtf8("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
 }
 
 // Guards: minimising leaving the window on the taskbar although the tray could bring it back.
@@ -98,7 +98,7 @@ TEST_F(TrayWindowTest, MinimisingHidesTheWindowWhileATrayIsThere)
 {
     minimise();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(c->Tray->isVisible());
+    EXPECT_TRUE(c->trayIcon->isVisible());
 }
 
 // Guards: minimising without a tray hiding the window where nothing could bring it back.
@@ -114,7 +114,7 @@ TEST_F(TrayWindowTest, MinimisingWithoutATrayLeavesTheWindowOnTheTaskbar)
 TEST_F(TrayWindowTest, ShowItemRestoresTheMinimisedWindow)
 {
     minimise();
-    c->N5->trigger();
+    c->showWindowItem->trigger();
     settle();
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isMinimized());
@@ -127,7 +127,7 @@ TEST_F(TrayWindowTest, ShowItemRestoresAMaximisedWindowMaximised)
     settle();
     minimise();
     ASSERT_FALSE(window->isVisible());
-    c->N5->trigger();
+    c->showWindowItem->trigger();
     settle();
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isMaximized());
@@ -136,9 +136,9 @@ TEST_F(TrayWindowTest, ShowItemRestoresAMaximisedWindowMaximised)
 // Guards: "Показать/скрыть" hiding a window that is shown, as its caption would suggest.
 TEST_F(TrayWindowTest, ShowItemNeverHidesAShownWindow)
 {
-    c->N5->trigger();
+    c->showWindowItem->trigger();
     settle();
-    c->N5->trigger();
+    c->showWindowItem->trigger();
     settle();
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isMinimized());
@@ -149,11 +149,11 @@ TEST_F(TrayWindowTest, OnlyADoubleClickOnTheIconRunsTheDefaultItem)
 {
     minimise();
     for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Context}) {
-        emit c->Tray->activated(reason);
+        emit c->trayIcon->activated(reason);
         settle();
         EXPECT_FALSE(window->isVisible()) << reason;
     }
-    emit c->Tray->activated(QSystemTrayIcon::DoubleClick);
+    emit c->trayIcon->activated(QSystemTrayIcon::DoubleClick);
     settle();
     EXPECT_TRUE(window->isVisible());
 }
@@ -162,8 +162,8 @@ TEST_F(TrayWindowTest, OnlyADoubleClickOnTheIconRunsTheDefaultItem)
 TEST_F(TrayWindowTest, DoubleClickLeavesADisabledDefaultItemAlone)
 {
     minimise();
-    c->N5->setEnabled(false);
-    emit c->Tray->activated(QSystemTrayIcon::DoubleClick);
+    c->showWindowItem->setEnabled(false);
+    emit c->trayIcon->activated(QSystemTrayIcon::DoubleClick);
     settle();
     EXPECT_FALSE(window->isVisible());
 }
@@ -173,10 +173,10 @@ TEST_F(TrayWindowTest, TrayMenuWorksWhileTheWindowIsDisabled)
 {
     minimise();
     window->setEnabled(false);
-    EXPECT_TRUE(c->PopupMenu2->isEnabled());
-    EXPECT_TRUE(c->N5->isEnabled());
-    EXPECT_TRUE(c->N3->isEnabled());
-    c->N5->trigger();
+    EXPECT_TRUE(c->trayMenu->isEnabled());
+    EXPECT_TRUE(c->showWindowItem->isEnabled());
+    EXPECT_TRUE(c->exitItem->isEnabled());
+    c->showWindowItem->trigger();
     settle();
     EXPECT_TRUE(window->isVisible());
 }
@@ -190,7 +190,7 @@ TEST_F(TrayWindowTest, ExitWhileMinimisedStoresTheSizeBeforeMinimisingAndEndsThe
     ASSERT_FALSE(window->isVisible());
 
     bool timedOut = false;
-    QTimer::singleShot(0, c->N3, &QAction::trigger);
+    QTimer::singleShot(0, c->exitItem, &QAction::trigger);
     QTimer::singleShot(10000, [&timedOut] {
         timedOut = true;
         QCoreApplication::exit(1);

@@ -1,5 +1,5 @@
-#include "tests/support/fake_window.h"
-#include "tests/downloader/script_server.h"
+#include "tests/support/fake_views.h"
+#include "tests/support/script_server.h"
 #include "base/session.h"
 #include "tests/support/temp_dir.h"
 #include "web/url_download.h"
@@ -13,7 +13,7 @@
 namespace vexo {
 namespace {
 
-using test::FakeWindow;
+using test::FakeViews;
 using test::FileExists;
 using test::ReadFile;
 using test::ScriptServer;
@@ -29,15 +29,14 @@ class UrlDownloadTest : public ::testing::Test {
 protected:
     TempDir folder;
     Session session;
-    FakeWindow ops;
+    FakeViews ops;
 
     void SetUp() override { session.workingFolder = folder.path(); }
 
     std::string download(const std::string& url)
     {
-        ops.setText(Control::Urlstr, url);
-        DownloadClick(session, ops);
-        return ops.statusText(0);
+        DownloadTypedAddress(session, url, ops, ops);
+        return ops.status;
     }
     std::size_t filesInFolder() const
     {

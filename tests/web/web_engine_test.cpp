@@ -3,7 +3,7 @@
 #include "app/downloader_bindings.h"
 #include "app/main_window.h"
 #include "base/service_address.h"
-#include "app/setting_form.h"
+#include "app/server_settings_dialog.h"
 #include "tests/support/temp_dir.h"
 #include "app/web_bindings.h"
 
@@ -61,7 +61,7 @@ bool EngineLoadedInThisProcess()
 class WebEngineTest : public ::testing::Test {
 protected:
     TempDir programFolder;
-    std::unique_ptr<TVmain> window;
+    std::unique_ptr<MainWindow> window;
     MainWindowControls* c = nullptr;
 
     void SetUp() override
@@ -70,7 +70,7 @@ protected:
             GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         if (!QFile::exists(test::BuildProgram(QStringLiteral("vexorama_web.so"))))
             GTEST_SKIP() << "the web engine module was not built (qt6-webengine-dev missing)";
-        window = std::make_unique<TVmain>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
         c = &window->controls();
         window->showCentred();
     }
@@ -103,17 +103,17 @@ TEST_F(WebEngineTest, NewsPageLoadsAndMoreSwitchesToTheDetailPageAndBack)
         GTEST_SKIP() << "port " << site.port(80) << " of the site is taken; vexo-server could not start there";
 
     EXPECT_FALSE(EngineLoadedInThisProcess());
-    c->Tabs->setCurrentWidget(c->NewsSheet);
+    c->tabs->setCurrentWidget(c->newsTab);
     EXPECT_TRUE(EngineLoadedInThisProcess());
-    QWidget* news = view(c->WebNewsHolder, "WebNews");
+    QWidget* news = view(c->newsHolder, "WebNews");
     ASSERT_NE(news, nullptr);
     const std::string site08 = std::string(kServiceSite) + "/index/0-8";
     const std::string site09 = std::string(kServiceSite) + "/index/0-9";
     ASSERT_TRUE(Shows(news, site08, "Новости"));
 
-    c->More->click();
+    c->moreButton->click();
     EXPECT_TRUE(Shows(news, site09, "Подробнее"));
-    c->More->click();
+    c->moreButton->click();
     EXPECT_TRUE(Shows(news, site08, "Новости"));
 }
 
@@ -124,19 +124,19 @@ TEST_F(WebEngineTest, UploadPageFollowsAHostChangeMadeInTheSettings)
     ASSERT_TRUE(first.up() && second.up());
 
     window->session().client.host = first.host();
-    c->Tabs->setCurrentWidget(c->TabSheet3);
-    QWidget* upload = view(c->TabSheet3, "WebBrow");
+    c->tabs->setCurrentWidget(c->uploadTab);
+    QWidget* upload = view(c->uploadTab, "WebBrow");
     ASSERT_NE(upload, nullptr);
     EXPECT_TRUE(Shows(upload, "http://" + first.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
 
     // "Сервер:" changed in the settings dialog and confirmed with OK.
-    c->Tabs->setCurrentWidget(c->TabSheet1);
-    TSettingForm& form = window->findChild<DownloaderBindings*>()->settingForm();
-    form.SettingsClick();
+    c->tabs->setCurrentWidget(c->decoderTab);
+    ServerSettingsDialog& form = window->findChild<DownloaderBindings*>()->settingsDialog();
+    form.open();
     form.findChild<QLineEdit*>(QStringLiteral("ServerIP"))->setText(QString::fromStdString(second.host()));
     form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
     ASSERT_FALSE(form.isVisible());
-    c->Tabs->setCurrentWidget(c->TabSheet3);
+    c->tabs->setCurrentWidget(c->uploadTab);
     EXPECT_TRUE(Shows(upload, "http://" + second.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
 }
 
@@ -145,11 +145,11 @@ TEST_F(WebEngineTest, HiddenViewIsMadeOnFirstUseAndLoadsTheAddress)
 {
     Service service(0);
     ASSERT_TRUE(service.up());
-    EXPECT_EQ(view(c->DelwebHolder, "delweb"), nullptr);
+    EXPECT_EQ(view(c->removalHolder, "delweb"), nullptr);
 
     const std::string url = "http://" + service.host() + "/index/0-9";
-    window->ops().navigateHiddenView(url);
-    QWidget* delweb = view(c->DelwebHolder, "delweb");
+    window->views().webPages.load(WebPage::Removal, url);
+    QWidget* delweb = view(c->removalHolder, "delweb");
     ASSERT_NE(delweb, nullptr);
     EXPECT_TRUE(Shows(delweb, url, "Подробнее"));
 }

@@ -1,8 +1,8 @@
-#include "tests/support/fake_window.h"
 #include "base/service_address.h"
 #include "base/session.h"
+#include "base/views.h"
+#include "tests/support/fake_views.h"
 #include "web/web_pages.h"
-#include "web/web_view_ops.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +16,17 @@ namespace {
 
 // Web views that take every address at once and report it back, unless
 // the test says the view shows something else.
-class FakeWebViews : public WebViewOps {
+class FakeWebViews : public WebPagesView {
 public:
-    std::vector<std::pair<WebView, std::string>> navigations;
-    std::map<WebView, std::string> shown;
+    std::vector<std::pair<WebPage, std::string>> navigations;
+    std::map<WebPage, std::string> shown;
 
-    void navigate(WebView view, const std::string& url) override
+    void load(WebPage page, const std::string& url) override
     {
-        navigations.emplace_back(view, url);
-        shown[view] = url;
+        navigations.emplace_back(page, url);
+        shown[page] = url;
     }
-    std::string location(WebView view) const override
+    std::string address(WebPage view) const override
     {
         const auto found = shown.find(view);
         return found == shown.end() ? std::string() : found->second;
@@ -41,13 +41,13 @@ TEST(WebPagesTest, UploadTabReloadsItsPageFromTheHostConfiguredAtEachShowing)
     Session session;
     FakeWebViews views;
     session.client.host = "files.example.org";
-    TabSheet3Show(session, views);
-    TabSheet3Show(session, views);
+    UploadTabShown(session, views);
+    UploadTabShown(session, views);
     session.client.host = "127.0.0.1:8080"; // as the settings dialog's OK sets it
-    TabSheet3Show(session, views);
+    UploadTabShown(session, views);
 
     ASSERT_EQ(views.navigations.size(), 3u);
-    EXPECT_EQ(views.navigations[0], std::make_pair(WebView::WebBrow, std::string("http://files.example.org/uploader/enter.php?simple=1")));
+    EXPECT_EQ(views.navigations[0], std::make_pair(WebPage::UploadManagement, std::string("http://files.example.org/uploader/enter.php?simple=1")));
     EXPECT_EQ(views.navigations[1], views.navigations[0]);
     EXPECT_EQ(views.navigations[2].second, "http://127.0.0.1:8080/uploader/enter.php?simple=1");
 }
@@ -63,12 +63,12 @@ TEST(WebPagesTest, UploadAddressKeepsAnEmptyHostEmpty)
 TEST(WebPagesTest, NewsTabLoadsTheNewsPageOnEveryShowing)
 {
     FakeWebViews views;
-    NewsSheetShow(views);
-    views.shown[WebView::WebNews] = kSite + "/index/0-9";
-    NewsSheetShow(views);
+    NewsTabShown(views);
+    views.shown[WebPage::News] = kSite + "/index/0-9";
+    NewsTabShown(views);
     ASSERT_EQ(views.navigations.size(), 2u);
     for (const auto& [view, url] : views.navigations) {
-        EXPECT_EQ(view, WebView::WebNews);
+        EXPECT_EQ(view, WebPage::News);
         EXPECT_EQ(url, kSite + "/index/0-8");
     }
 }
@@ -89,19 +89,19 @@ TEST(WebPagesTest, MoreLeadsFromTheExactNewsAddressToDetailsAndFromAnywhereElseT
     };
     for (const auto& [location, expected] : cases) {
         FakeWebViews views;
-        views.shown[WebView::WebNews] = location;
-        MoreClick(views);
+        views.shown[WebPage::News] = location;
+        ToggleNewsDetail(views);
         ASSERT_EQ(views.navigations.size(), 1u);
-        EXPECT_EQ(views.navigations[0], std::make_pair(WebView::WebNews, expected)) << location;
+        EXPECT_EQ(views.navigations[0], std::make_pair(WebPage::News, expected)) << location;
     }
 }
 
 // Guards: "Откр. Сайт" opening anything but the site's start address.
 TEST(WebPagesTest, SiteButtonOpensTheSiteInTheBrowser)
 {
-    test::FakeWindow ops;
-    SiteOpenClick(ops);
-    EXPECT_EQ(ops.shellOpened, std::vector<std::string>{kSite});
+    test::FakeViews ops;
+    OpenServiceSite(ops);
+    EXPECT_EQ(ops.opened, std::vector<std::string>{kSite});
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 #include "web/views/qt_web_views.h"
 #include "tests/support/temp_dir.h"
-#include "app/web_bindings.h"
 #include "web/views/web_module_loader.h"
 
 #include <QApplication>
@@ -33,15 +32,15 @@ bool EngineLoadedInThisProcess()
 TEST(WebViewsTest, NothingOfTheWebEngineLoadsUntilAPageTabIsShown)
 {
     TempDir dir;
-    TVmain window(dir.path() + "/vexorama", {});
+    MainWindow window(dir.path() + "/vexorama", {});
     window.showCentred();
-    window.controls().Tabs->setCurrentWidget(window.controls().TabSheet2);
+    window.controls().tabs->setCurrentWidget(window.controls().downloaderTab);
     QApplication::processEvents();
 
-    QtWebViews& views = window.findChild<WebBindings*>()->views();
-    EXPECT_FALSE(views.created(WebView::WebBrow));
-    EXPECT_FALSE(views.created(WebView::WebNews));
-    EXPECT_FALSE(views.created(WebView::Delweb));
+    QtWebViews& views = window.webViews();
+    EXPECT_FALSE(views.created(WebPage::UploadManagement));
+    EXPECT_FALSE(views.created(WebPage::News));
+    EXPECT_FALSE(views.created(WebPage::Removal));
     EXPECT_FALSE(EngineLoadedInThisProcess());
 }
 
@@ -51,19 +50,21 @@ TEST(WebViewsTest, WithoutTheModuleTheTabsSayWhyAndTheHiddenViewReportsIt)
     TempDir dir;
     WebModuleLoader loader({QString::fromStdString(dir.path() + "/vexorama_web.so")});
     QWidget webBrow, webNews, delweb;
-    QtWebViews views(loader, &webBrow, &webNews, &delweb);
+    QtWebViews views(loader, {{WebPage::UploadManagement, {&webBrow, "upload"}},
+                              {WebPage::News, {&webNews, "news"}},
+                              {WebPage::Removal, {&delweb, "removal"}}});
 
-    views.navigate(WebView::WebNews, "http://127.0.0.1:8080/index/0-8");
-    views.navigate(WebView::WebNews, "http://127.0.0.1:8080/index/0-9");
+    views.load(WebPage::News, "http://127.0.0.1:8080/index/0-8");
+    views.load(WebPage::News, "http://127.0.0.1:8080/index/0-9");
     const QList<QLabel*> notices = webNews.findChildren<QLabel*>(QStringLiteral("WebUnavailable"));
     ASSERT_EQ(notices.size(), 1);
     EXPECT_TRUE(notices.front()->text().contains(QString::fromUtf8("не найден модуль vexorama_web.so")));
     EXPECT_TRUE(notices.front()->text().contains(QString::fromStdString(dir.path())));
-    EXPECT_EQ(views.location(WebView::WebNews), "");
-    EXPECT_FALSE(views.created(WebView::WebNews));
+    EXPECT_EQ(views.address(WebPage::News), "");
+    EXPECT_FALSE(views.created(WebPage::News));
 
     try {
-        views.navigate(WebView::Delweb, "http://127.0.0.1:8080/uploader/x");
+        views.load(WebPage::Removal, "http://127.0.0.1:8080/uploader/x");
         ADD_FAILURE() << "no error for the hidden view";
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(QString::fromUtf8(error.what()), loader.error());

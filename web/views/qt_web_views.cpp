@@ -23,27 +23,27 @@ void ShowInHolder(QWidget* holder, QWidget* content)
 
 } // namespace
 
-QtWebViews::QtWebViews(WebModuleLoader& loader, QWidget* webBrowHolder, QWidget* webNewsHolder, QWidget* delwebHolder)
-    : loader_(loader),
-      holders_{{WebView::WebBrow, webBrowHolder}, {WebView::WebNews, webNewsHolder}, {WebView::Delweb, delwebHolder}}
+QtWebViews::QtWebViews(WebModuleLoader& loader, std::map<WebPage, PagePlace> places)
+    : loader_(loader), places_(std::move(places))
 {
 }
 
-bool QtWebViews::created(WebView view) const
+bool QtWebViews::created(WebPage page) const
 {
-    const auto found = widgets_.find(view);
+    const auto found = widgets_.find(page);
     return found != widgets_.end() && !found->second.isNull();
 }
 
-EngineView* QtWebViews::ensure(WebView view)
+EngineView* QtWebViews::ensure(WebPage page)
 {
-    if (created(view))
-        return views_.at(view);
+    if (created(page))
+        return views_.at(page);
 
-    QWidget* holder = holders_.at(view);
+    const PagePlace& place = places_.at(page);
+    QWidget* holder = place.holder;
     WebEngine* engine = loader_.engine();
     if (!engine) {
-        if (view == WebView::Delweb)
+        if (page == WebPage::Removal)
             throw std::runtime_error(loader_.error().toStdString());
         // Said once, in place of the page.
         if (!holder->findChild<QLabel*>(QStringLiteral("WebUnavailable"))) {
@@ -57,27 +57,25 @@ EngineView* QtWebViews::ensure(WebView view)
     }
 
     EngineView* created = engine->createView(holder);
-    created->widget()->setObjectName(view == WebView::WebBrow   ? QStringLiteral("WebBrow")
-                                     : view == WebView::WebNews ? QStringLiteral("WebNews")
-                                                                : QStringLiteral("delweb"));
+    created->widget()->setObjectName(place.viewName);
     ShowInHolder(holder, created->widget());
     created->widget()->show();
-    views_[view] = created;
-    widgets_[view] = created->widget();
+    views_[page] = created;
+    widgets_[page] = created->widget();
     return created;
 }
 
-void QtWebViews::navigate(WebView view, const std::string& url)
+void QtWebViews::load(WebPage page, const std::string& url)
 {
-    if (EngineView* target = ensure(view))
+    if (EngineView* target = ensure(page))
         target->navigate(QString::fromStdString(url));
 }
 
-std::string QtWebViews::location(WebView view) const
+std::string QtWebViews::address(WebPage page) const
 {
-    if (!created(view))
+    if (!created(page))
         return {};
-    return views_.at(view)->location().toStdString();
+    return views_.at(page)->location().toStdString();
 }
 
 } // namespace vexo

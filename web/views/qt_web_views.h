@@ -1,8 +1,9 @@
 #pragma once
 
-#include "web/web_view_ops.h"
+#include "base/views.h"
 
 #include <QPointer>
+#include <QString>
 
 #include <map>
 
@@ -13,26 +14,32 @@ namespace vexo {
 class EngineView;
 class WebModuleLoader;
 
-// The web views on the engine module, each created in its holder the first
-// time it is navigated. Without the module, the two tabs show why instead,
-// and the hidden view reports it as an error.
-class QtWebViews : public WebViewOps {
+// Where a page's view goes, and the object name it gets there.
+struct PagePlace {
+    QWidget* holder = nullptr;
+    QString viewName;
+};
+
+// The web pages on the engine module, each view created in its holder the
+// first time its page is loaded. Without the module, the two tabs show why
+// instead, and the hidden removal page reports it as an error.
+class QtWebViews : public WebPagesView {
 public:
-    QtWebViews(WebModuleLoader& loader, QWidget* webBrowHolder, QWidget* webNewsHolder, QWidget* delwebHolder);
+    QtWebViews(WebModuleLoader& loader, std::map<WebPage, PagePlace> places);
 
-    void navigate(WebView view, const std::string& url) override;
-    std::string location(WebView view) const override;
+    void load(WebPage page, const std::string& url) override;
+    std::string address(WebPage page) const override;
 
-    // Whether the view has been made (and still exists).
-    bool created(WebView view) const;
+    // Whether the page's view has been made (and still exists).
+    bool created(WebPage page) const;
 
 private:
-    EngineView* ensure(WebView view);
+    EngineView* ensure(WebPage page);
 
     WebModuleLoader& loader_;
-    std::map<WebView, QWidget*> holders_;
-    std::map<WebView, EngineView*> views_;
-    std::map<WebView, QPointer<QWidget>> widgets_;
+    std::map<WebPage, PagePlace> places_;
+    std::map<WebPage, EngineView*> views_;
+    std::map<WebPage, QPointer<QWidget>> widgets_;
 };
 
 } // namespace vexo

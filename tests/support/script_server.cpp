@@ -1,4 +1,4 @@
-#include "tests/downloader/script_server.h"
+#include "tests/support/script_server.h"
 
 #include <chrono>
 #include <stdexcept>

@@ -1,0 +1,82 @@
+#include "app/qt_dialogs.h"
+
+#include "app/xdg_open.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace vexo {
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// "Description|*.a;*.b|All Files|*.*" as the file dialog's name filters.
+QString DialogFilter(const std::string& filter)
+{
+    const QStringList parts = Q(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        filters << parts[i] + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+} // namespace
+
+void QtDialogs::showMessage(MessageKind kind, const std::string& text)
+{
+    const bool warning = kind == MessageKind::Warning;
+    // While the settings dialog keeps the main window disabled, a box owned
+    // by it would be disabled too and could not be closed.
+    QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
+                    warning ? QStringLiteral("Warning") : QStringLiteral("Information"), Q(text), QMessageBox::Ok,
+                    window_.isEnabled() ? &window_ : nullptr);
+    box.exec();
+}
+
+std::vector<std::string> QtDialogs::pickFiles(const std::string& startFolder, const std::string& filter)
+{
+    const QStringList chosen = QFileDialog::getOpenFileNames(&window_, QString(), Q(startFolder), DialogFilter(filter));
+    std::vector<std::string> paths;
+    for (const QString& path : chosen)
+        paths.push_back(path.toStdString());
+    return paths;
+}
+
+std::optional<std::string> QtDialogs::pickFolder(const std::string& title, const std::string& preselected)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(&window_, Q(title), Q(preselected));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.toStdString();
+}
+
+void QtDialogs::openExternally(const std::string& folderOrAddress)
+{
+    const QString text = Q(folderOrAddress);
+    const bool webAddress = text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+                            text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    // A web address goes to the browser byte for byte; QUrl would re-encode it.
+    if (webAddress && XdgOpen(folderOrAddress))
+        return;
+    QDesktopServices::openUrl(webAddress ? QUrl(text) : QUrl::fromLocalFile(text));
+}
+
+void QtDialogs::pump()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace vexo

@@ -1,0 +1,110 @@
+#include "app/qt_downloader_view.h"
+
+#include "app/framed_bars.h"
+#include "app/main_window_controls.h"
+#include "app/server_grid.h"
+#include "app/status_bar.h"
+#include "app/window_timer.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <stdexcept>
+
+namespace vexo {
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+WindowTimer* QtDownloaderView::timer(DownloaderTimer which) const
+{
+    switch (which) {
+    case DownloaderTimer::TaskRunner: return c_.runnerTimer;
+    case DownloaderTimer::FetchProgress: return c_.fetchProgressTimer;
+    case DownloaderTimer::AutoCheck: return c_.autoCheckTimer;
+    }
+    throw std::logic_error("unknown timer");
+}
+
+void QtDownloaderView::setServerControlsEnabled(bool enabled)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{c_.autoCheckBox, c_.checkServerButton,
+                                                            c_.serverSettingsButton, c_.autoCheckPeriodBox})
+        control->setEnabled(enabled);
+}
+
+void QtDownloaderView::showAutoCheck(bool on)
+{
+    const QSignalBlocker quiet(c_.autoCheckBox);
+    c_.autoCheckBox->setChecked(on);
+}
+
+void QtDownloaderView::showAutoCheckPeriod(const std::string& seconds)
+{
+    const QString text = Q(seconds);
+    if (c_.autoCheckPeriodBox->text() == text)
+        return;
+    const QSignalBlocker quiet(c_.autoCheckPeriodBox);
+    c_.autoCheckPeriodBox->setText(text);
+}
+
+void QtDownloaderView::showServerFiles(const ServerFileTable& table)
+{
+    const int rows = static_cast<int>(table.rows.size());
+    if (table.fixedRows >= rows)
+        throw std::logic_error("a grid needs a row below its fixed rows");
+    ServerGrid* grid = c_.serverFileGrid;
+    grid->setFixedRowCount(0);
+    grid->setRowTotal(rows);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < 2; ++column)
+            grid->setCellText(column, row, Q(table.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]));
+    }
+    grid->setFixedRowCount(table.fixedRows);
+}
+
+void QtDownloaderView::showFetchName(const std::string& name)
+{
+    c_.fetchNameLabel->setText(Q(name));
+}
+
+void QtDownloaderView::showFetchStatus(const std::string& text)
+{
+    c_.fetchStatusLabel->setText(Q(text));
+}
+
+void QtDownloaderView::showFetchProgress(std::int64_t fetched, std::int64_t total)
+{
+    bars_.setRange(c_.fetchProgressBar, fetched, total);
+}
+
+void QtDownloaderView::setTimerActive(DownloaderTimer which, bool active)
+{
+    timer(which)->setActive(active);
+}
+
+void QtDownloaderView::setTimerInterval(DownloaderTimer which, std::uint32_t milliseconds)
+{
+    timer(which)->setInterval(milliseconds);
+}
+
+void QtDownloaderView::showStatus(const std::string& text)
+{
+    c_.statusBar->setPanelText(0, Q(text));
+}
+
+void QtDownloaderView::showQueuedTasks(const std::string& words)
+{
+    c_.statusBar->setPanelText(1, Q(words));
+}
+
+} // namespace vexo

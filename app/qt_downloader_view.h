@@ -1,0 +1,36 @@
+#pragma once
+
+#include "base/views.h"
+
+namespace vexo {
+
+class FramedBars;
+class WindowTimer;
+struct MainWindowControls;
+
+// The downloader tab, its timers and the status bar on their widgets. What
+// it sets never runs the widgets' handlers: those answer the user alone.
+class QtDownloaderView : public DownloaderView {
+public:
+    QtDownloaderView(MainWindowControls& controls, FramedBars& bars) : c_(controls), bars_(bars) {}
+
+    void setServerControlsEnabled(bool enabled) override;
+    void showAutoCheck(bool on) override;
+    void showAutoCheckPeriod(const std::string& seconds) override;
+    void showServerFiles(const ServerFileTable& table) override;
+    void showFetchName(const std::string& name) override;
+    void showFetchStatus(const std::string& text) override;
+    void showFetchProgress(std::int64_t fetched, std::int64_t total) override;
+    void setTimerActive(DownloaderTimer timer, bool active) override;
+    void setTimerInterval(DownloaderTimer timer, std::uint32_t milliseconds) override;
+    void showStatus(const std::string& text) override;
+    void showQueuedTasks(const std::string& words) override;
+
+private:
+    WindowTimer* timer(DownloaderTimer timer) const;
+
+    MainWindowControls& c_;
+    FramedBars& bars_;
+};
+
+} // namespace vexo

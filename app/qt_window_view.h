@@ -1,0 +1,27 @@
+#pragma once
+
+#include "base/views.h"
+
+namespace vexo {
+
+struct MainWindowControls;
+
+// The main window as a whole and its tray icon.
+class QtWindowView : public WindowView, public TrayView {
+public:
+    explicit QtWindowView(MainWindowControls& controls) : c_(controls) {}
+
+    void showCaption(const std::string& caption) override;
+    void resizeWindow(int width, int height) override;
+    void closeWindow() override;
+    void showDecoderTab() override;
+    void showUrlTab(bool visible) override;
+
+    void showTrayHint(const std::string& hint) override;
+    void markAutoCheck(bool on) override;
+
+private:
+    MainWindowControls& c_;
+};
+
+} // namespace vexo

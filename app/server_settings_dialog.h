@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/server_settings_controls.h"
+#include "base/server_settings.h"
+#include "base/settings_store.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace vexo {
+
+struct WindowContext;
+
+// The server settings dialog: login, password, the server's host and port,
+// and what becomes of a fetched file on the server. It is built once, when
+// first needed, with its own handle on the settings file, and lives hidden
+// when not in use; its fields keep the user's text between openings. While
+// it is open the main window takes no input.
+class ServerSettingsDialog : public QWidget {
+    Q_OBJECT
+public:
+    ServerSettingsDialog(WindowContext& context, std::unique_ptr<SettingsStore> settings,
+                         const ServerSettingsForm& form);
+
+    // The main window's button "Настройки": disables the main window and
+    // shows the dialog centred over it, without waiting.
+    void open();
+
+    const ServerSettingsForm& form() const { return form_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build();
+    void bindFields();
+    void fill();
+    void applyAndClose();
+    // Stores the fields, and enables the main window again even when a
+    // write is refused.
+    void storeOnClose();
+
+    WindowContext& context_;
+    std::unique_ptr<SettingsStore> settings_;
+    ServerSettingsForm form_;
+    // The removal mode the radio buttons show; OK takes it.
+    std::optional<std::uint8_t> chosenMode_;
+    ServerSettingsControls c_;
+};
+
+} // namespace vexo

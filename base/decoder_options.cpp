@@ -1,0 +1,42 @@
+#include "base/decoder_options.h"
+
+#include "base/session.h"
+#include "base/views.h"
+
+namespace vexo {
+
+namespace {
+
+bool& OptionIn(DecoderOptions& options, DecoderOption option)
+{
+    switch (option) {
+    case DecoderOption::JoinAtOnce: return options.joinAtOnce;
+    case DecoderOption::DeleteAfterDecoding: return options.deleteAfterDecoding;
+    case DecoderOption::OpenFolderAfter: return options.openFolderAfter;
+    }
+    return options.joinAtOnce;
+}
+
+const SettingKey& KeyOf(DecoderOption option)
+{
+    switch (option) {
+    case DecoderOption::JoinAtOnce: return settings::kJoinAtOnce;
+    case DecoderOption::DeleteAfterDecoding: return settings::kDeleteAfterDecoding;
+    case DecoderOption::OpenFolderAfter: return settings::kOpenFolderAfter;
+    }
+    return settings::kJoinAtOnce;
+}
+
+} // namespace
+
+void SetDecoderOption(Session& session, DecoderView& view, DecoderOption option, bool on)
+{
+    bool& value = OptionIn(session.decoderOptions, option);
+    if (value == on)
+        return;
+    value = on;
+    view.showOptions(session.decoderOptions);
+    session.settings->WriteBool(KeyOf(option), on);
+}
+
+} // namespace vexo

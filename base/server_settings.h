@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vexo {
+
+class DownloaderView;
+class SettingsStore;
+struct Session;
+
+// What the server settings dialog edits: the "Server" keys of the settings
+// file. The dialog keeps its fields between openings.
+struct ServerSettingsForm {
+    std::string server;
+    std::string port;
+    std::string login;
+    std::string password;
+    // What becomes of a fetched file on the server: 1 removed in the
+    // browser, 2 removed in the background, 3 left there. Other values are
+    // kept as they are, with no choice shown.
+    std::uint8_t removalMode = 1;
+};
+
+// The fields as the settings file holds them (the removal mode as its low
+// eight bits).
+ServerSettingsForm ReadServerSettings(const SettingsStore& settings);
+
+// The dialog closes, by OK or by its close box: the four fields and the
+// removal mode are stored.
+void StoreServerSettings(SettingsStore& settings, const ServerSettingsForm& form);
+
+// "OK": takes the chosen removal mode (none chosen keeps the old one),
+// stores the fields, hands the stored host and port to the server check,
+// and lets the task runner tick again in 5 s.
+void ApplyServerSettings(Session& session, SettingsStore& settings, ServerSettingsForm& form,
+                         std::optional<std::uint8_t> chosenMode, DownloaderView& view);
+
+} // namespace vexo

@@ -1,0 +1,116 @@
+#include "base/start_up.h"
+
+#include "base/file_system.h"
+#include "base/handler_boundary.h"
+#include "base/session.h"
+#include "base/tray_hint.h"
+#include "base/views.h"
+#include "base/working_folder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+namespace vexo {
+
+namespace {
+
+constexpr WindowSize kMinimumSize{640, 300};
+
+bool IsSwitch(const std::string& arg)
+{
+    return arg == "/d" || arg == "/a";
+}
+
+// A refused write to the settings file is reported once, however many
+// steps of the start-up try to write.
+class QuietRepeats {
+public:
+    explicit QuietRepeats(HandlerBoundary& boundary) : boundary_(boundary) { boundary_.setQuietRepeats(true); }
+    ~QuietRepeats() { boundary_.setQuietRepeats(false); }
+    QuietRepeats(const QuietRepeats&) = delete;
+    QuietRepeats& operator=(const QuietRepeats&) = delete;
+
+private:
+    HandlerBoundary& boundary_;
+};
+
+} // namespace
+
+std::int32_t PacingInterval(std::int32_t stored)
+{
+    if (stored == 0)
+        return 1;
+    if (stored == std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::max();
+    return std::abs(stored);
+}
+
+WindowSize AtLeastMinimumSize(WindowSize size)
+{
+    return {std::max(size.width, kMinimumSize.width), std::max(size.height, kMinimumSize.height)};
+}
+
+void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
+{
+    const QuietRepeats quietRepeats(boundary);
+
+    session.downloadedThisSession = 0;
+    views.window.showUrlTab(false);
+    views.window.showDecoderTab();
+
+    session.settings = std::make_unique<SettingsStore>(SettingsFilePath(session.executablePath));
+    const SettingsStore& stored = *session.settings;
+
+    session.client.host = stored.ReadString(settings::kServer);
+    session.client.port = stored.ReadString(settings::kPort);
+
+    const WindowSize size = AtLeastMinimumSize({stored.ReadInteger(settings::kWidth), stored.ReadInteger(settings::kHeight)});
+    views.window.resizeWindow(size.width, size.height);
+
+    std::string folder = stored.ReadString(settings::kFolder, session.programFolder);
+    for (const std::string& arg : session.args) {
+        if (!IsSwitch(arg))
+            folder = arg;
+    }
+    if (!FolderExists(folder)) {
+        views.dialogs.showMessage(MessageKind::Information,
+                                  "Текущая папка не существует, сохраняем в " + session.programFolder);
+        folder = session.programFolder;
+    }
+    boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
+
+    const std::pair<DecoderOption, bool> options[] = {
+        {DecoderOption::DeleteAfterDecoding, stored.ReadBool(settings::kDeleteAfterDecoding)},
+        {DecoderOption::JoinAtOnce, stored.ReadBool(settings::kJoinAtOnce)},
+        {DecoderOption::OpenFolderAfter, stored.ReadBool(settings::kOpenFolderAfter)},
+    };
+    for (const auto& [option, on] : options)
+        boundary.run([&] { SetDecoderOption(session, views.decoder, option, on); });
+
+    session.update = PacingInterval(stored.ReadInteger(settings::kUpdate));
+
+    for (const std::string& arg : session.args) {
+        if (arg == "/d")
+            boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
+    }
+
+    session.caption = kMainCaption;
+    views.window.showCaption(session.caption);
+    UpdateTrayHint(session, views.tray);
+}
+
+void KeepMinimumSize(WindowView& view, WindowSize size)
+{
+    const WindowSize allowed = AtLeastMinimumSize(size);
+    if (allowed.width != size.width || allowed.height != size.height)
+        view.resizeWindow(allowed.width, allowed.height);
+}
+
+void StoreWindowSize(const Session& session, WindowSize size)
+{
+    session.settings->WriteInteger(settings::kWidth, size.width);
+    session.settings->WriteInteger(settings::kHeight, size.height);
+}
+
+} // namespace vexo

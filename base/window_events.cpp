@@ -1,0 +1,18 @@
+#include "base/window_events.h"
+
+#include "base/views.h"
+
+namespace vexo {
+
+void DecoderTabShown(DecoderView& view)
+{
+    view.focus(DecoderControl::AddAll);
+}
+
+void RevealUrlTabOnTenthClick(std::uint8_t& clicks, WindowView& view)
+{
+    ++clicks;
+    view.showUrlTab(clicks == 10);
+}
+
+} // namespace vexo

@@ -1,0 +1,32 @@
+#include "base/working_folder.h"
+
+#include "base/file_system.h"
+#include "base/session.h"
+#include "base/views.h"
+
+namespace vexo {
+
+void SetWorkingFolder(Session& session, DecoderView& view, const std::string& folder)
+{
+    if (folder == session.workingFolder)
+        return;
+    session.workingFolder = folder;
+    // The box tells whether the folder exists even when it cannot be stored.
+    view.showWorkingFolder(folder, !FolderExists(folder));
+    session.settings->WriteString(settings::kFolder, folder);
+}
+
+void ChooseWorkingFolder(Session& session, DecoderView& view, Dialogs& dialogs)
+{
+    const std::string preselected = FolderExists(session.workingFolder) ? session.workingFolder : std::string();
+    const auto chosen = dialogs.pickFolder("Выберите папку принятых файлов", preselected);
+    if (chosen)
+        SetWorkingFolder(session, view, *chosen);
+}
+
+void OpenWorkingFolder(const Session& session, Dialogs& dialogs)
+{
+    dialogs.openExternally(session.workingFolder);
+}
+
+} // namespace vexo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace vexo {
+
+class DecoderView;
+class Dialogs;
+struct Session;
+
+// The folder box changed, or the program moves the working folder: the
+// folder is stored as it stands, and the box turns red when it names no
+// existing folder. Setting the folder it already is does nothing.
+void SetWorkingFolder(Session& session, DecoderView& view, const std::string& folder);
+
+// "Обзор": choose the working folder in a folder browser.
+void ChooseWorkingFolder(Session& session, DecoderView& view, Dialogs& dialogs);
+
+// "Откр. Папку": show the working folder in the file manager.
+void OpenWorkingFolder(const Session& session, Dialogs& dialogs);
+
+} // namespace vexo

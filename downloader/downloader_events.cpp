@@ -1,0 +1,100 @@
+#include "downloader/downloader_events.h"
+
+#include "base/int_text.h"
+#include "base/session.h"
+#include "base/size_text.h"
+#include "base/tray_hint.h"
+#include "downloader/downloader.h"
+#include "downloader/task_runner.h"
+
+#include <limits>
+
+namespace vexo {
+
+namespace {
+
+constexpr std::int32_t kShortestAutoCheck = 15;
+constexpr std::int64_t kDefaultAutoCheck = 60;
+constexpr const char* kCheckArg = "is_files";
+
+} // namespace
+
+std::uint32_t SecondsToInterval(std::int64_t seconds)
+{
+    constexpr std::int64_t kLongest = std::numeric_limits<std::uint32_t>::max();
+    if (seconds <= 0)
+        return 0;
+    if (seconds > kLongest / 1000)
+        return static_cast<std::uint32_t>(kLongest);
+    return static_cast<std::uint32_t>(seconds * 1000);
+}
+
+std::uint32_t AutoCheckInterval(const std::string& text)
+{
+    const std::optional<std::int32_t> seconds = ParseInt32(text);
+    return SecondsToInterval(seconds ? *seconds : kDefaultAutoCheck);
+}
+
+void ShowDownloaderStart(Downloader& d)
+{
+    d.view.showServerFiles(d.table);
+}
+
+void RunnerTick(Downloader& d)
+{
+    if (d.taskRunning)
+        return;
+    const std::int32_t refresh = d.session.settings->ReadInteger(settings::kRefresh);
+    d.view.setTimerInterval(DownloaderTimer::TaskRunner, SecondsToInterval(refresh));
+    RunNextTask(d);
+}
+
+void QueueServerCheck(Downloader& d)
+{
+    PushTask(d, kCheckArg, TaskKind::Check);
+}
+
+void SetAutoCheck(Downloader& d, bool on)
+{
+    if (d.autoCheck.on == on)
+        return;
+    d.autoCheck.on = on;
+    d.view.showAutoCheck(on);
+    d.tray.markAutoCheck(on);
+    d.view.setTimerActive(DownloaderTimer::AutoCheck, on);
+}
+
+void AutoCheckTick(Downloader& d)
+{
+    UpdateTrayHint(d.session, d.tray);
+    d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
+    PushTask(d, kCheckArg, TaskKind::Check);
+}
+
+void ShowFetchProgress(Downloader& d)
+{
+    const FetchProgress& progress = d.progress;
+    d.view.showFetchProgress(progress.FetchedBytes, progress.FetchTotal);
+    d.view.showFetchStatus("Скачано " + SizeToText(progress.FetchedBytes) + " из " + SizeToText(progress.FetchTotal));
+    UpdateTrayHint(d.session, d.tray);
+    d.dialogs.pump();
+}
+
+void ChangeAutoCheckPeriod(Downloader& d, const std::string& text)
+{
+    d.autoCheck.period = text;
+    const std::optional<std::int32_t> seconds = ParseInt32(text);
+    if (!seconds || *seconds < kShortestAutoCheck) {
+        d.autoCheck.period = std::to_string(kShortestAutoCheck);
+        d.view.showAutoCheckPeriod(d.autoCheck.period);
+    }
+    d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
+}
+
+void ClearTaskQueue(Downloader& d)
+{
+    d.queue.clear();
+    PopTask(d, kNoTask);
+}
+
+} // namespace vexo
