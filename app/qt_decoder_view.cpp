@@ -103,9 +103,13 @@ void QtDecoderView::lineChanged(int index, const std::string& text)
 
 void QtDecoderView::lineRemoved(int index)
 {
-    ExistingItem(c_.queueList, index);
+    const bool wasSelected = ExistingItem(c_.queueList, index)->isSelected();
     const QSignalBlocker quiet(c_.queueList);
     delete c_.queueList->takeItem(index);
+    // The list would select the line that moves up; a removed selection
+    // leaves none, as the program's own list does.
+    if (wasSelected)
+        c_.queueList->clearSelection();
 }
 
 void QtDecoderView::linesCleared()

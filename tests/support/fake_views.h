@@ -74,9 +74,10 @@ public:
     bool folderMissing = false;
     const std::vector<std::string>& lines() const { return lines_; }
     int selectedLine() const { return selected_; }
-    // The context menu's state: "Удалить" enabled and the details shown.
+    // The context menu's state: "Удалить" enabled and the details shown
+    // (as built, the items show their captions).
     bool removeItemEnabled = true;
-    std::optional<EntryDetails> details;
+    std::optional<EntryDetails> details = EntryDetails{"Реалнейм", "Размер", "Ключ"};
     std::int64_t runProgress = 0;
     std::int64_t fileProgress = 0;
     std::vector<std::int64_t> runProgressHistory;
