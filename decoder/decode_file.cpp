@@ -3,7 +3,7 @@
 #include "decoder/container_format.h"
 #include "decoder/encoded_file.h"
 #include "decoder/percent.h"
-#include "decoder/posix_file.h"
+#include "base/file_io.h"
 #include "base/session.h"
 #include "base/size_text.h"
 #include "base/window_ops.h"
