@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <memory>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -78,9 +77,9 @@ PosixFile CreateOutput(const QueueEntry& entry, int position, WindowOps& ops)
     bool marked = false;
     for (long long n = 1;; ++n) {
         if (!NameTaken(path)) {
-            const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0)
-                return PosixFile(fd, path);
+            PosixFile created = PosixFile::CreateNew(path, 0666);
+            if (created.isOpen())
+                return created;
             const int error = errno;
             if (error != EEXIST)
                 FailToOpen(ops, "Cannot create", path, error);
@@ -148,8 +147,10 @@ void DecodeFile(const QueueEntry& entry, int position, const Session& session, W
     ops.setStatusText(0, "Файл закрывается...");
     ops.repaintStatus();
     ops.setProgress(Control::ProgressBar2, 100);
-    encoded.close();
+    // The output first: its close is what reports decoded bytes that never
+    // reached the disk, and the output is removed then.
     output.complete();
+    encoded.close();
 }
 
 } // namespace vexo
