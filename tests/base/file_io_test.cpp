@@ -189,8 +189,9 @@ TEST_F(PosixFileTest, ReadsAndWritesFailAfterNBytes)
         PosixFile file = PosixFile::OpenReadOnly(path);
         char buffer[100];
         EXPECT_EQ(file.readUpTo(buffer, 20), 20u);
-        EXPECT_EQ(ErrorOf([&] { file.readUpTo(buffer, 20); }), std::to_string(EIO) + " " + path + ": Input/output error");
-        EXPECT_EQ(ErrorOf([&] { file.readAt(0, buffer, 1); }), std::to_string(EIO) + " " + path + ": Input/output error");
+        const std::string failure = std::to_string(EIO) + " " + path + ": Input/output error";
+        EXPECT_EQ(ErrorOf([&] { file.readUpTo(buffer, 20); }), failure);
+        EXPECT_EQ(ErrorOf([&] { file.readAt(0, buffer, 1); }), failure);
     }
     {
         ScopedFileFaults faults({.failWriteAfter = 10, .error = ENOSPC});
