@@ -1,10 +1,10 @@
 #include "base/settings_store.h"
 
+#include "base/file_io.h"
 #include "base/int_text.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <pwd.h>
@@ -19,7 +19,7 @@ namespace vexo {
 namespace {
 
 constexpr std::size_t kMaxValueCharacters = 2047;
-constexpr mode_t kNewFileMode = 0600; // the file holds the server password
+constexpr unsigned kNewFileMode = 0600; // the file holds the server password
 
 // ---- The file as lines ----------------------------------------------------
 
@@ -218,80 +218,45 @@ std::string CapCharacters(const std::string& text, std::size_t maxCharacters)
 
 enum class LoadResult { Loaded, Missing, Failed };
 
-LoadResult LoadFile(const std::string& path, std::string& text, mode_t& mode)
+LoadResult LoadFile(const std::string& path, std::string& text)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    PosixFile file = PosixFile::OpenReadOnly(path);
+    if (!file.isOpen())
         return errno == ENOENT ? LoadResult::Missing : LoadResult::Failed;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (!file.isRegular())
+        return LoadResult::Failed;
+    text.clear();
+    try {
+        char buffer[8192];
+        std::size_t got;
+        do {
+            got = file.readUpTo(buffer, sizeof buffer);
+            text.append(buffer, got);
+        } while (got == sizeof buffer); // a short count is the end of the file
+    } catch (const FileError&) {
         return LoadResult::Failed;
     }
-    mode = info.st_mode & 07777;
-    text.clear();
-    char buffer[8192];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return LoadResult::Failed;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
     return LoadResult::Loaded;
 }
 
-bool WriteAll(int fd, const std::string& text)
+// The old file is either left as it was or replaced whole; a link named by
+// the path stays, and the file it leads to is replaced.
+bool ReplaceFile(const std::string& path, const std::string& text)
 {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-// Writes the whole text beside `target` and renames it over `target`, so the
-// old file is either left as it was or replaced whole.
-bool ReplaceFile(const std::string& target, const std::string& text, mode_t mode)
-{
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0 && ::fchmod(fd, mode) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (written && closed && ::rename(temporary.c_str(), target.c_str()) == 0)
+    try {
+        AtomicFile file(path, SaveOptions{.newFileMode = kNewFileMode});
+        file.write(text);
+        file.commit();
         return true;
-    ::unlink(temporary.c_str());
-    return false;
-}
-
-// A settings file that is a symbolic link is replaced at the link's target,
-// so the link itself survives the write.
-std::string WriteTarget(const std::string& path)
-{
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-    return error ? path : resolved.string();
+    } catch (const FileError&) {
+        return false;
+    }
 }
 
 std::optional<std::string> ReadValue(const std::string& path, const std::string& section, const std::string& key)
 {
     std::string text;
-    mode_t mode = 0;
-    if (LoadFile(path, text, mode) != LoadResult::Loaded)
+    if (LoadFile(path, text) != LoadResult::Loaded)
         return std::nullopt;
     const IniLines ini = SplitLines(text);
     const auto range = FindSection(ini, section);
@@ -362,12 +327,10 @@ void SettingsStore::WriteString(const std::string& section, const std::string& k
     if (value.find_first_of("\r\n") != std::string::npos)
         throw SettingsWriteError(path_);
 
-    const std::string target = WriteTarget(path_);
     std::string text;
-    mode_t mode = kNewFileMode;
     // A file that exists but cannot be read is not overwritten: its
     // contents would be lost.
-    const LoadResult loaded = LoadFile(target, text, mode);
+    const LoadResult loaded = LoadFile(path_, text);
     if (loaded == LoadResult::Failed)
         throw SettingsWriteError(path_);
 
@@ -378,7 +341,7 @@ void SettingsStore::WriteString(const std::string& section, const std::string& k
     // flushing it to disk) with the text it already holds would gain nothing.
     if (loaded == LoadResult::Loaded && updated == text)
         return;
-    if (!ReplaceFile(target, updated, mode))
+    if (!ReplaceFile(path_, updated))
         throw SettingsWriteError(path_);
 }
 

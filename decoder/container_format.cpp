@@ -1,12 +1,14 @@
 #include "decoder/container_format.h"
 
+#include "base/file_io.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <memory>
 #include <stdexcept>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace vexo {
 
@@ -21,91 +23,6 @@ namespace {
 #endif
 
 constexpr std::size_t kCopyBlock = 1 << 20;
-
-std::string ErrorText(const std::string& path, int error)
-{
-    return path + ": " + std::strerror(error);
-}
-
-// The container being written; removed again unless commit() is reached.
-class NewFile {
-public:
-    explicit NewFile(const std::string& path)
-        : path_(path),
-          fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644))
-    {
-        if (fd_ < 0)
-            throw std::runtime_error(ErrorText(path_, errno));
-    }
-    ~NewFile()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            ::unlink(path_.c_str());
-        }
-    }
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
-
-    void write(const void* data, std::size_t size)
-    {
-        auto* bytes = static_cast<const char*>(data);
-        while (size > 0) {
-            const ssize_t written = ::write(fd_, bytes, size);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                throw std::runtime_error(ErrorText(path_, written < 0 ? errno : ENOSPC));
-            bytes += written;
-            size -= static_cast<std::size_t>(written);
-        }
-    }
-
-    // close() can be the first to report a failed write-back, so it counts.
-    void commit()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) {
-            const int error = errno;
-            ::unlink(path_.c_str());
-            throw std::runtime_error(ErrorText(path_, error));
-        }
-    }
-
-private:
-    std::string path_;
-    int fd_;
-};
-
-class InputFile {
-public:
-    explicit InputFile(const std::string& path)
-        : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
-    {
-        if (fd_ < 0)
-            throw std::runtime_error(ErrorText(path_, errno));
-    }
-    ~InputFile() { ::close(fd_); }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    // Up to size bytes; 0 at the end of the file.
-    std::size_t read(unsigned char* buffer, std::size_t size)
-    {
-        for (;;) {
-            const ssize_t got = ::read(fd_, buffer, size);
-            if (got >= 0)
-                return static_cast<std::size_t>(got);
-            if (errno != EINTR)
-                throw std::runtime_error(ErrorText(path_, errno));
-        }
-    }
-
-private:
-    std::string path_;
-    int fd_;
-};
 
 } // namespace
 
@@ -162,16 +79,27 @@ void WriteContainer(const std::string& plainPath, const std::string& containerPa
                                     + " leading bytes do not fit the 32-bit data offset");
     const std::string trailer = MakeTrailer(static_cast<std::int32_t>(leadingBytes.size()), key, storedName);
 
-    InputFile plain(plainPath);
-    NewFile container(containerPath);
+    PosixFile plain = PosixFile::Open(plainPath, O_RDONLY);
+    if (!plain.isOpen())
+        throw FileError(errno, plainPath);
+    // Checked at the start as well, so that a taken name costs no copy; the
+    // final link is what refuses a name that turned up meanwhile.
+    struct stat existing {};
+    if (::lstat(containerPath.c_str(), &existing) == 0)
+        throw FileError(EEXIST, containerPath);
+
+    // Written under a temporary name, so a failed or cut-off write never
+    // leaves a half container that would pass for a whole one.
+    AtomicFile container(containerPath, SaveOptions{.newFileMode = 0644});
     container.write(leadingBytes.data(), leadingBytes.size());
     const auto buffer = std::make_unique<unsigned char[]>(kCopyBlock);
-    while (const std::size_t got = plain.read(buffer.get(), kCopyBlock)) {
+    while (const std::size_t got = plain.readUpTo(buffer.get(), kCopyBlock)) {
         XorBlock(buffer.get(), got, key);
         container.write(buffer.get(), got);
     }
     container.write(trailer.data(), trailer.size());
-    container.commit();
+    if (container.commitIfFree() == AtomicFile::Placement::NameTaken)
+        throw FileError(EEXIST, containerPath);
 }
 
 } // namespace vexo

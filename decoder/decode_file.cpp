@@ -3,14 +3,13 @@
 #include "decoder/container_format.h"
 #include "decoder/encoded_file.h"
 #include "decoder/percent.h"
-#include "decoder/posix_file.h"
+#include "base/file_io.h"
 #include "base/size_text.h"
 #include "base/views.h"
 #include "decoder/queue_list.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <memory>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -78,9 +77,9 @@ PosixFile CreateOutput(const QueueEntry& entry, int position, QueueList& list, D
     bool marked = false;
     for (long long n = 1;; ++n) {
         if (!NameTaken(path)) {
-            const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0)
-                return PosixFile(fd, path);
+            PosixFile created = PosixFile::CreateNew(path, 0666);
+            if (created.isOpen())
+                return created;
             const int error = errno;
             if (error != EEXIST)
                 FailToOpen(dialogs, "Cannot create", path, error);
@@ -152,8 +151,10 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
     view.showStatus("Файл закрывается...");
     view.repaintStatusNow();
     view.showFileProgress(100);
-    encoded.close();
+    // The output first: its close is what reports decoded bytes that never
+    // reached the disk, and the output is removed then.
     output.complete();
+    encoded.close();
 }
 
 } // namespace vexo

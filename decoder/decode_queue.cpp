@@ -1,7 +1,7 @@
 #include "decoder/decode_queue.h"
 
 #include "base/cp1251.h"
-#include "decoder/posix_file.h"
+#include "base/file_io.h"
 #include "joiner/search.h"
 #include "base/session.h"
 #include "base/size_text.h"

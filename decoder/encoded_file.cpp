@@ -2,7 +2,7 @@
 
 #include "decoder/container_format.h"
 #include "base/cp1251.h"
-#include "decoder/posix_file.h"
+#include "base/file_io.h"
 #include "base/views.h"
 
 #include <array>

@@ -1,8 +1,8 @@
 #include "downloader/http_fetch.h"
 
+#include "base/file_io.h"
 #include "downloader/curl_library.h"
 
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -11,9 +11,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace vexo {
 
 namespace {
@@ -21,9 +18,9 @@ namespace {
 constexpr const char* kAgent = "Generic Delphi Agent";
 constexpr long kBlockSize = 1024;
 
-std::runtime_error FileError(const std::string& path, int error)
+FileError CreateError(const std::string& path, int error)
 {
-    return std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(error));
+    return FileError(error, path, "Cannot create file \"" + path + "\". " + std::strerror(error));
 }
 
 bool IsWebAddress(const std::string& url)
@@ -41,32 +38,25 @@ bool IsWebAddress(const std::string& url)
     return startsWith("http://") || startsWith("https://");
 }
 
-// The body's temporary home beside the target: created on first use,
-// renamed over the target by commit(), removed otherwise.
-class TemporaryFile {
+// The body on its way to the target: gathered and written to a hidden
+// temporary beside it, which replaces the target only at commit().
+class BodyFile {
 public:
-    explicit TemporaryFile(std::string target) : target_(std::move(target)) {}
-    ~TemporaryFile()
+    explicit BodyFile(const std::string& target)
+        : file_(target, SaveOptions{.temporaryPrefix = ".vexorama-"})
     {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!path_.empty())
-            ::unlink(path_.c_str());
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     // Blocks are gathered in one fixed buffer and written in larger pieces:
     // a system call per 1 KiB block would cost more than the block's
     // transfer. Memory stays the same whatever the file's size.
     void write(const char* data, std::size_t size)
     {
-        if (fd_ < 0)
-            create();
+        open();
         if (used_ + size > sizeof buffer_)
             flush();
         if (size >= sizeof buffer_) {
-            writeAll(data, size);
+            file_.write(data, size);
             return;
         }
         std::memcpy(buffer_ + used_, data, size);
@@ -75,60 +65,37 @@ public:
 
     void commit()
     {
-        if (fd_ < 0)
-            create();
+        open();
         flush();
-        const int closed = ::close(fd_);
-        fd_ = -1;
-        if (closed != 0)
-            throw std::runtime_error(target_ + ": " + std::strerror(errno));
-        if (::rename(path_.c_str(), target_.c_str()) != 0)
-            throw FileError(target_, errno);
-        path_.clear();
+        file_.finish();
+        try {
+            file_.commit();
+        } catch (const FileError& error) {
+            throw CreateError(file_.path(), error.error());
+        }
     }
 
 private:
+    // Created on first use, so a fetch that fails before its body leaves
+    // nothing to clean up.
+    void open()
+    {
+        if (file_.isOpen())
+            return;
+        try {
+            file_.open();
+        } catch (const FileError& error) {
+            throw CreateError(file_.path(), error.error());
+        }
+    }
+
     void flush()
     {
-        writeAll(buffer_, used_);
+        file_.write(buffer_, used_);
         used_ = 0;
     }
 
-    void writeAll(const char* data, std::size_t size)
-    {
-        while (size > 0) {
-            const ssize_t written = ::write(fd_, data, size);
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw std::runtime_error(target_ + ": " + std::strerror(errno));
-            }
-            data += written;
-            size -= static_cast<std::size_t>(written);
-        }
-    }
-
-    void create()
-    {
-        static std::atomic<unsigned> serial{0};
-        const std::size_t slash = target_.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
-        for (;;) {
-            std::string candidate = folder + ".vexorama-" + std::to_string(::getpid()) + "-"
-                                    + std::to_string(++serial) + ".part";
-            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ >= 0) {
-                path_ = std::move(candidate);
-                return;
-            }
-            if (errno != EEXIST)
-                throw FileError(target_, errno);
-        }
-    }
-
-    std::string target_;
-    std::string path_;
-    int fd_ = -1;
+    AtomicFile file_;
     char buffer_[64 * 1024];
     std::size_t used_ = 0;
 };
@@ -144,7 +111,7 @@ struct CurlListFree {
 // they wait here until the transfer has stopped.
 struct Transfer {
     CURL* curl;
-    TemporaryFile& file;
+    BodyFile& file;
     FetchProgress& progress;
     const std::function<void()>& pump;
     bool started = false;
@@ -219,7 +186,7 @@ bool FetchToFile(const std::string& url, const std::string& path, const std::str
     if (!headers)
         return false;
 
-    TemporaryFile file(path);
+    BodyFile file(path);
     Transfer transfer{curl.get(), file, progress, pump, false, false, nullptr};
     CURL* handle = curl.get();
     api.easy_setopt(handle, CURLOPT_URL, url.c_str());

@@ -22,9 +22,9 @@ struct FetchLimits {
 
 // Fetches an http or https address into the file `path`, in 1024-byte
 // blocks, calling `pump` after every block. The body goes into a temporary
-// file beside `path`, which replaces `path` only when the whole body
-// arrived with a 2xx status: true then, and the file holds the body
-// (possibly empty). False when the address is not http(s), cannot be
+// file beside `path`, which replaces `path` (the file it leads to, when it
+// is a link) and is flushed to disk only when the whole body arrived with a
+// 2xx status: true then, and the file holds the body (possibly empty). False when the address is not http(s), cannot be
 // opened, answers outside 2xx, breaks off before the length it named, or
 // stalls; `path` is then untouched and no file is left behind.
 // `listedSize` (decimal, from the server's list) is the expected size when

@@ -1,71 +1,61 @@
 #include "joiner/join_file.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vexo {
 
 JoinFile::JoinFile(std::string path, int flags, unsigned mode)
-    : path_(std::move(path)), fd_(::open(path_.c_str(), flags | O_CLOEXEC, mode))
+    : file_(PosixFile::Open(path, flags, mode))
 {
-}
-
-JoinFile::~JoinFile()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
 }
 
 void JoinFile::fail(const std::string& reason) const
 {
-    throw JoinError("Error!!! file:" + path_ + " - " + reason);
+    throw JoinError("Error!!! file:" + path() + " - " + reason);
+}
+
+void JoinFile::fail(const FileError& error) const
+{
+    fail(std::strerror(error.error()));
 }
 
 std::int64_t JoinFile::size() const
 {
-    struct stat status {};
-    if (::fstat(fd_, &status) != 0)
-        fail(std::strerror(errno));
-    return status.st_size;
+    try {
+        return file_.size();
+    } catch (const FileError& error) {
+        fail(error);
+    }
 }
 
 void JoinFile::readExactly(unsigned char* buffer, std::size_t count)
 {
-    while (count > 0) {
-        const ssize_t got = ::read(fd_, buffer, count);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            fail(std::strerror(errno));
-        if (got == 0)
-            fail("файл стал короче, чем был при начале копирования");
-        buffer += got;
-        count -= static_cast<std::size_t>(got);
+    std::size_t got = 0;
+    try {
+        got = file_.readUpTo(buffer, count);
+    } catch (const FileError& error) {
+        fail(error);
     }
+    if (got != count)
+        fail("файл стал короче, чем был при начале копирования");
 }
 
 void JoinFile::writeAll(const unsigned char* data, std::size_t count)
 {
-    while (count > 0) {
-        const ssize_t written = ::write(fd_, data, count);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            fail(std::strerror(written < 0 ? errno : ENOSPC));
-        data += written;
-        count -= static_cast<std::size_t>(written);
+    try {
+        file_.writeAll(data, count);
+    } catch (const FileError& error) {
+        fail(error);
     }
 }
 
 void JoinFile::close()
 {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0)
-        fail(std::strerror(errno));
+    try {
+        file_.close();
+    } catch (const FileError& error) {
+        fail(error);
+    }
 }
 
 } // namespace vexo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/file_io.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -21,12 +23,11 @@ public:
     // Opens `path` with the open(2) `flags` (and `mode` for a new file);
     // whether it worked is isOpen().
     JoinFile(std::string path, int flags, unsigned mode = 0666);
-    ~JoinFile();
     JoinFile(const JoinFile&) = delete;
     JoinFile& operator=(const JoinFile&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
-    const std::string& path() const { return path_; }
+    bool isOpen() const { return file_.isOpen(); }
+    const std::string& path() const { return file_.path(); }
 
     std::int64_t size() const;
     // Fills the whole buffer; a file that ends early (it shrank since it was
@@ -40,9 +41,9 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& reason) const;
+    [[noreturn]] void fail(const FileError& error) const;
 
-    std::string path_;
-    int fd_;
+    PosixFile file_;
 };
 
 } // namespace vexo

@@ -1,14 +1,14 @@
 #include "server/demo_folder.h"
 
+#include "base/file_io.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <memory>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace vexo::server {
 
@@ -27,26 +27,13 @@ bool FolderIsEmpty(const std::string& folder)
     return true;
 }
 
+// Never replaces a file, and a failed write leaves none behind.
 void WriteNewFile(const std::string& path, const std::string& content)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw std::runtime_error(path + ": " + std::strerror(errno));
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t written = ::write(fd, content.data() + done, content.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int error = written < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(path.c_str());
-            throw std::runtime_error(path + ": " + std::strerror(error));
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    if (::close(fd) != 0)
-        throw std::runtime_error(path + ": " + std::strerror(errno));
+    AtomicFile file(path, SaveOptions{.newFileMode = 0644});
+    file.write(content);
+    if (file.commitIfFree() == AtomicFile::Placement::NameTaken)
+        throw FileError(EEXIST, path);
 }
 
 void PutLittleEndian(std::string& out, std::uint32_t value, int bytes)

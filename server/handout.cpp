@@ -3,11 +3,9 @@
 #include "decoder/container_format.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <random>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace vexo::server {
 
@@ -37,23 +35,18 @@ WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string
 }
 
 HandoutStream::HandoutStream(int fd, std::int64_t plainSize)
-    : fd_(fd), plainSize_(plainSize)
+    : file_(fd, {}), plainSize_(plainSize)
 {
 }
 
 HandoutStream::HandoutStream(int fd, std::int64_t plainSize, WrapPlan plan)
-    : fd_(fd),
+    : file_(fd, {}),
       plainSize_(plainSize),
       wrapped_(true),
       key_(plan.key),
       leading_(std::move(plan.leadingBytes)),
       trailer_(MakeTrailer(static_cast<std::int32_t>(leading_.size()), key_, plan.storedName))
 {
-}
-
-HandoutStream::~HandoutStream()
-{
-    ::close(fd_);
 }
 
 std::int64_t HandoutStream::size() const
@@ -75,14 +68,13 @@ std::size_t HandoutStream::read(std::int64_t offset, unsigned char* buffer, std:
             std::memcpy(out, leading_.data() + offset, got);
         } else if (offset < dataEnd) {
             const std::size_t want = std::min<std::size_t>(room, static_cast<std::size_t>(dataEnd - offset));
-            const ssize_t result = ::pread(fd_, out, want, offset - leadingSize);
-            if (result < 0 && errno == EINTR)
-                continue;
-            if (result < 0)
-                throw std::runtime_error(std::string("read failed: ") + std::strerror(errno));
-            if (result == 0)
+            try {
+                got = file_.readUpToAt(offset - leadingSize, out, want);
+            } catch (const FileError& error) {
+                throw std::runtime_error(std::string("read failed: ") + std::strerror(error.error()));
+            }
+            if (got < want)
                 throw std::runtime_error("the file became shorter while it was handed out");
-            got = static_cast<std::size_t>(result);
             if (wrapped_)
                 XorBlock(out, got, key_);
         } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/file_io.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,7 +37,6 @@ public:
     // Takes ownership of fd, an open descriptor of the plain file.
     HandoutStream(int fd, std::int64_t plainSize);
     HandoutStream(int fd, std::int64_t plainSize, WrapPlan plan);
-    ~HandoutStream();
     HandoutStream(const HandoutStream&) = delete;
     HandoutStream& operator=(const HandoutStream&) = delete;
 
@@ -47,7 +48,7 @@ public:
     std::size_t read(std::int64_t offset, unsigned char* buffer, std::size_t length);
 
 private:
-    int fd_;
+    PosixFile file_;
     std::int64_t plainSize_;
     bool wrapped_ = false;
     std::uint8_t key_ = 0;

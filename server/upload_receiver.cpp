@@ -3,21 +3,14 @@
 #include "server/account_folder.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vexo::server {
 
 UploadReceiver::UploadReceiver(std::string folder)
     : folder_(std::move(folder))
 {
-}
-
-UploadReceiver::~UploadReceiver()
-{
-    discardTemporary();
 }
 
 bool UploadReceiver::beginPart(const std::string& field, const std::string& fileName)
@@ -35,36 +28,35 @@ bool UploadReceiver::beginPart(const std::string& field, const std::string& file
     }
     outcomes_.push_back({ fileName, Result::Stored, 0, {} });
     inFile_ = true;
-    temporary_ = folder_ + "/" + std::string(AccountFolder::kUploadPrefix) + "XXXXXX";
-    fd_ = ::mkstemp(temporary_.data());
-    if (fd_ < 0)
-        temporary_.clear();
-    if (fd_ < 0 || ::fchmod(fd_, 0644) != 0) {
-        outcomes_.back().result = Result::WriteFailed;
-        outcomes_.back().detail = std::strerror(errno);
-        discardTemporary();
+    const std::string path = folder_ + "/" + fileName;
+    // A taken name (a link included) is refused before any byte is stored;
+    // the final link refuses one that turns up meanwhile.
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0) {
+        outcomes_.back().result = Result::NameTaken;
+        outcomes_.back().detail = std::strerror(EEXIST);
+        return true;
+    }
+    // The listing passes over the temporary's prefix.
+    file_.emplace(path,
+                  SaveOptions{ .newFileMode = 0644, .temporaryPrefix = std::string(AccountFolder::kUploadPrefix) });
+    try {
+        file_->open();
+    } catch (const FileError& error) {
+        fail(error.error());
     }
     return true;
 }
 
 bool UploadReceiver::append(const char* data, std::size_t size)
 {
-    if (!inFile_ || fd_ < 0)
+    if (!inFile_ || !file_)
         return true;
-    Outcome& outcome = outcomes_.back();
-    while (size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            outcome.result = Result::WriteFailed;
-            outcome.detail = std::strerror(written < 0 ? errno : ENOSPC);
-            discardTemporary();
-            return true;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        outcome.size += written;
+    try {
+        file_->write(data, size);
+        outcomes_.back().size += static_cast<std::int64_t>(size);
+    } catch (const FileError& error) {
+        fail(error.error());
     }
     return true;
 }
@@ -80,38 +72,32 @@ void UploadReceiver::endPart(bool complete)
     if (!inFile_)
         return;
     inFile_ = false;
-    if (fd_ < 0)
-        return; // already failed
+    if (!file_)
+        return; // already refused or failed
     Outcome& outcome = outcomes_.back();
     if (!complete) {
         outcome.result = Result::Interrupted;
-        discardTemporary();
+        file_.reset();
         return;
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        outcome.result = Result::WriteFailed;
-        outcome.detail = std::strerror(errno);
-        discardTemporary();
-        return;
+    try {
+        // Never replaces a waiting file of the same name.
+        if (file_->commitIfFree() == AtomicFile::Placement::NameTaken) {
+            outcome.result = Result::NameTaken;
+            outcome.detail = std::strerror(EEXIST);
+        }
+        file_.reset();
+    } catch (const FileError& error) {
+        fail(error.error());
     }
-    // link() refuses an existing name, where rename() would replace it.
-    if (::link(temporary_.c_str(), (folder_ + "/" + outcome.name).c_str()) != 0) {
-        outcome.result = errno == EEXIST ? Result::NameTaken : Result::WriteFailed;
-        outcome.detail = std::strerror(errno);
-    }
-    discardTemporary();
 }
 
-void UploadReceiver::discardTemporary()
+// The part is not stored; its temporary goes with the file object.
+void UploadReceiver::fail(int error)
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-    if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
-    temporary_.clear();
+    outcomes_.back().result = Result::WriteFailed;
+    outcomes_.back().detail = std::strerror(error);
+    file_.reset();
 }
 
 } // namespace vexo::server

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "base/file_io.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +25,6 @@ public:
     };
 
     explicit UploadReceiver(std::string folder);
-    ~UploadReceiver();
     UploadReceiver(const UploadReceiver&) = delete;
     UploadReceiver& operator=(const UploadReceiver&) = delete;
 
@@ -35,13 +37,12 @@ public:
 
 private:
     void endPart(bool complete);
-    void discardTemporary();
+    void fail(int error);
 
     std::string folder_;
     std::vector<Outcome> outcomes_;
     bool inFile_ = false;
-    int fd_ = -1;
-    std::string temporary_;
+    std::optional<AtomicFile> file_; // the file of the current part, while it is written
 };
 
 } // namespace vexo::server

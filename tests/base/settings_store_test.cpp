@@ -1,14 +1,13 @@
 #include "base/settings_store.h"
 
+#include "base/file_io.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -185,7 +184,7 @@ TEST(SettingsStore, RefusedWriteNamesTheFile)
 }
 
 // Guards: a write that fails half-way (full disk) truncating the old file or
-// leaving its temporary file behind. The file size limit fails it even for root.
+// leaving its temporary file behind.
 TEST(SettingsStore, FailedWriteKeepsTheOldFile)
 {
     TempDir dir;
@@ -193,19 +192,55 @@ TEST(SettingsStore, FailedWriteKeepsTheOldFile)
     WriteFile(dir.file("s.INI"), before);
     SettingsStore store(dir.file("s.INI"));
 
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string error = ExpectWriteError(store);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    std::string error;
+    {
+        ScopedFileFaults faults({.failWriteAfter = 1000, .error = ENOSPC});
+        error = ExpectWriteError(store);
+    }
 
     EXPECT_EQ(error, "Unable to write to " + store.path());
     EXPECT_TRUE(ReadFile(store.path()) == before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// Guards: a new file that fails to take the settings file's name (or to
+// reach the disk) reported as written, or leaving its temporary behind.
+TEST(SettingsStore, FailedRenameOrSyncKeepsTheOldFile)
+{
+    TempDir dir;
+    const std::string before = "[Prog]\nFolder=/old\n";
+    WriteFile(dir.file("s.INI"), before);
+    SettingsStore store(dir.file("s.INI"));
+    for (const FileFaults& fault : {FileFaults{.failRename = true}, FileFaults{.failSync = true}}) {
+        std::string error;
+        {
+            ScopedFileFaults faults(fault);
+            error = ExpectWriteError(store);
+        }
+        EXPECT_EQ(error, "Unable to write to " + store.path());
+        EXPECT_EQ(ReadFile(store.path()), before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }
+    store.WriteString("Prog", "Folder", "/new");
+    EXPECT_EQ(ReadFile(store.path()), "[Prog]\nFolder=/new\n");
+}
+
+// Guards: a settings file that cannot be read being overwritten by a write
+// (its other keys would be lost); reads then fall back to their defaults.
+TEST(SettingsStore, UnreadableFileIsNeverOverwritten)
+{
+    TempDir dir;
+    const std::string before = "[Server]\nPassword=secret\n[Prog]\nFolder=/old\n";
+    WriteFile(dir.file("s.INI"), before);
+    SettingsStore store(dir.file("s.INI"));
+    {
+        ScopedFileFaults faults({.failReadAfter = 10, .error = EIO});
+        EXPECT_EQ(store.ReadString("Prog", "Folder", "default"), "default");
+        EXPECT_EQ(ExpectWriteError(store), "Unable to write to " + store.path());
+    }
+    EXPECT_EQ(ReadFile(store.path()), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(store.ReadString("Prog", "Folder", "default"), "/old");
 }
 
 // Guards: a value with a line break injecting keys or sections into the file.

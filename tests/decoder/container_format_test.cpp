@@ -1,13 +1,13 @@
 #include "decoder/container_format.h"
+#include "base/file_io.h"
 #include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <filesystem>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace vexo {
@@ -106,23 +106,25 @@ TEST_F(WriteContainerTest, NeverReplacesAFileAndNamesThePathInErrors)
 TEST_F(WriteContainerTest, FailedWriteOrReadLeavesNoFile)
 {
     WriteFile(plain, PatternBytes(100000));
-    // A file size limit makes writes past it fail with EFBIG.
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 50000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    std::string message;
-    try {
-        WriteContainer(plain, container, 1, "lead", "abc");
-    } catch (const std::runtime_error& error) {
-        message = error.what();
-    }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedSignal);
-    EXPECT_EQ(message, container + ": File too large");
+    const auto failure = [&](const FileFaults& fault) {
+        ScopedFileFaults faults(fault);
+        try {
+            WriteContainer(plain, container, 1, "lead", "abc");
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(failure({.failWriteAfter = 50000, .error = ENOSPC}), container + ": No space left on device");
     EXPECT_FALSE(FileExists(container));
+    EXPECT_EQ(failure({.failReadAfter = 50000, .error = EIO}), plain + ": Input/output error");
+    EXPECT_FALSE(FileExists(container));
+    for (const FileFaults& fault : {FileFaults{.failSync = true}, FileFaults{.failClose = true},
+                                    FileFaults{.failRename = true}}) {
+        EXPECT_EQ(failure(fault), container + ": Input/output error");
+        EXPECT_FALSE(FileExists(container));
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
     ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0755), 0);
     EXPECT_THROW(WriteContainer(dir.file("folder"), container, 1, "", "abc"), std::runtime_error);

@@ -1,5 +1,6 @@
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
+#include "base/file_io.h"
 #include "decoder/queue_list.h"
 #include "tests/support/fake_views.h"
 #include "base/session.h"
@@ -10,10 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <stdexcept>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -194,27 +193,33 @@ TEST_F(DecodeFileTest, UnopenableFilesShowIoErrorAndThrow)
     EXPECT_EQ(ops.messages.size(), 2u);
 }
 
-// Guards a failed write (a full disk): an error naming the output, and no truncated output left.
-TEST_F(DecodeFileTest, FailedWriteLeavesNoTruncatedOutput)
+// Guards a failed write (a full disk), read or close of the output:
+// an error naming the file, and no truncated output left.
+TEST_F(DecodeFileTest, FailedWriteReadOrCloseLeavesNoTruncatedOutput)
 {
     const auto entry = encode(PatternBytes(200000), 1, 0, "big.bin");
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    std::string error;
-    try {
-        DecodeFile(entry, 1, session.update, list, ops, ops);
-    } catch (const std::runtime_error& e) {
-        error = e.what();
-    }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_NE(error.find(dir.file("big.bin")), std::string::npos) << error;
+    const auto failure = [&](const FileFaults& fault) {
+        ScopedFileFaults faults(fault);
+        try {
+            DecodeFile(entry, 1, session.update, list, ops, ops);
+        } catch (const std::runtime_error& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(failure({.failWriteAfter = 100000, .error = ENOSPC}), dir.file("big.bin") + ": No space left on device");
     EXPECT_FALSE(FileExists(dir.file("big.bin")));
+
+    EXPECT_EQ(failure({.failReadAfter = 100000, .error = EIO}), entry.Path + ": Input/output error");
+    EXPECT_FALSE(FileExists(dir.file("big.bin")));
+
+    // A close can be the first to report decoded bytes that never reached the disk.
+    EXPECT_EQ(failure({.failClose = true, .error = EIO}), dir.file("big.bin") + ": Input/output error");
+    EXPECT_FALSE(FileExists(dir.file("big.bin")));
+
     EXPECT_EQ(ReadFile(entry.Path).size(), static_cast<std::size_t>(entry.FileSize));
+    EXPECT_TRUE(ops.messages.empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "app/server_grid.h"
 #include "app/status_bar.h"
 #include "downloader/task_runner.h"
+#include "tests/support/byte_pattern.h"
 #include "tests/support/temp_dir.h"
 #include "app/window_timer.h"
 
@@ -33,24 +34,17 @@ namespace {
 using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::ReadFile;
+using test::PatternBytes;
 using test::TempDir;
 using test::WaitUntil;
 using test::WriteFile;
 
-std::string Patterned(std::size_t size, unsigned seed)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * (131 + seed) + i / 251 + seed) & 0xFF);
-    return bytes;
-}
-
 // vexo-server over a folder of three files; *.bmp is handed out encoded.
 struct Service {
     TempDir folder;
-    std::map<std::string, std::string> files = {{"clip.avi", Patterned(300000, 1)},
-                                                {"Заметки.txt", Patterned(5000, 2)},
-                                                {"photo.bmp", Patterned(70000, 3)}};
+    std::map<std::string, std::string> files = {{"clip.avi", PatternBytes(300000, 1)},
+                                                {"Заметки.txt", PatternBytes(5000, 2)},
+                                                {"photo.bmp", PatternBytes(70000, 3)}};
     std::unique_ptr<ChildProcess> process;
     int tcpPort = 0;
     int httpPort = 0;

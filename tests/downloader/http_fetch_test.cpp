@@ -1,7 +1,8 @@
-#include "tests/support/byte_pattern.h"
-#include "tests/support/fake_views.h"
+#include "base/file_io.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
+#include "tests/support/byte_pattern.h"
+#include "tests/support/fake_views.h"
 #include "downloader/http_fetch.h"
 #include "tests/support/script_server.h"
 #include "base/session.h"
@@ -9,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
 namespace vexo {
@@ -52,13 +52,7 @@ protected:
                            [this] { pumped.push_back(progress.FetchedBytes); }, limits);
     }
     // Everything in the folder: a failed fetch must leave no temporary file.
-    std::vector<std::string> folderNames() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
+    std::vector<std::string> folderNames() const { return test::FolderNames(dir.path()); }
 };
 
 // Guards the request and the transfer: the agent and no-cache headers go
@@ -140,6 +134,39 @@ TEST_F(FetchTest, FailedFetchesNeverTouchTheLocalFile)
 
     EXPECT_EQ(ReadFile(target), "precious");
     EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+}
+
+// Guards a body that cannot be stored whole (a full disk half way, a sync,
+// close or rename that fails): an error naming the file, the old file kept
+// as it was, and no temporary left behind.
+TEST_F(FetchTest, FailedStoreKeepsTheOldFileAndLeavesNoTemporary)
+{
+    WriteFile(target, "precious");
+    const struct {
+        FileFaults fault;
+        std::string error;
+    } cases[] = {
+        {{.failWriteAfter = 70000, .error = ENOSPC}, target + ": No space left on device"},
+        {{.failSync = true}, target + ": Input/output error"},
+        {{.failClose = true}, target + ": Input/output error"},
+        {{.failRename = true}, "Cannot create file \"" + target + "\". Input/output error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        ScriptServer server(Ok(PatternBytes(100000)));
+        std::string error = "no error";
+        {
+            ScopedFileFaults faults(c.fault);
+            try {
+                fetch(server);
+            } catch (const std::runtime_error& e) {
+                error = e.what();
+            }
+        }
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(ReadFile(target), "precious");
+        EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+    }
 }
 
 // Guards the schemes: only http and https addresses are fetched, also

@@ -1,14 +1,13 @@
 #include "tests/joiner/join_fixture.h"
 
+#include "base/file_io.h"
+
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <fcntl.h>
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace vexo {
@@ -18,14 +17,6 @@ using test::FileExists;
 using test::JoinFixture;
 using test::ReadFile;
 using Lines = std::vector<std::string>;
-
-std::string Joined(const std::vector<std::string>& texts)
-{
-    std::string all;
-    for (const std::string& text : texts)
-        all += text + "\n";
-    return all;
-}
 
 // Guards a part that cannot be opened: the box names it, the output keeps
 // the parts before it, the part after it stays, and the run goes on.
@@ -111,11 +102,10 @@ TEST_F(JoinFixture, PartThatCannotBeDeletedIsNotMarked)
     EXPECT_EQ(ReadFile(dir.file("g")).size(), 2 * kJoinBlockSize + 10);
 }
 
-// Guards unchecked writes: with the output limited in size (as a full disk
-// would), the short write and the failing one stop that file with a box
+// Guards unchecked writes: with writes failing past a count (as on a full
+// disk), the short write and the failing one stop that file with a box
 // naming the output, the part in progress is not deleted, the output keeps
-// what was written, and the next file is still joined. Runs in a child so
-// that the file-size limit stays there.
+// what was written, and the next file is still joined.
 TEST_F(JoinFixture, FailedWriteStopsThatFileAndKeepsItsParts)
 {
     const std::string aa = part("big.aa", 60000);
@@ -123,40 +113,57 @@ TEST_F(JoinFixture, FailedWriteStopsThatFileAndKeepsItsParts)
     part("big.ac", 10);
     part("small.aa", 10);
     part("small.ab", 10);
-    constexpr rlim_t kLimit = 100000;
+    constexpr std::size_t kLimit = 100000;
 
-    int channel[2];
-    ASSERT_EQ(::pipe(channel), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(channel[0]);
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{kLimit, kLimit};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        join(true);
-        const std::string report = Joined(ops.messageTexts()) + "--\n" + Joined(ops.lines());
-        const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(channel[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        report.append(buffer, static_cast<std::size_t>(got));
-    ::close(channel[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // The disk fills up while "big" is joined (whichever file comes first)
+    // and has room again once the box is up.
+    std::optional<ScopedFileFaults> faults;
+    bool failed = false;
+    ops.onPump = [&] {
+        if (!faults && !failed && ops.lines().back().starts_with("Собирается файл big"))
+            faults.emplace(FileFaults{.failWriteAfter = kLimit, .error = ENOSPC});
+    };
+    ops.onMessage = [&](const test::FakeViews::Message&) {
+        faults.reset();
+        failed = true;
+    };
+    join(true);
 
-    EXPECT_NE(report.find("Error!!! file:" + dir.file("big") + " - File too large\n--\n"), std::string::npos) << report;
-    EXPECT_NE(report.find("Собирается файл big (Частей: 3) [ aa-(del) ab\n"), std::string::npos) << report;
-    EXPECT_NE(report.find("Собирается файл small (Частей: 2) [ aa-(del) ab-(del) ] ok\n"), std::string::npos) << report;
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("big") + " - No space left on device"}));
+    const Lines lines = ops.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Собирается файл big (Частей: 3) [ aa-(del) ab"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Собирается файл small (Частей: 2) [ aa-(del) ab-(del) ] ok"),
+              lines.end());
     EXPECT_FALSE(FileExists(dir.file("big.aa")));
-    EXPECT_EQ(ReadFile(dir.file("big.ab")), ab);
+    EXPECT_TRUE(ReadFile(dir.file("big.ab")) == ab);
     EXPECT_TRUE(FileExists(dir.file("big.ac")));
-    EXPECT_EQ(ReadFile(dir.file("big")), aa + ab.substr(0, kLimit - aa.size()));
+    EXPECT_TRUE(ReadFile(dir.file("big")) == aa + ab.substr(0, kLimit - aa.size()));
     EXPECT_EQ(ReadFile(dir.file("small")).size(), 20u);
+}
+
+// Guards unchecked reads and closes: a part that fails to be read or
+// closed stops that file with a box naming the part, and the part is not
+// deleted.
+TEST_F(JoinFixture, FailedReadOrCloseStopsThatFileAndKeepsItsParts)
+{
+    const std::string aa = part("r.aa", 60000);
+    part("r.ab", 10);
+    {
+        ScopedFileFaults faults({.failReadAfter = 50000, .error = EIO});
+        join(true);
+    }
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("r.aa") + " - Input/output error"}));
+    EXPECT_TRUE(ReadFile(dir.file("r.aa")) == aa);
+    EXPECT_EQ(ops.lines().back(), "Собирается файл r (Частей: 2) [ aa");
+
+    ops.messages.clear();
+    {
+        ScopedFileFaults faults({.failClose = true, .error = EIO});
+        join(true);
+    }
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("r.aa") + " - Input/output error"}));
+    EXPECT_TRUE(ReadFile(dir.file("r.aa")) == aa);
+    EXPECT_TRUE(FileExists(dir.file("r.ab")));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vexo::test {
 
@@ -25,5 +26,7 @@ private:
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The names in a folder, sorted; shows a temporary file left behind.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 } // namespace vexo::test

@@ -1,0 +1,465 @@
+#include "base/file_io.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace vexo {
+
+namespace {
+
+// ---- The fault seam -------------------------------------------------------
+
+// Without installed faults each call pays one load and one branch.
+std::atomic<bool> gFaultsInstalled{false};
+std::mutex gFaultsMutex;
+FileFaults gFaults;
+std::size_t gBytesRead = 0;
+std::size_t gBytesWritten = 0;
+
+bool FaultsInstalled()
+{
+    return gFaultsInstalled.load(std::memory_order_relaxed);
+}
+
+// One read or write call, `call(size)`, held to the installed byte limit.
+template <class Call>
+ssize_t CountedTransfer(const std::optional<std::size_t> FileFaults::*limitField, std::size_t& moved,
+                        std::size_t size, Call call)
+{
+    std::lock_guard lock(gFaultsMutex);
+    const std::optional<std::size_t>& limit = gFaults.*limitField;
+    if (limit) {
+        if (moved >= *limit) {
+            errno = gFaults.error;
+            return -1;
+        }
+        size = std::min(size, *limit - moved);
+    }
+    const ssize_t done = call(size);
+    if (done > 0)
+        moved += static_cast<std::size_t>(done);
+    return done;
+}
+
+// Fails the step when its fault is installed: true with errno set.
+bool Faulted(bool FileFaults::*field)
+{
+    if (!FaultsInstalled()) [[likely]]
+        return false;
+    std::lock_guard lock(gFaultsMutex);
+    if (!(gFaults.*field))
+        return false;
+    errno = gFaults.error;
+    return true;
+}
+
+// ---- Single system calls, as the seam lets them through -------------------
+
+ssize_t ReadOnce(int fd, void* buffer, std::size_t size)
+{
+    if (!FaultsInstalled()) [[likely]]
+        return ::read(fd, buffer, size);
+    return CountedTransfer(&FileFaults::failReadAfter, gBytesRead, size,
+                           [&](std::size_t allowed) { return ::read(fd, buffer, allowed); });
+}
+
+ssize_t PreadOnce(int fd, void* buffer, std::size_t size, std::int64_t position)
+{
+    if (!FaultsInstalled()) [[likely]]
+        return ::pread(fd, buffer, size, position);
+    return CountedTransfer(&FileFaults::failReadAfter, gBytesRead, size,
+                           [&](std::size_t allowed) { return ::pread(fd, buffer, allowed, position); });
+}
+
+ssize_t WriteOnce(int fd, const void* data, std::size_t size)
+{
+    if (!FaultsInstalled()) [[likely]]
+        return ::write(fd, data, size);
+    return CountedTransfer(&FileFaults::failWriteAfter, gBytesWritten, size,
+                           [&](std::size_t allowed) { return ::write(fd, data, allowed); });
+}
+
+// Linux closes the descriptor even when close() is interrupted, so EINTR
+// is no failure (and a retry could close another thread's new file).
+int CloseChecked(int fd)
+{
+    const int result = ::close(fd);
+    if (Faulted(&FileFaults::failClose))
+        return -1;
+    return result != 0 && errno == EINTR ? 0 : result;
+}
+
+int SyncDescriptor(int fd, bool dataOnly)
+{
+    if (Faulted(&FileFaults::failSync))
+        return -1;
+    int result;
+    do
+        result = dataOnly ? ::fdatasync(fd) : ::fsync(fd);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
+int OpenDescriptor(const std::string& path, int flags, unsigned mode)
+{
+    int fd;
+    do
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Opens without waiting for a FIFO's other end, then reads and writes block
+// as usual (regular files ignore the flag anyway).
+PosixFile OpenWithoutWaiting(const std::string& path, int flags)
+{
+    const int fd = OpenDescriptor(path, flags | O_NONBLOCK, 0);
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return PosixFile(fd, path);
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A link is replaced at the file it leads to, so the link itself stays.
+std::string ResolveLinks(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    return error ? path : resolved.string();
+}
+
+void SyncPath(const std::string& path, int flags, bool dataOnly)
+{
+    PosixFile file = PosixFile::Open(path, flags);
+    if (!file.isOpen())
+        throw FileError(errno, path);
+    if (SyncDescriptor(file.fd(), dataOnly) != 0)
+        throw FileError(errno, path);
+    file.close();
+}
+
+} // namespace
+
+// ---- FileError ------------------------------------------------------------
+
+std::string SystemErrorText(const std::string& path, int error)
+{
+    return path + ": " + std::strerror(error);
+}
+
+FileError::FileError(int error, std::string path)
+    : FileError(error, path, SystemErrorText(path, error))
+{
+}
+
+FileError::FileError(int error, std::string path, const std::string& text)
+    : std::runtime_error(text), error_(error), path_(std::move(path))
+{
+}
+
+// ---- PosixFile ------------------------------------------------------------
+
+PosixFile::PosixFile(int fd, std::string path)
+    : fd_(fd), path_(std::move(path))
+{
+}
+
+PosixFile::~PosixFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+PosixFile::PosixFile(PosixFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_))
+{
+}
+
+PosixFile& PosixFile::operator=(PosixFile&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+PosixFile PosixFile::Open(const std::string& path, int flags, unsigned mode)
+{
+    return PosixFile(OpenDescriptor(path, flags, mode), path);
+}
+
+PosixFile PosixFile::OpenReadWrite(const std::string& path)
+{
+    return OpenWithoutWaiting(path, O_RDWR);
+}
+
+PosixFile PosixFile::OpenReadOnly(const std::string& path)
+{
+    return OpenWithoutWaiting(path, O_RDONLY);
+}
+
+PosixFile PosixFile::CreateNew(const std::string& path, unsigned mode)
+{
+    return Open(path, O_RDWR | O_CREAT | O_EXCL, mode);
+}
+
+std::int64_t PosixFile::size() const
+{
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0)
+        throw FileError(errno, path_);
+    return info.st_size;
+}
+
+bool PosixFile::isRegular() const
+{
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+void PosixFile::seek(std::int64_t position)
+{
+    if (::lseek(fd_, position, SEEK_SET) < 0)
+        throw FileError(errno, path_);
+}
+
+std::size_t PosixFile::readUpTo(void* buffer, std::size_t size)
+{
+    return readLoop(std::nullopt, buffer, size);
+}
+
+std::size_t PosixFile::readUpToAt(std::int64_t position, void* buffer, std::size_t size)
+{
+    return readLoop(position, buffer, size);
+}
+
+std::size_t PosixFile::readLoop(std::optional<std::int64_t> position, void* buffer, std::size_t size)
+{
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = position
+                              ? PreadOnce(fd_, bytes + got, size - got, *position + static_cast<std::int64_t>(got))
+                              : ReadOnce(fd_, bytes + got, size - got);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError(errno, path_);
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+namespace {
+
+[[noreturn]] void ThrowEndedEarly(const std::string& path)
+{
+    throw FileError(0, path, path + ": the file ended before its last bytes could be read");
+}
+
+} // namespace
+
+void PosixFile::readExactly(void* buffer, std::size_t size)
+{
+    if (readUpTo(buffer, size) != size)
+        ThrowEndedEarly(path_);
+}
+
+void PosixFile::readAt(std::int64_t position, void* buffer, std::size_t size)
+{
+    if (readUpToAt(position, buffer, size) != size)
+        ThrowEndedEarly(path_);
+}
+
+void PosixFile::writeAll(const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t n = WriteOnce(fd_, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw FileError(n < 0 ? errno : ENOSPC, path_);
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void PosixFile::sync()
+{
+    if (SyncDescriptor(fd_, true) != 0)
+        throw FileError(errno, path_);
+}
+
+void PosixFile::close()
+{
+    const int fd = std::exchange(fd_, -1);
+    if (fd >= 0 && CloseChecked(fd) != 0)
+        throw FileError(errno, path_);
+}
+
+// ---- AtomicFile -----------------------------------------------------------
+
+AtomicFile::AtomicFile(std::string path, SaveOptions options)
+    : path_(std::move(path)), target_(ResolveLinks(path_)), options_(std::move(options))
+{
+}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+void AtomicFile::open()
+{
+    if (!temporary_.empty())
+        return;
+    // After a failure or a commit the object is spent: writing on would
+    // put a file with a gap, or a second file, in place.
+    if (spent_)
+        throw std::logic_error(path_ + ": the file was committed or discarded already");
+    struct stat existing {};
+    const bool replacing = ::stat(target_.c_str(), &existing) == 0;
+    // A replaced file keeps its mode; until it is set the temporary is
+    // private, as it may be meant for the owner alone.
+    const unsigned createMode = replacing ? 0600 : options_.newFileMode;
+    static std::atomic<unsigned> serial{0};
+    const std::string stem = FolderOf(target_) + "/" + options_.temporaryPrefix + std::to_string(::getpid()) + "-";
+    int fd;
+    for (;;) {
+        std::string candidate = stem + std::to_string(++serial);
+        fd = OpenDescriptor(candidate, O_WRONLY | O_CREAT | O_EXCL, createMode);
+        if (fd >= 0) {
+            temporary_ = std::move(candidate);
+            break;
+        }
+        if (errno != EEXIST) {
+            spent_ = true;
+            throw FileError(errno, path_);
+        }
+    }
+    // Errors name the target: the temporary is no concern of the user's.
+    file_ = PosixFile(fd, path_);
+    if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        const int error = errno;
+        discard();
+        throw FileError(error, path_);
+    }
+}
+
+void AtomicFile::write(const void* data, std::size_t size)
+{
+    open();
+    try {
+        file_.writeAll(data, size);
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+void AtomicFile::finish()
+{
+    open();
+    if (finished_)
+        return;
+    try {
+        file_.sync();
+        file_.close();
+    } catch (...) {
+        discard();
+        throw;
+    }
+    finished_ = true;
+}
+
+void AtomicFile::commit()
+{
+    finish();
+    if (Faulted(&FileFaults::failRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
+        discard();
+        throw FileError(error, path_);
+    }
+    temporary_.clear();
+    spent_ = true;
+    SyncFolder(FolderOf(target_));
+}
+
+AtomicFile::Placement AtomicFile::commitIfFree()
+{
+    finish();
+    // link() refuses an existing name, where rename() would replace it.
+    const bool linked = !Faulted(&FileFaults::failRename) && ::link(temporary_.c_str(), path_.c_str()) == 0;
+    const int error = errno;
+    discard();
+    if (!linked && error == EEXIST)
+        return Placement::NameTaken;
+    if (!linked)
+        throw FileError(error, path_);
+    SyncFolder(FolderOf(path_));
+    return Placement::Placed;
+}
+
+void AtomicFile::discard()
+{
+    file_ = PosixFile();
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+    spent_ = true;
+}
+
+// ---- Syncing --------------------------------------------------------------
+
+void SyncFile(const std::string& path)
+{
+    SyncPath(path, O_RDONLY, true);
+}
+
+void SyncFolder(const std::string& path)
+{
+    SyncPath(path, O_RDONLY | O_DIRECTORY, false);
+}
+
+// ---- ScopedFileFaults -----------------------------------------------------
+
+ScopedFileFaults::ScopedFileFaults(const FileFaults& faults)
+{
+    std::lock_guard lock(gFaultsMutex);
+    if (gFaultsInstalled.load())
+        throw std::logic_error("file faults are installed already");
+    gFaults = faults;
+    gBytesRead = 0;
+    gBytesWritten = 0;
+    gFaultsInstalled.store(true);
+}
+
+ScopedFileFaults::~ScopedFileFaults()
+{
+    std::lock_guard lock(gFaultsMutex);
+    gFaultsInstalled.store(false);
+    gFaults = FileFaults{};
+}
+
+} // namespace vexo

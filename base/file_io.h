@@ -1,0 +1,178 @@
+#pragma once
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Every read, write, close, rename and sync of a file the program keeps
+// goes through here: checked to the last byte, safe against interrupting
+// signals, and open to the faults that tests install.
+
+namespace vexo {
+
+// A file operation that failed. what() is the text for the user; error()
+// is the system's error number, 0 when the failure is not the system's (a
+// file that ended early).
+class FileError : public std::runtime_error {
+public:
+    // The text is "<path>: <reason for error>".
+    FileError(int error, std::string path);
+    FileError(int error, std::string path, const std::string& text);
+
+    int error() const noexcept { return error_; }
+    const std::string& path() const noexcept { return path_; }
+
+private:
+    int error_;
+    std::string path_;
+};
+
+// "<path>: <reason for error>"
+std::string SystemErrorText(const std::string& path, int error);
+
+// An open file descriptor with the path it was opened by, closed when the
+// object goes. Reads and writes go on after short counts and interrupting
+// signals; failures throw FileError naming path().
+class PosixFile {
+public:
+    PosixFile() = default;
+    // Takes ownership of fd; `path` names the file in error texts.
+    PosixFile(int fd, std::string path);
+    ~PosixFile();
+    PosixFile(PosixFile&& other) noexcept;
+    PosixFile& operator=(PosixFile&& other) noexcept;
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+
+    // The opens return a closed file (and leave errno) when they fail.
+    // open(2) with `flags` (close-on-exec added) and `mode` for a new file.
+    static PosixFile Open(const std::string& path, int flags, unsigned mode = 0666);
+    // Read and write access ("the file may be changed"), sharing both:
+    // a file without write permission fails here. Never blocks on a FIFO.
+    static PosixFile OpenReadWrite(const std::string& path);
+    // Read access only. Never blocks on a FIFO.
+    static PosixFile OpenReadOnly(const std::string& path);
+    // A new file for reading and writing; an existing name (a dangling
+    // link included) fails with EEXIST.
+    static PosixFile CreateNew(const std::string& path, unsigned mode);
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+
+    std::int64_t size() const;
+    bool isRegular() const;
+    void seek(std::int64_t position);
+
+    // Reads until `size` bytes are in or the file ends; returns the count.
+    std::size_t readUpTo(void* buffer, std::size_t size);
+    // Reads exactly `size` bytes, or throws (an early end included).
+    void readExactly(void* buffer, std::size_t size);
+    // As readUpTo and readExactly, at `position`; the file offset stays.
+    std::size_t readUpToAt(std::int64_t position, void* buffer, std::size_t size);
+    void readAt(std::int64_t position, void* buffer, std::size_t size);
+    // Writes all `size` bytes, or throws; a write that makes no progress
+    // counts as a full disk (ENOSPC).
+    void writeAll(const void* data, std::size_t size);
+    void writeAll(std::string_view text) { writeAll(text.data(), text.size()); }
+    // Flushes the file's data to the disk (fdatasync).
+    void sync();
+    // Closes, reporting a failed write-back.
+    void close();
+
+private:
+    // At `position`, or at the file offset without one.
+    std::size_t readLoop(std::optional<std::int64_t> position, void* buffer, std::size_t size);
+
+    int fd_ = -1;
+    std::string path_;
+};
+
+// How an AtomicFile makes its temporary and a new target.
+struct SaveOptions {
+    // The mode of a target that does not exist yet, less the umask as
+    // open(2) takes it; an existing target keeps its own mode.
+    unsigned newFileMode = 0666;
+    // The temporary is "<target's folder>/<prefix><pid>-<serial>".
+    std::string temporaryPrefix = ".vexo-save-";
+};
+
+// A file written under a temporary name beside its target and put in
+// place whole: the target either keeps its old contents or gets all of the
+// new ones, even after a crash or on a full disk. A target that is a
+// symbolic link keeps the link; the file it leads to is replaced. The
+// temporary is removed on any failure and when the object goes uncommitted.
+// Errors throw FileError naming the target as the caller named it.
+class AtomicFile {
+public:
+    enum class Placement { Placed, NameTaken };
+
+    explicit AtomicFile(std::string path, SaveOptions options = {});
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // The target, as named.
+    const std::string& path() const { return path_; }
+    bool isOpen() const { return file_.isOpen(); }
+    // Creates the temporary; write() does so on first use.
+    void open();
+    void write(const void* data, std::size_t size);
+    void write(std::string_view text) { write(text.data(), text.size()); }
+    // Everything written is on the disk and the temporary is closed; the
+    // target is not touched yet. commit() does this when it has not been.
+    void finish();
+    // Renames the temporary over the target, then flushes the folder. When
+    // only that flush fails, the target already holds the new contents.
+    void commit();
+    // As commit(), but an existing name (a link included) is never
+    // replaced: NameTaken then, and the temporary is removed.
+    [[nodiscard]] Placement commitIfFree();
+    // Removes the temporary; the target stays as it was. After this, a
+    // failure or a commit, the object takes no more writes.
+    void discard();
+
+private:
+    std::string path_;
+    std::string target_; // the path with links resolved: where the rename goes
+    SaveOptions options_;
+    std::string temporary_;
+    PosixFile file_;
+    bool finished_ = false;
+    bool spent_ = false;
+};
+
+// Flush a finished file, and the folder that names it, to the disk; call
+// them before a step that destroys the only other copy.
+void SyncFile(const std::string& path);
+void SyncFolder(const std::string& path);
+
+// Faults for tests, process-wide while a ScopedFileFaults lives. Reads and
+// writes count their bytes: once `failRead/WriteAfter` bytes have moved
+// (a call that would pass the count moves only the rest), every further
+// call fails with `error`. close() closes and then fails; rename (and the
+// link of commitIfFree) and the syncs fail without acting.
+struct FileFaults {
+    std::optional<std::size_t> failReadAfter = std::nullopt;
+    std::optional<std::size_t> failWriteAfter = std::nullopt;
+    bool failClose = false;
+    bool failRename = false;
+    bool failSync = false;
+    int error = EIO;
+};
+
+// Installs faults until it goes. One at a time: a second throws
+// std::logic_error.
+class ScopedFileFaults {
+public:
+    explicit ScopedFileFaults(const FileFaults& faults);
+    ~ScopedFileFaults();
+    ScopedFileFaults(const ScopedFileFaults&) = delete;
+    ScopedFileFaults& operator=(const ScopedFileFaults&) = delete;
+};
+
+} // namespace vexo
