@@ -36,7 +36,7 @@ void SetDecoderOption(Session& session, DecoderView& view, DecoderOption option,
         return;
     value = on;
     view.showOptions(session.decoderOptions);
-    session.settings->WriteBool(KeyOf(option), on);
+    session.settings->writeBool(KeyOf(option), on);
 }
 
 } // namespace vexo

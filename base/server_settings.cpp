@@ -9,21 +9,21 @@ namespace vexo {
 ServerSettingsForm ReadServerSettings(const SettingsStore& stored)
 {
     ServerSettingsForm form;
-    form.server = stored.ReadString(settings::kServer);
-    form.port = stored.ReadString(settings::kPort);
-    form.login = stored.ReadString(settings::kLogin);
-    form.password = stored.ReadString(settings::kPassword);
-    form.removalMode = static_cast<std::uint8_t>(stored.ReadInteger(settings::kRemovalMode) & 0xFF);
+    form.server = stored.readString(settings::kServer);
+    form.port = stored.readString(settings::kPort);
+    form.login = stored.readString(settings::kLogin);
+    form.password = stored.readString(settings::kPassword);
+    form.removalMode = static_cast<std::uint8_t>(stored.readInteger(settings::kRemovalMode) & 0xFF);
     return form;
 }
 
 void StoreServerSettings(SettingsStore& stored, const ServerSettingsForm& form)
 {
-    stored.WriteString(settings::kServer, form.server);
-    stored.WriteString(settings::kPort, form.port);
-    stored.WriteString(settings::kLogin, form.login);
-    stored.WriteString(settings::kPassword, form.password);
-    stored.WriteInteger(settings::kRemovalMode, form.removalMode);
+    stored.writeString(settings::kServer, form.server);
+    stored.writeString(settings::kPort, form.port);
+    stored.writeString(settings::kLogin, form.login);
+    stored.writeString(settings::kPassword, form.password);
+    stored.writeInteger(settings::kRemovalMode, form.removalMode);
 }
 
 void ApplyServerSettings(Session& session, SettingsStore& stored, ServerSettingsForm& form,
@@ -32,8 +32,8 @@ void ApplyServerSettings(Session& session, SettingsStore& stored, ServerSettings
     if (chosenMode)
         form.removalMode = *chosenMode;
     StoreServerSettings(stored, form);
-    session.client.host = stored.ReadString(settings::kServer);
-    session.client.port = stored.ReadString(settings::kPort);
+    session.client.host = stored.readString(settings::kServer);
+    session.client.port = stored.readString(settings::kPort);
     view.setTimerInterval(DownloaderTimer::TaskRunner, 5000);
 }
 

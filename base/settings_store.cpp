@@ -299,14 +299,14 @@ SettingsStore::SettingsStore(std::string path)
 {
 }
 
-std::string SettingsStore::ReadString(const std::string& section, const std::string& key,
+std::string SettingsStore::readString(const std::string& section, const std::string& key,
                                       const std::string& defaultValue) const
 {
     const auto value = ReadValue(path_, section, key);
     return value ? CapCharacters(*value, kMaxValueCharacters) : defaultValue;
 }
 
-std::int32_t SettingsStore::ReadInteger(const std::string& section, const std::string& key,
+std::int32_t SettingsStore::readInteger(const std::string& section, const std::string& key,
                                         std::int32_t defaultValue) const
 {
     const auto value = ReadValue(path_, section, key);
@@ -315,12 +315,12 @@ std::int32_t SettingsStore::ReadInteger(const std::string& section, const std::s
     return ParseInt32(*value).value_or(defaultValue);
 }
 
-bool SettingsStore::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const
+bool SettingsStore::readBool(const std::string& section, const std::string& key, bool defaultValue) const
 {
-    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void SettingsStore::WriteString(const std::string& section, const std::string& key, const std::string& value)
+void SettingsStore::writeString(const std::string& section, const std::string& key, const std::string& value)
 {
     // A line break inside a value would turn the rest of it into lines of
     // their own (keys or sections of the file), so such a value is refused.
@@ -345,49 +345,49 @@ void SettingsStore::WriteString(const std::string& section, const std::string& k
         throw SettingsWriteError(path_);
 }
 
-void SettingsStore::WriteInteger(const std::string& section, const std::string& key, std::int32_t value)
+void SettingsStore::writeInteger(const std::string& section, const std::string& key, std::int32_t value)
 {
-    WriteString(section, key, std::to_string(value));
+    writeString(section, key, std::to_string(value));
 }
 
-void SettingsStore::WriteBool(const std::string& section, const std::string& key, bool value)
+void SettingsStore::writeBool(const std::string& section, const std::string& key, bool value)
 {
-    WriteString(section, key, value ? "1" : "0");
+    writeString(section, key, value ? "1" : "0");
 }
 
-std::string SettingsStore::ReadString(const Setting<std::string_view>& setting) const
+std::string SettingsStore::readString(const Setting<std::string_view>& setting) const
 {
-    return ReadString(setting, std::string(setting.defaultValue));
+    return readString(setting, std::string(setting.defaultValue));
 }
 
-std::string SettingsStore::ReadString(const SettingKey& key, const std::string& defaultValue) const
+std::string SettingsStore::readString(const SettingKey& key, const std::string& defaultValue) const
 {
-    return ReadString(std::string(key.section), std::string(key.key), defaultValue);
+    return readString(std::string(key.section), std::string(key.key), defaultValue);
 }
 
-std::int32_t SettingsStore::ReadInteger(const Setting<std::int32_t>& setting) const
+std::int32_t SettingsStore::readInteger(const Setting<std::int32_t>& setting) const
 {
-    return ReadInteger(std::string(setting.section), std::string(setting.key), setting.defaultValue);
+    return readInteger(std::string(setting.section), std::string(setting.key), setting.defaultValue);
 }
 
-bool SettingsStore::ReadBool(const Setting<bool>& setting) const
+bool SettingsStore::readBool(const Setting<bool>& setting) const
 {
-    return ReadBool(std::string(setting.section), std::string(setting.key), setting.defaultValue);
+    return readBool(std::string(setting.section), std::string(setting.key), setting.defaultValue);
 }
 
-void SettingsStore::WriteString(const SettingKey& key, const std::string& value)
+void SettingsStore::writeString(const SettingKey& key, const std::string& value)
 {
-    WriteString(std::string(key.section), std::string(key.key), value);
+    writeString(std::string(key.section), std::string(key.key), value);
 }
 
-void SettingsStore::WriteInteger(const SettingKey& key, std::int32_t value)
+void SettingsStore::writeInteger(const SettingKey& key, std::int32_t value)
 {
-    WriteInteger(std::string(key.section), std::string(key.key), value);
+    writeInteger(std::string(key.section), std::string(key.key), value);
 }
 
-void SettingsStore::WriteBool(const SettingKey& key, bool value)
+void SettingsStore::writeBool(const SettingKey& key, bool value)
 {
-    WriteBool(std::string(key.section), std::string(key.key), value);
+    writeBool(std::string(key.section), std::string(key.key), value);
 }
 
 std::string SettingsFilePath(const std::string& executablePath)

@@ -29,28 +29,28 @@ public:
 
     // A missing file, section or key yields the default. A value is read
     // back with at most 2047 characters.
-    std::string ReadString(const std::string& section, const std::string& key,
+    std::string readString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
     // Decimal, "$" hex or "0x" hex; anything else yields the default.
-    std::int32_t ReadInteger(const std::string& section, const std::string& key,
+    std::int32_t readInteger(const std::string& section, const std::string& key,
                              std::int32_t defaultValue) const;
     // Read as an integer: any value other than 0 is true.
-    bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+    bool readBool(const std::string& section, const std::string& key, bool defaultValue) const;
 
     // Each throws SettingsWriteError when the file cannot be written; the
     // file then keeps its previous contents.
-    void WriteString(const std::string& section, const std::string& key, const std::string& value);
-    void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
-    void WriteBool(const std::string& section, const std::string& key, bool value);
+    void writeString(const std::string& section, const std::string& key, const std::string& value);
+    void writeInteger(const std::string& section, const std::string& key, std::int32_t value);
+    void writeBool(const std::string& section, const std::string& key, bool value);
 
     // The same through the keys the program declares (base/settings_keys.h).
-    std::string ReadString(const Setting<std::string_view>& setting) const;
-    std::string ReadString(const SettingKey& key, const std::string& defaultValue) const;
-    std::int32_t ReadInteger(const Setting<std::int32_t>& setting) const;
-    bool ReadBool(const Setting<bool>& setting) const;
-    void WriteString(const SettingKey& key, const std::string& value);
-    void WriteInteger(const SettingKey& key, std::int32_t value);
-    void WriteBool(const SettingKey& key, bool value);
+    std::string readString(const Setting<std::string_view>& setting) const;
+    std::string readString(const SettingKey& key, const std::string& defaultValue) const;
+    std::int32_t readInteger(const Setting<std::int32_t>& setting) const;
+    bool readBool(const Setting<bool>& setting) const;
+    void writeString(const SettingKey& key, const std::string& value);
+    void writeInteger(const SettingKey& key, std::int32_t value);
+    void writeBool(const SettingKey& key, bool value);
 
 private:
     std::string path_;

@@ -62,13 +62,13 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     session.settings = std::make_unique<SettingsStore>(SettingsFilePath(session.executablePath));
     const SettingsStore& stored = *session.settings;
 
-    session.client.host = stored.ReadString(settings::kServer);
-    session.client.port = stored.ReadString(settings::kPort);
+    session.client.host = stored.readString(settings::kServer);
+    session.client.port = stored.readString(settings::kPort);
 
-    const WindowSize size = AtLeastMinimumSize({stored.ReadInteger(settings::kWidth), stored.ReadInteger(settings::kHeight)});
+    const WindowSize size = AtLeastMinimumSize({stored.readInteger(settings::kWidth), stored.readInteger(settings::kHeight)});
     views.window.resizeWindow(size.width, size.height);
 
-    std::string folder = stored.ReadString(settings::kFolder, session.programFolder);
+    std::string folder = stored.readString(settings::kFolder, session.programFolder);
     for (const std::string& arg : session.args) {
         if (!IsSwitch(arg))
             folder = arg;
@@ -81,14 +81,14 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
 
     const std::pair<DecoderOption, bool> options[] = {
-        {DecoderOption::DeleteAfterDecoding, stored.ReadBool(settings::kDeleteAfterDecoding)},
-        {DecoderOption::JoinAtOnce, stored.ReadBool(settings::kJoinAtOnce)},
-        {DecoderOption::OpenFolderAfter, stored.ReadBool(settings::kOpenFolderAfter)},
+        {DecoderOption::DeleteAfterDecoding, stored.readBool(settings::kDeleteAfterDecoding)},
+        {DecoderOption::JoinAtOnce, stored.readBool(settings::kJoinAtOnce)},
+        {DecoderOption::OpenFolderAfter, stored.readBool(settings::kOpenFolderAfter)},
     };
     for (const auto& [option, on] : options)
         boundary.run([&] { SetDecoderOption(session, views.decoder, option, on); });
 
-    session.update = PacingInterval(stored.ReadInteger(settings::kUpdate));
+    session.update = PacingInterval(stored.readInteger(settings::kUpdate));
 
     for (const std::string& arg : session.args) {
         if (arg == "/d")
@@ -109,8 +109,8 @@ void KeepMinimumSize(WindowView& view, WindowSize size)
 
 void StoreWindowSize(const Session& session, WindowSize size)
 {
-    session.settings->WriteInteger(settings::kWidth, size.width);
-    session.settings->WriteInteger(settings::kHeight, size.height);
+    session.settings->writeInteger(settings::kWidth, size.width);
+    session.settings->writeInteger(settings::kHeight, size.height);
 }
 
 } // namespace vexo

@@ -13,7 +13,7 @@ void SetWorkingFolder(Session& session, DecoderView& view, const std::string& fo
     session.workingFolder = folder;
     // The box tells whether the folder exists even when it cannot be stored.
     view.showWorkingFolder(folder, !FolderExists(folder));
-    session.settings->WriteString(settings::kFolder, folder);
+    session.settings->writeString(settings::kFolder, folder);
 }
 
 void ChooseWorkingFolder(Session& session, DecoderView& view, Dialogs& dialogs)

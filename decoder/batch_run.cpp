@@ -85,7 +85,7 @@ void BatchRun::decodeQueued()
     const int count = queue_.queueCount();
     std::int64_t total = 0;
     for (const QueueEntry& entry : queue_.entries())
-        total += entry.DataSize;
+        total += entry.dataSize;
     std::int64_t done = 0;
     const int pacing = std::max<std::int32_t>(session_.update, 1);
 
@@ -100,8 +100,8 @@ void BatchRun::decodeQueued()
             if (k % pacing == 0)
                 view_.repaintStatusNow();
             if (session_.decoderOptions.deleteAfterDecoding)
-                deleteQueuedFile(entry.Path, k);
-            done += entry.DataSize;
+                deleteQueuedFile(entry.path, k);
+            done += entry.dataSize;
             view_.showRunProgress(RoundedPercent(done, total));
         }
     } catch (...) {

@@ -72,8 +72,8 @@ void MarkLine(QueueList& list, int position, const std::string& mark)
 // moves on to the next number.
 PosixFile CreateOutput(const QueueEntry& entry, int position, QueueList& list, Dialogs& dialogs)
 {
-    const std::string dir = FolderPart(entry.Path);
-    std::string path = dir + entry.RealName;
+    const std::string dir = FolderPart(entry.path);
+    std::string path = dir + entry.realName;
     bool marked = false;
     for (long long n = 1;; ++n) {
         if (!NameTaken(path)) {
@@ -88,7 +88,7 @@ PosixFile CreateOutput(const QueueEntry& entry, int position, QueueList& list, D
             MarkLine(list, position, kRenamedMark);
             marked = true;
         }
-        path = dir + "(" + std::to_string(n) + ")" + entry.RealName;
+        path = dir + "(" + std::to_string(n) + ")" + entry.realName;
     }
 }
 
@@ -103,33 +103,33 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
                 Dialogs& dialogs)
 {
     NewOutput output(CreateOutput(entry, position, list, dialogs));
-    PosixFile encoded = PosixFile::OpenReadWrite(entry.Path);
+    PosixFile encoded = PosixFile::OpenReadWrite(entry.path);
     if (!encoded.isOpen()) {
         const int error = errno;
-        FailToOpen(dialogs, "Cannot open", entry.Path, error);
+        FailToOpen(dialogs, "Cannot open", entry.path, error);
     }
 
-    encoded.seek(entry.DataOffset);
+    encoded.seek(entry.dataOffset);
     std::int64_t done = 0;
     view.showFileProgress(0);
 
     const auto buffer = std::make_unique<unsigned char[]>(kDecodeBlockSize);
-    const std::int64_t blocks = entry.DataSize / static_cast<std::int64_t>(kDecodeBlockSize);
+    const std::int64_t blocks = entry.dataSize / static_cast<std::int64_t>(kDecodeBlockSize);
     const std::int64_t pumpEvery = std::max<std::int32_t>(pacing, 1);
-    const std::string sizeText = SizeToText(entry.DataSize);
+    const std::string sizeText = SizeToText(entry.dataSize);
     std::string shownText;
     for (std::int64_t block = 1; block <= blocks; ++block) {
         if (encoded.readUpTo(buffer.get(), kDecodeBlockSize) != kDecodeBlockSize)
-            ThrowShorter(entry.Path);
-        XorBlock(buffer.get(), kDecodeBlockSize, entry.Key);
+            ThrowShorter(entry.path);
+        XorBlock(buffer.get(), kDecodeBlockSize, entry.key);
         output.file().writeAll(buffer.get(), kDecodeBlockSize);
         done += static_cast<std::int64_t>(kDecodeBlockSize);
 
-        const std::int64_t percent = RoundedPercent(done, entry.DataSize);
+        const std::int64_t percent = RoundedPercent(done, entry.dataSize);
         view.showFileProgress(percent);
         // The text changes about once a megabyte; a repaint of the same
         // text would cost more than the block's copying.
-        std::string text = "Обработка " + entry.RealName + " ... " + std::to_string(percent) + "% "
+        std::string text = "Обработка " + entry.realName + " ... " + std::to_string(percent) + "% "
                            + SizeToText(done) + "/" + sizeText;
         const bool changed = text != shownText;
         if (changed) {
@@ -142,10 +142,10 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
             view.repaintStatusNow();
     }
 
-    const auto tail = static_cast<std::size_t>(entry.DataSize - done);
+    const auto tail = static_cast<std::size_t>(entry.dataSize - done);
     if (encoded.readUpTo(buffer.get(), tail) != tail)
-        ThrowShorter(entry.Path);
-    XorBlock(buffer.get(), kDecodeBlockSize, entry.Key);
+        ThrowShorter(entry.path);
+    XorBlock(buffer.get(), kDecodeBlockSize, entry.key);
     output.file().writeAll(buffer.get(), tail);
 
     view.showStatus("Файл закрывается...");

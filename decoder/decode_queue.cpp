@@ -41,7 +41,7 @@ DecodeQueue::DecodeQueue(Session& session, QueueList& list, DecoderView& view, D
 
 std::string QueueLineText(const QueueEntry& entry)
 {
-    return FileNamePart(entry.Path) + " => " + entry.RealName + " (" + SizeToText(entry.DataSize) + ")";
+    return FileNamePart(entry.path) + " => " + entry.realName + " (" + SizeToText(entry.dataSize) + ")";
 }
 
 void DecodeQueue::append(QueueEntry entry)
@@ -52,7 +52,7 @@ void DecodeQueue::append(QueueEntry entry)
 
 bool DecodeQueue::isQueued(const std::string& path) const
 {
-    return std::any_of(entries_.begin(), entries_.end(), [&](const QueueEntry& e) { return e.Path == path; });
+    return std::any_of(entries_.begin(), entries_.end(), [&](const QueueEntry& e) { return e.path == path; });
 }
 
 void DecodeQueue::emptyQueue()
@@ -141,7 +141,7 @@ void DecodeQueue::showTotals()
 {
     std::int64_t total = 0;
     for (const QueueEntry& entry : entries_)
-        total += entry.DataSize;
+        total += entry.dataSize;
     view_.showStatus("Всего файлов: " + std::to_string(queueCount()) + ", размер: " + SizeToText(total));
 }
 
@@ -177,9 +177,9 @@ bool DecodeQueue::describeSelectedEntry()
     }
     const QueueEntry& entry = entries_[static_cast<std::size_t>(position - 1)];
     view_.describeEntry(EntryDetails{
-        "Реалнейм: " + entry.RealName,
-        "Размер: " + SizeToText(entry.DataSize) + " (" + std::to_string(entry.DataSize) + " байт)",
-        "Ключ: " + Cp1251ToUtf8(std::string(1, static_cast<char>(entry.Key))),
+        "Реалнейм: " + entry.realName,
+        "Размер: " + SizeToText(entry.dataSize) + " (" + std::to_string(entry.dataSize) + " байт)",
+        "Ключ: " + Cp1251ToUtf8(std::string(1, static_cast<char>(entry.key))),
     });
     return true;
 }

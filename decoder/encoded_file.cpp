@@ -90,12 +90,12 @@ std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName
     }
 
     QueueEntry entry;
-    entry.Path = path;
-    entry.RealName = RealNameFromStored(fields->StoredName, sanitiseName);
-    entry.Key = fields->Key;
-    entry.DataOffset = fields->DataOffset;
-    entry.FileSize = fileSize;
-    entry.DataSize = fileSize - fields->DataOffset - kTrailerSize;
+    entry.path = path;
+    entry.realName = RealNameFromStored(fields->storedName, sanitiseName);
+    entry.key = fields->key;
+    entry.dataOffset = fields->dataOffset;
+    entry.fileSize = fileSize;
+    entry.dataSize = fileSize - fields->dataOffset - kTrailerSize;
     return entry;
 }
 

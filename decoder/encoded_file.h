@@ -12,19 +12,19 @@ class Dialogs;
 
 // One accepted encoded file: what decoding it needs, as found at inspection.
 struct QueueEntry {
-    std::string Path;       // as the caller composed it
-    std::string RealName;   // UTF-8 name of the decoded file
-    std::uint8_t Key = 0;
-    std::int32_t DataOffset = 0;
-    std::int64_t FileSize = 0;
-    std::int64_t DataSize = 0; // FileSize - DataOffset - trailer; never negative
+    std::string path;       // as the caller composed it
+    std::string realName;   // UTF-8 name of the decoded file
+    std::uint8_t key = 0;
+    std::int32_t dataOffset = 0;
+    std::int64_t fileSize = 0;
+    std::int64_t dataSize = 0; // FileSize - DataOffset - trailer; never negative
 };
 
 // The fields of a trailer that passed the recognition check.
 struct TrailerFields {
-    std::int32_t DataOffset = 0;
-    std::uint8_t Key = 0;
-    std::string StoredName; // raw Windows-1251 bytes, 3 to 128 of them
+    std::int32_t dataOffset = 0;
+    std::uint8_t key = 0;
+    std::string storedName; // raw Windows-1251 bytes, 3 to 128 of them
 };
 
 // Reads the trailer at the start of `trailer` (the last bytes of a file of

@@ -44,7 +44,7 @@ void RunnerTick(Downloader& d)
 {
     if (d.taskRunning)
         return;
-    const std::int32_t refresh = d.session.settings->ReadInteger(settings::kRefresh);
+    const std::int32_t refresh = d.session.settings->readInteger(settings::kRefresh);
     d.view.setTimerInterval(DownloaderTimer::TaskRunner, SecondsToInterval(refresh));
     RunNextTask(d);
 }
@@ -74,8 +74,8 @@ void AutoCheckTick(Downloader& d)
 void ShowFetchProgress(Downloader& d)
 {
     const FetchProgress& progress = d.progress;
-    d.view.showFetchProgress(progress.FetchedBytes, progress.FetchTotal);
-    d.view.showFetchStatus("Скачано " + SizeToText(progress.FetchedBytes) + " из " + SizeToText(progress.FetchTotal));
+    d.view.showFetchProgress(progress.fetchedBytes, progress.fetchTotal);
+    d.view.showFetchStatus("Скачано " + SizeToText(progress.fetchedBytes) + " из " + SizeToText(progress.fetchTotal));
     UpdateTrayHint(d.session, d.tray);
     d.dialogs.pump();
 }

@@ -128,7 +128,7 @@ void TakeNamedLength(CURL* curl, FetchProgress& progress)
 {
     curl_off_t length = -1;
     if (Curl().easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0)
-        progress.FetchTotal = length;
+        progress.fetchTotal = length;
 }
 
 std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* user)
@@ -147,7 +147,7 @@ std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* us
             TakeNamedLength(transfer.curl, transfer.progress);
         }
         transfer.file.write(data, bytes);
-        transfer.progress.FetchedBytes += static_cast<std::int64_t>(bytes);
+        transfer.progress.fetchedBytes += static_cast<std::int64_t>(bytes);
         transfer.pump();
         return bytes;
     } catch (...) {
@@ -171,8 +171,8 @@ std::int64_t ListedSize(const std::string& text)
 bool FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
                  FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits)
 {
-    progress.FetchedBytes = 0;
-    progress.FetchTotal = ListedSize(listedSize);
+    progress.fetchedBytes = 0;
+    progress.fetchTotal = ListedSize(listedSize);
     if (!IsWebAddress(url))
         return false;
 

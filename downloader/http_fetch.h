@@ -10,8 +10,8 @@ namespace vexo {
 // Progress of the current fetch, read by the progress display and the
 // runner. Both keep the last fetch's values until the next one begins.
 struct FetchProgress {
-    std::int64_t FetchedBytes = 0; // bytes received so far
-    std::int64_t FetchTotal = 0;   // the size the server names, or the listed size
+    std::int64_t fetchedBytes = 0; // bytes received so far
+    std::int64_t fetchTotal = 0;   // the size the server names, or the listed size
 };
 
 // When a fetch gives up on a silent server.

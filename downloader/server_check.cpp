@@ -19,7 +19,7 @@ namespace {
 std::string RequestLine(const SettingsStore& stored)
 {
     const std::string text =
-        stored.ReadString(settings::kLogin) + ":" + stored.ReadString(settings::kPassword) + ":is_files";
+        stored.readString(settings::kLogin) + ":" + stored.readString(settings::kPassword) + ":is_files";
     return Utf8ToCp1251(text) + "\n\r\n";
 }
 
@@ -73,7 +73,7 @@ void CheckServer(Downloader& d)
         return;
     }
 
-    const int count = d.files.ServerFileCount();
+    const int count = d.files.serverFileCount();
     d.view.showStatus("Соединение завершено. Добавлено " + std::to_string(count) + " файлов на закачку");
     UpdateTrayHint(d.session, d.tray);
     d.dialogs.pump();
@@ -85,21 +85,21 @@ void CheckServer(Downloader& d)
 
 void ShowServerFiles(Downloader& d)
 {
-    const int count = d.files.ServerFileCount();
+    const int count = d.files.serverFileCount();
     std::set<std::string> badSizes;
     std::string report;
     for (int i = 1; i <= count; ++i) {
         const ServerFile& file = d.files.at(i);
         std::array<std::string, 2>& row = d.table.rows.emplace_back();
-        row[0] = file.FileName;
+        row[0] = file.fileName;
         try {
-            row[1] = ServerSizeToText(file.SizeText);
+            row[1] = ServerSizeToText(file.sizeText);
         } catch (const ConversionError& error) {
             // The file is still fetched; its size is only a display and a
             // fallback for the progress bar.
-            std::string key = file.FileName + "\n" + file.SizeText;
+            std::string key = file.fileName + "\n" + file.sizeText;
             if (!d.reportedSizes.count(key))
-                report += (report.empty() ? "" : "\n") + file.FileName + ": " + error.what();
+                report += (report.empty() ? "" : "\n") + file.fileName + ": " + error.what();
             badSizes.insert(std::move(key));
         }
     }
@@ -115,10 +115,10 @@ void ShowServerFiles(Downloader& d)
 void QueueDownloads(Downloader& d)
 {
     // Each file takes two slots; one more stays free for the closing check.
-    const int count = d.files.ServerFileCount();
+    const int count = d.files.serverFileCount();
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
         PushTask(d, std::to_string(i), TaskKind::Download);
-        PushTask(d, d.files.at(i).RemoveRef, TaskKind::Remove);
+        PushTask(d, d.files.at(i).removeRef, TaskKind::Remove);
     }
     PushTask(d, "is_files", TaskKind::Check);
 }

@@ -9,10 +9,10 @@ namespace vexo {
 // `FileName` and `SizeText` are UTF-8; `Url` and `RemoveRef` keep the bytes
 // the server sent, since they go back onto the wire.
 struct ServerFile {
-    std::string FileName;
-    std::string Url;
-    std::string RemoveRef;
-    std::string SizeText;
+    std::string fileName;
+    std::string url;
+    std::string removeRef;
+    std::string sizeText;
 };
 
 // The files listed by the last check that sent its request: 255 entries
@@ -23,7 +23,7 @@ class ServerFiles {
 public:
     static constexpr int kCapacity = 255;
 
-    int ServerFileCount() const { return count_; }
+    int serverFileCount() const { return count_; }
     bool full() const { return count_ >= kCapacity; }
 
     // Entry 1 to kCapacity.

@@ -46,7 +46,7 @@ std::string TaskQueue::taskWords() const
 {
     std::string words;
     for (const ServerTask& task : tasks_)
-        words += TaskWord(task.Kind);
+        words += TaskWord(task.kind);
     return words;
 }
 

@@ -31,8 +31,8 @@ inline constexpr TaskId kNoTask = 0;
 // file's 1-based position in `ServerFiles` for a download, and the file's
 // removal reference for a removal.
 struct ServerTask {
-    std::string Arg;
-    TaskKind Kind = TaskKind::Check;
+    std::string arg;
+    TaskKind kind = TaskKind::Check;
     TaskId id = kNoTask;
 };
 

@@ -35,7 +35,7 @@ void LeaveFetching(Downloader& d)
     d.view.setServerControlsEnabled(true);
     d.view.setTimerActive(DownloaderTimer::FetchProgress, false);
     d.view.showFetchStatus("");
-    d.view.showFetchProgress(0, d.progress.FetchTotal);
+    d.view.showFetchProgress(0, d.progress.fetchTotal);
 }
 
 // The listed file a download task names, if its position is one of the table's.
@@ -51,26 +51,26 @@ std::optional<ServerFile> TaskFile(const Downloader& d, const std::string& arg)
 bool FetchListedFile(Downloader& d, const std::optional<ServerFile>& file, std::string& path)
 {
     Session& session = d.session;
-    d.view.showFetchName(file ? file->FileName : std::string());
+    d.view.showFetchName(file ? file->fileName : std::string());
     if (!FolderExists(session.workingFolder)) {
         d.dialogs.showMessage(MessageKind::Information,
                         "Текущая папка не существует, сохраняем в " + session.programFolder);
         session.workingFolder = session.programFolder;
     }
 
-    d.progress.FetchedBytes = 0;
-    if (!file || !IsPlainFileName(file->FileName))
+    d.progress.fetchedBytes = 0;
+    if (!file || !IsPlainFileName(file->fileName))
         return false;
-    path = JoinPath(session.workingFolder, file->FileName);
-    return FetchToFile(file->Url, path, file->SizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
+    path = JoinPath(session.workingFolder, file->fileName);
+    return FetchToFile(file->url, path, file->sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
 }
 
 void RunDownloadTask(Downloader& d)
 {
     const TaskId download = d.queue.headId();
     const TaskId removal =
-        d.queue.taskCount() >= 2 && d.queue.at(2).Kind == TaskKind::Remove ? d.queue.idAt(2) : kNoTask;
-    const std::optional<ServerFile> file = TaskFile(d, d.queue.head().Arg);
+        d.queue.taskCount() >= 2 && d.queue.at(2).kind == TaskKind::Remove ? d.queue.idAt(2) : kNoTask;
+    const std::optional<ServerFile> file = TaskFile(d, d.queue.head().arg);
 
     EnterFetching(d.view);
     try {
@@ -85,13 +85,13 @@ void RunDownloadTask(Downloader& d)
         d.dialogs.pump();
         LeaveFetching(d);
 
-        if (arrived && d.progress.FetchedBytes > 0) {
+        if (arrived && d.progress.fetchedBytes > 0) {
             PopTask(d, download);
             return;
         }
         // Nothing usable arrived: the file stays on the server, so its
         // removal goes too. Only a file this fetch made is deleted.
-        if (d.progress.FetchedBytes == 0)
+        if (d.progress.fetchedBytes == 0)
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
         if (arrived)
             std::remove(path.c_str());
@@ -109,9 +109,9 @@ void RunDownloadTask(Downloader& d)
 void RunRemovalTask(Downloader& d)
 {
     const TaskId removal = d.queue.headId();
-    const std::string address = RemovalAddress(d.session.client.host, d.queue.head().Arg);
+    const std::string address = RemovalAddress(d.session.client.host, d.queue.head().arg);
     try {
-        const std::int32_t mode = d.session.settings->ReadInteger(settings::kRemovalMode);
+        const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
         if (mode == 1)
             d.dialogs.openExternally(address + "&close=1");
         else if (mode == 2)
@@ -150,11 +150,11 @@ void RunNextTask(Downloader& d)
 
     d.view.showQueuedTasks(d.queue.taskWords());
     d.dialogs.pump();
-    if (!d.queue.empty() && d.queue.head().Kind == TaskKind::Check)
+    if (!d.queue.empty() && d.queue.head().kind == TaskKind::Check)
         CheckServer(d);
-    if (!d.queue.empty() && d.queue.head().Kind == TaskKind::Download)
+    if (!d.queue.empty() && d.queue.head().kind == TaskKind::Download)
         RunDownloadTask(d);
-    if (!d.queue.empty() && d.queue.head().Kind == TaskKind::Remove)
+    if (!d.queue.empty() && d.queue.head().kind == TaskKind::Remove)
         RunRemovalTask(d);
     d.view.showQueuedTasks(d.queue.taskWords());
     d.dialogs.pump();

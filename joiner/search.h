@@ -9,11 +9,9 @@ namespace vexo {
 // File attribute bits an entry must carry to be listed by FindFiles; 0
 // admits every entry. On Linux: read-only = the owner may not write it,
 // hidden = its name begins with ".", directory = a folder.
-enum FileAttribute : std::uint32_t {
-    kAttrReadOnly = 0x01,
-    kAttrHidden = 0x02,
-    kAttrDirectory = 0x10,
-};
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
 
 // Appends to `list` the entries of `folder` whose names match the wildcard
 // `mask` ("*" and "?", without regard to case), skipping "." and "..", in

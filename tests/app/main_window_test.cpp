@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, FolderBoxStoresAndColours)
     const QColor normal = c().folderBox->palette().color(QPalette::Base);
     c().folderBox->setText(QString::fromStdString(programFolder.path() + "/nowhere"));
     EXPECT_EQ(c().folderBox->palette().color(QPalette::Base), QColor(255, 0, 0));
-    EXPECT_EQ(SettingsStore(programFolder.path() + "/vexorama.INI").ReadString("Prog", "Folder", ""),
+    EXPECT_EQ(SettingsStore(programFolder.path() + "/vexorama.INI").readString("Prog", "Folder", ""),
               programFolder.path() + "/nowhere");
     EXPECT_EQ(window->session().workingFolder, programFolder.path() + "/nowhere");
     c().folderBox->setText(QString::fromStdString(programFolder.path()));

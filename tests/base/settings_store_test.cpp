@@ -43,7 +43,7 @@ private:
 std::string ExpectWriteError(SettingsStore& store)
 {
     try {
-        store.WriteString("Prog", "Folder", "/data");
+        store.writeString("Prog", "Folder", "/data");
     } catch (const SettingsWriteError& error) {
         return error.what();
     }
@@ -55,11 +55,11 @@ TEST(SettingsStore, TwoHandlesSeeEachOthersWrites)
 {
     TempDir dir;
     SettingsStore main(dir.file("vexorama.INI")), dialog(dir.file("vexorama.INI"));
-    EXPECT_EQ(main.ReadString("Server", "Port", "6677"), "6677");
-    dialog.WriteString("Server", "Port", "7000");
-    EXPECT_EQ(main.ReadString("Server", "Port", "6677"), "7000");
-    main.WriteInteger("Prog", "Width", 800);
-    EXPECT_EQ(dialog.ReadInteger("Prog", "Width", 600), 800);
+    EXPECT_EQ(main.readString("Server", "Port", "6677"), "6677");
+    dialog.writeString("Server", "Port", "7000");
+    EXPECT_EQ(main.readString("Server", "Port", "6677"), "7000");
+    main.writeInteger("Prog", "Width", 800);
+    EXPECT_EQ(dialog.readInteger("Prog", "Width", 600), 800);
     EXPECT_EQ(ReadFile(main.path()), "[Server]\nPort=7000\n\n[Prog]\nWidth=800\n");
 }
 
@@ -83,10 +83,10 @@ TEST(SettingsStore, WritingTheSameValueLeavesTheFileAlone)
     };
 
     SettingsStore store(path);
-    store.WriteString("Prog", "Folder", "/home/x");
+    store.writeString("Prog", "Folder", "/home/x");
     EXPECT_TRUE(sameFile());
 
-    store.WriteString("Prog", "Folder", "/home/y");
+    store.writeString("Prog", "Folder", "/home/y");
     EXPECT_FALSE(sameFile());
     EXPECT_EQ(ReadFile(path), "[Prog]\nFolder=/home/y\n");
 }
@@ -96,8 +96,8 @@ TEST(SettingsStore, MatchesSectionsAndKeysWithoutCaseAndFirstWins)
     TempDir dir;
     WriteFile(dir.file("s.INI"), "[ prog ]\nWIDTH = 700\nwidth=1\n[PROG]\nWidth=2\n");
     SettingsStore store(dir.file("s.INI"));
-    EXPECT_EQ(store.ReadInteger("Prog", "Width", 600), 700);
-    store.WriteInteger("Prog", "Width", 800);
+    EXPECT_EQ(store.readInteger("Prog", "Width", 600), 700);
+    store.writeInteger("Prog", "Width", 800);
     EXPECT_EQ(ReadFile(store.path()), "[ prog ]\nWidth=800\nwidth=1\n[PROG]\nWidth=2\n");
 }
 
@@ -109,12 +109,12 @@ TEST(SettingsStore, KeepsUnknownLinesByteForByte)
                                "Keep=\"q\"\r\n\r\n[Tail]\r\nlast";
     WriteFile(dir.file("s.INI"), before);
     SettingsStore store(dir.file("s.INI"));
-    EXPECT_EQ(store.ReadString("Prog", "Folder", ""), "/old");
-    EXPECT_EQ(store.ReadString("Prog", "Keep", ""), "q");
-    store.WriteString("Prog", "Folder", "/new");
-    store.WriteBool("Prog", "Auto", false);
-    store.WriteBool("Tail", "On", true);
-    store.WriteString("Server", "Name", "host");
+    EXPECT_EQ(store.readString("Prog", "Folder", ""), "/old");
+    EXPECT_EQ(store.readString("Prog", "Keep", ""), "q");
+    store.writeString("Prog", "Folder", "/new");
+    store.writeBool("Prog", "Auto", false);
+    store.writeBool("Tail", "On", true);
+    store.writeString("Server", "Name", "host");
     EXPECT_EQ(ReadFile(store.path()), "; made by hand\r\n[Other]\r\nx = 1\r\n\r\n[Prog]\r\nFolder=/new\n"
                                       "Keep=\"q\"\r\nAuto=0\n\r\n[Tail]\r\nlast\nOn=1\n\n[Server]\nName=host\n");
 }
@@ -125,8 +125,8 @@ TEST(SettingsStore, StringsReadBackAsWritten)
     TempDir dir;
     SettingsStore store(dir.file("s.INI"));
     for (const std::string value : {"", " /tmp/dir ", "\"quoted\"", "'a'", "папка/файл", "a=b"}) {
-        store.WriteString("Prog", "Folder", value);
-        EXPECT_EQ(store.ReadString("Prog", "Folder", "default"), value);
+        store.writeString("Prog", "Folder", value);
+        EXPECT_EQ(store.readString("Prog", "Folder", "default"), value);
     }
 }
 
@@ -141,12 +141,12 @@ TEST(SettingsStore, ReadsIntegersAndBooleans)
     const std::pair<const char*, int> cases[] = {{"a", 7}, {"b", 32}, {"c", 32}, {"d", -5},  {"e", 12},
                                                  {"f", 12}, {"g", 7}, {"h", 7},  {"i", 12}, {"j", -1}};
     for (const auto& [key, expected] : cases)
-        EXPECT_EQ(store.ReadInteger("Prog", key, 7), expected) << key;
-    EXPECT_TRUE(store.ReadBool("Prog", "yes", true));
-    EXPECT_FALSE(store.ReadBool("Prog", "yes", false));
-    EXPECT_TRUE(store.ReadBool("Prog", "two", false));
-    EXPECT_FALSE(store.ReadBool("Prog", "zero", true));
-    EXPECT_TRUE(store.ReadBool("Prog", "missing", true));
+        EXPECT_EQ(store.readInteger("Prog", key, 7), expected) << key;
+    EXPECT_TRUE(store.readBool("Prog", "yes", true));
+    EXPECT_FALSE(store.readBool("Prog", "yes", false));
+    EXPECT_TRUE(store.readBool("Prog", "two", false));
+    EXPECT_FALSE(store.readBool("Prog", "zero", true));
+    EXPECT_TRUE(store.readBool("Prog", "missing", true));
 }
 
 // Guards: booleans written in a form other than "1"/"0".
@@ -154,9 +154,9 @@ TEST(SettingsStore, WritesBooleansAsOneAndZero)
 {
     TempDir dir;
     SettingsStore store(dir.file("s.INI"));
-    store.WriteBool("Prog", "AutoDel", true);
-    store.WriteBool("Prog", "Auto", false);
-    store.WriteInteger("Prog", "Update", -3);
+    store.writeBool("Prog", "AutoDel", true);
+    store.writeBool("Prog", "Auto", false);
+    store.writeInteger("Prog", "Update", -3);
     EXPECT_EQ(ReadFile(store.path()), "[Prog]\nAutoDel=1\nAuto=0\nUpdate=-3\n");
 }
 
@@ -169,8 +169,8 @@ TEST(SettingsStore, ReadsAtMost2047Characters)
         cyrillic += "ж";
     WriteFile(dir.file("s.INI"), "[Prog]\nLong=" + cyrillic + "\nExact=" + exact + "\n");
     SettingsStore store(dir.file("s.INI"));
-    EXPECT_EQ(store.ReadString("Prog", "Long", ""), cyrillic.substr(0, 2047 * 2));
-    EXPECT_EQ(store.ReadString("Prog", "Exact", ""), exact);
+    EXPECT_EQ(store.readString("Prog", "Long", ""), cyrillic.substr(0, 2047 * 2));
+    EXPECT_EQ(store.readString("Prog", "Exact", ""), exact);
 }
 
 // Guards: a refused write reported as success, or reported without the path.
@@ -221,7 +221,7 @@ TEST(SettingsStore, FailedRenameOrSyncKeepsTheOldFile)
         EXPECT_EQ(ReadFile(store.path()), before);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     }
-    store.WriteString("Prog", "Folder", "/new");
+    store.writeString("Prog", "Folder", "/new");
     EXPECT_EQ(ReadFile(store.path()), "[Prog]\nFolder=/new\n");
 }
 
@@ -235,12 +235,12 @@ TEST(SettingsStore, UnreadableFileIsNeverOverwritten)
     SettingsStore store(dir.file("s.INI"));
     {
         ScopedFileFaults faults({.failReadAfter = 10, .error = EIO});
-        EXPECT_EQ(store.ReadString("Prog", "Folder", "default"), "default");
+        EXPECT_EQ(store.readString("Prog", "Folder", "default"), "default");
         EXPECT_EQ(ExpectWriteError(store), "Unable to write to " + store.path());
     }
     EXPECT_EQ(ReadFile(store.path()), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    EXPECT_EQ(store.ReadString("Prog", "Folder", "default"), "/old");
+    EXPECT_EQ(store.readString("Prog", "Folder", "default"), "/old");
 }
 
 // Guards: a value with a line break injecting keys or sections into the file.
@@ -248,8 +248,8 @@ TEST(SettingsStore, RefusesLineBreaksInValues)
 {
     TempDir dir;
     SettingsStore store(dir.file("s.INI"));
-    store.WriteString("Server", "Name", "host");
-    EXPECT_THROW(store.WriteString("Prog", "Folder", "/a\n[Server]\nName=evil"), SettingsWriteError);
+    store.writeString("Server", "Name", "host");
+    EXPECT_THROW(store.writeString("Prog", "Folder", "/a\n[Server]\nName=evil"), SettingsWriteError);
     EXPECT_EQ(ReadFile(store.path()), "[Server]\nName=host\n");
 }
 
@@ -258,7 +258,7 @@ TEST(SettingsStore, KeepsPermissionsAndLinks)
 {
     TempDir dir;
     SettingsStore fresh(dir.file("new.INI"));
-    fresh.WriteInteger("Prog", "Width", 1);
+    fresh.writeInteger("Prog", "Width", 1);
     struct stat info {};
     ASSERT_EQ(::stat(fresh.path().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -267,7 +267,7 @@ TEST(SettingsStore, KeepsPermissionsAndLinks)
     ::chmod(dir.file("real.INI").c_str(), 0640);
     std::filesystem::create_symlink(dir.file("real.INI"), dir.file("link.INI"));
     SettingsStore linked(dir.file("link.INI"));
-    linked.WriteInteger("Prog", "Width", 2);
+    linked.writeInteger("Prog", "Width", 2);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.INI")));
     EXPECT_EQ(ReadFile(dir.file("real.INI")), "[Prog]\nWidth=2\n");
     ASSERT_EQ(::stat(dir.file("real.INI").c_str(), &info), 0);

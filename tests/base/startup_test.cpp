@@ -131,12 +131,12 @@ TEST_F(StartupTest, CheckBoxesComeFromTheSettings)
     EXPECT_TRUE(start.session.decoderOptions.openFolderAfter);
     EXPECT_EQ(start.ops.options.joinAtOnce, false);
     EXPECT_EQ(start.ops.options.openFolderAfter, true);
-    EXPECT_EQ(store().ReadString("Prog", "AutoDel", "?"), "yes");
-    EXPECT_EQ(store().ReadString("Prog", "Auto", "?"), "0");
-    EXPECT_EQ(store().ReadString("Prog", "AutoOpen", "?"), "1");
+    EXPECT_EQ(store().readString("Prog", "AutoDel", "?"), "yes");
+    EXPECT_EQ(store().readString("Prog", "Auto", "?"), "0");
+    EXPECT_EQ(store().readString("Prog", "AutoOpen", "?"), "1");
 
     start.tick(DecoderOption::JoinAtOnce, true);
-    EXPECT_EQ(store().ReadString("Prog", "Auto", "?"), "1");
+    EXPECT_EQ(store().readString("Prog", "Auto", "?"), "1");
 }
 
 // Guards "/d": it ticks automatic deletion and the tick outlives the run.
@@ -145,7 +145,7 @@ TEST_F(StartupTest, SwitchDTicksAutoDeleteForLaterStartsToo)
     Start withD(programFolder, {"/d"});
     EXPECT_TRUE(withD.session.decoderOptions.deleteAfterDecoding);
     EXPECT_TRUE(withD.ops.options.deleteAfterDecoding);
-    EXPECT_EQ(store().ReadString("Prog", "AutoDel", ""), "1");
+    EXPECT_EQ(store().readString("Prog", "AutoDel", ""), "1");
 
     Start without(programFolder, {});
     EXPECT_TRUE(without.session.decoderOptions.deleteAfterDecoding);
@@ -166,7 +166,7 @@ TEST_F(StartupTest, LastFolderArgumentWinsAndIsStored)
     EXPECT_EQ(start.session.workingFolder, second.path());
     EXPECT_EQ(start.ops.folderText, second.path());
     EXPECT_TRUE(start.ops.messages.empty());
-    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), second.path());
+    EXPECT_EQ(store().readString("Prog", "Folder", ""), second.path());
 
     Start later(programFolder, {});
     EXPECT_EQ(later.session.workingFolder, second.path());
@@ -180,12 +180,12 @@ TEST_F(StartupTest, MissingFolderFallsBackToTheProgramFolder)
     EXPECT_EQ(start.ops.messages[0].kind, MessageKind::Information);
     EXPECT_EQ(start.ops.messages[0].text, "Текущая папка не существует, сохраняем в " + programFolder);
     EXPECT_EQ(start.session.workingFolder, programFolder);
-    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), programFolder);
+    EXPECT_EQ(store().readString("Prog", "Folder", ""), programFolder);
 
     // A typed folder that does not exist turns the box red and is stored as typed...
     start.typeFolder(dir.path() + "/typo");
     EXPECT_TRUE(start.ops.folderMissing);
-    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), dir.path() + "/typo");
+    EXPECT_EQ(store().readString("Prog", "Folder", ""), dir.path() + "/typo");
     start.typeFolder(dir.path());
     EXPECT_FALSE(start.ops.folderMissing);
     start.typeFolder(dir.path() + "/typo");
@@ -193,7 +193,7 @@ TEST_F(StartupTest, MissingFolderFallsBackToTheProgramFolder)
     // ...and the next start shows the box and stores the program's folder.
     Start next(programFolder, {});
     EXPECT_EQ(next.ops.messages.size(), 1u);
-    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), programFolder);
+    EXPECT_EQ(store().readString("Prog", "Folder", ""), programFolder);
 }
 
 // Guards a refused settings write: one error box, and start-up still
@@ -251,7 +251,7 @@ TEST_F(StartupTest, FolderBrowserSetsTheWorkingFolder)
     ChooseWorkingFolder(start.session, start.ops, start.ops);
     EXPECT_EQ(start.session.workingFolder, chosen.path());
     EXPECT_FALSE(start.ops.folderMissing);
-    EXPECT_EQ(store().ReadString("Prog", "Folder", ""), chosen.path());
+    EXPECT_EQ(store().readString("Prog", "Folder", ""), chosen.path());
 
     OpenWorkingFolder(start.session, start.ops);
     EXPECT_EQ(start.ops.opened, std::vector<std::string>{chosen.path()});

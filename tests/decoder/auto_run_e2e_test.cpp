@@ -96,10 +96,10 @@ TEST(AutoRunEndToEnd, DecodesJoinsAndExits)
     EXPECT_EQ(ReadFile(data + "/CLIP.MKV"), "first-second");
 
     const SettingsStore settings(programFolder + "/vexorama.INI");
-    EXPECT_EQ(settings.ReadString("Prog", "Folder", ""), data);
-    EXPECT_TRUE(settings.ReadBool("Prog", "AutoDel", false));
-    EXPECT_EQ(settings.ReadInteger("Prog", "Width", 0), 640);
-    EXPECT_EQ(settings.ReadInteger("Prog", "Height", 0), 500);
+    EXPECT_EQ(settings.readString("Prog", "Folder", ""), data);
+    EXPECT_TRUE(settings.readBool("Prog", "AutoDel", false));
+    EXPECT_EQ(settings.readInteger("Prog", "Width", 0), 640);
+    EXPECT_EQ(settings.readInteger("Prog", "Height", 0), 500);
 }
 
 } // namespace

@@ -182,13 +182,13 @@ TEST_F(DecodeFileTest, ShrunkFileEndsWithAnError)
 TEST_F(DecodeFileTest, UnopenableFilesShowIoErrorAndThrow)
 {
     const auto entry = encode(PatternBytes(1000), 1, 0, "lost.bin");
-    std::filesystem::remove(entry.Path);
+    std::filesystem::remove(entry.path);
     EXPECT_THROW(DecodeFile(entry, 1, session.update, list, ops, ops), std::runtime_error);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error"});
     EXPECT_FALSE(FileExists(dir.file("lost.bin")));
 
     QueueEntry elsewhere = entry;
-    elsewhere.Path = dir.file("no-such-folder/enc.avi");
+    elsewhere.path = dir.file("no-such-folder/enc.avi");
     EXPECT_THROW(DecodeFile(elsewhere, 1, session.update, list, ops, ops), std::runtime_error);
     EXPECT_EQ(ops.messages.size(), 2u);
 }
@@ -210,14 +210,14 @@ TEST_F(DecodeFileTest, FailedWriteReadOrCloseLeavesNoTruncatedOutput)
     EXPECT_EQ(failure({.failWriteAfter = 100000, .error = ENOSPC}), dir.file("big.bin") + ": No space left on device");
     EXPECT_FALSE(FileExists(dir.file("big.bin")));
 
-    EXPECT_EQ(failure({.failReadAfter = 100000, .error = EIO}), entry.Path + ": Input/output error");
+    EXPECT_EQ(failure({.failReadAfter = 100000, .error = EIO}), entry.path + ": Input/output error");
     EXPECT_FALSE(FileExists(dir.file("big.bin")));
 
     // A close can be the first to report decoded bytes that never reached the disk.
     EXPECT_EQ(failure({.failClose = true, .error = EIO}), dir.file("big.bin") + ": Input/output error");
     EXPECT_FALSE(FileExists(dir.file("big.bin")));
 
-    EXPECT_EQ(ReadFile(entry.Path).size(), static_cast<std::size_t>(entry.FileSize));
+    EXPECT_EQ(ReadFile(entry.path).size(), static_cast<std::size_t>(entry.fileSize));
     EXPECT_TRUE(ops.messages.empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }

@@ -114,8 +114,8 @@ TEST(DecodeLargeTest, SparseContainerOverTwoGiB)
     QueueList list{ops};
     const auto entry = InspectFile(path, true, ops);
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->FileSize, fileSize);
-    EXPECT_EQ(entry->DataSize, dataSize);
+    EXPECT_EQ(entry->fileSize, fileSize);
+    EXPECT_EQ(entry->dataSize, dataSize);
 
     Session session;
     ops.onPump = HolePuncher(dir.file("huge.bin"), regions);

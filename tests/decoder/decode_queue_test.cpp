@@ -59,7 +59,7 @@ TEST_F(DecodeQueueTest, ScanQueuesAviBeforeJpgWithLineTexts)
     queue.addAllFromFolder();
     ASSERT_EQ(queue.queueCount(), 2);
     EXPECT_EQ(ops.lines(), (std::vector<std::string>{"z.avi => movie.avi (2 Мб)", "a.jpg => first.jpg (39 Кб)"}));
-    EXPECT_EQ(queue.entries()[0].Path, scanned("z.avi"));
+    EXPECT_EQ(queue.entries()[0].path, scanned("z.avi"));
     EXPECT_FALSE(ops.isEnabled(DecoderControl::AddPicked));
     EXPECT_EQ(ops.focused, DecoderControl::Decode);
     EXPECT_TRUE(ops.messages.empty());
@@ -82,7 +82,7 @@ TEST_F(DecodeQueueTest, MinimumSizeFilter)
     WriteFile(dir.file("edge.jpg"), ContainerBytes(PatternBytes(kSmallest - 262 - 4), 1, "lead", "edge.bin"));
     queue.addAllFromFolder();
     ASSERT_EQ(queue.queueCount(), 1);
-    EXPECT_EQ(queue.entries()[0].FileSize, static_cast<std::int64_t>(kSmallest));
+    EXPECT_EQ(queue.entries()[0].fileSize, static_cast<std::int64_t>(kSmallest));
     EXPECT_TRUE(ops.messages.empty());
 }
 
@@ -97,7 +97,7 @@ TEST_F(DecodeQueueTest, NonRegularCandidatesAreSkippedQuietly)
     encoded("real.jpg", "real.bin");
     queue.addAllFromFolder();
     ASSERT_EQ(queue.queueCount(), 1);
-    EXPECT_EQ(queue.entries()[0].RealName, "real.bin");
+    EXPECT_EQ(queue.entries()[0].realName, "real.bin");
     EXPECT_TRUE(ops.messages.empty());
 }
 
@@ -140,7 +140,7 @@ TEST_F(DecodeQueueTest, AddClickQueuesPickedFilesAndMovesTheWorkingFolder)
                               "|All Files|*.*"),
               ops.log.end());
     ASSERT_EQ(queue.queueCount(), 1);
-    EXPECT_EQ(queue.entries()[0].RealName, "a:b?.jpg");
+    EXPECT_EQ(queue.entries()[0].realName, "a:b?.jpg");
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
     EXPECT_EQ(session.workingFolder, other.path());
     EXPECT_EQ(ops.folderText, other.path());
@@ -172,12 +172,12 @@ TEST_F(DecodeQueueTest, RemovingTheMiddleEntry)
     encoded("3.avi", "three.bin");
     queue.addAllFromFolder();
     ASSERT_EQ(queue.queueCount(), 3);
-    const std::string third = queue.entries()[2].RealName;
+    const std::string third = queue.entries()[2].realName;
     const std::string thirdLine = list.line(2);
     list.userSelected(1);
     queue.removeSelectedEntry();
     ASSERT_EQ(queue.queueCount(), 2);
-    EXPECT_EQ(queue.entries()[1].RealName, third);
+    EXPECT_EQ(queue.entries()[1].realName, third);
     EXPECT_EQ(list.line(1), thirdLine);
     EXPECT_EQ(list.selectedLine(), 0);
 }
@@ -257,10 +257,10 @@ TEST_F(DecodeQueueTest, NoBoundOnTheQueueLength)
     ASSERT_EQ(queue.queueCount(), 300);
     list.userSelected(299);
     EXPECT_EQ(queue.selectedPosition(), 300);
-    const std::string before = queue.entries()[298].Path;
+    const std::string before = queue.entries()[298].path;
     queue.removeSelectedEntry();
     EXPECT_EQ(queue.queueCount(), 299);
-    EXPECT_EQ(queue.entries().back().Path, before);
+    EXPECT_EQ(queue.entries().back().path, before);
 }
 
 } // namespace

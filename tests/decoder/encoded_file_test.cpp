@@ -38,8 +38,8 @@ TEST_F(InspectFileTest, NameLengthBounds)
 {
     EXPECT_FALSE(inspect(RawContainer(kSize, 0, 1, std::string(2, 'n'))));
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"c.avi -  NOT PACK"});
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, std::string(3, 'n')))->RealName, "nnn");
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, std::string(128, 'n')))->RealName, std::string(128, 'n'));
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, std::string(3, 'n')))->realName, "nnn");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, std::string(128, 'n')))->realName, std::string(128, 'n'));
     EXPECT_FALSE(inspect(RawContainer(kSize, 0, 1, std::string(129, 'n'))));
     EXPECT_EQ(ops.messages.size(), 2u);
     EXPECT_EQ(ops.messages.back().kind, MessageKind::Warning);
@@ -53,12 +53,12 @@ TEST_F(InspectFileTest, DataOffsetBounds)
 
     const auto none = inspect(RawContainer(kSize, 0, 1, "abc"));
     ASSERT_TRUE(none);
-    EXPECT_EQ(none->DataOffset, 0);
-    EXPECT_EQ(none->DataSize, kSize - kTrailerSize);
+    EXPECT_EQ(none->dataOffset, 0);
+    EXPECT_EQ(none->dataSize, kSize - kTrailerSize);
 
     const auto empty = inspect(RawContainer(kSize, kSize - kTrailerSize, 1, "abc"));
     ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->DataSize, 0);
+    EXPECT_EQ(empty->dataSize, 0);
 
     EXPECT_FALSE(inspect(RawContainer(kSize, kSize - kTrailerSize + 1, 1, "abc")));
     EXPECT_FALSE(inspect(RawContainer(kSize, kSize, 1, "abc")));
@@ -73,14 +73,14 @@ TEST_F(InspectFileTest, EntryFieldsIgnoreTheRestOfTheNameArea)
     const auto zeros = inspect(RawContainer(kSize, 1234, 0xA5, "movie.avi"));
     const auto noise = inspect(RawContainer(kSize, 1234, 0xA5, "movie.avi", '\x7f'), true, "d.avi");
     ASSERT_TRUE(zeros && noise);
-    EXPECT_EQ(zeros->Path, dir.file("c.avi"));
-    EXPECT_EQ(zeros->RealName, "movie.avi");
-    EXPECT_EQ(zeros->Key, 0xA5);
-    EXPECT_EQ(zeros->DataOffset, 1234);
-    EXPECT_EQ(zeros->FileSize, kSize);
-    EXPECT_EQ(zeros->DataSize, kSize - 1234 - kTrailerSize);
-    EXPECT_EQ(noise->RealName, zeros->RealName);
-    EXPECT_EQ(noise->DataSize, zeros->DataSize);
+    EXPECT_EQ(zeros->path, dir.file("c.avi"));
+    EXPECT_EQ(zeros->realName, "movie.avi");
+    EXPECT_EQ(zeros->key, 0xA5);
+    EXPECT_EQ(zeros->dataOffset, 1234);
+    EXPECT_EQ(zeros->fileSize, kSize);
+    EXPECT_EQ(zeros->dataSize, kSize - 1234 - kTrailerSize);
+    EXPECT_EQ(noise->realName, zeros->realName);
+    EXPECT_EQ(noise->dataSize, zeros->dataSize);
     EXPECT_TRUE(ops.messages.empty());
 }
 
@@ -88,12 +88,12 @@ TEST_F(InspectFileTest, EntryFieldsIgnoreTheRestOfTheNameArea)
 // the dialog keeps them, and neither path keeps "/" or NUL.
 TEST_F(InspectFileTest, NameRulesOfBothPaths)
 {
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "a:b?.jpg"), true)->RealName, "a_b_.jpg");
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "a:b?.jpg"), false)->RealName, "a:b?.jpg");
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "x<y>.avi"), true)->RealName, "x<y>.avi");
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "x<y>.avi"), false)->RealName, "x<y>.avi");
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "*\\|\"x"), true)->RealName, "____x");
-    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "\x01\x1f.x"), true)->RealName, "\x01\x1f.x");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "a:b?.jpg"), true)->realName, "a_b_.jpg");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "a:b?.jpg"), false)->realName, "a:b?.jpg");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "x<y>.avi"), true)->realName, "x<y>.avi");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "x<y>.avi"), false)->realName, "x<y>.avi");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "*\\|\"x"), true)->realName, "____x");
+    EXPECT_EQ(inspect(RawContainer(kSize, 0, 1, "\x01\x1f.x"), true)->realName, "\x01\x1f.x");
 }
 
 // Guards a stored name escaping the folder: "/" and NUL become "_" on both paths.
@@ -103,7 +103,7 @@ TEST_F(InspectFileTest, SlashAndNulNeverSurvive)
     for (const bool sanitise : {true, false}) {
         const auto entry = inspect(RawContainer(kSize, 0, 1, hostile), sanitise);
         ASSERT_TRUE(entry);
-        EXPECT_EQ(entry->RealName, std::string(".._.._etc_x_y")) << sanitise;
+        EXPECT_EQ(entry->realName, std::string(".._.._etc_x_y")) << sanitise;
     }
 }
 
@@ -112,7 +112,7 @@ TEST_F(InspectFileTest, StoredNameIsDecodedFromWindows1251)
 {
     const auto entry = inspect(RawContainer(kSize, 0, 1, "\xF4\xEE\xF2\xEE.jpg"));
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->RealName, "фото.jpg");
+    EXPECT_EQ(entry->realName, "фото.jpg");
 }
 
 // Guards the two boxes: a file that cannot be opened names itself after "I/O Error - ".

@@ -81,7 +81,7 @@ TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
         {"", 5000}, {"10", 10000}, {"0", 0}, {"-5", 0}, {"5000000", std::numeric_limits<std::uint32_t>::max()}};
     for (const auto& [stored, expected] : cases) {
         if (!stored.empty())
-            settings().WriteString("Server", "Refresh", stored);
+            settings().writeString("Server", "Refresh", stored);
         RunnerTick(d);
         EXPECT_EQ(timerInterval(DownloaderTimer::TaskRunner), expected) << stored;
     }

@@ -59,7 +59,7 @@ TEST(BrowserRemovalTest, BrowserReceivesTheRemovalAddressByteForByte)
         environment.push_back(std::make_unique<ScopedEnv>(name, std::nullopt));
     environment.push_back(std::make_unique<ScopedEnv>("BROWSER", browser));
 
-    SettingsStore(dir.file("vexorama.INI")).WriteInteger("Server", "RemMode", 1);
+    SettingsStore(dir.file("vexorama.INI")).writeInteger("Server", "RemMode", 1);
     MainWindow window(dir.file("vexorama"), {});
     Downloader& d = window.findChild<DownloaderBindings*>()->downloader();
     window.session().client.host = "127.0.0.1:8080";

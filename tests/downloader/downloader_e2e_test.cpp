@@ -79,7 +79,7 @@ struct Service {
             return -1;
         client.send("test:demo:is_files\n\r\n");
         auto table = std::make_unique<ServerFiles>();
-        return ReadServerAnswer(client, *table) == AnswerKind::Connected ? table->ServerFileCount() : -1;
+        return ReadServerAnswer(client, *table) == AnswerKind::Connected ? table->serverFileCount() : -1;
     }
 };
 
@@ -95,11 +95,11 @@ protected:
     {
         ASSERT_TRUE(service.up()) << service.process->output().toStdString();
         SettingsStore settings(programFolder.file("vexorama.INI"));
-        settings.WriteString("Prog", "Folder", downloads.path());
-        settings.WriteString("Server", "Name", "127.0.0.1:" + std::to_string(service.httpPort));
-        settings.WriteString("Server", "Port", std::to_string(service.tcpPort));
-        settings.WriteInteger("Server", "RemMode", remMode);
-        settings.WriteInteger("Server", "Refresh", refresh);
+        settings.writeString("Prog", "Folder", downloads.path());
+        settings.writeString("Server", "Name", "127.0.0.1:" + std::to_string(service.httpPort));
+        settings.writeString("Server", "Port", std::to_string(service.tcpPort));
+        settings.writeInteger("Server", "RemMode", remMode);
+        settings.writeInteger("Server", "Refresh", refresh);
         window = std::make_unique<MainWindow>(programFolder.file("vexorama"), std::vector<std::string>{});
         window->showCentred();
         d = &window->findChild<DownloaderBindings*>()->downloader();
@@ -124,10 +124,10 @@ protected:
         const std::optional<TrailerFields> trailer = ParseTrailer(
             std::string_view(container).substr(container.size() - kTrailerSize), static_cast<std::int64_t>(container.size()));
         ASSERT_TRUE(trailer.has_value());
-        EXPECT_EQ(RealNameFromStored(trailer->StoredName, false), "photo.bmp");
-        std::string data = container.substr(static_cast<std::size_t>(trailer->DataOffset),
-                                            container.size() - kTrailerSize - static_cast<std::size_t>(trailer->DataOffset));
-        XorBlock(reinterpret_cast<unsigned char*>(data.data()), data.size(), trailer->Key);
+        EXPECT_EQ(RealNameFromStored(trailer->storedName, false), "photo.bmp");
+        std::string data = container.substr(static_cast<std::size_t>(trailer->dataOffset),
+                                            container.size() - kTrailerSize - static_cast<std::size_t>(trailer->dataOffset));
+        XorBlock(reinterpret_cast<unsigned char*>(data.data()), data.size(), trailer->key);
         EXPECT_EQ(data, service.files["photo.bmp"]);
     }
 };

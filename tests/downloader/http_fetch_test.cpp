@@ -49,7 +49,7 @@ protected:
         FetchLimits limits;
         limits.stallSeconds = 1;
         return FetchToFile(url, path.empty() ? target : path, listed, progress,
-                           [this] { pumped.push_back(progress.FetchedBytes); }, limits);
+                           [this] { pumped.push_back(progress.fetchedBytes); }, limits);
     }
     // Everything in the folder: a failed fetch must leave no temporary file.
     std::vector<std::string> folderNames() const { return test::FolderNames(dir.path()); }
@@ -64,8 +64,8 @@ TEST_F(FetchTest, BodyArrivesInPumpedBlocksWithTheFixedRequestHeaders)
     ScriptServer server(Ok(body));
     ASSERT_TRUE(fetch(server, "5"));
     EXPECT_EQ(ReadFile(target), body);
-    EXPECT_EQ(progress.FetchedBytes, 100000);
-    EXPECT_EQ(progress.FetchTotal, 100000);
+    EXPECT_EQ(progress.fetchedBytes, 100000);
+    EXPECT_EQ(progress.fetchTotal, 100000);
 
     ASSERT_GE(pumped.size(), 98u);
     std::int64_t previous = 0;
@@ -88,15 +88,15 @@ TEST_F(FetchTest, ListedSizeStandsInForAMissingLength)
 {
     ScriptServer noLength(Response("200 OK", "", "abc"));
     ASSERT_TRUE(fetch(noLength, "3145728"));
-    EXPECT_EQ(progress.FetchTotal, 3145728);
+    EXPECT_EQ(progress.fetchTotal, 3145728);
 
     ScriptServer zero(Response("200 OK", "Content-Length: 0\r\n", ""));
     ASSERT_TRUE(fetch(zero, "777"));
-    EXPECT_EQ(progress.FetchTotal, 777);
+    EXPECT_EQ(progress.fetchTotal, 777);
 
     ScriptServer notNumber(Response("200 OK", "", "abc"));
     ASSERT_TRUE(fetch(notNumber, "12abc"));
-    EXPECT_EQ(progress.FetchTotal, 0);
+    EXPECT_EQ(progress.fetchTotal, 0);
     EXPECT_EQ(ReadFile(target), "abc");
 }
 
@@ -107,26 +107,31 @@ TEST_F(FetchTest, EmptyBodyGivesAnEmptyFile)
     ASSERT_TRUE(fetch(server));
     EXPECT_TRUE(FileExists(target));
     EXPECT_EQ(ReadFile(target), "");
-    EXPECT_EQ(progress.FetchedBytes, 0);
+    EXPECT_EQ(progress.fetchedBytes, 0);
 }
 
-// Guards failed fetches: an address that does not open, an error status,
-// a body cut short and a stalled transfer all report failure, keep a local
+// Guards failed fetches: an address that does not open, an error status
+// (with a body or without one), a body cut short and a stalled transfer all
+// report failure, keep a local
 // file of the same name as it was and leave no half file behind.
 TEST_F(FetchTest, FailedFetchesNeverTouchTheLocalFile)
 {
     WriteFile(target, "precious");
-    progress.FetchedBytes = 99;
+    progress.fetchedBytes = 99;
     EXPECT_FALSE(fetchUrl("http://127.0.0.1:" + std::to_string(test::RefusingPort()) + "/x"));
-    EXPECT_EQ(progress.FetchedBytes, 0);
+    EXPECT_EQ(progress.fetchedBytes, 0);
 
     ScriptServer notFound(Response("404 Not Found", "Content-Length: 9\r\n", "not found"));
     EXPECT_FALSE(fetch(notFound));
-    EXPECT_EQ(progress.FetchedBytes, 0);
+    EXPECT_EQ(progress.fetchedBytes, 0);
+
+    ScriptServer emptyError(Response("500 Internal Server Error", "Content-Length: 0\r\n", ""));
+    EXPECT_FALSE(fetch(emptyError));
+    EXPECT_EQ(ReadFile(target), "precious");
 
     ScriptServer cutShort(Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(3000)));
     EXPECT_FALSE(fetch(cutShort));
-    EXPECT_EQ(progress.FetchedBytes, 3000);
+    EXPECT_EQ(progress.fetchedBytes, 3000);
 
     ScriptServer stalled(std::vector<ScriptedReply>{
         {Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
@@ -235,7 +240,7 @@ TEST(FetchProgressTest, ShowsTheProgressOfTheFetch)
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 2");
     EXPECT_EQ(ops.pumps, 1);
 
-    d.progress.FetchedBytes = 1572864;
+    d.progress.fetchedBytes = 1572864;
     ShowFetchProgress(d);
     EXPECT_EQ(ops.fetchStatus, "Скачано 1 Мб из 3 Мб");
 }

@@ -45,7 +45,7 @@ TEST(ServerAnswerTest, FirstLineDecidesTheKind)
     EXPECT_EQ(Parse("connected\r\n=END=\n", files), AnswerKind::Unrecognised);
     EXPECT_EQ(Parse("ERROR\n", files), AnswerKind::Unrecognised);
     EXPECT_EQ(Parse("", files), AnswerKind::Unrecognised);
-    EXPECT_EQ(files.ServerFileCount(), 0);
+    EXPECT_EQ(files.serverFileCount(), 0);
 }
 
 // Guards the list: four lines per file up to "=END=", names and sizes
@@ -56,11 +56,11 @@ TEST(ServerAnswerTest, ListEntriesKeepTheirFields)
     ServerFiles files;
     ASSERT_EQ(Parse("connected\n\xD4\xE8\xEB\xFC\xEC.avi\nhttp://h/\xF4\nref \xF4\n123\n=END=\nx\nu\nr\n1\n", files),
               AnswerKind::Connected);
-    ASSERT_EQ(files.ServerFileCount(), 1);
-    EXPECT_EQ(files.at(1).FileName, "Фильм.avi");
-    EXPECT_EQ(files.at(1).Url, "http://h/\xF4");
-    EXPECT_EQ(files.at(1).RemoveRef, "ref \xF4");
-    EXPECT_EQ(files.at(1).SizeText, "123");
+    ASSERT_EQ(files.serverFileCount(), 1);
+    EXPECT_EQ(files.at(1).fileName, "Фильм.avi");
+    EXPECT_EQ(files.at(1).url, "http://h/\xF4");
+    EXPECT_EQ(files.at(1).removeRef, "ref \xF4");
+    EXPECT_EQ(files.at(1).sizeText, "123");
 }
 
 // Guards an answer that ends early: whole entries stay, a partial entry
@@ -69,10 +69,10 @@ TEST(ServerAnswerTest, AnswerEndingEarlyKeepsWholeEntriesOnly)
 {
     ServerFiles files;
     EXPECT_EQ(Parse("connected\na\nu\nr\n1\nb\nu\nr\n2", files), AnswerKind::Connected);
-    EXPECT_EQ(files.ServerFileCount(), 1);
+    EXPECT_EQ(files.serverFileCount(), 1);
     files.reset();
     EXPECT_EQ(Parse("connected", files), AnswerKind::Connected);
-    EXPECT_EQ(files.ServerFileCount(), 0);
+    EXPECT_EQ(files.serverFileCount(), 0);
 }
 
 // Guards the file table: a list longer than 255 entries stops at the table's end.
@@ -83,7 +83,7 @@ TEST(ServerAnswerTest, ListStopsWhenTheTableIsFull)
         answer += "f\nu\nr\n1\n";
     ServerFiles files;
     Parse(answer + "=END=\n", files);
-    EXPECT_EQ(files.ServerFileCount(), ServerFiles::kCapacity);
+    EXPECT_EQ(files.serverFileCount(), ServerFiles::kCapacity);
 }
 
 } // namespace

@@ -45,8 +45,8 @@ TEST_F(CheckServerTest, LoginAndPasswordAreSentUnchangedInWindows1251)
 {
     ScriptServer server("connected\n=END=\n");
     usePort(server.port());
-    settings().WriteString("Server", "Login", "us:er");
-    settings().WriteString("Server", "Passwd", "пароль:1");
+    settings().writeString("Server", "Login", "us:er");
+    settings().writeString("Server", "Passwd", "пароль:1");
     queueCheck();
     CheckServer(d);
     ASSERT_EQ(server.requests().size(), 1u);
@@ -74,14 +74,14 @@ TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
     EXPECT_EQ(cell(1, 3), "0 б");
     EXPECT_EQ(ops.serverFiles.fixedRows, 1);
 
-    ASSERT_EQ(d.files.ServerFileCount(), 2);
-    EXPECT_EQ(d.files.at(1).Url, "http://h/f/1");
-    EXPECT_EQ(d.files.at(1).RemoveRef, "del.php?id=1&k=\xE9");
+    ASSERT_EQ(d.files.serverFileCount(), 2);
+    EXPECT_EQ(d.files.at(1).url, "http://h/f/1");
+    EXPECT_EQ(d.files.at(1).removeRef, "del.php?id=1&k=\xE9");
     EXPECT_EQ(ops.queuedTasks, "down rem down rem get ");
-    EXPECT_EQ(d.queue.at(1).Arg, "1");
-    EXPECT_EQ(d.queue.at(2).Arg, "del.php?id=1&k=\xE9");
-    EXPECT_EQ(d.queue.at(3).Arg, "2");
-    EXPECT_EQ(d.queue.at(5).Arg, "is_files");
+    EXPECT_EQ(d.queue.at(1).arg, "1");
+    EXPECT_EQ(d.queue.at(2).arg, "del.php?id=1&k=\xE9");
+    EXPECT_EQ(d.queue.at(3).arg, "2");
+    EXPECT_EQ(d.queue.at(5).arg, "is_files");
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
 }
 
@@ -120,7 +120,7 @@ TEST_F(CheckServerTest, UnrecognisedFirstLinesCountAsAnEmptyList)
         queueCheck();
         CheckServer(d);
         EXPECT_EQ(statusTexts().back(), kEmptyListText) << reply.bytes;
-        EXPECT_EQ(d.files.ServerFileCount(), 0);
+        EXPECT_EQ(d.files.serverFileCount(), 0);
         EXPECT_TRUE(d.queue.empty());
     }
 }
@@ -173,8 +173,8 @@ TEST_F(CheckServerTest, ServerThatStopsMidListKeepsTheWholeEntries)
     usePort(server.port());
     queueCheck();
     CheckServer(d);
-    ASSERT_EQ(d.files.ServerFileCount(), 1);
-    EXPECT_EQ(d.files.at(1).FileName, "a.avi");
+    ASSERT_EQ(d.files.serverFileCount(), 1);
+    EXPECT_EQ(d.files.at(1).fileName, "a.avi");
     EXPECT_EQ(gridRows(), 2);
     EXPECT_EQ(d.queue.taskWords(), "down rem get ");
 }
@@ -189,7 +189,7 @@ TEST_F(CheckServerTest, SilentServerEndsTheAnswerAfterTheLineTimeOut)
     d.tcpTimeouts.line = std::chrono::milliseconds(300);
     queueCheck();
     CheckServer(d);
-    EXPECT_EQ(d.files.ServerFileCount(), 1);
+    EXPECT_EQ(d.files.serverFileCount(), 1);
     EXPECT_EQ(statusTexts().back(), "Соединение завершено. Добавлено 1 файлов на закачку");
 }
 
@@ -200,7 +200,7 @@ TEST_F(CheckServerTest, OverlongLineEndsTheList)
     usePort(server.port());
     queueCheck();
     CheckServer(d);
-    EXPECT_EQ(d.files.ServerFileCount(), 1);
+    EXPECT_EQ(d.files.serverFileCount(), 1);
     EXPECT_EQ(d.queue.taskWords(), "down rem get ");
 }
 
@@ -216,12 +216,12 @@ TEST_F(CheckServerTest, LongListFillsTheTablesWithoutOverflow)
     queueCheck();
     CheckServer(d);
 
-    EXPECT_EQ(d.files.ServerFileCount(), 255);
+    EXPECT_EQ(d.files.serverFileCount(), 255);
     EXPECT_EQ(gridRows(), 256);
     ASSERT_EQ(d.queue.taskCount(), 253);
-    EXPECT_EQ(d.queue.at(251).Arg, "126");
-    EXPECT_EQ(d.queue.at(252).Arg, "r126");
-    EXPECT_EQ(d.queue.at(253).Kind, TaskKind::Check);
+    EXPECT_EQ(d.queue.at(251).arg, "126");
+    EXPECT_EQ(d.queue.at(252).arg, "r126");
+    EXPECT_EQ(d.queue.at(253).kind, TaskKind::Check);
 }
 
 // Guards a size that is not a number: the file is still listed and queued,
@@ -291,7 +291,7 @@ TEST_F(CheckServerTest, TwoQueuedChecksBothRun)
     EXPECT_EQ(d.queue.taskWords(), "get down rem get ");
     CheckServer(d);
     EXPECT_EQ(d.queue.taskWords(), "down rem get down rem get ");
-    EXPECT_EQ(d.files.ServerFileCount(), 1);
+    EXPECT_EQ(d.files.serverFileCount(), 1);
     EXPECT_EQ(gridRows(), 3);
     EXPECT_EQ(server.requests().size(), 2u);
 }

@@ -51,9 +51,9 @@ protected:
     }
     void writeServer(const std::string& key, const std::string& value)
     {
-        SettingsStore(iniPath).WriteString("Server", key, value);
+        SettingsStore(iniPath).writeString("Server", key, value);
     }
-    std::string stored(const std::string& key) const { return SettingsStore(iniPath).ReadString("Server", key, "?"); }
+    std::string stored(const std::string& key) const { return SettingsStore(iniPath).readString("Server", key, "?"); }
 
     template <typename T>
     T* control(const char* name) const

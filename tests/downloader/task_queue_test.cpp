@@ -31,7 +31,7 @@ TEST_F(TaskQueueTest, PushRestartsTheRunnerAndShowsTheQueue)
     ops.log.clear();
     PushTask(d, "is_files", TaskKind::Check);
     EXPECT_EQ(ops.log, (std::vector<std::string>{"timer off TaskRunner", "tasks get ", "timer on TaskRunner"}));
-    EXPECT_EQ(queue.head().Arg, "is_files");
+    EXPECT_EQ(queue.head().arg, "is_files");
 }
 
 // Guards the queue's limit: a push onto 255 queued tasks is dropped.
@@ -41,7 +41,7 @@ TEST_F(TaskQueueTest, PushOntoAFullQueueIsDropped)
         PushTask(d, std::to_string(i), TaskKind::Download);
     PushTask(d, "is_files", TaskKind::Check);
     EXPECT_EQ(queue.taskCount(), 255);
-    EXPECT_EQ(queue.at(255).Arg, "254");
+    EXPECT_EQ(queue.at(255).arg, "254");
 }
 
 // Guards the pop: the head goes, the runner runs, and once the queue is

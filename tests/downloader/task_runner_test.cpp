@@ -45,7 +45,7 @@ protected:
         session.client = {"127.0.0.1:8080", std::to_string(server->port())};
         return server;
     }
-    void setRemMode(int mode) { settings().WriteInteger("Server", "RemMode", mode); }
+    void setRemMode(int mode) { settings().writeInteger("Server", "RemMode", mode); }
 };
 
 // Guards one tick after a list of two files: the check, download 1 and its
@@ -164,7 +164,7 @@ TEST_F(RunnerTest, RemovalThatCannotStartIsDropped)
         void load(WebPage, const std::string&) override { throw std::runtime_error("no view"); }
     } window;
     Downloader local(session, window, window, window, window);
-    settings().WriteInteger("Server", "RemMode", 2);
+    settings().writeInteger("Server", "RemMode", 2);
     PushTask(local, "r", TaskKind::Remove);
     PushTask(local, "is_files", TaskKind::Check);
     EXPECT_THROW(RunNextTask(local), std::runtime_error);

@@ -50,13 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto files = std::make_unique<vexo::ServerFiles>();
     TricklingStream stream(bytes, piece);
     const vexo::AnswerKind kind = vexo::ReadServerAnswer(stream, *files);
-    if (kind != vexo::AnswerKind::Connected && files->ServerFileCount() != 0)
+    if (kind != vexo::AnswerKind::Connected && files->serverFileCount() != 0)
         std::abort();
-    if (files->ServerFileCount() > vexo::ServerFiles::kCapacity)
+    if (files->serverFileCount() > vexo::ServerFiles::kCapacity)
         std::abort();
-    for (int i = 1; i <= files->ServerFileCount(); ++i) {
+    for (int i = 1; i <= files->serverFileCount(); ++i) {
         const vexo::ServerFile& file = files->at(i);
-        if (file.Url.size() > vexo::kMaxLineLength || file.RemoveRef.size() > vexo::kMaxLineLength)
+        if (file.url.size() > vexo::kMaxLineLength || file.removeRef.size() > vexo::kMaxLineLength)
             std::abort();
     }
     return 0;

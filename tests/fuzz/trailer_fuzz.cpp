@@ -43,18 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto fields = vexo::ParseTrailer(trailer, fileSize);
     if (!fields)
         return 0;
-    Require(fields->DataOffset >= 0);
-    Require(fields->DataOffset <= fileSize - vexo::kTrailerSize);
-    Require(fields->StoredName.size() >= 3 && fields->StoredName.size() <= 128);
-    Require(static_cast<unsigned char>(trailer[5]) == fields->StoredName.size());
-    Require(trailer.compare(vexo::kTrailerNameOffset, fields->StoredName.size(), fields->StoredName) == 0);
-    Require(static_cast<std::uint8_t>(trailer[4]) == fields->Key);
+    Require(fields->dataOffset >= 0);
+    Require(fields->dataOffset <= fileSize - vexo::kTrailerSize);
+    Require(fields->storedName.size() >= 3 && fields->storedName.size() <= 128);
+    Require(static_cast<unsigned char>(trailer[5]) == fields->storedName.size());
+    Require(trailer.compare(vexo::kTrailerNameOffset, fields->storedName.size(), fields->storedName) == 0);
+    Require(static_cast<std::uint8_t>(trailer[4]) == fields->key);
 
     for (const bool sanitise : {true, false}) {
-        const std::string name = vexo::RealNameFromStored(fields->StoredName, sanitise);
+        const std::string name = vexo::RealNameFromStored(fields->storedName, sanitise);
         Require(name.find('/') == std::string::npos);
         Require(name.find('\0') == std::string::npos);
-        Require(Utf8Characters(name) == fields->StoredName.size());
+        Require(Utf8Characters(name) == fields->storedName.size());
         if (sanitise)
             Require(name.find_first_of("?*:\\|\"") == std::string::npos);
     }

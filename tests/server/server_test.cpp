@@ -273,12 +273,12 @@ TEST_F(ServerTest, WrappedFileDecodesBackByteForByte)
     const auto fileSize = static_cast<std::int64_t>(container.size());
     const auto trailer = ParseTrailer(std::string_view(container).substr(container.size() - kTrailerSize), fileSize);
     ASSERT_TRUE(trailer);
-    EXPECT_EQ(trailer->StoredName, "\xE2\xE8\xE4\xE5\xEE.mpg");
-    EXPECT_EQ(RealNameFromStored(trailer->StoredName, true), "видео.mpg");
-    EXPECT_LE(trailer->DataOffset, 4096);
-    ASSERT_EQ(fileSize - trailer->DataOffset - kTrailerSize, static_cast<std::int64_t>(plain.size()));
-    std::string decoded = container.substr(static_cast<std::size_t>(trailer->DataOffset), plain.size());
-    XorBlock(reinterpret_cast<unsigned char*>(decoded.data()), decoded.size(), trailer->Key);
+    EXPECT_EQ(trailer->storedName, "\xE2\xE8\xE4\xE5\xEE.mpg");
+    EXPECT_EQ(RealNameFromStored(trailer->storedName, true), "видео.mpg");
+    EXPECT_LE(trailer->dataOffset, 4096);
+    ASSERT_EQ(fileSize - trailer->dataOffset - kTrailerSize, static_cast<std::int64_t>(plain.size()));
+    std::string decoded = container.substr(static_cast<std::size_t>(trailer->dataOffset), plain.size());
+    XorBlock(reinterpret_cast<unsigned char*>(decoded.data()), decoded.size(), trailer->key);
     EXPECT_EQ(decoded, plain);
 }
 

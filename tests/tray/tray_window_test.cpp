@@ -197,8 +197,8 @@ TEST_F(TrayWindowTest, ExitWhileMinimisedStoresTheSizeBeforeMinimisingAndEndsThe
     });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(timedOut);
-    EXPECT_EQ(settings().ReadInteger("Prog", "Width", 0), 712);
-    EXPECT_EQ(settings().ReadInteger("Prog", "Height", 0), 455);
+    EXPECT_EQ(settings().readInteger("Prog", "Width", 0), 712);
+    EXPECT_EQ(settings().readInteger("Prog", "Height", 0), 455);
 }
 
 } // namespace
