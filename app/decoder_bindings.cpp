@@ -15,9 +15,7 @@
 namespace vexo {
 
 DecoderBindings::DecoderBindings(WindowContext& context)
-    : QObject(context.controls.window),
-      context_(context),
-      list_(context.views.decoder),
+    : QObject(context.controls.window), context_(context), list_(context.views.decoder),
       queue_(context.session, list_, context.views.decoder, context.views.dialogs),
       run_(context.session, queue_, list_, context.views.decoder, context.views.window, context.views.dialogs)
 {
@@ -26,8 +24,7 @@ DecoderBindings::DecoderBindings(WindowContext& context)
     connect(c.addAllButton, &QPushButton::clicked, this, boundary.guard([this] { queue_.addAllFromFolder(); }));
     connect(c.addPickedButton, &QPushButton::clicked, this, boundary.guard([this] { queue_.addPickedFiles(); }));
     connect(c.clearQueueButton, &QPushButton::clicked, this, boundary.guard([this] { queue_.clear(); }));
-    connect(c.removeEntryButton, &QPushButton::clicked, this,
-            boundary.guard([this] { queue_.removeSelectedEntry(); }));
+    connect(c.removeEntryButton, &QPushButton::clicked, this, boundary.guard([this] { queue_.removeSelectedEntry(); }));
     connect(c.removeEntryItem, &QAction::triggered, this, boundary.guard([this] { queue_.removeSelectedEntry(); }));
     connect(c.queueList, &QListWidget::itemSelectionChanged, this, [this] {
         const QList<QListWidgetItem*> selected = context_.controls.queueList->selectedItems();

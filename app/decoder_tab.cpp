@@ -81,38 +81,47 @@ void BuildGoButton(MainWindowControls& c, QGroupBox* box)
 QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
 {
     auto* box = new QGroupBox(tab);
-    SetHint(box, QString::fromUtf8("Если вы не знаете что делать - лучше зайдите на сайт ") + QString::fromUtf8(kServiceSite) +
-                     QString::fromUtf8(" и почитайте FAQ'и"),
+    SetHint(box,
+            QString::fromUtf8("Если вы не знаете что делать - лучше зайдите на сайт ") + QString::fromUtf8(kServiceSite)
+                + QString::fromUtf8(" и почитайте FAQ'и"),
             true);
     c.decoderCommands = box;
 
-    c.addAllButton = MakeButton(box, QString::fromUtf8("Добавить всё"),
-                                QString::fromUtf8("Добавит все подходящие файлы из текущего каталога (который указан ниже)"));
+    c.addAllButton =
+        MakeButton(box, QString::fromUtf8("Добавить всё"),
+                   QString::fromUtf8("Добавит все подходящие файлы из текущего каталога (который указан ниже)"));
     c.addAllButton->setDefault(true);
-    c.addPickedButton = MakeButton(box, QString::fromUtf8("Добавить"), QString::fromUtf8("Выберете файл(ы) для добавления в очередь."));
+    c.addPickedButton =
+        MakeButton(box, QString::fromUtf8("Добавить"), QString::fromUtf8("Выберете файл(ы) для добавления в очередь."));
     c.clearQueueButton = MakeButton(box, QString::fromUtf8("Очистить"), QString::fromUtf8("Очищает очередь файлов"));
     c.removeEntryButton =
         MakeButton(box, QString::fromUtf8("Удалить"), QString::fromUtf8("Удаляет выбраную строку из списка фалов"));
     c.decodeButton = MakeButton(box, QString::fromUtf8("Расшифровка"),
                                 QString::fromUtf8("Запустить процесс расшифровки файлов, помещеных в очередь"));
-    c.joinPartsButton = MakeButton(box, QString::fromUtf8("Соединение"),
-                                   QString::fromUtf8("Соединяет все разбитый файлы в текущем каталоге (*.aa *.ab итд)"));
+    c.joinPartsButton =
+        MakeButton(box, QString::fromUtf8("Соединение"),
+                   QString::fromUtf8("Соединяет все разбитый файлы в текущем каталоге (*.aa *.ab итд)"));
     c.openFolderButton =
         MakeButton(box, QString::fromUtf8("Откр. Папку"), QString::fromUtf8("Отрывает в проводнике текущую папку."));
     c.openSiteButton = MakeButton(box, QString::fromUtf8("Откр. Сайт"),
                                   QString::fromUtf8("Открывает сайт ") + QString::fromUtf8(ServiceSiteHost()));
-    c.joinAtOnceBox = MakeCheckBox(box, QString::fromUtf8("Сразу соединять"),
-                                   QString::fromUtf8("Эта галочка позволяет автоматически запускать склеивание файлов после расшифровки"), true);
-    c.deleteAfterDecodingBox = MakeCheckBox(box, QString::fromUtf8("Автоудаление"),
-                                            QString::fromUtf8("Автоматически удаляет распакованые и склееные файлы."), false);
-    c.openFolderAfterBox = MakeCheckBox(box, QString::fromUtf8("Открыть папку"),
-                                        QString::fromUtf8("Автоматически после завершения всех действий открыть папку в проводнике"), false);
+    c.joinAtOnceBox = MakeCheckBox(
+        box, QString::fromUtf8("Сразу соединять"),
+        QString::fromUtf8("Эта галочка позволяет автоматически запускать склеивание файлов после расшифровки"), true);
+    c.deleteAfterDecodingBox =
+        MakeCheckBox(box, QString::fromUtf8("Автоудаление"),
+                     QString::fromUtf8("Автоматически удаляет распакованые и склееные файлы."), false);
+    c.openFolderAfterBox = MakeCheckBox(
+        box, QString::fromUtf8("Открыть папку"),
+        QString::fromUtf8("Автоматически после завершения всех действий открыть папку в проводнике"), false);
     BuildGoButton(c, box);
 
     c.folderLabel = new QLabel(QString::fromUtf8("Текущий каталог:"), box);
     c.folderBox = new QLineEdit(box);
     c.folderBox->setFrame(false);
-    SetHint(c.folderBox, QString::fromUtf8("Можно изменить вручную, но проще нажать добавить, выбрать файл а затем нажать добавить всё"));
+    SetHint(c.folderBox,
+            QString::fromUtf8(
+                "Можно изменить вручную, но проще нажать добавить, выбрать файл а затем нажать добавить всё"));
     c.folderBox->installEventFilter(new NoToolTip(c.folderBox));
     c.chooseFolderButton = MakeButton(box, QString::fromUtf8("Обзор"), QString::fromUtf8("Выбрать каталог"));
     c.queueSeparator = MakeSeparator(box);
@@ -164,7 +173,8 @@ QWidget* BuildDecoderTab(MainWindowControls& c)
     c.queueList->setContextMenuPolicy(Qt::CustomContextMenu);
     c.queueList->setUniformItemSizes(true);
 
-    c.runProgressBar = MakeBar(tab, 17, QString::fromUtf8("Это второстепенный прогресс бар - показывает прогресс для текущего файла"));
+    c.runProgressBar =
+        MakeBar(tab, 17, QString::fromUtf8("Это второстепенный прогресс бар - показывает прогресс для текущего файла"));
     c.fileProgressBar = MakeBar(tab, 33,
                                 QString::fromUtf8("Это основной прогресс бар, он показывает прогресс по файлам "
                                                   "(не точно, зато общее представление дает)"));

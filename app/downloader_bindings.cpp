@@ -20,8 +20,7 @@
 namespace vexo {
 
 DownloaderBindings::DownloaderBindings(WindowContext& context)
-    : QObject(context.controls.window),
-      context_(context),
+    : QObject(context.controls.window), context_(context),
       downloader_(std::make_unique<Downloader>(context.session, context.views.downloader, context.views.tray,
                                                context.views.webPages, context.views.dialogs))
 {

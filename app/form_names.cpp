@@ -1,9 +1,8 @@
 #include "app/form_names.h"
 
 #include "app/main_window_controls.h"
-#include "app/server_settings_controls.h"
-
 #include "app/server_grid.h"
+#include "app/server_settings_controls.h"
 #include "app/status_bar.h"
 #include "app/window_timer.h"
 

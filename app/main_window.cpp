@@ -18,18 +18,14 @@
 namespace vexo {
 
 MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args)
-    : controls_(BuildMainWindow(*this)),
-      bars_(new FramedBars(this)),
-      windowView_(controls_),
-      decoderView_(controls_, *bars_),
-      downloaderView_(controls_, *bars_),
-      dialogs_(*this),
-      webViews_(webModule_, {{WebPage::UploadManagement, {controls_.uploadTab, PageViewName(WebPage::UploadManagement)}},
-                             {WebPage::News, {controls_.newsHolder, PageViewName(WebPage::News)}},
-                             {WebPage::Removal, {controls_.removalHolder, PageViewName(WebPage::Removal)}}}),
+    : controls_(BuildMainWindow(*this)), bars_(new FramedBars(this)), windowView_(controls_),
+      decoderView_(controls_, *bars_), downloaderView_(controls_, *bars_), dialogs_(*this),
+      webViews_(webModule_,
+                {{WebPage::UploadManagement, {controls_.uploadTab, PageViewName(WebPage::UploadManagement)}},
+                 {WebPage::News, {controls_.newsHolder, PageViewName(WebPage::News)}},
+                 {WebPage::Removal, {controls_.removalHolder, PageViewName(WebPage::Removal)}}}),
       views_{windowView_, decoderView_, downloaderView_, windowView_, webViews_, dialogs_},
-      boundary_(dialogs_),
-      context_{session_, views_, controls_, boundary_}
+      boundary_(dialogs_), context_{session_, views_, controls_, boundary_}
 {
     session_.executablePath = std::move(executablePath);
     const std::size_t slash = session_.executablePath.rfind('/');

@@ -36,15 +36,15 @@ struct MainWindowControls {
     QPushButton* clearQueueButton = nullptr;  // "Очистить"
     QPushButton* removeEntryButton = nullptr; // "Удалить"
     QFrame* queueSeparator = nullptr;
-    QPushButton* decodeButton = nullptr;      // "Расшифровка"
-    QPushButton* joinPartsButton = nullptr;   // "Соединение"
+    QPushButton* decodeButton = nullptr;    // "Расшифровка"
+    QPushButton* joinPartsButton = nullptr; // "Соединение"
     QFrame* runSeparator = nullptr;
-    QPushButton* openFolderButton = nullptr;  // "Откр. Папку"
-    QPushButton* openSiteButton = nullptr;    // "Откр. Сайт"
-    QCheckBox* joinAtOnceBox = nullptr;       // "Сразу соединять"
+    QPushButton* openFolderButton = nullptr;     // "Откр. Папку"
+    QPushButton* openSiteButton = nullptr;       // "Откр. Сайт"
+    QCheckBox* joinAtOnceBox = nullptr;          // "Сразу соединять"
     QCheckBox* deleteAfterDecodingBox = nullptr; // "Автоудаление"
-    QCheckBox* openFolderAfterBox = nullptr;  // "Открыть папку"
-    QPushButton* goButton = nullptr;          // "Go!"
+    QCheckBox* openFolderAfterBox = nullptr;     // "Открыть папку"
+    QPushButton* goButton = nullptr;             // "Go!"
     QLabel* folderLabel = nullptr;
     QLineEdit* folderBox = nullptr;
     QPushButton* chooseFolderButton = nullptr; // "Обзор"
@@ -95,10 +95,10 @@ struct MainWindowControls {
     // Tray icon and its menu
     QSystemTrayIcon* trayIcon = nullptr;
     QMenu* trayMenu = nullptr;
-    QAction* showWindowItem = nullptr; // "Показать/скрыть"
+    QAction* showWindowItem = nullptr;  // "Показать/скрыть"
     QAction* checkServerItem = nullptr; // "Проверить новые файлы"
-    QAction* autoCheckItem = nullptr;  // "Автообновление"
-    QAction* exitItem = nullptr;       // "Выход"
+    QAction* autoCheckItem = nullptr;   // "Автообновление"
+    QAction* exitItem = nullptr;        // "Выход"
 
     // Timers
     WindowTimer* runnerTimer = nullptr;

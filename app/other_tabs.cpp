@@ -1,7 +1,7 @@
 #include "app/hints.h"
 #include "app/main_window_controls.h"
-#include "base/service_address.h"
 #include "app/tab_builders.h"
+#include "base/service_address.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -52,8 +52,8 @@ QWidget* BuildNewsTab(MainWindowControls& c)
     black.setColor(QPalette::Disabled, QPalette::Base, tab->palette().color(QPalette::Window));
     c.aboutText->setPalette(black);
     const QStringList lines = {
-        QString::fromUtf8("Эта программа предназначена для дешифрации файлов (каринок и видео), полученых с сервиса ") +
-            QString::fromUtf8(kServiceSite) + QString::fromUtf8(" в "),
+        QString::fromUtf8("Эта программа предназначена для дешифрации файлов (каринок и видео), полученых с сервиса ")
+            + QString::fromUtf8(kServiceSite) + QString::fromUtf8(" в "),
         QString::fromUtf8("нормальные файлы(те какими они были до шифрации)"),
         QString(),
         QString::fromUtf8("Vexorama — клиент сервиса Vexo для Linux, от команды Vexorama"),

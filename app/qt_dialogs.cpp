@@ -66,8 +66,8 @@ std::optional<std::string> QtDialogs::pickFolder(const std::string& title, const
 void QtDialogs::openExternally(const std::string& folderOrAddress)
 {
     const QString text = Q(folderOrAddress);
-    const bool webAddress = text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-                            text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    const bool webAddress = text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+                            || text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
     // A web address goes to the browser byte for byte; QUrl would re-encode it.
     if (webAddress && XdgOpen(folderOrAddress))
         return;

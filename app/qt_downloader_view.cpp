@@ -67,7 +67,8 @@ void QtDownloaderView::showServerFiles(const ServerFileTable& table)
     grid->setRowTotal(rows);
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < 2; ++column)
-            grid->setCellText(column, row, Q(table.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]));
+            grid->setCellText(column, row,
+                              Q(table.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]));
     }
     grid->setFixedRowCount(table.fixedRows);
 }

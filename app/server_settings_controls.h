@@ -20,7 +20,7 @@ struct ServerSettingsControls {
     QLineEdit* serverField = nullptr;
     QLabel* portLabel = nullptr;
     QLineEdit* portField = nullptr;
-    QGroupBox* removalGroup = nullptr;          // "Удаление файлов"
+    QGroupBox* removalGroup = nullptr;             // "Удаление файлов"
     QRadioButton* removeInBrowserButton = nullptr; // "Удалять со вспл."
     QRadioButton* removeSilentlyButton = nullptr;  // "Удалять без вспл."
     QRadioButton* keepOnServerButton = nullptr;    // "Не удалять"

@@ -75,12 +75,14 @@ void ServerSettingsDialog::build()
     small.setPointSize(8);
     setFont(small);
 
-    const Field login = MakeField(this, QString::fromUtf8("Логин:"), 16, QString::fromUtf8("Логин для доступа к сервису"));
+    const Field login =
+        MakeField(this, QString::fromUtf8("Логин:"), 16, QString::fromUtf8("Логин для доступа к сервису"));
     const Field password =
         MakeField(this, QString::fromUtf8("Пароль:"), 56, QString::fromUtf8("Пароль для доступа к сервису"));
     const Field server = MakeField(this, QString::fromUtf8("Сервер:"), 96,
                                    QString::fromUtf8("Текущий сервер ") + QString::fromUtf8(ServiceSiteHost()));
-    const Field port = MakeField(this, QString::fromUtf8("Порт:"), 136, QString::fromUtf8("Порт сервера (обычно 6677)"));
+    const Field port =
+        MakeField(this, QString::fromUtf8("Порт:"), 136, QString::fromUtf8("Порт сервера (обычно 6677)"));
     c_.loginLabel = login.label;
     c_.loginField = login.edit;
     c_.passwordLabel = password.label;
@@ -143,8 +145,9 @@ void ServerSettingsDialog::bindFields()
         connect(edit, &QLineEdit::textChanged, this,
                 [this, member = member](const QString& text) { form_.*member = text.toStdString(); });
     }
-    const std::pair<QRadioButton*, std::uint8_t> modes[] = {
-        {c_.removeInBrowserButton, 1}, {c_.removeSilentlyButton, 2}, {c_.keepOnServerButton, 3}};
+    const std::pair<QRadioButton*, std::uint8_t> modes[] = {{c_.removeInBrowserButton, 1},
+                                                            {c_.removeSilentlyButton, 2},
+                                                            {c_.keepOnServerButton, 3}};
     for (const auto& [radio, mode] : modes) {
         connect(radio, &QRadioButton::toggled, this, [this, mode = mode](bool checked) {
             if (checked)

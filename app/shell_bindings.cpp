@@ -26,8 +26,7 @@ ShellBindings::ShellBindings(WindowContext& context) : QObject(context.controls.
     HandlerBoundary& boundary = context.boundary;
 
     connect(c.folderBox, &QLineEdit::textChanged, this, [this](const QString& text) {
-        context_.boundary.run(
-            [&] { SetWorkingFolder(context_.session, context_.views.decoder, text.toStdString()); });
+        context_.boundary.run([&] { SetWorkingFolder(context_.session, context_.views.decoder, text.toStdString()); });
     });
     const std::pair<QCheckBox*, DecoderOption> optionBoxes[] = {
         {c.joinAtOnceBox, DecoderOption::JoinAtOnce},

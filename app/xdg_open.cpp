@@ -1,9 +1,9 @@
 #include "app/xdg_open.h"
 
+#include <cerrno>
+
 #include <spawn.h>
 #include <sys/wait.h>
-
-#include <cerrno>
 
 extern char** environ;
 
@@ -13,9 +13,8 @@ bool XdgOpen(const std::string& address)
 {
     // The shell starts xdg-open in the background and ends at once, so the
     // window never waits for the browser and no child is left to reap.
-    static const char kScript[] =
-        "command -v xdg-open >/dev/null 2>&1 || exit 127\n"
-        "xdg-open \"$1\" </dev/null >/dev/null 2>&1 &\n";
+    static const char kScript[] = "command -v xdg-open >/dev/null 2>&1 || exit 127\n"
+                                  "xdg-open \"$1\" </dev/null >/dev/null 2>&1 &\n";
     std::string shell = "sh", script = kScript, name = "xdg-open", argument = address;
     char* argv[] = {shell.data(), const_cast<char*>("-c"), script.data(), name.data(), argument.data(), nullptr};
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iconv.h>
 #include <stdexcept>
+
+#include <iconv.h>
 
 namespace vexo {
 
@@ -13,12 +14,11 @@ namespace {
 // One iconv conversion descriptor, closed when the scope ends.
 class Converter {
 public:
-    Converter(const char* to, const char* from)
-        : cd_(::iconv_open(to, from))
+    Converter(const char* to, const char* from) : cd_(::iconv_open(to, from))
     {
         if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error(std::string("iconv: cannot convert from ") + from + " to " + to
-                                     + ": " + std::strerror(errno));
+            throw std::runtime_error(std::string("iconv: cannot convert from ") + from + " to " + to + ": "
+                                     + std::strerror(errno));
     }
     ~Converter() { ::iconv_close(cd_); }
     Converter(const Converter&) = delete;

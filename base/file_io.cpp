@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <utility>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace vexo {
 
@@ -30,8 +31,8 @@ bool FaultsInstalled()
 
 // One read or write call, `call(size)`, held to the installed byte limit.
 template <class Call>
-ssize_t CountedTransfer(const std::optional<std::size_t> FileFaults::*limitField, std::size_t& moved,
-                        std::size_t size, Call call)
+ssize_t CountedTransfer(const std::optional<std::size_t> FileFaults::*limitField, std::size_t& moved, std::size_t size,
+                        Call call)
 {
     std::lock_guard lock(gFaultsMutex);
     const std::optional<std::size_t>& limit = gFaults.*limitField;
@@ -161,22 +162,17 @@ std::string SystemErrorText(const std::string& path, int error)
     return path + ": " + std::strerror(error);
 }
 
-FileError::FileError(int error, std::string path)
-    : FileError(error, path, SystemErrorText(path, error))
-{
-}
+FileError::FileError(int error, std::string path) : FileError(error, path, SystemErrorText(path, error))
+{}
 
 FileError::FileError(int error, std::string path, const std::string& text)
     : std::runtime_error(text), error_(error), path_(std::move(path))
-{
-}
+{}
 
 // ---- PosixFile ------------------------------------------------------------
 
-PosixFile::PosixFile(int fd, std::string path)
-    : fd_(fd), path_(std::move(path))
-{
-}
+PosixFile::PosixFile(int fd, std::string path) : fd_(fd), path_(std::move(path))
+{}
 
 PosixFile::~PosixFile()
 {
@@ -184,10 +180,8 @@ PosixFile::~PosixFile()
         ::close(fd_);
 }
 
-PosixFile::PosixFile(PosixFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_))
-{
-}
+PosixFile::PosixFile(PosixFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_))
+{}
 
 PosixFile& PosixFile::operator=(PosixFile&& other) noexcept
 {
@@ -255,9 +249,8 @@ std::size_t PosixFile::readLoop(std::optional<std::int64_t> position, void* buff
     auto* bytes = static_cast<unsigned char*>(buffer);
     std::size_t got = 0;
     while (got < size) {
-        const ssize_t n = position
-                              ? PreadOnce(fd_, bytes + got, size - got, *position + static_cast<std::int64_t>(got))
-                              : ReadOnce(fd_, bytes + got, size - got);
+        const ssize_t n = position ? PreadOnce(fd_, bytes + got, size - got, *position + static_cast<std::int64_t>(got))
+                                   : ReadOnce(fd_, bytes + got, size - got);
         if (n == 0)
             break;
         if (n < 0) {
@@ -322,8 +315,7 @@ void PosixFile::close()
 
 AtomicFile::AtomicFile(std::string path, SaveOptions options)
     : path_(std::move(path)), target_(ResolveLinks(path_)), options_(std::move(options))
-{
-}
+{}
 
 AtomicFile::~AtomicFile()
 {

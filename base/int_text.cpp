@@ -64,8 +64,7 @@ std::optional<std::int32_t> ParseInt32(std::string_view text)
 
 ConversionError::ConversionError(std::string_view text)
     : std::runtime_error("'" + std::string(text) + "' is not a valid integer value")
-{
-}
+{}
 
 std::int32_t StrToInt(std::string_view text)
 {

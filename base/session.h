@@ -19,13 +19,13 @@ struct TcpEndpoint {
 // The state the whole main window shares for the run.
 struct Session {
     std::string executablePath;
-    std::string programFolder;      // the executable's folder, with a trailing "/"
-    std::vector<std::string> args;  // command-line parameters, the program name left out
+    std::string programFolder;               // the executable's folder, with a trailing "/"
+    std::vector<std::string> args;           // command-line parameters, the program name left out
     std::unique_ptr<SettingsStore> settings; // opened by the start-up
-    std::string caption;            // the window's caption, set once at start-up
-    std::string workingFolder;      // `WorkingFolder`: where files are decoded, joined and fetched
+    std::string caption;                     // the window's caption, set once at start-up
+    std::string workingFolder;               // `WorkingFolder`: where files are decoded, joined and fetched
     DecoderOptions decoderOptions;
-    std::int32_t update = 100;      // `Update`: blocks between two message pumps, at least 1
+    std::int32_t update = 100; // `Update`: blocks between two message pumps, at least 1
     std::int32_t downloadedThisSession = 0;
     TcpEndpoint client;
 };

@@ -7,12 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <pwd.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexo {
 
@@ -153,8 +154,7 @@ std::optional<std::size_t> FindKey(const IniLines& ini, SectionRange range, std:
 
 bool IsQuoted(std::string_view value)
 {
-    return value.size() >= 2 && value.front() == value.back()
-           && (value.front() == '"' || value.front() == '\'');
+    return value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'');
 }
 
 std::string_view Unquote(std::string_view value)
@@ -289,15 +289,11 @@ std::filesystem::path UserConfigFolder()
 
 } // namespace
 
-SettingsWriteError::SettingsWriteError(const std::string& path)
-    : std::runtime_error("Unable to write to " + path)
-{
-}
+SettingsWriteError::SettingsWriteError(const std::string& path) : std::runtime_error("Unable to write to " + path)
+{}
 
-SettingsStore::SettingsStore(std::string path)
-    : path_(std::move(path))
-{
-}
+SettingsStore::SettingsStore(std::string path) : path_(std::move(path))
+{}
 
 std::string SettingsStore::readString(const std::string& section, const std::string& key,
                                       const std::string& defaultValue) const

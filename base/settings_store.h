@@ -29,11 +29,9 @@ public:
 
     // A missing file, section or key yields the default. A value is read
     // back with at most 2047 characters.
-    std::string readString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue) const;
+    std::string readString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
     // Decimal, "$" hex or "0x" hex; anything else yields the default.
-    std::int32_t readInteger(const std::string& section, const std::string& key,
-                             std::int32_t defaultValue) const;
+    std::int32_t readInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const;
     // Read as an integer: any value other than 0 is true.
     bool readBool(const std::string& section, const std::string& key, bool defaultValue) const;
 

@@ -34,8 +34,8 @@ std::string DropLastCharacters(const std::string& text, int count)
 // half-way and this equals the rounded floating-point quotient.
 std::string GigabytesText(std::int32_t thousands)
 {
-    const std::int64_t scaled = (static_cast<std::int64_t>(thousands) * 1000 + kThousandsPerGigabyte / 2)
-                                / kThousandsPerGigabyte;
+    const std::int64_t scaled =
+        (static_cast<std::int64_t>(thousands) * 1000 + kThousandsPerGigabyte / 2) / kThousandsPerGigabyte;
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%lld,%03lld", static_cast<long long>(scaled / 1000),
                   static_cast<long long>(scaled % 1000));

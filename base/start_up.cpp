@@ -65,7 +65,8 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     session.client.host = stored.readString(settings::kServer);
     session.client.port = stored.readString(settings::kPort);
 
-    const WindowSize size = AtLeastMinimumSize({stored.readInteger(settings::kWidth), stored.readInteger(settings::kHeight)});
+    const WindowSize size =
+        AtLeastMinimumSize({stored.readInteger(settings::kWidth), stored.readInteger(settings::kHeight)});
     views.window.resizeWindow(size.width, size.height);
 
     std::string folder = stored.readString(settings::kFolder, session.programFolder);

@@ -3,6 +3,9 @@
 // other, straight from the page cache with sendfile. Prints its port and
 // runs until it is ended.
 //   fetch_server FILE
+#include <cstdio>
+#include <string>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -10,9 +13,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <string>
 
 namespace {
 
@@ -43,7 +43,8 @@ void Serve(int connection, const char* path)
                              + std::to_string(info.st_size) + "\r\nConnection: close\r\n\r\n";
     if (::send(connection, head.data(), head.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(head.size())) {
         off_t offset = 0;
-        while (offset < info.st_size && ::sendfile(connection, file, &offset, static_cast<std::size_t>(info.st_size - offset)) > 0) {
+        while (offset<info.st_size&& ::sendfile(connection, file, &offset,
+                                                static_cast<std::size_t>(info.st_size - offset))> 0) {
         }
     }
     ::close(file);

@@ -1,15 +1,16 @@
 #include "decoder/batch_run.h"
 
+#include "base/session.h"
+#include "base/views.h"
+#include "base/working_folder.h"
 #include "decoder/decode_file.h"
 #include "decoder/decode_queue.h"
 #include "decoder/percent.h"
-#include "base/session.h"
-#include "joiner/split.h"
-#include "base/views.h"
-#include "base/working_folder.h"
 #include "decoder/queue_list.h"
+#include "joiner/split.h"
 
 #include <algorithm>
+
 #include <unistd.h>
 
 namespace vexo {
@@ -35,8 +36,7 @@ private:
 BatchRun::BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowView& window,
                    Dialogs& dialogs)
     : session_(session), queue_(queue), list_(list), view_(view), window_(window), dialogs_(dialogs)
-{
-}
+{}
 
 void BatchRun::setRunControls(bool enabled, bool withFolderBox)
 {

@@ -4,10 +4,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <memory>
 #include <stdexcept>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace vexo {
@@ -59,8 +60,8 @@ std::string MakeTrailer(std::int32_t dataOffset, std::uint8_t key, std::string_v
 {
     if (storedName.size() > kMaxStoredNameLength)
         throw std::invalid_argument("stored name of " + std::to_string(storedName.size())
-                                    + " bytes does not fit the trailer (at most "
-                                    + std::to_string(kMaxStoredNameLength) + ")");
+                                    + " bytes does not fit the trailer (at most " + std::to_string(kMaxStoredNameLength)
+                                    + ")");
     std::string trailer(kTrailerSize, '\0');
     const auto offset = static_cast<std::uint32_t>(dataOffset);
     for (auto i = 0; i < 4; ++i)

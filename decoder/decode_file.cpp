@@ -1,17 +1,18 @@
 #include "decoder/decode_file.h"
 
-#include "decoder/container_format.h"
-#include "decoder/encoded_file.h"
-#include "decoder/percent.h"
 #include "base/file_io.h"
 #include "base/size_text.h"
 #include "base/views.h"
+#include "decoder/container_format.h"
+#include "decoder/encoded_file.h"
+#include "decoder/percent.h"
 #include "decoder/queue_list.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <stdexcept>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,8 +130,8 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
         view.showFileProgress(percent);
         // The text changes about once a megabyte; a repaint of the same
         // text would cost more than the block's copying.
-        std::string text = "Обработка " + entry.realName + " ... " + std::to_string(percent) + "% "
-                           + SizeToText(done) + "/" + sizeText;
+        std::string text = "Обработка " + entry.realName + " ... " + std::to_string(percent) + "% " + SizeToText(done)
+                           + "/" + sizeText;
         const bool changed = text != shownText;
         if (changed) {
             shownText = std::move(text);

@@ -2,12 +2,12 @@
 
 #include "base/cp1251.h"
 #include "base/file_io.h"
-#include "joiner/search.h"
 #include "base/session.h"
 #include "base/size_text.h"
 #include "base/views.h"
 #include "base/working_folder.h"
 #include "decoder/queue_list.h"
+#include "joiner/search.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,8 +36,7 @@ std::string PickedFolder(const std::string& path)
 
 DecodeQueue::DecodeQueue(Session& session, QueueList& list, DecoderView& view, Dialogs& dialogs)
     : session_(session), list_(list), view_(view), dialogs_(dialogs)
-{
-}
+{}
 
 std::string QueueLineText(const QueueEntry& entry)
 {

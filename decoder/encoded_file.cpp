@@ -1,9 +1,9 @@
 #include "decoder/encoded_file.h"
 
-#include "decoder/container_format.h"
 #include "base/cp1251.h"
 #include "base/file_io.h"
 #include "base/views.h"
+#include "decoder/container_format.h"
 
 #include <array>
 
@@ -24,10 +24,14 @@ bool IsUnsafeAnywhere(char c)
 bool IsUnsafeInScannedName(char c)
 {
     switch (c) {
-    case '?': case '*': case ':': case '\\': case '/': case '|': case '"':
-        return true;
-    default:
-        return false;
+    case '?':
+    case '*':
+    case ':':
+    case '\\':
+    case '/':
+    case '|':
+    case '"': return true;
+    default: return false;
     }
 }
 
@@ -38,10 +42,9 @@ std::optional<TrailerFields> ParseTrailer(std::string_view trailer, std::int64_t
     if (trailer.size() < kHeadSize)
         return std::nullopt;
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(trailer[i]); };
-    const auto dataOffset = static_cast<std::int32_t>(static_cast<std::uint32_t>(byte(0))
-                                                      | static_cast<std::uint32_t>(byte(1)) << 8
-                                                      | static_cast<std::uint32_t>(byte(2)) << 16
-                                                      | static_cast<std::uint32_t>(byte(3)) << 24);
+    const auto dataOffset = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(byte(0)) | static_cast<std::uint32_t>(byte(1)) << 8
+        | static_cast<std::uint32_t>(byte(2)) << 16 | static_cast<std::uint32_t>(byte(3)) << 24);
     const unsigned nameLength = byte(5);
     // The data must end where the trailer begins: an offset inside the
     // trailer would leave a negative amount of data.
@@ -78,10 +81,10 @@ std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName
     const std::int64_t fileSize = file.size();
     std::optional<TrailerFields> fields;
     if (fileSize >= kTrailerSize) {
-        std::array<unsigned char, kTrailerSize> trailer {};
+        std::array<unsigned char, kTrailerSize> trailer{};
         file.readAt(fileSize - kTrailerSize, trailer.data(), trailer.size());
-        fields = ParseTrailer(std::string_view(reinterpret_cast<const char*>(trailer.data()), trailer.size()),
-                              fileSize);
+        fields =
+            ParseTrailer(std::string_view(reinterpret_cast<const char*>(trailer.data()), trailer.size()), fileSize);
     }
     file.close();
     if (!fields) {

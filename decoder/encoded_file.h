@@ -12,8 +12,8 @@ class Dialogs;
 
 // One accepted encoded file: what decoding it needs, as found at inspection.
 struct QueueEntry {
-    std::string path;       // as the caller composed it
-    std::string realName;   // UTF-8 name of the decoded file
+    std::string path;     // as the caller composed it
+    std::string realName; // UTF-8 name of the decoded file
     std::uint8_t key = 0;
     std::int32_t dataOffset = 0;
     std::int64_t fileSize = 0;

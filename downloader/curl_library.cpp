@@ -1,9 +1,9 @@
 #include "downloader/curl_library.h"
 
-#include <dlfcn.h>
-
 #include <stdexcept>
 #include <string>
+
+#include <dlfcn.h>
 
 namespace vexo {
 
@@ -23,8 +23,8 @@ CurlLibrary Load()
     void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = ::dlerror();
-        throw std::runtime_error(std::string("Cannot load libcurl (package libcurl4): ") +
-                                 (reason ? reason : "unknown reason"));
+        throw std::runtime_error(std::string("Cannot load libcurl (package libcurl4): ")
+                                 + (reason ? reason : "unknown reason"));
     }
     CurlLibrary curl{};
     Resolve(library, "curl_global_init", curl.global_init);

@@ -24,8 +24,7 @@ struct AutoCheckState {
 struct Downloader {
     Downloader(Session& session, DownloaderView& view, TrayView& tray, WebPagesView& webPages, Dialogs& dialogs)
         : session(session), view(view), tray(tray), webPages(webPages), dialogs(dialogs)
-    {
-    }
+    {}
 
     Session& session;
     DownloaderView& view;

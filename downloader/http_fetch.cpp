@@ -42,10 +42,7 @@ bool IsWebAddress(const std::string& url)
 // temporary beside it, which replaces the target only at commit().
 class BodyFile {
 public:
-    explicit BodyFile(const std::string& target)
-        : file_(target, SaveOptions{.temporaryPrefix = ".vexorama-"})
-    {
-    }
+    explicit BodyFile(const std::string& target) : file_(target, SaveOptions{.temporaryPrefix = ".vexorama-"}) {}
 
     // Blocks are gathered in one fixed buffer and written in larger pieces:
     // a system call per 1 KiB block would cost more than the block's

@@ -6,7 +6,6 @@
 
 namespace vexo {
 
-
 // Progress of the current fetch, read by the progress display and the
 // runner. Both keep the last fetch's values until the next one begins.
 struct FetchProgress {

@@ -1,13 +1,13 @@
 #include "downloader/server_check.h"
 
 #include "base/cp1251.h"
-#include "downloader/downloader.h"
 #include "base/int_text.h"
-#include "downloader/server_answer.h"
 #include "base/session.h"
 #include "base/size_text.h"
 #include "base/tray_hint.h"
 #include "base/views.h"
+#include "downloader/downloader.h"
+#include "downloader/server_answer.h"
 
 #include <array>
 #include <string>

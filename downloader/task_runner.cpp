@@ -1,12 +1,12 @@
 #include "downloader/task_runner.h"
 
-#include "downloader/downloader.h"
 #include "base/file_system.h"
 #include "base/int_text.h"
-#include "downloader/server_check.h"
 #include "base/session.h"
 #include "base/tray_hint.h"
 #include "base/views.h"
+#include "downloader/downloader.h"
+#include "downloader/server_check.h"
 
 #include <cstdio>
 #include <optional>
@@ -54,7 +54,7 @@ bool FetchListedFile(Downloader& d, const std::optional<ServerFile>& file, std::
     d.view.showFetchName(file ? file->fileName : std::string());
     if (!FolderExists(session.workingFolder)) {
         d.dialogs.showMessage(MessageKind::Information,
-                        "Текущая папка не существует, сохраняем в " + session.programFolder);
+                              "Текущая папка не существует, сохраняем в " + session.programFolder);
         session.workingFolder = session.programFolder;
     }
 
@@ -62,7 +62,8 @@ bool FetchListedFile(Downloader& d, const std::optional<ServerFile>& file, std::
     if (!file || !IsPlainFileName(file->fileName))
         return false;
     path = JoinPath(session.workingFolder, file->fileName);
-    return FetchToFile(file->url, path, file->sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
+    return FetchToFile(
+        file->url, path, file->sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
 }
 
 void RunDownloadTask(Downloader& d)

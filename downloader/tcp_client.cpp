@@ -76,8 +76,7 @@ bool TcpClient::connect(const std::string& host, const std::string& port)
 
     const Clock::time_point deadline = Clock::now() + timeouts_.connect;
     for (const addrinfo* address = list.get(); address; address = address->ai_next) {
-        fd_ = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                       address->ai_protocol);
+        fd_ = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol);
         if (fd_ < 0)
             continue;
         if (::connect(fd_, address->ai_addr, address->ai_addrlen) == 0)

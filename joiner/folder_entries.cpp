@@ -1,8 +1,9 @@
 #include "joiner/folder_entries.h"
 
 #include <cstring>
-#include <dirent.h>
 #include <memory>
+
+#include <dirent.h>
 
 namespace vexo {
 

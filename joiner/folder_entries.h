@@ -2,8 +2,9 @@
 
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace vexo {
 

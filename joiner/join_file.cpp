@@ -4,10 +4,8 @@
 
 namespace vexo {
 
-JoinFile::JoinFile(std::string path, int flags, unsigned mode)
-    : file_(PosixFile::Open(path, flags, mode))
-{
-}
+JoinFile::JoinFile(std::string path, int flags, unsigned mode) : file_(PosixFile::Open(path, flags, mode))
+{}
 
 void JoinFile::fail(const std::string& reason) const
 {

@@ -72,9 +72,8 @@ char32_t FoldCodePoint(char32_t c)
         return U'i';
     if (c == 0x178)
         return 0xFF;
-    if (InPairRange(c, 0x100, 0x12F, true) || InPairRange(c, 0x132, 0x137, true)
-        || InPairRange(c, 0x139, 0x148, false) || InPairRange(c, 0x14A, 0x177, true)
-        || InPairRange(c, 0x179, 0x17E, false))
+    if (InPairRange(c, 0x100, 0x12F, true) || InPairRange(c, 0x132, 0x137, true) || InPairRange(c, 0x139, 0x148, false)
+        || InPairRange(c, 0x14A, 0x177, true) || InPairRange(c, 0x179, 0x17E, false))
         return c + 1;
     // Greek
     if (c == 0x386)
@@ -94,8 +93,8 @@ char32_t FoldCodePoint(char32_t c)
         return c + 32;
     if (c == 0x4C0)
         return 0x4CF;
-    if (InPairRange(c, 0x460, 0x481, true) || InPairRange(c, 0x48A, 0x4BF, true)
-        || InPairRange(c, 0x4C1, 0x4CE, false) || InPairRange(c, 0x4D0, 0x52F, true))
+    if (InPairRange(c, 0x460, 0x481, true) || InPairRange(c, 0x48A, 0x4BF, true) || InPairRange(c, 0x4C1, 0x4CE, false)
+        || InPairRange(c, 0x4D0, 0x52F, true))
         return c + 1;
     return c;
 }

@@ -1,15 +1,16 @@
 #include "joiner/split.h"
 
 #include "base/cp1251.h"
+#include "base/session.h"
+#include "base/views.h"
 #include "joiner/join_file.h"
 #include "joiner/part_index.h"
 #include "joiner/search.h"
-#include "base/session.h"
-#include "base/views.h"
 
 #include <cmath>
-#include <fcntl.h>
 #include <memory>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -82,9 +83,8 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
     return found;
 }
 
-void JoinParts(const std::string& folderPath, const std::string& baseName,
-               const std::vector<std::string>& partNames, JoinerLog& log, Dialogs& dialogs,
-               const JoinOptions& options)
+void JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
+               JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
 {
     JoinFile output(folderPath + baseName, O_RDWR | O_CREAT | O_TRUNC);
     if (!output.isOpen()) {
@@ -128,8 +128,7 @@ void JoinParts(const std::string& folderPath, const std::string& baseName,
     dialogs.pump();
 }
 
-void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs,
-                    const JoinOptions& options)
+void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
 {
     for (const SplitFile& entry : found) {
         log.selectLastLine();

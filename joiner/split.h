@@ -31,7 +31,7 @@ struct SplitFile {
 
 // What the caller decides for one joining run.
 struct JoinOptions {
-    bool deleteParts = false; // delete each part once all its bytes are in the output
+    bool deleteParts = false;  // delete each part once all its bytes are in the output
     std::int32_t interval = 1; // full blocks between two pumps, at least 1
 };
 
@@ -50,16 +50,14 @@ SplitFile CountParts(const PartIndex& folder, const std::string& name);
 
 // Joins every entry of more than one part, in the order found; a one-part
 // entry only gets its " - только одна часть, пропуск" line.
-void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs,
-                    const JoinOptions& options);
+void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);
 
 // Concatenates the parts `partNames` of `folderPath` (which ends with the
 // separator) into folderPath + baseName, logging one line and driving the
 // parts bar and the bytes bar. A failure shows a warning box and stops this
 // file only; the output keeps what was written.
-void JoinParts(const std::string& folderPath, const std::string& baseName,
-               const std::vector<std::string>& partNames, JoinerLog& log, Dialogs& dialogs,
-               const JoinOptions& options);
+void JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
+               JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);
 
 // The joining run of the "Соединение" button and of a decode run: finds the
 // split files of `folder` and joins them. An `interval` below 1 is taken as

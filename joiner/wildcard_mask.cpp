@@ -4,7 +4,8 @@
 
 namespace vexo {
 
-WildcardMask::WildcardMask(std::string_view mask) : mask_(FoldName(mask)) {}
+WildcardMask::WildcardMask(std::string_view mask) : mask_(FoldName(mask))
+{}
 
 bool WildcardMask::matches(std::string_view name) const
 {

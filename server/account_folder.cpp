@@ -1,17 +1,18 @@
 #include "server/account_folder.h"
 
-#include "decoder/container_format.h"
 #include "base/cp1251.h"
+#include "decoder/container_format.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,8 +43,7 @@ bool IsPicture(std::string_view name)
     std::string extension(name.substr(dot + 1));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == "jpg" || extension == "jpeg" || extension == "gif" || extension == "png"
-        || extension == "bmp";
+    return extension == "jpg" || extension == "jpeg" || extension == "gif" || extension == "png" || extension == "bmp";
 }
 
 // Removes the directory stream when the scope ends.
@@ -63,15 +63,13 @@ std::int64_t WaitingFile::handoutSize() const
 bool IsSafeFileName(std::string_view name)
 {
     return !name.empty() && name.size() <= 255 && name != "." && name != ".."
-        && name.find_first_of("/\\") == std::string_view::npos && !HasControlCharacters(name)
-        && !name.starts_with(AccountFolder::kUploadPrefix) && Cp1251ToUtf8(Utf8ToCp1251(name)) == name;
+           && name.find_first_of("/\\") == std::string_view::npos && !HasControlCharacters(name)
+           && !name.starts_with(AccountFolder::kUploadPrefix) && Cp1251ToUtf8(Utf8ToCp1251(name)) == name;
 }
 
-AccountFolder::AccountFolder(std::string folder, std::vector<std::string> wrapGlobs, std::uint64_t seed,
-                             ServerLog& log)
+AccountFolder::AccountFolder(std::string folder, std::vector<std::string> wrapGlobs, std::uint64_t seed, ServerLog& log)
     : folder_(std::move(folder)), wrapGlobs_(std::move(wrapGlobs)), seed_(seed), log_(log)
-{
-}
+{}
 
 std::vector<WaitingFile> AccountFolder::list()
 {
@@ -84,8 +82,7 @@ std::vector<WaitingFile> AccountFolder::list()
         if (name == "." || name == ".." || name.starts_with(kUploadPrefix))
             continue;
         struct stat info {};
-        if (::fstatat(::dirfd(dir.get()), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0
-            || !S_ISREG(info.st_mode))
+        if (::fstatat(::dirfd(dir.get()), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
             continue;
         if (auto file = describe(name, info.st_size))
             files.push_back(std::move(*file));

@@ -6,9 +6,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <dirent.h>
 #include <memory>
 #include <stdexcept>
+
+#include <dirent.h>
 
 namespace vexo::server {
 
@@ -58,9 +59,9 @@ std::string MakeDemoPicture(int width, int height)
     const std::uint32_t pixelBytes = static_cast<std::uint32_t>(rowSize * height);
     std::string bmp = "BM";
     PutLittleEndian(bmp, 54 + pixelBytes, 4); // file size
-    PutLittleEndian(bmp, 0, 4);              // reserved
-    PutLittleEndian(bmp, 54, 4);             // offset of the pixels
-    PutLittleEndian(bmp, 40, 4);             // size of the info header
+    PutLittleEndian(bmp, 0, 4);               // reserved
+    PutLittleEndian(bmp, 54, 4);              // offset of the pixels
+    PutLittleEndian(bmp, 40, 4);              // size of the info header
     PutLittleEndian(bmp, static_cast<std::uint32_t>(width), 4);
     PutLittleEndian(bmp, static_cast<std::uint32_t>(height), 4);
     PutLittleEndian(bmp, 1, 2);  // planes
@@ -102,16 +103,16 @@ std::vector<std::string> FillDemoFolder(const std::string& folder)
 {
     if (!FolderIsEmpty(folder))
         return {};
-    std::vector<std::pair<std::string, std::string>> files {
+    std::vector<std::pair<std::string, std::string>> files{
         // Above the client's smallest encoded file (35,200 bytes).
-        { "картинка.bmp", MakeDemoPicture(200, 150) },
-        { "readme.txt", "Это демонстрационный файл сервера Vexo.\n"
-                        "Программа скачала его, а на сервере он удалён.\n" },
-        { "Заметки.txt", "Имя этого файла написано по-русски.\n" },
+        {"картинка.bmp", MakeDemoPicture(200, 150)},
+        {"readme.txt", "Это демонстрационный файл сервера Vexo.\n"
+                       "Программа скачала его, а на сервере он удалён.\n"},
+        {"Заметки.txt", "Имя этого файла написано по-русски.\n"},
     };
     const std::string letters = DemoLetters();
     const std::size_t part = letters.size() / 3 + 1;
-    const char* const suffixes[] = { ".aa", ".ab", ".ac" };
+    const char* const suffixes[] = {".aa", ".ab", ".ac"};
     for (int i = 0; i < 3; ++i)
         files.emplace_back(std::string("letters.txt") + suffixes[i], letters.substr(i * part, part));
 

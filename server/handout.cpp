@@ -21,9 +21,9 @@ std::uint64_t HashBytes(std::string_view bytes)
 
 WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string storedName)
 {
-    std::seed_seq sequence { static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
-                             static_cast<std::uint32_t>(HashBytes(fileName)),
-                             static_cast<std::uint32_t>(HashBytes(fileName) >> 32) };
+    std::seed_seq sequence{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
+                           static_cast<std::uint32_t>(HashBytes(fileName)),
+                           static_cast<std::uint32_t>(HashBytes(fileName) >> 32)};
     std::mt19937_64 random(sequence);
     WrapPlan plan;
     plan.key = static_cast<std::uint8_t>(random());
@@ -34,20 +34,13 @@ WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string
     return plan;
 }
 
-HandoutStream::HandoutStream(int fd, std::int64_t plainSize)
-    : file_(fd, {}), plainSize_(plainSize)
-{
-}
+HandoutStream::HandoutStream(int fd, std::int64_t plainSize) : file_(fd, {}), plainSize_(plainSize)
+{}
 
 HandoutStream::HandoutStream(int fd, std::int64_t plainSize, WrapPlan plan)
-    : file_(fd, {}),
-      plainSize_(plainSize),
-      wrapped_(true),
-      key_(plan.key),
-      leading_(std::move(plan.leadingBytes)),
+    : file_(fd, {}), plainSize_(plainSize), wrapped_(true), key_(plan.key), leading_(std::move(plan.leadingBytes)),
       trailer_(MakeTrailer(static_cast<std::int32_t>(leading_.size()), key_, plan.storedName))
-{
-}
+{}
 
 std::int64_t HandoutStream::size() const
 {

@@ -5,8 +5,6 @@
 #include "server/site_pages.h"
 #include "server/upload_receiver.h"
 
-#include <httplib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -14,21 +12,22 @@
 #include <stdexcept>
 #include <vector>
 
+#include <httplib.h>
+
 namespace vexo::server {
 
 namespace {
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr std::size_t kDownloadBlock = 64 * 1024;
-constexpr std::chrono::seconds kStartTimeout { 10 };
+constexpr std::chrono::seconds kStartTimeout{10};
 
 std::string OutcomeText(const UploadReceiver::Outcome& outcome)
 {
     using Result = UploadReceiver::Result;
     const std::string name = "«" + outcome.name + "»";
     switch (outcome.result) {
-    case Result::Stored:
-        return name + " загружен (" + std::to_string(outcome.size) + " байт) и ждёт получения.";
+    case Result::Stored: return name + " загружен (" + std::to_string(outcome.size) + " байт) и ждёт получения.";
     case Result::NoFile: return "Файл не выбран.";
     case Result::UnsafeName: return name + ": недопустимое имя файла.";
     case Result::NameTaken: return name + ": файл с таким именем уже ждёт получения.";
@@ -83,8 +82,8 @@ HttpSite::~HttpSite()
 void HttpSite::start(const std::string& address, int port)
 {
     errno = 0;
-    const bool bound = port == 0 ? (port_ = server_->bind_to_any_port(address)) > 0
-                                 : server_->bind_to_port(address, port_ = port);
+    const bool bound =
+        port == 0 ? (port_ = server_->bind_to_any_port(address)) > 0 : server_->bind_to_port(address, port_ = port);
     if (!bound) {
         const std::string reason = errno != 0 ? std::strerror(errno) : "address not available";
         throw std::runtime_error("cannot listen for the web site on " + address + ":" + std::to_string(port) + ": "
@@ -119,9 +118,8 @@ void HttpSite::addRoutes()
     server_->Get("/index/0-8", [](const Request&, Response& res) { res.set_content(NewsPage(), kHtml); });
     server_->Get("/index/0-9", [](const Request&, Response& res) { res.set_content(DetailPage(), kHtml); });
 
-    server_->Get(R"(/uploader/enter\.php)", [this](const Request&, Response& res) {
-        res.set_content(UploadPage(folder_.list()), kHtml);
-    });
+    server_->Get(R"(/uploader/enter\.php)",
+                 [this](const Request&, Response& res) { res.set_content(UploadPage(folder_.list()), kHtml); });
 
     server_->Get(R"(/files/([0-9a-f]{16}))", [this](const Request& req, Response& res) {
         auto download = std::make_shared<Download>();
@@ -136,20 +134,19 @@ void HttpSite::addRoutes()
             res.set_content("", "application/octet-stream");
             return;
         }
-        res.set_content_provider(size, "application/octet-stream",
-                                 [this, download](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                     try {
-                                         const std::size_t got = download->stream->read(
-                                             static_cast<std::int64_t>(offset), download->buffer.data(),
-                                             std::min(length, download->buffer.size()));
-                                         return got > 0
-                                             && sink.write(reinterpret_cast<const char*>(download->buffer.data()),
-                                                           got);
-                                     } catch (const std::exception& error) {
-                                         log_.line("http download broken off: " + std::string(error.what()));
-                                         return false;
-                                     }
-                                 });
+        res.set_content_provider(
+            size, "application/octet-stream",
+            [this, download](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                try {
+                    const std::size_t got =
+                        download->stream->read(static_cast<std::int64_t>(offset), download->buffer.data(),
+                                               std::min(length, download->buffer.size()));
+                    return got > 0 && sink.write(reinterpret_cast<const char*>(download->buffer.data()), got);
+                } catch (const std::exception& error) {
+                    log_.line("http download broken off: " + std::string(error.what()));
+                    return false;
+                }
+            });
     });
 
     server_->Get(R"(/uploader/del\.php)", [this](const Request& req, Response& res) {
@@ -163,34 +160,32 @@ void HttpSite::addRoutes()
         }
     });
 
-    server_->Post(R"(/uploader/upload\.php)",
-                  [this](const Request& req, Response& res, const httplib::ContentReader& reader) {
-                      if (!req.is_multipart_form_data()) {
-                          res.status = 400;
-                          res.set_content(ErrorPage(400, "Ожидалась форма с файлом."), kHtml);
-                          return;
-                      }
-                      UploadReceiver receiver(folder_.path());
-                      const bool complete = reader(
-                          [&](const httplib::MultipartFormData& part) {
-                              return receiver.beginPart(part.name, part.filename);
-                          },
-                          [&](const char* data, std::size_t size) { return receiver.append(data, size); });
-                      const auto outcomes = receiver.finish(complete);
-                      std::vector<std::string> texts;
-                      for (const auto& outcome : outcomes) {
-                          log_.line(OutcomeLog(outcome));
-                          texts.push_back(OutcomeText(outcome));
-                      }
-                      if (texts.empty())
-                          texts.push_back("Файл не выбран.");
-                      const bool anyStored = std::any_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
-                          return outcome.result == UploadReceiver::Result::Stored;
-                      });
-                      if (!complete || !anyStored)
-                          res.status = 400;
-                      res.set_content(UploadResultPage(texts), kHtml);
-                  });
+    server_->Post(R"(/uploader/upload\.php)", [this](const Request& req, Response& res,
+                                                     const httplib::ContentReader& reader) {
+        if (!req.is_multipart_form_data()) {
+            res.status = 400;
+            res.set_content(ErrorPage(400, "Ожидалась форма с файлом."), kHtml);
+            return;
+        }
+        UploadReceiver receiver(folder_.path());
+        const bool complete =
+            reader([&](const httplib::MultipartFormData& part) { return receiver.beginPart(part.name, part.filename); },
+                   [&](const char* data, std::size_t size) { return receiver.append(data, size); });
+        const auto outcomes = receiver.finish(complete);
+        std::vector<std::string> texts;
+        for (const auto& outcome : outcomes) {
+            log_.line(OutcomeLog(outcome));
+            texts.push_back(OutcomeText(outcome));
+        }
+        if (texts.empty())
+            texts.push_back("Файл не выбран.");
+        const bool anyStored = std::any_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
+            return outcome.result == UploadReceiver::Result::Stored;
+        });
+        if (!complete || !anyStored)
+            res.status = 400;
+        res.set_content(UploadResultPage(texts), kHtml);
+    });
 
     // Called for every status of 400 and above: fill in a page where the
     // handler left none.
@@ -216,8 +211,7 @@ void HttpSite::addRoutes()
     server_->set_logger([this](const Request& req, const Response& res) {
         const std::string bytes =
             res.has_header("Content-Length") ? res.get_header_value("Content-Length") : std::to_string(res.body.size());
-        log_.line("http " + req.method + " " + req.target + " " + std::to_string(res.status) + " " + bytes
-                  + " bytes");
+        log_.line("http " + req.method + " " + req.target + " " + std::to_string(res.status) + " " + bytes + " bytes");
     });
 }
 

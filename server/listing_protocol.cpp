@@ -15,7 +15,7 @@ std::optional<ListingRequest> ParseListingRequest(std::string_view line)
     const auto colon = line.find(':');
     if (colon == std::string_view::npos)
         return std::nullopt;
-    return ListingRequest { Cp1251ToUtf8(line.substr(0, colon)), Cp1251ToUtf8(line.substr(colon + 1)) };
+    return ListingRequest{Cp1251ToUtf8(line.substr(0, colon)), Cp1251ToUtf8(line.substr(colon + 1))};
 }
 
 std::string DownloadAddress(std::string_view publicHost, const WaitingFile& file)

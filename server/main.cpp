@@ -6,9 +6,10 @@
 #include <csignal>
 #include <exception>
 #include <iostream>
-#include <pthread.h>
 #include <string>
 #include <vector>
+
+#include <pthread.h>
 
 int main(int argc, char** argv)
 {

@@ -36,12 +36,10 @@ namespace {
 template <typename Number>
 Number ParseNumber(const std::string& option, const std::string& text, Number highest)
 {
-    Number value {};
+    Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < Number {}
-        || value > highest)
-        throw UsageError(option + " needs a number from 0 to " + std::to_string(highest) + ", not \"" + text
-                         + "\"");
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < Number{} || value > highest)
+        throw UsageError(option + " needs a number from 0 to " + std::to_string(highest) + ", not \"" + text + "\"");
     return value;
 }
 

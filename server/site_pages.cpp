@@ -61,21 +61,19 @@ std::string StartPage()
 
 std::string NewsPage()
 {
-    return Page("Новости",
-                "<h2>Сервер работает</h2>\n"
-                "<p>Файлы учётной записи выдаются по списку, скачиваются и удаляются после получения.</p>\n"
-                "<h2>Закодированные файлы</h2>\n"
-                "<p>Часть файлов выдаётся в закодированном виде; программа раскодирует их сама.</p>\n"
-                "<p><a href=\"/index/0-9\">Подробнее</a></p>\n");
+    return Page("Новости", "<h2>Сервер работает</h2>\n"
+                           "<p>Файлы учётной записи выдаются по списку, скачиваются и удаляются после получения.</p>\n"
+                           "<h2>Закодированные файлы</h2>\n"
+                           "<p>Часть файлов выдаётся в закодированном виде; программа раскодирует их сама.</p>\n"
+                           "<p><a href=\"/index/0-9\">Подробнее</a></p>\n");
 }
 
 std::string DetailPage()
 {
-    return Page("Подробнее",
-                "<p>Программа проверяет сервер, скачивает ждущие файлы в рабочую папку,"
-                " удаляет их на сервере и раскодирует закодированные файлы.</p>\n"
-                "<p>Разбитые на части файлы (имя.aa, имя.ab, ...) соединяются в один.</p>\n"
-                "<p><a href=\"/index/0-8\">Назад к новостям</a></p>\n");
+    return Page("Подробнее", "<p>Программа проверяет сервер, скачивает ждущие файлы в рабочую папку,"
+                             " удаляет их на сервере и раскодирует закодированные файлы.</p>\n"
+                             "<p>Разбитые на части файлы (имя.aa, имя.ab, ...) соединяются в один.</p>\n"
+                             "<p><a href=\"/index/0-8\">Назад к новостям</a></p>\n");
 }
 
 std::string UploadPage(const std::vector<WaitingFile>& files)
@@ -88,12 +86,13 @@ std::string UploadPage(const std::vector<WaitingFile>& files)
         body += "<p>Ждущих файлов нет.</p>\n";
         return Page("Управление закачкой", body);
     }
-    body += "<h2>Ждут получения: " + std::to_string(files.size()) + "</h2>\n<table border=\"1\">\n"
-            "<tr><th>Файл</th><th>Выдаётся как</th><th>Размер</th><th></th></tr>\n";
+    body += "<h2>Ждут получения: " + std::to_string(files.size())
+            + "</h2>\n<table border=\"1\">\n"
+              "<tr><th>Файл</th><th>Выдаётся как</th><th>Размер</th><th></th></tr>\n";
     for (const WaitingFile& file : files) {
         body += "<tr><td>" + HtmlEscape(file.diskName) + "</td><td>" + HtmlEscape(file.listedName) + "</td><td>"
-            + SizeText(file.handoutSize()) + "</td><td><a href=\"/uploader/" + HtmlEscape(RemovalReference(file))
-            + "\">удалить</a></td></tr>\n";
+                + SizeText(file.handoutSize()) + "</td><td><a href=\"/uploader/" + HtmlEscape(RemovalReference(file))
+                + "\">удалить</a></td></tr>\n";
     }
     body += "</table>\n";
     return Page("Управление закачкой", body);
@@ -110,16 +109,14 @@ std::string UploadResultPage(const std::vector<std::string>& outcomes)
 
 std::string RemovedPage(const WaitingFile& file, bool closeWindow)
 {
-    return Page("Файл удалён",
-                "<p>Файл «" + HtmlEscape(file.diskName) + "» удалён с сервера.</p>\n"
-                    + (closeWindow ? std::string(kCloseScript) : std::string()));
+    return Page("Файл удалён", "<p>Файл «" + HtmlEscape(file.diskName) + "» удалён с сервера.</p>\n"
+                                   + (closeWindow ? std::string(kCloseScript) : std::string()));
 }
 
 std::string RemovalUnknownPage(bool closeWindow)
 {
-    return Page("Файл не найден",
-                "<p>Такого файла на сервере нет: он уже удалён или не загружался.</p>\n"
-                    + (closeWindow ? std::string(kCloseScript) : std::string()));
+    return Page("Файл не найден", "<p>Такого файла на сервере нет: он уже удалён или не загружался.</p>\n"
+                                      + (closeWindow ? std::string(kCloseScript) : std::string()));
 }
 
 std::string NotFoundPage(std::string_view path)

@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <vector>
 
 namespace vexo::server {
 
@@ -25,7 +26,7 @@ using Clock = std::chrono::steady_clock;
 // reading what it still sends (the tail of its request), so that closing
 // never meets unread data, which would reset the connection and could cost
 // the client the end of the answer.
-constexpr std::chrono::seconds kLingerTime { 2 };
+constexpr std::chrono::seconds kLingerTime{2};
 constexpr std::size_t kMaxConnections = 64;
 
 std::string PeerText(const sockaddr_storage& address, socklen_t length)
@@ -60,10 +61,8 @@ struct TcpListing::Connection {
     }
 };
 
-TcpListing::TcpListing(Answer answer, ServerLog& log)
-    : answer_(std::move(answer)), log_(log)
-{
-}
+TcpListing::TcpListing(Answer answer, ServerLog& log) : answer_(std::move(answer)), log_(log)
+{}
 
 TcpListing::~TcpListing()
 {
@@ -72,7 +71,7 @@ TcpListing::~TcpListing()
 
 void TcpListing::start(const std::string& address, int port)
 {
-    addrinfo hints {};
+    addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
@@ -102,12 +101,11 @@ void TcpListing::start(const std::string& address, int port)
     if (listener_ < 0)
         throw std::runtime_error("cannot listen for the listing on " + where + ": " + std::strerror(lastError));
 
-    sockaddr_storage bound {};
+    sockaddr_storage bound{};
     socklen_t length = sizeof bound;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
     char portText[NI_MAXSERV] = "0";
-    ::getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, nullptr, 0, portText, sizeof portText,
-                  NI_NUMERICSERV);
+    ::getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, nullptr, 0, portText, sizeof portText, NI_NUMERICSERV);
     port_ = std::stoi(portText);
 
     int wake[2];
@@ -130,7 +128,7 @@ void TcpListing::stop()
         }
         thread_.join();
     }
-    for (int* fd : { &listener_, &wakeRead_, &wakeWrite_ }) {
+    for (int* fd : {&listener_, &wakeRead_, &wakeWrite_}) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;
@@ -206,10 +204,10 @@ void TcpListing::run()
     };
     const auto acceptWaiting = [&] {
         for (;;) {
-            sockaddr_storage address {};
+            sockaddr_storage address{};
             socklen_t length = sizeof address;
-            const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&address), &length,
-                                     SOCK_CLOEXEC | SOCK_NONBLOCK);
+            const int fd =
+                ::accept4(listener_, reinterpret_cast<sockaddr*>(&address), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd < 0)
                 return;
             auto connection = std::make_unique<Connection>();
@@ -225,10 +223,10 @@ void TcpListing::run()
     };
 
     for (;;) {
-        std::vector<pollfd> polled { { wakeRead_, POLLIN, 0 }, { listener_, POLLIN, 0 } };
+        std::vector<pollfd> polled{{wakeRead_, POLLIN, 0}, {listener_, POLLIN, 0}};
         auto nextDeadline = Clock::time_point::max();
         for (const auto& connection : connections) {
-            polled.push_back({ connection->fd, short(connection->state == State::Writing ? POLLOUT : POLLIN), 0 });
+            polled.push_back({connection->fd, short(connection->state == State::Writing ? POLLOUT : POLLIN), 0});
             nextDeadline = std::min(nextDeadline, connection->deadline);
         }
         int timeout = -1;

@@ -19,7 +19,7 @@ public:
     // text; returns the whole answer.
     using Answer = std::function<std::string(std::string_view line, const std::string& peer)>;
 
-    static constexpr std::chrono::seconds kIdleTimeout { 30 };
+    static constexpr std::chrono::seconds kIdleTimeout{30};
 
     TcpListing(Answer answer, ServerLog& log);
     ~TcpListing();

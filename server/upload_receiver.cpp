@@ -4,14 +4,13 @@
 
 #include <cerrno>
 #include <cstring>
+
 #include <sys/stat.h>
 
 namespace vexo::server {
 
-UploadReceiver::UploadReceiver(std::string folder)
-    : folder_(std::move(folder))
-{
-}
+UploadReceiver::UploadReceiver(std::string folder) : folder_(std::move(folder))
+{}
 
 bool UploadReceiver::beginPart(const std::string& field, const std::string& fileName)
 {
@@ -19,14 +18,14 @@ bool UploadReceiver::beginPart(const std::string& field, const std::string& file
     if (field != "file")
         return true;
     if (fileName.empty()) {
-        outcomes_.push_back({ fileName, Result::NoFile, 0, {} });
+        outcomes_.push_back({fileName, Result::NoFile, 0, {}});
         return true;
     }
     if (!IsSafeFileName(fileName)) {
-        outcomes_.push_back({ fileName, Result::UnsafeName, 0, {} });
+        outcomes_.push_back({fileName, Result::UnsafeName, 0, {}});
         return true;
     }
-    outcomes_.push_back({ fileName, Result::Stored, 0, {} });
+    outcomes_.push_back({fileName, Result::Stored, 0, {}});
     inFile_ = true;
     const std::string path = folder_ + "/" + fileName;
     // A taken name (a link included) is refused before any byte is stored;
@@ -38,8 +37,7 @@ bool UploadReceiver::beginPart(const std::string& field, const std::string& file
         return true;
     }
     // The listing passes over the temporary's prefix.
-    file_.emplace(path,
-                  SaveOptions{ .newFileMode = 0644, .temporaryPrefix = std::string(AccountFolder::kUploadPrefix) });
+    file_.emplace(path, SaveOptions{.newFileMode = 0644, .temporaryPrefix = std::string(AccountFolder::kUploadPrefix)});
     try {
         file_->open();
     } catch (const FileError& error) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <random>
 #include <stdexcept>
+
 #include <sys/stat.h>
 
 namespace vexo::server {
@@ -48,11 +49,10 @@ VexoServer::VexoServer(ServerOptions options, std::ostream& log)
     CheckFolder(options_.folder, options_.demo);
     if (options_.demo) {
         const auto written = FillDemoFolder(options_.folder);
-        log_->line(written.empty() ? "demo: " + options_.folder + " is not empty, left as it is"
-                                   : "demo: " + std::to_string(written.size()) + " files written to "
-                                         + options_.folder);
-        if (std::find(options_.wrapGlobs.begin(), options_.wrapGlobs.end(), kDemoWrapGlob)
-            == options_.wrapGlobs.end())
+        log_->line(written.empty()
+                       ? "demo: " + options_.folder + " is not empty, left as it is"
+                       : "demo: " + std::to_string(written.size()) + " files written to " + options_.folder);
+        if (std::find(options_.wrapGlobs.begin(), options_.wrapGlobs.end(), kDemoWrapGlob) == options_.wrapGlobs.end())
             options_.wrapGlobs.emplace_back(kDemoWrapGlob);
     }
     const std::uint64_t seed = options_.seed ? *options_.seed : std::random_device()();
@@ -70,8 +70,8 @@ VexoServer::~VexoServer()
 void VexoServer::start()
 {
     site_->start(options_.bindAddress, options_.httpPort);
-    publicHost_ = options_.publicHost.empty() ? DefaultPublicHost(options_.bindAddress, site_->port())
-                                              : options_.publicHost;
+    publicHost_ =
+        options_.publicHost.empty() ? DefaultPublicHost(options_.bindAddress, site_->port()) : options_.publicHost;
     try {
         listing_->start(options_.bindAddress, options_.tcpPort);
     } catch (...) {

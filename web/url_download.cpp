@@ -1,9 +1,9 @@
 #include "web/url_download.h"
 
-#include "downloader/http_fetch.h"
 #include "base/session.h"
-#include "downloader/task_runner.h"
 #include "base/views.h"
+#include "downloader/http_fetch.h"
+#include "downloader/task_runner.h"
 
 #include <cctype>
 #include <filesystem>
@@ -73,8 +73,7 @@ std::string FreeFilePath(const std::string& folder, const std::string& name)
     }
 }
 
-void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view,
-                          Dialogs& dialogs)
+void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view, Dialogs& dialogs)
 {
     const std::string url = Trimmed(typed);
     if (url.empty())

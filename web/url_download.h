@@ -21,7 +21,6 @@ std::string FreeFilePath(const std::string& folder, const std::string& name);
 // folder with the downloader's fetch, keeping the window alive meanwhile.
 // Throws with the text for the user when there is no address or the fetch
 // fails; nothing is left behind then.
-void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view,
-                          Dialogs& dialogs);
+void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view, Dialogs& dialogs);
 
 } // namespace vexo

@@ -1,8 +1,8 @@
 // vexo-encode: wraps a plain file into an encoded container, for test data
 // and demos.
 
-#include "decoder/container_format.h"
 #include "base/cp1251.h"
+#include "decoder/container_format.h"
 
 #include <charconv>
 #include <cstdint>
@@ -48,10 +48,9 @@ struct EncodeOptions {
 template <typename Number>
 Number ParseNumber(std::string_view option, std::string_view text, Number lowest, Number highest)
 {
-    Number value {};
+    Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < lowest
-        || value > highest)
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < lowest || value > highest)
         throw UsageError(std::string(option) + " needs a number from " + std::to_string(lowest) + " to "
                          + std::to_string(highest) + ", not \"" + std::string(text) + "\"");
     return value;
@@ -97,8 +96,8 @@ int Run(const EncodeOptions& options)
 {
     std::random_device seed;
     std::mt19937 random(seed());
-    const auto key = static_cast<std::uint8_t>(
-        options.key.value_or(std::uniform_int_distribution<int>(0, 255)(random)));
+    const auto key =
+        static_cast<std::uint8_t>(options.key.value_or(std::uniform_int_distribution<int>(0, 255)(random)));
     const std::int32_t leadingCount =
         options.leading.value_or(std::uniform_int_distribution<std::int32_t>(0, kMaxDefaultLeading)(random));
     std::string leading(static_cast<std::size_t>(leadingCount), '\0');

@@ -2,10 +2,10 @@
 #include "app/hints.h"
 #include "app/main_window.h"
 #include "app/server_grid.h"
-#include "base/settings_store.h"
 #include "app/status_bar.h"
-#include "tests/support/temp_dir.h"
 #include "app/window_timer.h"
+#include "base/settings_store.h"
+#include "tests/support/temp_dir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,7 +83,8 @@ TEST_F(MainWindowTest, FiveTabsInOrderWithTheLastHidden)
     start();
     QTabWidget* tabs = c().tabs;
     ASSERT_EQ(tabs->count(), 5);
-    const QStringList captions = {U("Дешифратор"), "Downloader", U("Управление закачкой"), U("О программе"), "Downloader"};
+    const QStringList captions = {U("Дешифратор"), "Downloader", U("Управление закачкой"), U("О программе"),
+                                  "Downloader"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 0);
@@ -119,7 +120,7 @@ TEST_F(MainWindowTest, DecoderTabControlsAsDesigned)
     }
     EXPECT_TRUE(HintOf(c().openSiteButton).startsWith(U("Открывает сайт ")));
     EXPECT_EQ(HintOf(c().goButton), U("Самый быстрый режим. \r\nДобавит все из текущей папки, расшифрует. \r\n"
-                                    "Настройки - галочки слева и кнопка обзор снизу"));
+                                      "Настройки - галочки слева и кнопка обзор снизу"));
     EXPECT_TRUE(c().goButton->font().bold());
     EXPECT_EQ(c().goButton->palette().color(QPalette::ButtonText), QColor(192, 220, 192));
     EXPECT_TRUE(c().joinAtOnceBox->isChecked());

@@ -76,22 +76,21 @@ std::ostream& operator<<(std::ostream& out, const Snapshot& s)
 {
     out << "caption=" << s.caption << " size=" << s.width << "x" << s.height << " url=" << s.urlTabVisible
         << " options=" << s.options.joinAtOnce << s.options.deleteAfterDecoding << s.options.openFolderAfter
-        << " folder=" << s.folder << (s.folderMissing ? "(missing)" : "") << " selected=" << s.selected
-        << " lines=";
+        << " folder=" << s.folder << (s.folderMissing ? "(missing)" : "") << " selected=" << s.selected << " lines=";
     for (const std::string& line : s.lines)
         out << "[" << line << "]";
     out << " menu=" << s.removeItemEnabled << s.detailsShown << ":" << s.details << " bars=" << s.runProgress << "/"
         << s.fileProgress << " status=" << s.status << " tasks=" << s.tasks << " server=" << s.serverControls
-        << " auto=" << s.autoCheck << " period=" << s.period << " rows=" << s.serverRows.size() << "/"
-        << s.fixedRows << " fetch=" << s.fetchName << "|" << s.fetchStatus << "|" << s.fetchPermille
-        << " tray=" << s.trayHint << "|" << s.autoCheckMarked;
+        << " auto=" << s.autoCheck << " period=" << s.period << " rows=" << s.serverRows.size() << "/" << s.fixedRows
+        << " fetch=" << s.fetchName << "|" << s.fetchStatus << "|" << s.fetchPermille << " tray=" << s.trayHint << "|"
+        << s.autoCheckMarked;
     return out;
 }
 
 constexpr DecoderControl kDecoderControls[] = {
-    DecoderControl::AddAll,    DecoderControl::AddPicked, DecoderControl::ClearQueue,
-    DecoderControl::RemoveEntry, DecoderControl::Decode,  DecoderControl::JoinParts,
-    DecoderControl::OpenFolder, DecoderControl::FolderBox, DecoderControl::QueueList,
+    DecoderControl::AddAll,      DecoderControl::AddPicked, DecoderControl::ClearQueue,
+    DecoderControl::RemoveEntry, DecoderControl::Decode,    DecoderControl::JoinParts,
+    DecoderControl::OpenFolder,  DecoderControl::FolderBox, DecoderControl::QueueList,
 };
 constexpr DownloaderTimer kTimers[] = {DownloaderTimer::TaskRunner, DownloaderTimer::FetchProgress,
                                        DownloaderTimer::AutoCheck};
@@ -231,8 +230,8 @@ public:
         s.autoCheck = c_.autoCheckBox->isChecked();
         s.period = c_.autoCheckPeriodBox->text().toStdString();
         for (int row = 0; row < c_.serverFileGrid->rowCount(); ++row)
-            s.serverRows.push_back({c_.serverFileGrid->cellText(0, row).toStdString(),
-                                    c_.serverFileGrid->cellText(1, row).toStdString()});
+            s.serverRows.push_back(
+                {c_.serverFileGrid->cellText(0, row).toStdString(), c_.serverFileGrid->cellText(1, row).toStdString()});
         s.fixedRows = c_.serverFileGrid->fixedRowCount();
         s.fetchName = c_.fetchNameLabel->text().toStdString();
         s.fetchStatus = c_.fetchStatusLabel->text().toStdString();

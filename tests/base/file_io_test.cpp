@@ -1,5 +1,4 @@
 #include "base/file_io.h"
-
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -7,14 +6,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <sys/time.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace vexo {
 namespace {
@@ -237,7 +237,8 @@ TEST_F(PosixFileTest, CloseAndSyncFailuresAreReported)
 }
 
 // A handler that lets a blocked read or write return EINTR.
-void NoteSignal(int) {}
+void NoteSignal(int)
+{}
 
 // Guards the loops against signals: a read or write interrupted part-way
 // (EINTR, or a short count) taken for an error or for the end of the file.
@@ -274,7 +275,7 @@ TEST_F(PosixFileTest, InterruptingSignalsLoseNoBytes)
     });
     ASSERT_EQ(::pthread_sigmask(SIG_UNBLOCK, &alarm, nullptr), 0);
 
-    itimerval every {{0, 200}, {0, 200}};
+    itimerval every{{0, 200}, {0, 200}};
     ::setitimer(ITIMER_REAL, &every, nullptr);
     std::string error;
     try {
@@ -282,7 +283,7 @@ TEST_F(PosixFileTest, InterruptingSignalsLoseNoBytes)
     } catch (const FileError& e) {
         error = e.what();
     }
-    itimerval off {};
+    itimerval off{};
     ::setitimer(ITIMER_REAL, &off, nullptr);
     writer = PosixFile(); // the reader sees the end
     slowReader.join();
@@ -337,8 +338,8 @@ TEST_F(AtomicFileTest, FailedStepsLeaveTheOldFileUntouched)
         {.failRename = true, .error = ENOSPC},
     };
     for (const FileFaults& faults : cases) {
-        SCOPED_TRACE(::testing::Message() << faults.failWriteAfter.has_value() << faults.failSync
-                                          << faults.failClose << faults.failRename);
+        SCOPED_TRACE(::testing::Message()
+                     << faults.failWriteAfter.has_value() << faults.failSync << faults.failClose << faults.failRename);
         WriteFile(target, before);
         std::string error;
         {

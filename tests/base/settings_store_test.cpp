@@ -1,6 +1,5 @@
-#include "base/settings_store.h"
-
 #include "base/file_io.h"
+#include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,8 +78,8 @@ TEST(SettingsStore, WritingTheSameValueLeavesTheFileAlone)
     const auto sameFile = [&] {
         struct stat current {};
         struct stat kept {};
-        return ::stat(path.c_str(), &current) == 0 && ::stat(original.c_str(), &kept) == 0 &&
-               current.st_ino == kept.st_ino;
+        return ::stat(path.c_str(), &current) == 0 && ::stat(original.c_str(), &kept) == 0
+               && current.st_ino == kept.st_ino;
     };
 
     SettingsStore store(path);
@@ -138,8 +138,8 @@ TEST(SettingsStore, ReadsIntegersAndBooleans)
     WriteFile(dir.file("s.INI"), "[Prog]\na=abc\nb=0x20\nc=$20\nd=-5\ne= 12\nf=12 \ng=2147483648\n"
                                  "h=\"12 \"\ni=\" 12\"\nj=$FFFFFFFF\nyes=yes\ntwo=2\nzero=0\n");
     SettingsStore store(dir.file("s.INI"));
-    const std::pair<const char*, int> cases[] = {{"a", 7}, {"b", 32}, {"c", 32}, {"d", -5},  {"e", 12},
-                                                 {"f", 12}, {"g", 7}, {"h", 7},  {"i", 12}, {"j", -1}};
+    const std::pair<const char*, int> cases[] = {{"a", 7},  {"b", 32}, {"c", 32}, {"d", -5}, {"e", 12},
+                                                 {"f", 12}, {"g", 7},  {"h", 7},  {"i", 12}, {"j", -1}};
     for (const auto& [key, expected] : cases)
         EXPECT_EQ(store.readInteger("Prog", key, 7), expected) << key;
     EXPECT_TRUE(store.readBool("Prog", "yes", true));

@@ -50,7 +50,10 @@ struct Start {
     {
         boundary.run([&] { SetDecoderOption(session, ops, option, on); });
     }
-    void close() { boundary.run([this] { StoreWindowSize(session, {ops.width, ops.height}); }); }
+    void close()
+    {
+        boundary.run([this] { StoreWindowSize(session, {ops.width, ops.height}); });
+    }
 };
 
 class StartupTest : public ::testing::Test {

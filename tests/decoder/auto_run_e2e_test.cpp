@@ -1,7 +1,7 @@
 #include "base/settings_store.h"
-#include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,11 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -88,8 +89,8 @@ TEST(AutoRunEndToEnd, DecodesJoinsAndExits)
 
     ASSERT_EQ(RunProgram(program, {"/a", "/d", data}, std::chrono::seconds(60)), 0);
 
-    EXPECT_EQ(Entries(data), (std::set<std::string>{"movie.avi", "photo.jpg", "(1)photo.jpg", "CLIP.MKV",
-                                                    "tiny.avi", "folder.avi"}));
+    EXPECT_EQ(Entries(data),
+              (std::set<std::string>{"movie.avi", "photo.jpg", "(1)photo.jpg", "CLIP.MKV", "tiny.avi", "folder.avi"}));
     EXPECT_TRUE(ReadFile(data + "/movie.avi") == partA + partB);
     EXPECT_TRUE(ReadFile(data + "/(1)photo.jpg") == photo);
     EXPECT_EQ(ReadFile(data + "/photo.jpg"), "already here");

@@ -1,18 +1,17 @@
+#include "base/session.h"
 #include "decoder/batch_run.h"
 #include "decoder/decode_queue.h"
 #include "decoder/queue_list.h"
-#include "tests/support/fake_views.h"
-#include "base/session.h"
-#include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/fake_views.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 namespace vexo {

@@ -1,12 +1,13 @@
-#include "decoder/container_format.h"
 #include "base/file_io.h"
-#include "tests/support/temp_dir.h"
+#include "decoder/container_format.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
 #include <sys/mman.h>
 #include <sys/stat.h>
 
@@ -119,8 +120,8 @@ TEST_F(WriteContainerTest, FailedWriteOrReadLeavesNoFile)
     EXPECT_FALSE(FileExists(container));
     EXPECT_EQ(failure({.failReadAfter = 50000, .error = EIO}), plain + ": Input/output error");
     EXPECT_FALSE(FileExists(container));
-    for (const FileFaults& fault : {FileFaults{.failSync = true}, FileFaults{.failClose = true},
-                                    FileFaults{.failRename = true}}) {
+    for (const FileFaults& fault :
+         {FileFaults{.failSync = true}, FileFaults{.failClose = true}, FileFaults{.failRename = true}}) {
         EXPECT_EQ(failure(fault), container + ": Input/output error");
         EXPECT_FALSE(FileExists(container));
     }

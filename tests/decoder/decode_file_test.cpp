@@ -1,18 +1,19 @@
+#include "base/file_io.h"
+#include "base/session.h"
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
-#include "base/file_io.h"
 #include "decoder/queue_list.h"
-#include "tests/support/fake_views.h"
-#include "base/session.h"
-#include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/fake_views.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <stdexcept>
+
 #include <unistd.h>
 
 namespace vexo {
@@ -34,8 +35,8 @@ protected:
     Session session;
 
     // Writes an encoded file and queues its line the way the queue would.
-    QueueEntry encode(const std::string& plain, std::uint8_t key, std::size_t leading,
-                      const std::string& storedName, const std::string& fileName = "enc.avi")
+    QueueEntry encode(const std::string& plain, std::uint8_t key, std::size_t leading, const std::string& storedName,
+                      const std::string& fileName = "enc.avi")
     {
         WriteFile(dir.file(fileName), ContainerBytes(plain, key, PatternBytes(leading, 3), storedName));
         auto entry = InspectFile(dir.file(fileName), true, ops);
@@ -57,8 +58,8 @@ TEST_F(DecodeFileTest, RoundTripsAtBlockBoundaries)
         std::size_t leading;
         std::size_t blocks;
     };
-    for (const Case c : {Case{0, 0x5A, 0, 0}, Case{35535, 0xFF, 17, 0}, Case{35536, 0x01, 4096, 1},
-                         Case{71073, 0x80, 35536, 2}}) {
+    for (const Case c :
+         {Case{0, 0x5A, 0, 0}, Case{35535, 0xFF, 17, 0}, Case{35536, 0x01, 4096, 1}, Case{71073, 0x80, 35536, 2}}) {
         SCOPED_TRACE(c.size);
         TempDir folder;
         const std::string plain = PatternBytes(c.size, static_cast<unsigned>(c.size));
@@ -89,9 +90,9 @@ TEST_F(DecodeFileTest, ProgressTextAfterEveryBlock)
 {
     const auto entry = encode(PatternBytes(71073), 7, 10, "movie.avi");
     DecodeFile(entry, 1, session.update, list, ops, ops);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Обработка movie.avi ... 50% 34 Кб/69 Кб",
-                                                       "Обработка movie.avi ... 100% 69 Кб/69 Кб",
-                                                       "Файл закрывается..."}));
+    EXPECT_EQ(statusTexts(),
+              (std::vector<std::string>{"Обработка movie.avi ... 50% 34 Кб/69 Кб",
+                                        "Обработка movie.avi ... 100% 69 Кб/69 Кб", "Файл закрывается..."}));
     EXPECT_EQ(ops.fileProgressHistory, (std::vector<std::int64_t>{0, 50, 100, 100}));
 }
 

@@ -1,20 +1,20 @@
+#include "base/session.h"
 #include "decoder/container_format.h"
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
 #include "decoder/queue_list.h"
-#include "tests/support/fake_views.h"
-#include "base/session.h"
-#include "tests/support/temp_dir.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/fake_views.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -93,8 +93,7 @@ TEST(DecodeLargeTest, SparseContainerOverTwoGiB)
     const std::int64_t dataSize = kTwoGiB + 100 * static_cast<std::int64_t>(kDecodeBlockSize) + 123;
     const std::int64_t fileSize = leading + dataSize + kTrailerSize;
     const std::uint8_t key = 0xC3;
-    const std::vector<Region> regions = {
-        {0, 65536}, {kTwoGiB - 40000, 80000}, {dataSize - 65536, 65536}};
+    const std::vector<Region> regions = {{0, 65536}, {kTwoGiB - 40000, 80000}, {dataSize - 65536, 65536}};
 
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     ASSERT_GE(fd, 0);

@@ -1,13 +1,12 @@
 #include "decoder/container_format.h"
 #include "decoder/encoded_file.h"
+#include "tests/decoder/test_containers.h"
 #include "tests/support/fake_views.h"
 #include "tests/support/temp_dir.h"
-#include "tests/decoder/test_containers.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
-
 #include <string>
 
 namespace vexo {

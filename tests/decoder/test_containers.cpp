@@ -17,8 +17,8 @@ std::string ContainerBytes(std::string_view plain, std::uint8_t key, std::string
     return bytes;
 }
 
-std::string RawContainer(std::int64_t fileSize, std::int32_t dataOffset, std::uint8_t key,
-                         std::string_view storedName, char fill)
+std::string RawContainer(std::int64_t fileSize, std::int32_t dataOffset, std::uint8_t key, std::string_view storedName,
+                         char fill)
 {
     if (fileSize < kTrailerSize)
         throw std::invalid_argument("a container holds at least its trailer");

@@ -12,7 +12,7 @@ std::string ContainerBytes(std::string_view plain, std::uint8_t key, std::string
 
 // A trailer-only file body of `fileSize` bytes whose trailer holds the
 // given raw fields; the name area after the name is filled with `fill`.
-std::string RawContainer(std::int64_t fileSize, std::int32_t dataOffset, std::uint8_t key,
-                         std::string_view storedName, char fill = '\0');
+std::string RawContainer(std::int64_t fileSize, std::int32_t dataOffset, std::uint8_t key, std::string_view storedName,
+                         char fill = '\0');
 
 } // namespace vexo::test

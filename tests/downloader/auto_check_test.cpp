@@ -77,8 +77,8 @@ TEST_F(AutoCheckTest, AosecIsNeverBelowFifteenAndNeverWraps)
 // stops the ticks, a period beyond the timer's range is clamped.
 TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
 {
-    const std::vector<std::pair<std::string, std::uint32_t>> cases = {
-        {"", 5000}, {"10", 10000}, {"0", 0}, {"-5", 0}, {"5000000", std::numeric_limits<std::uint32_t>::max()}};
+    const std::vector<std::pair<std::string, std::uint32_t>> cases =
+        {{"", 5000}, {"10", 10000}, {"0", 0}, {"-5", 0}, {"5000000", std::numeric_limits<std::uint32_t>::max()}};
     for (const auto& [stored, expected] : cases) {
         if (!stored.empty())
             settings().writeString("Server", "Refresh", stored);

@@ -1,9 +1,9 @@
 // Removal in mode 1 through the real window operations: xdg-open hands the
 // address to $BROWSER, which records what it was given.
-#include "downloader/downloader.h"
 #include "app/downloader_bindings.h"
 #include "app/main_window.h"
 #include "base/settings_store.h"
+#include "downloader/downloader.h"
 #include "downloader/task_runner.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
@@ -16,8 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sys/stat.h>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace vexo {
 namespace {
@@ -49,8 +50,8 @@ TEST(BrowserRemovalTest, BrowserReceivesTheRemovalAddressByteForByte)
     TempDir dir;
     const std::string record = dir.file("opened");
     const std::string browser = dir.file("browser");
-    WriteFile(browser, "#!/bin/sh\nprintf '%s' \"$1\" > '" + record + ".part' && mv '" + record + ".part' '" + record
-                           + "'\n");
+    WriteFile(browser,
+              "#!/bin/sh\nprintf '%s' \"$1\" > '" + record + ".part' && mv '" + record + ".part' '" + record + "'\n");
     ASSERT_EQ(::chmod(browser.c_str(), 0755), 0);
     // xdg-open outside a desktop session goes straight to $BROWSER.
     std::vector<std::unique_ptr<ScopedEnv>> environment;

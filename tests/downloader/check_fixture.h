@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/session.h"
+#include "base/settings_store.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
 #include "tests/support/fake_views.h"
-#include "base/session.h"
-#include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

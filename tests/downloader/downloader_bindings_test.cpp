@@ -1,8 +1,8 @@
 #include "app/downloader_bindings.h"
 #include "app/main_window.h"
 #include "app/status_bar.h"
-#include "tests/support/temp_dir.h"
 #include "app/window_timer.h"
+#include "tests/support/temp_dir.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,22 +1,22 @@
 // The server downloader end to end: the program's window and logic against
 // vexo-server on loopback, three waiting files, one of them handed out as
 // an encoded container.
-#include "tests/display_support/display_test.h"
-#include "downloader/downloader.h"
 #include "app/downloader_bindings.h"
-#include "decoder/encoded_file.h"
-#include "decoder/container_format.h"
-#include "downloader/line_reader.h"
 #include "app/main_window.h"
-#include "downloader/server_answer.h"
-#include "downloader/server_files.h"
-#include "base/settings_store.h"
 #include "app/server_grid.h"
 #include "app/status_bar.h"
+#include "app/window_timer.h"
+#include "base/settings_store.h"
+#include "decoder/container_format.h"
+#include "decoder/encoded_file.h"
+#include "downloader/downloader.h"
+#include "downloader/line_reader.h"
+#include "downloader/server_answer.h"
+#include "downloader/server_files.h"
 #include "downloader/task_runner.h"
+#include "tests/display_support/display_test.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/temp_dir.h"
-#include "app/window_timer.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -33,8 +33,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ChildProcess;
-using test::ReadFile;
 using test::PatternBytes;
+using test::ReadFile;
 using test::TempDir;
 using test::WaitUntil;
 using test::WriteFile;
@@ -59,7 +59,8 @@ struct Service {
                         QStringLiteral("0"), QStringLiteral("--http-port"), QStringLiteral("0"),
                         QStringLiteral("--wrap"), QStringLiteral("*.bmp"), QStringLiteral("--seed"),
                         QStringLiteral("7")});
-        const QRegularExpression ports(QStringLiteral("listing on 127\\.0\\.0\\.1:(\\d+), web site on 127\\.0\\.0\\.1:(\\d+)"));
+        const QRegularExpression ports(
+            QStringLiteral("listing on 127\\.0\\.0\\.1:(\\d+), web site on 127\\.0\\.0\\.1:(\\d+)"));
         WaitUntil([&] { return ports.match(process->output()).hasMatch() || !process->running(); }, 10s);
         const QRegularExpressionMatch found = ports.match(process->output());
         if (found.hasMatch()) {
@@ -121,12 +122,14 @@ protected:
         ASSERT_EQ(others.size(), 1u);
         const std::string container = ReadFile(downloads.file(others.front()));
         ASSERT_GT(container.size(), static_cast<std::size_t>(kTrailerSize));
-        const std::optional<TrailerFields> trailer = ParseTrailer(
-            std::string_view(container).substr(container.size() - kTrailerSize), static_cast<std::int64_t>(container.size()));
+        const std::optional<TrailerFields> trailer =
+            ParseTrailer(std::string_view(container).substr(container.size() - kTrailerSize),
+                         static_cast<std::int64_t>(container.size()));
         ASSERT_TRUE(trailer.has_value());
         EXPECT_EQ(RealNameFromStored(trailer->storedName, false), "photo.bmp");
-        std::string data = container.substr(static_cast<std::size_t>(trailer->dataOffset),
-                                            container.size() - kTrailerSize - static_cast<std::size_t>(trailer->dataOffset));
+        std::string data =
+            container.substr(static_cast<std::size_t>(trailer->dataOffset),
+                             container.size() - kTrailerSize - static_cast<std::size_t>(trailer->dataOffset));
         XorBlock(reinterpret_cast<unsigned char*>(data.data()), data.size(), trailer->key);
         EXPECT_EQ(data, service.files["photo.bmp"]);
     }
@@ -179,7 +182,8 @@ TEST_F(DownloaderEndToEndTest, ModeTwoRemovesEveryFileThroughTheHiddenView)
     EXPECT_EQ(d->queue.taskWords(), "get ");
     RunNextTask(*d);
     EXPECT_TRUE(d->queue.empty());
-    EXPECT_EQ(window->controls().statusBar->panelText(0).toStdString(), "Соединение завершено. Добавлено 0 файлов на закачку");
+    EXPECT_EQ(window->controls().statusBar->panelText(0).toStdString(),
+              "Соединение завершено. Добавлено 0 файлов на закачку");
     EXPECT_EQ(window->controls().serverFileGrid->rowCount(), 4);
     EXPECT_EQ(window->session().downloadedThisSession, 3);
     expectDownloadedFiles();

@@ -1,11 +1,11 @@
 #include "base/file_io.h"
+#include "base/session.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
+#include "downloader/http_fetch.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/fake_views.h"
-#include "downloader/http_fetch.h"
 #include "tests/support/script_server.h"
-#include "base/session.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +16,10 @@ namespace vexo {
 namespace {
 
 using test::FileExists;
+using test::PatternBytes;
 using test::ReadFile;
 using test::ScriptedReply;
 using test::ScriptServer;
-using test::PatternBytes;
 using test::TempDir;
 using test::WriteFile;
 
@@ -48,8 +48,9 @@ protected:
     {
         FetchLimits limits;
         limits.stallSeconds = 1;
-        return FetchToFile(url, path.empty() ? target : path, listed, progress,
-                           [this] { pumped.push_back(progress.fetchedBytes); }, limits);
+        return FetchToFile(
+            url, path.empty() ? target : path, listed, progress, [this] { pumped.push_back(progress.fetchedBytes); },
+            limits);
     }
     // Everything in the folder: a failed fetch must leave no temporary file.
     std::vector<std::string> folderNames() const { return test::FolderNames(dir.path()); }
@@ -133,8 +134,8 @@ TEST_F(FetchTest, FailedFetchesNeverTouchTheLocalFile)
     EXPECT_FALSE(fetch(cutShort));
     EXPECT_EQ(progress.fetchedBytes, 3000);
 
-    ScriptServer stalled(std::vector<ScriptedReply>{
-        {Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
+    ScriptServer stalled(
+        std::vector<ScriptedReply>{{Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
     EXPECT_FALSE(fetch(stalled));
 
     EXPECT_EQ(ReadFile(target), "precious");
@@ -182,7 +183,8 @@ TEST_F(FetchTest, OnlyWebAddressesAreFetched)
     EXPECT_FALSE(fetchUrl("file://" + dir.file("secret")));
     EXPECT_FALSE(fetchUrl("ftp://127.0.0.1/x"));
     EXPECT_FALSE(fetchUrl("127.0.0.1/x"));
-    ScriptServer toFile(Response("302 Found", "Location: file://" + dir.file("secret") + "\r\nContent-Length: 0\r\n", ""));
+    ScriptServer toFile(
+        Response("302 Found", "Location: file://" + dir.file("secret") + "\r\nContent-Length: 0\r\n", ""));
     EXPECT_FALSE(fetch(toFile));
     EXPECT_FALSE(FileExists(target));
 }
@@ -192,8 +194,9 @@ TEST_F(FetchTest, RedirectsAreFollowed)
 {
     ScriptServer final(Ok("moved body"));
     ScriptServer first(Response("302 Found",
-                                "Location: http://127.0.0.1:" + std::to_string(final.port()) + "/real\r\n"
-                                "Content-Length: 5\r\n",
+                                "Location: http://127.0.0.1:" + std::to_string(final.port())
+                                    + "/real\r\n"
+                                      "Content-Length: 5\r\n",
                                 "moved"));
     ASSERT_TRUE(fetch(first));
     EXPECT_EQ(ReadFile(target), "moved body");

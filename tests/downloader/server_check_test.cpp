@@ -1,7 +1,7 @@
-#include "tests/downloader/check_fixture.h"
-#include "tests/support/script_server.h"
 #include "downloader/server_check.h"
 #include "downloader/tcp_client.h"
+#include "tests/downloader/check_fixture.h"
+#include "tests/support/script_server.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +29,8 @@ TEST_F(CheckServerTest, EmptyListSendsTheDefaultRequestAndRemovesTheCheck)
 
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0], "test:demo:is_files\n\r\n");
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Цепляюсь...", "Соединение...", "Посылка запроса...",
-                                                       kEmptyListText}));
+    EXPECT_EQ(statusTexts(),
+              (std::vector<std::string>{"Цепляюсь...", "Соединение...", "Посылка запроса...", kEmptyListText}));
     EXPECT_EQ(gridRows(), 1);
     EXPECT_TRUE(d.queue.empty());
     EXPECT_EQ(ops.queuedTasks, "");
@@ -132,8 +132,7 @@ TEST_F(CheckServerTest, UnreachableServerLeavesTheCheckQueued)
     usePort(test::RefusingPort());
     queueCheck();
     CheckServer(d);
-    EXPECT_EQ(statusTexts(),
-              (std::vector<std::string>{"Цепляюсь...", "Соединение...", "[!] Ошибка соединения"}));
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Цепляюсь...", "Соединение...", "[!] Ошибка соединения"}));
     EXPECT_EQ(d.queue.taskWords(), "get ");
     EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
@@ -183,8 +182,7 @@ TEST_F(CheckServerTest, ServerThatStopsMidListKeepsTheWholeEntries)
 // keeps silent ends the answer as a closed connection would.
 TEST_F(CheckServerTest, SilentServerEndsTheAnswerAfterTheLineTimeOut)
 {
-    ScriptServer server(
-        std::vector<ScriptedReply>{{"connected\na.avi\nhttp://h/a\nref-a\n2000\nb.avi", false, true}});
+    ScriptServer server(std::vector<ScriptedReply>{{"connected\na.avi\nhttp://h/a\nref-a\n2000\nb.avi", false, true}});
     usePort(server.port());
     d.tcpTimeouts.line = std::chrono::milliseconds(300);
     queueCheck();

@@ -1,11 +1,11 @@
 #include "app/downloader_bindings.h"
 #include "app/hints.h"
 #include "app/main_window.h"
-#include "base/service_address.h"
 #include "app/server_settings_dialog.h"
+#include "app/window_timer.h"
+#include "base/service_address.h"
 #include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
-#include "app/window_timer.h"
 
 #include <QApplication>
 #include <QGroupBox>

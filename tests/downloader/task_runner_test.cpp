@@ -1,7 +1,7 @@
 #include "downloader/downloader_events.h"
+#include "downloader/task_runner.h"
 #include "tests/downloader/check_fixture.h"
 #include "tests/support/script_server.h"
-#include "downloader/task_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,8 @@ using test::WriteFile;
 
 std::string Http(const std::string& status, const std::string& body)
 {
-    return "HTTP/1.1 " + status + "\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size())
-           + "\r\n\r\n" + body;
+    return "HTTP/1.1 " + status + "\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"
+           + body;
 }
 
 const char* const kNotFound = "Ошибка, файл не найден на сервере";
@@ -31,7 +31,6 @@ const char* const kZeroSize = "Ошибка, файл не найден на с�
 class RunnerTest : public test::CheckFixture {
 protected:
     std::vector<std::unique_ptr<ScriptServer>> web;
-
 
     std::string webFile(const std::string& reply)
     {
@@ -178,9 +177,10 @@ TEST_F(RunnerTest, RemovalThatCannotStartIsDropped)
 TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
 {
     WriteFile(dir.file("a.avi"), "mine");
-    const std::string cutShort = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 900\r\n\r\n" + std::string(300, 'x');
-    const auto server = listing({{"a.avi", webFile(Http("404 Not Found", "missing")), "r1", "7"},
-                                 {"a.avi", webFile(cutShort), "r2", "900"}});
+    const std::string cutShort =
+        "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 900\r\n\r\n" + std::string(300, 'x');
+    const auto server = listing(
+        {{"a.avi", webFile(Http("404 Not Found", "missing")), "r1", "7"}, {"a.avi", webFile(cutShort), "r2", "900"}});
     setRemMode(1);
     queueCheck();
     RunnerTick(d);
@@ -240,8 +240,8 @@ TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
     std::filesystem::create_directory(session.programFolder);
     session.workingFolder = dir.path() + "/gone";
     ops.showWorkingFolder(session.workingFolder, true);
-    const auto server = listing({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"},
-                                 {"b.avi", webFile(Http("200 OK", "B")), "r", "1"}});
+    const auto server =
+        listing({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"}, {"b.avi", webFile(Http("200 OK", "B")), "r", "1"}});
     setRemMode(3);
     queueCheck();
     RunnerTick(d);

@@ -1,5 +1,4 @@
 #include "joiner/search.h"
-
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

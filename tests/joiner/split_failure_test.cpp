@@ -1,6 +1,5 @@
-#include "tests/joiner/join_fixture.h"
-
 #include "base/file_io.h"
+#include "tests/joiner/join_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -49,8 +50,7 @@ TEST_F(JoinFixture, PartOver2GiBJoinsWhole)
 {
     const std::int64_t fullBlocks = k2GiB / static_cast<std::int64_t>(kJoinBlockSize) + 1;
     const std::int64_t size = fullBlocks * static_cast<std::int64_t>(kJoinBlockSize) + 9;
-    const std::vector<Marker> markers = {
-        {0, "first"}, {k2GiB - 3, "across-2GiB"}, {size - 9, "last-nine"}};
+    const std::vector<Marker> markers = {{0, "first"}, {k2GiB - 3, "across-2GiB"}, {size - 9, "last-nine"}};
     MakeSparseFile(dir.file("huge.mkv.aa"), size, markers);
     const std::string ab = part("huge.mkv.ab", 1000);
     join(true);

@@ -1,6 +1,5 @@
-#include "tests/joiner/join_fixture.h"
-
 #include "joiner/part_index.h"
+#include "tests/joiner/join_fixture.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,8 +26,8 @@ TEST_F(JoinFixture, ThreePartsJoinInOrderWithTheirLogAndBars)
     const std::string ac = part("movie.avi.ac", 2 * kJoinBlockSize);
     join();
 
-    EXPECT_EQ(ops.lines(), (Lines{"Найден файл movie.avi (Частей: 3)",
-                                  "Собирается файл movie.avi (Частей: 3) [ aa ab ac ] ok"}));
+    EXPECT_EQ(ops.lines(),
+              (Lines{"Найден файл movie.avi (Частей: 3)", "Собирается файл movie.avi (Частей: 3) [ aa ab ac ] ok"}));
     EXPECT_EQ(ReadFile(dir.file("movie.avi")), aa + ab + ac);
     EXPECT_TRUE(FileExists(dir.file("movie.avi.aa")) && FileExists(dir.file("movie.avi.ac")));
     EXPECT_EQ(ops.runProgressHistory, (Bars{33, 67, 100}));
@@ -67,7 +66,8 @@ TEST_F(JoinFixture, LonePartIsSkippedAndCountingStopsAtAGap)
     const std::string ab = part("x.ab", 8);
     const std::string ad = part("x.ad", 9);
     join(true);
-    EXPECT_EQ(ops.lines(), (Lines{"Найден файл x (Частей: 2)", "Собирается файл x (Частей: 2) [ aa-(del) ab-(del) ] ok"}));
+    EXPECT_EQ(ops.lines(),
+              (Lines{"Найден файл x (Частей: 2)", "Собирается файл x (Частей: 2) [ aa-(del) ab-(del) ] ok"}));
     EXPECT_EQ(ReadFile(dir.file("x")), aa + ab);
     EXPECT_EQ(ReadFile(dir.file("x.ad")), ad);
 }
@@ -125,15 +125,26 @@ TEST_F(JoinFixture, PumpsAtTheNamedPointsOnly)
     join(false, 2);
 
     const std::string head = "Собирается файл x (Частей: 2) [";
-    EXPECT_EQ(ops.log, (Lines{"append Найден файл x (Частей: 2)", "pump",
+    EXPECT_EQ(ops.log, (Lines{"append Найден файл x (Частей: 2)",
+                              "pump",
                               "select 0",
                               "append " + head,
-                              "run progress 50", "select 1", "line 1 " + head + " aa", "pump",
-                              "file progress 33", "file progress 67", "pump",
+                              "run progress 50",
+                              "select 1",
+                              "line 1 " + head + " aa",
+                              "pump",
+                              "file progress 33",
+                              "file progress 67",
+                              "pump",
                               "file progress 100",
-                              "run progress 100", "select 1", "line 1 " + head + " aa ab", "pump",
-                              "line 1 " + head + " aa ab ] ok", "pump",
-                              "select 1", "pump"}));
+                              "run progress 100",
+                              "select 1",
+                              "line 1 " + head + " aa ab",
+                              "pump",
+                              "line 1 " + head + " aa ab ] ok",
+                              "pump",
+                              "select 1",
+                              "pump"}));
 }
 
 // Guards a pacing value edited to 0 or a negative number: the block

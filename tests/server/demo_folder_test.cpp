@@ -1,6 +1,5 @@
-#include "server/demo_folder.h"
-
 #include "base/file_io.h"
+#include "server/demo_folder.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

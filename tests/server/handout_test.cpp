@@ -27,8 +27,9 @@ TEST(HandoutStreamTest, MatchesTheWrittenContainerWhateverTheReadSizes)
     WriteContainer(dir.file("plain"), dir.file("whole"), plan.key, plan.leadingBytes, plan.storedName);
     const std::string expected = ReadFile(dir.file("whole"));
 
-    for (const std::size_t block : { 1u, 7u, 262u, 4096u, 65536u }) {
-        HandoutStream stream(::open(dir.file("plain").c_str(), O_RDONLY), static_cast<std::int64_t>(plain.size()), plan);
+    for (const std::size_t block : {1u, 7u, 262u, 4096u, 65536u}) {
+        HandoutStream stream(::open(dir.file("plain").c_str(), O_RDONLY), static_cast<std::int64_t>(plain.size()),
+                             plan);
         ASSERT_EQ(stream.size(), static_cast<std::int64_t>(expected.size()));
         std::string streamed;
         std::vector<unsigned char> buffer(block);

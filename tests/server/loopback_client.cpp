@@ -1,12 +1,13 @@
 #include "tests/server/loopback_client.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
-#include <netinet/in.h>
 #include <stdexcept>
-#include <sys/socket.h>
 #include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace vexo::test {
@@ -18,10 +19,10 @@ int ConnectLoopback(int port, bool& connected)
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         throw std::runtime_error("socket() failed");
-    timeval timeout { 10, 0 };
+    timeval timeout{10, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -31,10 +32,7 @@ int ConnectLoopback(int port, bool& connected)
 
 class Socket {
 public:
-    explicit Socket(int port)
-        : fd_(ConnectLoopback(port, connected_))
-    {
-    }
+    explicit Socket(int port) : fd_(ConnectLoopback(port, connected_)) {}
     ~Socket() { ::close(fd_); }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
@@ -80,7 +78,7 @@ HttpReply Exchange(int port, const std::string& request)
     const auto headerEnd = reply.find("\r\n\r\n");
     if (reply.compare(0, 9, "HTTP/1.1 ") != 0 || headerEnd == std::string::npos)
         throw std::runtime_error("not an HTTP reply: " + reply.substr(0, 100));
-    return { std::stoi(reply.substr(9, 3)), reply.substr(0, headerEnd + 2), reply.substr(headerEnd + 4) };
+    return {std::stoi(reply.substr(9, 3)), reply.substr(0, headerEnd + 2), reply.substr(headerEnd + 4)};
 }
 
 } // namespace
@@ -107,11 +105,12 @@ HttpReply HttpPostFile(int port, std::string_view target, std::string_view fileN
 {
     const std::string boundary = "----vexo-test-boundary";
     std::string body = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\""
-        + std::string(fileName) + "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + std::string(content)
-        + "\r\n--" + boundary + "--\r\n";
-    return Exchange(port, "POST " + std::string(target) + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
-                              "Content-Type: multipart/form-data; boundary="
-                        + boundary + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+                       + std::string(fileName) + "\"\r\nContent-Type: application/octet-stream\r\n\r\n"
+                       + std::string(content) + "\r\n--" + boundary + "--\r\n";
+    return Exchange(port, "POST " + std::string(target)
+                              + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
+                                "Content-Type: multipart/form-data; boundary="
+                              + boundary + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
 }
 
 bool Accepts(int port)
@@ -123,10 +122,8 @@ bool Accepts(int port)
 
 namespace vexo::test {
 
-IdleConnection::IdleConnection(int port)
-    : fd_(ConnectLoopback(port, connected_))
-{
-}
+IdleConnection::IdleConnection(int port) : fd_(ConnectLoopback(port, connected_))
+{}
 
 IdleConnection::~IdleConnection()
 {

@@ -8,7 +8,7 @@ namespace {
 // Guards the defaults the README's run command and the client's settings rely on.
 TEST(ServerOptionsTest, DefaultsAndEveryOption)
 {
-    const auto defaults = ParseServerOptions({ "--folder", "/srv/x" });
+    const auto defaults = ParseServerOptions({"--folder", "/srv/x"});
     ASSERT_TRUE(defaults);
     EXPECT_EQ(defaults->bindAddress, "127.0.0.1");
     EXPECT_EQ(defaults->tcpPort, 6677);
@@ -17,10 +17,9 @@ TEST(ServerOptionsTest, DefaultsAndEveryOption)
     EXPECT_EQ(defaults->password, "demo");
     EXPECT_FALSE(defaults->demo);
 
-    const auto all = ParseServerOptions({ "--folder=/d", "--bind", "::1", "--tcp-port", "0", "--http-port=81",
-                                          "--login", "л", "--password", "a:b", "--public-host", "example.org:81",
-                                          "--wrap", "*.avi", "--wrap=*.jpg", "--seed", "18446744073709551615",
-                                          "--demo" });
+    const auto all = ParseServerOptions({"--folder=/d", "--bind", "::1", "--tcp-port", "0", "--http-port=81", "--login",
+                                         "л", "--password", "a:b", "--public-host", "example.org:81", "--wrap", "*.avi",
+                                         "--wrap=*.jpg", "--seed", "18446744073709551615", "--demo"});
     ASSERT_TRUE(all);
     EXPECT_EQ(all->folder, "/d");
     EXPECT_EQ(all->bindAddress, "::1");
@@ -28,26 +27,26 @@ TEST(ServerOptionsTest, DefaultsAndEveryOption)
     EXPECT_EQ(all->httpPort, 81);
     EXPECT_EQ(all->password, "a:b");
     EXPECT_EQ(all->publicHost, "example.org:81");
-    EXPECT_EQ(all->wrapGlobs, (std::vector<std::string> { "*.avi", "*.jpg" }));
+    EXPECT_EQ(all->wrapGlobs, (std::vector<std::string>{"*.avi", "*.jpg"}));
     EXPECT_EQ(all->seed, UINT64_MAX);
     EXPECT_TRUE(all->demo);
-    EXPECT_FALSE(ParseServerOptions({ "--help" }));
+    EXPECT_FALSE(ParseServerOptions({"--help"}));
 }
 
 // Guards bad command lines being taken (and a login the request line could not carry).
 TEST(ServerOptionsTest, BadCommandLinesAreRefused)
 {
-    const std::vector<std::vector<std::string>> bad {
+    const std::vector<std::vector<std::string>> bad{
         {},
-        { "--folder" },
-        { "--folder", "d", "--tcp-port", "65536" },
-        { "--folder", "d", "--http-port", "-1" },
-        { "--folder", "d", "--http-port", "80x" },
-        { "--folder", "d", "--login", "a:b" },
-        { "--folder", "d", "--public-host", "http://x/" },
-        { "--folder", "d", "--demo=1" },
-        { "--folder", "d", "--colour" },
-        { "--folder", "d", "extra" },
+        {"--folder"},
+        {"--folder", "d", "--tcp-port", "65536"},
+        {"--folder", "d", "--http-port", "-1"},
+        {"--folder", "d", "--http-port", "80x"},
+        {"--folder", "d", "--login", "a:b"},
+        {"--folder", "d", "--public-host", "http://x/"},
+        {"--folder", "d", "--demo=1"},
+        {"--folder", "d", "--colour"},
+        {"--folder", "d", "extra"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(ParseServerOptions(args), UsageError) << (args.empty() ? "" : args.back());

@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
+#include <regex>
+
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <regex>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -64,7 +65,8 @@ public:
     {
         const auto giveUp = std::chrono::steady_clock::now() + limit;
         while (!std::regex_search(output_, pattern)) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - std::chrono::steady_clock::now());
             if (left.count() <= 0 || !readSome(out_, output_, static_cast<int>(left.count())))
                 return false;
         }
@@ -93,7 +95,7 @@ public:
 private:
     static bool readSome(int fd, std::string& into, int timeoutMs)
     {
-        pollfd polled { fd, POLLIN, 0 };
+        pollfd polled{fd, POLLIN, 0};
         if (::poll(&polled, 1, timeoutMs) <= 0)
             return false;
         char buffer[4096];
@@ -116,9 +118,9 @@ const std::regex kStarted("listing on 127\\.0\\.0\\.1:(\\d+), web site on 127\\.
 // Guards SIGTERM and SIGINT not stopping the server cleanly with exit code 0.
 TEST(ServerProgramTest, StopSignalsEndItWithExitCodeZero)
 {
-    for (const int stopSignal : { SIGTERM, SIGINT }) {
+    for (const int stopSignal : {SIGTERM, SIGINT}) {
         test::TempDir folder;
-        ServerProcess server({ "--folder", folder.path(), "--tcp-port", "0", "--http-port", "0" });
+        ServerProcess server({"--folder", folder.path(), "--tcp-port", "0", "--http-port", "0"});
         ASSERT_TRUE(server.waitForOutput(kStarted)) << server.output();
         server.signal(stopSignal);
         EXPECT_EQ(server.finish(), 0) << server.errors();
@@ -130,7 +132,7 @@ TEST(ServerProgramTest, StopSignalsEndItWithExitCodeZero)
 TEST(ServerProgramTest, PortInUseIsAClearError)
 {
     const int holder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
@@ -140,8 +142,8 @@ TEST(ServerProgramTest, PortInUseIsAClearError)
     const std::string port = std::to_string(ntohs(address.sin_port));
 
     test::TempDir folder;
-    for (const char* option : { "--tcp-port", "--http-port" }) {
-        ServerProcess server({ "--folder", folder.path(), "--tcp-port", "0", "--http-port", "0", option, port });
+    for (const char* option : {"--tcp-port", "--http-port"}) {
+        ServerProcess server({"--folder", folder.path(), "--tcp-port", "0", "--http-port", "0", option, port});
         EXPECT_EQ(server.finish(), 1) << option;
         EXPECT_NE(server.errors().find("127.0.0.1:" + port + ": Address already in use"), std::string::npos)
             << server.errors();
@@ -152,15 +154,15 @@ TEST(ServerProgramTest, PortInUseIsAClearError)
 // Guards a missing folder or a bad option starting a server, or failing without saying why.
 TEST(ServerProgramTest, BadStartsAreExplained)
 {
-    ServerProcess missing({ "--folder", "/nonexistent/vexo", "--tcp-port", "0", "--http-port", "0" });
+    ServerProcess missing({"--folder", "/nonexistent/vexo", "--tcp-port", "0", "--http-port", "0"});
     EXPECT_EQ(missing.finish(), 1);
     EXPECT_EQ(missing.errors(), "vexo-server: folder /nonexistent/vexo: No such file or directory\n");
 
-    ServerProcess badOption({ "--folder", "/tmp", "--tcp-port", "x" });
+    ServerProcess badOption({"--folder", "/tmp", "--tcp-port", "x"});
     EXPECT_EQ(badOption.finish(), 2);
     EXPECT_NE(badOption.errors().find("--tcp-port needs a number"), std::string::npos);
 
-    ServerProcess help({ "--help" });
+    ServerProcess help({"--help"});
     EXPECT_EQ(help.finish(), 0);
     EXPECT_TRUE(help.output().starts_with("Usage: vexo-server"));
 }

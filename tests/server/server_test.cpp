@@ -2,9 +2,9 @@
 // sockets the way the client drives it.
 #include "decoder/container_format.h"
 #include "decoder/encoded_file.h"
+#include "server/vexo_server.h"
 #include "tests/server/loopback_client.h"
 #include "tests/support/temp_dir.h"
-#include "server/vexo_server.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+
 #include <sys/stat.h>
 
 namespace vexo::server {
@@ -69,7 +70,7 @@ protected:
 
     std::string host() const { return "127.0.0.1:" + std::to_string(server->httpPort()); }
 
-    std::string ask(const std::string& request = kRequest) { return TcpExchange(server->tcpPort(), { request }); }
+    std::string ask(const std::string& request = kRequest) { return TcpExchange(server->tcpPort(), {request}); }
 
     // The files of an accepted listing; fails the test on any other answer.
     std::vector<Listed> list()
@@ -83,7 +84,7 @@ protected:
         EXPECT_TRUE(lines.size() >= 2 && lines.front() == "connected" && (lines.size() - 2) % 4 == 0) << answer;
         std::vector<Listed> files;
         for (std::size_t i = 1; i + 4 < lines.size(); i += 4)
-            files.push_back({ lines[i], lines[i + 1], lines[i + 2], lines[i + 3] });
+            files.push_back({lines[i], lines[i + 1], lines[i + 2], lines[i + 3]});
         return files;
     }
 
@@ -133,8 +134,8 @@ TEST_F(ServerTest, RequestLineMayArriveInPiecesOrWithoutItsTail)
     start();
     const std::string whole = ask();
     ASSERT_TRUE(whole.starts_with("connected\na.txt\n"));
-    EXPECT_EQ(TcpExchange(server->tcpPort(), { "test:de", "mo:is_fi", "les\n", "\r\n" }), whole);
-    EXPECT_EQ(TcpExchange(server->tcpPort(), { "test:demo:is_files\n" }), whole);
+    EXPECT_EQ(TcpExchange(server->tcpPort(), {"test:de", "mo:is_fi", "les\n", "\r\n"}), whole);
+    EXPECT_EQ(TcpExchange(server->tcpPort(), {"test:demo:is_files\n"}), whole);
 }
 
 // Guards a wrong password, a wrong login or a malformed request getting a listing.
@@ -162,7 +163,7 @@ TEST_F(ServerTest, PasswordMayHoldColonsAndCyrillic)
 TEST_F(ServerTest, OverlongRequestLineIsRefused)
 {
     start();
-    EXPECT_EQ(TcpExchange(server->tcpPort(), { std::string(10000, 'x') + ":test:demo:is_files\n" }), "error\n");
+    EXPECT_EQ(TcpExchange(server->tcpPort(), {std::string(10000, 'x') + ":test:demo:is_files\n"}), "error\n");
     EXPECT_EQ(ask(), "connected\n=END=\n");
 }
 
@@ -207,8 +208,8 @@ TEST_F(ServerTest, UnknownAndEscapingNamesAreRefused)
 
     EXPECT_EQ(get("/files/0123456789abcdef").status, 404);
     EXPECT_EQ(get("/nothing/here").status, 404);
-    for (const char* target : { "/files/../outside.txt", "/files/..%2Foutside.txt", "/files/%2E%2E/outside.txt",
-                                "/files/..%2F..%2Faccount%2Fa.txt" }) {
+    for (const char* target : {"/files/../outside.txt", "/files/..%2Foutside.txt", "/files/%2E%2E/outside.txt",
+                               "/files/..%2F..%2Faccount%2Fa.txt"}) {
         const auto reply = get(target);
         EXPECT_EQ(reply.status, 404) << target;
         EXPECT_EQ(reply.body.find("secret"), std::string::npos) << target;
@@ -218,7 +219,7 @@ TEST_F(ServerTest, UnknownAndEscapingNamesAreRefused)
     EXPECT_TRUE(test::FileExists(dir.file("outside.txt")));
     EXPECT_TRUE(test::FileExists(folder + "/a.txt"));
 
-    for (const char* name : { "../escaped.txt", "..", "sub/x.txt", "..\\x.txt" })
+    for (const char* name : {"../escaped.txt", "..", "sub/x.txt", "..\\x.txt"})
         EXPECT_EQ(HttpPostFile(server->httpPort(), "/uploader/upload.php", name, "evil").status, 400) << name;
     EXPECT_FALSE(test::FileExists(dir.file("escaped.txt")));
     EXPECT_EQ(list().size(), 1u);
@@ -253,12 +254,13 @@ TEST_F(ServerTest, WrappedFileDecodesBackByteForByte)
     WriteFile(folder + "/видео.mpg", plain);
     WriteFile(folder + "/фото.png", Pattern(50000));
     ServerOptions options;
-    options.wrapGlobs = { "*.MPG", "*.png" };
+    options.wrapGlobs = {"*.MPG", "*.png"};
     start(options);
 
     const auto files = list();
     ASSERT_EQ(files.size(), 2u);
-    const auto video = std::find_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".avi"); });
+    const auto video =
+        std::find_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".avi"); });
     ASSERT_NE(video, files.end());
     EXPECT_TRUE(std::regex_match(video->name, std::regex("[0-9a-f]{16}\\.avi")));
     EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".jpg"); }), 1);
@@ -288,7 +290,7 @@ TEST_F(ServerTest, NamesTooShortOrLongForTheTrailerAreHandedOutPlain)
     WriteFile(folder + "/ab", "short");
     WriteFile(folder + "/" + std::string(125, 'n') + ".avi", "long");
     ServerOptions options;
-    options.wrapGlobs = { "*" };
+    options.wrapGlobs = {"*"};
     start(options);
     const auto files = list();
     ASSERT_EQ(files.size(), 2u);
@@ -306,7 +308,8 @@ TEST_F(ServerTest, DemoFillsOnlyAnEmptyFolder)
     start(options);
     const auto files = list();
     ASSERT_GE(files.size(), 5u);
-    const auto wrapped = std::find_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".jpg"); });
+    const auto wrapped =
+        std::find_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".jpg"); });
     ASSERT_NE(wrapped, files.end());
     EXPECT_GE(std::stoll(wrapped->size), 35200);
     EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const Listed& f) { return f.name.ends_with(".ab"); }), 1);

@@ -1,11 +1,11 @@
-#include "server/upload_receiver.h"
-
 #include "base/file_io.h"
+#include "server/upload_receiver.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -19,8 +19,7 @@ int ListenOnLoopback(int backlog, int& port)
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(fd, backlog) != 0)
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0)
         throw std::runtime_error("cannot listen on loopback");
     socklen_t length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
@@ -75,8 +74,7 @@ void ScriptServer::answer(int connection, const ScriptedReply& reply)
         return;
     std::string request;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (request.find("\n\r\n") == std::string::npos && !stopping_
-           && std::chrono::steady_clock::now() < deadline) {
+    while (request.find("\n\r\n") == std::string::npos && !stopping_ && std::chrono::steady_clock::now() < deadline) {
         if (!Readable(connection, 50))
             continue;
         char buffer[4096];

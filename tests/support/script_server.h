@@ -10,9 +10,9 @@ namespace vexo::test {
 
 // What the scripted server does with one connection.
 struct ScriptedReply {
-    std::string bytes;         // written once the request has arrived
-    bool closeAtOnce = false;  // close without reading or writing anything
-    bool holdOpen = false;     // after writing, keep the connection open until the client closes it
+    std::string bytes;        // written once the request has arrived
+    bool closeAtOnce = false; // close without reading or writing anything
+    bool holdOpen = false;    // after writing, keep the connection open until the client closes it
 };
 
 // A listing server on 127.0.0.1 that plays one scripted reply per

@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
@@ -32,8 +32,7 @@ int main(int argc, char** argv)
     // with the server settings the run command writes for the local service.
     QTemporaryDir programFolder;
     QFile settings(programFolder.path() + "/vexorama.INI");
-    if (!settings.open(QIODevice::WriteOnly) ||
-        settings.write("[Server]\nName=127.0.0.1:8080\nPort=6677\n") < 0)
+    if (!settings.open(QIODevice::WriteOnly) || settings.write("[Server]\nName=127.0.0.1:8080\nPort=6677\n") < 0)
         return 1;
     settings.close();
     vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});

@@ -1,6 +1,6 @@
 // The tray icon on a real X display with a tray host, clicked with xdotool.
-#include "tests/display_support/display_test.h"
 #include "app/main_window.h"
+#include "tests/display_support/display_test.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -51,9 +51,10 @@ protected:
     void clickIcon(int button, int times)
     {
         const QPoint centre = c->trayIcon->geometry().center();
-        ChildProcess click(xdotool, {QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
-                                     QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
-                                     QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
+        ChildProcess click(xdotool,
+                           {QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
+                            QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
+                            QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
         test::WaitUntil([&] { return !click.running(); }, 10s);
     }
 

@@ -1,8 +1,8 @@
 // Saves a picture of the tray menu opened from the tray icon, for the docs:
 //   tray_menu_screenshot OUTPUT.png
 // Run it under xvfb-run with trayer installed.
-#include "tests/display_support/display_test.h"
 #include "app/main_window.h"
+#include "tests/display_support/display_test.h"
 
 #include <QApplication>
 #include <QGuiApplication>

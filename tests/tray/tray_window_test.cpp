@@ -1,7 +1,7 @@
 #include "app/main_window.h"
+#include "app/tray_bindings.h"
 #include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
-#include "app/tray_bindings.h"
 
 #include <QAction>
 #include <QApplication>

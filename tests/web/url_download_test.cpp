@@ -1,6 +1,6 @@
+#include "base/session.h"
 #include "tests/support/fake_views.h"
 #include "tests/support/script_server.h"
-#include "base/session.h"
 #include "tests/support/temp_dir.h"
 #include "web/url_download.h"
 
@@ -40,8 +40,8 @@ protected:
     }
     std::size_t filesInFolder() const
     {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder.path()),
-                                                      std::filesystem::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator()));
     }
 };
 
@@ -49,7 +49,8 @@ protected:
 TEST_F(UrlDownloadTest, FetchesTheTypedAddressIntoTheWorkingFolder)
 {
     ScriptServer server(Ok("picture bytes"));
-    const std::string status = download("  http://127.0.0.1:" + std::to_string(server.port()) + "/files/clip.avi?x=1  ");
+    const std::string status =
+        download("  http://127.0.0.1:" + std::to_string(server.port()) + "/files/clip.avi?x=1  ");
     EXPECT_EQ(ReadFile(folder.file("clip.avi")), "picture bytes");
     EXPECT_EQ(status, "Сохранено: " + folder.file("clip.avi"));
     ASSERT_EQ(server.requests().size(), 1u);

@@ -1,15 +1,15 @@
 // The web pages in a real web engine view, against vexo-server on loopback.
-#include "tests/display_support/display_test.h"
 #include "app/downloader_bindings.h"
 #include "app/main_window.h"
-#include "base/service_address.h"
 #include "app/server_settings_dialog.h"
-#include "tests/support/temp_dir.h"
 #include "app/web_bindings.h"
+#include "base/service_address.h"
+#include "tests/display_support/display_test.h"
+#include "tests/support/temp_dir.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -75,18 +75,15 @@ protected:
         window->showCentred();
     }
 
-    QWidget* view(QWidget* holder, const char* name) const
-    {
-        return holder->findChild<QWidget*>(QLatin1String(name));
-    }
+    QWidget* view(QWidget* holder, const char* name) const { return holder->findChild<QWidget*>(QLatin1String(name)); }
 
     // Waits until the view shows `url` with the page title `title`.
     static bool Shows(QWidget* view, const std::string& url, const char* title)
     {
         return test::WaitUntil(
             [&] {
-                return view && view->property("url").toUrl().toString().toStdString() == url &&
-                       view->property("title").toString() == QString::fromUtf8(title);
+                return view && view->property("url").toUrl().toString().toStdString() == url
+                       && view->property("title").toString() == QString::fromUtf8(title);
             },
             60s);
     }

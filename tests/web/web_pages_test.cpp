@@ -47,7 +47,9 @@ TEST(WebPagesTest, UploadTabReloadsItsPageFromTheHostConfiguredAtEachShowing)
     UploadTabShown(session, views);
 
     ASSERT_EQ(views.navigations.size(), 3u);
-    EXPECT_EQ(views.navigations[0], std::make_pair(WebPage::UploadManagement, std::string("http://files.example.org/uploader/enter.php?simple=1")));
+    EXPECT_EQ(
+        views.navigations[0],
+        std::make_pair(WebPage::UploadManagement, std::string("http://files.example.org/uploader/enter.php?simple=1")));
     EXPECT_EQ(views.navigations[1], views.navigations[0]);
     EXPECT_EQ(views.navigations[2].second, "http://127.0.0.1:8080/uploader/enter.php?simple=1");
 }
@@ -81,9 +83,9 @@ TEST(WebPagesTest, MoreLeadsFromTheExactNewsAddressToDetailsAndFromAnywhereElseT
     const std::vector<std::pair<std::string, std::string>> cases = {
         {news, detail},
         {detail, news},
-        {kSite + "/", news},             // a link followed inside the view
-        {news + "/", news},              // the same page in another form
-        {kSite + "/INDEX/0-8", news},    // case counts
+        {kSite + "/", news},              // a link followed inside the view
+        {news + "/", news},               // the same page in another form
+        {kSite + "/INDEX/0-8", news},     // case counts
         {kSite + "/index/0-8?r=1", news}, // a redirect's new address
         {"", news},                       // nothing loaded yet
     };

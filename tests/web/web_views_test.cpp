@@ -1,6 +1,6 @@
 #include "app/main_window.h"
-#include "web/views/qt_web_views.h"
 #include "tests/support/temp_dir.h"
+#include "web/views/qt_web_views.h"
 #include "web/views/web_module_loader.h"
 
 #include <QApplication>

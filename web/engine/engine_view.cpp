@@ -4,7 +4,8 @@
 
 namespace vexo {
 
-WebEngineView::WebEngineView(QWidget* parent) : QWebEngineView(parent) {}
+WebEngineView::WebEngineView(QWidget* parent) : QWebEngineView(parent)
+{}
 
 void WebEngineView::navigate(const QString& url)
 {

@@ -25,8 +25,7 @@ void ShowInHolder(QWidget* holder, QWidget* content)
 
 QtWebViews::QtWebViews(WebModuleLoader& loader, std::map<WebPage, PagePlace> places)
     : loader_(loader), places_(std::move(places))
-{
-}
+{}
 
 bool QtWebViews::created(WebPage page) const
 {

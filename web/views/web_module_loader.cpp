@@ -30,8 +30,8 @@ QtMessageHandler previousHandler = nullptr;
 // its pages all the same. Every other message goes on as before.
 void DropLateLoadWarning(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (message.startsWith(QLatin1String("Qt WebEngine seems to be initialized from a plugin")) ||
-        message.startsWith(QLatin1String("WebEngineContext used before QtWebEngineCore::initialize()")))
+    if (message.startsWith(QLatin1String("Qt WebEngine seems to be initialized from a plugin"))
+        || message.startsWith(QLatin1String("WebEngineContext used before QtWebEngineCore::initialize()")))
         return;
     if (previousHandler)
         previousHandler(type, context, message);
@@ -54,7 +54,8 @@ QStringList WebModuleLoader::DefaultCandidates()
             folder + QLatin1String("/../lib/vexorama/") + QLatin1String(kModuleFile)};
 }
 
-WebModuleLoader::WebModuleLoader(QStringList candidates) : candidates_(std::move(candidates)) {}
+WebModuleLoader::WebModuleLoader(QStringList candidates) : candidates_(std::move(candidates))
+{}
 
 WebModuleLoader::~WebModuleLoader() = default;
 
