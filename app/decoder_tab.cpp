@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/tab_builders.h"

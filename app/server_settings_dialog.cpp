@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/server_settings_dialog.h"
 
 #include "app/form_names.h"

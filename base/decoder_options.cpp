@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/decoder_options.h"
 
 #include "base/session.h"

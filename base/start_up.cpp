@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/start_up.h"
 
 #include "base/file_system.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/working_folder.h"
 
 #include "base/file_system.h"

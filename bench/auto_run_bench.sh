@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The unattended run: "vexorama /a FOLDER" over FILES encoded files holding
 # 1 GiB of data in all (default 2) (start-up, scan, inspection, decoding with the real
 # window's status text, bars, repaints and pumps, the joiner's scan, exit),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline of the start-up benchmark: a bare Qt Widgets window with
 // five tabs of the same captions and a status bar, quitting at its first
 // idle turn.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the benchmarks that time tools in rotating rounds; source it.
 #
 # best_of_rounds ROUNDS OUT CHECK TOOL...

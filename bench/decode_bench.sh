@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Decoding one encoded file of 1 GiB of data from the page cache (inspection,
 # the exclusive-or, the status text, the bar and the repaint after every
 # block, against a window that does nothing), side by side with a plain copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inspects and decodes one encoded file the way a decode run does (status
 // text, bar and repaint after every block, a pump every UPDATE blocks),
 // against views that do nothing, so that the benchmark measures the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fetching one 256 MiB file over HTTP from a loopback server (sendfile from
 # the page cache): the program's FetchToFile with its 1024-byte blocks and a
 # Qt event-loop pump after every block, against `curl -o` from the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fetches one address into a file with the program's FetchToFile: 1024-byte
 // blocks, each followed by a pump of the Qt event loop, as a download does.
 // Prints the number of pumps.

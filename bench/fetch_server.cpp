@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A plain HTTP server for the fetch benchmark: serves one file, whatever
 // the path asked for, with its Content-Length, one connection after the
 // other, straight from the page cache with sendfile. Prints its port and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Joining split parts: three parts of 340 MB joined by the joiner (with the
 # log, both bars and the pumping, against a window that does nothing), side
 # by side with a plain copy of the same parts in the joiner's block size

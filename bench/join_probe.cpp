@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Joins the split parts of one folder the way the "Соединение" button does,
 // against views that do nothing, so that the benchmark measures the
 // joiner's own cost: the copying, the log lines, the bar arithmetic and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up cost: Vexorama's main window from process start to its first
 # idle event-loop turn, against a bare Qt Widgets window with five tabs.
 # The two run alternately, so that drifting load on the machine weighs on

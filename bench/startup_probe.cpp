@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts Vexorama's main window exactly as the program does and quits at
 // the first turn of the event loop that finds nothing left to do.
 #include "app/main_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/decode_file.h"
 
 #include "base/file_io.h"

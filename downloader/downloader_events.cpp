@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/downloader_events.h"
 
 #include "base/int_text.h"

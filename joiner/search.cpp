@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "joiner/search.h"
 
 #include "joiner/folder_entries.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "joiner/wildcard_mask.h"
 
 #include "joiner/name_fold.h"

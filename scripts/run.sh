@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, starts the local substitute service with
 # demo files, and starts Vexorama. On the first run (no settings file yet)
 # the program's settings are pointed at the local service.

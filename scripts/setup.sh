@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by run.sh and test.sh: installs the Debian packages that are
 # missing and builds the tree. Works as root and as a user with sudo.
 
@@ -6,7 +7,7 @@ VEXO_BUILD=${VEXO_BUILD:-$VEXO_ROOT/build}
 
 VEXO_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-webengine-dev
     libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev xdg-utils)
-VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool desktop-file-utils appstream dpkg-dev)
+VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool desktop-file-utils appstream dpkg-dev clang-format)
 
 # Installs those of the given packages that are not installed yet.
 vexo_install() {

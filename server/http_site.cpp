@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/http_site.h"
 
 #include "server/account_folder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/listing_protocol.h"
 
 #include "base/cp1251.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vexo-server: a stand-in for the Vexo service's server, for demos and tests.
 
 #include "server/server_options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/tcp_listing.h"
 
 #include "server/listing_protocol.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/upload_receiver.h"
 
 #include "server/account_folder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/vexo_server.h"
 
 #include "server/account_folder.h"

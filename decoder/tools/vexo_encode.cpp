@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vexo-encode: wraps a plain file into an encoded container, for test data
 // and demos.
 

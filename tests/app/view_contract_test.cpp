@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/framed_bars.h"
 #include "app/main_window_controls.h"
 #include "app/qt_decoder_view.h"

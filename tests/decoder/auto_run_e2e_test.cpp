@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/settings_store.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/session.h"
 #include "decoder/batch_run.h"
 #include "decoder/decode_queue.h"

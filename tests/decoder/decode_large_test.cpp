@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/session.h"
 #include "decoder/container_format.h"
 #include "decoder/decode_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/decoder/test_containers.h"
 
 #include "decoder/container_format.h"

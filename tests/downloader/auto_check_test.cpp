@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/downloader_events.h"
 #include "tests/downloader/check_fixture.h"
 #include "tests/support/script_server.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Removal in mode 1 through the real window operations: xdg-open hands the
 // address to $BROWSER, which records what it was given.
 #include "app/downloader_bindings.h"

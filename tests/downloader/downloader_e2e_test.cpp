@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server downloader end to end: the program's window and logic against
 // vexo-server on loopback, three waiting files, one of them handed out as
 // an encoded container.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/server_check.h"
 #include "downloader/tcp_client.h"
 #include "tests/downloader/check_fixture.h"

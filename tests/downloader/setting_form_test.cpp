@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/downloader_bindings.h"
 #include "app/hints.h"
 #include "app/main_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/downloader_events.h"
 #include "downloader/task_runner.h"
 #include "tests/downloader/check_fixture.h"

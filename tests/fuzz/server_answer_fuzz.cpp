@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as the server's answer to a listing request.
 #include "downloader/line_reader.h"
 #include "downloader/server_answer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the trailer parsing of encoded files. The input is
 // the file size (8 bytes, little-endian) followed by the bytes found at the
 // trailer's place. Whatever they hold, the parser must not read past them,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "joiner/part_index.h"
 #include "tests/joiner/join_fixture.h"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 cmake_minimum_required(VERSION 3.25)
 # Checks the include rules of the source tree:
 #  - a quoted include names a file by its path from the repository root

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package with CPack and checks its contents and the
 # dependencies dpkg-shlibdeps filled in; skips (77) without dpkg-shlibdeps.
 #   deb_package_test.sh BUILD_FOLDER

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix, checks what lies where, and
 # starts the installed program as a user who cannot write its folder.
 #   installed_layout_test.sh BUILD_FOLDER

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Validates the desktop entry and the AppStream metainfo with the desktops'
 # own tools; skips (77) where a tool is not installed.
 #   validate_metadata_test.sh PACKAGING_FOLDER

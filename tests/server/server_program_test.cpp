@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The vexo-server program itself: start-up messages, exit codes, stop signals.
 #include "tests/support/temp_dir.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vexo-server in-process on ephemeral loopback ports, driven over real
 // sockets the way the client drives it.
 #include "decoder/container_format.h"

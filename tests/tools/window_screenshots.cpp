@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of each tab of the main window, as a user would see it,
 // one PNG per tab plus all of them side by side:
 //   window_screenshots OUTPUT_FOLDER

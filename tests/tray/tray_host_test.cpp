@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray icon on a real X display with a tray host, clicked with xdotool.
 #include "app/main_window.h"
 #include "tests/display_support/display_test.h"

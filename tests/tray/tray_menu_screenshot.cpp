@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the tray menu opened from the tray icon, for the docs:
 //   tray_menu_screenshot OUTPUT.png
 // Run it under xvfb-run with trayer installed.

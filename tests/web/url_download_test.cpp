@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/session.h"
 #include "tests/support/fake_views.h"
 #include "tests/support/script_server.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web pages in a real web engine view, against vexo-server on loopback.
 #include "app/downloader_bindings.h"
 #include "app/main_window.h"

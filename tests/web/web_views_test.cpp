@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "tests/support/temp_dir.h"
 #include "web/views/qt_web_views.h"

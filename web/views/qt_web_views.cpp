@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/views/qt_web_views.h"
 
 #include "web/views/web_engine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/views/web_module_loader.h"
 
 #include "web/views/web_engine.h"
