@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
+#include "app/stop_signals.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
     // Qt has taken its own options out of argv by now.
     std::vector<std::string> args(argv + 1, argv + argc);
     vexo::MainWindow window(QCoreApplication::applicationFilePath().toStdString(), std::move(args));
+    new vexo::StopSignals(window);
     window.showCentred();
     return QApplication::exec();
 }

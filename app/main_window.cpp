@@ -10,6 +10,7 @@
 #include "app/web_bindings.h"
 #include "app/window_builder.h"
 #include "base/start_up.h"
+#include "base/stop_request.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -28,6 +29,8 @@ MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args
       views_{windowView_, decoderView_, downloaderView_, windowView_, webViews_, dialogs_},
       boundary_(dialogs_), context_{session_, views_, controls_, boundary_}
 {
+    // A new window is a new run of the program.
+    ClearStopRequest();
     session_.executablePath = std::move(executablePath);
     const std::size_t slash = session_.executablePath.rfind('/');
     session_.programFolder = session_.executablePath.substr(0, slash + 1);
@@ -63,6 +66,8 @@ void MainWindow::showCentred()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     boundary_.run([this] { StoreWindowSize(session_, {width(), height()}); });
+    // Closing ends the program: work in progress stops at its next pump.
+    RequestStop();
     event->accept();
 }
 

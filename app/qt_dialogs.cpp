@@ -2,6 +2,7 @@
 #include "app/qt_dialogs.h"
 
 #include "app/xdg_open.h"
+#include "base/stop_request.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -38,6 +39,9 @@ QString DialogFilter(const std::string& filter)
 
 void QtDialogs::showMessage(MessageKind kind, const std::string& text)
 {
+    // A program that is ending asks nobody anything.
+    if (StopRequested())
+        return;
     const bool warning = kind == MessageKind::Warning;
     // While the settings dialog keeps the main window disabled, a box owned
     // by it would be disabled too and could not be closed.
@@ -78,6 +82,7 @@ void QtDialogs::openExternally(const std::string& folderOrAddress)
 void QtDialogs::pump()
 {
     QCoreApplication::processEvents();
+    StopIfRequested();
 }
 
 } // namespace vexo

@@ -401,16 +401,23 @@ void AtomicFile::commit()
 
 AtomicFile::Placement AtomicFile::commitIfFree()
 {
+    const Placement placement = commitIfFreeAs(path_);
+    discard();
+    return placement;
+}
+
+AtomicFile::Placement AtomicFile::commitIfFreeAs(const std::string& path)
+{
     finish();
     // link() refuses an existing name, where rename() would replace it.
-    const bool linked = !Faulted(&FileFaults::failRename) && ::link(temporary_.c_str(), path_.c_str()) == 0;
+    const bool linked = !Faulted(&FileFaults::failRename) && ::link(temporary_.c_str(), path.c_str()) == 0;
     const int error = errno;
-    discard();
     if (!linked && error == EEXIST)
         return Placement::NameTaken;
+    discard();
     if (!linked)
-        throw FileError(error, path_);
-    SyncFolder(FolderOf(path_));
+        throw FileError(error, path);
+    SyncFolder(FolderOf(path));
     return Placement::Placed;
 }
 

@@ -133,6 +133,9 @@ public:
     // As commit(), but an existing name (a link included) is never
     // replaced: NameTaken then, and the temporary is removed.
     [[nodiscard]] Placement commitIfFree();
+    // As commitIfFree(), under `path` (in the target's folder); on
+    // NameTaken the finished temporary stays, to be placed under another name.
+    [[nodiscard]] Placement commitIfFreeAs(const std::string& path);
     // Removes the temporary; the target stays as it was. After this, a
     // failure or a commit, the object takes no more writes.
     void discard();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/handler_boundary.h"
 
+#include "base/stop_request.h"
 #include "base/views.h"
 
 #include <exception>
@@ -11,6 +12,8 @@ void HandlerBoundary::run(const std::function<void()>& handler) noexcept
 {
     try {
         handler();
+    } catch (const StopRequest&) {
+        // The program is ending; the work in progress stopped on purpose.
     } catch (const std::exception& error) {
         report(error.what());
     } catch (...) {

@@ -11,8 +11,8 @@ class Dialogs;
 
 // Every event handler runs behind this boundary: an error that escapes a
 // handler is shown in a warning box with its text, and the event loop goes
-// on. While quiet repeats are on (start-up), a text already shown once is
-// not shown again.
+// on. A stop the program was asked for passes without a box. While quiet repeats are on (start-up), a text already
+// shown once is not shown again.
 class HandlerBoundary {
 public:
     explicit HandlerBoundary(Dialogs& dialogs) : dialogs_(dialogs) {}

@@ -39,7 +39,8 @@ public:
     virtual void openExternally(const std::string& folderOrAddress) = 0;
 
     // Handles the window's pending events, then returns. Long work calls it
-    // so that the window stays alive.
+    // so that the window stays alive; when the program was asked to end
+    // meanwhile, it throws StopRequest (base/stop_request.h).
     virtual void pump() = 0;
 };
 

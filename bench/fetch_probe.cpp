@@ -20,11 +20,11 @@ int main(int argc, char** argv)
     vexo::FetchProgress progress;
     long pumps = 0;
     try {
-        const bool fetched = vexo::FetchToFile(argv[1], argv[2], "", progress, [&pumps] {
+        const vexo::Fetched fetched = vexo::FetchToFile(argv[1], argv[2], "", progress, [&pumps] {
             QCoreApplication::processEvents();
             ++pumps;
         });
-        if (!fetched) {
+        if (fetched != vexo::Fetched::Whole) {
             std::fprintf(stderr, "fetch failed\n");
             return 1;
         }

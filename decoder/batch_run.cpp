@@ -2,6 +2,7 @@
 #include "decoder/batch_run.h"
 
 #include "base/session.h"
+#include "base/temporary_files.h"
 #include "base/views.h"
 #include "base/working_folder.h"
 #include "decoder/decode_file.h"
@@ -11,6 +12,7 @@
 #include "joiner/split.h"
 
 #include <algorithm>
+#include <set>
 
 #include <unistd.h>
 
@@ -80,8 +82,18 @@ void BatchRun::decodeAll()
     list_.clearLines();
 }
 
+void BatchRun::removeStaleTemporaries() const
+{
+    std::set<std::string> folders{session_.workingFolder};
+    for (const QueueEntry& entry : queue_.entries())
+        folders.insert(FolderPart(entry.path));
+    for (const std::string& folder : folders)
+        RemoveStaleTemporaries(folder.empty() ? "." : folder);
+}
+
 void BatchRun::decodeQueued()
 {
+    removeStaleTemporaries();
     view_.showRunProgress(0);
     const int count = queue_.queueCount();
     std::int64_t total = 0;

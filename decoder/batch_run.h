@@ -43,6 +43,8 @@ public:
 
 private:
     void decodeQueued();
+    // What a killed run of the program left half written goes first.
+    void removeStaleTemporaries() const;
     void setRunControls(bool enabled, bool withFolderBox);
     void joinSplitFiles();
     bool startedWithAutoRun() const;

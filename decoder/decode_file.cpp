@@ -3,8 +3,10 @@
 
 #include "base/file_io.h"
 #include "base/size_text.h"
+#include "base/temporary_files.h"
 #include "base/views.h"
 #include "decoder/container_format.h"
+#include "decoder/decoded_output.h"
 #include "decoder/encoded_file.h"
 #include "decoder/percent.h"
 #include "decoder/queue_list.h"
@@ -14,48 +16,11 @@
 #include <memory>
 #include <stdexcept>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace vexo {
 
 const char* const kRenamedMark = " [Файл существует, переимнование]";
 
 namespace {
-
-bool NameTaken(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-// The output being written; removed again unless it was completed, so a
-// failed decode leaves no truncated file under the real name.
-class NewOutput {
-public:
-    explicit NewOutput(PosixFile file) : file_(std::move(file)), path_(file_.path()) {}
-    ~NewOutput()
-    {
-        if (!completed_) {
-            file_ = PosixFile();
-            ::unlink(path_.c_str());
-        }
-    }
-    NewOutput(const NewOutput&) = delete;
-    NewOutput& operator=(const NewOutput&) = delete;
-
-    PosixFile& file() { return file_; }
-    void complete()
-    {
-        file_.close();
-        completed_ = true;
-    }
-
-private:
-    PosixFile file_;
-    std::string path_;
-    bool completed_ = false;
-};
 
 void MarkLine(QueueList& list, int position, const std::string& mark)
 {
@@ -69,29 +34,23 @@ void MarkLine(QueueList& list, int position, const std::string& mark)
     throw std::runtime_error(what + " " + SystemErrorText(path, error));
 }
 
-// Creates the output exclusively: RealName, or the first free "(n)" name
-// before it. A name that turns up between the check and the creation just
-// moves on to the next number.
-PosixFile CreateOutput(const QueueEntry& entry, int position, QueueList& list, Dialogs& dialogs)
+// The first free output name, or the taken one that already holds the
+// decoded data. A "(n)" name marks the entry's line.
+OutputName ChooseOutput(const QueueEntry& entry, int position, PosixFile& encoded, QueueList& list,
+                        bool& alreadyDecoded)
 {
-    const std::string dir = FolderPart(entry.path);
-    std::string path = dir + entry.realName;
-    bool marked = false;
-    for (long long n = 1;; ++n) {
-        if (!NameTaken(path)) {
-            PosixFile created = PosixFile::CreateNew(path, 0666);
-            if (created.isOpen())
-                return created;
-            const int error = errno;
-            if (error != EEXIST)
-                FailToOpen(dialogs, "Cannot create", path, error);
+    OutputName name(entry);
+    alreadyDecoded = false;
+    while (NameTaken(name.path())) {
+        if (HoldsDecodedData(name.path(), entry, encoded)) {
+            alreadyDecoded = true;
+            return name;
         }
-        if (!marked) {
+        if (!name.renamed())
             MarkLine(list, position, kRenamedMark);
-            marked = true;
-        }
-        path = dir + "(" + std::to_string(n) + ")" + entry.realName;
+        name.next();
     }
+    return name;
 }
 
 [[noreturn]] void ThrowShorter(const std::string& path)
@@ -104,11 +63,29 @@ PosixFile CreateOutput(const QueueEntry& entry, int position, QueueList& list, D
 void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, QueueList& list, DecoderView& view,
                 Dialogs& dialogs)
 {
-    NewOutput output(CreateOutput(entry, position, list, dialogs));
     PosixFile encoded = PosixFile::OpenReadWrite(entry.path);
     if (!encoded.isOpen()) {
         const int error = errno;
         FailToOpen(dialogs, "Cannot open", entry.path, error);
+    }
+    CheckStillAsInspected(encoded, entry);
+
+    bool alreadyDecoded = false;
+    OutputName name = ChooseOutput(entry, position, encoded, list, alreadyDecoded);
+    if (alreadyDecoded) {
+        // Make sure it is on the disk before its encoded file may go.
+        SyncFile(name.path());
+        view.showFileProgress(100);
+        return;
+    }
+
+    // The output takes shape under a hidden name and gets its own only when
+    // it is complete and on the disk: no truncated file ever carries it.
+    AtomicFile output(name.path(), SaveOptions{.temporaryPrefix = kTemporaryPrefix});
+    try {
+        output.open();
+    } catch (const FileError& error) {
+        FailToOpen(dialogs, "Cannot create", name.path(), error.error());
     }
 
     encoded.seek(entry.dataOffset);
@@ -124,7 +101,7 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
         if (encoded.readUpTo(buffer.get(), kDecodeBlockSize) != kDecodeBlockSize)
             ThrowShorter(entry.path);
         XorBlock(buffer.get(), kDecodeBlockSize, entry.key);
-        output.file().writeAll(buffer.get(), kDecodeBlockSize);
+        output.write(buffer.get(), kDecodeBlockSize);
         done += static_cast<std::int64_t>(kDecodeBlockSize);
 
         const std::int64_t percent = RoundedPercent(done, entry.dataSize);
@@ -148,14 +125,18 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
     if (encoded.readUpTo(buffer.get(), tail) != tail)
         ThrowShorter(entry.path);
     XorBlock(buffer.get(), kDecodeBlockSize, entry.key);
-    output.file().writeAll(buffer.get(), tail);
+    output.write(buffer.get(), tail);
 
     view.showStatus("Файл закрывается...");
     view.repaintStatusNow();
     view.showFileProgress(100);
-    // The output first: its close is what reports decoded bytes that never
-    // reached the disk, and the output is removed then.
-    output.complete();
+    // In place under the first name still free: another file may have
+    // taken the chosen one meanwhile.
+    while (output.commitIfFreeAs(name.path()) == AtomicFile::Placement::NameTaken) {
+        if (!name.renamed())
+            MarkLine(list, position, kRenamedMark);
+        name.next();
+    }
     encoded.close();
 }
 

@@ -20,14 +20,17 @@ inline constexpr std::size_t kDecodeBlockSize = 35536;
 extern const char* const kRenamedMark;
 
 // Decodes one queued file beside itself: the output is named RealName, or
-// "(n)" + RealName for the first n free, and is created exclusively, so an
-// existing file is never replaced. Reports progress in the file bar and the
-// status bar, and pumps every `pacing` blocks. `position` counts from 1 and
-// names the entry's line (position - 1).
+// "(n)" + RealName for the first n free, so an existing file is never
+// replaced; a name already holding exactly the decoded data (a decode cut
+// off before its encoded file went) is taken as the output. The output is
+// written under a hidden temporary name and put in place, on the disk,
+// only when complete. Reports progress in the file bar and the status bar,
+// and pumps every `pacing` blocks. `position` counts from 1 and names the
+// entry's line (position - 1).
 //
 // Throws std::runtime_error with the user's text when a file cannot be
-// opened (after an "I/O Error" box), read or written, or turns out shorter
-// than at inspection; the incomplete output is removed then.
+// opened (after an "I/O Error" box), read or written, or is no longer the
+// file that was inspected; nothing is left under any name then.
 void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, QueueList& list, DecoderView& view,
                 Dialogs& dialogs);
 

@@ -50,6 +50,9 @@ struct Downloader {
     // Files whose listed size was not a number at the last check, already
     // reported to the user ("name\nsize").
     std::set<std::string> reportedSizes;
+    // Downloads whose file arrived whole and is on the disk; only their
+    // removals may run.
+    std::set<TaskId> arrivedDownloads;
 };
 
 } // namespace vexo

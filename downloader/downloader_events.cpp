@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::int32_t kShortestAutoCheck = 15;
 constexpr std::int64_t kDefaultAutoCheck = 60;
-constexpr const char* kCheckArg = "is_files";
 
 } // namespace
 
@@ -52,7 +51,7 @@ void RunnerTick(Downloader& d)
 
 void QueueServerCheck(Downloader& d)
 {
-    PushTask(d, kCheckArg, TaskKind::Check);
+    PushTask(d, ServerTask::Check());
 }
 
 void SetAutoCheck(Downloader& d, bool on)
@@ -69,7 +68,7 @@ void AutoCheckTick(Downloader& d)
 {
     UpdateTrayHint(d.session, d.tray);
     d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
-    PushTask(d, kCheckArg, TaskKind::Check);
+    PushTask(d, ServerTask::Check());
 }
 
 void ShowFetchProgress(Downloader& d)

@@ -2,11 +2,14 @@
 #include "downloader/http_fetch.h"
 
 #include "base/file_io.h"
+#include "base/stop_request.h"
+#include "base/temporary_files.h"
 #include "downloader/curl_library.h"
 
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -43,7 +46,7 @@ bool IsWebAddress(const std::string& url)
 // temporary beside it, which replaces the target only at commit().
 class BodyFile {
 public:
-    explicit BodyFile(const std::string& target) : file_(target, SaveOptions{.temporaryPrefix = ".vexorama-"}) {}
+    explicit BodyFile(const std::string& target) : file_(target, SaveOptions{.temporaryPrefix = kTemporaryPrefix}) {}
 
     // Blocks are gathered in one fixed buffer and written in larger pieces:
     // a system call per 1 KiB block would cost more than the block's
@@ -105,8 +108,12 @@ struct CurlListFree {
     void operator()(curl_slist* list) const { Curl().slist_free_all(list); }
 };
 
-// What the write callback works with. Errors cannot cross libcurl, so
-// they wait here until the transfer has stopped.
+// A silent server still gets the window pumped this often, so that the
+// user's close (or a signal) is seen within a second.
+constexpr auto kQuietPumpInterval = std::chrono::milliseconds(250);
+
+// What the callbacks work with. Errors cannot cross libcurl, so they wait
+// here until the transfer has stopped.
 struct Transfer {
     CURL* curl;
     BodyFile& file;
@@ -115,11 +122,27 @@ struct Transfer {
     bool started = false;
     bool refused = false;
     std::exception_ptr error;
+    std::chrono::steady_clock::time_point lastPump = std::chrono::steady_clock::now();
+
+    // False when the pump threw (the program is ending, say): the transfer
+    // is to be aborted.
+    bool pumped()
+    {
+        lastPump = std::chrono::steady_clock::now();
+        try {
+            pump();
+            return true;
+        } catch (...) {
+            error = std::current_exception();
+            return false;
+        }
+    }
 };
 
+// A 206 answer is only part of the file.
 bool IsSuccess(long status)
 {
-    return status >= 200 && status <= 299;
+    return status >= 200 && status <= 299 && status != 206;
 }
 
 void TakeNamedLength(CURL* curl, FetchProgress& progress)
@@ -146,43 +169,55 @@ std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* us
         }
         transfer.file.write(data, bytes);
         transfer.progress.fetchedBytes += static_cast<std::int64_t>(bytes);
-        transfer.pump();
-        return bytes;
     } catch (...) {
         transfer.error = std::current_exception();
         return 0;
     }
+    return transfer.pumped() ? bytes : 0;
+}
+
+// Called by libcurl often while data flows and about once a second while
+// it does not: a quiet transfer still pumps, and a stop ends it.
+int TransferProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto& transfer = *static_cast<Transfer*>(user);
+    if (transfer.error || StopRequested())
+        return 1;
+    if (std::chrono::steady_clock::now() - transfer.lastPump < kQuietPumpInterval)
+        return 0;
+    return transfer.pumped() ? 0 : 1;
 }
 
 } // namespace
 
-std::int64_t ListedSize(const std::string& text)
+std::optional<std::int64_t> ParseListedSize(const std::string& text)
 {
     std::int64_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error != std::errc() || stop != end || value < 0)
-        return 0;
+        return std::nullopt;
     return value;
 }
 
-bool FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
-                 FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits)
+Fetched FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
+                    FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits)
 {
+    const std::optional<std::int64_t> listed = ParseListedSize(listedSize);
     progress.fetchedBytes = 0;
-    progress.fetchTotal = ListedSize(listedSize);
+    progress.fetchTotal = listed.value_or(0);
     if (!IsWebAddress(url))
-        return false;
+        return Fetched::Failed;
 
     const CurlLibrary& api = Curl();
     const std::unique_ptr<CURL, CurlEasyCleanup> curl(api.easy_init());
     if (!curl)
-        return false;
+        return Fetched::Failed;
     curl_slist* headers = api.slist_append(nullptr, "Cache-Control: no-cache");
     headers = headers ? api.slist_append(headers, "Pragma: no-cache") : nullptr;
     const std::unique_ptr<curl_slist, CurlListFree> headerList(headers);
     if (!headers)
-        return false;
+        return Fetched::Failed;
 
     BodyFile file(path);
     Transfer transfer{curl.get(), file, progress, pump, false, false, nullptr};
@@ -201,19 +236,28 @@ bool FetchToFile(const std::string& url, const std::string& path, const std::str
     api.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
     api.easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteBlock);
     api.easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    api.easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    api.easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, TransferProgress);
+    api.easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode result = api.easy_perform(handle);
     if (transfer.error)
         std::rethrow_exception(transfer.error);
+    StopIfRequested();
     long status = 0;
     api.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     if (result != CURLE_OK || transfer.refused || !IsSuccess(status))
-        return false;
+        return Fetched::Failed;
 
     if (!transfer.started)
         TakeNamedLength(handle, progress);
+    // An empty body replaces nothing: the file of that name stays as it was.
+    if (progress.fetchedBytes == 0)
+        return Fetched::Empty;
+    if (listed && progress.fetchedBytes != *listed)
+        return Fetched::Failed;
     file.commit();
-    return true;
+    return Fetched::Whole;
 }
 
 } // namespace vexo

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vexo {
@@ -20,21 +21,29 @@ struct FetchLimits {
     long stallSeconds = 60;   // a transfer may deliver no byte for this long
 };
 
-// Fetches an http or https address into the file `path`, in 1024-byte
-// blocks, calling `pump` after every block. The body goes into a temporary
-// file beside `path`, which replaces `path` (the file it leads to, when it
-// is a link) and is flushed to disk only when the whole body arrived with a
-// 2xx status: true then, and the file holds the body (possibly empty). False when the address is not http(s), cannot be
-// opened, answers outside 2xx, breaks off before the length it named, or
-// stalls; `path` is then untouched and no file is left behind.
-// `listedSize` (decimal, from the server's list) is the expected size when
-// the server names none; one that is not a number counts as unknown (0).
-// Throws std::runtime_error naming the file when it cannot be created,
-// written or put in place.
-bool FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
-                 FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits = {});
+// How a fetch ended.
+enum class Fetched {
+    Failed, // nothing usable arrived: no answer, an error status, a body cut short
+    Empty,  // a success status with an empty body
+    Whole,  // the whole body arrived and is in place
+};
 
-// The listed size as a byte count; 0 when it is not a decimal number.
-std::int64_t ListedSize(const std::string& text);
+// Fetches an http or https address into the file `path`, in 1024-byte
+// blocks, calling `pump` after every block and at least once a second while
+// the server sends nothing. The body goes into a hidden temporary file
+// beside `path`, which replaces `path` (the file it leads to, when it is a
+// link), flushed to disk, only when the whole body arrived: a 2xx status
+// other than 206, and exactly `listedSize` bytes when that is a decimal
+// number (with or without a length named by the server). Nothing of a
+// failed or empty fetch touches `path`, and no temporary is left behind.
+// The address must be http(s); a silent server is given up on as `limits`
+// say. `listedSize` also stands in for the total when the server names none.
+// Throws FileError naming the file when it cannot be created, written or
+// put in place, and StopRequest when the program is asked to end meanwhile.
+Fetched FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
+                    FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits = {});
+
+// The listed size as a byte count; nothing when it is not a decimal number.
+std::optional<std::int64_t> ParseListedSize(const std::string& text);
 
 } // namespace vexo

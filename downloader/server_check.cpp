@@ -118,10 +118,11 @@ void QueueDownloads(Downloader& d)
     // Each file takes two slots; one more stays free for the closing check.
     const int count = d.files.serverFileCount();
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
-        PushTask(d, std::to_string(i), TaskKind::Download);
-        PushTask(d, d.files.at(i).removeRef, TaskKind::Remove);
+        const ServerFile& file = d.files.at(i);
+        const TaskId download = PushTask(d, ServerTask::Download(i, file));
+        PushTask(d, ServerTask::Removal(download, file.removeRef));
     }
-    PushTask(d, "is_files", TaskKind::Check);
+    PushTask(d, ServerTask::Check());
 }
 
 } // namespace vexo

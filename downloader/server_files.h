@@ -17,9 +17,8 @@ struct ServerFile {
 };
 
 // The files listed by the last check that sent its request: 255 entries
-// addressed from 1. Every check refills it from entry 1; entries beyond the
-// new count keep what an earlier check put there, as the download tasks
-// name their file by position.
+// addressed from 1. Every check refills it from entry 1; the download tasks
+// it queues carry their own copy of their file.
 class ServerFiles {
 public:
     static constexpr int kCapacity = 255;

@@ -20,6 +20,21 @@ const char* TaskWord(TaskKind kind)
     return "";
 }
 
+ServerTask ServerTask::Check()
+{
+    return {"is_files", TaskKind::Check};
+}
+
+ServerTask ServerTask::Download(int position, ServerFile file)
+{
+    return {std::to_string(position), TaskKind::Download, std::move(file)};
+}
+
+ServerTask ServerTask::Removal(TaskId download, std::string removeRef)
+{
+    return {std::move(removeRef), TaskKind::Remove, std::nullopt, download};
+}
+
 TaskId TaskQueue::idAt(int position) const
 {
     if (position < 1 || position > taskCount())
@@ -27,11 +42,12 @@ TaskId TaskQueue::idAt(int position) const
     return at(position).id;
 }
 
-TaskId TaskQueue::append(const std::string& arg, TaskKind kind)
+TaskId TaskQueue::append(ServerTask task)
 {
     if (taskCount() >= kCapacity)
         return kNoTask;
-    tasks_.push_back({arg, kind, ++lastId_});
+    task.id = ++lastId_;
+    tasks_.push_back(std::move(task));
     return lastId_;
 }
 
@@ -51,14 +67,15 @@ std::string TaskQueue::taskWords() const
     return words;
 }
 
-void PushTask(Downloader& d, const std::string& arg, TaskKind kind)
+TaskId PushTask(Downloader& d, ServerTask task)
 {
     if (d.queue.freeSlots() == 0)
-        return;
+        return kNoTask;
     d.view.setTimerActive(DownloaderTimer::TaskRunner, false);
-    d.queue.append(arg, kind);
+    const TaskId id = d.queue.append(std::move(task));
     d.view.showQueuedTasks(d.queue.taskWords());
     d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
+    return id;
 }
 
 namespace {

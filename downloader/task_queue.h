@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "downloader/server_files.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 namespace vexo {
@@ -28,13 +31,22 @@ enum class TaskKind : std::uint8_t {
 using TaskId = std::uint64_t;
 inline constexpr TaskId kNoTask = 0;
 
-// One queued piece of server work. `Arg` is "is_files" for a check, the
-// file's 1-based position in `ServerFiles` for a download, and the file's
-// removal reference for a removal.
+// One queued piece of server work. `arg` is "is_files" for a check, the
+// file's 1-based position in the check's list for a download, and the
+// file's removal reference for a removal. A download carries the file as
+// its check listed it, so a later check that lists other files cannot
+// change what it fetches; a removal names the download it belongs to, and
+// runs only when that very file arrived whole.
 struct ServerTask {
     std::string arg;
     TaskKind kind = TaskKind::Check;
+    std::optional<ServerFile> file; // downloads
+    TaskId download = kNoTask;      // removals
     TaskId id = kNoTask;
+
+    static ServerTask Check();
+    static ServerTask Download(int position, ServerFile file);
+    static ServerTask Removal(TaskId download, std::string removeRef);
 };
 
 // The server task queue: at most 255 tasks, position 1 is the head.
@@ -54,8 +66,9 @@ public:
     // The id of the task at `position`, or kNoTask when there is none.
     TaskId idAt(int position) const;
 
-    // Appends at the tail; a full queue drops the task and returns kNoTask.
-    TaskId append(const std::string& arg, TaskKind kind);
+    // Appends at the tail and gives the task its id; a full queue drops the
+    // task and returns kNoTask.
+    TaskId append(ServerTask task);
     // Removes the head if it is the task `id`; false if it is not.
     bool removeHead(TaskId id);
     void clear() { tasks_.clear(); }
@@ -73,8 +86,8 @@ private:
 const char* TaskWord(TaskKind kind);
 
 // Appends a task and restarts the runner's timer, so its next tick comes one
-// full interval later. A full queue drops the task.
-void PushTask(Downloader& downloader, const std::string& arg, TaskKind kind);
+// full interval later. A full queue drops the task (kNoTask).
+TaskId PushTask(Downloader& downloader, ServerTask task);
 
 // Closes a task: removes it if it is still the head, switches the runner's
 // timer on, shows the queue, lets the automatic check follow its switch once

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/task_runner.h"
 
+#include "base/file_names.h"
 #include "base/file_system.h"
-#include "base/int_text.h"
 #include "base/session.h"
+#include "base/stop_request.h"
+#include "base/temporary_files.h"
 #include "base/tray_hint.h"
 #include "base/views.h"
 #include "downloader/downloader.h"
 #include "downloader/server_check.h"
 
-#include <cstdio>
 #include <optional>
 
 namespace vexo {
@@ -39,17 +40,8 @@ void LeaveFetching(Downloader& d)
     d.view.showFetchProgress(0, d.progress.fetchTotal);
 }
 
-// The listed file a download task names, if its position is one of the table's.
-std::optional<ServerFile> TaskFile(const Downloader& d, const std::string& arg)
-{
-    const std::optional<std::int32_t> position = ParseInt32(arg);
-    if (!position || *position < 1 || *position > ServerFiles::kCapacity)
-        return std::nullopt;
-    return d.files.at(*position);
-}
-
-// Fetches the task's file into the working folder; true when it arrived.
-bool FetchListedFile(Downloader& d, const std::optional<ServerFile>& file, std::string& path)
+// Fetches the task's file into the working folder.
+Fetched FetchListedFile(Downloader& d, const std::optional<ServerFile>& file)
 {
     Session& session = d.session;
     d.view.showFetchName(file ? file->fileName : std::string());
@@ -61,24 +53,26 @@ bool FetchListedFile(Downloader& d, const std::optional<ServerFile>& file, std::
 
     d.progress.fetchedBytes = 0;
     if (!file || !IsPlainFileName(file->fileName))
-        return false;
-    path = JoinPath(session.workingFolder, file->fileName);
+        return Fetched::Failed;
+    RemoveStaleTemporaries(session.workingFolder);
+    // A name longer than the folder takes is shortened, not refused.
+    const std::string path = JoinPath(session.workingFolder, FitFileName(file->fileName));
     return FetchToFile(
         file->url, path, file->sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
 }
 
 void RunDownloadTask(Downloader& d)
 {
-    const TaskId download = d.queue.headId();
-    const TaskId removal =
-        d.queue.taskCount() >= 2 && d.queue.at(2).kind == TaskKind::Remove ? d.queue.idAt(2) : kNoTask;
-    const std::optional<ServerFile> file = TaskFile(d, d.queue.head().arg);
+    const ServerTask task = d.queue.head();
+    const TaskId download = task.id;
+    const bool removalFollows =
+        d.queue.taskCount() >= 2 && d.queue.at(2).kind == TaskKind::Remove && d.queue.at(2).download == download;
+    const TaskId removal = removalFollows ? d.queue.idAt(2) : kNoTask;
 
     EnterFetching(d.view);
     try {
-        std::string path;
-        const bool arrived = FetchListedFile(d, file, path);
-        if (arrived)
+        const Fetched fetched = FetchListedFile(d, task.file);
+        if (fetched != Fetched::Failed)
             ++d.session.downloadedThisSession;
         else
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере");
@@ -87,16 +81,16 @@ void RunDownloadTask(Downloader& d)
         d.dialogs.pump();
         LeaveFetching(d);
 
-        if (arrived && d.progress.fetchedBytes > 0) {
+        // The file is whole and on the disk: its removal may follow.
+        if (fetched == Fetched::Whole) {
+            d.arrivedDownloads.insert(download);
             PopTask(d, download);
             return;
         }
         // Nothing usable arrived: the file stays on the server, so its
-        // removal goes too. Only a file this fetch made is deleted.
+        // removal goes too.
         if (d.progress.fetchedBytes == 0)
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
-        if (arrived)
-            std::remove(path.c_str());
         PopTwoTasks(d, download, removal);
     } catch (...) {
         // The tab and the timers come back, and the download does not stay
@@ -110,8 +104,15 @@ void RunDownloadTask(Downloader& d)
 
 void RunRemovalTask(Downloader& d)
 {
-    const TaskId removal = d.queue.headId();
-    const std::string address = RemovalAddress(d.session.client.host, d.queue.head().arg);
+    const ServerTask& task = d.queue.head();
+    const TaskId removal = task.id;
+    // Only the removal of a file that arrived whole runs; the program that
+    // is ending starts none.
+    if (d.arrivedDownloads.erase(task.download) == 0 || StopRequested()) {
+        PopTask(d, removal);
+        return;
+    }
+    const std::string address = RemovalAddress(d.session.client.host, task.arg);
     try {
         const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
         if (mode == 1)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/tcp_client.h"
 
+#include "base/stop_request.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <memory>
@@ -55,7 +57,8 @@ bool TcpClient::waitFor(short events, Clock::time_point deadline)
         const int ready = ::poll(&entry, 1, MillisecondsLeft(deadline));
         if (ready > 0)
             return true;
-        if (ready == 0 || errno != EINTR)
+        // A signal that asks the program to end ends the wait as a time-out would.
+        if (ready == 0 || errno != EINTR || StopRequested())
             return false;
     }
 }

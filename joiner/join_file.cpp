@@ -1,12 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "joiner/join_file.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vexo {
 
 JoinFile::JoinFile(std::string path, int flags, unsigned mode) : file_(PosixFile::Open(path, flags, mode))
 {}
+
+JoinFile JoinFile::OpenOutput(const std::string& path)
+{
+    PosixFile file = PosixFile::Open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK);
+    if (!file.isOpen() || !file.isRegular())
+        return JoinFile(PosixFile());
+    // Non-blocking only for the open itself.
+    ::fcntl(file.fd(), F_SETFL, ::fcntl(file.fd(), F_GETFL) & ~O_NONBLOCK);
+    return JoinFile(std::move(file));
+}
 
 void JoinFile::fail(const std::string& reason) const
 {
@@ -43,6 +57,21 @@ void JoinFile::writeAll(const unsigned char* data, std::size_t count)
 {
     try {
         file_.writeAll(data, count);
+    } catch (const FileError& error) {
+        fail(error);
+    }
+}
+
+void JoinFile::truncate()
+{
+    if (::ftruncate(file_.fd(), 0) != 0)
+        fail(std::strerror(errno));
+}
+
+void JoinFile::sync()
+{
+    try {
+        file_.sync();
     } catch (const FileError& error) {
         fail(error);
     }

@@ -27,6 +27,11 @@ public:
     JoinFile(const JoinFile&) = delete;
     JoinFile& operator=(const JoinFile&) = delete;
 
+    // The output, created when missing and otherwise left as it is until
+    // truncate(): only a regular file, never through a symbolic link, and
+    // never waiting on a FIFO. Not open when it is anything else.
+    static JoinFile OpenOutput(const std::string& path);
+
     bool isOpen() const { return file_.isOpen(); }
     const std::string& path() const { return file_.path(); }
 
@@ -37,10 +42,17 @@ public:
     // Writes every byte, going on after short writes; a write that makes no
     // progress is an error.
     void writeAll(const unsigned char* data, std::size_t count);
+    // Empties the file.
+    void truncate();
+    // Puts what was written on the disk, before a step that destroys the
+    // only other copy.
+    void sync();
     // close() may be the first to report a failed write-back, so it is checked.
     void close();
 
 private:
+    explicit JoinFile(PosixFile file) : file_(std::move(file)) {}
+
     [[noreturn]] void fail(const std::string& reason) const;
     [[noreturn]] void fail(const FileError& error) const;
 

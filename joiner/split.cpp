@@ -2,6 +2,7 @@
 #include "joiner/split.h"
 
 #include "base/cp1251.h"
+#include "base/file_io.h"
 #include "base/session.h"
 #include "base/views.h"
 #include "joiner/join_file.h"
@@ -9,6 +10,7 @@
 #include "joiner/search.h"
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include <fcntl.h>
@@ -87,7 +89,9 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
 void JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
 {
-    JoinFile output(folderPath + baseName, O_RDWR | O_CREAT | O_TRUNC);
+    // The output keeps its old contents until every part is known to open:
+    // a part that cannot be read must not cost the file of that name.
+    JoinFile output = JoinFile::OpenOutput(folderPath + baseName);
     if (!output.isOpen()) {
         dialogs.showMessage(MessageKind::Warning, "Error!!!");
         return;
@@ -95,8 +99,17 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
     const auto partCount = static_cast<std::int32_t>(partNames.size());
     std::string logLine = "Собирается файл " + baseName + " (Частей: " + std::to_string(partCount) + ") [";
     log.logLine(logLine);
+    for (const std::string& name : partNames) {
+        const PosixFile part = PosixFile::OpenReadWrite(folderPath + name);
+        if (!part.isOpen() || !part.isRegular()) {
+            dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + folderPath + name);
+            return;
+        }
+    }
     const auto buffer = std::make_unique<unsigned char[]>(kJoinBlockSize);
+    bool outputNamed = false;
     try {
+        output.truncate();
         for (std::int32_t i = 0; i < partCount; ++i) {
             log.showPartProgress(static_cast<std::int64_t>(std::nearbyint((i + 1) * 100.0 / partCount)));
             const std::string partPath = folderPath + partNames[static_cast<std::size_t>(i)];
@@ -112,9 +125,17 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
             }
             CopyPart(part, output, buffer.get(), log, dialogs, options.interval);
             part.close();
-            // A part is deleted only once all of its bytes are in the output;
-            // one that could not be deleted keeps its line unmarked.
-            if (options.deleteParts && ::unlink(partPath.c_str()) == 0) {
+            if (!options.deleteParts)
+                continue;
+            // A part goes only once all of its bytes are in the output and
+            // on the disk, the output's name included; one that could not be
+            // deleted keeps its line unmarked.
+            output.sync();
+            if (!outputNamed) {
+                SyncFolder(folderPath);
+                outputNamed = true;
+            }
+            if (::unlink(partPath.c_str()) == 0) {
                 logLine += "-(del)";
                 log.rewriteLastLine(logLine);
             }
@@ -122,6 +143,10 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
         output.close();
     } catch (const JoinError& error) {
         dialogs.showMessage(MessageKind::Warning, error.what());
+        return;
+    } catch (const FileError& error) {
+        dialogs.showMessage(MessageKind::Warning,
+                            "Error!!! file:" + error.path() + " - " + std::strerror(error.error()));
         return;
     }
     logLine += " ] ok";

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/url_download.h"
 
+#include "base/file_io.h"
 #include "base/session.h"
 #include "base/views.h"
 #include "downloader/http_fetch.h"
 #include "downloader/task_runner.h"
 
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 
@@ -83,8 +85,16 @@ void DownloadTypedAddress(const Session& session, const std::string& typed, Down
 
     view.showStatus("Скачивается " + url);
     FetchProgress progress;
-    if (!FetchToFile(url, path, "", progress, [&dialogs] { dialogs.pump(); }))
+    const Fetched fetched = FetchToFile(url, path, "", progress, [&dialogs] { dialogs.pump(); });
+    if (fetched == Fetched::Failed)
         throw std::runtime_error("Не удалось скачать " + url);
+    // An empty answer is saved as an empty file, under a name that was free.
+    if (fetched == Fetched::Empty) {
+        PosixFile empty = PosixFile::CreateNew(path, 0666);
+        if (!empty.isOpen())
+            throw FileError(errno, path);
+        empty.close();
+    }
     view.showStatus("Сохранено: " + path);
 }
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/file_io.h"
 #include "base/session.h"
 #include "decoder/batch_run.h"
 #include "decoder/decode_queue.h"
@@ -218,6 +219,27 @@ TEST_F(BatchRunTest, FailedRunKeepsTheUnfinishedEntries)
     EXPECT_EQ(ReadFile(dir.file("c.bin")), PatternBytes(1000, 3));
     EXPECT_FALSE(FileExists(dir.file("(1)a.bin")));
     EXPECT_EQ(queue.queueCount(), 0);
+}
+
+// Guards a container deleted before its output is on the disk: a power cut
+// then loses both. When the output cannot be flushed, the run stops and the
+// container stays; a run that works removes what a killed one left behind.
+TEST_F(BatchRunTest, ContainerGoesOnlyOnceItsOutputIsOnTheDisk)
+{
+    const std::string plain = encoded("1.avi", "a.bin", PatternBytes(50000, 1));
+    session.decoderOptions.deleteAfterDecoding = true;
+    queue.addAllFromFolder();
+    {
+        const ScopedFileFaults faults({.failSync = true, .error = EIO});
+        EXPECT_THROW(run.decodeAll(), FileError);
+    }
+    EXPECT_TRUE(FileExists(dir.file("1.avi")));
+    EXPECT_FALSE(FileExists(dir.file("a.bin")));
+
+    WriteFile(dir.file(".vexorama-999999999-1"), "left by a killed run");
+    run.decodeAll();
+    EXPECT_EQ(ReadFile(dir.file("a.bin")), plain);
+    EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"a.bin"});
 }
 
 // Guards joining after a run: decoded parts are joined when "Сразу соединять" is ticked.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
 #include "base/session.h"
+#include "base/stop_request.h"
+#include "base/temporary_files.h"
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
 #include "decoder/queue_list.h"
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -141,12 +144,30 @@ TEST_F(DecodeFileTest, RenamingChainNeverReplaces)
     EXPECT_EQ(list.line(0), "enc.avi line");
     EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
 
+    WriteFile(dir.file("photo.jpg"), "another photo");
     WriteFile(dir.file("(1)photo.jpg"), "keep me");
     DecodeFile(entry, 1, session.update, list, ops, ops);
     EXPECT_EQ(list.line(0), "enc.avi line [Файл существует, переимнование]");
     EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), "keep me");
     EXPECT_EQ(ReadFile(dir.file("(2)photo.jpg")), plain);
-    EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
+    EXPECT_EQ(ReadFile(dir.file("photo.jpg")), "another photo");
+}
+
+// Guards a second copy of a decoded file: a run killed after its output was
+// in place but before its encoded file went decodes it again, and must find
+// the output already there instead of adding "(1)name" beside it.
+TEST_F(DecodeFileTest, OutputAlreadyInPlaceIsNotDecodedTwice)
+{
+    const std::string plain = PatternBytes(80000);
+    const auto entry = encode(plain, 0x5C, 10, "photo.jpg");
+    WriteFile(dir.file("photo.jpg"), plain.substr(0, 79999) + "x");
+    DecodeFile(entry, 1, session.update, list, ops, ops);
+    EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), plain);
+
+    DecodeFile(entry, 1, session.update, list, ops, ops);
+    EXPECT_FALSE(FileExists(dir.file("(2)photo.jpg")));
+    EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), plain);
+    EXPECT_EQ(test::FolderNames(dir.path()), (std::vector<std::string>{"(1)photo.jpg", "enc.avi", "photo.jpg"}));
 }
 
 // Guards creating the output through a link that appeared under its name:
@@ -222,6 +243,98 @@ TEST_F(DecodeFileTest, FailedWriteReadOrCloseLeavesNoTruncatedOutput)
     EXPECT_EQ(ReadFile(entry.path).size(), static_cast<std::size_t>(entry.fileSize));
     EXPECT_TRUE(ops.messages.empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// Guards a stored name that is too long for Linux once in UTF-8 (128
+// Cyrillic letters are 256 bytes): it stopped every decode with "File name
+// too long". The name is shortened on a character boundary, its extension
+// kept, and so is a "(n)" name.
+TEST_F(DecodeFileTest, NamesTooLongForTheFolderAreShortened)
+{
+    // n times "Ж": one byte in Windows-1251, two in UTF-8.
+    const auto stored = [](int n) { return std::string(static_cast<std::size_t>(n), '\xC6'); };
+    const auto letters = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i)
+            text += "Ж";
+        return text;
+    };
+
+    const std::string plain = PatternBytes(40000);
+    DecodeFile(encode(plain, 1, 0, stored(128), "long.avi"), 1, session.update, list, ops, ops);
+    EXPECT_EQ(ReadFile(dir.file(letters(127))), plain);
+
+    // "Ж…Ж.avi" fits, 252 bytes; "(1)" to "(9)" still fit beside it, "(10)" does not.
+    const std::string other = PatternBytes(40000, 2);
+    const auto entry = encode(other, 2, 0, stored(124) + ".avi", "ext.avi");
+    WriteFile(dir.file(letters(124) + ".avi"), "taken");
+    for (int n = 1; n <= 9; ++n)
+        WriteFile(dir.file("(" + std::to_string(n) + ")" + letters(124) + ".avi"), "taken");
+    DecodeFile(entry, 2, session.update, list, ops, ops);
+    const std::string tenth = "(10)" + letters(123) + ".avi";
+    EXPECT_EQ(tenth.size(), 254u);
+    EXPECT_EQ(ReadFile(dir.file(tenth)), other);
+}
+
+// Guards a container replaced between inspection and decoding by another
+// of the same size: it was decoded with the old key and offset, and "/d"
+// then deleted the new file. Now it is not decoded, and nothing is written.
+TEST_F(DecodeFileTest, ContainerReplacedSinceInspectionIsNotDecoded)
+{
+    const std::string plain = PatternBytes(60000);
+    const auto entry = encode(plain, 0x21, 400, "photo.jpg");
+    const std::string replacement =
+        ContainerBytes(PatternBytes(60000 + 300, 4), 0x42, PatternBytes(100, 5), "photo.jpg");
+    ASSERT_EQ(replacement.size(), static_cast<std::size_t>(entry.fileSize));
+    WriteFile(entry.path, replacement);
+
+    try {
+        DecodeFile(entry, 1, session.update, list, ops, ops);
+        FAIL() << "decoded a file that changed since it was queued";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  entry.path + ": the file has changed since it was queued; it was not decoded");
+    }
+    EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"enc.avi"});
+    EXPECT_EQ(ReadFile(entry.path), replacement);
+}
+
+// Guards a decode that is stopped (the window closed, a signal) half way:
+// it left a truncated file under the real name, which the next run then
+// decoded beside as "(1)name". Nothing may carry the name, and no hidden
+// temporary may be left.
+TEST_F(DecodeFileTest, StoppedDecodeLeavesNoOutputAndNoTemporary)
+{
+    const auto entry = encode(PatternBytes(400000), 9, 0, "movie.avi");
+    session.update = 1;
+    ops.onPump = [this] {
+        if (ops.pumps == 3)
+            RequestStop();
+    };
+    EXPECT_THROW(DecodeFile(entry, 1, session.update, list, ops, ops), StopRequest);
+    ClearStopRequest();
+    EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"enc.avi"});
+}
+
+// Guards the hidden temporaries a killed run leaves behind: the next run in
+// that folder removes them, but never one of a program still running.
+TEST_F(DecodeFileTest, TemporariesOfProgramsThatNoLongerRunAreRecognised)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string stale = ".vexorama-" + std::to_string(gone) + "-7";
+    const std::string live = ".vexorama-" + std::to_string(::getpid()) + "-7";
+    WriteFile(dir.file(stale), "half");
+    WriteFile(dir.file(live), "in use");
+    WriteFile(dir.file(".vexorama-notes.txt"), "the user's");
+    EXPECT_TRUE(IsStaleTemporary(stale));
+    EXPECT_FALSE(IsStaleTemporary(live));
+    EXPECT_FALSE(IsStaleTemporary(".vexorama-notes.txt"));
+    RemoveStaleTemporaries(dir.path());
+    EXPECT_EQ(test::FolderNames(dir.path()), (std::vector<std::string>{live, ".vexorama-notes.txt"}));
 }
 
 } // namespace

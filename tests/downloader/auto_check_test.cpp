@@ -123,7 +123,7 @@ TEST_F(AutoCheckTest, EveryClickQueuesACheck)
 TEST_F(AutoCheckTest, StatusBarClickEmptiesTheQueue)
 {
     QueueServerCheck(d);
-    PushTask(d, "1", TaskKind::Download);
+    PushTask(d, ServerTask{"1", TaskKind::Download});
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
     d.autoCheck.on = true;
     ops.setTimerActive(DownloaderTimer::AutoCheck, false);

@@ -40,7 +40,14 @@ protected:
 
     void usePort(int port) { session.client.port = std::to_string(port); }
     SettingsStore& settings() { return *session.settings; }
-    void queueCheck() { PushTask(d, "is_files", TaskKind::Check); }
+    void queueCheck() { PushTask(d, ServerTask::Check()); }
+    // A removal whose file arrived whole, as a download leaves it.
+    static void QueueRemoval(Downloader& downloader, const std::string& ref)
+    {
+        static TaskId fetched = 1'000'000;
+        downloader.arrivedDownloads.insert(++fetched);
+        PushTask(downloader, ServerTask::Removal(fetched, ref));
+    }
 
     // The server file grid as shown: column, row.
     std::string cell(int column, int row) const

@@ -41,11 +41,11 @@ protected:
     FetchProgress progress;
     std::vector<std::int64_t> pumped; // FetchedBytes at every pump
 
-    bool fetch(const ScriptServer& server, const std::string& listed = "0", const std::string& path = "")
+    Fetched fetch(const ScriptServer& server, const std::string& listed = "", const std::string& path = "")
     {
         return fetchUrl("http://127.0.0.1:" + std::to_string(server.port()) + "/files/1", listed, path);
     }
-    bool fetchUrl(const std::string& url, const std::string& listed = "0", const std::string& path = "")
+    Fetched fetchUrl(const std::string& url, const std::string& listed = "", const std::string& path = "")
     {
         FetchLimits limits;
         limits.stallSeconds = 1;
@@ -64,7 +64,7 @@ TEST_F(FetchTest, BodyArrivesInPumpedBlocksWithTheFixedRequestHeaders)
 {
     const std::string body = PatternBytes(100000);
     ScriptServer server(Ok(body));
-    ASSERT_TRUE(fetch(server, "5"));
+    ASSERT_EQ(fetch(server, "100000"), Fetched::Whole);
     EXPECT_EQ(ReadFile(target), body);
     EXPECT_EQ(progress.fetchedBytes, 100000);
     EXPECT_EQ(progress.fetchTotal, 100000);
@@ -89,27 +89,53 @@ TEST_F(FetchTest, BodyArrivesInPumpedBlocksWithTheFixedRequestHeaders)
 TEST_F(FetchTest, ListedSizeStandsInForAMissingLength)
 {
     ScriptServer noLength(Response("200 OK", "", "abc"));
-    ASSERT_TRUE(fetch(noLength, "3145728"));
+    fetch(noLength, "3145728");
     EXPECT_EQ(progress.fetchTotal, 3145728);
 
     ScriptServer zero(Response("200 OK", "Content-Length: 0\r\n", ""));
-    ASSERT_TRUE(fetch(zero, "777"));
+    fetch(zero, "777");
     EXPECT_EQ(progress.fetchTotal, 777);
 
     ScriptServer notNumber(Response("200 OK", "", "abc"));
-    ASSERT_TRUE(fetch(notNumber, "12abc"));
+    ASSERT_EQ(fetch(notNumber, "12abc"), Fetched::Whole);
     EXPECT_EQ(progress.fetchTotal, 0);
     EXPECT_EQ(ReadFile(target), "abc");
 }
 
-// Guards an empty body: it counts as fetched and leaves an empty file.
-TEST_F(FetchTest, EmptyBodyGivesAnEmptyFile)
+// Guards a body that is not the whole file counting as fetched (its copy on
+// the server would then be removed): fewer bytes than listed without a
+// length named, more than listed, and a partial (206) answer all fail and
+// leave the local file as it was.
+TEST_F(FetchTest, OnlyTheWholeListedBodyCounts)
+{
+    WriteFile(target, "precious");
+    ScriptServer shortNoLength(Response("200 OK", "", "12345"));
+    EXPECT_EQ(fetch(shortNoLength, "10"), Fetched::Failed);
+    ScriptServer longer(Ok("12345678901"));
+    EXPECT_EQ(fetch(longer, "10"), Fetched::Failed);
+    ScriptServer partial(Response("206 Partial Content", "Content-Length: 10\r\n", "1234567890"));
+    EXPECT_EQ(fetch(partial, "10"), Fetched::Failed);
+    EXPECT_EQ(ReadFile(target), "precious");
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+
+    ScriptServer whole(Response("200 OK", "", "1234567890"));
+    EXPECT_EQ(fetch(whole, "10"), Fetched::Whole);
+    EXPECT_EQ(ReadFile(target), "1234567890");
+}
+
+// Guards an empty body replacing the user's file of that name: it counts
+// as an empty fetch and touches nothing.
+TEST_F(FetchTest, EmptyBodyLeavesTheFileOfThatNameAlone)
 {
     ScriptServer server(Response("200 OK", "Content-Length: 0\r\n", ""));
-    ASSERT_TRUE(fetch(server));
-    EXPECT_TRUE(FileExists(target));
-    EXPECT_EQ(ReadFile(target), "");
+    EXPECT_EQ(fetch(server), Fetched::Empty);
+    EXPECT_FALSE(FileExists(target));
     EXPECT_EQ(progress.fetchedBytes, 0);
+
+    WriteFile(target, "precious");
+    EXPECT_EQ(fetch(server, "0"), Fetched::Empty);
+    EXPECT_EQ(ReadFile(target), "precious");
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
 }
 
 // Guards failed fetches: an address that does not open, an error status
@@ -120,24 +146,24 @@ TEST_F(FetchTest, FailedFetchesNeverTouchTheLocalFile)
 {
     WriteFile(target, "precious");
     progress.fetchedBytes = 99;
-    EXPECT_FALSE(fetchUrl("http://127.0.0.1:" + std::to_string(test::RefusingPort()) + "/x"));
+    EXPECT_EQ(fetchUrl("http://127.0.0.1:" + std::to_string(test::RefusingPort()) + "/x"), Fetched::Failed);
     EXPECT_EQ(progress.fetchedBytes, 0);
 
     ScriptServer notFound(Response("404 Not Found", "Content-Length: 9\r\n", "not found"));
-    EXPECT_FALSE(fetch(notFound));
+    EXPECT_EQ(fetch(notFound), Fetched::Failed);
     EXPECT_EQ(progress.fetchedBytes, 0);
 
     ScriptServer emptyError(Response("500 Internal Server Error", "Content-Length: 0\r\n", ""));
-    EXPECT_FALSE(fetch(emptyError));
+    EXPECT_EQ(fetch(emptyError), Fetched::Failed);
     EXPECT_EQ(ReadFile(target), "precious");
 
     ScriptServer cutShort(Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(3000)));
-    EXPECT_FALSE(fetch(cutShort));
+    EXPECT_EQ(fetch(cutShort), Fetched::Failed);
     EXPECT_EQ(progress.fetchedBytes, 3000);
 
     ScriptServer stalled(
         std::vector<ScriptedReply>{{Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
-    EXPECT_FALSE(fetch(stalled));
+    EXPECT_EQ(fetch(stalled), Fetched::Failed);
 
     EXPECT_EQ(ReadFile(target), "precious");
     EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
@@ -181,12 +207,12 @@ TEST_F(FetchTest, FailedStoreKeepsTheOldFileAndLeavesNoTemporary)
 TEST_F(FetchTest, OnlyWebAddressesAreFetched)
 {
     WriteFile(dir.file("secret"), "secret");
-    EXPECT_FALSE(fetchUrl("file://" + dir.file("secret")));
-    EXPECT_FALSE(fetchUrl("ftp://127.0.0.1/x"));
-    EXPECT_FALSE(fetchUrl("127.0.0.1/x"));
+    EXPECT_EQ(fetchUrl("file://" + dir.file("secret")), Fetched::Failed);
+    EXPECT_EQ(fetchUrl("ftp://127.0.0.1/x"), Fetched::Failed);
+    EXPECT_EQ(fetchUrl("127.0.0.1/x"), Fetched::Failed);
     ScriptServer toFile(
         Response("302 Found", "Location: file://" + dir.file("secret") + "\r\nContent-Length: 0\r\n", ""));
-    EXPECT_FALSE(fetch(toFile));
+    EXPECT_EQ(fetch(toFile), Fetched::Failed);
     EXPECT_FALSE(FileExists(target));
 }
 
@@ -199,7 +225,7 @@ TEST_F(FetchTest, RedirectsAreFollowed)
                                     + "/real\r\n"
                                       "Content-Length: 5\r\n",
                                 "moved"));
-    ASSERT_TRUE(fetch(first));
+    ASSERT_EQ(fetch(first), Fetched::Whole);
     EXPECT_EQ(ReadFile(target), "moved body");
     EXPECT_EQ(final.requests().size(), 1u);
 }
@@ -209,7 +235,7 @@ TEST_F(FetchTest, ExistingFileIsReplaced)
 {
     WriteFile(target, "an older and longer content");
     ScriptServer server(Ok("new"));
-    ASSERT_TRUE(fetch(server));
+    ASSERT_EQ(fetch(server), Fetched::Whole);
     EXPECT_EQ(ReadFile(target), "new");
 }
 
@@ -220,7 +246,7 @@ TEST_F(FetchTest, FileThatCannotBeCreatedIsAnError)
     ScriptServer server(Ok("body"));
     const std::string missing = dir.file("gone/clip.avi");
     try {
-        fetch(server, "0", missing);
+        fetch(server, "", missing);
         FAIL() << "no error";
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + missing + "\". No such file or directory");

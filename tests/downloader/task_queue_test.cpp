@@ -20,7 +20,7 @@ TEST(TaskWordsTest, TaskWordsFollowTheQueue)
     TaskQueue queue;
     EXPECT_EQ(queue.taskWords(), "");
     for (std::uint8_t kind : {5, 6, 7, 0, 1, 2, 3, 4, 8, 255})
-        queue.append("x", static_cast<TaskKind>(kind));
+        queue.append(ServerTask{"x", static_cast<TaskKind>(kind)});
     EXPECT_EQ(queue.taskWords(), "get down rem tr url ls del ");
 }
 
@@ -30,7 +30,7 @@ TEST_F(TaskQueueTest, PushRestartsTheRunnerAndShowsTheQueue)
 {
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
     ops.log.clear();
-    PushTask(d, "is_files", TaskKind::Check);
+    PushTask(d, ServerTask::Check());
     EXPECT_EQ(ops.log, (std::vector<std::string>{"timer off TaskRunner", "tasks get ", "timer on TaskRunner"}));
     EXPECT_EQ(queue.head().arg, "is_files");
 }
@@ -39,8 +39,8 @@ TEST_F(TaskQueueTest, PushRestartsTheRunnerAndShowsTheQueue)
 TEST_F(TaskQueueTest, PushOntoAFullQueueIsDropped)
 {
     for (int i = 0; i < 255; ++i)
-        PushTask(d, std::to_string(i), TaskKind::Download);
-    PushTask(d, "is_files", TaskKind::Check);
+        PushTask(d, ServerTask{std::to_string(i), TaskKind::Download});
+    PushTask(d, ServerTask::Check());
     EXPECT_EQ(queue.taskCount(), 255);
     EXPECT_EQ(queue.at(255).arg, "254");
 }
@@ -49,8 +49,8 @@ TEST_F(TaskQueueTest, PushOntoAFullQueueIsDropped)
 // empty the automatic check follows its switch; pending events are pumped.
 TEST_F(TaskQueueTest, PopLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
 {
-    PushTask(d, "is_files", TaskKind::Check);
-    PushTask(d, "1", TaskKind::Download);
+    PushTask(d, ServerTask::Check());
+    PushTask(d, ServerTask{"1", TaskKind::Download});
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
     d.autoCheck.on = true;
 
@@ -73,14 +73,14 @@ TEST_F(TaskQueueTest, PopLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
 // its closing pop must not remove the task queued after the emptying.
 TEST_F(TaskQueueTest, ClosingPopRemovesOnlyTheTaskItself)
 {
-    PushTask(d, "1", TaskKind::Download);
-    PushTask(d, "ref", TaskKind::Remove);
+    PushTask(d, ServerTask{"1", TaskKind::Download});
+    PushTask(d, ServerTask{"ref", TaskKind::Remove});
     const TaskId download = queue.idAt(1);
     const TaskId removal = queue.idAt(2);
 
     queue.clear();
-    PushTask(d, "is_files", TaskKind::Check);
-    PushTask(d, "is_files", TaskKind::Check);
+    PushTask(d, ServerTask::Check());
+    PushTask(d, ServerTask::Check());
     PopTwoTasks(d, download, removal);
     EXPECT_EQ(queue.taskWords(), "get get ");
     PopTask(d, download);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/stop_request.h"
 #include "downloader/downloader_events.h"
 #include "downloader/task_runner.h"
 #include "tests/downloader/check_fixture.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 
@@ -146,7 +148,7 @@ TEST_F(RunnerTest, RemovalAddressesFollowTheMode)
     const std::string ref = "del.php?f=a b%41&n=\xE9";
     for (int mode : {1, 2, 3, 258}) {
         setRemMode(mode);
-        PushTask(d, ref, TaskKind::Remove);
+        QueueRemoval(d, ref);
         RunNextTask(d);
     }
     EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/" + ref + "&close=1"});
@@ -165,8 +167,8 @@ TEST_F(RunnerTest, RemovalThatCannotStartIsDropped)
     } window;
     Downloader local(session, window, window, window, window);
     settings().writeInteger("Server", "RemMode", 2);
-    PushTask(local, "r", TaskKind::Remove);
-    PushTask(local, "is_files", TaskKind::Check);
+    QueueRemoval(local, "r");
+    PushTask(local, ServerTask::Check());
     EXPECT_THROW(RunNextTask(local), std::runtime_error);
     EXPECT_EQ(local.queue.taskWords(), "get ");
     EXPECT_FALSE(local.taskRunning);
@@ -197,19 +199,98 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
 }
 
-// Guards an empty body: counted as fetched, no local file left (not even a
-// replaced one), and the file stays on the server.
+// Guards an empty body: counted as fetched, no local file left, and the
+// file stays on the server. An empty answer used to replace the user's file
+// of that name, which was then deleted: that file stays as it was.
 TEST_F(RunnerTest, EmptyBodyLeavesNoFileAndKeepsTheServerCopy)
 {
-    const auto server = listing({{"empty.avi", webFile(Http("200 OK", "")), "r", "0"}});
+    WriteFile(dir.file("mine.avi"), "precious");
+    const auto server = listing(
+        {{"empty.avi", webFile(Http("200 OK", "")), "r", "0"}, {"mine.avi", webFile(Http("200 OK", "")), "r2", "8"}});
     setRemMode(1);
     queueCheck();
     RunnerTick(d);
-    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{kZeroSize});
+    RunnerTick(d);
+    EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kZeroSize, kZeroSize}));
     EXPECT_FALSE(test::FileExists(dir.file("empty.avi")));
-    EXPECT_EQ(session.downloadedThisSession, 1);
+    EXPECT_EQ(ReadFile(dir.file("mine.avi")), "precious");
+    EXPECT_EQ(session.downloadedThisSession, 2);
     EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_TRUE(ops.opened.empty());
+}
+
+// Guards the removal of a file whose body was not whole: without a length
+// named and fewer bytes than listed, or as a partial (206) answer, it
+// counted as fetched and its copy on the server was removed.
+TEST_F(RunnerTest, IncompleteBodyKeepsTheServerCopy)
+{
+    const std::string shortBody = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n12345";
+    const std::string partial =
+        "HTTP/1.1 206 Partial Content\r\nConnection: close\r\nContent-Length: 10\r\n\r\n1234567890";
+    const auto server =
+        listing({{"short.avi", webFile(shortBody), "r1", "10"}, {"partial.avi", webFile(partial), "r2", "10"}});
+    setRemMode(1);
+    queueCheck();
+    RunnerTick(d);
+    RunnerTick(d);
+    EXPECT_TRUE(ops.opened.empty());
+    EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"vexorama.INI"});
+    EXPECT_EQ(session.downloadedThisSession, 0);
+}
+
+// Guards a file removed on the server without ever being fetched: two
+// checks queued before the first list came, and a new file that sorts
+// first appeared in between. The downloads named a position in the list
+// that every check refills, so the first fetched the new file and the
+// removal after it removed the old one. A removal must follow the arrival
+// of its own file, whole.
+TEST_F(RunnerTest, EveryRemovalFollowsTheArrivalOfItsOwnFile)
+{
+    const std::array<std::string, 4> oldFile{"old.avi", webFile(Http("200 OK", "old body")), "del.php?f=old", "8"};
+    const std::array<std::string, 4> newFile{"new.avi", webFile(Http("200 OK", "new body")), "del.php?f=new", "8"};
+    ScriptServer server(std::vector<ScriptedReply>{{ListAnswer({oldFile})}, {ListAnswer({newFile, oldFile})}});
+    session.client = {"127.0.0.1:8080", std::to_string(server.port())};
+    setRemMode(1);
+    std::vector<std::string> removedBeforeArrival;
+    ops.onOpen = [&](const std::string& address) {
+        const std::string name = address.find("f=old") != std::string::npos ? "old.avi" : "new.avi";
+        const std::string expected = name == "old.avi" ? "old body" : "new body";
+        if (!test::FileExists(dir.file(name)) || ReadFile(dir.file(name)) != expected)
+            removedBeforeArrival.push_back(name);
+    };
+    queueCheck();
+    queueCheck();
+    for (int tick = 0; tick < 4; ++tick)
+        RunnerTick(d);
+    EXPECT_TRUE(removedBeforeArrival.empty()) << removedBeforeArrival.front();
+    EXPECT_GE(ops.opened.size(), 3u);
+    EXPECT_EQ(ReadFile(dir.file("old.avi")), "old body");
+    EXPECT_EQ(ReadFile(dir.file("new.avi")), "new body");
+}
+
+// Guards closing the window during a download from a server that sends
+// nothing: the program kept waiting (and then handed the removal to the
+// browser) instead of ending. The stop ends the fetch within about a
+// second, leaves no temporary file and starts no removal.
+TEST_F(RunnerTest, StopDuringASilentDownloadEndsItPromptly)
+{
+    const std::string stalled = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 1000\r\n\r\nab";
+    web.push_back(std::make_unique<ScriptServer>(std::vector<ScriptedReply>{{stalled, false, true}}));
+    const std::string url = "http://127.0.0.1:" + std::to_string(web.back()->port()) + "/f";
+    const auto server = listing({{"slow.avi", url, "r", "1000"}});
+    setRemMode(1);
+    const auto start = std::chrono::steady_clock::now();
+    ops.onPump = [&] {
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300))
+            RequestStop();
+    };
+    queueCheck();
+    EXPECT_THROW(RunnerTick(d), StopRequest);
+    ClearStopRequest();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(ops.opened.empty());
+    EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"vexorama.INI"});
+    EXPECT_EQ(ops.queuedTasks, "get ");
 }
 
 // Guards names from the server: only a plain name is joined to the working

@@ -10,12 +10,16 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace vexo {
 namespace {
 
 using test::FileExists;
 using test::JoinFixture;
 using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
 using Lines = std::vector<std::string>;
 
 // Guards a part that cannot be opened: the box names it, the output keeps
@@ -48,6 +52,58 @@ TEST_F(JoinFixture, FolderAsFirstPartCannotBeOpened)
     EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("old.aa")}));
     EXPECT_EQ(ReadFile(dir.file("old.ab")), ab);
     EXPECT_EQ(ReadFile(dir.file("old")), "");
+}
+
+// Guards the output opened blindly: a first part that cannot be opened cost
+// an existing file of the output's name all its bytes (truncated before any
+// part was opened). The file now stays as it was, and so do the parts.
+TEST_F(JoinFixture, PartThatCannotBeOpenedLeavesAnExistingOutputAlone)
+{
+    WriteFile(dir.file("old"), "precious");
+    std::filesystem::create_directory(dir.file("old.aa"));
+    const std::string ab = part("old.ab", 10);
+    join(true);
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("old.aa")}));
+    EXPECT_EQ(ReadFile(dir.file("old")), "precious");
+    EXPECT_EQ(ReadFile(dir.file("old.ab")), ab);
+}
+
+// Guards an output name that is a symbolic link (the program overwrote the
+// file outside the folder it leads to) or a FIFO (the program froze for
+// ever opening it): "Error!!!", nothing written, the parts kept.
+TEST_F(JoinFixture, OutputThatIsNoRegularFileIsRefused)
+{
+    TempDir elsewhere;
+    WriteFile(elsewhere.file("target"), "outside the folder");
+    std::filesystem::create_symlink(elsewhere.file("target"), dir.file("linked"));
+    const std::string linkedAa = part("linked.aa", 10);
+    part("linked.ab", 10);
+    ASSERT_EQ(::mkfifo(dir.file("piped").c_str(), 0600), 0);
+    const std::string pipedAa = part("piped.aa", 10);
+    part("piped.ab", 10);
+
+    join(true);
+
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!!", "Error!!!"}));
+    EXPECT_EQ(ReadFile(elsewhere.file("target")), "outside the folder");
+    EXPECT_EQ(ReadFile(dir.file("linked.aa")), linkedAa);
+    EXPECT_EQ(ReadFile(dir.file("piped.aa")), pipedAa);
+}
+
+// Guards a part deleted before the output holding its bytes is on the disk
+// (a power cut then loses both): when the flush fails, the part stays.
+TEST_F(JoinFixture, PartGoesOnlyOnceTheOutputIsOnTheDisk)
+{
+    const std::string aa = part("y.aa", 50000);
+    const std::string ab = part("y.ab", 50000);
+    {
+        const ScopedFileFaults faults({.failSync = true, .error = EIO});
+        join(true);
+    }
+    ASSERT_EQ(ops.messages.size(), 1u);
+    EXPECT_EQ(ops.messages[0].text, "Error!!! file:" + dir.file("y") + " - Input/output error");
+    EXPECT_EQ(ReadFile(dir.file("y.aa")), aa);
+    EXPECT_EQ(ReadFile(dir.file("y.ab")), ab);
 }
 
 // Guards an output that cannot be created: "Error!!!", no log line for it,

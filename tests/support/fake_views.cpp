@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/fake_views.h"
 
+#include "base/stop_request.h"
+
 #include <stdexcept>
 
 namespace vexo::test {
@@ -299,6 +301,9 @@ std::string FakeViews::address(WebPage page) const
 
 void FakeViews::showMessage(MessageKind kind, const std::string& text)
 {
+    // As the window: a program that is ending shows no boxes.
+    if (StopRequested())
+        return;
     record(std::string(kind == MessageKind::Warning ? "warning " : "information ") + text);
     messages.push_back({kind, text});
     if (onMessage)
@@ -329,6 +334,8 @@ void FakeViews::openExternally(const std::string& folderOrAddress)
 {
     record("open " + folderOrAddress);
     opened.push_back(folderOrAddress);
+    if (onOpen)
+        onOpen(folderOrAddress);
 }
 
 void FakeViews::pump()
@@ -337,6 +344,7 @@ void FakeViews::pump()
     ++pumps;
     if (onPump)
         onPump();
+    StopIfRequested();
 }
 
 } // namespace vexo::test

@@ -56,6 +56,7 @@ public:
     std::deque<std::optional<std::string>> folderAnswers; // next pickFolder results
     std::function<void()> onPump;                         // runs inside pump()
     std::function<void(const Message&)> onMessage;        // runs inside showMessage()
+    std::function<void(const std::string&)> onOpen;       // runs inside openExternally()
     std::map<WebPage, std::string> addresses;             // what address() reports
 
     // Window and tray

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/file_names.h"
+
+namespace vexo {
+
+namespace {
+
+// An extension worth keeping: short, after a stem that is not empty.
+constexpr std::size_t kLongestKeptExtension = 16;
+
+bool IsContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The first `bytes` bytes of `text`, less a character cut in half.
+std::string CutOnCharacter(const std::string& text, std::size_t bytes)
+{
+    if (text.size() <= bytes)
+        return text;
+    while (bytes > 0 && IsContinuationByte(text[bytes]))
+        --bytes;
+    return text.substr(0, bytes);
+}
+
+} // namespace
+
+std::string FitFileName(const std::string& name, std::size_t reservedBytes)
+{
+    const std::size_t room = reservedBytes < kMaxFileNameBytes ? kMaxFileNameBytes - reservedBytes : 1;
+    if (name.size() <= room)
+        return name;
+    const std::size_t dot = name.rfind('.');
+    const bool keepExtension =
+        dot != std::string::npos && dot > 0 && name.size() - dot <= kLongestKeptExtension && name.size() - dot < room;
+    if (!keepExtension)
+        return CutOnCharacter(name, room);
+    const std::string extension = name.substr(dot);
+    return CutOnCharacter(name.substr(0, dot), room - extension.size()) + extension;
+}
+
+} // namespace vexo

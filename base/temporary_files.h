@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vexo {
+
+// Files the program writes (decoded outputs, downloads) take shape under a
+// hidden temporary name in their folder, ".vexorama-<pid>-<serial>", and
+// get their real name only when they are complete. One left behind by a
+// program that was killed carries the number of a process that no longer
+// runs.
+inline constexpr const char* kTemporaryPrefix = ".vexorama-";
+
+// Whether `name` is such a temporary of a process that no longer runs.
+bool IsStaleTemporary(std::string_view name);
+
+// Removes the stale temporaries of `folder`; those of running programs,
+// this one included, stay. A folder that cannot be read is left alone.
+void RemoveStaleTemporaries(const std::string& folder);
+
+} // namespace vexo
