@@ -6,6 +6,7 @@
 #include "app/status_bar.h"
 #include "app/window_timer.h"
 #include "base/settings_store.h"
+#include "base/stop_request.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -66,6 +67,19 @@ TEST_F(MainWindowTest, FirstStartThenCloseStoresFolderAndSizeOnly)
     EXPECT_EQ(c().trayIcon->toolTip(), U("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
     window->close();
     EXPECT_EQ(settings(), "[Prog]\nFolder=" + programFolder.path() + "/\nWidth=640\nHeight=500\n");
+}
+
+// Guards closing the window while work runs (a download went on invisibly,
+// and still asked for the file's removal): the close asks the work in
+// progress to stop, and a new window starts afresh.
+TEST_F(MainWindowTest, ClosingAsksTheWorkInProgressToStop)
+{
+    start();
+    EXPECT_FALSE(StopRequested());
+    window->close();
+    EXPECT_TRUE(StopRequested());
+    start();
+    EXPECT_FALSE(StopRequested());
 }
 
 // Guards the size rule on the real window: it never gets below 640 x 300.

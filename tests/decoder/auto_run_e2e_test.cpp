@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/settings_store.h"
+#include "decoder/container_format.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/temp_dir.h"
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,18 +31,11 @@ using test::WriteFile;
 
 // Runs the program offscreen and waits for it to end by itself; a run that
 // hangs (a box waiting for a user) is killed and counts as a failure.
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args);
+
 int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
+    const pid_t child = StartProgram(program, args);
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     while (::waitpid(child, &status, WNOHANG) == 0) {
@@ -52,6 +47,22 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Starts the program offscreen and returns its process id.
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    return child;
 }
 
 std::set<std::string> Entries(const std::string& folder)
@@ -102,6 +113,60 @@ TEST(AutoRunEndToEnd, DecodesJoinsAndExits)
     EXPECT_TRUE(settings.readBool("Prog", "AutoDel", false));
     EXPECT_EQ(settings.readInteger("Prog", "Width", 0), 640);
     EXPECT_EQ(settings.readInteger("Prog", "Height", 0), 500);
+}
+
+// Guards a run ended by SIGTERM (a logout, a kill from the shell): the
+// decode it cut short left a truncated file under the real name, which the
+// next run decoded beside as "(1)name". It now stops at its next pump,
+// removes its temporary, keeps the container and exits with 128 + 15.
+TEST(AutoRunEndToEnd, TerminationLeavesNoHalfFile)
+{
+    TempDir root;
+    const std::string programFolder = root.file("program");
+    const std::string data = root.file("data");
+    std::filesystem::create_directories(programFolder);
+    std::filesystem::create_directories(data);
+    const std::string program = programFolder + "/vexorama";
+    std::filesystem::copy_file(VEXORAMA_BINARY, program);
+
+    // A sparse container of 2 GiB of data: long enough to be caught half way.
+    const std::string container = data + "/big.avi";
+    const std::int64_t size = (std::int64_t{2} << 30) + kTrailerSize;
+    const int fd = ::open(container.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    const std::string trailer = MakeTrailer(0, 0x55, "big.bin");
+    ASSERT_EQ(::pwrite(fd, trailer.data(), trailer.size(), size - kTrailerSize), static_cast<ssize_t>(trailer.size()));
+    ::close(fd);
+
+    const pid_t child = StartProgram(program, {"/a", "/d", data});
+    const auto started = std::chrono::steady_clock::now();
+    const auto decoding = [&] {
+        for (const std::string& name : Entries(data)) {
+            if (name.rfind(".vexorama-", 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    while (!decoding() && std::chrono::steady_clock::now() - started < std::chrono::seconds(30))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(decoding());
+    ASSERT_EQ(::kill(child, SIGTERM), 0);
+    const auto signalled = std::chrono::steady_clock::now();
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() - signalled > std::chrono::seconds(10)) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            FAIL() << "the program did not end after SIGTERM";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(2));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+    EXPECT_EQ(Entries(data), std::set<std::string>{"big.avi"});
+    EXPECT_EQ(static_cast<std::int64_t>(std::filesystem::file_size(container)), size);
 }
 
 } // namespace

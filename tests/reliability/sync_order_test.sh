@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Traces the system calls of an unattended run (decode, join, "/d") and of
+# the downloader's tasks, and checks their order: every deletion of a
+# container or a part, and every removal request for a fetched file, comes
+# after the output that holds its bytes was flushed to the disk (fdatasync)
+# and, where that output got its name, after its folder was flushed too.
+#   sync_order_test.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+command -v strace > /dev/null || { echo "strace is not installed: skipped"; exit 77; }
+strace -qq -o /dev/null true 2> /dev/null || { echo "strace may not trace here (ptrace refused): skipped"; exit 77; }
+binary=$build/bin/vexorama
+encode=$build/bin/vexo-encode
+probe=$build/bin/fetch_order_probe
+server=$build/bin/vexo-server
+for tool in "$binary" "$encode" "$probe" "$server"; do
+    [ -x "$tool" ] || { echo "missing $tool: build the tree first" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexo-order.XXXXXX")
+work=$(cd "$work" && pwd -P)
+server_pid=
+cleanup() {
+    [ -n "$server_pid" ] && kill "$server_pid" 2> /dev/null && wait "$server_pid" 2> /dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+trace() {
+    local log=$1
+    shift
+    strace -f -qq -y -s 0 -o "$log" \
+        -e trace=write,pwrite64,fsync,fdatasync,link,linkat,rename,renameat,renameat2,unlink,unlinkat,access,openat \
+        "$@"
+}
+
+# Reads a trace and checks the order. Variables: decoded ("container=output
+# ..."), joined (the output of the parts), parts (a pattern of part names),
+# removals (how many removal requests to expect; 0 for none).
+check_order() {
+    awk -v decoded="$2" -v joined="$3" -v parts="$4" -v removals="$5" '
+    function folder(path) { sub(/\/[^\/]*$/, "", path); return path }
+    function quoted(text, n,    i, s) {
+        s = text
+        for (i = 1; i <= n; i++) {
+            if (!match(s, /"[^"]*"/)) return ""
+            if (i == n) return substr(s, RSTART + 1, RLENGTH - 2)
+            s = substr(s, RSTART + RLENGTH)
+        }
+    }
+    function fdpath(text) {
+        if (!match(text, /\(-?[0-9]+</)) return ""
+        text = substr(text, RSTART + RLENGTH)
+        return substr(text, 1, index(text, ">") - 1)
+    }
+    function bad(message) { print "order broken: " message > "/dev/stderr"; failures++ }
+    BEGIN {
+        n = split(decoded, pairs, " ")
+        for (i = 1; i <= n; i++) { split(pairs[i], kv, "="); outputOf[kv[1]] = kv[2] }
+    }
+    {
+        pid = $1
+        line = $0
+        sub(/^[0-9]+ +/, "", line)
+        if (line ~ /<unfinished \.\.\.>$/) { sub(/ <unfinished \.\.\.>$/, "", line); pending[pid] = line; next }
+        if (line ~ /^<\.\.\. [a-z0-9_]+ resumed>/) { sub(/^<\.\.\. [a-z0-9_]+ resumed>/, "", line); line = pending[pid] line }
+        ok = line ~ /\) = [0-9]+$/
+        if (line ~ /^p?write(64)?\(/ && ok) { state[fdpath(line)] = "dirty" }
+        else if (line ~ /^f(data)?sync\(/ && ok) { p = fdpath(line); state[p] = "synced"; folderSynced[p] = 1 }
+        else if (line ~ /^(link|rename)(at2?)?\(/ && ok) {
+            from = quoted(line, 1); to = quoted(line, 2)
+            state[to] = state[from]; folderSynced[folder(to)] = 0; lastPlaced = to; placements++
+        }
+        else if (line ~ /^openat\(/ && line ~ /O_CREAT/ && ok) { p = quoted(line, 1); if (p == joined) folderSynced[folder(p)] = 0 }
+        else if (line ~ /^unlink(at)?\(/ && ok) {
+            p = quoted(line, 1); name = p; sub(/^.*\//, "", name)
+            if (name in outputOf) {
+                deletions++
+                out = folder(p) "/" outputOf[name]
+                if (state[out] != "synced") bad(name " deleted before " out " was flushed")
+                if (!folderSynced[folder(out)]) bad(name " deleted before the folder of " out " was flushed")
+            } else if (parts != "" && name ~ parts) {
+                deletions++
+                if (state[joined] != "synced") bad(name " deleted before " joined " was flushed")
+                if (!folderSynced[folder(joined)]) bad(name " deleted before the folder of " joined " was flushed")
+            }
+        }
+        else if (line ~ /^access\("\/vexo-removal-request\//) {
+            requests++
+            if (lastPlaced == "" || requested[lastPlaced]) bad("a removal request without a newly fetched file")
+            else {
+                if (state[lastPlaced] != "synced") bad("removal requested before " lastPlaced " was flushed")
+                if (!folderSynced[folder(lastPlaced)]) bad("removal requested before the folder of " lastPlaced " was flushed")
+                requested[lastPlaced] = 1
+            }
+        }
+    }
+    END {
+        if (removals == 0 && deletions == 0) bad("the trace holds no deletion to check")
+        if (removals > 0 && requests != removals) bad(requests " removal requests, " removals " expected")
+        printf "%d deletions and %d removal requests checked, %d files put in place\n", deletions, requests, placements
+        exit failures > 0
+    }' "$1"
+}
+
+# An unattended run: two containers decoded and deleted, four parts joined
+# and deleted.
+export QT_QPA_PLATFORM=offscreen
+mkdir -p "$work/program" "$work/data" "$work/originals"
+cp "$binary" "$work/program/vexorama"
+head -c 500000 /dev/urandom > "$work/originals/one.bin"
+head -c 70000 /dev/urandom > "$work/originals/two.bin"
+"$encode" --key 11 --leading 100 "$work/originals/one.bin" "$work/data/first.avi" > /dev/null
+"$encode" --key 200 --leading 0 "$work/originals/two.bin" "$work/data/second.jpg" > /dev/null
+head -c 300000 /dev/urandom > "$work/originals/film.mkv"
+(cd "$work/data" && split -b 80000 "$work/originals/film.mkv" film.mkv.)
+trace "$work/decode.trace" "$work/program/vexorama" /a /d "$work/data"
+cmp "$work/data/one.bin" "$work/originals/one.bin"
+cmp "$work/data/two.bin" "$work/originals/two.bin"
+cmp "$work/data/film.mkv" "$work/originals/film.mkv"
+check_order "$work/decode.trace" "first.avi=one.bin second.jpg=two.bin" "$work/data/film.mkv" '^film\.mkv\.a[a-z]$' 0
+
+# The downloader's tasks against the substitute service: three files,
+# each fetched and then asked to be removed.
+mkdir -p "$work/served" "$work/inbox"
+for name in a.bin b.bin c.bin; do
+    head -c 200000 /dev/urandom > "$work/served/$name"
+done
+"$server" --folder "$work/served" --tcp-port 0 --http-port 0 > "$work/server.log" 2>&1 &
+server_pid=$!
+for _ in $(seq 50); do
+    grep -q "listing on" "$work/server.log" && break
+    sleep 0.1
+done
+tcp_port=$(sed -n 's/^listing on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
+http_port=$(sed -n 's/.*web site on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
+trace "$work/fetch.trace" "$probe" "127.0.0.1:$http_port" "$tcp_port" "$work/inbox" "$work/probe.INI"
+for name in a.bin b.bin c.bin; do
+    cmp "$work/inbox/$name" "$work/served/$name"
+done
+check_order "$work/fetch.trace" "" "" "" 3
