@@ -64,7 +64,9 @@ void JoinFile::writeAll(const unsigned char* data, std::size_t count)
 
 void JoinFile::truncate()
 {
-    if (::ftruncate(file_.fd(), 0) != 0)
+    // An empty file is left alone: truncating it would make the file system
+    // flush the whole output when it closes, as for a replaced file.
+    if (size() > 0 && ::ftruncate(file_.fd(), 0) != 0)
         fail(std::strerror(errno));
 }
 

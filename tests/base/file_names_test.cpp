@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/file_names.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vexo {
+namespace {
+
+std::string Repeat(const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
+// Guards names Linux refuses (over 255 bytes): they are cut on a character
+// boundary, never inside a letter's bytes, keeping a short extension and
+// leaving room for a "(n)" before them; names that fit stay as they are.
+TEST(FitFileNameTest, ShortensOnCharacterBoundariesKeepingTheExtension)
+{
+    EXPECT_EQ(FitFileName("photo.jpg"), "photo.jpg");
+    const std::string fits = Repeat("a", 255);
+    EXPECT_EQ(FitFileName(fits), fits);
+
+    EXPECT_EQ(FitFileName(Repeat("Ж", 128)), Repeat("Ж", 127));
+    EXPECT_EQ(FitFileName(Repeat("Ж", 130) + ".avi"), Repeat("Ж", 125) + ".avi");
+    EXPECT_EQ(FitFileName(Repeat("Ж", 124) + ".avi", 4), Repeat("Ж", 123) + ".avi");
+    EXPECT_EQ(FitFileName(Repeat("a", 300), 3), Repeat("a", 252));
+
+    // A long "extension" is just part of the name.
+    const std::string dotted = "x." + Repeat("b", 300);
+    EXPECT_EQ(FitFileName(dotted), dotted.substr(0, 255));
+    for (const std::string& name : {Repeat("Ж", 200) + ".tar.gz", Repeat("€", 100)}) {
+        const std::string fitted = FitFileName(name, 3);
+        EXPECT_LE(fitted.size(), 252u) << name;
+        EXPECT_NE(static_cast<unsigned char>(fitted.back()) & 0xC0, 0xC0u) << name;
+    }
+}
+
+} // namespace
+} // namespace vexo
