@@ -35,12 +35,16 @@ DecoderBindings::DecoderBindings(WindowContext& context)
     connect(c.decodeButton, &QPushButton::clicked, this, boundary.guard([this] { run_.decodeAll(); }));
     connect(c.goButton, &QPushButton::clicked, this, boundary.guard([this] { run_.scanAndDecode(); }));
     connect(c.joinPartsButton, &QPushButton::clicked, this, boundary.guard([this] { run_.joinWorkingFolder(); }));
-    c.window->installEventFilter(this);
 
     // Mouse movement over the list arrives at its viewport, buttons held or not.
     c.queueList->setMouseTracking(true);
     c.queueList->viewport()->setMouseTracking(true);
     c.queueList->viewport()->installEventFilter(this);
+}
+
+void DecoderBindings::windowShown()
+{
+    context_.boundary.run([this] { run_.windowShown(); });
 }
 
 void DecoderBindings::openQueueMenu(const QPoint& position)
@@ -58,8 +62,6 @@ bool DecoderBindings::eventFilter(QObject* watched, QEvent* event)
     const MainWindowControls& c = context_.controls;
     if (event->type() == QEvent::MouseMove && watched == c.queueList->viewport())
         context_.boundary.run([this] { queue_.showTotals(); });
-    else if (event->type() == QEvent::WindowActivate && watched == c.window)
-        context_.boundary.run([this] { run_.windowActivated(); });
     return QObject::eventFilter(watched, event);
 }
 

@@ -16,13 +16,15 @@ struct WindowContext;
 // The decoder tab's controls bound to the decode queue and the batch run:
 // the add, clear and remove buttons, the list's selection, context menu and
 // mouse-over totals, "Расшифровка", "Go!", "Соединение", and the window's
-// activation (the "/a" run).
+// first showing (the "/a" run).
 class DecoderBindings : public QObject {
     Q_OBJECT
 public:
     explicit DecoderBindings(WindowContext& context);
 
     DecodeQueue& queue() { return queue_; }
+    // The window is up and the event loop turns.
+    void windowShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -19,5 +19,6 @@ int main(int argc, char** argv)
     vexo::MainWindow window(QCoreApplication::applicationFilePath().toStdString(), std::move(args));
     new vexo::StopSignals(window);
     window.showCentred();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    return status == 0 && window.unattendedRunFailed() ? 1 : status;
 }

@@ -16,6 +16,10 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace vexo {
 
@@ -34,7 +38,13 @@ MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args
     session_.executablePath = std::move(executablePath);
     const std::size_t slash = session_.executablePath.rfind('/');
     session_.programFolder = session_.executablePath.substr(0, slash + 1);
+    session_.defaultFolder =
+        DefaultWorkingFolder(session_.executablePath, session_.programFolder,
+                             QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
     session_.args = std::move(args);
+    // An unattended run tells its log what its boxes say.
+    unattended_ = std::find(session_.args.begin(), session_.args.end(), "/a") != session_.args.end();
+    dialogs_.setEchoToStandardError(unattended_);
 
     // Each subsystem binds its own controls here, before start-up runs.
     new ShellBindings(context_);
@@ -61,6 +71,14 @@ void MainWindow::showCentred()
     show();
     // The decoder tab is shown from the start; its show handler runs once the window is up.
     findChild<ShellBindings*>()->decoderTabShown();
+    // The unattended run starts once the event loop turns: whether a window
+    // manager ever activates the window (there may be none) is no concern.
+    QTimer::singleShot(0, this, [this] { findChild<DecoderBindings*>()->windowShown(); });
+}
+
+bool MainWindow::unattendedRunFailed() const
+{
+    return unattended_ && dialogs_.errorsShown() > 0;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

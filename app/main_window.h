@@ -38,6 +38,8 @@ public:
 
     // Shows the window centred on the desktop.
     void showCentred();
+    // Whether an unattended ("/a") run met an error box: its exit status.
+    bool unattendedRunFailed() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,6 +57,7 @@ private:
     Views views_;
     HandlerBoundary boundary_;
     WindowContext context_;
+    bool unattended_ = false;
 };
 
 } // namespace vexo

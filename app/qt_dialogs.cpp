@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace vexo {
 
 namespace {
@@ -39,15 +41,21 @@ QString DialogFilter(const std::string& filter)
 
 void QtDialogs::showMessage(MessageKind kind, const std::string& text)
 {
+    const bool warning = kind == MessageKind::Warning;
+    if (warning)
+        ++errors_;
+    if (echo_)
+        std::fprintf(stderr, "vexorama: %s\n", text.c_str());
     // A program that is ending asks nobody anything.
     if (StopRequested())
         return;
-    const bool warning = kind == MessageKind::Warning;
     // While the settings dialog keeps the main window disabled, a box owned
     // by it would be disabled too and could not be closed.
     QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
                     warning ? QStringLiteral("Warning") : QStringLiteral("Information"), Q(text), QMessageBox::Ok,
                     window_.isEnabled() ? &window_ : nullptr);
+    // Names come from files and servers: never rich text.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

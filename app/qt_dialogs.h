@@ -13,6 +13,11 @@ class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget& window) : window_(window) {}
 
+    // Every box's text also goes to standard error, for a log.
+    void setEchoToStandardError(bool echo) { echo_ = echo; }
+    // How many warning boxes (errors) were due so far, shown or not.
+    int errorsShown() const { return errors_; }
+
     void showMessage(MessageKind kind, const std::string& text) override;
     std::vector<std::string> pickFiles(const std::string& startFolder, const std::string& filter) override;
     std::optional<std::string> pickFolder(const std::string& title, const std::string& preselected) override;
@@ -21,6 +26,8 @@ public:
 
 private:
     QWidget& window_;
+    bool echo_ = false;
+    int errors_ = 0;
 };
 
 } // namespace vexo

@@ -20,7 +20,11 @@ struct TcpEndpoint {
 // The state the whole main window shares for the run.
 struct Session {
     std::string executablePath;
-    std::string programFolder;               // the executable's folder, with a trailing "/"
+    std::string programFolder; // the executable's folder, with a trailing "/"
+    // Where files go when no working folder is set or the set one is gone:
+    // the program's folder in a build tree or portable folder, the user's
+    // download folder + "/Vexorama/" for an installed copy.
+    std::string defaultFolder;
     std::vector<std::string> args;           // command-line parameters, the program name left out
     std::unique_ptr<SettingsStore> settings; // opened by the start-up
     std::string caption;                     // the window's caption, set once at start-up

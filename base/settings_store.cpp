@@ -387,26 +387,46 @@ void SettingsStore::writeBool(const SettingKey& key, bool value)
     writeBool(std::string(key.section), std::string(key.key), value);
 }
 
-std::string SettingsFilePath(const std::string& executablePath)
+bool RunsInstalled(const std::string& executablePath)
 {
-    const std::filesystem::path executable(executablePath);
-    std::filesystem::path folder = executable.parent_path();
+    std::filesystem::path folder = std::filesystem::path(executablePath).parent_path();
     if (folder.empty())
         folder = ".";
-    if (::access(folder.c_str(), W_OK) == 0) {
-        std::filesystem::path beside = executable;
+    std::error_code unresolved;
+    const std::filesystem::path resolved = std::filesystem::canonical(folder, unresolved);
+    const std::string text = (unresolved ? folder : resolved).string() + "/";
+    for (const char* systemFolder : {"/usr/", "/opt/"}) {
+        if (text.rfind(systemFolder, 0) == 0)
+            return true;
+    }
+    return ::access(folder.c_str(), W_OK) != 0;
+}
+
+std::string SettingsFilePath(const std::string& executablePath)
+{
+    if (!RunsInstalled(executablePath)) {
+        std::filesystem::path beside(executablePath);
         beside.replace_extension(".INI");
         return beside.string();
     }
 
-    // A system-wide install: the per-user file. Creating the folder may
-    // fail; the first write then reports the path it could not write.
+    // An installed copy: the per-user file. Creating the folder may fail;
+    // the first write then reports the path it could not write.
     const std::filesystem::path configFolder = UserConfigFolder();
     const std::filesystem::path ownFolder = configFolder / "vexorama";
     std::error_code reportedByTheWrite;
     std::filesystem::create_directories(configFolder, reportedByTheWrite);
     ::mkdir(ownFolder.c_str(), 0700);
     return (ownFolder / "vexorama.INI").string();
+}
+
+std::string DefaultWorkingFolder(const std::string& executablePath, const std::string& programFolder,
+                                 const std::string& downloadFolder)
+{
+    if (!RunsInstalled(executablePath))
+        return programFolder;
+    const std::string downloads = downloadFolder.empty() ? HomeFolder() + "/Downloads" : downloadFolder;
+    return downloads + "/Vexorama/";
 }
 
 } // namespace vexo

@@ -55,9 +55,20 @@ private:
     std::string path_;
 };
 
-// Where the settings live: the executable's path with ".INI" in place of
-// its extension, or, when the executable's folder cannot be written,
+// Whether the program runs installed: from one of the system's program
+// folders (/usr, /usr/local, /opt) or from a folder the user cannot write.
+// A build tree or an unpacked portable folder is not installed.
+bool RunsInstalled(const std::string& executablePath);
+
+// Where the settings live: beside the executable, its path with ".INI" in
+// place of its extension, or, for an installed copy (root's included),
 // $XDG_CONFIG_HOME/vexorama/vexorama.INI (default ~/.config/...).
 std::string SettingsFilePath(const std::string& executablePath);
+
+// The folder files go to by default: the executable's folder (`programFolder`,
+// with its trailing "/"), or for an installed copy the user's download
+// folder + "/Vexorama/".
+std::string DefaultWorkingFolder(const std::string& executablePath, const std::string& programFolder,
+                                 const std::string& downloadFolder);
 
 } // namespace vexo

@@ -70,15 +70,22 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
         AtLeastMinimumSize({stored.readInteger(settings::kWidth), stored.readInteger(settings::kHeight)});
     views.window.resizeWindow(size.width, size.height);
 
-    std::string folder = stored.readString(settings::kFolder, session.programFolder);
+    if (session.defaultFolder.empty())
+        session.defaultFolder = session.programFolder;
+    std::string folder = stored.readString(settings::kFolder, session.defaultFolder);
     for (const std::string& arg : session.args) {
         if (!IsSwitch(arg))
             folder = arg;
     }
+    // The default folder is made when first needed; any other missing
+    // folder gives way to it, with a word to the user.
+    if (folder == session.defaultFolder)
+        MakeFolder(folder);
     if (!FolderExists(folder)) {
         views.dialogs.showMessage(MessageKind::Information,
-                                  "Текущая папка не существует, сохраняем в " + session.programFolder);
-        folder = session.programFolder;
+                                  "Текущая папка не существует, сохраняем в " + session.defaultFolder);
+        folder = session.defaultFolder;
+        MakeFolder(folder);
     }
     boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
 

@@ -143,17 +143,23 @@ void BatchRun::scanAndDecode()
 {
     if (queue_.running())
         return;
-    queue_.addAllFromFolder();
-    decodeAll();
+    try {
+        queue_.addAllFromFolder();
+        decodeAll();
+    } catch (...) {
+        if (startedWithAutoRun())
+            window_.closeWindow();
+        throw;
+    }
     if (startedWithAutoRun())
         window_.closeWindow();
 }
 
-void BatchRun::windowActivated()
+void BatchRun::windowShown()
 {
-    if (activated_)
+    if (shown_)
         return;
-    activated_ = true;
+    shown_ = true;
     if (startedWithAutoRun())
         scanAndDecode();
 }

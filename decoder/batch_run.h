@@ -28,12 +28,12 @@ public:
     // the run, enables the controls again and keeps the entries not yet
     // decoded, listed, for another try; the error goes on to the caller.
     void decodeAll();
-    // "Go!": scan the working folder, decode, and with "/a" close the window.
+    // "Go!": scan the working folder, decode, and with "/a" close the window
+    // (also when a step failed: nobody waits at an unattended run).
     void scanAndDecode();
-    // The main window became active: with "/a" among the parameters, the
-    // first activation runs scanAndDecode; later ones (after every message
-    // box) do nothing.
-    void windowActivated();
+    // The main window is up and the event loop turns: with "/a" among the
+    // parameters, the first call runs scanAndDecode; later ones do nothing.
+    void windowShown();
     // "Соединение": join the split parts of the working folder, then empty
     // the queue.
     void joinWorkingFolder();
@@ -55,7 +55,7 @@ private:
     DecoderView& view_;
     WindowView& window_;
     Dialogs& dialogs_;
-    bool activated_ = false;
+    bool shown_ = false;
 };
 
 } // namespace vexo

@@ -20,6 +20,12 @@ struct AutoCheckState {
     std::string period = "60"; // seconds, as text
 };
 
+// A listed file's key in `Downloader::failedFiles`.
+inline std::string FailedFileKey(const ServerFile& file)
+{
+    return file.fileName + "\n" + file.url;
+}
+
 // The server downloader's state for the run, with the views and the shared
 // state it works on. Its handlers and tasks take it whole.
 struct Downloader {
@@ -53,6 +59,14 @@ struct Downloader {
     // Downloads whose file arrived whole and is on the disk; only their
     // removals may run.
     std::set<TaskId> arrivedDownloads;
+    // Files whose download failed ("name\naddress"): the automatic and the
+    // trailing checks leave them alone until the user asks for a check, so
+    // that a file that cannot be fetched does not bring its boxes back at
+    // every round.
+    std::set<std::string> failedFiles;
+    // The removal page could not be made (the web engine module is
+    // missing): removals go through the browser, as in mode 1.
+    bool removalInBrowser = false;
 };
 
 } // namespace vexo

@@ -51,6 +51,8 @@ void RunnerTick(Downloader& d)
 
 void QueueServerCheck(Downloader& d)
 {
+    // The user asks: files that failed before get another chance.
+    d.failedFiles.clear();
     PushTask(d, ServerTask::Check());
 }
 

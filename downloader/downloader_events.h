@@ -18,7 +18,8 @@ void ShowDownloaderStart(Downloader& downloader);
 void RunnerTick(Downloader& downloader);
 
 // "Обновить", and the tray item "Проверить новые файлы" (which works also
-// while the button is disabled): queue a check.
+// while the button is disabled): queue a check, in which files whose
+// download failed are tried again.
 void QueueServerCheck(Downloader& downloader);
 
 // "Автопроверка" or the tray item "Автообновление" switched: the other one

@@ -75,7 +75,13 @@ void CheckServer(Downloader& d)
     }
 
     const int count = d.files.serverFileCount();
-    d.view.showStatus("Соединение завершено. Добавлено " + std::to_string(count) + " файлов на закачку");
+    int waiting = 0;
+    for (int i = 1; i <= count; ++i)
+        waiting += d.failedFiles.count(FailedFileKey(d.files.at(i))) > 0 ? 1 : 0;
+    std::string status = "Соединение завершено. Добавлено " + std::to_string(count - waiting) + " файлов на закачку";
+    if (waiting > 0)
+        status += " (" + std::to_string(waiting) + " после ошибки ждут «Обновить»)";
+    d.view.showStatus(status);
     UpdateTrayHint(d.session, d.tray);
     d.dialogs.pump();
     ShowServerFiles(d);
@@ -119,6 +125,8 @@ void QueueDownloads(Downloader& d)
     const int count = d.files.serverFileCount();
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
         const ServerFile& file = d.files.at(i);
+        if (d.failedFiles.count(FailedFileKey(file)) > 0)
+            continue;
         const TaskId download = PushTask(d, ServerTask::Download(i, file));
         PushTask(d, ServerTask::Removal(download, file.removeRef));
     }

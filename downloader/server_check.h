@@ -17,8 +17,8 @@ void CheckServer(Downloader& downloader);
 // checks list it.
 void ShowServerFiles(Downloader& downloader);
 
-// Queues a download and a removal for every listed file, then one more
-// check. The pairs are queued as far as they fit with a slot left for the
+// Queues a download and a removal for every listed file but those whose
+// download failed before, then one more check. The pairs are queued as far as they fit with a slot left for the
 // check, which lists the rest again later.
 void QueueDownloads(Downloader& downloader);
 

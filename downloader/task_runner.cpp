@@ -47,8 +47,9 @@ Fetched FetchListedFile(Downloader& d, const std::optional<ServerFile>& file)
     d.view.showFetchName(file ? file->fileName : std::string());
     if (!FolderExists(session.workingFolder)) {
         d.dialogs.showMessage(MessageKind::Information,
-                              "Текущая папка не существует, сохраняем в " + session.programFolder);
-        session.workingFolder = session.programFolder;
+                              "Текущая папка не существует, сохраняем в " + session.defaultFolder);
+        session.workingFolder = session.defaultFolder;
+        MakeFolder(session.workingFolder);
     }
 
     d.progress.fetchedBytes = 0;
@@ -68,6 +69,11 @@ void RunDownloadTask(Downloader& d)
     const bool removalFollows =
         d.queue.taskCount() >= 2 && d.queue.at(2).kind == TaskKind::Remove && d.queue.at(2).download == download;
     const TaskId removal = removalFollows ? d.queue.idAt(2) : kNoTask;
+    // A file that failed already waits for the user's check; no second box.
+    if (task.file && d.failedFiles.count(FailedFileKey(*task.file)) > 0) {
+        PopTwoTasks(d, download, removal);
+        return;
+    }
 
     EnterFetching(d.view);
     try {
@@ -88,17 +94,35 @@ void RunDownloadTask(Downloader& d)
             return;
         }
         // Nothing usable arrived: the file stays on the server, so its
-        // removal goes too.
+        // removal goes too, and it is not fetched again unasked.
+        if (task.file)
+            d.failedFiles.insert(FailedFileKey(*task.file));
         if (d.progress.fetchedBytes == 0)
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
         PopTwoTasks(d, download, removal);
     } catch (...) {
         // The tab and the timers come back, and the download does not stay
-        // at the head to fail again at every tick.
+        // at the head to fail again at every tick, nor comes back unasked.
+        if (task.file && !StopRequested())
+            d.failedFiles.insert(FailedFileKey(*task.file));
         d.view.showFetchName("");
         LeaveFetching(d);
         PopTwoTasks(d, download, removal);
         throw;
+    }
+}
+
+// Mode 2: the removal page loads the address without a window. Without the
+// web engine module that cannot be: said once, and the browser takes over.
+void RemoveInTheBackground(Downloader& d, const std::string& address)
+{
+    try {
+        d.webPages.load(WebPage::Removal, address);
+    } catch (const std::runtime_error& error) {
+        d.removalInBrowser = true;
+        d.dialogs.showMessage(MessageKind::Warning,
+                              std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");
+        d.dialogs.openExternally(address + "&close=1");
     }
 }
 
@@ -115,10 +139,10 @@ void RunRemovalTask(Downloader& d)
     const std::string address = RemovalAddress(d.session.client.host, task.arg);
     try {
         const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
-        if (mode == 1)
+        if (mode == 1 || (mode == 2 && d.removalInBrowser))
             d.dialogs.openExternally(address + "&close=1");
         else if (mode == 2)
-            d.webPages.load(WebPage::Removal, address);
+            RemoveInTheBackground(d, address);
     } catch (...) {
         // A removal is fire-and-forget: one that cannot be started is
         // reported once and not tried again.

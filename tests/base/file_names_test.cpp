@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_names.h"
+#include "base/url_text.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,16 @@ TEST(FitFileNameTest, ShortensOnCharacterBoundariesKeepingTheExtension)
         EXPECT_LE(fitted.size(), 252u) << name;
         EXPECT_NE(static_cast<unsigned char>(fitted.back()) & 0xC0, 0xC0u) << name;
     }
+}
+
+// Guards a removal reference's Windows-1251 bytes turning into something
+// else on the wire: each byte a URL cannot carry becomes %XX of itself, and
+// what is already escaped stays as it is.
+TEST(EncodeUrlBytesTest, EscapesEachByteAURLCannotCarry)
+{
+    EXPECT_EQ(EncodeUrlBytes("http://h:8080/uploader/del.php?f=1&x=y"), "http://h:8080/uploader/del.php?f=1&x=y");
+    EXPECT_EQ(EncodeUrlBytes("del.php?f=a b%41&n=\xE9"), "del.php?f=a%20b%41&n=%E9");
+    EXPECT_EQ(EncodeUrlBytes("\x01<\"|\x7F>"), "%01%3C%22%7C%7F%3E");
 }
 
 } // namespace

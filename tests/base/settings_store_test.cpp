@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
 #include "base/settings_store.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,30 +16,9 @@ namespace vexo {
 namespace {
 
 using test::ReadFile;
+using test::ScopedEnv;
 using test::TempDir;
 using test::WriteFile;
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        ::setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 std::string ExpectWriteError(SettingsStore& store)
 {
@@ -290,17 +269,35 @@ TEST(SettingsFilePath, FallsBackToTheUserConfigFolder)
     TempDir dir;
     WriteFile(dir.file("plain"), "");
     const std::string unwritable = dir.file("plain") + "/bin/vexorama"; // fails even for root
-    ScopedEnv home("HOME", dir.path().c_str());
+    ScopedEnv home("HOME", dir.path());
     {
-        ScopedEnv xdg("XDG_CONFIG_HOME", dir.file("xdg").c_str());
+        ScopedEnv xdg("XDG_CONFIG_HOME", dir.file("xdg"));
         EXPECT_EQ(SettingsFilePath(unwritable), dir.file("xdg/vexorama/vexorama.INI"));
         EXPECT_TRUE(std::filesystem::is_directory(dir.file("xdg/vexorama")));
     }
-    for (const char* ignored : {"", "relative/xdg"}) {
+    for (const std::string ignored : {"", "relative/xdg"}) {
         ScopedEnv xdg("XDG_CONFIG_HOME", ignored);
         EXPECT_EQ(SettingsFilePath(unwritable), dir.file(".config/vexorama/vexorama.INI"));
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.file(".config/vexorama")));
+}
+
+// Guards an installed copy run as root, which can write the system's
+// program folders: it kept its settings in /usr/bin/vexorama.INI (left
+// behind by a purge) and worked in /usr/bin. A copy in /usr, /usr/local or
+// /opt uses the per-user places whoever runs it; a build tree does not.
+TEST(SettingsFilePath, AnInstalledCopyUsesThePerUserPlacesEvenForRoot)
+{
+    TempDir dir;
+    ScopedEnv xdg("XDG_CONFIG_HOME", dir.file("xdg"));
+    for (const std::string installed : {"/usr/bin/vexorama", "/usr/local/bin/vexorama", "/opt/vexorama/bin/vexorama"}) {
+        EXPECT_TRUE(RunsInstalled(installed)) << installed;
+        EXPECT_EQ(SettingsFilePath(installed), dir.file("xdg/vexorama/vexorama.INI")) << installed;
+        EXPECT_EQ(DefaultWorkingFolder(installed, "/usr/bin/", dir.file("Downloads")), dir.file("Downloads/Vexorama/"));
+    }
+    std::filesystem::create_directories(dir.file("build/bin"));
+    EXPECT_FALSE(RunsInstalled(dir.file("build/bin/vexorama")));
+    EXPECT_EQ(DefaultWorkingFolder(dir.file("vexorama"), dir.path() + "/", dir.file("Downloads")), dir.path() + "/");
 }
 
 } // namespace

@@ -35,10 +35,11 @@ struct Start {
     HandlerBoundary boundary{ops};
     Session session;
 
-    Start(const std::string& programFolder, std::vector<std::string> args)
+    Start(const std::string& programFolder, std::vector<std::string> args, const std::string& defaultFolder = "")
     {
         session.executablePath = programFolder + "vexorama";
         session.programFolder = programFolder;
+        session.defaultFolder = defaultFolder;
         session.args = std::move(args);
         boundary.run([this] { StartUp(session, views, boundary); });
     }
@@ -198,6 +199,24 @@ TEST_F(StartupTest, MissingFolderFallsBackToTheProgramFolder)
     Start next(programFolder, {});
     EXPECT_EQ(next.ops.messages.size(), 1u);
     EXPECT_EQ(store().readString("Prog", "Folder", ""), programFolder);
+}
+
+// Guards an installed copy's files landing in the program's folder (which
+// a user cannot write): its default folder is the user's download folder +
+// "/Vexorama/", made when first needed without a box, and the box for a
+// missing folder names it.
+TEST_F(StartupTest, DefaultFolderIsMadeWhenFirstNeeded)
+{
+    const std::string downloads = dir.path() + "/Downloads/Vexorama/";
+    Start first(programFolder, {}, downloads);
+    EXPECT_TRUE(first.ops.messages.empty());
+    EXPECT_EQ(first.session.workingFolder, downloads);
+    EXPECT_TRUE(std::filesystem::is_directory(downloads));
+
+    Start missing(programFolder, {dir.path() + "/gone"}, downloads);
+    EXPECT_EQ(missing.ops.messageTexts(),
+              std::vector<std::string>{"Текущая папка не существует, сохраняем в " + downloads});
+    EXPECT_EQ(missing.session.workingFolder, downloads);
 }
 
 // Guards a refused settings write: one error box, and start-up still

@@ -290,8 +290,8 @@ TEST_F(BatchRunTest, GoClosesTheWindowOnlyWithAutoRun)
     EXPECT_TRUE(ops.closed);
 }
 
-// Guards "/a" starting again after every message box: only the first activation runs.
-TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstActivation)
+// Guards "/a" starting again after every message box: only the first showing runs.
+TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstShowing)
 {
     session.args = {"/a"};
     WriteFile(dir.file("plain.jpg"), std::string(35200, 'p')); // its box reactivates the window
@@ -299,10 +299,10 @@ TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstActivation)
     int activations = 0;
     ops.onMessage = [&](const FakeViews::Message&) {
         ++activations;
-        run.windowActivated();
+        run.windowShown();
     };
-    run.windowActivated();
-    run.windowActivated();
+    run.windowShown();
+    run.windowShown();
     EXPECT_EQ(activations, 1);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
     EXPECT_TRUE(FileExists(dir.file("a.bin")));
@@ -310,14 +310,26 @@ TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstActivation)
     EXPECT_TRUE(ops.closed);
 }
 
-// Guards activation without "/a": nothing is scanned or decoded.
-TEST_F(BatchRunTest, ActivationWithoutAutoRunDoesNothing)
+// Guards showing without "/a": nothing is scanned or decoded.
+TEST_F(BatchRunTest, ShowingWithoutAutoRunDoesNothing)
 {
     session.args = {"/A", "/d"};
     encoded("1.avi", "a.bin", PatternBytes(100));
-    run.windowActivated();
+    run.windowShown();
     EXPECT_FALSE(FileExists(dir.file("a.bin")));
     EXPECT_FALSE(ops.closed);
+}
+
+// Guards an unattended run that fails half way: it stayed open for ever
+// behind its window. It ends all the same, and the error reaches the caller.
+TEST_F(BatchRunTest, FailedUnattendedRunStillEnds)
+{
+    session.args = {"/a"};
+    encoded("1.avi", "a.bin", PatternBytes(100));
+    queue.addAllFromFolder();
+    std::filesystem::remove(dir.file("1.avi"));
+    EXPECT_THROW(run.windowShown(), std::runtime_error);
+    EXPECT_TRUE(ops.closed);
 }
 
 // Guards "Соединение": joins, empties a waiting queue, never opens the folder.

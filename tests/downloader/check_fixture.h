@@ -29,6 +29,7 @@ protected:
     {
         session.executablePath = dir.file("vexorama");
         session.programFolder = dir.path() + "/";
+        session.defaultFolder = session.programFolder;
         session.workingFolder = dir.path();
         session.settings = std::make_unique<SettingsStore>(dir.file("vexorama.INI"));
         session.caption = "Vexorama";

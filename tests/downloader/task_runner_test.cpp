@@ -158,20 +158,53 @@ TEST_F(RunnerTest, RemovalAddressesFollowTheMode)
     EXPECT_TRUE(d.queue.empty());
 }
 
-// Guards a removal whose view cannot be reached: it is dropped, not tried
-// again at every tick, and the error reaches the handler boundary.
-TEST_F(RunnerTest, RemovalThatCannotStartIsDropped)
+// Guards removal mode 2 without the web engine module: a box every few
+// seconds, for ever, and no removal. One box says so, and the browser
+// takes over for this removal and every later one.
+TEST_F(RunnerTest, RemovalPageMissingFallsBackToTheBrowserOnce)
 {
     struct NoRemovalPage : test::FakeViews {
-        void load(WebPage, const std::string&) override { throw std::runtime_error("no view"); }
+        void load(WebPage, const std::string&) override { throw std::runtime_error("no module"); }
     } window;
     Downloader local(session, window, window, window, window);
+    session.client.host = "127.0.0.1:8080";
     settings().writeInteger("Server", "RemMode", 2);
-    QueueRemoval(local, "r");
-    PushTask(local, ServerTask::Check());
-    EXPECT_THROW(RunNextTask(local), std::runtime_error);
-    EXPECT_EQ(local.queue.taskWords(), "get ");
+    QueueRemoval(local, "del.php?f=1");
+    QueueRemoval(local, "del.php?f=2");
+    RunNextTask(local);
+    RunNextTask(local);
+    EXPECT_EQ(window.messageTexts(), std::vector<std::string>{"no module\nФайлы удаляются с сервера через браузер."});
+    EXPECT_EQ(window.opened, (std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1",
+                                                       "http://127.0.0.1:8080/uploader/del.php?f=2&close=1"}));
+    EXPECT_TRUE(local.queue.empty());
     EXPECT_FALSE(local.taskRunning);
+}
+
+// Guards a file that can never be fetched (404, a name the folder refuses):
+// every automatic or trailing check fetched and reported it again, two
+// boxes every few seconds for ever. It waits, counted in the status bar,
+// until the user asks for a check.
+TEST_F(RunnerTest, FailedFileWaitsForTheUsersCheck)
+{
+    const auto server = listing({{"gone.avi", webFile(Http("404 Not Found", "")), "r", "5"}});
+    setRemMode(1);
+    queueCheck();
+    RunnerTick(d);
+    EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
+    for (int tick = 0; tick < 3; ++tick) {
+        AutoCheckTick(d);
+        RunnerTick(d);
+    }
+    EXPECT_EQ(ops.messages.size(), 2u);
+    EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку (1 после ошибки ждут «Обновить»)");
+    EXPECT_EQ(web.front()->requests().size(), 1u);
+
+    ops.queuedTasks.clear();
+    d.queue.clear();
+    QueueServerCheck(d);
+    RunnerTick(d);
+    EXPECT_EQ(ops.messages.size(), 4u);
+    EXPECT_EQ(web.front()->requests().size(), 2u);
 }
 
 // Guards failed downloads: an error status or a body cut short keeps the
@@ -319,6 +352,7 @@ TEST_F(RunnerTest, NamesThatAreNotPlainAreRefused)
 TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
 {
     session.programFolder = dir.path() + "/program/";
+    session.defaultFolder = session.programFolder;
     std::filesystem::create_directory(session.programFolder);
     session.workingFolder = dir.path() + "/gone";
     ops.showWorkingFolder(session.workingFolder, true);

@@ -60,7 +60,10 @@ for _ in $(seq 300); do
     sleep 0.1
 done
 [ -s "$settings" ] || { cat "$work/program.log"; fail "no settings in $settings"; }
-grep -q "Folder=$prefix/bin/" "$settings" || fail "unexpected settings: $(cat "$settings")"
+# Guards: an installed copy working in its own folder (which its user cannot write): files go to the
+# user's download folder, made when first needed.
+grep -q "Folder=$home/Downloads/Vexorama/" "$settings" || fail "unexpected settings: $(cat "$settings")"
+[ -d "$home/Downloads/Vexorama" ] || fail "the default folder was not made"
 [ ! -e "$prefix/bin/vexorama.INI" ] || fail "settings written beside the installed program"
 
 # Guards: start-up loading the web engine before any page is shown.

@@ -6,6 +6,7 @@
 #include "app/web_bindings.h"
 #include "base/service_address.h"
 #include "tests/display_support/display_test.h"
+#include "tests/support/script_server.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -150,6 +151,22 @@ TEST_F(WebEngineTest, HiddenViewIsMadeOnFirstUseAndLoadsTheAddress)
     QWidget* delweb = view(c->removalHolder, "delweb");
     ASSERT_NE(delweb, nullptr);
     EXPECT_TRUE(Shows(delweb, url, "Подробнее"));
+}
+
+// Guards a Windows-1251 removal reference in the background removal: it was
+// read as UTF-8 and sent as %EF%BF%BD, so the server never removed the file
+// and it was fetched again and again. Its own bytes go out, percent-encoded
+// where a URL needs it, as the browser sends them in mode 1.
+TEST_F(WebEngineTest, RemovalPageSendsTheReferencesOwnBytes)
+{
+    test::ScriptServer server("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+    const std::string host = "127.0.0.1:" + std::to_string(server.port());
+    window->views().webPages.load(WebPage::Removal, "http://" + host + "/uploader/del.php?f=a b%41&n=\xE9\xF2");
+    ASSERT_TRUE(test::WaitUntil([&] { return !server.requests().empty(); }, std::chrono::seconds(20)));
+    // "%41" is the letter A, which an address may carry as it is: the engine
+    // sends it so, as RFC 3986 allows.
+    const std::string request = server.requests().front();
+    EXPECT_EQ(request.rfind("GET /uploader/del.php?f=a%20bA&n=%E9%F2 HTTP/1.1\r\n", 0), 0u) << request.substr(0, 120);
 }
 
 } // namespace

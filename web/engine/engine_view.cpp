@@ -8,11 +8,11 @@ namespace vexo {
 WebEngineView::WebEngineView(QWidget* parent) : QWebEngineView(parent)
 {}
 
-void WebEngineView::navigate(const QString& url)
+void WebEngineView::navigate(const QUrl& url)
 {
     // Taken as written: an address with an empty host gets the engine's own
     // error page, as a browser would show it.
-    load(QUrl(url));
+    load(url);
 }
 
 QString WebEngineView::location() const

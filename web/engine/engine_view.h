@@ -14,7 +14,7 @@ public:
     explicit WebEngineView(QWidget* parent);
 
     QWidget* widget() override { return this; }
-    void navigate(const QString& url) override;
+    void navigate(const QUrl& url) override;
     QString location() const override;
 };
 

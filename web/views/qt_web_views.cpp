@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/views/qt_web_views.h"
 
+#include "base/url_text.h"
 #include "web/views/web_engine.h"
 #include "web/views/web_module_loader.h"
 
@@ -67,8 +68,10 @@ EngineView* QtWebViews::ensure(WebPage page)
 
 void QtWebViews::load(WebPage page, const std::string& url)
 {
+    // The address's own bytes go on the wire: a removal reference in
+    // Windows-1251 must not be read as UTF-8 on the way.
     if (EngineView* target = ensure(page))
-        target->navigate(QString::fromStdString(url));
+        target->navigate(QUrl::fromEncoded(QByteArray::fromStdString(EncodeUrlBytes(url))));
 }
 
 std::string QtWebViews::address(WebPage page) const

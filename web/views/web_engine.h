@@ -5,6 +5,7 @@
 // is loaded only when a page is first needed, so that the program itself
 // never links the web engine: this header includes nothing of it.
 #include <QString>
+#include <QUrl>
 #include <QtPlugin>
 
 class QWidget;
@@ -19,7 +20,7 @@ public:
     // The view's widget; its parent owns it, and this object with it.
     virtual QWidget* widget() = 0;
     // Starts loading `url` and returns at once.
-    virtual void navigate(const QString& url) = 0;
+    virtual void navigate(const QUrl& url) = 0;
     // The address of the page shown, as the engine reports it.
     virtual QString location() const = 0;
 };

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "decoder/container_format.h"
+#include "tests/decoder/test_containers.h"
+#include "tests/display_support/display_test.h"
+#include "tests/support/byte_pattern.h"
+#include "tests/support/temp_dir.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+namespace vexo {
+namespace {
+
+using test::ContainerBytes;
+using test::HasRealDisplay;
+using test::PatternBytes;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+// The program in a folder of its own (it keeps its settings beside itself),
+// started on the test's X display, where no window manager runs.
+class UnattendedOnXTest : public ::testing::Test {
+protected:
+    TempDir root;
+    std::string data = root.file("data");
+    std::string program = root.file("program/vexorama");
+    QProcess process;
+
+    void SetUp() override
+    {
+        if (!HasRealDisplay())
+            GTEST_SKIP() << "needs an X display (xvfb-run)";
+        std::filesystem::create_directories(root.file("program"));
+        std::filesystem::create_directories(data);
+        std::filesystem::copy_file(test::BuildProgram("vexorama").toStdString(), program);
+    }
+    void TearDown() override
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    void start()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        process.setProcessEnvironment(environment);
+        process.start(QString::fromStdString(program),
+                      {QStringLiteral("/a"), QStringLiteral("/d"), QString::fromStdString(data)});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+};
+
+// Guards "/a" waiting for an activation that never comes on a display
+// without a window manager (a kiosk, xvfb-run): nothing was decoded and the
+// program never ended. It decodes, exits by itself, and with status 0.
+TEST_F(UnattendedOnXTest, DecodesAndExitsWithoutAWindowManager)
+{
+    const std::string plain = PatternBytes(90000, 4);
+    WriteFile(data + "/x.avi", ContainerBytes(plain, 0x42, "lead", "clip.bin"));
+    start();
+    ASSERT_TRUE(process.waitForFinished(30000)) << "the unattended run did not end";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(ReadFile(data + "/clip.bin") == plain);
+    EXPECT_FALSE(std::filesystem::exists(data + "/x.avi"));
+}
+
+// Guards an unattended run reporting success after an error box: the exit
+// status is 1, and the box's text is in the log (standard error).
+TEST_F(UnattendedOnXTest, ErrorBoxMakesTheExitStatusOne)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        GTEST_SKIP() << "needs xdotool to answer the box";
+    WriteFile(data + "/plain.jpg", std::string(35200, 'p'));
+    const std::string plain = PatternBytes(40000, 5);
+    WriteFile(data + "/y.avi", ContainerBytes(plain, 0x11, "", "good.bin"));
+    start();
+    // The box waits for a user; press its default button.
+    QProcess find;
+    find.start(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--name"), QStringLiteral("^Warning$")});
+    ASSERT_TRUE(find.waitForFinished(20000));
+    const QString box = QString::fromUtf8(find.readAllStandardOutput()).split(QLatin1Char('\n')).value(0);
+    ASSERT_FALSE(box.isEmpty());
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+
+    ASSERT_TRUE(process.waitForFinished(30000)) << "the unattended run did not end";
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_NE(QString::fromUtf8(process.readAllStandardError()).indexOf(QStringLiteral("plain.jpg -  NOT PACK")), -1);
+    EXPECT_TRUE(ReadFile(data + "/good.bin") == plain);
+}
+
+} // namespace
+} // namespace vexo
