@@ -69,7 +69,7 @@ ServerSettingsDialog& DownloaderBindings::settingsDialog()
 {
     if (!dialog_) {
         readSettingsDialogFields();
-        dialog_ = std::make_unique<ServerSettingsDialog>(context_, std::move(dialogStore_), *dialogFields_);
+        dialog_ = new ServerSettingsDialog(context_, std::move(dialogStore_), *dialogFields_);
     }
     return *dialog_;
 }

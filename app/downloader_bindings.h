@@ -13,7 +13,7 @@ struct Downloader;
 struct ServerSettingsForm;
 struct WindowContext;
 
-// The server downloader's Qt side: owns its logic and the settings dialog,
+// The server downloader's Qt side: owns its logic, makes the settings dialog,
 // and binds the downloader tab's controls, the tray items, the status bar
 // and the three timers to their handlers.
 class DownloaderBindings : public QObject {
@@ -34,7 +34,8 @@ private:
     std::unique_ptr<Downloader> downloader_;
     std::unique_ptr<SettingsStore> dialogStore_;
     std::unique_ptr<ServerSettingsForm> dialogFields_;
-    std::unique_ptr<ServerSettingsDialog> dialog_;
+    // A child window of the main window, which owns it.
+    ServerSettingsDialog* dialog_ = nullptr;
 };
 
 } // namespace vexo

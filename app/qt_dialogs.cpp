@@ -4,7 +4,7 @@
 #include "app/xdg_open.h"
 #include "base/stop_request.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -49,11 +49,11 @@ void QtDialogs::showMessage(MessageKind kind, const std::string& text)
     // A program that is ending asks nobody anything.
     if (StopRequested())
         return;
-    // While the settings dialog keeps the main window disabled, a box owned
-    // by it would be disabled too and could not be closed.
+    // Above whatever window is modal now (the settings dialog), else above the main window.
+    QWidget* owner = QApplication::activeModalWidget();
     QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
                     warning ? QStringLiteral("Warning") : QStringLiteral("Information"), Q(text), QMessageBox::Ok,
-                    window_.isEnabled() ? &window_ : nullptr);
+                    owner ? owner : &window_);
     // Names come from files and servers: never rich text.
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/server_settings_dialog.h"
 
+#include "app/accessible_names.h"
 #include "app/form_names.h"
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
 #include "base/service_address.h"
+#include "base/stop_request.h"
 #include "base/views.h"
 
 #include <QCloseEvent>
@@ -16,38 +18,35 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace vexo {
 
 namespace {
 
-constexpr int kClientWidth = 149;
-constexpr int kClientHeight = 289;
+// The dialog's size at the default font; larger fonts make it grow.
+constexpr QSize kClientSize(149, 289);
 constexpr double kOpacity = 200.0 / 255.0;
 
-struct Field {
-    QLabel* label;
-    QLineEdit* edit;
-};
-
-// A text field with its caption above it, as the dialog lays them out.
-Field MakeField(QWidget* parent, const QString& caption, int top, const QString& hint)
+// A text field with its caption above it.
+QLineEdit* AddField(QVBoxLayout* layout, QLabel*& label, const QString& caption, const QString& hint)
 {
-    auto* label = new QLabel(caption, parent);
-    label->setGeometry(0, top - 16, 145, 13);
+    auto* parent = layout->parentWidget();
+    label = new QLabel(caption, parent);
     auto* field = new QLineEdit(parent);
-    field->setGeometry(0, top, 145, 21);
     label->setBuddy(field);
     SetHint(field, hint);
-    return {label, field};
+    layout->addWidget(label);
+    layout->addWidget(field);
+    layout->addSpacing(3);
+    return field;
 }
 
-QRadioButton* MakeRadio(QGroupBox* group, const QString& caption, int top, int width, const QString& hint)
+QRadioButton* AddRadio(QGroupBox* group, const QString& caption, const QString& hint)
 {
     auto* radio = new QRadioButton(caption, group);
-    // Positions are the dialog's; the buttons sit inside the group frame.
-    radio->setGeometry(8 - group->x(), top - group->y(), width, 17);
     SetHint(radio, hint);
+    group->layout()->addWidget(radio);
     return radio;
 }
 
@@ -55,20 +54,23 @@ QRadioButton* MakeRadio(QGroupBox* group, const QString& caption, int top, int w
 
 ServerSettingsDialog::ServerSettingsDialog(WindowContext& context, std::unique_ptr<SettingsStore> settings,
                                            const ServerSettingsForm& form)
-    : QWidget(nullptr, Qt::Dialog), context_(context), settings_(std::move(settings)), form_(form)
+    : QWidget(context.controls.window, Qt::Dialog), context_(context), settings_(std::move(settings)), form_(form)
 {
     build();
     fill();
     bindFields();
+    context.controls.window->installEventFilter(this);
 }
 
 void ServerSettingsDialog::build()
 {
     c_.dialog = this;
     setWindowTitle(QString::fromUtf8("Настройки"));
-    // A fixed dialog frame with a close box only.
+    // A fixed dialog frame with a close box only. As a child of the main
+    // window it stays above it, centred on it, and is hidden with it.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    // While it is open the main window takes no input; the tray menu still does.
+    setWindowModality(Qt::WindowModal);
     setWindowOpacity(kOpacity);
     // The program ends with its main window, never because of this one.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -76,40 +78,37 @@ void ServerSettingsDialog::build()
     small.setPointSize(8);
     setFont(small);
 
-    const Field login =
-        MakeField(this, QString::fromUtf8("Логин:"), 16, QString::fromUtf8("Логин для доступа к сервису"));
-    const Field password =
-        MakeField(this, QString::fromUtf8("Пароль:"), 56, QString::fromUtf8("Пароль для доступа к сервису"));
-    const Field server = MakeField(this, QString::fromUtf8("Сервер:"), 96,
-                                   QString::fromUtf8("Текущий сервер ") + QString::fromUtf8(ServiceSiteHost()));
-    const Field port =
-        MakeField(this, QString::fromUtf8("Порт:"), 136, QString::fromUtf8("Порт сервера (обычно 6677)"));
-    c_.loginLabel = login.label;
-    c_.loginField = login.edit;
-    c_.passwordLabel = password.label;
-    c_.passwordField = password.edit;
-    c_.serverLabel = server.label;
-    c_.serverField = server.edit;
-    c_.portLabel = port.label;
-    c_.portField = port.edit;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(1);
+    c_.loginField =
+        AddField(layout, c_.loginLabel, QString::fromUtf8("Логин:"), QString::fromUtf8("Логин для доступа к сервису"));
+    c_.passwordField = AddField(layout, c_.passwordLabel, QString::fromUtf8("Пароль:"),
+                                QString::fromUtf8("Пароль для доступа к сервису"));
+    c_.serverField = AddField(layout, c_.serverLabel, QString::fromUtf8("Сервер:"),
+                              QString::fromUtf8("Текущий сервер ") + QString::fromUtf8(ServiceSiteHost()));
+    c_.portField =
+        AddField(layout, c_.portLabel, QString::fromUtf8("Порт:"), QString::fromUtf8("Порт сервера (обычно 6677)"));
 
     c_.removalGroup = new QGroupBox(QString::fromUtf8("Удаление файлов"), this);
-    c_.removalGroup->setGeometry(0, 160, 149, 97);
+    new QVBoxLayout(c_.removalGroup);
     c_.removeInBrowserButton =
-        MakeRadio(c_.removalGroup, QString::fromUtf8("Удалять со вспл."), 183, 129,
-                  QString::fromUtf8("После скачки файла запускать удаление файла в отдельном окне\r\n"
-                                    "(Надежный метод)"));
+        AddRadio(c_.removalGroup, QString::fromUtf8("Удалять со вспл."),
+                 QString::fromUtf8("После скачки файла запускать удаление файла в отдельном окне\r\n"
+                                   "(Надежный метод)"));
     c_.removeSilentlyButton =
-        MakeRadio(c_.removalGroup, QString::fromUtf8("Удалять без вспл."), 207, 113,
-                  QString::fromUtf8("После скачки файла запускать удаление файла внутри программы\r\n"
-                                    "(Ненадежный, но тихий способ)"));
+        AddRadio(c_.removalGroup, QString::fromUtf8("Удалять без вспл."),
+                 QString::fromUtf8("После скачки файла запускать удаление файла внутри программы\r\n"
+                                   "(Ненадежный, но тихий способ)"));
     c_.keepOnServerButton =
-        MakeRadio(c_.removalGroup, QString::fromUtf8("Не удалять"), 231, 113,
-                  QString::fromUtf8("После скачки файла не удалять его с сервера ") + QString::fromUtf8(kServiceServer)
-                      + QString::fromUtf8("\r\n(Не рекомендуется, тк аккуант могут забанить)"));
+        AddRadio(c_.removalGroup, QString::fromUtf8("Не удалять"),
+                 QString::fromUtf8("После скачки файла не удалять его с сервера ") + QString::fromUtf8(kServiceServer)
+                     + QString::fromUtf8("\r\n(Не рекомендуется, тк аккуант могут забанить)"));
+    layout->addWidget(c_.removalGroup);
+    layout->addStretch();
 
     c_.okButton = new QPushButton(QStringLiteral("OK"), this);
-    c_.okButton->setGeometry(2, 259, 145, 25);
+    layout->addWidget(c_.okButton);
 
     setTabOrder(c_.loginField, c_.passwordField);
     setTabOrder(c_.passwordField, c_.serverField);
@@ -119,6 +118,23 @@ void ServerSettingsDialog::build()
     setTabOrder(c_.removeInBrowserButton, c_.removeSilentlyButton);
     setTabOrder(c_.removeSilentlyButton, c_.keepOnServerButton);
     NameServerSettingsWidgets(c_);
+    NameForScreenReaders(c_);
+    fitToContents();
+}
+
+void ServerSettingsDialog::fitToContents()
+{
+    // Fixed in size, but never smaller than its captions need.
+    setFixedSize(layout()->totalSizeHint().expandedTo(kClientSize));
+}
+
+bool ServerSettingsDialog::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // A new font or style asks for a new layout: the captions may need more room.
+    if (event->type() == QEvent::LayoutRequest)
+        fitToContents();
+    return handled;
 }
 
 void ServerSettingsDialog::fill()
@@ -160,8 +176,7 @@ void ServerSettingsDialog::bindFields()
 
 void ServerSettingsDialog::open()
 {
-    QMainWindow* main = context_.controls.window;
-    main->setEnabled(false);
+    const QMainWindow* main = context_.controls.window;
     QRect frame = frameGeometry();
     frame.moveCenter(main->frameGeometry().center());
     move(frame.topLeft());
@@ -170,24 +185,34 @@ void ServerSettingsDialog::open()
     activateWindow();
 }
 
+bool ServerSettingsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // A child window is not hidden with its parent by itself: the dialog
+    // goes to the tray with the main window and comes back with it.
+    if (watched == context_.controls.window) {
+        if (event->type() == QEvent::Hide && isVisible()) {
+            hide();
+            openWithMainWindow_ = true;
+        } else if (event->type() == QEvent::Show && openWithMainWindow_) {
+            openWithMainWindow_ = false;
+            open();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void ServerSettingsDialog::applyAndClose()
 {
     ApplyServerSettings(context_.session, *settings_, form_, chosenMode_, context_.views.downloader);
     close();
 }
 
-void ServerSettingsDialog::storeOnClose()
-{
-    struct EnableMain {
-        QMainWindow* main;
-        ~EnableMain() { main->setEnabled(true); }
-    } enableMain{context_.controls.window};
-    StoreServerSettings(*settings_, form_);
-}
-
 void ServerSettingsDialog::closeEvent(QCloseEvent* event)
 {
-    context_.boundary.run([this] { storeOnClose(); });
+    // Only the user's own closing keeps the fields: a program on its way out
+    // leaves the settings file as it was.
+    if (!StopRequested())
+        context_.boundary.run([this] { StoreServerSettings(*settings_, form_); });
     event->accept();
 }
 

@@ -18,37 +18,40 @@ struct WindowContext;
 // The server settings dialog: login, password, the server's host and port,
 // and what becomes of a fetched file on the server. It is built once, when
 // first needed, with its own handle on the settings file, and lives hidden
-// when not in use; its fields keep the user's text between openings. While
-// it is open the main window takes no input.
+// when not in use; its fields keep the user's text between openings. It is a
+// window-modal child of the main window: while it is open the main window
+// takes no input.
 class ServerSettingsDialog : public QWidget {
     Q_OBJECT
 public:
     ServerSettingsDialog(WindowContext& context, std::unique_ptr<SettingsStore> settings,
                          const ServerSettingsForm& form);
 
-    // The main window's button "Настройки": disables the main window and
-    // shows the dialog centred over it, without waiting.
+    // The main window's button "Настройки": shows the dialog centred over
+    // the main window, without waiting.
     void open();
 
     const ServerSettingsForm& form() const { return form_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void bindFields();
     void fill();
+    void fitToContents();
     void applyAndClose();
-    // Stores the fields, and enables the main window again even when a
-    // write is refused.
-    void storeOnClose();
 
     WindowContext& context_;
     std::unique_ptr<SettingsStore> settings_;
     ServerSettingsForm form_;
     // The removal mode the radio buttons show; OK takes it.
     std::optional<std::uint8_t> chosenMode_;
+    // Hidden because the main window was: shown again with it.
+    bool openWithMainWindow_ = false;
     ServerSettingsControls c_;
 };
 

@@ -8,13 +8,17 @@
 #include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -86,7 +90,8 @@ TEST_F(SettingFormTest, NoSettingsFileGivesTheDefaults)
     EXPECT_FALSE(form->isVisible());
 
     EXPECT_EQ(form->windowTitle(), U("Настройки"));
-    EXPECT_EQ(form->size(), QSize(149, 289));
+    EXPECT_GE(form->width(), 149);
+    EXPECT_GE(form->height(), 289);
     EXPECT_NEAR(form->windowOpacity(), 200.0 / 255.0, 0.01);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -98,22 +103,71 @@ TEST_F(SettingFormTest, NoSettingsFileGivesTheDefaults)
         EXPECT_TRUE(child->toolTip().isEmpty()) << child->objectName().toStdString();
 }
 
-// Guards the opening: the main window takes no input while the dialog is
-// open, and accepts input again after OK.
-TEST_F(SettingFormTest, MainWindowIsDisabledWhileTheDialogIsOpen)
+// Guards the opening: the dialog is a window-modal child of the main window,
+// centred on it, so the main window takes no input (without being greyed
+// out) and the window manager keeps the dialog above it. Hiding the main
+// window to the tray hides the dialog too; showing it brings both back.
+TEST_F(SettingFormTest, DialogIsAModalChildOfTheMainWindow)
 {
     start();
     openDialog();
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(window->isEnabled());
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(form->parentWidget(), window.get());
+    ASSERT_NE(form->windowHandle(), nullptr);
+    EXPECT_EQ(form->windowHandle()->transientParent(), window->windowHandle());
+    EXPECT_EQ(QApplication::activeModalWidget(), form);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_LE((form->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 10);
+
+    window->hide();
+    EXPECT_FALSE(form->isVisible());
+    window->show();
+    EXPECT_TRUE(form->isVisible());
+
     pressOk();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
 
+// Guards the exit with the dialog open (the tray's "Выход"): the edited
+// fields are not stored, the settings file keeps what it had.
+TEST_F(SettingFormTest, ExitWithTheDialogOpenStoresNothing)
+{
+    writeServer("Name", "old.example");
+    start();
     openDialog();
-    form->close();
-    EXPECT_TRUE(window->isEnabled());
+    control<QLineEdit>("ServerIP")->setText("half-typed.exam");
+    window->controls().exitItem->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(stored("Name"), "old.example");
+}
+
+// Guards the captions at larger fonts: the dialog grows so that every
+// caption, title and button text is shown whole, at the dialog's own font
+// and at 1.25 and 2 times its size.
+TEST_F(SettingFormTest, CaptionsAreWholeAtLargerFonts)
+{
+    start();
+    openDialog();
+    const int basePoints = form->font().pointSize();
+    for (const double scale : {1.0, 1.25, 2.0}) {
+        QFont scaled = form->font();
+        scaled.setPointSizeF(basePoints * scale);
+        form->setFont(scaled);
+        QApplication::processEvents();
+        const QFontMetrics metrics(scaled);
+        for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+            EXPECT_GE(button->width(), button->sizeHint().width()) << scale << " " << button->text().toStdString();
+            EXPECT_GE(button->height(), metrics.height()) << scale << " " << button->text().toStdString();
+        }
+        for (QLabel* label : form->findChildren<QLabel*>())
+            EXPECT_GE(label->width(), metrics.horizontalAdvance(label->text())) << scale;
+        for (QGroupBox* group : form->findChildren<QGroupBox*>())
+            EXPECT_GE(group->width(), group->minimumSizeHint().width()) << scale;
+        for (QWidget* child : form->findChildren<QWidget*>())
+            EXPECT_TRUE(form->rect().contains(QRect(child->mapTo(form, QPoint(0, 0)), child->size())))
+                << scale << " " << child->objectName().toStdString();
+    }
 }
 
 // Guards a removal mode outside 1 to 3: no radio button is checked, and OK
@@ -179,7 +233,7 @@ TEST_F(SettingFormTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
     EXPECT_EQ(stored("Name"), "new.example");
     EXPECT_EQ(stored("RemMode"), "2");
     EXPECT_EQ(window->session().client.host, "old.example");
-    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // The fields keep the user's text for the next opening.
     openDialog();
@@ -211,7 +265,8 @@ TEST_F(SettingFormTest, RefusedWriteStillEnablesTheMainWindow)
     EXPECT_TRUE(form->isVisible());
     form->close();
     closer.stop();
-    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_TRUE(boxes[0].startsWith(U("Unable to write to ")));
 }
