@@ -11,6 +11,12 @@
 
 namespace vexo {
 
+namespace {
+
+constexpr int kArrivalNoticeMs = 5000;
+
+} // namespace
+
 void QtWindowView::showCaption(const std::string& caption)
 {
     c_.window->setWindowTitle(QString::fromStdString(caption));
@@ -45,6 +51,18 @@ void QtWindowView::markAutoCheck(bool on)
 {
     const QSignalBlocker quiet(c_.autoCheckItem);
     c_.autoCheckItem->setChecked(on);
+}
+
+void QtWindowView::announceArrival(const std::string& fileName)
+{
+    // A window in sight shows the arrival itself.
+    if (c_.window->isVisible() && !c_.window->isMinimized())
+        return;
+    if (!c_.trayIcon->isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    c_.trayIcon->showMessage(QStringLiteral("Vexorama"),
+                             QString::fromUtf8("Скачан файл ") + QString::fromStdString(fileName),
+                             QSystemTrayIcon::Information, kArrivalNoticeMs);
 }
 
 } // namespace vexo

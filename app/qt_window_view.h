@@ -20,6 +20,7 @@ public:
 
     void showTrayHint(const std::string& hint) override;
     void markAutoCheck(bool on) override;
+    void announceArrival(const std::string& fileName) override;
 
 private:
     MainWindowControls& c_;

@@ -178,6 +178,9 @@ public:
     virtual void showTrayHint(const std::string& hint) = 0;
     // The check mark of "Автообновление".
     virtual void markAutoCheck(bool on) = 0;
+    // A file has arrived whole: a short notification naming it, shown only
+    // while the window sits in the tray.
+    virtual void announceArrival(const std::string& fileName) = 0;
 };
 
 // The embedded web pages.

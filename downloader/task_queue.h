@@ -40,8 +40,8 @@ inline constexpr TaskId kNoTask = 0;
 struct ServerTask {
     std::string arg;
     TaskKind kind = TaskKind::Check;
-    std::optional<ServerFile> file; // downloads
-    TaskId download = kNoTask;      // removals
+    std::optional<ServerFile> file = std::nullopt; // downloads
+    TaskId download = kNoTask;                     // removals
     TaskId id = kNoTask;
 
     static ServerTask Check();

@@ -90,6 +90,7 @@ void RunDownloadTask(Downloader& d)
         // The file is whole and on the disk: its removal may follow.
         if (fetched == Fetched::Whole) {
             d.arrivedDownloads.insert(download);
+            d.tray.announceArrival(task.file->fileName);
             PopTask(d, download);
             return;
         }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <set>
@@ -68,6 +69,8 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1"});
     EXPECT_EQ(session.downloadedThisSession, 1);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
+    // Each whole arrival is announced once, in the tray if the window is there.
+    EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival one.avi"), 1);
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     EXPECT_FALSE(timerActive(DownloaderTimer::FetchProgress));
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck)); // tasks still wait
@@ -87,6 +90,7 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_TRUE(d.queue.empty());
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
     EXPECT_EQ(session.downloadedThisSession, 2);
+    EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival two.avi"), 1);
 }
 
 // Guards the fetching state: while a file arrives the four controls are
@@ -230,6 +234,9 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
     EXPECT_EQ(ReadFile(dir.file("a.avi")), "mine");
     EXPECT_EQ(session.downloadedThisSession, 0);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
+    EXPECT_EQ(std::count_if(ops.log.begin(), ops.log.end(),
+                            [](const std::string& entry) { return entry.starts_with("announce"); }),
+              0);
 }
 
 // Guards an empty body: counted as fetched, no local file left, and the

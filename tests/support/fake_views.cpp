@@ -283,6 +283,11 @@ void FakeViews::markAutoCheck(bool on)
     autoCheckMarked = on;
 }
 
+void FakeViews::announceArrival(const std::string& fileName)
+{
+    record("announce arrival " + fileName);
+}
+
 // ---- WebPagesView -----------------------------------------------------
 
 void FakeViews::load(WebPage page, const std::string& url)

@@ -150,6 +150,7 @@ public:
     // TrayView
     void showTrayHint(const std::string& hint) override;
     void markAutoCheck(bool on) override;
+    void announceArrival(const std::string& fileName) override;
 
     // WebPagesView
     void load(WebPage page, const std::string& url) override;
