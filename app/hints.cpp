@@ -16,6 +16,8 @@ constexpr const char* kHintProperty = "vexoHint";
 void SetHint(QWidget* widget, const QString& hint, bool tooltip)
 {
     widget->setProperty(kHintProperty, hint);
+    // Screen readers read the hint as the control's description.
+    widget->setAccessibleDescription(QString(hint).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     if (tooltip)
         widget->setToolTip(hint);
 }

@@ -1,18 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "app/stop_signals.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv)
 {
+    // Answered before any window or setting is touched.
+    if (const auto information = vexo::InformationAsked({argv + 1, argv + argc})) {
+        std::fputs(information->c_str(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorama"));
+    QApplication::setApplicationVersion(QStringLiteral(VEXO_VERSION));
     // Matches the installed .desktop entry, so that desktops group the window under it.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vexorama.Vexorama"));
+    vexo::UseRussianQtTexts(app);
 
     // Qt has taken its own options out of argv by now.
     std::vector<std::string> args(argv + 1, argv + argc);

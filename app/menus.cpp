@@ -4,6 +4,7 @@
 #include "app/tab_builders.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -33,8 +34,8 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
     for (QAction* info : {c.realNameItem, c.sizeItem, c.keyItem})
         info->setEnabled(false);
 
-    // No parent: the tray menu stays usable while the main window is disabled
-    // (the settings dialog is open). The main window deletes it.
+    // No parent: the tray menu stays usable while the settings dialog blocks
+    // the main window. The main window deletes it.
     c.trayMenu = new QMenu;
     c.showWindowItem = MakeItem(c.trayMenu, QString::fromUtf8("Показать/скрыть"));
     QFont bold = c.showWindowItem->font();
@@ -45,6 +46,11 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
     c.autoCheckItem = MakeItem(c.trayMenu, QString::fromUtf8("Автообновление"));
     c.autoCheckItem->setCheckable(true);
     c.exitItem = MakeItem(c.trayMenu, QString::fromUtf8("Выход"));
+    // The keys work in the main window too, and the menu shows them.
+    c.checkServerItem->setShortcut(QKeySequence(Qt::Key_F5));
+    c.exitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    window->addAction(c.checkServerItem);
+    window->addAction(c.exitItem);
 
     c.trayIcon = new QSystemTrayIcon(window);
     c.trayIcon->setContextMenu(c.trayMenu);

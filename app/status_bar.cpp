@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/status_bar.h"
 
+#include "app/status_bar_accessible.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <qdrawutil.h>
@@ -19,6 +21,7 @@ constexpr int kMargin = 2;
 StatusBar::StatusBar(QWidget* parent) : QFrame(parent)
 {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    InstallStatusBarAccessibility();
 }
 
 void StatusBar::setPanelText(int panel, const QString& text)
@@ -27,6 +30,7 @@ void StatusBar::setPanelText(int panel, const QString& text)
         return;
     texts_[panel] = text;
     update(panelRect(panel));
+    AnnouncePanelText(this, panel);
 }
 
 QString StatusBar::panelText(int panel) const

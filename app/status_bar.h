@@ -11,7 +11,7 @@ namespace vexo {
 // (raised) for the words of the queued server tasks. A click anywhere on it
 // is reported. It draws its panels itself: long work changes panel 0's text
 // thousands of times, and a text change here costs a repaint, never a
-// relayout of the window.
+// relayout of the window. Screen readers see each panel as a text of its own.
 class StatusBar : public QFrame {
     Q_OBJECT
 public:
@@ -22,6 +22,9 @@ public:
     // Draws the panels now, for work that does not return to the event
     // loop; within a frame of the last such drawing, at the next chance.
     void repaintNow();
+
+    // Where a panel is drawn, in the bar's coordinates.
+    QRect panelRect(int panel) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -34,8 +37,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QRect panelRect(int panel) const;
-
     QString texts_[2];
     QElapsedTimer painted_;
 };

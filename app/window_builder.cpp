@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/window_builder.h"
 
+#include "app/accessible_names.h"
 #include "app/form_names.h"
 #include "app/hint_echo.h"
 #include "app/hints.h"
@@ -51,6 +52,7 @@ MainWindowControls BuildMainWindow(QMainWindow& window)
     hintEcho->watchMenu(c.trayMenu);
 
     NameMainWindowWidgets(c);
+    NameForScreenReaders(c);
     return c;
 }
 
