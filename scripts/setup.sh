@@ -24,8 +24,14 @@ vexo_install() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures and builds the tree in $VEXO_BUILD.
+# Configures the tree in $VEXO_BUILD and builds the given targets, or
+# everything when none is given.
 vexo_build() {
-    cmake -S "$VEXO_ROOT" -B "$VEXO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$VEXO_BUILD" -j"$(nproc)"
+    cmake -S "$VEXO_ROOT" -B "$VEXO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    local targets=()
+    local target
+    for target in "$@"; do
+        targets+=(--target "$target")
+    done
+    cmake --build "$VEXO_BUILD" -j"$(nproc)" "${targets[@]}"
 }
