@@ -72,8 +72,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 # dpkg-shlibdeps fills in the libraries of the program, the tools and the
 # web module (the X11 platform plugin comes with libqt6gui6, the engine's
-# helper process with libqt6webenginewidgets6).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# helper process with libqt6webenginewidgets6). It is run by our own script
+# rather than by CPack, which would add postinst and postrm scripts calling
+# ldconfig for the module: its private folder is no library folder.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb_shlibdeps.cmake)
 # libcurl is opened at the first download rather than linked, so
 # dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
