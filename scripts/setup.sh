@@ -7,7 +7,7 @@ VEXO_BUILD=${VEXO_BUILD:-$VEXO_ROOT/build}
 
 VEXO_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-webengine-dev
     libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev xdg-utils)
-VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool desktop-file-utils appstream dpkg-dev clang-format strace)
+VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool desktop-file-utils appstream dpkg-dev lintian clang-format strace)
 
 # Installs those of the given packages that are not installed yet.
 vexo_install() {
