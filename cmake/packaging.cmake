@@ -2,7 +2,7 @@
 # Installation and the Debian package.
 #
 #   cmake --install <build> --prefix /usr/local
-#   cd <build> && cpack            # vexorama_<version>_<arch>.deb
+#   cd <build> && cpack            # vexorama_<version>-<release>_<arch>.deb
 #
 # The web engine module goes to <prefix>/lib/vexorama/, where the program
 # looks for it relative to its own folder (../lib/vexorama/). Installed in a
@@ -12,7 +12,8 @@
 set(VEXO_APP_ID io.github.vexorama.Vexorama)
 set(VEXO_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 
-install(TARGETS vexorama RUNTIME DESTINATION bin)
+# The substitute service's tools come along: the demo and packagers use them.
+install(TARGETS vexorama vexo-server vexo-encode RUNTIME DESTINATION bin)
 if(TARGET vexorama_web)
     install(TARGETS vexorama_web LIBRARY DESTINATION lib/vexorama)
 endif()
@@ -25,20 +26,57 @@ endforeach()
 install(FILES ${VEXO_PACKAGING_DIR}/icons/vexorama.svg
         DESTINATION share/icons/hicolor/scalable/apps RENAME ${VEXO_APP_ID}.svg)
 
+# Manual pages and the Debian changelog are installed compressed with
+# gzip -9n: no name and no time stamp inside, so that two builds give the
+# same bytes.
+find_program(VEXO_GZIP gzip REQUIRED)
+set(VEXO_COMPRESSED_DIR ${PROJECT_BINARY_DIR}/packaging)
+set(VEXO_COMPRESSED_FILES "")
+foreach(source man/vexorama.1 man/vexo-server.1 man/vexo-encode.1 changelog.Debian)
+    get_filename_component(name ${source} NAME)
+    set(output ${VEXO_COMPRESSED_DIR}/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+                       COMMAND ${CMAKE_COMMAND} -E copy ${VEXO_PACKAGING_DIR}/${source} ${VEXO_COMPRESSED_DIR}/${name}
+                       COMMAND ${VEXO_GZIP} -9nf ${VEXO_COMPRESSED_DIR}/${name}
+                       DEPENDS ${VEXO_PACKAGING_DIR}/${source}
+                       COMMENT "Compressing ${source}"
+                       VERBATIM)
+    list(APPEND VEXO_COMPRESSED_FILES ${output})
+endforeach()
+add_custom_target(vexo_packaging_files ALL DEPENDS ${VEXO_COMPRESSED_FILES})
+install(FILES ${VEXO_COMPRESSED_DIR}/vexorama.1.gz ${VEXO_COMPRESSED_DIR}/vexo-server.1.gz
+              ${VEXO_COMPRESSED_DIR}/vexo-encode.1.gz
+        DESTINATION share/man/man1)
+install(FILES ${VEXO_PACKAGING_DIR}/copyright ${VEXO_COMPRESSED_DIR}/changelog.Debian.gz
+        DESTINATION share/doc/vexorama)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vexorama)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision: packaging/changelog.Debian names the same version.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR "Vexorama")
 set(CPACK_PACKAGE_CONTACT "Vexorama team <vexorama@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop client for the Vexo file-sharing service")
-set(CPACK_PACKAGE_DESCRIPTION "Decodes the service's encoded pictures and videos, joins split files and fetches waiting files from the service's server, from a window that lives in the system tray.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Vexorama decodes the Vexo service's encoded pictures and videos, joins\n"
+    "split files and fetches waiting files from the service's server, from a\n"
+    "window that lives in the system tray.\n"
+    "\n"
+    "The package also holds vexo-server, a substitute for the service's\n"
+    "server for demos and tests, and vexo-encode, which makes encoded files.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/vexorama/vexorama")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
-# dpkg-shlibdeps fills in the libraries of the program and the web module
-# (the X11 platform plugin comes with libqt6gui6, the engine's helper
-# process with libqt6webenginewidgets6).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps fills in the libraries of the program, the tools and the
+# web module (the X11 platform plugin comes with libqt6gui6, the engine's
+# helper process with libqt6webenginewidgets6). It is run by our own script
+# rather than by CPack, which would add postinst and postrm scripts calling
+# ldconfig for the module: its private folder is no library folder.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb_shlibdeps.cmake)
 # libcurl is opened at the first download rather than linked, so
 # dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")

@@ -7,7 +7,8 @@ set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 
 vexo_install "${VEXO_BUILD_PACKAGES[@]}"
-vexo_build
+# The program, its web module and the substitute service; not the tests.
+vexo_build vexo_demo
 
 demo=$VEXO_BUILD/demo
 mkdir -p "$demo/server" "$demo/inbox"
@@ -23,6 +24,7 @@ Port=6677
 Login=test
 Passwd=demo
 RemMode=2
+Refresh=1
 INI
     echo "Settings written to $settings (downloads go to $demo/inbox)"
 fi

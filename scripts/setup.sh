@@ -7,7 +7,7 @@ VEXO_BUILD=${VEXO_BUILD:-$VEXO_ROOT/build}
 
 VEXO_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-webengine-dev
     libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev xdg-utils)
-VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool desktop-file-utils appstream dpkg-dev clang-format strace)
+VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool desktop-file-utils appstream dpkg-dev lintian clang-format strace)
 
 # Installs those of the given packages that are not installed yet.
 vexo_install() {
@@ -24,8 +24,14 @@ vexo_install() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures and builds the tree in $VEXO_BUILD.
+# Configures the tree in $VEXO_BUILD and builds the given targets, or
+# everything when none is given.
 vexo_build() {
-    cmake -S "$VEXO_ROOT" -B "$VEXO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$VEXO_BUILD" -j"$(nproc)"
+    cmake -S "$VEXO_ROOT" -B "$VEXO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    local targets=()
+    local target
+    for target in "$@"; do
+        targets+=(--target "$target")
+    done
+    cmake --build "$VEXO_BUILD" -j"$(nproc)" "${targets[@]}"
 }

@@ -1,29 +1,142 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package with CPack and checks its contents and the
-# dependencies dpkg-shlibdeps filled in; skips (77) without dpkg-shlibdeps.
+# Builds the Debian package with CPack and checks its contents, the
+# dependencies dpkg-shlibdeps filled in, the documentation Debian asks for,
+# the control scripts, the hardening of its ELF files, and lintian's
+# verdict. Skips (77) without dpkg-shlibdeps or readelf; without lintian
+# it runs every other check and then reports itself skipped in part.
 #   deb_package_test.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
 id=io.github.vexorama.Vexorama
+doc=usr/share/doc/vexorama
 command -v dpkg-shlibdeps >/dev/null || { echo "SKIPPED: install dpkg-dev to build the package"; exit 77; }
+command -v readelf >/dev/null || { echo "SKIPPED: install binutils to check the hardening"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 cpack --config "$build/CPackConfig.cmake" -B "$work" -G DEB >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
 deb=$(ls "$work"/*.deb)
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+dpkg-deb -e "$deb" "$work/control"
 
-# Guards: a package whose dependencies were not filled in from the libraries the program and the module link.
+# Guards: a package whose dependencies were not filled in from the libraries the program, the tools and the module link.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libqt6core6 libqt6widgets6 libqt6gui6 libqt6webenginewidgets6; do
-    grep -q "\b$package\b" <<<"$depends" || fail "$package missing from Depends: $depends"
+for package in libc6 libqt6core6 libqt6widgets6 libqt6gui6 libqt6webenginewidgets6 libcpp-httplib libcurl4; do
+    grep -q "\b$package" <<<"$depends" || fail "$package missing from Depends: $depends"
 done
 
-# Guards: a package that installs the program, its module, the menu entry or the icons anywhere else.
+# Guards: a package that installs the program, its tools, its module, the menu entry, the icons or the documentation anywhere else.
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-for file in ./usr/bin/vexorama ./usr/lib/vexorama/vexorama_web.so ./usr/share/applications/$id.desktop \
-            ./usr/share/metainfo/$id.metainfo.xml ./usr/share/icons/hicolor/48x48/apps/$id.png; do
+for file in ./usr/bin/vexorama ./usr/bin/vexo-server ./usr/bin/vexo-encode ./usr/lib/vexorama/vexorama_web.so \
+            ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
+            ./usr/share/icons/hicolor/48x48/apps/$id.png ./$doc/copyright ./$doc/changelog.Debian.gz \
+            ./usr/share/man/man1/vexorama.1.gz ./usr/share/man/man1/vexo-server.1.gz \
+            ./usr/share/man/man1/vexo-encode.1.gz; do
     grep -qx -- "$file" <<<"$contents" || fail "not in the package: $file"
 done
+
+# Guards: a changelog or manual page left uncompressed, compressed below -9, or with a name or time stamp inside.
+for file in "$root/$doc/changelog.Debian.gz" "$root"/usr/share/man/man1/*.gz; do
+    gzip -t "$file" || fail "$file is not a whole gzip file"
+    # The header: magic, method, flags (FNAME is 8), four bytes of time, and 2 in XFL for the best compression.
+    read -r -a header < <(od -An -tu1 -N9 "$file")
+    [ "${header[0]} ${header[1]}" = "31 139" ] || fail "$file is not gzip-compressed"
+    (((header[3] & 8) == 0)) || fail "$file holds the name of the file it was made from (gzip -n)"
+    [ "${header[4]}${header[5]}${header[6]}${header[7]}" = "0000" ] || fail "$file holds a time stamp (gzip -n)"
+    [ "${header[8]}" = 2 ] || fail "$file is not compressed with gzip -9"
+done
+
+# Guards: a changelog whose latest entry names another version or maintainer than the package, or does not parse.
+gzip -dc "$root/$doc/changelog.Debian.gz" >"$work/changelog"
+changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+changelog_maintainer=$(dpkg-parsechangelog -l "$work/changelog" -S Maintainer)
+[ "$changelog_version" = "$(dpkg-deb -f "$deb" Version)" ] ||
+    fail "the changelog is for $changelog_version, the package is $(dpkg-deb -f "$deb" Version)"
+[ "$changelog_maintainer" = "$(dpkg-deb -f "$deb" Maintainer)" ] ||
+    fail "the changelog's maintainer $changelog_maintainer is not the package's $(dpkg-deb -f "$deb" Maintainer)"
+
+# Guards: a copyright file out of the machine-readable format, without the GPL's pointer, or without the licence of the library vexo-server links.
+copyright=$root/$doc/copyright
+head -1 "$copyright" | grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
+    fail "copyright is not in the machine-readable format"
+grep -q "/usr/share/common-licenses/GPL-3" "$copyright" || fail "copyright does not point at the GPL-3 text"
+grep -q "^License: Expat$" "$copyright" && grep -q "cpp-httplib" "$copyright" &&
+    grep -q "Permission is hereby granted, free of charge" "$copyright" ||
+    fail "copyright lacks cpp-httplib's licence text"
+
+# Guards: a manual page that leaves out an option the tool's --help lists.
+for tool in vexo-server vexo-encode; do
+    options=$("$build/bin/$tool" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u)
+    [ -n "$options" ] || fail "$tool --help lists no options"
+    page=$(gzip -dc "$root/usr/share/man/man1/$tool.1.gz" | sed 's/\\-/-/g')
+    for option in $options; do
+        grep -qe "$option" <<<"$page" || fail "the manual page of $tool does not describe $option"
+    done
+done
+
+# Guards: control scripts that call ldconfig for the module's folder, which is no library folder.
+echo "control files: $(ls "$work/control" | tr '\n' ' ')"
+for script in preinst postinst prerm postrm triggers; do
+    if [ -e "$work/control/$script" ] && grep -n ldconfig "$work/control/$script"; then
+        fail "$script calls ldconfig"
+    fi
+done
+
+# Guards: a packaged ELF file built without PIE, full RELRO, the stack protector or the fortified libc calls.
+libc=$(ldd "$root/usr/bin/vexo-encode" | awk '/libc\.so\.6/ {print $3}')
+[ -r "$libc" ] || fail "cannot find the C library that vexo-encode links"
+fortifiable=$(readelf --dyn-syms -W "$libc" | awk '{print $8}' | sed -n 's/^__\(.*\)_chk@.*/\1/p' | sort -u)
+elf_count=0
+fortified_count=0
+while IFS= read -r -d '' file; do
+    [ "$(od -An -c -N4 "$file" | tr -d ' ')" = "177ELF" ] || continue
+    elf_count=$((elf_count + 1))
+    name=${file#"$root"}
+    headers=$(readelf -lW "$file")
+    dynamic=$(readelf -dW "$file")
+    symbols=$(readelf --dyn-syms -W "$file" | awk '$7 == "UND" {print $8}' | sed 's/@.*//' | sort -u)
+    grep -q "GNU_RELRO" <<<"$headers" || fail "$name: no RELRO"
+    grep -qE "\(BIND_NOW\)|\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW" <<<"$dynamic" || fail "$name: no immediate binding (-z now)"
+    kind="shared object"
+    if [[ $name == /usr/bin/* ]]; then
+        readelf -hW "$file" | grep -qE "Type:[[:space:]]+DYN" || fail "$name: not position independent"
+        grep -qE "\(FLAGS_1\).*PIE" <<<"$dynamic" || fail "$name: not linked with -pie"
+        kind="PIE"
+    fi
+    grep -qx "__stack_chk_fail" <<<"$symbols" || fail "$name: no stack protector"
+    # The compiler turns a call into its checked __*_chk form only where it
+    # knows the buffer's size, so a file whose buffers all come from
+    # elsewhere shows no checked call although it was built fortified. The
+    # flags are the same for every target: the package as a whole must show
+    # them.
+    if grep -qE "^__.*_chk$" <<<"$symbols"; then
+        fortify="fortified calls"
+        fortified_count=$((fortified_count + 1))
+    elif unprotected=$(comm -12 <(echo "$symbols") <(echo "$fortifiable")) && [ -n "$unprotected" ]; then
+        fortify="no checked call (sizes unknown when compiled): $(echo $unprotected)"
+    else
+        fortify="no fortifiable call"
+    fi
+    echo "hardened: $name: $kind, RELRO, BIND_NOW, stack protector; $fortify"
+done < <(find "$root" -type f -print0)
+[ "$elf_count" -ge 4 ] || fail "only $elf_count ELF files in the package"
+[ "$fortified_count" -ge 1 ] || fail "no packaged ELF file makes a fortified call: built without _FORTIFY_SOURCE"
+
 echo "$(basename "$deb"): Depends: $depends"
+
+# Guards: a package that lintian finds errors in.
+if ! command -v lintian >/dev/null; then
+    echo "SKIPPED in part: install lintian to check the package with it"
+    exit 77
+fi
+status=0
+lintian --fail-on none --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || status=$?
+cat "$work/lintian.log"
+[ "$status" -eq 0 ] || fail "lintian could not check the package (status $status)"
+if grep -q "^E: " "$work/lintian.log"; then
+    fail "lintian reports errors"
+fi
+echo "lintian: no errors"

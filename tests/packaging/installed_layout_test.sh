@@ -21,9 +21,11 @@ chmod 755 "$work"
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-# Guards: an install that leaves out the program, its web module, the menu entry, the metainfo or an icon.
-for file in bin/vexorama lib/vexorama/vexorama_web.so share/applications/$id.desktop \
-            share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg; do
+# Guards: an install that leaves out the program, its tools, its web module, the menu entry, the metainfo, an icon or the documentation.
+for file in bin/vexorama bin/vexo-server bin/vexo-encode lib/vexorama/vexorama_web.so share/applications/$id.desktop \
+            share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
+            share/man/man1/vexorama.1.gz share/man/man1/vexo-server.1.gz share/man/man1/vexo-encode.1.gz \
+            share/doc/vexorama/copyright share/doc/vexorama/changelog.Debian.gz; do
     [ -e "$prefix/$file" ] || fail "not installed: $file"
 done
 # Guards: an icon installed under the wrong size (the PNG header holds width and height).

@@ -24,6 +24,18 @@ grep -q "<id>$id</id>" "$folder/$id.metainfo.xml"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$folder/$id.metainfo.xml"
 grep -q "setDesktopFileName(QStringLiteral(\"$id\"))" "$folder/../app/main.cpp"
 
+# Guards: screenshots that point at images the repository does not hold, or at another repository or branch.
+homepage=$(sed -n 's|.*<url type="homepage">\(.*\)</url>.*|\1|p' "$folder/$id.metainfo.xml")
+[ "$homepage" = "https://github.com/vexorama/vexorama" ] || { echo "FAILED: homepage $homepage" >&2; exit 1; }
+raw=https://raw.githubusercontent.com/vexorama/vexorama/main/
+images=$(sed -n 's|.*<image>\(.*\)</image>.*|\1|p' "$folder/$id.metainfo.xml")
+[ -n "$images" ] || { echo "FAILED: no screenshots" >&2; exit 1; }
+for image in $images; do
+    [[ $image == "$raw"* && -f "$folder/../${image#"$raw"}" ]] || { echo "FAILED: screenshot $image" >&2; exit 1; }
+done
+# Guards: the copyright file naming another home of the project than the metainfo.
+grep -qx "Source: $homepage" "$folder/copyright" || { echo "FAILED: copyright's Source is not $homepage" >&2; exit 1; }
+
 if [ ${#missing[@]} -ne 0 ]; then
     echo "SKIPPED in part: install ${missing[*]} to validate with them"
     exit 77
