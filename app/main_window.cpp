@@ -64,9 +64,11 @@ MainWindow::~MainWindow()
 void MainWindow::showCentred()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
         QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        frame.moveCenter(available.center());
+        // The title bar stays on the screen, whatever the size.
+        move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
     }
     show();
     // The decoder tab is shown from the start; its show handler runs once the window is up.

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -15,6 +16,14 @@ namespace {
 
 constexpr int kArrivalNoticeMs = 5000;
 
+// What a window manager's frame adds to the window: known once the window
+// has been framed; before that, room for a title bar and borders.
+QSize FrameAllowance(const QWidget& window)
+{
+    const QSize frame = window.frameGeometry().size() - window.size();
+    return frame == QSize(0, 0) ? QSize(8, 32) : frame;
+}
+
 } // namespace
 
 void QtWindowView::showCaption(const std::string& caption)
@@ -24,7 +33,11 @@ void QtWindowView::showCaption(const std::string& caption)
 
 void QtWindowView::resizeWindow(int width, int height)
 {
-    c_.window->resize(width, height);
+    QSize size(width, height);
+    // A size stored on a larger screen shrinks to this one's free area.
+    if (const QScreen* screen = c_.window->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - FrameAllowance(*c_.window));
+    c_.window->resize(size);
 }
 
 void QtWindowView::closeWindow()

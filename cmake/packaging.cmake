@@ -78,8 +78,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb_shlibdeps.cmake)
 # libcurl is opened at the first download rather than linked, so
-# dpkg-shlibdeps cannot see it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
+# dpkg-shlibdeps cannot see it; Qt's own texts in Russian are data files.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, xdg-utils")
 include(CPack)

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -90,6 +91,23 @@ TEST_F(MainWindowTest, WindowNeverShrinksBelowTheMinimum)
     QApplication::processEvents();
     EXPECT_EQ(window->width(), 640);
     EXPECT_EQ(window->height(), 300);
+}
+
+// Guards a size stored on a larger screen: the window opens within the
+// screen's free area, its title bar in sight, and that size is what is
+// stored at the close.
+TEST_F(MainWindowTest, StoredSizeLargerThanTheScreenFitsTheScreen)
+{
+    SettingsStore(programFolder.path() + "/vexorama.INI").writeInteger("Prog", "Width", 5000);
+    SettingsStore(programFolder.path() + "/vexorama.INI").writeInteger("Prog", "Height", 4000);
+    start();
+    const QRect available = window->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(window->frameGeometry()))
+        << window->frameGeometry().width() << "x" << window->frameGeometry().height() << " in " << available.width()
+        << "x" << available.height();
+    EXPECT_GT(window->width(), available.width() / 2);
+    window->close();
+    EXPECT_EQ(SettingsStore(programFolder.path() + "/vexorama.INI").readInteger("Prog", "Width", 0), window->width());
 }
 
 // Guards the tabs: order, captions, the hidden fifth tab, the first tab shown.

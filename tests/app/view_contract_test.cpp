@@ -289,7 +289,7 @@ std::vector<std::string> RunScript(Subject& s)
     });
     step([&] {
         s.window().showCaption("Vexorama");
-        s.window().resizeWindow(800, 600);
+        s.window().resizeWindow(760, 520);
         s.window().showUrlTab(false);
         s.window().showDecoderTab();
         s.decoder().setEnabled(DecoderControl::Decode, false);

@@ -24,7 +24,7 @@ dpkg-deb -e "$deb" "$work/control"
 
 # Guards: a package whose dependencies were not filled in from the libraries the program, the tools and the module link.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libqt6core6 libqt6widgets6 libqt6gui6 libqt6webenginewidgets6 libcpp-httplib libcurl4; do
+for package in libc6 libqt6core6 libqt6widgets6 libqt6gui6 libqt6webenginewidgets6 libcpp-httplib libcurl4 qt6-translations-l10n; do
     grep -q "\b$package" <<<"$depends" || fail "$package missing from Depends: $depends"
 done
 

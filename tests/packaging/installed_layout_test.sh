@@ -52,6 +52,17 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     chmod a-w "$prefix/bin"
 fi
+
+# Guards: "--help" and "--version" opening the window (there is no display here, so Qt would abort)
+# or reading and writing settings, "--help" then stored as the working folder.
+for option in --help --version; do
+    "${run[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+        "$prefix/bin/vexorama" "$option" >"$work/answer.txt" 2>&1 || fail "vexorama $option failed: $(cat "$work/answer.txt")"
+    [ ! -e "$home/.config" ] && [ ! -e "$home/Downloads" ] || fail "vexorama $option touched the settings or folders"
+done
+grep -q "^vexorama [0-9]" "$work/answer.txt" || fail "unexpected version: $(cat "$work/answer.txt")"
+"${run[@]}" env -i PATH=/usr/bin:/bin "$prefix/bin/vexorama" --help | grep -q -- "--version" || fail "--help does not list --version"
+
 "${run[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" \
     QT_QPA_PLATFORM=offscreen "$prefix/bin/vexorama" >"$work/program.log" 2>&1 &
 pid=$!
@@ -72,4 +83,4 @@ grep -q "Folder=$home/Downloads/Vexorama/" "$settings" || fail "unexpected setti
 if grep -i -E "webengine|vexorama_web" "/proc/$pid/maps"; then
     fail "the web engine is loaded at start-up"
 fi
-echo "installed layout, per-user settings and start-up without the web engine: OK"
+echo "installed layout, --help, per-user settings and start-up without the web engine: OK"

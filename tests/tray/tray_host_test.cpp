@@ -5,6 +5,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
@@ -87,6 +88,39 @@ TEST_F(TrayHostTest, SingleClickDoesNothingAndTheRightButtonOpensTheMenu)
     clickIcon(3, 1);
     EXPECT_TRUE(test::WaitUntil([this] { return c->trayMenu->isVisible(); }, 10s));
     c->trayMenu->close();
+}
+
+// The notification balloon Qt shows beside a tray icon, if one is up.
+QWidget* ShownBalloon()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QBalloonTip") && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+// Guards the arrival notice: shown beside the icon, naming the file as it
+// is, while the window sits in the tray; never while the window is in sight.
+TEST_F(TrayHostTest, ArrivalIsAnnouncedOnlyWhileTheWindowIsInTheTray)
+{
+    window->views().tray.announceArrival("film.avi");
+    test::WaitUntil([] { return false; }, 300ms);
+    EXPECT_EQ(ShownBalloon(), nullptr);
+
+    window->showMinimized();
+    ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
+    const std::string name = "<b>Ваш пароль устарел</b>.avi";
+    window->views().tray.announceArrival(name);
+    ASSERT_TRUE(test::WaitUntil([] { return ShownBalloon() != nullptr; }, 10s));
+    QStringList texts;
+    for (const QLabel* label : ShownBalloon()->findChildren<QLabel*>()) {
+        if (label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
+            texts << label->text();
+    }
+    EXPECT_TRUE(texts.contains(QString::fromUtf8("Скачан файл ") + QString::fromStdString(name)))
+        << texts.join(QLatin1Char('|')).toStdString();
+    ShownBalloon()->close();
 }
 
 // Guards: minimising on a desktop without a tray hiding the window where nothing could bring it back.

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/main_window.h"
+#include "app/server_grid.h"
+#include "app/status_bar.h"
+#include "tests/support/temp_dir.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace vexo {
+namespace {
+
+using test::TempDir;
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+class AccessibilityTest : public ::testing::Test {
+protected:
+    TempDir programFolder;
+    std::unique_ptr<MainWindow> window;
+
+    void SetUp() override
+    {
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window->showCentred();
+        QApplication::processEvents();
+    }
+    MainWindowControls& c() { return window->controls(); }
+
+    static QString NameOf(QObject* object)
+    {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    }
+};
+
+// Guards the hand-painted status bar: a screen reader finds one status bar
+// whose two children read the panels' texts, line breaks as spaces.
+TEST_F(AccessibilityTest, StatusBarPanelsReadTheirTexts)
+{
+    StatusBar* bar = c().statusBar;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::StatusBar);
+    ASSERT_EQ(accessible->childCount(), 2);
+
+    bar->setPanelText(0, U("Скачано\r\n12 файлов"));
+    bar->setPanelText(1, U("down rem get "));
+    QAccessibleInterface* panel0 = accessible->child(0);
+    QAccessibleInterface* panel1 = accessible->child(1);
+    ASSERT_NE(panel0, nullptr);
+    ASSERT_NE(panel1, nullptr);
+    EXPECT_EQ(panel0->text(QAccessible::Name), U("Скачано 12 файлов"));
+    EXPECT_EQ(panel1->text(QAccessible::Name), U("down rem get "));
+    EXPECT_EQ(panel0->parent(), accessible);
+    EXPECT_EQ(accessible->indexOfChild(panel1), 1);
+    EXPECT_TRUE(accessible->rect().contains(panel0->rect()));
+}
+
+// Guards the controls without a caption of their own: every input, list,
+// table and progress bar of the window and of the settings dialog has a
+// name taken from its label or hint.
+TEST_F(AccessibilityTest, InputsListsTablesAndBarsHaveNames)
+{
+    EXPECT_EQ(NameOf(c().folderBox), U("Текущий каталог"));
+    EXPECT_EQ(NameOf(c().autoCheckPeriodBox), U("Автопроверка, секунд"));
+    EXPECT_EQ(NameOf(c().queueList), U("Очередь файлов"));
+    EXPECT_EQ(NameOf(c().serverFileGrid), U("Файлы на сервере"));
+    EXPECT_EQ(NameOf(c().fetchProgressBar), U("Прогресс закачки"));
+
+    c().serverSettingsButton->click();
+    std::vector<QWidget*> unnamed;
+    const QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    for (QWidget* widget : widgets) {
+        const bool needsName = qobject_cast<QLineEdit*>(widget) || qobject_cast<QListWidget*>(widget)
+                               || qobject_cast<ServerGrid*>(widget) || qobject_cast<QProgressBar*>(widget)
+                               || qobject_cast<QTextEdit*>(widget);
+        // Line edits inside other controls (a spin box, a table's editor) are named by those.
+        if (needsName && !widget->objectName().isEmpty() && NameOf(widget).isEmpty())
+            unnamed.push_back(widget);
+    }
+    for (QWidget* widget : unnamed)
+        ADD_FAILURE() << "no accessible name: " << widget->objectName().toStdString();
+    EXPECT_EQ(NameOf(window->findChild<QLineEdit*>(QStringLiteral("ServerIP"))), U("Сервер"));
+    // The hint becomes the description.
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(c().folderBox)
+                    ->text(QAccessible::Description)
+                    .startsWith(U("Можно изменить вручную")));
+}
+
+// Guards the keys: F5 runs "Обновить" (the tray's check) and Ctrl+Q "Выход",
+// and the tray menu shows them.
+TEST_F(AccessibilityTest, F5ChecksTheServerAndCtrlQExits)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QSignalSpy checks(c().checkServerItem, &QAction::triggered);
+    QTest::keyClick(c().queueList, Qt::Key_F5);
+    EXPECT_EQ(checks.count(), 1);
+    EXPECT_EQ(c().checkServerItem->shortcut(), QKeySequence(Qt::Key_F5));
+
+    QSignalSpy exits(c().exitItem, &QAction::triggered);
+    QTest::keyClick(c().folderBox, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(exits.count(), 1);
+    EXPECT_FALSE(window->isVisible());
+}
+
+} // namespace
+} // namespace vexo

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Saves a picture of the settings dialog open over the main window, frames
+// and all, for the docs:
+//   settings_dialog_screenshot OUTPUT.png
+// Run it on an X display with a window manager; QT_SCALE_FACTOR=2 gives the
+// picture at twice the size.
+#include "app/main_window.h"
+#include "app/main_window_controls.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+void Wait(int milliseconds)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: settings_dialog_screenshot OUTPUT.png\n");
+        return 2;
+    }
+    // A program folder of its own, so no settings file of the user is touched.
+    QTemporaryDir programFolder;
+    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
+    window.showCentred();
+    Wait(1000);
+    window.controls().serverSettingsButton->click();
+    // Let the window manager frame and place both windows.
+    Wait(1500);
+
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = window.frameGeometry().adjusted(-8, -8, 8, 8).intersected(screen->geometry());
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    return shot.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+}

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Saves a picture of the tray for the docs: the menu opened from the icon,
+// or the notice of an arrived file while the window sits in the tray:
+//   tray_screenshot menu|notice OUTPUT.png
+// Run it under xvfb-run with trayer installed.
+#include "app/main_window.h"
+#include "tests/display_support/display_test.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The area the menu opened from the icon covers, once it is shown.
+QRect OpenMenu(vexo::MainWindowControls& c)
+{
+    const QRect icon = c.trayIcon->geometry();
+    QMenu* menu = c.trayMenu;
+    menu->popup(QPoint(icon.right() - menu->sizeHint().width(), icon.bottom() + 4));
+    menu->setActiveAction(c.showWindowItem);
+    vexo::test::WaitUntil([&] { return menu->isVisible(); }, 5s);
+    return menu->geometry();
+}
+
+// The area of the notice of an arrived file, once it is shown.
+QRect AnnounceArrival(vexo::MainWindow& window)
+{
+    window.showMinimized();
+    vexo::test::WaitUntil([&] { return !window.isVisible(); }, 5s);
+    window.views().tray.announceArrival("Отпуск 2026.avi");
+    QWidget* notice = nullptr;
+    vexo::test::WaitUntil(
+        [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->inherits("QBalloonTip") && widget->isVisible())
+                    notice = widget;
+            }
+            return notice != nullptr;
+        },
+        5s);
+    return notice ? notice->frameGeometry() : QRect();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const bool menu = argc == 3 && std::strcmp(argv[1], "menu") == 0;
+    const bool notice = argc == 3 && std::strcmp(argv[1], "notice") == 0;
+    if (!menu && !notice) {
+        std::fprintf(stderr, "usage: tray_screenshot menu|notice OUTPUT.png\n");
+        return 2;
+    }
+    vexo::test::TrayHost tray;
+    if (!tray.up()) {
+        std::fprintf(stderr, "no tray: install trayer and run under xvfb-run\n");
+        return 1;
+    }
+
+    // A program folder of its own, so no settings file of the user is touched.
+    QTemporaryDir programFolder;
+    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindowControls& c = window.controls();
+    window.showCentred();
+    if (!vexo::test::WaitUntil([&] { return vexo::test::TrayHost::Placed(c.trayIcon->geometry()); }, 10s)) {
+        std::fprintf(stderr, "the tray did not take the icon\n");
+        return 1;
+    }
+
+    const QRect shown = menu ? OpenMenu(c) : AnnounceArrival(window);
+    if (shown.isEmpty()) {
+        std::fprintf(stderr, "nothing was shown\n");
+        return 1;
+    }
+    vexo::test::WaitUntil([] { return false; }, 500ms);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = c.trayIcon->geometry().united(shown).adjusted(-24, -24, 24, 24).intersected(screen->geometry());
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+}
