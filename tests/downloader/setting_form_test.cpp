@@ -137,7 +137,10 @@ TEST_F(SettingFormTest, ExitWithTheDialogOpenStoresNothing)
     start();
     openDialog();
     control<QLineEdit>("ServerIP")->setText("half-typed.exam");
-    window->controls().exitItem->trigger();
+    // As in the program: the exit ends the event loop, which closes every window.
+    QTimer::singleShot(0, window.get(), [this] { window->controls().exitItem->trigger(); });
+    QTimer::singleShot(5000, QCoreApplication::instance(), &QCoreApplication::quit);
+    QApplication::exec();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(stored("Name"), "old.example");
 }
