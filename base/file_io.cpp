@@ -88,6 +88,35 @@ ssize_t WriteOnce(int fd, const void* data, std::size_t size)
                            [&](std::size_t allowed) { return ::write(fd, data, allowed); });
 }
 
+// One copy_file_range call from file offset to file offset. Under faults
+// it moves bytes both read and written, so it is held to both limits.
+ssize_t CopyOnce(int from, int to, std::size_t size)
+{
+    if (!FaultsInstalled()) [[likely]]
+        return ::copy_file_range(from, nullptr, to, nullptr, size, 0);
+    std::lock_guard lock(gFaultsMutex);
+    if (gFaults.refuseKernelCopy != 0) {
+        errno = gFaults.refuseKernelCopy;
+        return -1;
+    }
+    for (const auto& [limit, moved] :
+         {std::pair{gFaults.failReadAfter, gBytesRead}, std::pair{gFaults.failWriteAfter, gBytesWritten}}) {
+        if (!limit)
+            continue;
+        if (moved >= *limit) {
+            errno = gFaults.error;
+            return -1;
+        }
+        size = std::min(size, *limit - moved);
+    }
+    const ssize_t done = ::copy_file_range(from, nullptr, to, nullptr, size, 0);
+    if (done > 0) {
+        gBytesRead += static_cast<std::size_t>(done);
+        gBytesWritten += static_cast<std::size_t>(done);
+    }
+    return done;
+}
+
 // Linux closes the descriptor even when close() is interrupted, so EINTR
 // is no failure (and a retry could close another thread's new file).
 int CloseChecked(int fd)
@@ -297,6 +326,17 @@ void PosixFile::writeAll(const void* data, std::size_t size)
         bytes += n;
         size -= static_cast<std::size_t>(n);
     }
+}
+
+std::optional<std::size_t> PosixFile::copyInKernelFrom(PosixFile& source, std::size_t size)
+{
+    ssize_t n;
+    do
+        n = CopyOnce(source.fd_, fd_, size);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(n);
 }
 
 void PosixFile::sync()

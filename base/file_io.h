@@ -80,6 +80,13 @@ public:
     // counts as a full disk (ENOSPC).
     void writeAll(const void* data, std::size_t size);
     void writeAll(std::string_view text) { writeAll(text.data(), text.size()); }
+    // Moves up to `size` bytes from the file offset of `source` to this
+    // file's inside the kernel (copy_file_range), both offsets advancing:
+    // the count moved, 0 where the source ends (or where the file system
+    // copies nothing), or nothing, errno set, when the kernel would not or
+    // could not copy. The caller then reads and writes instead, which also
+    // tells which of the two files is at fault.
+    std::optional<std::size_t> copyInKernelFrom(PosixFile& source, std::size_t size);
     // Flushes the file's data to the disk (fdatasync).
     void sync();
     // Closes, reporting a failed write-back.
@@ -158,14 +165,18 @@ void SyncFolder(const std::string& path);
 // Faults for tests, process-wide while a ScopedFileFaults lives. Reads and
 // writes count their bytes: once `failRead/WriteAfter` bytes have moved
 // (a call that would pass the count moves only the rest), every further
-// call fails with `error`. close() closes and then fails; rename (and the
-// link of commitIfFree) and the syncs fail without acting.
+// call fails with `error`; a copy in the kernel counts as both. close()
+// closes and then fails; rename (and the link of commitIfFree) and the
+// syncs fail without acting. With `refuseKernelCopy` set, every copy in the
+// kernel fails with that error number without acting, as across file
+// systems (EXDEV) or for files the kernel cannot copy (EINVAL).
 struct FileFaults {
     std::optional<std::size_t> failReadAfter = std::nullopt;
     std::optional<std::size_t> failWriteAfter = std::nullopt;
     bool failClose = false;
     bool failRename = false;
     bool failSync = false;
+    int refuseKernelCopy = 0;
     int error = EIO;
 };
 
