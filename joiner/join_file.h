@@ -10,6 +10,8 @@
 
 namespace vexo {
 
+class FileCopier;
+
 // A read or write that failed while one file was being joined; its text is
 // the warning box shown for it, naming the file and the reason.
 class JoinError : public std::runtime_error {
@@ -36,12 +38,12 @@ public:
     const std::string& path() const { return file_.path(); }
 
     std::int64_t size() const;
-    // Fills the whole buffer; a file that ends early (it shrank since it was
-    // sized) is an error, so nothing is ever padded.
-    void readExactly(unsigned char* buffer, std::size_t count);
-    // Writes every byte, going on after short writes; a write that makes no
-    // progress is an error.
-    void writeAll(const unsigned char* data, std::size_t count);
+    // Copies the next `count` bytes of `part` to this file through `copier`,
+    // both positions advancing. A part that ends early (it shrank since it
+    // was sized) is an error, so nothing is ever padded; a failed read or
+    // write names the file at fault, and a write that makes no progress is
+    // an error.
+    void copyFrom(JoinFile& part, std::size_t count, FileCopier& copier);
     // Empties the file.
     void truncate();
     // Puts what was written on the disk, before a step that destroys the
