@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
 
+#include "base/file_copy.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -405,6 +407,17 @@ void AtomicFile::write(const void* data, std::size_t size)
     open();
     try {
         file_.writeAll(data, size);
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+std::size_t AtomicFile::copyFrom(PosixFile& source, std::size_t size, FileCopier& copier)
+{
+    open();
+    try {
+        return copier.copy(source, file_, size);
     } catch (...) {
         discard();
         throw;

@@ -15,6 +15,8 @@
 
 namespace vexo {
 
+class FileCopier;
+
 // A file operation that failed. what() is the text for the user; error()
 // is the system's error number, 0 when the failure is not the system's (a
 // file that ended early).
@@ -131,6 +133,9 @@ public:
     void open();
     void write(const void* data, std::size_t size);
     void write(std::string_view text) { write(text.data(), text.size()); }
+    // Copies `size` bytes from the file offset of `source` on, through
+    // `copier`; returns the count copied, less only where the source ended.
+    std::size_t copyFrom(PosixFile& source, std::size_t size, FileCopier& copier);
     // Everything written is on the disk and the temporary is closed; the
     // target is not touched yet. commit() does this when it has not been.
     void finish();

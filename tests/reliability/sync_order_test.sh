@@ -107,8 +107,9 @@ check_order() {
     }' "$1"
 }
 
-# An unattended run: two containers decoded and deleted, four parts joined
-# (copied in the kernel) and deleted.
+# An unattended run: three containers decoded and deleted (the one with the
+# key 0 copied in the kernel, as the parts are), four parts joined and
+# deleted.
 export QT_QPA_PLATFORM=offscreen
 mkdir -p "$work/program" "$work/data" "$work/originals"
 cp "$binary" "$work/program/vexorama"
@@ -116,13 +117,16 @@ head -c 500000 /dev/urandom > "$work/originals/one.bin"
 head -c 70000 /dev/urandom > "$work/originals/two.bin"
 "$encode" --key 11 --leading 100 "$work/originals/one.bin" "$work/data/first.avi" > /dev/null
 "$encode" --key 200 --leading 0 "$work/originals/two.bin" "$work/data/second.jpg" > /dev/null
+head -c 400000 /dev/urandom > "$work/originals/three.bin"
+"$encode" --key 0 --leading 33 "$work/originals/three.bin" "$work/data/third.avi" > /dev/null
 head -c 300000 /dev/urandom > "$work/originals/film.mkv"
 (cd "$work/data" && split -b 80000 "$work/originals/film.mkv" film.mkv.)
 trace "$work/decode.trace" "$work/program/vexorama" /a /d "$work/data"
 cmp "$work/data/one.bin" "$work/originals/one.bin"
 cmp "$work/data/two.bin" "$work/originals/two.bin"
+cmp "$work/data/three.bin" "$work/originals/three.bin"
 cmp "$work/data/film.mkv" "$work/originals/film.mkv"
-check_order "$work/decode.trace" "first.avi=one.bin second.jpg=two.bin" "$work/data/film.mkv" '^film\.mkv\.a[a-z]$' 0
+check_order "$work/decode.trace" "first.avi=one.bin second.jpg=two.bin third.avi=three.bin" "$work/data/film.mkv" '^film\.mkv\.a[a-z]$' 0
 
 # The downloader's tasks against the substitute service: three files,
 # each fetched and then asked to be removed.
