@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -341,6 +342,30 @@ std::optional<std::size_t> PosixFile::copyInKernelFrom(PosixFile& source, std::s
     return static_cast<std::size_t>(n);
 }
 
+void PosixFile::reserve(std::int64_t size)
+{
+    // A reservation that fails half way holds the blocks it took until the
+    // file goes, and could fill the disk for everyone meanwhile: it is only
+    // tried where the free space holds it, with room to spare for the file
+    // system's own records.
+    constexpr std::uint64_t kSpare = std::uint64_t{16} << 20;
+    struct statfs disk {};
+    if (size <= 0 || ::fstatfs(fd_, &disk) != 0)
+        return;
+    const std::uint64_t room = static_cast<std::uint64_t>(disk.f_bavail) * static_cast<std::uint64_t>(disk.f_bsize);
+    if (room < kSpare || static_cast<std::uint64_t>(size) > room - kSpare)
+        return;
+    // Where the file system cannot reserve, the writes allocate as they go.
+    [[maybe_unused]] const int reserved = ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, size);
+}
+
+void PosixFile::startWriteBack()
+{
+    // A length of 0 reaches to the end of the file; pages already on their
+    // way to the disk are not waited for.
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void PosixFile::sync()
 {
     if (SyncDescriptor(fd_, true) != 0)
@@ -407,17 +432,26 @@ void AtomicFile::write(const void* data, std::size_t size)
     open();
     try {
         file_.writeAll(data, size);
+        writeBehind_.wrote(file_, size);
     } catch (...) {
         discard();
         throw;
     }
 }
 
+void AtomicFile::reserve(std::int64_t size)
+{
+    open();
+    file_.reserve(size);
+}
+
 std::size_t AtomicFile::copyFrom(PosixFile& source, std::size_t size, FileCopier& copier)
 {
     open();
     try {
-        return copier.copy(source, file_, size);
+        const std::size_t copied = copier.copy(source, file_, size);
+        writeBehind_.wrote(file_, copied);
+        return copied;
     } catch (...) {
         discard();
         throw;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/write_behind.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -89,6 +91,15 @@ public:
     // could not copy. The caller then reads and writes instead, which also
     // tells which of the two files is at fault.
     std::optional<std::size_t> copyInKernelFrom(PosixFile& source, std::size_t size);
+    // Reserves the disk space of the first `size` bytes, the file's size
+    // left as it is, so that the writes find their blocks ready. A hint
+    // only: nothing fails here, and a disk without that much room free
+    // is left alone, the writes then reporting a full disk as ever.
+    void reserve(std::int64_t size);
+    // Starts writing the file's dirty pages to the disk without waiting for
+    // them, so that a later sync() has less left to do. A hint only: it
+    // promises nothing, and what fails here the sync() reports.
+    void startWriteBack();
     // Flushes the file's data to the disk (fdatasync).
     void sync();
     // Closes, reporting a failed write-back.
@@ -133,6 +144,9 @@ public:
     void open();
     void write(const void* data, std::size_t size);
     void write(std::string_view text) { write(text.data(), text.size()); }
+    // Creates the temporary and reserves the disk space of its first `size`
+    // bytes (PosixFile::reserve).
+    void reserve(std::int64_t size);
     // Copies `size` bytes from the file offset of `source` on, through
     // `copier`; returns the count copied, less only where the source ended.
     std::size_t copyFrom(PosixFile& source, std::size_t size, FileCopier& copier);
@@ -158,6 +172,7 @@ private:
     SaveOptions options_;
     std::string temporary_;
     PosixFile file_;
+    WriteBehind writeBehind_;
     bool finished_ = false;
     bool spent_ = false;
 };

@@ -164,6 +164,8 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
         FailToOpen(dialogs, "Cannot create", name.path(), error.error());
     }
 
+    // With its blocks reserved up front, the writes find them ready.
+    output.reserve(entry.dataSize);
     encoded.seek(entry.dataOffset);
     view.showFileProgress(0);
 

@@ -52,6 +52,8 @@ void JoinFile::copyFrom(JoinFile& part, std::size_t count, FileCopier& copier)
         // The failure may be the part's or this file's: it names its own.
         throw JoinError("Error!!! file:" + error.path() + " - " + std::strerror(error.error()));
     }
+    if (writingBehind_)
+        writeBehind_.wrote(file_, copied);
     if (copied != count)
         part.fail("файл стал короче, чем был при начале копирования");
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/file_io.h"
+#include "base/write_behind.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +45,9 @@ public:
     // write names the file at fault, and a write that makes no progress is
     // an error.
     void copyFrom(JoinFile& part, std::size_t count, FileCopier& copier);
+    // From now on, starts the disk writes of what is copied in as it goes:
+    // for an output that is flushed before its parts are deleted.
+    void writeBehind() { writingBehind_ = true; }
     // Empties the file.
     void truncate();
     // Puts what was written on the disk, before a step that destroys the
@@ -59,6 +63,8 @@ private:
     [[noreturn]] void fail(const FileError& error) const;
 
     PosixFile file_;
+    bool writingBehind_ = false;
+    WriteBehind writeBehind_;
 };
 
 } // namespace vexo
