@@ -465,6 +465,7 @@ void AtomicFile::finish()
         return;
     try {
         file_.sync();
+        writeBehind_.stop();
         file_.close();
     } catch (...) {
         discard();
@@ -510,6 +511,7 @@ AtomicFile::Placement AtomicFile::commitIfFreeAs(const std::string& path)
 
 void AtomicFile::discard()
 {
+    writeBehind_.stop();
     file_ = PosixFile();
     if (!temporary_.empty())
         ::unlink(temporary_.c_str());

@@ -3,15 +3,78 @@
 
 #include "base/file_io.h"
 
+#include <csignal>
+#include <system_error>
+
+#include <pthread.h>
+
 namespace vexo {
+
+WriteBehind::~WriteBehind()
+{
+    stop();
+}
 
 void WriteBehind::wrote(PosixFile& file, std::size_t bytes)
 {
     pending_ += bytes;
     if (pending_ < kStep)
         return;
-    file.startWriteBack();
     pending_ = 0;
+    if (!thread_.joinable())
+        startThread(file);
+    if (!thread_.joinable()) {
+        // No thread to be had: the start is made here.
+        file.startWriteBack();
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    requested_ = true;
+    wake_.notify_one();
+}
+
+void WriteBehind::startThread(PosixFile& file)
+{
+    file_ = &file;
+    // The thread inherits the mask in force when it is made: all blocked.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    try {
+        thread_ = std::thread(&WriteBehind::run, this);
+    } catch (const std::system_error&) {
+        // Left without a thread; wrote() starts the writes itself.
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+void WriteBehind::run()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return requested_ || stopping_; });
+        if (stopping_)
+            return;
+        requested_ = false;
+        lock.unlock();
+        file_->startWriteBack();
+        lock.lock();
+    }
+}
+
+void WriteBehind::stop()
+{
+    if (!thread_.joinable())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        wake_.notify_one();
+    }
+    thread_.join();
+    stopping_ = false;
+    requested_ = false;
 }
 
 } // namespace vexo

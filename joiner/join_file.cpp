@@ -77,6 +77,7 @@ void JoinFile::sync()
 
 void JoinFile::close()
 {
+    writeBehind_.stop();
     try {
         file_.close();
     } catch (const FileError& error) {
