@@ -4,6 +4,7 @@
 #include "server/account_folder.h"
 #include "server/server_log.h"
 #include "server/site_pages.h"
+#include "server/timed_http_server.h"
 #include "server/upload_receiver.h"
 
 #include <algorithm>
@@ -62,7 +63,7 @@ struct Download {
 } // namespace
 
 HttpSite::HttpSite(AccountFolder& folder, ServerLog& log)
-    : folder_(folder), log_(log), server_(std::make_unique<httplib::Server>())
+    : folder_(folder), log_(log), server_(std::make_unique<TimedHttpServer>())
 {
     // The library's default adds SO_REUSEPORT, which would let a second
     // server share a port in use instead of failing.
@@ -70,8 +71,6 @@ HttpSite::HttpSite(AccountFolder& folder, ServerLog& log)
         const int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    // Stopping waits for idle kept-alive connections to time out.
-    server_->set_keep_alive_timeout(1);
     addRoutes();
 }
 
@@ -90,7 +89,14 @@ void HttpSite::start(const std::string& address, int port)
         throw std::runtime_error("cannot listen for the web site on " + address + ":" + std::to_string(port) + ": "
                                  + reason);
     }
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    server_->widenBacklog();
+    stopping_ = false;
+    thread_ = std::thread([this] {
+        // The library gives up listening for good on most failures of
+        // accept(); say so rather than go on without a web site.
+        if (!server_->listen_after_bind() && !stopping_)
+            log_.line("http: accepting failed, the web site no longer listens");
+    });
     // stop() only reaches a server that runs, so wait until it does.
     const auto giveUp = std::chrono::steady_clock::now() + kStartTimeout;
     while (!server_->is_running()) {
@@ -106,6 +112,8 @@ void HttpSite::stop()
 {
     if (!thread_.joinable())
         return;
+    stopping_ = true;
+    server_->closeConnections();
     server_->stop();
     thread_.join();
 }

@@ -178,7 +178,7 @@ std::string HeldConnection::receive(std::size_t most)
     return bytes;
 }
 
-bool HeldConnection::closedWithin(std::chrono::milliseconds limit)
+bool HeldConnection::closedWithin(std::chrono::milliseconds limit, std::size_t* received)
 {
     const auto giveUp = std::chrono::steady_clock::now() + limit;
     char buffer[65536];
@@ -191,6 +191,8 @@ bool HeldConnection::closedWithin(std::chrono::milliseconds limit)
         const ssize_t got = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
         if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR))
             return true;
+        if (got > 0 && received)
+            *received += static_cast<std::size_t>(got);
     }
 }
 

@@ -62,8 +62,9 @@ public:
     // Up to most bytes, waiting at most a second; "" when none came.
     std::string receive(std::size_t most);
     // Whether the server closes (or resets) the connection within the
-    // time; whatever it sends meanwhile is read and dropped.
-    bool closedWithin(std::chrono::milliseconds limit);
+    // time; whatever it sends meanwhile is read, counted into received
+    // when given, and dropped.
+    bool closedWithin(std::chrono::milliseconds limit, std::size_t* received = nullptr);
 
 private:
     int fd_;

@@ -4,8 +4,10 @@
 // let go of in a few seconds.
 #include "server/server_log.h"
 #include "server/tcp_listing.h"
+#include "server/timed_http_server.h"
 #include "server/vexo_server.h"
 #include "tests/server/loopback_client.h"
+#include "tests/support/byte_pattern.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using test::HeldConnection;
+using test::HttpGet;
 using test::TcpExchange;
 using test::TempDir;
 using test::WriteFile;
@@ -98,6 +101,28 @@ protected:
     }
 
     std::string ask() { return TcpExchange(server->tcpPort(), {kRequest}); }
+
+    // The path of the download address the listing gives for the file.
+    std::string downloadPath(const std::string& name)
+    {
+        const std::string answer = ask();
+        const std::string prefix = "\n" + name + "\nhttp://127.0.0.1:" + std::to_string(server->httpPort());
+        const auto at = answer.find(prefix);
+        if (at == std::string::npos)
+            return "(not listed)";
+        const auto start = at + prefix.size();
+        return answer.substr(start, answer.find('\n', start) - start);
+    }
+
+    // A whole download, as a client reading at full speed gets it.
+    void expectPromptDownload(const std::string& path, const std::string& content)
+    {
+        const auto started = Clock::now();
+        const auto reply = HttpGet(server->httpPort(), path);
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_TRUE(reply.body == content) << reply.body.size() << " bytes of " << content.size();
+        EXPECT_LT(Clock::now() - started, 4s);
+    }
 };
 
 // Guards idle or trickling connections filling the listing's table, so that a real check is cut off or waits
@@ -150,6 +175,115 @@ TEST_F(ServerLoadTest, IdleAndTricklingListingConnectionsAreClosed)
     for (std::size_t at = 0; (at = log.str().find(": timed out\n", at)) != std::string::npos; ++at)
         ++timedOut;
     EXPECT_EQ(timedOut, 10u) << log.str();
+}
+
+// Guards slow clients, sending a request in part and no more or trickling it a byte at a time, holding every
+// worker of the web site so that downloads stall; and such clients being kept instead of dropped.
+TEST_F(ServerLoadTest, DownloadsGoOnWhileClientsSendRequestsSlowly)
+{
+    const std::string content = test::PatternBytes(4 << 20);
+    WriteFile(folder + "/big.bin", content);
+    start();
+    const std::string path = downloadPath("big.bin");
+
+    const auto opened = Clock::now();
+    const auto partial = Connect(server->httpPort(), 16);
+    const auto trickling = Connect(server->httpPort(), 16);
+    ASSERT_TRUE(AllConnected(partial) && AllConnected(trickling));
+    for (const auto* group : {&partial, &trickling}) {
+        for (const auto& connection : *group)
+            connection->send("GET /files/");
+    }
+    Trickle trickle(trickling, 'a');
+    std::this_thread::sleep_for(300ms);
+
+    expectPromptDownload(path, content);
+    EXPECT_EQ(HttpGet(server->httpPort(), "/").status, 200);
+    EXPECT_TRUE(ask().starts_with("connected\nbig.bin\n"));
+
+    const auto giveUp = opened + TimedHttpServer::kRequestHeadTime + 5s;
+    for (const auto* group : {&partial, &trickling}) {
+        for (const auto& connection : *group) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - Clock::now());
+            EXPECT_TRUE(connection->closedWithin(std::max(left, 0ms)));
+        }
+    }
+}
+
+// Guards clients that read a large download slowly holding every worker so that other downloads stall; and a
+// client that stops reading being kept instead of dropped.
+TEST_F(ServerLoadTest, DownloadsGoOnWhileClientsReadSlowly)
+{
+    const std::string content = test::PatternBytes(16 << 20);
+    WriteFile(folder + "/big.bin", content);
+    start();
+    const std::string path = downloadPath("big.bin");
+    const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
+
+    const auto slow = Connect(server->httpPort(), 12);
+    const auto stalled = Connect(server->httpPort(), 4);
+    ASSERT_TRUE(AllConnected(slow) && AllConnected(stalled));
+    for (const auto* group : {&slow, &stalled}) {
+        for (const auto& connection : *group)
+            connection->send(request);
+    }
+    const auto asked = Clock::now();
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        while (!done) {
+            for (const auto& connection : slow)
+                connection->receive(16 * 1024);
+            std::this_thread::sleep_for(100ms);
+        }
+    });
+    std::this_thread::sleep_for(500ms);
+
+    expectPromptDownload(path, content);
+    done = true;
+    reader.join();
+
+    std::this_thread::sleep_until(asked + TimedHttpServer::kPaceTime + 3s);
+    for (const auto& connection : stalled) {
+        std::size_t received = 0;
+        EXPECT_TRUE(connection->closedWithin(10s, &received));
+        EXPECT_LT(received, content.size());
+    }
+}
+
+// Guards a burst of clients beyond the library's listen backlog of 5 waiting a second or more each for their
+// handshake to be repeated.
+TEST_F(ServerLoadTest, BurstOfClientsIsServedAtOnce)
+{
+    start();
+    const auto started = Clock::now();
+    const auto burst = Connect(server->httpPort(), 48);
+    ASSERT_TRUE(AllConnected(burst));
+    for (const auto& connection : burst)
+        connection->send("GET /index/0-8 HTTP/1.0\r\n\r\n");
+    for (const auto& connection : burst) {
+        std::size_t received = 0;
+        EXPECT_TRUE(connection->closedWithin(10s, &received));
+        EXPECT_GT(received, 100u);
+    }
+    EXPECT_LT(Clock::now() - started, 3s);
+}
+
+// Guards stopping the server waiting for clients that trickle their requests, for as long as they go on.
+TEST_F(ServerLoadTest, StopClosesTheConnectionsOfSlowClients)
+{
+    start();
+    const auto trickling = Connect(server->httpPort(), 4);
+    ASSERT_TRUE(AllConnected(trickling));
+    for (const auto& connection : trickling)
+        connection->send("GET /");
+    Trickle trickle(trickling, 'a', 20s);
+    std::this_thread::sleep_for(500ms);
+
+    const auto started = Clock::now();
+    server->stop();
+    EXPECT_LT(Clock::now() - started, 3s);
+    for (const auto& connection : trickling)
+        EXPECT_TRUE(connection->closedWithin(1s));
 }
 
 // Guards a full connection table turning away the newest client (most likely a real check) instead of the one
