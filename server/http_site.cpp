@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -54,10 +55,12 @@ std::string OutcomeLog(const UploadReceiver::Outcome& outcome)
     return name;
 }
 
-// One download in progress: the stream and its block buffer.
+// One download in progress: the stream, its block buffer and how far it
+// got.
 struct Download {
     std::unique_ptr<HandoutStream> stream;
     std::vector<unsigned char> buffer = std::vector<unsigned char>(kDownloadBlock);
+    std::uint64_t handedOn = 0; // bytes the library took to send
 };
 
 } // namespace
@@ -71,6 +74,7 @@ HttpSite::HttpSite(AccountFolder& folder, ServerLog& log)
         const int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    server_->reportDrops([this](const std::string& text) { log_.line(text); });
     addRoutes();
 }
 
@@ -150,11 +154,21 @@ void HttpSite::addRoutes()
                     const std::size_t got =
                         download->stream->read(static_cast<std::int64_t>(offset), download->buffer.data(),
                                                std::min(length, download->buffer.size()));
-                    return got > 0 && sink.write(reinterpret_cast<const char*>(download->buffer.data()), got);
+                    if (got == 0 || !sink.write(reinterpret_cast<const char*>(download->buffer.data()), got))
+                        return false;
+                    download->handedOn += got;
+                    return true;
                 } catch (const std::exception& error) {
                     log_.line("http download broken off: " + std::string(error.what()));
                     return false;
                 }
+            },
+            // The access line gives the length announced; say when the
+            // client did not get it all.
+            [this, download, head = req.method == "HEAD", target = req.target](bool success) {
+                if (!success && !head)
+                    log_.line("http GET " + target + ": broken off after " + std::to_string(download->handedOn)
+                              + " bytes");
             });
     });
 

@@ -83,8 +83,10 @@ public:
         for (;;) {
             keepAnswerPace();
             const auto giveUp = paceStart_ + TimedHttpServer::kPaceTime;
-            if (Clock::now() >= giveUp)
+            if (Clock::now() >= giveUp) {
+                dropReason_ = "too slow, dropped";
                 return false;
+            }
             if (WaitFor(fd_, POLLOUT, std::min(giveUp, Clock::now() + kPaceCheck)))
                 return true;
         }
@@ -140,6 +142,9 @@ public:
 
     socket_t socket() const override { return fd_; }
 
+    // Why the server gave up on the client; nullptr when it did not.
+    const char* dropReason() const { return dropReason_; }
+
 private:
     enum class Phase { Head, Body, Answer };
 
@@ -187,8 +192,11 @@ private:
         if (phase_ != Phase::Head)
             enter(Phase::Body);
         for (;;) {
-            if (!WaitFor(fd_, POLLIN, readGiveUp()))
+            if (!WaitFor(fd_, POLLIN, readGiveUp())) {
+                if (Clock::now() >= readGiveUp())
+                    dropReason_ = phase_ == Phase::Head ? "timed out" : "too slow, dropped";
                 return -1;
+            }
             const ssize_t got = ::recv(fd_, into, size, MSG_DONTWAIT);
             if (got > 0) {
                 received_ += static_cast<std::uint64_t>(got);
@@ -216,6 +224,7 @@ private:
     mutable Phase phase_ = Phase::Head;
     mutable Clock::time_point paceStart_;
     mutable std::uint64_t paceBase_ = 0;
+    mutable const char* dropReason_ = nullptr;
 };
 
 } // namespace
@@ -223,6 +232,11 @@ private:
 TimedHttpServer::TimedHttpServer()
 {
     new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+}
+
+void TimedHttpServer::reportDrops(std::function<void(const std::string&)> report)
+{
+    dropReport_ = std::move(report);
 }
 
 void TimedHttpServer::widenBacklog()
@@ -271,6 +285,13 @@ bool TimedHttpServer::process_and_close_socket(socket_t sock)
                 break;
         }
         untrack(sock);
+        if (stream.dropReason() && dropReport_) {
+            std::string ip = "?";
+            int port = 0;
+            stream.get_remote_ip_and_port(ip, port);
+            const std::string host = ip.find(':') == std::string::npos ? ip : "[" + ip + "]";
+            dropReport_("http " + host + ":" + std::to_string(port) + ": " + stream.dropReason());
+        }
     }
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);

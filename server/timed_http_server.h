@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <set>
+#include <string>
 
 #include <httplib.h>
 
@@ -35,6 +37,10 @@ public:
 
     TimedHttpServer();
 
+    // Gets a line of text ("http ADDR:PORT: timed out") for each client
+    // given up for slowness; set before serving.
+    void reportDrops(std::function<void(const std::string&)> report);
+
     // After binding: lets the kernel queue as many connections as it
     // allows. The library listens with room for 5, and clients of a burst
     // beyond that wait a second or more each for the handshake to be
@@ -50,6 +56,7 @@ private:
     bool track(socket_t sock);
     void untrack(socket_t sock);
 
+    std::function<void(const std::string&)> dropReport_;
     std::mutex mutex_;
     std::set<socket_t> open_;
     bool closing_ = false;
