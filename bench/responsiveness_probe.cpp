@@ -5,7 +5,7 @@
 // unpumped (from the tick's start to its end, in ms), how long the task
 // took, how it ended ("ended", or "closed" when the window was closed after
 // CLOSE_AFTER ms), and the last status text or message box it showed.
-//   responsiveness_probe check PORT [connect=MS] [line=MS] [close=MS]
+//   responsiveness_probe check PORT [connect=MS] [line=MS] [check=MS] [close=MS]
 //   responsiveness_probe fetch URL [connect=S] [stall=S] [close=MS]
 #include "base/session.h"
 #include "base/settings_store.h"
@@ -69,7 +69,7 @@ bool TakeOption(const std::string& argument, const char* name, long& value)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: responsiveness_probe check PORT [connect=MS] [line=MS] [close=MS]\n"
+    std::fprintf(stderr, "usage: responsiveness_probe check PORT [connect=MS] [line=MS] [check=MS] [close=MS]\n"
                          "       responsiveness_probe fetch URL [connect=S] [stall=S] [close=MS]\n");
     return 2;
 }
@@ -107,6 +107,8 @@ int main(int argc, char** argv)
             d.tcpTimeouts.connect = std::chrono::milliseconds(value);
         else if (kind == "check" && TakeOption(argument, "line", value))
             d.tcpTimeouts.line = std::chrono::milliseconds(value);
+        else if (kind == "check" && TakeOption(argument, "check", value))
+            d.tcpTimeouts.check = std::chrono::milliseconds(value);
         else if (kind == "fetch" && TakeOption(argument, "connect", value))
             d.fetchLimits.connectSeconds = value;
         else if (kind == "fetch" && TakeOption(argument, "stall", value))
