@@ -55,8 +55,12 @@ bool TcpClient::waitFor(short events, Clock::time_point deadline)
     deadline = std::min(deadline, checkDeadline_);
     const int slice = static_cast<int>(kWaitSlice.count());
     for (;;) {
+        // Bytes that keep coming do not stretch a time-out either.
+        const int left = MillisecondsLeft(deadline);
+        if (left == 0)
+            return false;
         pollfd entry{fd_, events, 0};
-        const int ready = ::poll(&entry, 1, std::min(MillisecondsLeft(deadline), slice));
+        const int ready = ::poll(&entry, 1, std::min(left, slice));
         const int pollError = errno;
         // Also while bytes keep coming: a peer that trickles them must not
         // keep the window waiting either.
@@ -67,7 +71,7 @@ bool TcpClient::waitFor(short events, Clock::time_point deadline)
             return false;
         if (ready > 0)
             return true;
-        if ((ready < 0 && pollError != EINTR) || MillisecondsLeft(deadline) == 0)
+        if (ready < 0 && pollError != EINTR)
             return false;
     }
 }

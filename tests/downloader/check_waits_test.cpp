@@ -105,13 +105,16 @@ TEST_F(CheckWaitsTest, ClosingTheWindowEndsAStalledCheckAtOnce)
     EXPECT_EQ(d.queue.taskWords(), "get ");
 }
 
-// Guards a server that keeps a list coming for ever, each line within the
-// line time-out: the check as a whole ends at its own limit, keeping the
-// entries that arrived whole, as after an early close.
+// Guards a server that keeps a list coming for ever, a byte at a time, so
+// that no wait reaches the line time-out: the check as a whole ends at its
+// own limit, keeping the entries that arrived whole, as after an early
+// close. Without the limit the third entry, and the list's end, arrive too.
 TEST_F(CheckWaitsTest, WholeCheckEndsAtItsLimitKeepingTheWholeEntries)
 {
-    ScriptServer server(std::vector<ScriptedReply>{
-        {"connected\n" + kEntryA + kEntryB, false, true, {"c.avi\n", "http://h/c\n", "ref-c\n", "4000\n"}, 400ms}});
+    std::vector<std::string> bytes;
+    for (const char byte : std::string(300, 'c') + ".avi\nhttp://h/c\nref-c\n4000\n=END=\n")
+        bytes.emplace_back(1, byte);
+    ScriptServer server(std::vector<ScriptedReply>{{"connected\n" + kEntryA + kEntryB, false, true, bytes, 5ms}});
     usePort(server.port());
     d.tcpTimeouts.check = 1000ms;
     check();
