@@ -371,6 +371,12 @@ void AtomicFile::write(const void* data, std::size_t size)
     }
 }
 
+void AtomicFile::startWriteBack()
+{
+    if (file_.isOpen() && !finished_)
+        (void)::sync_file_range(file_.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void AtomicFile::finish()
 {
     open();

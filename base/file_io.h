@@ -124,6 +124,10 @@ public:
     void open();
     void write(const void* data, std::size_t size);
     void write(std::string_view text) { write(text.data(), text.size()); }
+    // Starts writing what was written so far to the disk, without waiting
+    // for it, so that the flush of finish() has less left to do. A failure
+    // shows there.
+    void startWriteBack();
     // Everything written is on the disk and the temporary is closed; the
     // target is not touched yet. commit() does this when it has not been.
     void finish();
