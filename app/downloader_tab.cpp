@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/first_show_layout.h"
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/server_grid.h"
@@ -86,12 +87,13 @@ QWidget* BuildDownloaderTab(MainWindowControls& c)
     c.serverFileGrid = new ServerGrid(tab);
     QGroupBox* progress = BuildProgressBox(c, tab);
 
-    auto* layout = new QVBoxLayout(tab);
+    auto* layout = new QVBoxLayout;
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(2);
     layout->addWidget(commands);
     layout->addWidget(c.serverFileGrid, 1);
     layout->addWidget(progress);
+    LayOutWhenFirstShown(tab, layout);
     return tab;
 }
 

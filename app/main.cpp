@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/application_setup.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/qt_translations.h"
 #include "app/stop_signals.h"
 
 #include <QApplication>
@@ -19,11 +19,7 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vexorama"));
-    QApplication::setApplicationVersion(QStringLiteral(VEXO_VERSION));
-    // Matches the installed .desktop entry, so that desktops group the window under it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vexorama.Vexorama"));
-    vexo::UseRussianQtTexts(app);
+    vexo::SetUpApplication(app);
 
     // Qt has taken its own options out of argv by now.
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/first_show_layout.h"
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/tab_builders.h"
@@ -85,10 +86,11 @@ QWidget* BuildNewsTab(MainWindowControls& c)
     newsLayout->addWidget(c.newsHolder, 1);
     newsLayout->addWidget(c.moreBox);
 
-    auto* layout = new QVBoxLayout(tab);
+    auto* layout = new QVBoxLayout;
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(info);
     layout->addWidget(c.newsBox, 1);
+    LayOutWhenFirstShown(tab, layout);
     return tab;
 }
 
@@ -102,7 +104,7 @@ QWidget* BuildUrlTab(MainWindowControls& c)
     c.downloadUrlButton = new QPushButton(QStringLiteral("Download"), tab);
     c.removalHolder = MakeViewHolder(tab);
 
-    auto* grid = new QGridLayout(tab);
+    auto* grid = new QGridLayout;
     grid->setContentsMargins(8, 8, 8, 8);
     grid->addWidget(c.urlLabel, 0, 0);
     grid->addWidget(c.urlBox, 0, 1);
@@ -111,6 +113,7 @@ QWidget* BuildUrlTab(MainWindowControls& c)
     grid->addWidget(c.removalHolder, 2, 1);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
+    LayOutWhenFirstShown(tab, grid);
     return tab;
 }
 

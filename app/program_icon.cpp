@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QMap>
 #include <QPainter>
 #include <QStyle>
@@ -13,6 +14,12 @@ namespace vexo {
 namespace {
 
 constexpr int kSizes[] = {16, 24, 32, 48, 96, 128, 256};
+// The sizes the icon offers to whoever asks for all of them: an X11 window
+// manager is handed every offered picture when the window is made, and
+// title bars, taskbars and trays draw at most these. Menus and switchers
+// take larger pictures from the installed icon theme, through the desktop
+// entry; a larger one asked for by its size is still read when asked.
+constexpr int kOfferedSizes[] = {16, 24, 32, 48};
 
 // Reads each picture of the icon only when it is first drawn: where nothing
 // draws the icon (no tray, no title-bar icons), start-up decodes nothing.
@@ -23,7 +30,7 @@ public:
         const int side = BestSide(size);
         QPixmap& picture = pictures_[side];
         if (picture.isNull())
-            picture.load(QStringLiteral(":/icons/vexorama-%1.png").arg(side));
+            picture = Load(side);
         QPixmap result = picture.size() == size || picture.isNull()
                              ? picture
                              : picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -51,7 +58,7 @@ public:
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
     {
         QList<QSize> sizes;
-        for (int side : kSizes)
+        for (int side : kOfferedSizes)
             sizes << QSize(side, side);
         return sizes;
     }
@@ -60,6 +67,15 @@ public:
     QString key() const override { return QStringLiteral("vexorama"); }
 
 private:
+    static QPixmap Load(int side)
+    {
+        // A PNG read as such: guessing the format would load every image
+        // plugin to ask whether it reads the file.
+        QImageReader reader(QStringLiteral(":/icons/vexorama-%1.png").arg(side), "png");
+        reader.setAutoDetectImageFormat(false);
+        return QPixmap::fromImage(reader.read());
+    }
+
     // The smallest picture at least as large as asked for, or the largest.
     static int BestSide(const QSize& size)
     {

@@ -319,10 +319,17 @@ bool SettingsStore::readBool(const std::string& section, const std::string& key,
 
 void SettingsStore::writeString(const std::string& section, const std::string& key, const std::string& value)
 {
+    writeStrings({{SettingKey{section, key}, value}});
+}
+
+void SettingsStore::writeStrings(std::initializer_list<std::pair<SettingKey, std::string>> values)
+{
     // A line break inside a value would turn the rest of it into lines of
     // their own (keys or sections of the file), so such a value is refused.
-    if (value.find_first_of("\r\n") != std::string::npos)
-        throw SettingsWriteError(path_);
+    for (const auto& [key, value] : values) {
+        if (value.find_first_of("\r\n") != std::string::npos)
+            throw SettingsWriteError(path_);
+    }
 
     std::string text;
     // A file that exists but cannot be read is not overwritten: its
@@ -332,7 +339,8 @@ void SettingsStore::writeString(const std::string& section, const std::string& k
         throw SettingsWriteError(path_);
 
     IniLines ini = SplitLines(text);
-    SetValue(ini, section, key, value);
+    for (const auto& [key, value] : values)
+        SetValue(ini, std::string(key.section), std::string(key.key), value);
     const std::string updated = JoinLines(ini);
     // The folder box stores itself at every start: replacing the file (and
     // flushing it to disk) with the text it already holds would gain nothing.

@@ -4,8 +4,10 @@
 #include "base/settings_keys.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace vexo {
 
@@ -50,6 +52,8 @@ public:
     void writeString(const SettingKey& key, const std::string& value);
     void writeInteger(const SettingKey& key, std::int32_t value);
     void writeBool(const SettingKey& key, bool value);
+    // Several keys in one replacement of the file: all of them or none.
+    void writeStrings(std::initializer_list<std::pair<SettingKey, std::string>> values);
 
 private:
     std::string path_;

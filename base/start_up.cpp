@@ -118,8 +118,8 @@ void KeepMinimumSize(WindowView& view, WindowSize size)
 
 void StoreWindowSize(const Session& session, WindowSize size)
 {
-    session.settings->writeInteger(settings::kWidth, size.width);
-    session.settings->writeInteger(settings::kHeight, size.height);
+    session.settings->writeStrings(
+        {{settings::kWidth, std::to_string(size.width)}, {settings::kHeight, std::to_string(size.height)}});
 }
 
 } // namespace vexo

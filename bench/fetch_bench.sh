@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fetching one 256 MiB file over HTTP from a loopback server (sendfile from
-# the page cache): the program's FetchToFile with its 1024-byte blocks and a
-# Qt event-loop pump after every block, against `curl -o` from the same
-# server, in the same run. The two take turns within each round, in a
-# rotating order; each one's best round counts.
+# the page cache): the program's FetchToFile (libcurl's multi interface,
+# 128 KiB receives, a Qt event-loop pump at most every 10 ms, the disk's
+# write-back started every 8 MiB and the file flushed to the disk before it
+# counts as fetched), against `curl -o` and
+# against `curl -o` followed by `sync --data`, from the same server, in the
+# same run. They take turns within each round, in a rotating order; each
+# one's best round counts.
 #   bench/fetch_bench.sh [BUILD_DIR] [ROUNDS]
 # Needs curl, and about 800 MB in $TMPDIR (default /tmp); removes its data at the end.
 set -euo pipefail
@@ -46,10 +49,12 @@ fetched_whole() { cmp -s "$out" "$data/source.bin"; }
 best_of_rounds "$rounds" "$out" fetched_whole program curl curl_flushed
 
 awk -v bytes="$size" -v rounds="$rounds" -v pw="${best_wall[program]}" -v cw="${best_wall[curl]}" \
-    -v pc="${best_cpu[program]}" -v cc="${best_cpu[curl]}" -v fw="${best_wall[curl_flushed]}" 'BEGIN {
+    -v pc="${best_cpu[program]}" -v cc="${best_cpu[curl]}" -v fw="${best_wall[curl_flushed]}" \
+    -v fc="${best_cpu[curl_flushed]}" 'BEGIN {
     printf "256 MiB over HTTP from a loopback server, best of %d rounds each (wall time; CPU time = user + system)\n", rounds
-    printf "FetchToFile (1 KiB blocks, pump per block): %6.3f s  %6.0f MiB/s   CPU %6.3f s\n", pw, bytes / pw / 1048576, pc
-    printf "curl -o:                                    %6.3f s  %6.0f MiB/s   CPU %6.3f s\n", cw, bytes / cw / 1048576, cc
-    printf "curl -o, then sync --data:                  %6.3f s  %6.0f MiB/s\n", fw, bytes / fw / 1048576
-    printf "FetchToFile / curl throughput: %.2f (goal: at least 0.35); against curl flushing too %.2f\n", cw / pw, fw / pw
+    printf "FetchToFile (pump at most every 10 ms): %6.3f s  %6.0f MiB/s   CPU %6.3f s\n", pw, bytes / pw / 1048576, pc
+    printf "curl -o:                                %6.3f s  %6.0f MiB/s   CPU %6.3f s\n", cw, bytes / cw / 1048576, cc
+    printf "curl -o, then sync --data:              %6.3f s  %6.0f MiB/s   CPU %6.3f s\n", fw, bytes / fw / 1048576, fc
+    printf "FetchToFile / curl throughput: %.2f (goal: at least 0.8); against curl flushing too: %.2f\n", cw / pw, fw / pw
+    printf "FetchToFile / curl CPU time:   %.2f (goal: at most 1.3); against curl flushing too: %.2f\n", pc / cc, pc / fc
 }'

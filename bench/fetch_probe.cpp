@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Fetches one address into a file with the program's FetchToFile: 1024-byte
-// blocks, each followed by a pump of the Qt event loop, as a download does.
-// Prints the number of pumps.
+// Fetches one address into a file with the program's FetchToFile, pumping
+// the Qt event loop as a download does (at most once per 10 ms, between
+// the polls of the transfer). Prints the number of pumps.
 //   fetch_probe URL FILE
 #include "downloader/http_fetch.h"
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up cost: Vexorama's main window from process start to its first
-# idle event-loop turn, against a bare Qt Widgets window with five tabs.
+# idle event-loop turn, against a bare Qt Widgets window with five tabs,
+# for a first start and for a usual one.
 # The two run alternately, so that drifting load on the machine weighs on
 # both alike; medians and their ratio are printed. One run of each is also
 # counted in instructions under callgrind, which load does not disturb.
@@ -28,7 +29,7 @@ fi
 # Microseconds of one run (bash's own clock: no process of its own to time).
 run_us() {
     local start=$EPOCHREALTIME
-    "$1" >/dev/null 2>&1
+    "$@" >/dev/null 2>&1
     local end=$EPOCHREALTIME
     echo $(( (${end/./} - ${start/./}) ))
 }
@@ -37,27 +38,38 @@ median() {
     sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-for ((i = 0; i < 5; i++)); do run_us "$probe" >/dev/null; run_us "$bare" >/dev/null; done
-probe_times=()
-bare_times=()
-for ((i = 0; i < runs; i++)); do
-    probe_times+=("$(run_us "$probe")")
-    bare_times+=("$(run_us "$bare")")
-done
-probe_us=$(printf '%s\n' "${probe_times[@]}" | median)
-bare_us=$(printf '%s\n' "${bare_times[@]}" | median)
+# One measurement: the probe (with its arguments) against the bare window.
+compare() {
+    local label=$1
+    shift
+    local probe_times=() bare_times=()
+    for ((i = 0; i < 5; i++)); do run_us "$probe" "$@" >/dev/null; run_us "$bare" >/dev/null; done
+    for ((i = 0; i < runs; i++)); do
+        probe_times+=("$(run_us "$probe" "$@")")
+        bare_times+=("$(run_us "$bare")")
+    done
+    local probe_us bare_us
+    probe_us=$(printf '%s\n' "${probe_times[@]}" | median)
+    bare_us=$(printf '%s\n' "${bare_times[@]}" | median)
+    echo "$label:"
+    awk -v t="$probe_us" 'BEGIN { printf "  vexorama main window: median %.1f ms\n", t / 1000 }'
+    awk -v t="$bare_us" 'BEGIN { printf "  bare Qt window:       median %.1f ms\n", t / 1000 }'
+    awk -v a="$probe_us" -v b="$bare_us" 'BEGIN { printf "  time ratio: %.2f (goal: at most 1.20)\n", a / b }'
+    if command -v valgrind >/dev/null; then
+        local probe_ir bare_ir
+        probe_ir=$(instructions "$probe" "$@")
+        bare_ir=$(instructions "$bare")
+        echo "  instructions: vexorama $probe_ir, bare $bare_ir"
+        awk -v a="$probe_ir" -v b="$bare_ir" 'BEGIN { printf "  instruction ratio: %.2f (goal: at most 1.20)\n", a / b }'
+    fi
+}
 
-echo "platform: ${QT_QPA_PLATFORM:-xcb}, $runs alternating runs each"
-awk -v t="$probe_us" 'BEGIN { printf "vexorama main window: median %.1f ms\n", t / 1000 }'
-awk -v t="$bare_us" 'BEGIN { printf "bare Qt window:       median %.1f ms\n", t / 1000 }'
-awk -v a="$probe_us" -v b="$bare_us" 'BEGIN { printf "time ratio: %.2f (goal: at most 1.30)\n", a / b }'
+instructions() {
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 | awk '/Collected/ { n = $4 } END { print n }'
+}
 
-if command -v valgrind >/dev/null; then
-    instructions() {
-        valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 | awk '/Collected/ { n = $4 } END { print n }'
-    }
-    probe_ir=$(instructions "$probe")
-    bare_ir=$(instructions "$bare")
-    echo "instructions: vexorama $probe_ir, bare $bare_ir"
-    awk -v a="$probe_ir" -v b="$bare_ir" 'BEGIN { printf "instruction ratio: %.2f\n", a / b }'
-fi
+echo "platform: ${QT_QPA_PLATFORM:-xcb}, $runs alternating runs each, $(nproc) cores"
+# A first start writes its settings file (flushed to the disk); a usual
+# start finds it and writes nothing.
+compare "first start (no settings file)"
+compare "usual start (the settings of a first start)" --usual

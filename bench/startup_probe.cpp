@@ -1,19 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Starts Vexorama's main window exactly as the program does and quits at
-// the first turn of the event loop that finds nothing left to do.
+// the first turn of the event loop that finds nothing left to do:
+//   startup_probe          a first start: no settings file yet
+//   startup_probe --usual  a usual start: the settings a first start leaves
+#include "app/application_setup.h"
 #include "app/main_window.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <cstring>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vexorama"));
+    vexo::SetUpApplication(app);
 
-    // A fresh program folder: a first start, with no settings file.
     QTemporaryDir programFolder;
+    if (argc == 2 && std::strcmp(argv[1], "--usual") == 0) {
+        QFile settings(programFolder.path() + "/vexorama.INI");
+        const QByteArray text = "[Prog]\nFolder=" + programFolder.path().toUtf8() + "/\nWidth=640\nHeight=500\n";
+        if (!settings.open(QIODevice::WriteOnly) || settings.write(text) != text.size())
+            return 1;
+    }
     vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
     window.showCentred();
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,

@@ -31,11 +31,17 @@ CurlLibrary Load()
     Resolve(library, "curl_global_init", curl.global_init);
     Resolve(library, "curl_easy_init", curl.easy_init);
     Resolve(library, "curl_easy_setopt", curl.easy_setopt);
-    Resolve(library, "curl_easy_perform", curl.easy_perform);
     Resolve(library, "curl_easy_getinfo", curl.easy_getinfo);
     Resolve(library, "curl_easy_cleanup", curl.easy_cleanup);
     Resolve(library, "curl_slist_append", curl.slist_append);
     Resolve(library, "curl_slist_free_all", curl.slist_free_all);
+    Resolve(library, "curl_multi_init", curl.multi_init);
+    Resolve(library, "curl_multi_add_handle", curl.multi_add_handle);
+    Resolve(library, "curl_multi_remove_handle", curl.multi_remove_handle);
+    Resolve(library, "curl_multi_perform", curl.multi_perform);
+    Resolve(library, "curl_multi_poll", curl.multi_poll);
+    Resolve(library, "curl_multi_info_read", curl.multi_info_read);
+    Resolve(library, "curl_multi_cleanup", curl.multi_cleanup);
     if (curl.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         throw std::runtime_error("libcurl cannot be initialised");
     return curl;

@@ -5,11 +5,11 @@
 #include "base/stop_request.h"
 #include "base/temporary_files.h"
 #include "downloader/curl_library.h"
+#include "downloader/pump_pacer.h"
 
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -20,7 +20,11 @@ namespace vexo {
 namespace {
 
 constexpr const char* kAgent = "Generic Delphi Agent";
-constexpr long kBlockSize = 1024;
+// The most one receive takes from the connection: large, so that the
+// transfer costs few system calls, yet small enough that one step of the
+// multi handle (a few receives, each written out) ends long before the
+// next pump is due.
+constexpr long kReceiveSize = 128 * 1024;
 
 FileError CreateError(const std::string& path, int error)
 {
@@ -48,8 +52,8 @@ class BodyFile {
 public:
     explicit BodyFile(const std::string& target) : file_(target, SaveOptions{.temporaryPrefix = kTemporaryPrefix}) {}
 
-    // Blocks are gathered in one fixed buffer and written in larger pieces:
-    // a system call per 1 KiB block would cost more than the block's
+    // Small receives are gathered in one fixed buffer and written in larger
+    // pieces: a system call per small piece would cost more than its
     // transfer. Memory stays the same whatever the file's size.
     void write(const char* data, std::size_t size)
     {
@@ -57,7 +61,7 @@ public:
         if (used_ + size > sizeof buffer_)
             flush();
         if (size >= sizeof buffer_) {
-            file_.write(data, size);
+            store(data, size);
             return;
         }
         std::memcpy(buffer_ + used_, data, size);
@@ -92,9 +96,13 @@ private:
 
     void flush()
     {
-        file_.write(buffer_, used_);
+        store(buffer_, used_);
         used_ = 0;
     }
+
+    // The file starts its own disk writes while the body still arrives,
+    // so that the flush before the file counts as fetched is short.
+    void store(const char* data, std::size_t size) { file_.write(data, size); }
 
     AtomicFile file_;
     char buffer_[64 * 1024];
@@ -108,35 +116,15 @@ struct CurlListFree {
     void operator()(curl_slist* list) const { Curl().slist_free_all(list); }
 };
 
-// A silent server still gets the window pumped this often, so that the
-// user's close (or a signal) is seen within a second.
-constexpr auto kQuietPumpInterval = std::chrono::milliseconds(250);
-
-// What the callbacks work with. Errors cannot cross libcurl, so they wait
-// here until the transfer has stopped.
+// What the write callback works with. Errors cannot cross libcurl, so they
+// wait here until the transfer has stopped.
 struct Transfer {
     CURL* curl;
     BodyFile& file;
     FetchProgress& progress;
-    const std::function<void()>& pump;
     bool started = false;
     bool refused = false;
     std::exception_ptr error;
-    std::chrono::steady_clock::time_point lastPump = std::chrono::steady_clock::now();
-
-    // False when the pump threw (the program is ending, say): the transfer
-    // is to be aborted.
-    bool pumped()
-    {
-        lastPump = std::chrono::steady_clock::now();
-        try {
-            pump();
-            return true;
-        } catch (...) {
-            error = std::current_exception();
-            return false;
-        }
-    }
 };
 
 // A 206 answer is only part of the file.
@@ -152,7 +140,9 @@ void TakeNamedLength(CURL* curl, FetchProgress& progress)
         progress.fetchTotal = length;
 }
 
-std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* user)
+// Takes what one receive brought (up to kReceiveSize bytes). The progress
+// counts every byte at once, so whatever the pump shows is up to date.
+std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
@@ -173,20 +163,62 @@ std::size_t WriteBlock(char* data, std::size_t size, std::size_t count, void* us
         transfer.error = std::current_exception();
         return 0;
     }
-    return transfer.pumped() ? bytes : 0;
+    return bytes;
 }
 
-// Called by libcurl often while data flows and about once a second while
-// it does not: a quiet transfer still pumps, and a stop ends it.
-int TransferProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    auto& transfer = *static_cast<Transfer*>(user);
-    if (transfer.error || StopRequested())
-        return 1;
-    if (std::chrono::steady_clock::now() - transfer.lastPump < kQuietPumpInterval)
-        return 0;
-    return transfer.pumped() ? 0 : 1;
-}
+// One easy handle driven through a multi handle, so that no wait of the
+// transfer (resolving, connecting, the TLS handshake, a silent server)
+// lasts longer than a poll of kWaitSlice. Leaving the object, by an
+// exception too, takes the handle out and frees the multi handle; the
+// connection closes with the easy handle.
+class SlicedTransfer {
+public:
+    explicit SlicedTransfer(CURL* easy) : easy_(easy), multi_(Curl().multi_init())
+    {
+        added_ = multi_ && Curl().multi_add_handle(multi_, easy_) == CURLM_OK;
+    }
+    ~SlicedTransfer()
+    {
+        if (added_)
+            Curl().multi_remove_handle(multi_, easy_);
+        if (multi_)
+            Curl().multi_cleanup(multi_);
+    }
+    SlicedTransfer(const SlicedTransfer&) = delete;
+    SlicedTransfer& operator=(const SlicedTransfer&) = delete;
+
+    // Runs the transfer to its end and returns its result; `between` runs
+    // after every step and may throw to abort the transfer.
+    template <typename Between>
+    CURLcode run(Between between)
+    {
+        if (!added_)
+            return CURLE_FAILED_INIT;
+        const CurlLibrary& api = Curl();
+        const int slice = static_cast<int>(kWaitSlice.count());
+        for (;;) {
+            int running = 0;
+            if (api.multi_perform(multi_, &running) != CURLM_OK)
+                return CURLE_FAILED_INIT;
+            between();
+            if (running == 0)
+                break;
+            if (api.multi_poll(multi_, nullptr, 0, slice, nullptr) != CURLM_OK)
+                return CURLE_FAILED_INIT;
+        }
+        int left = 0;
+        while (const CURLMsg* message = api.multi_info_read(multi_, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy_)
+                return message->data.result;
+        }
+        return CURLE_FAILED_INIT;
+    }
+
+private:
+    CURL* easy_;
+    CURLM* multi_;
+    bool added_ = false;
+};
 
 } // namespace
 
@@ -220,12 +252,12 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
         return Fetched::Failed;
 
     BodyFile file(path);
-    Transfer transfer{curl.get(), file, progress, pump, false, false, nullptr};
+    Transfer transfer{curl.get(), file, progress, false, false, nullptr};
     CURL* handle = curl.get();
     api.easy_setopt(handle, CURLOPT_URL, url.c_str());
     api.easy_setopt(handle, CURLOPT_USERAGENT, kAgent);
     api.easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-    api.easy_setopt(handle, CURLOPT_BUFFERSIZE, kBlockSize);
+    api.easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveSize);
     api.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     api.easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
     api.easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -234,16 +266,17 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
     api.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
     api.easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     api.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
-    api.easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteBlock);
+    api.easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteReceived);
     api.easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
-    api.easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    api.easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, TransferProgress);
-    api.easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
 
-    const CURLcode result = api.easy_perform(handle);
-    if (transfer.error)
-        std::rethrow_exception(transfer.error);
-    StopIfRequested();
+    PumpPacer pacer(pump);
+    SlicedTransfer sliced(handle);
+    const CURLcode result = sliced.run([&] {
+        if (transfer.error)
+            std::rethrow_exception(transfer.error);
+        StopIfRequested();
+        pacer.pumpIfDue();
+    });
     long status = 0;
     api.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     if (result != CURLE_OK || transfer.refused || !IsSuccess(status))

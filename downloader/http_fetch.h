@@ -28,18 +28,21 @@ enum class Fetched {
     Whole,  // the whole body arrived and is in place
 };
 
-// Fetches an http or https address into the file `path`, in 1024-byte
-// blocks, calling `pump` after every block and at least once a second while
-// the server sends nothing. The body goes into a hidden temporary file
-// beside `path`, which replaces `path` (the file it leads to, when it is a
-// link), flushed to disk, only when the whole body arrived: a 2xx status
-// other than 206, and exactly `listedSize` bytes when that is a decimal
-// number (with or without a length named by the server). Nothing of a
-// failed or empty fetch touches `path`, and no temporary is left behind.
-// The address must be http(s); a silent server is given up on as `limits`
-// say. `listedSize` also stands in for the total when the server names none.
-// Throws FileError naming the file when it cannot be created, written or
-// put in place, and StopRequest when the program is asked to end meanwhile.
+// Fetches an http or https address into the file `path`. Every wait is a
+// poll of kWaitSlice (downloader/pump_pacer.h), and `pump` runs between
+// them at most once per 10 ms, whether the body streams in or the server
+// keeps silent; `progress` is up to date whenever it runs. What the pump
+// throws aborts the fetch and passes on. The body goes into a hidden
+// temporary file beside `path`, which replaces `path` (the file it leads
+// to, when it is a link), flushed to disk, only when the whole body
+// arrived: a 2xx status other than 206, and exactly `listedSize` bytes when
+// that is a decimal number (with or without a length named by the server).
+// Nothing of a failed, empty or aborted fetch touches `path`, and no
+// temporary is left behind. The address must be http(s); a silent server
+// is given up on as `limits` say. `listedSize` also stands in for the total
+// when the server names none. Throws FileError naming the file when it
+// cannot be created, written or put in place, and StopRequest when the
+// program is asked to end meanwhile.
 Fetched FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
                     FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits = {});
 

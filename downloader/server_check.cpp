@@ -31,7 +31,8 @@ void ShowStatus(Downloader& d, const std::string& text)
 }
 
 // The settings dialog's OK may hand the client another server while the
-// check pumps; the connection to the old one is then cut.
+// check pumps (at its status texts and all through its waits); the
+// connection to the old one is then cut.
 void DropIfServerChanged(TcpClient& client, const TcpEndpoint& used, const TcpEndpoint& current)
 {
     if (used.host != current.host || used.port != current.port)
@@ -48,7 +49,10 @@ void CheckServer(Downloader& d)
 
     ShowStatus(d, "Цепляюсь...");
     const TcpEndpoint server = d.session.client;
-    TcpClient client(d.tcpTimeouts);
+    TcpClient client(d.tcpTimeouts, [&d, &client, &server] {
+        d.dialogs.pump();
+        DropIfServerChanged(client, server, d.session.client);
+    });
     client.connect(TcpHostPart(server.host), server.port);
     ShowStatus(d, "Соединение...");
     DropIfServerChanged(client, server, d.session.client);

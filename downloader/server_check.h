@@ -9,7 +9,10 @@ struct Downloader;
 // the waiting files into the file table and the grid, queues their
 // downloads and removals and one more check, and removes its own task. A
 // check that cannot connect stays at the head and is tried again at the
-// next tick.
+// next tick. Its waits pump the window (TcpClient), and the list ends
+// after the check's time limit with the entries that arrived whole. Only
+// the runner calls it, which starts no task while one runs: ticks and
+// clicks that the pumps let through queue their checks behind it.
 void CheckServer(Downloader& downloader);
 
 // Appends the rows of the file table to the server file grid. A size that

@@ -52,13 +52,26 @@ TcpClient::~TcpClient()
 
 bool TcpClient::waitFor(short events, Clock::time_point deadline)
 {
-    pollfd entry{fd_, events, 0};
+    deadline = std::min(deadline, checkDeadline_);
+    const int slice = static_cast<int>(kWaitSlice.count());
     for (;;) {
-        const int ready = ::poll(&entry, 1, MillisecondsLeft(deadline));
+        // Bytes that keep coming do not stretch a time-out either.
+        const int left = MillisecondsLeft(deadline);
+        if (left == 0)
+            return false;
+        pollfd entry{fd_, events, 0};
+        const int ready = ::poll(&entry, 1, std::min(left, slice));
+        const int pollError = errno;
+        // Also while bytes keep coming: a peer that trickles them must not
+        // keep the window waiting either.
+        StopIfRequested();
+        pacer_.pumpIfDue();
+        // The pump may have cut the connection (another server was set).
+        if (fd_ < 0)
+            return false;
         if (ready > 0)
             return true;
-        // A signal that asks the program to end ends the wait as a time-out would.
-        if (ready == 0 || errno != EINTR || StopRequested())
+        if (ready < 0 && pollError != EINTR)
             return false;
     }
 }
@@ -78,6 +91,7 @@ bool TcpClient::connect(const std::string& host, const std::string& port)
         return false;
     const std::unique_ptr<addrinfo, AddrInfoFree> list(found);
 
+    checkDeadline_ = Clock::now() + timeouts_.check;
     const Clock::time_point deadline = Clock::now() + timeouts_.connect;
     for (const addrinfo* address = list.get(); address; address = address->ai_next) {
         fd_ = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol);
@@ -91,8 +105,7 @@ bool TcpClient::connect(const std::string& host, const std::string& port)
             if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
                 return true;
         }
-        ::close(fd_);
-        fd_ = -1;
+        close();
         if (MillisecondsLeft(deadline) == 0)
             break;
     }

@@ -4,11 +4,13 @@
 #include "server/account_folder.h"
 #include "server/server_log.h"
 #include "server/site_pages.h"
+#include "server/timed_http_server.h"
 #include "server/upload_receiver.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -53,16 +55,18 @@ std::string OutcomeLog(const UploadReceiver::Outcome& outcome)
     return name;
 }
 
-// One download in progress: the stream and its block buffer.
+// One download in progress: the stream, its block buffer and how far it
+// got.
 struct Download {
     std::unique_ptr<HandoutStream> stream;
     std::vector<unsigned char> buffer = std::vector<unsigned char>(kDownloadBlock);
+    std::uint64_t handedOn = 0; // bytes the library took to send
 };
 
 } // namespace
 
 HttpSite::HttpSite(AccountFolder& folder, ServerLog& log)
-    : folder_(folder), log_(log), server_(std::make_unique<httplib::Server>())
+    : folder_(folder), log_(log), server_(std::make_unique<TimedHttpServer>())
 {
     // The library's default adds SO_REUSEPORT, which would let a second
     // server share a port in use instead of failing.
@@ -70,8 +74,7 @@ HttpSite::HttpSite(AccountFolder& folder, ServerLog& log)
         const int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    // Stopping waits for idle kept-alive connections to time out.
-    server_->set_keep_alive_timeout(1);
+    server_->reportDrops([this](const std::string& text) { log_.line(text); });
     addRoutes();
 }
 
@@ -90,7 +93,14 @@ void HttpSite::start(const std::string& address, int port)
         throw std::runtime_error("cannot listen for the web site on " + address + ":" + std::to_string(port) + ": "
                                  + reason);
     }
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    server_->widenBacklog();
+    stopping_ = false;
+    thread_ = std::thread([this] {
+        // The library gives up listening for good on most failures of
+        // accept(); say so rather than go on without a web site.
+        if (!server_->listen_after_bind() && !stopping_)
+            log_.line("http: accepting failed, the web site no longer listens");
+    });
     // stop() only reaches a server that runs, so wait until it does.
     const auto giveUp = std::chrono::steady_clock::now() + kStartTimeout;
     while (!server_->is_running()) {
@@ -106,6 +116,8 @@ void HttpSite::stop()
 {
     if (!thread_.joinable())
         return;
+    stopping_ = true;
+    server_->closeConnections();
     server_->stop();
     thread_.join();
 }
@@ -142,11 +154,21 @@ void HttpSite::addRoutes()
                     const std::size_t got =
                         download->stream->read(static_cast<std::int64_t>(offset), download->buffer.data(),
                                                std::min(length, download->buffer.size()));
-                    return got > 0 && sink.write(reinterpret_cast<const char*>(download->buffer.data()), got);
+                    if (got == 0 || !sink.write(reinterpret_cast<const char*>(download->buffer.data()), got))
+                        return false;
+                    download->handedOn += got;
+                    return true;
                 } catch (const std::exception& error) {
                     log_.line("http download broken off: " + std::string(error.what()));
                     return false;
                 }
+            },
+            // The access line gives the length announced; say when the
+            // client did not get it all.
+            [this, download, head = req.method == "HEAD", target = req.target](bool success) {
+                if (!success && !head)
+                    log_.line("http GET " + target + ": broken off after " + std::to_string(download->handedOn)
+                              + " bytes");
             });
     });
 

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
-
-namespace httplib {
-class Server;
-}
 
 namespace vexo::server {
 
 class AccountFolder;
 class ServerLog;
+class TimedHttpServer;
 
 // The web side: downloads of the listed files, their removal addresses, the
 // upload management page with its upload form, and the site's pages.
@@ -27,7 +25,8 @@ public:
     // std::runtime_error with the reason when it cannot.
     void start(const std::string& address, int port);
     int port() const { return port_; }
-    // Stops serving and joins the threads.
+    // Stops serving, closing the connections still open, and joins the
+    // threads.
     void stop();
 
 private:
@@ -35,8 +34,9 @@ private:
 
     AccountFolder& folder_;
     ServerLog& log_;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<TimedHttpServer> server_;
     std::thread thread_;
+    std::atomic<bool> stopping_{false};
     int port_ = 0;
 };
 

@@ -2,6 +2,7 @@
 // vexo-server: a stand-in for the Vexo service's server, for demos and tests.
 
 #include "server/server_options.h"
+#include "server/server_version.h"
 #include "server/vexo_server.h"
 
 #include <csignal>
@@ -16,15 +17,19 @@ int main(int argc, char** argv)
 {
     using namespace vexo::server;
 
-    std::optional<ServerOptions> options;
+    ServerCommand command;
     try {
-        options = ParseServerOptions(std::vector<std::string>(argv + 1, argv + argc));
+        command = ParseServerCommand(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& error) {
         std::cerr << "vexo-server: " << error.what() << "\nTry 'vexo-server --help'.\n";
         return 2;
     }
-    if (!options) {
+    if (command.kind == ServerCommand::Kind::ShowHelp) {
         std::cout << kServerUsage;
+        return 0;
+    }
+    if (command.kind == ServerCommand::Kind::ShowVersion) {
+        std::cout << "vexo-server " << kServerVersion << "\n";
         return 0;
     }
 
@@ -38,7 +43,7 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     try {
-        VexoServer server(std::move(*options), std::cout);
+        VexoServer server(std::move(command.options), std::cout);
         server.start();
         int signal = 0;
         sigwait(&stopSignals, &signal);

@@ -27,6 +27,7 @@ const char* const kServerUsage =
     "                          (reproducible runs)\n"
     "  --demo                  fill an empty (or missing) DIR with demo files first,\n"
     "                          and wrap *.bmp; a folder that holds anything is left as it is\n"
+    "  --version               show the version and stop\n"
     "  --help                  show this text\n"
     "\n"
     "Login and password are taken as UTF-8 and compared with the Windows-1251\n"
@@ -51,9 +52,10 @@ int ParsePort(const std::string& option, const std::string& text)
 
 } // namespace
 
-std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args)
+ServerCommand ParseServerCommand(const std::vector<std::string>& args)
 {
-    ServerOptions options;
+    ServerCommand command;
+    ServerOptions& options = command.options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> inlineValue;
@@ -73,9 +75,10 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
                 throw UsageError(name + " takes no value");
         };
 
-        if (name == "--help") {
+        if (name == "--help" || name == "--version") {
             noValue();
-            return std::nullopt;
+            command.kind = name == "--help" ? ServerCommand::Kind::ShowHelp : ServerCommand::Kind::ShowVersion;
+            return command;
         } else if (name == "--demo") {
             noValue();
             options.demo = true;
@@ -111,7 +114,15 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
         throw UsageError("--bind needs an address");
     if (options.publicHost.find_first_of("/ \r\n") != std::string::npos)
         throw UsageError("--public-host takes HOST or HOST:PORT, not \"" + options.publicHost + "\"");
-    return options;
+    return command;
+}
+
+std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args)
+{
+    ServerCommand command = ParseServerCommand(args);
+    if (command.kind != ServerCommand::Kind::Serve)
+        return std::nullopt;
+    return std::move(command.options);
 }
 
 } // namespace vexo::server

@@ -31,8 +31,19 @@ class UsageError : public std::runtime_error {
 
 extern const char* const kServerUsage;
 
-// The options of a command line without the program name; nullopt when
-// --help was asked for.
+// What a command line asks for: a server with its options, or a text.
+struct ServerCommand {
+    enum class Kind { Serve, ShowHelp, ShowVersion };
+    Kind kind = Kind::Serve;
+    ServerOptions options; // for Kind::Serve
+};
+
+// The command of a command line without the program name; the rest of
+// the line after --help or --version is not read.
+ServerCommand ParseServerCommand(const std::vector<std::string>& args);
+
+// The options of a command line that asks for a server; nullopt when it
+// asks for a text instead.
 std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args);
 
 } // namespace vexo::server

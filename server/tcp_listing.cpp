@@ -28,7 +28,10 @@ using Clock = std::chrono::steady_clock;
 // never meets unread data, which would reset the connection and could cost
 // the client the end of the answer.
 constexpr std::chrono::seconds kLingerTime{2};
-constexpr std::size_t kMaxConnections = 64;
+// With no descriptor left and no connection to give up for a new one,
+// accepting pauses this long instead of spinning on a listener that stays
+// readable.
+constexpr std::chrono::milliseconds kAcceptPause{100};
 
 std::string PeerText(const sockaddr_storage& address, socklen_t length)
 {
@@ -62,7 +65,8 @@ struct TcpListing::Connection {
     }
 };
 
-TcpListing::TcpListing(Answer answer, ServerLog& log) : answer_(std::move(answer)), log_(log)
+TcpListing::TcpListing(Answer answer, ServerLog& log, Limits limits)
+    : answer_(std::move(answer)), log_(log), limits_(limits)
 {}
 
 TcpListing::~TcpListing()
@@ -92,7 +96,7 @@ void TcpListing::start(const std::string& address, int port)
         }
         const int yes = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        if (::bind(fd, candidate->ai_addr, candidate->ai_addrlen) != 0 || ::listen(fd, 64) != 0) {
+        if (::bind(fd, candidate->ai_addr, candidate->ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
             lastError = errno;
             ::close(fd);
             continue;
@@ -139,7 +143,11 @@ void TcpListing::stop()
 void TcpListing::run()
 {
     using State = Connection::State;
+    // In the order of their arrival, so the first one still reading is the
+    // one that has waited longest.
     std::vector<std::unique_ptr<Connection>> connections;
+    auto acceptPausedUntil = Clock::time_point::min();
+    bool acceptFailing = false;
 
     const auto close = [&](Connection& connection, const char* why) {
         if (why)
@@ -155,7 +163,7 @@ void TcpListing::run()
             return;
         }
         connection.state = State::Writing;
-        connection.deadline = Clock::now() + kIdleTimeout;
+        connection.deadline = Clock::now() + limits_.idleTimeout;
     };
     const auto receive = [&](Connection& connection) {
         char buffer[4096];
@@ -203,19 +211,42 @@ void TcpListing::run()
             connection.deadline = Clock::now() + kLingerTime;
         }
     };
+    // Gives up the connection that has waited longest for its request line,
+    // releasing its descriptor at once; false when none is waiting.
+    const auto dropLongestWaiting = [&] {
+        const auto waiting = std::find_if(connections.begin(), connections.end(),
+                                          [](const auto& connection) { return connection->state == State::Reading; });
+        if (waiting == connections.end())
+            return false;
+        log_.line("tcp " + (*waiting)->peer + ": too many connections, closed");
+        connections.erase(waiting);
+        return true;
+    };
     const auto acceptWaiting = [&] {
         for (;;) {
             sockaddr_storage address{};
             socklen_t length = sizeof address;
             const int fd =
                 ::accept4(listener_, reinterpret_cast<sockaddr*>(&address), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (fd < 0)
+            if (fd < 0) {
+                if (errno == EINTR || errno == ECONNABORTED)
+                    continue;
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                    if (dropLongestWaiting())
+                        continue;
+                    if (!acceptFailing)
+                        log_.line(std::string("tcp: cannot accept: ") + std::strerror(errno));
+                    acceptFailing = true;
+                    acceptPausedUntil = Clock::now() + kAcceptPause;
+                }
                 return;
+            }
+            acceptFailing = false;
             auto connection = std::make_unique<Connection>();
             connection->fd = fd;
             connection->peer = PeerText(address, length);
-            connection->deadline = Clock::now() + kIdleTimeout;
-            if (connections.size() >= kMaxConnections) {
+            connection->deadline = Clock::now() + limits_.idleTimeout;
+            if (connections.size() >= limits_.maxConnections && !dropLongestWaiting()) {
                 log_.line("tcp " + connection->peer + ": too many connections, closed");
                 continue;
             }
@@ -224,14 +255,15 @@ void TcpListing::run()
     };
 
     for (;;) {
-        std::vector<pollfd> polled{{wakeRead_, POLLIN, 0}, {listener_, POLLIN, 0}};
-        auto nextDeadline = Clock::time_point::max();
+        const bool accepting = Clock::now() >= acceptPausedUntil;
+        std::vector<pollfd> polled{{wakeRead_, POLLIN, 0}, {accepting ? listener_ : -1, POLLIN, 0}};
+        auto nextDeadline = accepting ? Clock::time_point::max() : acceptPausedUntil;
         for (const auto& connection : connections) {
             polled.push_back({connection->fd, short(connection->state == State::Writing ? POLLOUT : POLLIN), 0});
             nextDeadline = std::min(nextDeadline, connection->deadline);
         }
         int timeout = -1;
-        if (!connections.empty()) {
+        if (nextDeadline != Clock::time_point::max()) {
             const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextDeadline - Clock::now());
             timeout = static_cast<int>(std::max<std::int64_t>(0, wait.count()));
         }

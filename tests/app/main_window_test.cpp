@@ -110,6 +110,27 @@ TEST_F(MainWindowTest, StoredSizeLargerThanTheScreenFitsTheScreen)
     EXPECT_EQ(SettingsStore(programFolder.path() + "/vexorama.INI").readInteger("Prog", "Width", 0), window->width());
 }
 
+// Guards the tabs laid out only when first shown: each one, once shown,
+// has every control placed inside it, none of them empty.
+TEST_F(MainWindowTest, EveryTabIsLaidOutWhenShown)
+{
+    start();
+    QTabWidget* tabs = c().tabs;
+    for (int index = 0; index < tabs->count(); ++index) {
+        tabs->setTabVisible(index, true);
+        tabs->setCurrentIndex(index);
+        QApplication::processEvents();
+        QWidget* page = tabs->widget(index);
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            if (!control->isVisibleTo(page) || control->objectName().isEmpty())
+                continue;
+            const QRect placed(control->mapTo(page, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(page->rect().contains(placed)) << index << " " << control->objectName().toStdString();
+            EXPECT_FALSE(control->size().isEmpty()) << index << " " << control->objectName().toStdString();
+        }
+    }
+}
+
 // Guards the tabs: order, captions, the hidden fifth tab, the first tab shown.
 TEST_F(MainWindowTest, FiveTabsInOrderWithTheLastHidden)
 {

@@ -233,6 +233,18 @@ TEST(SettingsStore, RefusesLineBreaksInValues)
     EXPECT_EQ(ReadFile(store.path()), "[Server]\nName=host\n");
 }
 
+// Guards several keys written together (the window's size at its close):
+// all of them land, or, when one is refused, none does.
+TEST(SettingsStore, WritesSeveralKeysAllOrNone)
+{
+    TempDir dir;
+    SettingsStore store(dir.file("s.INI"));
+    store.writeStrings({{settings::kWidth, "800"}, {settings::kHeight, "600"}});
+    EXPECT_EQ(ReadFile(store.path()), "[Prog]\nWidth=800\nHeight=600\n");
+    EXPECT_THROW(store.writeStrings({{settings::kWidth, "900"}, {settings::kFolder, "/a\nb"}}), SettingsWriteError);
+    EXPECT_EQ(ReadFile(store.path()), "[Prog]\nWidth=800\nHeight=600\n");
+}
+
 // Guards: a rewrite that opens the file to others or replaces a link by a copy.
 TEST(SettingsStore, KeepsPermissionsAndLinks)
 {

@@ -22,7 +22,7 @@ fi
 grep -qx "Icon=$id" "$folder/$id.desktop"
 grep -q "<id>$id</id>" "$folder/$id.metainfo.xml"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$folder/$id.metainfo.xml"
-grep -q "setDesktopFileName(QStringLiteral(\"$id\"))" "$folder/../app/main.cpp"
+grep -q "setDesktopFileName(QStringLiteral(\"$id\"))" "$folder/../app/application_setup.cpp"
 
 # Guards: screenshots that point at images the repository does not hold, or at another repository or branch.
 homepage=$(sed -n 's|.*<url type="homepage">\(.*\)</url>.*|\1|p' "$folder/$id.metainfo.xml")

@@ -140,8 +140,11 @@ for _ in $(seq 50); do
     grep -q "listing on" "$work/server.log" && break
     sleep 0.1
 done
-tcp_port=$(sed -n 's/^listing on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
-http_port=$(sed -n 's/.*web site on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
+# The first line: "2026-12-08 21:03:04.123 listing on ADDR:PORT, web site on
+# ADDR:PORT, ...", after its time stamp.
+tcp_port=$(sed -n 's/^[0-9-]* [0-9:.]* listing on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
+http_port=$(sed -n 's/^[0-9-]* [0-9:.]* listing on .*, web site on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
+[ -n "$tcp_port" ] && [ -n "$http_port" ] || { echo "no ports in the server's log:" >&2; cat "$work/server.log" >&2; exit 1; }
 trace "$work/fetch.trace" "$probe" "127.0.0.1:$http_port" "$tcp_port" "$work/inbox" "$work/probe.INI"
 for name in a.bin b.bin c.bin; do
     cmp "$work/inbox/$name" "$work/served/$name"

@@ -8,6 +8,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,11 +16,13 @@ namespace vexo::test {
 
 namespace {
 
-int ConnectLoopback(int port, bool& connected)
+int ConnectLoopback(int port, bool& connected, int receiveBuffer = 0)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         throw std::runtime_error("socket() failed");
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     timeval timeout{10, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
@@ -134,6 +137,63 @@ IdleConnection::~IdleConnection()
 bool IdleConnection::connected() const
 {
     return connected_;
+}
+
+} // namespace vexo::test
+
+namespace vexo::test {
+
+HeldConnection::HeldConnection(int port, int receiveBuffer) : fd_(ConnectLoopback(port, connected_, receiveBuffer))
+{}
+
+HeldConnection::~HeldConnection()
+{
+    ::close(fd_);
+}
+
+bool HeldConnection::connected() const
+{
+    return connected_;
+}
+
+bool HeldConnection::send(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+std::string HeldConnection::receive(std::size_t most)
+{
+    pollfd polled{fd_, POLLIN, 0};
+    if (::poll(&polled, 1, 1000) <= 0)
+        return {};
+    std::string bytes(most, '\0');
+    const ssize_t got = ::recv(fd_, bytes.data(), most, MSG_DONTWAIT);
+    bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return bytes;
+}
+
+bool HeldConnection::closedWithin(std::chrono::milliseconds limit, std::size_t* received)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + limit;
+    char buffer[65536];
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(giveUp - std::chrono::steady_clock::now()).count();
+        pollfd polled{fd_, POLLIN, 0};
+        if (left <= 0 || ::poll(&polled, 1, static_cast<int>(left)) <= 0)
+            return false;
+        const ssize_t got = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR))
+            return true;
+        if (got > 0 && received)
+            *received += static_cast<std::size_t>(got);
+    }
 }
 
 } // namespace vexo::test

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +39,32 @@ public:
     IdleConnection(const IdleConnection&) = delete;
     IdleConnection& operator=(const IdleConnection&) = delete;
     bool connected() const;
+
+private:
+    int fd_;
+    bool connected_;
+};
+
+// A connection the test drives by hand, as a slow client would: it sends
+// and reads only when told to.
+class HeldConnection {
+public:
+    // receiveBuffer > 0: the socket's receive buffer, set before connecting,
+    // so that the server soon has to wait for this client's reading.
+    explicit HeldConnection(int port, int receiveBuffer = 0);
+    ~HeldConnection();
+    HeldConnection(const HeldConnection&) = delete;
+    HeldConnection& operator=(const HeldConnection&) = delete;
+    bool connected() const;
+
+    // False when the server has closed or reset the connection.
+    bool send(std::string_view bytes);
+    // Up to most bytes, waiting at most a second; "" when none came.
+    std::string receive(std::size_t most);
+    // Whether the server closes (or resets) the connection within the
+    // time; whatever it sends meanwhile is read, counted into received
+    // when given, and dropped.
+    bool closedWithin(std::chrono::milliseconds limit, std::size_t* received = nullptr);
 
 private:
     int fd_;

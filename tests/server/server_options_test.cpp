@@ -34,6 +34,19 @@ TEST(ServerOptionsTest, DefaultsAndEveryOption)
     EXPECT_FALSE(ParseServerOptions({"--help"}));
 }
 
+// Guards --version (or --help) being refused for want of --folder, or a server started instead of the text.
+TEST(ServerOptionsTest, VersionAndHelpAreTextsNotServers)
+{
+    using Kind = ServerCommand::Kind;
+    EXPECT_EQ(ParseServerCommand({"--version"}).kind, Kind::ShowVersion);
+    EXPECT_EQ(ParseServerCommand({"--folder", "d", "--version", "--colour"}).kind, Kind::ShowVersion);
+    EXPECT_EQ(ParseServerCommand({"--help"}).kind, Kind::ShowHelp);
+    EXPECT_EQ(ParseServerCommand({"--folder", "d"}).kind, Kind::Serve);
+    EXPECT_FALSE(ParseServerOptions({"--version"}));
+    EXPECT_THROW(ParseServerCommand({"--version=1"}), UsageError);
+    EXPECT_NE(std::string(kServerUsage).find("--version"), std::string::npos);
+}
+
 // Guards bad command lines being taken (and a login the request line could not carry).
 TEST(ServerOptionsTest, BadCommandLinesAreRefused)
 {

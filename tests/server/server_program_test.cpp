@@ -168,5 +168,18 @@ TEST(ServerProgramTest, BadStartsAreExplained)
     EXPECT_TRUE(help.output().starts_with("Usage: vexo-server"));
 }
 
+// Guards --version failing, printing anything but the project's version, or starting a server.
+TEST(ServerProgramTest, VersionIsTheProjects)
+{
+    ServerProcess version({"--version"});
+    EXPECT_EQ(version.finish(), 0);
+    EXPECT_EQ(version.output(), "vexo-server " VEXO_PROJECT_VERSION "\n");
+    EXPECT_EQ(version.errors(), "");
+
+    ServerProcess help({"--help"});
+    EXPECT_EQ(help.finish(), 0);
+    EXPECT_NE(help.output().find("--version"), std::string::npos);
+}
+
 } // namespace
 } // namespace vexo::server

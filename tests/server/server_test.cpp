@@ -321,6 +321,34 @@ TEST_F(ServerTest, DemoFillsOnlyAnEmptyFolder)
     EXPECT_EQ(list().size(), files.size() - 1);
 }
 
+// Guards log lines without their time stamps, and the text of the first line changing behind its stamp
+// (scripts read the ports from it).
+TEST_F(ServerTest, LogLinesStartWithTimeStamps)
+{
+    WriteFile(folder + "/a.txt", "a");
+    start();
+    EXPECT_EQ(list().size(), 1u);
+    EXPECT_EQ(get("/nothing/here").status, 404);
+    server->stop();
+
+    std::vector<std::string> lines;
+    std::istringstream in(log.str());
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_GE(lines.size(), 4u) << log.str();
+    const std::string stamp = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} ";
+    for (const auto& line : lines)
+        EXPECT_TRUE(std::regex_match(line, std::regex(stamp + "\\S.*"))) << line;
+    std::smatch ports;
+    ASSERT_TRUE(std::regex_match(lines.front(), ports,
+                                 std::regex(stamp
+                                            + "listing on 127\\.0\\.0\\.1:(\\d+), web site on 127\\.0\\.0\\.1:(\\d+), "
+                                              "addresses http://127\\.0\\.0\\.1:\\2/, folder .+")))
+        << lines.front();
+    EXPECT_EQ(std::stoi(ports[1]), server->tcpPort());
+    EXPECT_EQ(std::stoi(ports[2]), server->httpPort());
+}
+
 // Guards stop() hanging on an idle client or leaving either port open.
 TEST_F(ServerTest, StopsCleanlyWithAClientConnected)
 {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -89,6 +90,13 @@ void ScriptServer::answer(int connection, const ScriptedReply& reply)
         requests_.push_back(request);
     }
     ::send(connection, reply.bytes.data(), reply.bytes.size(), MSG_NOSIGNAL);
+    for (const std::string& piece : reply.later) {
+        const auto due = std::chrono::steady_clock::now() + reply.pause;
+        while (!stopping_ && std::chrono::steady_clock::now() < due)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (stopping_ || ::send(connection, piece.data(), piece.size(), MSG_NOSIGNAL) < 0)
+            return;
+    }
     while (reply.holdOpen && !stopping_) {
         char buffer[256];
         if (Readable(connection, 50) && ::recv(connection, buffer, sizeof buffer, 0) <= 0)

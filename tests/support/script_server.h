@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -11,9 +12,11 @@ namespace vexo::test {
 
 // What the scripted server does with one connection.
 struct ScriptedReply {
-    std::string bytes;        // written once the request has arrived
-    bool closeAtOnce = false; // close without reading or writing anything
-    bool holdOpen = false;    // after writing, keep the connection open until the client closes it
+    std::string bytes;                 // written once the request has arrived
+    bool closeAtOnce = false;          // close without reading or writing anything
+    bool holdOpen = false;             // after writing, keep the connection open until the client closes it
+    std::vector<std::string> later{};  // written after `bytes`, one piece after each pause
+    std::chrono::milliseconds pause{}; // before each of `later`
 };
 
 // A listing server on 127.0.0.1 that plays one scripted reply per
