@@ -2,11 +2,7 @@
 #include "base/write_behind.h"
 
 #include "base/file_io.h"
-
-#include <csignal>
-#include <system_error>
-
-#include <pthread.h>
+#include "base/quiet_thread.h"
 
 namespace vexo {
 
@@ -21,8 +17,10 @@ void WriteBehind::wrote(PosixFile& file, std::size_t bytes)
     if (pending_ < kStep)
         return;
     pending_ = 0;
-    if (!thread_.joinable())
-        startThread(file);
+    if (!thread_.joinable()) {
+        file_ = &file;
+        thread_ = StartQuietThread([this] { run(); });
+    }
     if (!thread_.joinable()) {
         // No thread to be had: the start is made here.
         file.startWriteBack();
@@ -31,22 +29,6 @@ void WriteBehind::wrote(PosixFile& file, std::size_t bytes)
     std::lock_guard lock(mutex_);
     requested_ = true;
     wake_.notify_one();
-}
-
-void WriteBehind::startThread(PosixFile& file)
-{
-    file_ = &file;
-    // The thread inherits the mask in force when it is made: all blocked.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    try {
-        thread_ = std::thread(&WriteBehind::run, this);
-    } catch (const std::system_error&) {
-        // Left without a thread; wrote() starts the writes itself.
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void WriteBehind::run()

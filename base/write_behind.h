@@ -34,7 +34,6 @@ public:
     void stop();
 
 private:
-    void startThread(PosixFile& file);
     void run();
 
     std::size_t pending_ = 0;

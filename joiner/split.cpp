@@ -32,13 +32,17 @@ std::string DirectoryOf(const std::string& path)
 // as it is.
 void CopyPart(JoinFile& part, JoinFile& output, JoinerLog& log, Dialogs& dialogs, std::int32_t interval)
 {
+    // A copy in the kernel costs a call of its own however long, so its
+    // runs reach from pump to pump; only the reads and writes that take
+    // over where the kernel refuses go through a buffer.
+    constexpr std::int64_t kLongestCopy = 1024;
     const std::int64_t size = part.size();
     const auto blockSize = static_cast<std::int64_t>(kJoinBlockSize);
     const std::int64_t fullBlocks = size / blockSize;
     FileCopier copier(static_cast<std::size_t>(kRunBlocks) * kJoinBlockSize);
     std::int64_t total = 0;
     for (std::int64_t block = 1; block <= fullBlocks;) {
-        const std::int64_t run = BlocksInRun(block, fullBlocks, interval);
+        const std::int64_t run = BlocksInRun(block, fullBlocks, interval, kLongestCopy);
         output.copyFrom(part, static_cast<std::size_t>(run * blockSize), copier);
         for (const std::int64_t last = block + run; block < last; ++block) {
             total += blockSize;
