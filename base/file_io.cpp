@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
 
+#include "base/file_copy.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -10,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -86,6 +89,35 @@ ssize_t WriteOnce(int fd, const void* data, std::size_t size)
         return ::write(fd, data, size);
     return CountedTransfer(&FileFaults::failWriteAfter, gBytesWritten, size,
                            [&](std::size_t allowed) { return ::write(fd, data, allowed); });
+}
+
+// One copy_file_range call from file offset to file offset. Under faults
+// it moves bytes both read and written, so it is held to both limits.
+ssize_t CopyOnce(int from, int to, std::size_t size)
+{
+    if (!FaultsInstalled()) [[likely]]
+        return ::copy_file_range(from, nullptr, to, nullptr, size, 0);
+    std::lock_guard lock(gFaultsMutex);
+    if (gFaults.refuseKernelCopy != 0) {
+        errno = gFaults.refuseKernelCopy;
+        return -1;
+    }
+    for (const auto& [limit, moved] :
+         {std::pair{gFaults.failReadAfter, gBytesRead}, std::pair{gFaults.failWriteAfter, gBytesWritten}}) {
+        if (!limit)
+            continue;
+        if (moved >= *limit) {
+            errno = gFaults.error;
+            return -1;
+        }
+        size = std::min(size, *limit - moved);
+    }
+    const ssize_t done = ::copy_file_range(from, nullptr, to, nullptr, size, 0);
+    if (done > 0) {
+        gBytesRead += static_cast<std::size_t>(done);
+        gBytesWritten += static_cast<std::size_t>(done);
+    }
+    return done;
 }
 
 // Linux closes the descriptor even when close() is interrupted, so EINTR
@@ -299,6 +331,41 @@ void PosixFile::writeAll(const void* data, std::size_t size)
     }
 }
 
+std::optional<std::size_t> PosixFile::copyInKernelFrom(PosixFile& source, std::size_t size)
+{
+    ssize_t n;
+    do
+        n = CopyOnce(source.fd_, fd_, size);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(n);
+}
+
+void PosixFile::reserve(std::int64_t size)
+{
+    // A reservation that fails half way holds the blocks it took until the
+    // file goes, and could fill the disk for everyone meanwhile: it is only
+    // tried where the free space holds it, with room to spare for the file
+    // system's own records.
+    constexpr std::uint64_t kSpare = std::uint64_t{16} << 20;
+    struct statfs disk {};
+    if (size <= 0 || ::fstatfs(fd_, &disk) != 0)
+        return;
+    const std::uint64_t room = static_cast<std::uint64_t>(disk.f_bavail) * static_cast<std::uint64_t>(disk.f_bsize);
+    if (room < kSpare || static_cast<std::uint64_t>(size) > room - kSpare)
+        return;
+    // Where the file system cannot reserve, the writes allocate as they go.
+    [[maybe_unused]] const int reserved = ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, size);
+}
+
+void PosixFile::startWriteBack()
+{
+    // A length of 0 reaches to the end of the file; pages already on their
+    // way to the disk are not waited for.
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void PosixFile::sync()
 {
     if (SyncDescriptor(fd_, true) != 0)
@@ -365,16 +432,30 @@ void AtomicFile::write(const void* data, std::size_t size)
     open();
     try {
         file_.writeAll(data, size);
+        writeBehind_.wrote(file_, size);
     } catch (...) {
         discard();
         throw;
     }
 }
 
-void AtomicFile::startWriteBack()
+void AtomicFile::reserve(std::int64_t size)
 {
-    if (file_.isOpen() && !finished_)
-        (void)::sync_file_range(file_.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    open();
+    file_.reserve(size);
+}
+
+std::size_t AtomicFile::copyFrom(PosixFile& source, std::size_t size, FileCopier& copier)
+{
+    open();
+    try {
+        const std::size_t copied = copier.copy(source, file_, size);
+        writeBehind_.wrote(file_, copied);
+        return copied;
+    } catch (...) {
+        discard();
+        throw;
+    }
 }
 
 void AtomicFile::finish()
@@ -384,6 +465,7 @@ void AtomicFile::finish()
         return;
     try {
         file_.sync();
+        writeBehind_.stop();
         file_.close();
     } catch (...) {
         discard();
@@ -429,6 +511,7 @@ AtomicFile::Placement AtomicFile::commitIfFreeAs(const std::string& path)
 
 void AtomicFile::discard()
 {
+    writeBehind_.stop();
     file_ = PosixFile();
     if (!temporary_.empty())
         ::unlink(temporary_.c_str());

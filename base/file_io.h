@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/write_behind.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +16,8 @@
 // signals, and open to the faults that tests install.
 
 namespace vexo {
+
+class FileCopier;
 
 // A file operation that failed. what() is the text for the user; error()
 // is the system's error number, 0 when the failure is not the system's (a
@@ -80,6 +84,22 @@ public:
     // counts as a full disk (ENOSPC).
     void writeAll(const void* data, std::size_t size);
     void writeAll(std::string_view text) { writeAll(text.data(), text.size()); }
+    // Moves up to `size` bytes from the file offset of `source` to this
+    // file's inside the kernel (copy_file_range), both offsets advancing:
+    // the count moved, 0 where the source ends (or where the file system
+    // copies nothing), or nothing, errno set, when the kernel would not or
+    // could not copy. The caller then reads and writes instead, which also
+    // tells which of the two files is at fault.
+    std::optional<std::size_t> copyInKernelFrom(PosixFile& source, std::size_t size);
+    // Reserves the disk space of the first `size` bytes, the file's size
+    // left as it is, so that the writes find their blocks ready. A hint
+    // only: nothing fails here, and a disk without that much room free
+    // is left alone, the writes then reporting a full disk as ever.
+    void reserve(std::int64_t size);
+    // Starts writing the file's dirty pages to the disk without waiting for
+    // them, so that a later sync() has less left to do. A hint only: it
+    // promises nothing, and what fails here the sync() reports.
+    void startWriteBack();
     // Flushes the file's data to the disk (fdatasync).
     void sync();
     // Closes, reporting a failed write-back.
@@ -124,10 +144,12 @@ public:
     void open();
     void write(const void* data, std::size_t size);
     void write(std::string_view text) { write(text.data(), text.size()); }
-    // Starts writing what was written so far to the disk, without waiting
-    // for it, so that the flush of finish() has less left to do. A failure
-    // shows there.
-    void startWriteBack();
+    // Creates the temporary and reserves the disk space of its first `size`
+    // bytes (PosixFile::reserve).
+    void reserve(std::int64_t size);
+    // Copies `size` bytes from the file offset of `source` on, through
+    // `copier`; returns the count copied, less only where the source ended.
+    std::size_t copyFrom(PosixFile& source, std::size_t size, FileCopier& copier);
     // Everything written is on the disk and the temporary is closed; the
     // target is not touched yet. commit() does this when it has not been.
     void finish();
@@ -150,6 +172,7 @@ private:
     SaveOptions options_;
     std::string temporary_;
     PosixFile file_;
+    WriteBehind writeBehind_;
     bool finished_ = false;
     bool spent_ = false;
 };
@@ -162,14 +185,18 @@ void SyncFolder(const std::string& path);
 // Faults for tests, process-wide while a ScopedFileFaults lives. Reads and
 // writes count their bytes: once `failRead/WriteAfter` bytes have moved
 // (a call that would pass the count moves only the rest), every further
-// call fails with `error`. close() closes and then fails; rename (and the
-// link of commitIfFree) and the syncs fail without acting.
+// call fails with `error`; a copy in the kernel counts as both. close()
+// closes and then fails; rename (and the link of commitIfFree) and the
+// syncs fail without acting. With `refuseKernelCopy` set, every copy in the
+// kernel fails with that error number without acting, as across file
+// systems (EXDEV) or for files the kernel cannot copy (EINVAL).
 struct FileFaults {
     std::optional<std::size_t> failReadAfter = std::nullopt;
     std::optional<std::size_t> failWriteAfter = std::nullopt;
     bool failClose = false;
     bool failRename = false;
     bool failSync = false;
+    int refuseKernelCopy = 0;
     int error = EIO;
 };
 

@@ -69,7 +69,7 @@ awk -v bytes="$size" -v runs="$runs" -v x="$dec_s" -v d="$dd_s" -v c="$cat_s" -v
     printf "cat:                       %7.3f s  %6.0f MB/s\n", c, (bytes + 262) / c / 1e6
     printf "dd bs=35536 conv=fdatasync:%7.3f s  %6.0f MB/s\n", ds, (bytes + 262) / ds / 1e6
     printf "cat, then sync --data:     %7.3f s  %6.0f MB/s\n", cs, (bytes + 262) / cs / 1e6
-    printf "decoder / dd throughput:  %.2f (goal: at least 0.90); against dd flushing too %.2f\n", d / x, ds / x
-    printf "decoder / cat throughput: %.2f; against cat flushing too %.2f\n", c / x, cs / x
+    printf "decoder / dd throughput:  %.2f; against dd flushing too %.2f\n", d / x, ds / x
+    printf "decoder / cat throughput: %.2f (goal: at least 0.75); against cat flushing too %.2f\n", c / x, cs / x
 }'
 echo "decoder peak memory: ${small_kb} KB for 64 MiB, ${big_kb} KB for 1 GiB"

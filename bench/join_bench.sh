@@ -56,8 +56,8 @@ awk -v bytes=$((3 * part_size)) -v rounds="$rounds" \
     printf "joiner:       %6.3f s  %5.0f MB/s   CPU %6.3f s\n", jw, bytes / jw / 1e6, jc
     printf "dd bs=35536:  %6.3f s  %5.0f MB/s   CPU %6.3f s\n", dw, bytes / dw / 1e6, dc
     printf "cat:          %6.3f s  %5.0f MB/s   CPU %6.3f s\n", cw, bytes / cw / 1e6, cc
-    printf "joiner / dd throughput:  %.2f (goal: at least 0.90); by CPU time %.2f\n", dw / jw, dc / jc
-    printf "joiner / cat throughput: %.2f; by CPU time %.2f\n", cw / jw, cc / jc
+    printf "joiner / dd throughput:  %.2f; by CPU time %.2f\n", dw / jw, dc / jc
+    printf "joiner / cat throughput: %.2f (goal: at least 0.95); by CPU time %.2f\n", cw / jw, cc / jc
     printf "joiner deleting the parts, flushing before each: %6.3f s  %5.0f MB/s\n", xw, bytes / xw / 1e6
     printf "cat, then sync --data:                           %6.3f s  %5.0f MB/s\n", fw, bytes / fw / 1e6
     printf "deleting joiner / flushing cat throughput: %.2f\n", fw / xw

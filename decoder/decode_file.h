@@ -11,8 +11,10 @@ class Dialogs;
 class QueueList;
 struct QueueEntry;
 
-// The unit of copying: one block buffer of this size is all the memory a
-// decode uses, whatever the file's size.
+// The unit of the progress: the bar and the text move once per block of
+// this size. The blocks are decoded in runs (base/block_runs.h) through one
+// buffer of a run's size, all the memory a decode uses whatever the file's
+// size.
 inline constexpr std::size_t kDecodeBlockSize = 35536;
 
 // " [Файл существует, переимнование]": appended to the entry's line when the

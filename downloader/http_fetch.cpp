@@ -100,23 +100,13 @@ private:
         used_ = 0;
     }
 
-    // The disk takes the body while it still arrives, so that the flush
-    // before the file counts as fetched is short.
-    void store(const char* data, std::size_t size)
-    {
-        file_.write(data, size);
-        unflushed_ += size;
-        if (unflushed_ >= kWriteBackStep) {
-            file_.startWriteBack();
-            unflushed_ = 0;
-        }
-    }
+    // The file starts its own disk writes while the body still arrives,
+    // so that the flush before the file counts as fetched is short.
+    void store(const char* data, std::size_t size) { file_.write(data, size); }
 
-    static constexpr std::size_t kWriteBackStep = 8 * 1024 * 1024;
     AtomicFile file_;
     char buffer_[64 * 1024];
     std::size_t used_ = 0;
-    std::size_t unflushed_ = 0;
 };
 
 struct CurlEasyCleanup {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "joiner/join_file.h"
 
+#include "base/file_copy.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -41,25 +43,19 @@ std::int64_t JoinFile::size() const
     }
 }
 
-void JoinFile::readExactly(unsigned char* buffer, std::size_t count)
+void JoinFile::copyFrom(JoinFile& part, std::size_t count, FileCopier& copier)
 {
-    std::size_t got = 0;
+    std::size_t copied = 0;
     try {
-        got = file_.readUpTo(buffer, count);
+        copied = copier.copy(part.file_, file_, count);
     } catch (const FileError& error) {
-        fail(error);
+        // The failure may be the part's or this file's: it names its own.
+        throw JoinError("Error!!! file:" + error.path() + " - " + std::strerror(error.error()));
     }
-    if (got != count)
-        fail("файл стал короче, чем был при начале копирования");
-}
-
-void JoinFile::writeAll(const unsigned char* data, std::size_t count)
-{
-    try {
-        file_.writeAll(data, count);
-    } catch (const FileError& error) {
-        fail(error);
-    }
+    if (writingBehind_)
+        writeBehind_.wrote(file_, copied);
+    if (copied != count)
+        part.fail("файл стал короче, чем был при начале копирования");
 }
 
 void JoinFile::truncate()
@@ -81,6 +77,7 @@ void JoinFile::sync()
 
 void JoinFile::close()
 {
+    writeBehind_.stop();
     try {
         file_.close();
     } catch (const FileError& error) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/file_io.h"
+#include "base/write_behind.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <string>
 
 namespace vexo {
+
+class FileCopier;
 
 // A read or write that failed while one file was being joined; its text is
 // the warning box shown for it, naming the file and the reason.
@@ -36,12 +39,15 @@ public:
     const std::string& path() const { return file_.path(); }
 
     std::int64_t size() const;
-    // Fills the whole buffer; a file that ends early (it shrank since it was
-    // sized) is an error, so nothing is ever padded.
-    void readExactly(unsigned char* buffer, std::size_t count);
-    // Writes every byte, going on after short writes; a write that makes no
-    // progress is an error.
-    void writeAll(const unsigned char* data, std::size_t count);
+    // Copies the next `count` bytes of `part` to this file through `copier`,
+    // both positions advancing. A part that ends early (it shrank since it
+    // was sized) is an error, so nothing is ever padded; a failed read or
+    // write names the file at fault, and a write that makes no progress is
+    // an error.
+    void copyFrom(JoinFile& part, std::size_t count, FileCopier& copier);
+    // From now on, starts the disk writes of what is copied in as it goes:
+    // for an output that is flushed before its parts are deleted.
+    void writeBehind() { writingBehind_ = true; }
     // Empties the file.
     void truncate();
     // Puts what was written on the disk, before a step that destroys the
@@ -57,6 +63,8 @@ private:
     [[noreturn]] void fail(const FileError& error) const;
 
     PosixFile file_;
+    bool writingBehind_ = false;
+    WriteBehind writeBehind_;
 };
 
 } // namespace vexo

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "joiner/split.h"
 
+#include "base/block_runs.h"
 #include "base/cp1251.h"
+#include "base/file_copy.h"
 #include "base/file_io.h"
 #include "base/session.h"
 #include "base/views.h"
@@ -11,7 +13,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,25 +27,31 @@ std::string DirectoryOf(const std::string& path)
     return path.substr(0, path.rfind('/') + 1);
 }
 
-// Copies one part: its full blocks, each moving the bytes bar and pumping
-// every `interval`-th, then the tail, which leaves the bar as it is.
-void CopyPart(JoinFile& part, JoinFile& output, unsigned char* buffer, JoinerLog& log, Dialogs& dialogs,
-              std::int32_t interval)
+// Copies one part: its full blocks, in runs, each block moving the bytes
+// bar and every `interval`-th pumping, then the tail, which leaves the bar
+// as it is.
+void CopyPart(JoinFile& part, JoinFile& output, JoinerLog& log, Dialogs& dialogs, std::int32_t interval)
 {
+    // A copy in the kernel costs a call of its own however long, so its
+    // runs reach from pump to pump; only the reads and writes that take
+    // over where the kernel refuses go through a buffer.
+    constexpr std::int64_t kLongestCopy = 1024;
     const std::int64_t size = part.size();
-    const std::int64_t fullBlocks = size / static_cast<std::int64_t>(kJoinBlockSize);
+    const auto blockSize = static_cast<std::int64_t>(kJoinBlockSize);
+    const std::int64_t fullBlocks = size / blockSize;
+    FileCopier copier(static_cast<std::size_t>(kRunBlocks) * kJoinBlockSize);
     std::int64_t total = 0;
-    for (std::int64_t block = 1; block <= fullBlocks; ++block) {
-        part.readExactly(buffer, kJoinBlockSize);
-        output.writeAll(buffer, kJoinBlockSize);
-        total += static_cast<std::int64_t>(kJoinBlockSize);
-        log.showByteProgress(static_cast<std::int64_t>(std::nearbyint(static_cast<double>(total) / size * 100)));
-        if (block % interval == 0)
-            dialogs.pump();
+    for (std::int64_t block = 1; block <= fullBlocks;) {
+        const std::int64_t run = BlocksInRun(block, fullBlocks, interval, kLongestCopy);
+        output.copyFrom(part, static_cast<std::size_t>(run * blockSize), copier);
+        for (const std::int64_t last = block + run; block < last; ++block) {
+            total += blockSize;
+            log.showByteProgress(static_cast<std::int64_t>(std::nearbyint(static_cast<double>(total) / size * 100)));
+            if (block % interval == 0)
+                dialogs.pump();
+        }
     }
-    const auto tail = static_cast<std::size_t>(size % static_cast<std::int64_t>(kJoinBlockSize));
-    part.readExactly(buffer, tail);
-    output.writeAll(buffer, tail);
+    output.copyFrom(part, static_cast<std::size_t>(size % blockSize), copier);
 }
 
 } // namespace
@@ -106,7 +113,10 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
             return;
         }
     }
-    const auto buffer = std::make_unique<unsigned char[]>(kJoinBlockSize);
+    // With the parts to be deleted, the output is flushed after each; its
+    // disk writes start as it grows, so those flushes find little to do.
+    if (options.deleteParts)
+        output.writeBehind();
     bool outputNamed = false;
     try {
         output.truncate();
@@ -123,7 +133,7 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
                 dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + partPath);
                 return;
             }
-            CopyPart(part, output, buffer.get(), log, dialogs, options.interval);
+            CopyPart(part, output, log, dialogs, options.interval);
             part.close();
             if (!options.deleteParts)
                 continue;

@@ -12,7 +12,8 @@ class Dialogs;
 class JoinerLog;
 class PartIndex;
 
-// Copying goes in blocks of this size through one buffer.
+// The unit of copying: the bytes bar moves once per block of this size,
+// though the blocks are copied in runs (base/block_runs.h).
 inline constexpr std::size_t kJoinBlockSize = 35536;
 
 // Suffixes are two single-byte characters, so part numbers stop where the

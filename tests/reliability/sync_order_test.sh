@@ -31,7 +31,7 @@ trace() {
     local log=$1
     shift
     strace -f -qq -y -s 0 -o "$log" \
-        -e trace=write,pwrite64,fsync,fdatasync,link,linkat,rename,renameat,renameat2,unlink,unlinkat,access,openat \
+        -e trace=write,pwrite64,copy_file_range,fsync,fdatasync,link,linkat,rename,renameat,renameat2,unlink,unlinkat,access,openat \
         "$@"
 }
 
@@ -54,6 +54,8 @@ check_order() {
         text = substr(text, RSTART + RLENGTH)
         return substr(text, 1, index(text, ">") - 1)
     }
+    # The target of a copy in the kernel: its third argument.
+    function copytarget(text) { sub(/^[^,]*, [^,]*, /, "", text); return fdpath("(" text) }
     function bad(message) { print "order broken: " message > "/dev/stderr"; failures++ }
     BEGIN {
         n = split(decoded, pairs, " ")
@@ -67,6 +69,7 @@ check_order() {
         if (line ~ /^<\.\.\. [a-z0-9_]+ resumed>/) { sub(/^<\.\.\. [a-z0-9_]+ resumed>/, "", line); line = pending[pid] line }
         ok = line ~ /\) = [0-9]+$/
         if (line ~ /^p?write(64)?\(/ && ok) { state[fdpath(line)] = "dirty" }
+        else if (line ~ /^copy_file_range\(/ && ok) { state[copytarget(line)] = "dirty"; kernelCopies++ }
         else if (line ~ /^f(data)?sync\(/ && ok) { p = fdpath(line); state[p] = "synced"; folderSynced[p] = 1 }
         else if (line ~ /^(link|rename)(at2?)?\(/ && ok) {
             from = quoted(line, 1); to = quoted(line, 2)
@@ -99,13 +102,14 @@ check_order() {
     END {
         if (removals == 0 && deletions == 0) bad("the trace holds no deletion to check")
         if (removals > 0 && requests != removals) bad(requests " removal requests, " removals " expected")
-        printf "%d deletions and %d removal requests checked, %d files put in place\n", deletions, requests, placements
+        printf "%d deletions and %d removal requests checked, %d files put in place, %d copies in the kernel\n", deletions, requests, placements, kernelCopies
         exit failures > 0
     }' "$1"
 }
 
-# An unattended run: two containers decoded and deleted, four parts joined
-# and deleted.
+# An unattended run: three containers decoded and deleted (the one with the
+# key 0 copied in the kernel, as the parts are), four parts joined and
+# deleted.
 export QT_QPA_PLATFORM=offscreen
 mkdir -p "$work/program" "$work/data" "$work/originals"
 cp "$binary" "$work/program/vexorama"
@@ -113,13 +117,16 @@ head -c 500000 /dev/urandom > "$work/originals/one.bin"
 head -c 70000 /dev/urandom > "$work/originals/two.bin"
 "$encode" --key 11 --leading 100 "$work/originals/one.bin" "$work/data/first.avi" > /dev/null
 "$encode" --key 200 --leading 0 "$work/originals/two.bin" "$work/data/second.jpg" > /dev/null
+head -c 400000 /dev/urandom > "$work/originals/three.bin"
+"$encode" --key 0 --leading 33 "$work/originals/three.bin" "$work/data/third.avi" > /dev/null
 head -c 300000 /dev/urandom > "$work/originals/film.mkv"
 (cd "$work/data" && split -b 80000 "$work/originals/film.mkv" film.mkv.)
 trace "$work/decode.trace" "$work/program/vexorama" /a /d "$work/data"
 cmp "$work/data/one.bin" "$work/originals/one.bin"
 cmp "$work/data/two.bin" "$work/originals/two.bin"
+cmp "$work/data/three.bin" "$work/originals/three.bin"
 cmp "$work/data/film.mkv" "$work/originals/film.mkv"
-check_order "$work/decode.trace" "first.avi=one.bin second.jpg=two.bin" "$work/data/film.mkv" '^film\.mkv\.a[a-z]$' 0
+check_order "$work/decode.trace" "first.avi=one.bin second.jpg=two.bin third.avi=three.bin" "$work/data/film.mkv" '^film\.mkv\.a[a-z]$' 0
 
 # The downloader's tasks against the substitute service: three files,
 # each fetched and then asked to be removed.
