@@ -3,8 +3,8 @@
 # Fetching one 256 MiB file over HTTP from a loopback server (sendfile from
 # the page cache): the program's FetchToFile (libcurl's multi interface,
 # 128 KiB receives, a Qt event-loop pump at most every 10 ms, the disk's
-# write-back started every 8 MiB and the file flushed to the disk before it
-# counts as fetched), against `curl -o` and
+# write-back started every 16 MiB on a thread of its own and the file
+# flushed to the disk before it counts as fetched), against `curl -o` and
 # against `curl -o` followed by `sync --data`, from the same server, in the
 # same run. They take turns within each round, in a rotating order; each
 # one's best round counts.
