@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "app/server_grid.h"
 #include "app/status_bar.h"
+#include "tests/support/qt_text.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAccessible>
@@ -24,11 +25,7 @@ namespace vexo {
 namespace {
 
 using test::TempDir;
-
-QString U(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using test::U;
 
 class AccessibilityTest : public ::testing::Test {
 protected:

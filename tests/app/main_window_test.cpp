@@ -7,6 +7,7 @@
 #include "app/window_timer.h"
 #include "base/settings_store.h"
 #include "base/stop_request.h"
+#include "tests/support/qt_text.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -35,6 +36,7 @@ namespace {
 
 using test::ReadFile;
 using test::TempDir;
+using test::U;
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -50,11 +52,6 @@ protected:
     MainWindowControls& c() { return window->controls(); }
     std::string settings() const { return ReadFile(programFolder.path() + "/vexorama.INI"); }
 };
-
-QString U(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 // Guards the first start: window size, folder box, and a settings file
 // holding exactly the folder and the size once the window has closed.

@@ -6,6 +6,7 @@
 #include "app/window_timer.h"
 #include "base/service_address.h"
 #include "base/settings_store.h"
+#include "tests/support/qt_text.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -30,11 +31,7 @@ namespace vexo {
 namespace {
 
 using test::TempDir;
-
-QString U(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using test::U;
 
 class SettingFormTest : public ::testing::Test {
 protected:

@@ -7,6 +7,7 @@
 #include "server/timed_http_server.h"
 #include "server/vexo_server.h"
 #include "tests/server/loopback_client.h"
+#include "tests/server/server_fixture.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,11 +17,8 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
-#include <sstream>
 #include <thread>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace vexo::server {
 namespace {
@@ -30,10 +28,7 @@ using Clock = std::chrono::steady_clock;
 using test::HeldConnection;
 using test::HttpGet;
 using test::TcpExchange;
-using test::TempDir;
 using test::WriteFile;
-
-constexpr const char* kRequest = "test:demo:is_files\n\r\n";
 
 std::vector<std::unique_ptr<HeldConnection>> Connect(int port, std::size_t count)
 {
@@ -88,28 +83,8 @@ private:
     std::thread thread_;
 };
 
-class ServerLoadTest : public ::testing::Test {
+class ServerLoadTest : public test::ServerFixture {
 protected:
-    TempDir dir;
-    std::string folder = dir.file("account");
-    std::ostringstream log;
-    std::unique_ptr<VexoServer> server;
-
-    void SetUp() override { ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0); }
-
-    void start()
-    {
-        ServerOptions options;
-        options.folder = folder;
-        options.tcpPort = 0;
-        options.httpPort = 0;
-        options.seed = 42;
-        server = std::make_unique<VexoServer>(options, log);
-        server->start();
-    }
-
-    std::string ask() { return TcpExchange(server->tcpPort(), {kRequest}); }
-
     // The path of the download address the listing gives for the file.
     std::string downloadPath(const std::string& name)
     {

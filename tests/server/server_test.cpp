@@ -5,16 +5,14 @@
 #include "decoder/encoded_file.h"
 #include "server/vexo_server.h"
 #include "tests/server/loopback_client.h"
+#include "tests/server/server_fixture.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <regex>
 #include <sstream>
-
-#include <sys/stat.h>
 
 namespace vexo::server {
 namespace {
@@ -23,10 +21,7 @@ using test::HttpGet;
 using test::HttpPostFile;
 using test::ReadFile;
 using test::TcpExchange;
-using test::TempDir;
 using test::WriteFile;
-
-constexpr const char* kRequest = "test:demo:is_files\n\r\n";
 
 struct Listed {
     std::string name; // Windows-1251, as sent
@@ -49,29 +44,9 @@ std::string Pattern(std::size_t size)
     return bytes;
 }
 
-class ServerTest : public ::testing::Test {
+class ServerTest : public test::ServerFixture {
 protected:
-    TempDir dir;
-    std::string folder = dir.file("account");
-    std::ostringstream log;
-    std::unique_ptr<VexoServer> server;
-
-    void SetUp() override { ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0); }
-
-    void start(ServerOptions options = {})
-    {
-        options.folder = folder;
-        options.bindAddress = "127.0.0.1";
-        options.tcpPort = 0;
-        options.httpPort = 0;
-        options.seed = 42;
-        server = std::make_unique<VexoServer>(options, log);
-        server->start();
-    }
-
     std::string host() const { return "127.0.0.1:" + std::to_string(server->httpPort()); }
-
-    std::string ask(const std::string& request = kRequest) { return TcpExchange(server->tcpPort(), {request}); }
 
     // The files of an accepted listing; fails the test on any other answer.
     std::vector<Listed> list()
