@@ -11,9 +11,9 @@ struct MainWindowControls;
 struct ServerSettingsControls;
 
 // Every widget keeps, as its object name, the name it had in the window's
-// first design ("Button2", "N4", ...), so that tests, style sheets and
-// accessibility tools can find it by that name. These are the only places
-// those names appear.
+// first design, so that style sheets and accessibility tools written for
+// that design still find it. The table behind these is the only place
+// those names appear; the code reaches widgets through their controls.
 void NameMainWindowWidgets(const MainWindowControls& controls);
 void NameServerSettingsWidgets(const ServerSettingsControls& controls);
 QString PageViewName(WebPage page);

@@ -5,7 +5,7 @@
 
 namespace vexo {
 
-// The server file grid `filesl`: two text columns whose row 0 holds the
+// The grid of the files on the server: two text columns whose row 0 holds the
 // titles. Its header row is one of the grid's own rows, drawn as a header
 // while it is fixed and as an ordinary row otherwise.
 class ServerGrid : public QTableWidget {

@@ -32,6 +32,7 @@ public:
     void open();
 
     const ServerSettingsForm& form() const { return form_; }
+    const ServerSettingsControls& controls() const { return c_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -7,7 +7,7 @@
 
 namespace vexo {
 
-// The status bar `StatusB`: panel 0, 570 wide, for status texts; panel 1
+// The window's status bar: panel 0, 570 wide, for status texts; panel 1
 // (raised) for the words of the queued server tasks. A click anywhere on it
 // is reported. It draws its panels itself: long work changes panel 0's text
 // thousands of times, and a text change here costs a repaint, never a

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/downloader_bindings.h"
 #include "app/main_window.h"
 #include "app/server_grid.h"
+#include "app/server_settings_dialog.h"
 #include "app/status_bar.h"
 #include "tests/support/qt_text.h"
 #include "tests/support/temp_dir.h"
@@ -94,7 +96,7 @@ TEST_F(AccessibilityTest, InputsListsTablesAndBarsHaveNames)
     }
     for (QWidget* widget : unnamed)
         ADD_FAILURE() << "no accessible name: " << widget->objectName().toStdString();
-    EXPECT_EQ(NameOf(window->findChild<QLineEdit*>(QStringLiteral("ServerIP"))), U("Сервер"));
+    EXPECT_EQ(NameOf(window->findChild<DownloaderBindings*>()->settingsDialog().controls().serverField), U("Сервер"));
     // The hint becomes the description.
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(c().folderBox)
                     ->text(QAccessible::Description)

@@ -57,17 +57,9 @@ protected:
     }
     std::string stored(const std::string& key) const { return SettingsStore(iniPath).readString("Server", key, "?"); }
 
-    template <typename T>
-    T* control(const char* name) const
-    {
-        T* found = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    QString text(const char* name) const { return control<QLineEdit>(name)->text(); }
-    bool checked(const char* name) const { return control<QRadioButton>(name)->isChecked(); }
+    const ServerSettingsControls& c() const { return form->controls(); }
     void openDialog() { window->controls().serverSettingsButton->click(); }
-    void pressOk() { control<QPushButton>("Button1")->click(); }
+    void pressOk() { c().okButton->click(); }
 };
 
 // Guards the first start: the defaults, the password in clear text, the
@@ -76,14 +68,14 @@ protected:
 TEST_F(SettingFormTest, NoSettingsFileGivesTheDefaults)
 {
     start();
-    EXPECT_EQ(text("ServerIP"), "");
-    EXPECT_EQ(text("PortS"), "6677");
-    EXPECT_EQ(text("NameS"), "test");
-    EXPECT_EQ(text("PassS"), "demo");
-    EXPECT_EQ(control<QLineEdit>("PassS")->echoMode(), QLineEdit::Normal);
-    EXPECT_TRUE(checked("RadioButton1"));
-    EXPECT_FALSE(checked("RadioButton2"));
-    EXPECT_FALSE(checked("RadioButton3"));
+    EXPECT_EQ(c().serverField->text(), "");
+    EXPECT_EQ(c().portField->text(), "6677");
+    EXPECT_EQ(c().loginField->text(), "test");
+    EXPECT_EQ(c().passwordField->text(), "demo");
+    EXPECT_EQ(c().passwordField->echoMode(), QLineEdit::Normal);
+    EXPECT_TRUE(c().removeInBrowserButton->isChecked());
+    EXPECT_FALSE(c().removeSilentlyButton->isChecked());
+    EXPECT_FALSE(c().keepOnServerButton->isChecked());
     EXPECT_FALSE(form->isVisible());
 
     EXPECT_EQ(form->windowTitle(), U("Настройки"));
@@ -92,10 +84,9 @@ TEST_F(SettingFormTest, NoSettingsFileGivesTheDefaults)
     EXPECT_NEAR(form->windowOpacity(), 200.0 / 255.0, 0.01);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(HintOf(control<QLineEdit>("ServerIP")), U("Текущий сервер ") + U(ServiceSiteHost()));
-    EXPECT_EQ(HintOf(control<QRadioButton>("RadioButton3")),
-              U("После скачки файла не удалять его с сервера ") + U(kServiceServer)
-                  + U("\r\n(Не рекомендуется, тк аккуант могут забанить)"));
+    EXPECT_EQ(HintOf(c().serverField), U("Текущий сервер ") + U(ServiceSiteHost()));
+    EXPECT_EQ(HintOf(c().keepOnServerButton), U("После скачки файла не удалять его с сервера ") + U(kServiceServer)
+                                                  + U("\r\n(Не рекомендуется, тк аккуант могут забанить)"));
     for (QWidget* child : form->findChildren<QWidget*>())
         EXPECT_TRUE(child->toolTip().isEmpty()) << child->objectName().toStdString();
 }
@@ -133,7 +124,7 @@ TEST_F(SettingFormTest, ExitWithTheDialogOpenStoresNothing)
     writeServer("Name", "old.example");
     start();
     openDialog();
-    control<QLineEdit>("ServerIP")->setText("half-typed.exam");
+    c().serverField->setText("half-typed.exam");
     // As in the program: the exit ends the event loop, which closes every window.
     QTimer::singleShot(0, window.get(), [this] { window->controls().exitItem->trigger(); });
     QTimer::singleShot(5000, QCoreApplication::instance(), &QCoreApplication::quit);
@@ -176,7 +167,8 @@ TEST_F(SettingFormTest, RemModeSevenChecksNothingAndIsStoredAgain)
 {
     writeServer("RemMode", "7");
     start();
-    EXPECT_FALSE(checked("RadioButton1") || checked("RadioButton2") || checked("RadioButton3"));
+    EXPECT_FALSE(c().removeInBrowserButton->isChecked() || c().removeSilentlyButton->isChecked()
+                 || c().keepOnServerButton->isChecked());
     openDialog();
     pressOk();
     EXPECT_EQ(stored("RemMode"), "7");
@@ -187,7 +179,7 @@ TEST_F(SettingFormTest, RemModeIsItsLowEightBits)
 {
     writeServer("RemMode", "258");
     start();
-    EXPECT_TRUE(checked("RadioButton2"));
+    EXPECT_TRUE(c().removeSilentlyButton->isChecked());
     EXPECT_EQ(form->form().removalMode, 2);
     openDialog();
     form->close();
@@ -201,11 +193,11 @@ TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
     start();
     window->controls().runnerTimer->setInterval(60000);
     openDialog();
-    control<QLineEdit>("ServerIP")->setText("127.0.0.1:8080");
-    control<QLineEdit>("PortS")->setText("7000");
-    control<QLineEdit>("NameS")->setText(U("логин"));
-    control<QLineEdit>("PassS")->setText("a:b");
-    control<QRadioButton>("RadioButton3")->setChecked(true);
+    c().serverField->setText("127.0.0.1:8080");
+    c().portField->setText("7000");
+    c().loginField->setText(U("логин"));
+    c().passwordField->setText("a:b");
+    c().keepOnServerButton->setChecked(true);
     pressOk();
 
     EXPECT_EQ(stored("Name"), "127.0.0.1:8080");
@@ -226,8 +218,8 @@ TEST_F(SettingFormTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
     writeServer("RemMode", "2");
     start();
     openDialog();
-    control<QLineEdit>("ServerIP")->setText("new.example");
-    control<QRadioButton>("RadioButton3")->setChecked(true);
+    c().serverField->setText("new.example");
+    c().keepOnServerButton->setChecked(true);
     form->close();
 
     EXPECT_EQ(stored("Name"), "new.example");
@@ -237,7 +229,7 @@ TEST_F(SettingFormTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
 
     // The fields keep the user's text for the next opening.
     openDialog();
-    EXPECT_EQ(text("ServerIP"), "new.example");
+    EXPECT_EQ(c().serverField->text(), "new.example");
     pressOk();
     EXPECT_EQ(window->session().client.host, "new.example");
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The web pages in a real web engine view, against vexo-server on loopback.
 #include "app/downloader_bindings.h"
+#include "app/form_names.h"
 #include "app/main_window.h"
 #include "app/server_settings_dialog.h"
 #include "app/web_bindings.h"
@@ -77,7 +78,7 @@ protected:
         window->showCentred();
     }
 
-    QWidget* view(QWidget* holder, const char* name) const { return holder->findChild<QWidget*>(QLatin1String(name)); }
+    QWidget* view(QWidget* holder, WebPage page) const { return holder->findChild<QWidget*>(PageViewName(page)); }
 
     // Waits until the view shows `url` with the page title `title`.
     static bool Shows(QWidget* view, const std::string& url, const char* title)
@@ -104,7 +105,7 @@ TEST_F(WebEngineTest, NewsPageLoadsAndMoreSwitchesToTheDetailPageAndBack)
     EXPECT_FALSE(EngineLoadedInThisProcess());
     c->tabs->setCurrentWidget(c->newsTab);
     EXPECT_TRUE(EngineLoadedInThisProcess());
-    QWidget* news = view(c->newsHolder, "WebNews");
+    QWidget* news = view(c->newsHolder, WebPage::News);
     ASSERT_NE(news, nullptr);
     const std::string site08 = std::string(kServiceSite) + "/index/0-8";
     const std::string site09 = std::string(kServiceSite) + "/index/0-9";
@@ -124,7 +125,7 @@ TEST_F(WebEngineTest, UploadPageFollowsAHostChangeMadeInTheSettings)
 
     window->session().client.host = first.host();
     c->tabs->setCurrentWidget(c->uploadTab);
-    QWidget* upload = view(c->uploadTab, "WebBrow");
+    QWidget* upload = view(c->uploadTab, WebPage::UploadManagement);
     ASSERT_NE(upload, nullptr);
     EXPECT_TRUE(Shows(upload, "http://" + first.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
 
@@ -132,8 +133,8 @@ TEST_F(WebEngineTest, UploadPageFollowsAHostChangeMadeInTheSettings)
     c->tabs->setCurrentWidget(c->decoderTab);
     ServerSettingsDialog& form = window->findChild<DownloaderBindings*>()->settingsDialog();
     form.open();
-    form.findChild<QLineEdit*>(QStringLiteral("ServerIP"))->setText(QString::fromStdString(second.host()));
-    form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    form.controls().serverField->setText(QString::fromStdString(second.host()));
+    form.controls().okButton->click();
     ASSERT_FALSE(form.isVisible());
     c->tabs->setCurrentWidget(c->uploadTab);
     EXPECT_TRUE(Shows(upload, "http://" + second.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
@@ -144,13 +145,13 @@ TEST_F(WebEngineTest, HiddenViewIsMadeOnFirstUseAndLoadsTheAddress)
 {
     Service service(0);
     ASSERT_TRUE(service.up());
-    EXPECT_EQ(view(c->removalHolder, "delweb"), nullptr);
+    EXPECT_EQ(view(c->removalHolder, WebPage::Removal), nullptr);
 
     const std::string url = "http://" + service.host() + "/index/0-9";
     window->views().webPages.load(WebPage::Removal, url);
-    QWidget* delweb = view(c->removalHolder, "delweb");
-    ASSERT_NE(delweb, nullptr);
-    EXPECT_TRUE(Shows(delweb, url, "Подробнее"));
+    QWidget* removal = view(c->removalHolder, WebPage::Removal);
+    ASSERT_NE(removal, nullptr);
+    EXPECT_TRUE(Shows(removal, url, "Подробнее"));
 }
 
 // Guards a Windows-1251 removal reference in the background removal: it was

@@ -50,14 +50,14 @@ TEST(WebViewsTest, WithoutTheModuleTheTabsSayWhyAndTheHiddenViewReportsIt)
 {
     TempDir dir;
     WebModuleLoader loader({QString::fromStdString(dir.path() + "/vexorama_web.so")});
-    QWidget webBrow, webNews, delweb;
-    QtWebViews views(loader, {{WebPage::UploadManagement, {&webBrow, "upload"}},
-                              {WebPage::News, {&webNews, "news"}},
-                              {WebPage::Removal, {&delweb, "removal"}}});
+    QWidget upload, news, removal;
+    QtWebViews views(loader, {{WebPage::UploadManagement, {&upload, "upload"}},
+                              {WebPage::News, {&news, "news"}},
+                              {WebPage::Removal, {&removal, "removal"}}});
 
     views.load(WebPage::News, "http://127.0.0.1:8080/index/0-8");
     views.load(WebPage::News, "http://127.0.0.1:8080/index/0-9");
-    const QList<QLabel*> notices = webNews.findChildren<QLabel*>(QStringLiteral("WebUnavailable"));
+    const QList<QLabel*> notices = news.findChildren<QLabel*>(QStringLiteral("WebUnavailable"));
     ASSERT_EQ(notices.size(), 1);
     EXPECT_TRUE(notices.front()->text().contains(QString::fromUtf8("не найден модуль vexorama_web.so")));
     EXPECT_TRUE(notices.front()->text().contains(QString::fromStdString(dir.path())));
