@@ -61,7 +61,7 @@ public:
         if (used_ + size > sizeof buffer_)
             flush();
         if (size >= sizeof buffer_) {
-            store(data, size);
+            file_.write(data, size);
             return;
         }
         std::memcpy(buffer_ + used_, data, size);
@@ -96,13 +96,9 @@ private:
 
     void flush()
     {
-        store(buffer_, used_);
+        file_.write(buffer_, used_);
         used_ = 0;
     }
-
-    // The file starts its own disk writes while the body still arrives,
-    // so that the flush before the file counts as fetched is short.
-    void store(const char* data, std::size_t size) { file_.write(data, size); }
 
     AtomicFile file_;
     char buffer_[64 * 1024];

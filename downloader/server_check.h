@@ -21,8 +21,9 @@ void CheckServer(Downloader& downloader);
 void ShowServerFiles(Downloader& downloader);
 
 // Queues a download and a removal for every listed file but those whose
-// download failed before, then one more check. The pairs are queued as far as they fit with a slot left for the
-// check, which lists the rest again later.
+// download failed before, then one more check. The pairs are queued as far
+// as they fit with a slot left for the check, which lists the rest again
+// later.
 void QueueDownloads(Downloader& downloader);
 
 } // namespace vexo

@@ -11,6 +11,13 @@
 
 namespace vexo {
 
+JoinError::JoinError(const std::string& path, const std::string& reason)
+    : std::runtime_error("Error!!! file:" + path + " - " + reason)
+{}
+
+JoinError::JoinError(const FileError& error) : JoinError(error.path(), std::strerror(error.error()))
+{}
+
 JoinFile::JoinFile(std::string path, int flags, unsigned mode) : file_(PosixFile::Open(path, flags, mode))
 {}
 
@@ -26,7 +33,7 @@ JoinFile JoinFile::OpenOutput(const std::string& path)
 
 void JoinFile::fail(const std::string& reason) const
 {
-    throw JoinError("Error!!! file:" + path() + " - " + reason);
+    throw JoinError(path(), reason);
 }
 
 void JoinFile::fail(const FileError& error) const
@@ -50,7 +57,7 @@ void JoinFile::copyFrom(JoinFile& part, std::size_t count, FileCopier& copier)
         copied = copier.copy(part.file_, file_, count);
     } catch (const FileError& error) {
         // The failure may be the part's or this file's: it names its own.
-        throw JoinError("Error!!! file:" + error.path() + " - " + std::strerror(error.error()));
+        throw JoinError(error);
     }
     if (writingBehind_)
         writeBehind_.wrote(file_, copied);

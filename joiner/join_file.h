@@ -17,7 +17,9 @@ class FileCopier;
 // the warning box shown for it, naming the file and the reason.
 class JoinError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    JoinError(const std::string& path, const std::string& reason);
+    // A failed read or write, naming the file at fault.
+    explicit JoinError(const FileError& error);
 };
 
 // One open file of a join (a part or the output), with every read and

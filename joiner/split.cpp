@@ -12,7 +12,6 @@
 #include "joiner/search.h"
 
 #include <cmath>
-#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -155,8 +154,7 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
         dialogs.showMessage(MessageKind::Warning, error.what());
         return;
     } catch (const FileError& error) {
-        dialogs.showMessage(MessageKind::Warning,
-                            "Error!!! file:" + error.path() + " - " + std::strerror(error.error()));
+        dialogs.showMessage(MessageKind::Warning, JoinError(error).what());
         return;
     }
     logLine += " ] ok";

@@ -29,26 +29,6 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// Runs the program offscreen and waits for it to end by itself; a run that
-// hangs (a box waiting for a user) is killed and counts as a failure.
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& args);
-
-int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit)
-{
-    const pid_t child = StartProgram(program, args);
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // Starts the program offscreen and returns its process id.
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& args)
 {
@@ -65,6 +45,24 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
     return child;
 }
 
+// Runs the program offscreen and waits for it to end by itself; a run that
+// hangs (a box waiting for a user) is killed and counts as a failure.
+int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit)
+{
+    const pid_t child = StartProgram(program, args);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 std::set<std::string> Entries(const std::string& folder)
 {
     std::set<std::string> names;
@@ -73,21 +71,29 @@ std::set<std::string> Entries(const std::string& folder)
     return names;
 }
 
+// A copy of the program in a folder of its own, where it keeps its
+// settings, and a data folder for it to work on.
+class AutoRunEndToEnd : public ::testing::Test {
+protected:
+    AutoRunEndToEnd()
+    {
+        std::filesystem::create_directories(programFolder);
+        std::filesystem::create_directories(data);
+        std::filesystem::copy_file(VEXORAMA_BINARY, program);
+    }
+
+    TempDir root;
+    const std::string programFolder = root.file("program");
+    const std::string data = root.file("data");
+    const std::string program = programFolder + "/vexorama";
+};
+
 // Guards the unattended run end to end: "/a" with "/d" and a folder scans,
 // decodes, joins decoded and plain parts, deletes what it used up, never
 // stops at a box for a folder named like a video, exits by itself, and
 // leaves the folder and the settings as they should be.
-TEST(AutoRunEndToEnd, DecodesJoinsAndExits)
+TEST_F(AutoRunEndToEnd, DecodesJoinsAndExits)
 {
-    TempDir root;
-    const std::string programFolder = root.file("program");
-    const std::string data = root.file("data");
-    std::filesystem::create_directories(programFolder);
-    std::filesystem::create_directories(data);
-    // The program keeps its settings beside itself: run a copy.
-    const std::string program = programFolder + "/vexorama";
-    std::filesystem::copy_file(VEXORAMA_BINARY, program);
-
     const std::string partA = PatternBytes(300000, 1), partB = PatternBytes(123457, 2);
     const std::string photo = PatternBytes(80000, 3);
     WriteFile(data + "/a1.avi", ContainerBytes(partA, 0x11, PatternBytes(999, 9), "movie.avi.aa"));
@@ -119,16 +125,8 @@ TEST(AutoRunEndToEnd, DecodesJoinsAndExits)
 // decode it cut short left a truncated file under the real name, which the
 // next run decoded beside as "(1)name". It now stops at its next pump,
 // removes its temporary, keeps the container and exits with 128 + 15.
-TEST(AutoRunEndToEnd, TerminationLeavesNoHalfFile)
+TEST_F(AutoRunEndToEnd, TerminationLeavesNoHalfFile)
 {
-    TempDir root;
-    const std::string programFolder = root.file("program");
-    const std::string data = root.file("data");
-    std::filesystem::create_directories(programFolder);
-    std::filesystem::create_directories(data);
-    const std::string program = programFolder + "/vexorama";
-    std::filesystem::copy_file(VEXORAMA_BINARY, program);
-
     // A sparse container of 2 GiB of data: long enough to be caught half way.
     const std::string container = data + "/big.avi";
     const std::int64_t size = (std::int64_t{2} << 30) + kTrailerSize;
