@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -219,13 +221,9 @@ std::string CapCharacters(const std::string& text, std::size_t maxCharacters)
 
 enum class LoadResult { Loaded, Missing, Failed };
 
-LoadResult LoadFile(const std::string& path, std::string& text)
+// The whole of an open file, or nothing when a read fails.
+bool ReadWhole(PosixFile& file, std::string& text)
 {
-    PosixFile file = PosixFile::OpenReadOnly(path);
-    if (!file.isOpen())
-        return errno == ENOENT ? LoadResult::Missing : LoadResult::Failed;
-    if (!file.isRegular())
-        return LoadResult::Failed;
     text.clear();
     try {
         char buffer[8192];
@@ -235,9 +233,61 @@ LoadResult LoadFile(const std::string& path, std::string& text)
             text.append(buffer, got);
         } while (got == sizeof buffer); // a short count is the end of the file
     } catch (const FileError&) {
-        return LoadResult::Failed;
+        return false;
     }
-    return LoadResult::Loaded;
+    return true;
+}
+
+LoadResult LoadFile(const std::string& path, std::string& text)
+{
+    PosixFile file = PosixFile::OpenReadOnly(path);
+    if (!file.isOpen())
+        return errno == ENOENT ? LoadResult::Missing : LoadResult::Failed;
+    if (!file.isRegular())
+        return LoadResult::Failed;
+    return ReadWhole(file, text) ? LoadResult::Loaded : LoadResult::Failed;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The settings file with an exclusive flock(2) on it, held while the
+// returned file is open: a store reads the file and replaces it under the
+// lock, so that two copies of the program storing at once never write back
+// a file without the other's keys. A file not made yet is made empty
+// (where the path is a link to a file not made yet, that file). The writer
+// a store waited for may have renamed a new file over the one locked: the
+// new one is locked then. A closed file when the settings file cannot be
+// opened or is no regular file.
+PosixFile LockForStore(const std::string& path)
+{
+    for (;;) {
+        // Read access is enough for the lock, and a file the program may
+        // not change still reaches the write that reports it. O_NONBLOCK:
+        // opening a FIFO would wait for its other end.
+        PosixFile file = PosixFile::Open(path, O_RDONLY | O_CREAT | O_NONBLOCK, kNewFileMode);
+        if (!file.isOpen() || !file.isRegular())
+            return {};
+        int locked;
+        do
+            locked = ::flock(file.fd(), LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        // A file system without locks: the store goes on as it would alone.
+        if (locked != 0)
+            return file;
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(file.fd(), &opened) != 0)
+            return {};
+        if (::stat(path.c_str(), &named) == 0) {
+            if (SameFile(opened, named))
+                return file;
+        } else if (errno != ENOENT) {
+            return {};
+        }
+    }
 }
 
 // The old file is either left as it was or replaced whole; a link named by
@@ -331,11 +381,12 @@ void SettingsStore::writeStrings(std::initializer_list<std::pair<SettingKey, std
             throw SettingsWriteError(path_);
     }
 
+    // Held until the new file is in place.
+    PosixFile locked = LockForStore(path_);
     std::string text;
     // A file that exists but cannot be read is not overwritten: its
     // contents would be lost.
-    const LoadResult loaded = LoadFile(path_, text);
-    if (loaded == LoadResult::Failed)
+    if (!locked.isOpen() || !ReadWhole(locked, text))
         throw SettingsWriteError(path_);
 
     IniLines ini = SplitLines(text);
@@ -344,7 +395,7 @@ void SettingsStore::writeStrings(std::initializer_list<std::pair<SettingKey, std
     const std::string updated = JoinLines(ini);
     // The folder box stores itself at every start: replacing the file (and
     // flushing it to disk) with the text it already holds would gain nothing.
-    if (loaded == LoadResult::Loaded && updated == text)
+    if (updated == text)
         return;
     if (!ReplaceFile(path_, updated))
         throw SettingsWriteError(path_);

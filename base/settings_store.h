@@ -23,7 +23,11 @@ public:
 // Sections and keys are matched without regard to ASCII case; lines the
 // program does not know are kept as they are. Each write goes to a
 // temporary file beside the settings file that is then renamed over it, so
-// a crash or a full disk never leaves a truncated file behind.
+// a crash or a full disk never leaves a truncated file behind. A write reads
+// and replaces the file under an exclusive lock of it (made empty first
+// when there is none), so that writes from several copies of the program
+// at once never lose each other's keys; reads need no lock, the file only
+// ever being replaced whole.
 class SettingsStore {
 public:
     explicit SettingsStore(std::string path);

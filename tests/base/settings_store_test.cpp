@@ -6,10 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -28,6 +36,24 @@ std::string ExpectWriteError(SettingsStore& store)
         return error.what();
     }
     return "no SettingsWriteError";
+}
+
+// Waits until someone waits for the flock(2) of the file with inode `inode`
+// (the kernel lists waiters in /proc/locks with "->"), or until `gaveUp`
+// says there is no point. Without /proc/locks it does not wait at all.
+void WaitForLockWaiter(ino_t inode, const std::atomic<bool>& gaveUp)
+{
+    const std::string inodeField = ":" + std::to_string(inode) + " ";
+    for (int attempt = 0; attempt < 10000 && !gaveUp; ++attempt) {
+        std::ifstream locks("/proc/locks");
+        if (!locks)
+            return;
+        for (std::string line; std::getline(locks, line);) {
+            if (line.find("-> FLOCK") != std::string::npos && line.find(inodeField) != std::string::npos)
+                return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 // Guards: a handle that caches the file and misses the other handle's writes.
@@ -264,6 +290,111 @@ TEST(SettingsStore, KeepsPermissionsAndLinks)
     EXPECT_EQ(ReadFile(dir.file("real.INI")), "[Prog]\nWidth=2\n");
     ASSERT_EQ(::stat(dir.file("real.INI").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+// Guards: a settings file that is a link to a file not made yet replaced by
+// a regular file, so that the link is gone and its target never written.
+TEST(SettingsStore, DanglingLinkGetsItsTargetMade)
+{
+    TempDir dir;
+    std::filesystem::create_symlink(dir.file("real.INI"), dir.file("link.INI"));
+    SettingsStore linked(dir.file("link.INI"));
+    linked.writeInteger("Prog", "Width", 2);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.INI")));
+    EXPECT_EQ(ReadFile(dir.file("real.INI")), "[Prog]\nWidth=2\n");
+    EXPECT_EQ(linked.readInteger("Prog", "Width", 0), 2);
+}
+
+// Guards two copies of the program storing settings at once: a store that
+// read the file before the other's replacement put it back without the
+// other's keys, so a value just written went missing.
+TEST(SettingsStore, StoresAtOnceFromSeveralProgramsLoseNothing)
+{
+    TempDir dir;
+    const std::string path = dir.file("vexorama.INI");
+    constexpr int kWriters = 4;
+    constexpr int kRounds = 40;
+    // The writers start together once the parent closes the pipe.
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> writers;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t pid = ::fork();
+        if (pid < 0)
+            break;
+        if (pid == 0) {
+            ::close(gate[1]);
+            ::alarm(60); // a writer stuck for good ends instead of holding up the suite
+            char ignored;
+            while (::read(gate[0], &ignored, 1) < 0 && errno == EINTR) {
+            }
+            int lost = 0;
+            try {
+                SettingsStore store(path);
+                const std::string key = "Key" + std::to_string(writer);
+                for (int round = 0; round < kRounds; ++round) {
+                    store.writeInteger("Race", key, round);
+                    // Only this writer writes this key: any other value is a lost store.
+                    if (store.readInteger("Race", key, -1) != round)
+                        ++lost;
+                }
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(lost == 0 ? 0 : 1);
+        }
+        writers.push_back(pid);
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    EXPECT_EQ(writers.size(), std::size_t{kWriters});
+    for (const pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status)) << "writer ended by signal " << WTERMSIG(status);
+        if (WIFEXITED(status)) {
+            EXPECT_NE(WEXITSTATUS(status), 2) << "a store failed";
+            EXPECT_NE(WEXITSTATUS(status), 1) << "a writer did not read back its own value";
+        }
+    }
+    const SettingsStore store(path);
+    for (int writer = 0; writer < kWriters; ++writer)
+        EXPECT_EQ(store.readInteger("Race", "Key" + std::to_string(writer), -1), kRounds - 1) << writer;
+}
+
+// Guards a store that waited for another writer and then wrote on the file
+// that writer had already replaced: the other writer's new keys were lost.
+TEST(SettingsStore, StoreAfterAWaitTakesTheFileThatReplacedTheLockedOne)
+{
+    TempDir dir;
+    const std::string path = dir.file("vexorama.INI");
+    WriteFile(path, "[Prog]\nWidth=1\n");
+    // The other writer, as this program's store does it: the lock of the
+    // file, then a new file renamed over it.
+    PosixFile other = PosixFile::OpenReadOnly(path);
+    ASSERT_TRUE(other.isOpen());
+    ASSERT_EQ(::flock(other.fd(), LOCK_EX), 0);
+    struct stat locked {};
+    ASSERT_EQ(::fstat(other.fd(), &locked), 0);
+
+    std::atomic<bool> finished{false};
+    std::string error;
+    std::thread store([&] {
+        try {
+            SettingsStore(path).writeString("Server", "Port", "7000");
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        finished = true;
+    });
+    WaitForLockWaiter(locked.st_ino, finished);
+    WriteFile(dir.file("new"), "[Prog]\nWidth=2\n");
+    EXPECT_EQ(::rename(dir.file("new").c_str(), path.c_str()), 0);
+    EXPECT_EQ(::flock(other.fd(), LOCK_UN), 0);
+    store.join();
+
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(ReadFile(path), "[Prog]\nWidth=2\n\n[Server]\nPort=7000\n");
 }
 
 // Guards: a wrong extension rule (a dot in a folder taken for an extension).
