@@ -5,6 +5,8 @@
 #include "base/settings_store.h"
 #include "base/views.h"
 
+#include <string>
+
 namespace vexo {
 
 ServerSettingsForm ReadServerSettings(const SettingsStore& stored)
@@ -20,11 +22,13 @@ ServerSettingsForm ReadServerSettings(const SettingsStore& stored)
 
 void StoreServerSettings(SettingsStore& stored, const ServerSettingsForm& form)
 {
-    stored.writeString(settings::kServer, form.server);
-    stored.writeString(settings::kPort, form.port);
-    stored.writeString(settings::kLogin, form.login);
-    stored.writeString(settings::kPassword, form.password);
-    stored.writeInteger(settings::kRemovalMode, form.removalMode);
+    // One replacement of the file: a refused write stores none of the
+    // fields rather than the first few.
+    stored.writeStrings({{settings::kServer, form.server},
+                         {settings::kPort, form.port},
+                         {settings::kLogin, form.login},
+                         {settings::kPassword, form.password},
+                         {settings::kRemovalMode, std::to_string(form.removalMode)}});
 }
 
 void ApplyServerSettings(Session& session, SettingsStore& stored, ServerSettingsForm& form,

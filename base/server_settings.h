@@ -29,7 +29,7 @@ struct ServerSettingsForm {
 ServerSettingsForm ReadServerSettings(const SettingsStore& settings);
 
 // The dialog closes, by OK or by its close box: the four fields and the
-// removal mode are stored.
+// removal mode are stored, all in one write or, when it is refused, none.
 void StoreServerSettings(SettingsStore& settings, const ServerSettingsForm& form);
 
 // "OK": takes the chosen removal mode (none chosen keeps the old one),

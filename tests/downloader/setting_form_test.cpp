@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/server_settings_dialog.h"
 #include "app/window_timer.h"
+#include "base/file_io.h"
 #include "base/service_address.h"
 #include "base/settings_store.h"
 #include "tests/support/qt_text.h"
@@ -208,6 +209,51 @@ TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
     EXPECT_EQ(window->session().client.host, "127.0.0.1:8080");
     EXPECT_EQ(window->session().client.port, "7000");
     EXPECT_EQ(window->controls().runnerTimer->interval(), 5000u);
+}
+
+// Guards OK storing the fields one write each: a write refused part way left
+// the file with the first new fields and the old rest, the server's name of
+// one setting beside the login of another.
+TEST_F(SettingFormTest, RefusedOkStoresNoFieldAtAll)
+{
+    test::WriteFile(iniPath, "[Server]\nName=old.example\nPort=6677\nLogin=old\nPasswd=old\nRemMode=1\n");
+    start();
+    openDialog();
+    const std::string before = test::ReadFile(iniPath);
+    // The new server's name and port are as long as the old ones: a file
+    // with only those changed fits in the bytes the fault lets through,
+    // a file with all the fields changed does not.
+    c().serverField->setText("new.example");
+    c().portField->setText("7000");
+    c().loginField->setText("new-login");
+    c().passwordField->setText("new-password");
+    c().keepOnServerButton->setChecked(true);
+
+    QStringList boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes << box->text();
+            box->accept();
+        }
+    });
+    closer.start(20);
+    {
+        ScopedFileFaults faults({.failWriteAfter = before.size(), .error = ENOSPC});
+        pressOk();
+    }
+    closer.stop();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(U("Unable to write to ")));
+    EXPECT_EQ(test::ReadFile(iniPath), before);
+    EXPECT_TRUE(form->isVisible());
+
+    pressOk();
+    EXPECT_EQ(stored("Name"), "new.example");
+    EXPECT_EQ(stored("Port"), "7000");
+    EXPECT_EQ(stored("Login"), "new-login");
+    EXPECT_EQ(stored("Passwd"), "new-password");
+    EXPECT_EQ(stored("RemMode"), "3");
 }
 
 // Guards the close box: the fields are stored but the radio choice is lost
