@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/batch_run.h"
 
+#include "base/folder_lock.h"
 #include "base/session.h"
 #include "base/temporary_files.h"
 #include "base/views.h"
@@ -12,7 +13,10 @@
 #include "joiner/split.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <set>
+#include <vector>
 
 #include <unistd.h>
 
@@ -21,6 +25,7 @@ namespace vexo {
 namespace {
 
 constexpr const char* kAutoRunSwitch = "/a";
+constexpr const char* kFolderBusyText = "Папка занята другой копией программы, ожидание...";
 
 // Marks the queue as running for the lifetime of the object.
 class RunningQueue {
@@ -56,6 +61,43 @@ void BatchRun::joinSplitFiles()
                    session_.update);
 }
 
+std::unique_ptr<FolderLocks> BatchRun::lockFolders(const std::vector<std::string>& folders)
+{
+    // A wait that comes before the run proper disables what could start or
+    // change a run meanwhile; without a wait the controls stay as they are.
+    const bool beforeRun = !queue_.running();
+    std::optional<RunningQueue> running;
+    if (beforeRun)
+        running.emplace(queue_);
+    bool waited = false;
+    try {
+        auto locks = std::make_unique<FolderLocks>(folders, dialogs_, [&] {
+            waited = true;
+            if (beforeRun)
+                setRunControls(false, true);
+            view_.showStatus(kFolderBusyText);
+            view_.repaintStatusNow();
+        });
+        if (waited)
+            view_.showStatus("");
+        if (waited && beforeRun)
+            setRunControls(true, true);
+        return locks;
+    } catch (...) {
+        if (waited && beforeRun)
+            setRunControls(true, true);
+        throw;
+    }
+}
+
+std::vector<std::string> BatchRun::outputFolders() const
+{
+    std::vector<std::string> folders{session_.workingFolder};
+    for (const QueueEntry& entry : queue_.entries())
+        folders.push_back(FolderPart(entry.path));
+    return folders;
+}
+
 void BatchRun::decodeAll()
 {
     if (queue_.running())
@@ -63,6 +105,7 @@ void BatchRun::decodeAll()
     const RunningQueue running(queue_);
     setRunControls(false, true);
     try {
+        const auto locks = lockFolders(outputFolders());
         decodeQueued();
         if (session_.decoderOptions.joinAtOnce)
             joinSplitFiles();
@@ -144,6 +187,10 @@ void BatchRun::scanAndDecode()
     if (queue_.running())
         return;
     try {
+        // Taken before the scan: after another copy of the program worked
+        // here, its containers are gone or their outputs already there, and
+        // the scan finds nothing left to do.
+        const auto locks = lockFolders({session_.workingFolder});
         queue_.addAllFromFolder();
         decodeAll();
     } catch (...) {
@@ -171,6 +218,7 @@ void BatchRun::joinWorkingFolder()
     const RunningQueue running(queue_);
     setRunControls(false, false);
     try {
+        const auto locks = lockFolders({session_.workingFolder});
         joinSplitFiles();
     } catch (...) {
         queue_.relist();

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace vexo {
 
 class DecodeQueue;
 class DecoderView;
 class Dialogs;
+class FolderLocks;
 class QueueList;
 class WindowView;
 struct Session;
@@ -16,7 +19,9 @@ struct Session;
 // ("Go!", and "/a" at start-up) and the manual join ("Соединение"). Only
 // one run works at a time: while one does, "Go!", "Удалить" and the
 // list's context menu do nothing, and the other buttons that could start
-// or change a run are disabled.
+// or change a run are disabled. Another copy of the program may work in the
+// same folders: a run that writes there waits until that one is done, the
+// status bar saying so, and the window stays alive meanwhile.
 class BatchRun {
 public:
     BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowView& window,
@@ -43,6 +48,10 @@ public:
 
 private:
     void decodeQueued();
+    // Locks the folders for the run, waiting while another program holds one.
+    std::unique_ptr<FolderLocks> lockFolders(const std::vector<std::string>& folders);
+    // Where the queued files' outputs, and the joiner's, go.
+    std::vector<std::string> outputFolders() const;
     // What a killed run of the program left half written goes first.
     void removeStaleTemporaries() const;
     void setRunControls(bool enabled, bool withFolderBox);

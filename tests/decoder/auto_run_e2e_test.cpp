@@ -45,12 +45,11 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
     return child;
 }
 
-// Runs the program offscreen and waits for it to end by itself; a run that
-// hangs (a box waiting for a user) is killed and counts as a failure.
-int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit)
+// Waits for a started program to end by itself and returns its exit
+// status; a run that hangs (a box waiting for a user) is killed and counts
+// as a failure.
+int WaitForProgram(pid_t child, std::chrono::steady_clock::time_point deadline)
 {
-    const pid_t child = StartProgram(program, args);
-    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     while (::waitpid(child, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
@@ -61,6 +60,12 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs the program offscreen and waits for it to end by itself.
+int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit)
+{
+    return WaitForProgram(StartProgram(program, args), std::chrono::steady_clock::now() + limit);
 }
 
 std::set<std::string> Entries(const std::string& folder)
@@ -119,6 +124,43 @@ TEST_F(AutoRunEndToEnd, DecodesJoinsAndExits)
     EXPECT_TRUE(settings.readBool("Prog", "AutoDel", false));
     EXPECT_EQ(settings.readInteger("Prog", "Width", 0), 640);
     EXPECT_EQ(settings.readInteger("Prog", "Height", 0), 500);
+}
+
+// Guards: two "/a /d" runs started at once on one folder (a script while
+// the window works there) decoding every container twice, into "(1)"
+// copies, and ending at an "I/O Error" box. Each file is decoded (and the
+// split one joined) once, and both runs end with 0.
+TEST_F(AutoRunEndToEnd, TwoRunsInOneFolderDecodeEachFileOnce)
+{
+    std::set<std::string> names;
+    std::vector<std::string> plains;
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "file" + std::to_string(i) + ".bin";
+        plains.push_back(PatternBytes(4000000 + i, static_cast<std::uint8_t>(i + 1)));
+        WriteFile(data + "/" + std::to_string(i) + ".avi", ContainerBytes(plains.back(), 0x5A, "", name));
+        names.insert(name);
+    }
+    const std::string partA = PatternBytes(2000000, 7), partB = PatternBytes(300000, 8);
+    WriteFile(data + "/p1.jpg", ContainerBytes(partA, 0x21, "", "movie.mkv.aa"));
+    WriteFile(data + "/p2.jpg", ContainerBytes(partB, 0x22, "", "movie.mkv.ab"));
+    // Not a video's name: a run after the other would stop at the plain
+    // video's " -  NOT PACK" box.
+    names.insert("movie.mkv");
+    // A second copy with settings of its own, as a script's would be.
+    const std::string secondFolder = root.file("second");
+    std::filesystem::create_directories(secondFolder);
+    std::filesystem::copy_file(VEXORAMA_BINARY, secondFolder + "/vexorama");
+
+    const pid_t first = StartProgram(program, {"/a", "/d", data});
+    const pid_t second = StartProgram(secondFolder + "/vexorama", {"/a", "/d", data});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    EXPECT_EQ(WaitForProgram(first, deadline), 0);
+    EXPECT_EQ(WaitForProgram(second, deadline), 0);
+
+    EXPECT_EQ(Entries(data), names);
+    for (std::size_t i = 0; i < plains.size(); ++i)
+        EXPECT_TRUE(ReadFile(data + "/file" + std::to_string(i) + ".bin") == plains[i]) << i;
+    EXPECT_TRUE(ReadFile(data + "/movie.mkv") == partA + partB);
 }
 
 // Guards a run ended by SIGTERM (a logout, a kill from the shell): the
