@@ -2,20 +2,28 @@
 #include "base/file_io.h"
 
 #include "base/file_copy.h"
+#include "base/file_seam.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace vexo {
+
+using detail::CloseChecked;
+using detail::Faulted;
+using detail::FolderOf;
+using detail::OpenDescriptor;
+using detail::SyncDescriptor;
 
 namespace {
 
@@ -51,18 +59,6 @@ ssize_t CountedTransfer(const std::optional<std::size_t> FileFaults::*limitField
     if (done > 0)
         moved += static_cast<std::size_t>(done);
     return done;
-}
-
-// Fails the step when its fault is installed: true with errno set.
-bool Faulted(bool FileFaults::*field)
-{
-    if (!FaultsInstalled()) [[likely]]
-        return false;
-    std::lock_guard lock(gFaultsMutex);
-    if (!(gFaults.*field))
-        return false;
-    errno = gFaults.error;
-    return true;
 }
 
 // ---- Single system calls, as the seam lets them through -------------------
@@ -120,6 +116,33 @@ ssize_t CopyOnce(int from, int to, std::size_t size)
     return done;
 }
 
+// Opens without waiting for a FIFO's other end, then reads and writes block
+// as usual (regular files ignore the flag anyway).
+PosixFile OpenWithoutWaiting(const std::string& path, int flags)
+{
+    const int fd = OpenDescriptor(path, flags | O_NONBLOCK, 0);
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return PosixFile(fd, path);
+}
+
+} // namespace
+
+// ---- What the other file modules of this floor share ----------------------
+
+namespace detail {
+
+bool Faulted(bool FileFaults::*field)
+{
+    if (!FaultsInstalled()) [[likely]]
+        return false;
+    std::lock_guard lock(gFaultsMutex);
+    if (!(gFaults.*field))
+        return false;
+    errno = gFaults.error;
+    return true;
+}
+
 // Linux closes the descriptor even when close() is interrupted, so EINTR
 // is no failure (and a retry could close another thread's new file).
 int CloseChecked(int fd)
@@ -150,16 +173,6 @@ int OpenDescriptor(const std::string& path, int flags, unsigned mode)
     return fd;
 }
 
-// Opens without waiting for a FIFO's other end, then reads and writes block
-// as usual (regular files ignore the flag anyway).
-PosixFile OpenWithoutWaiting(const std::string& path, int flags)
-{
-    const int fd = OpenDescriptor(path, flags | O_NONBLOCK, 0);
-    if (fd >= 0)
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return PosixFile(fd, path);
-}
-
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -168,13 +181,29 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A link is replaced at the file it leads to, so the link itself stays.
 std::string ResolveLinks(const std::string& path)
 {
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-    return error ? path : resolved.string();
+    // Followed one link at a time, so that a link to a file not made yet
+    // still leads to that file's name.
+    constexpr int kMostLinks = 40; // as the kernel's own limit
+    std::string current = path;
+    for (int i = 0; i < kMostLinks; ++i) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size())
+            return path;
+        target.resize(static_cast<std::size_t>(length));
+        current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
+    }
+    return path;
 }
+
+} // namespace detail
+
+namespace {
 
 void SyncPath(const std::string& path, int flags, bool dataOnly)
 {
@@ -379,146 +408,6 @@ void PosixFile::close()
         throw FileError(errno, path_);
 }
 
-// ---- AtomicFile -----------------------------------------------------------
-
-AtomicFile::AtomicFile(std::string path, SaveOptions options)
-    : path_(std::move(path)), target_(ResolveLinks(path_)), options_(std::move(options))
-{}
-
-AtomicFile::~AtomicFile()
-{
-    discard();
-}
-
-void AtomicFile::open()
-{
-    if (!temporary_.empty())
-        return;
-    // After a failure or a commit the object is spent: writing on would
-    // put a file with a gap, or a second file, in place.
-    if (spent_)
-        throw std::logic_error(path_ + ": the file was committed or discarded already");
-    struct stat existing {};
-    const bool replacing = ::stat(target_.c_str(), &existing) == 0;
-    // A replaced file keeps its mode; until it is set the temporary is
-    // private, as it may be meant for the owner alone.
-    const unsigned createMode = replacing ? 0600 : options_.newFileMode;
-    static std::atomic<unsigned> serial{0};
-    const std::string stem = FolderOf(target_) + "/" + options_.temporaryPrefix + std::to_string(::getpid()) + "-";
-    int fd;
-    for (;;) {
-        std::string candidate = stem + std::to_string(++serial);
-        fd = OpenDescriptor(candidate, O_WRONLY | O_CREAT | O_EXCL, createMode);
-        if (fd >= 0) {
-            temporary_ = std::move(candidate);
-            break;
-        }
-        if (errno != EEXIST) {
-            spent_ = true;
-            throw FileError(errno, path_);
-        }
-    }
-    // Errors name the target: the temporary is no concern of the user's.
-    file_ = PosixFile(fd, path_);
-    if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        const int error = errno;
-        discard();
-        throw FileError(error, path_);
-    }
-}
-
-void AtomicFile::write(const void* data, std::size_t size)
-{
-    open();
-    try {
-        file_.writeAll(data, size);
-        writeBehind_.wrote(file_, size);
-    } catch (...) {
-        discard();
-        throw;
-    }
-}
-
-void AtomicFile::reserve(std::int64_t size)
-{
-    open();
-    file_.reserve(size);
-}
-
-std::size_t AtomicFile::copyFrom(PosixFile& source, std::size_t size, FileCopier& copier)
-{
-    open();
-    try {
-        const std::size_t copied = copier.copy(source, file_, size);
-        writeBehind_.wrote(file_, copied);
-        return copied;
-    } catch (...) {
-        discard();
-        throw;
-    }
-}
-
-void AtomicFile::finish()
-{
-    open();
-    if (finished_)
-        return;
-    try {
-        file_.sync();
-        writeBehind_.stop();
-        file_.close();
-    } catch (...) {
-        discard();
-        throw;
-    }
-    finished_ = true;
-}
-
-void AtomicFile::commit()
-{
-    finish();
-    if (Faulted(&FileFaults::failRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        const int error = errno;
-        discard();
-        throw FileError(error, path_);
-    }
-    temporary_.clear();
-    spent_ = true;
-    SyncFolder(FolderOf(target_));
-}
-
-AtomicFile::Placement AtomicFile::commitIfFree()
-{
-    const Placement placement = commitIfFreeAs(path_);
-    discard();
-    return placement;
-}
-
-AtomicFile::Placement AtomicFile::commitIfFreeAs(const std::string& path)
-{
-    finish();
-    // link() refuses an existing name, where rename() would replace it.
-    const bool linked = !Faulted(&FileFaults::failRename) && ::link(temporary_.c_str(), path.c_str()) == 0;
-    const int error = errno;
-    if (!linked && error == EEXIST)
-        return Placement::NameTaken;
-    discard();
-    if (!linked)
-        throw FileError(error, path);
-    SyncFolder(FolderOf(path));
-    return Placement::Placed;
-}
-
-void AtomicFile::discard()
-{
-    writeBehind_.stop();
-    file_ = PosixFile();
-    if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
-    temporary_.clear();
-    spent_ = true;
-}
-
 // ---- Syncing --------------------------------------------------------------
 
 void SyncFile(const std::string& path)
@@ -529,6 +418,38 @@ void SyncFile(const std::string& path)
 void SyncFolder(const std::string& path)
 {
     SyncPath(path, O_RDONLY | O_DIRECTORY, false);
+}
+
+std::optional<std::uint64_t> FreeSpace(const std::string& folder)
+{
+    if (FaultsInstalled()) {
+        std::lock_guard lock(gFaultsMutex);
+        if (gFaults.freeBytes)
+            return gFaults.freeBytes;
+    }
+    struct statvfs disk {};
+    if (::statvfs(folder.c_str(), &disk) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(disk.f_bavail) * static_cast<std::uint64_t>(disk.f_frsize);
+}
+
+bool SameContents(PosixFile& a, PosixFile& b)
+{
+    const std::int64_t size = a.size();
+    if (b.size() != size)
+        return false;
+    constexpr std::size_t kPiece = 1 << 20;
+    const auto mine = std::make_unique_for_overwrite<unsigned char[]>(kPiece);
+    const auto theirs = std::make_unique_for_overwrite<unsigned char[]>(kPiece);
+    for (std::int64_t at = 0; at < size;) {
+        const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kPiece));
+        a.readAt(at, mine.get(), piece);
+        b.readAt(at, theirs.get(), piece);
+        if (std::memcmp(mine.get(), theirs.get(), piece) != 0)
+            return false;
+        at += static_cast<std::int64_t>(piece);
+    }
+    return true;
 }
 
 // ---- ScopedFileFaults -----------------------------------------------------

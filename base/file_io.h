@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/write_behind.h"
-
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -113,83 +111,30 @@ private:
     std::string path_;
 };
 
-// How an AtomicFile makes its temporary and a new target.
-struct SaveOptions {
-    // The mode of a target that does not exist yet, less the umask as
-    // open(2) takes it; an existing target keeps its own mode.
-    unsigned newFileMode = 0666;
-    // The temporary is "<target's folder>/<prefix><pid>-<serial>".
-    std::string temporaryPrefix = ".vexo-save-";
-};
-
-// A file written under a temporary name beside its target and put in
-// place whole: the target either keeps its old contents or gets all of the
-// new ones, even after a crash or on a full disk. A target that is a
-// symbolic link keeps the link; the file it leads to is replaced. The
-// temporary is removed on any failure and when the object goes uncommitted.
-// Errors throw FileError naming the target as the caller named it.
-class AtomicFile {
-public:
-    enum class Placement { Placed, NameTaken };
-
-    explicit AtomicFile(std::string path, SaveOptions options = {});
-    ~AtomicFile();
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
-
-    // The target, as named.
-    const std::string& path() const { return path_; }
-    bool isOpen() const { return file_.isOpen(); }
-    // Creates the temporary; write() does so on first use.
-    void open();
-    void write(const void* data, std::size_t size);
-    void write(std::string_view text) { write(text.data(), text.size()); }
-    // Creates the temporary and reserves the disk space of its first `size`
-    // bytes (PosixFile::reserve).
-    void reserve(std::int64_t size);
-    // Copies `size` bytes from the file offset of `source` on, through
-    // `copier`; returns the count copied, less only where the source ended.
-    std::size_t copyFrom(PosixFile& source, std::size_t size, FileCopier& copier);
-    // Everything written is on the disk and the temporary is closed; the
-    // target is not touched yet. commit() does this when it has not been.
-    void finish();
-    // Renames the temporary over the target, then flushes the folder. When
-    // only that flush fails, the target already holds the new contents.
-    void commit();
-    // As commit(), but an existing name (a link included) is never
-    // replaced: NameTaken then, and the temporary is removed.
-    [[nodiscard]] Placement commitIfFree();
-    // As commitIfFree(), under `path` (in the target's folder); on
-    // NameTaken the finished temporary stays, to be placed under another name.
-    [[nodiscard]] Placement commitIfFreeAs(const std::string& path);
-    // Removes the temporary; the target stays as it was. After this, a
-    // failure or a commit, the object takes no more writes.
-    void discard();
-
-private:
-    std::string path_;
-    std::string target_; // the path with links resolved: where the rename goes
-    SaveOptions options_;
-    std::string temporary_;
-    PosixFile file_;
-    WriteBehind writeBehind_;
-    bool finished_ = false;
-    bool spent_ = false;
-};
-
 // Flush a finished file, and the folder that names it, to the disk; call
 // them before a step that destroys the only other copy.
 void SyncFile(const std::string& path);
 void SyncFolder(const std::string& path);
 
+// The bytes the file system of `folder` still has for this user; nothing
+// when it cannot be asked.
+std::optional<std::uint64_t> FreeSpace(const std::string& folder);
+
+// Whether two open regular files hold exactly the same bytes.
+bool SameContents(PosixFile& a, PosixFile& b);
+
 // Faults for tests, process-wide while a ScopedFileFaults lives. Reads and
 // writes count their bytes: once `failRead/WriteAfter` bytes have moved
 // (a call that would pass the count moves only the rest), every further
 // call fails with `error`; a copy in the kernel counts as both. close()
-// closes and then fails; rename (and the link of commitIfFree) and the
-// syncs fail without acting. With `refuseKernelCopy` set, every copy in the
-// kernel fails with that error number without acting, as across file
-// systems (EXDEV) or for files the kernel cannot copy (EINVAL).
+// closes and then fails; rename (and every other placing of a finished
+// file under its name) and the syncs fail without acting. With
+// `refuseKernelCopy` set, every copy in the kernel fails with that error
+// number without acting, as across file systems (EXDEV) or for files the
+// kernel cannot copy (EINVAL). The refusals of removable media's file
+// systems: `refuseUnnamedFiles` as FAT's of files without a name
+// (O_TMPFILE), `refuseNoReplaceRename` as FUSE's of a rename that must not
+// replace (RENAME_NOREPLACE). `freeBytes` is what FreeSpace() reports.
 struct FileFaults {
     std::optional<std::size_t> failReadAfter = std::nullopt;
     std::optional<std::size_t> failWriteAfter = std::nullopt;
@@ -197,6 +142,9 @@ struct FileFaults {
     bool failRename = false;
     bool failSync = false;
     int refuseKernelCopy = 0;
+    bool refuseUnnamedFiles = false;
+    bool refuseNoReplaceRename = false;
+    std::optional<std::uint64_t> freeBytes = std::nullopt;
     int error = EIO;
 };
 

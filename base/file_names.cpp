@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_names.h"
 
+#include "base/temporary_files.h"
+
+#include <cstring>
+
 namespace vexo {
 
 namespace {
@@ -25,6 +29,18 @@ std::string CutOnCharacter(const std::string& text, std::size_t bytes)
 
 } // namespace
 
+std::string FileNamePart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderPart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 std::string FitFileName(const std::string& name, std::size_t reservedBytes)
 {
     const std::size_t room = reservedBytes < kMaxFileNameBytes ? kMaxFileNameBytes - reservedBytes : 1;
@@ -37,6 +53,23 @@ std::string FitFileName(const std::string& name, std::size_t reservedBytes)
         return CutOnCharacter(name, room);
     const std::string extension = name.substr(dot);
     return CutOnCharacter(name.substr(0, dot), room - extension.size()) + extension;
+}
+
+std::string FatSafeName(const std::string& name)
+{
+    std::string safe = name;
+    for (char& c : safe) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\"*:<>?\\|", c) != nullptr)
+            c = '_';
+    }
+    return safe;
+}
+
+std::string NameFromOutside(std::string name)
+{
+    if (HasTemporaryShape(name))
+        name.front() = '_';
+    return name;
 }
 
 } // namespace vexo

@@ -6,6 +6,11 @@
 
 namespace vexo {
 
+// The part of a path after its last "/".
+std::string FileNamePart(const std::string& path);
+// The part of a path up to and including its last "/"; empty without one.
+std::string FolderPart(const std::string& path);
+
 // The longest file name Linux takes, in bytes.
 inline constexpr std::size_t kMaxFileNameBytes = 255;
 
@@ -14,5 +19,15 @@ inline constexpr std::size_t kMaxFileNameBytes = 255;
 // a character boundary and the extension kept. A name that fits is
 // returned as it is.
 std::string FitFileName(const std::string& name, std::size_t reservedBytes = 0);
+
+// `name` with the characters that FAT and exFAT refuse in a file name
+// (" * : < > ? \ | and the control characters) as "_".
+std::string FatSafeName(const std::string& name);
+
+// A name from outside (a server's listing, the name stored in an encoded
+// file) as the program may give it to a file: one in the shape of the
+// program's own temporaries gets "_" for its leading ".", so that no
+// clean-up ever takes the user's file for one.
+std::string NameFromOutside(std::string name);
 
 } // namespace vexo

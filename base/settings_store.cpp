@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/settings_store.h"
 
+#include "base/atomic_file.h"
 #include "base/file_io.h"
 #include "base/int_text.h"
 

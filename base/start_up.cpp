@@ -3,6 +3,7 @@
 
 #include "base/file_system.h"
 #include "base/handler_boundary.h"
+#include "base/program_files.h"
 #include "base/session.h"
 #include "base/tray_hint.h"
 #include "base/views.h"
@@ -62,6 +63,7 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
 
     session.settings = std::make_unique<SettingsStore>(SettingsFilePath(session.executablePath));
     const SettingsStore& stored = *session.settings;
+    SetProgramFiles({session.executablePath, stored.path(), session.programFolder + kWebModuleFileName});
 
     session.client.host = stored.readString(settings::kServer);
     session.client.port = stored.readString(settings::kPort);

@@ -5,9 +5,12 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -24,22 +27,34 @@ bool ProcessRuns(pid_t pid)
     return ::kill(pid, 0) == 0 || errno == EPERM;
 }
 
-} // namespace
-
-bool IsStaleTemporary(std::string_view name)
+// The process number of a name of the temporaries' shape.
+std::optional<pid_t> TemporaryOwner(std::string_view name)
 {
     const std::string_view prefix = kTemporaryPrefix;
     if (name.substr(0, prefix.size()) != prefix)
-        return false;
+        return std::nullopt;
     name.remove_prefix(prefix.size());
     const std::size_t dash = name.find('-');
     if (dash == std::string_view::npos || !IsDigits(name.substr(0, dash)) || !IsDigits(name.substr(dash + 1)))
-        return false;
+        return std::nullopt;
     pid_t pid = 0;
     const auto [end, error] = std::from_chars(name.data(), name.data() + dash, pid);
     if (error != std::errc() || pid <= 1)
-        return false;
-    return pid != ::getpid() && !ProcessRuns(pid);
+        return std::nullopt;
+    return pid;
+}
+
+} // namespace
+
+bool HasTemporaryShape(std::string_view name)
+{
+    return TemporaryOwner(name).has_value();
+}
+
+bool IsStaleTemporary(std::string_view name)
+{
+    const std::optional<pid_t> pid = TemporaryOwner(name);
+    return pid && *pid != ::getpid() && !ProcessRuns(*pid);
 }
 
 void RemoveStaleTemporaries(const std::string& folder)
@@ -48,7 +63,11 @@ void RemoveStaleTemporaries(const std::string& folder)
     if (!dir)
         return;
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (IsStaleTemporary(entry->d_name))
+        if (!IsStaleTemporary(entry->d_name))
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)
+            && info.st_uid == ::geteuid())
             ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
     }
 }

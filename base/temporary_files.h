@@ -13,11 +13,16 @@ namespace vexo {
 // runs.
 inline constexpr const char* kTemporaryPrefix = ".vexorama-";
 
+// Whether `name` has the shape of such a temporary, whoever's.
+bool HasTemporaryShape(std::string_view name);
+
 // Whether `name` is such a temporary of a process that no longer runs.
 bool IsStaleTemporary(std::string_view name);
 
-// Removes the stale temporaries of `folder`; those of running programs,
-// this one included, stay. A folder that cannot be read is left alone.
+// Removes the stale temporaries of `folder`: regular files of this user
+// in their shape; those of running programs, this one included, stay. No
+// name from outside ever takes that shape (NameFromOutside). A folder that
+// cannot be read is left alone.
 void RemoveStaleTemporaries(const std::string& folder);
 
 } // namespace vexo

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/container_format.h"
 
+#include "base/atomic_file.h"
 #include "base/file_io.h"
 
 #include <cerrno>

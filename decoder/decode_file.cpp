@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/decode_file.h"
 
+#include "base/atomic_file.h"
 #include "base/block_runs.h"
 #include "base/file_copy.h"
 #include "base/file_io.h"
@@ -38,10 +39,10 @@ void MarkLine(QueueList& list, int position, const std::string& mark)
 
 // The first free output name, or the taken one that already holds the
 // decoded data. A "(n)" name marks the entry's line.
-OutputName ChooseOutput(const QueueEntry& entry, int position, PosixFile& encoded, QueueList& list,
-                        bool& alreadyDecoded)
+NumberedName ChooseOutput(const QueueEntry& entry, int position, PosixFile& encoded, QueueList& list,
+                          bool& alreadyDecoded)
 {
-    OutputName name(entry);
+    NumberedName name = OutputName(entry);
     alreadyDecoded = false;
     while (NameTaken(name.path())) {
         if (HoldsDecodedData(name.path(), entry, encoded)) {
@@ -147,7 +148,7 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
     CheckStillAsInspected(encoded, entry);
 
     bool alreadyDecoded = false;
-    OutputName name = ChooseOutput(entry, position, encoded, list, alreadyDecoded);
+    NumberedName name = ChooseOutput(entry, position, encoded, list, alreadyDecoded);
     if (alreadyDecoded) {
         // Make sure it is on the disk before its encoded file may go.
         SyncFile(name.path());
@@ -157,7 +158,7 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
 
     // The output takes shape under a hidden name and gets its own only when
     // it is complete and on the disk: no truncated file ever carries it.
-    AtomicFile output(name.path(), SaveOptions{.temporaryPrefix = kTemporaryPrefix});
+    AtomicFile output(name.path(), SaveOptions{.temporaryPrefix = kTemporaryPrefix, .unnamed = true});
     try {
         output.open();
     } catch (const FileError& error) {
@@ -192,11 +193,10 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
     view.showFileProgress(100);
     // In place under the first name still free: another file may have
     // taken the chosen one meanwhile.
-    while (output.commitIfFreeAs(name.path()) == AtomicFile::Placement::NameTaken) {
-        if (!name.renamed())
-            MarkLine(list, position, kRenamedMark);
-        name.next();
-    }
+    const bool renamedBefore = name.renamed();
+    PlaceWithoutReplacing(output, name);
+    if (name.renamed() && !renamedBefore)
+        MarkLine(list, position, kRenamedMark);
     encoded.close();
 }
 

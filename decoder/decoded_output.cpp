@@ -2,7 +2,6 @@
 #include "decoder/decoded_output.h"
 
 #include "base/file_io.h"
-#include "base/file_names.h"
 #include "decoder/container_format.h"
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
@@ -19,20 +18,9 @@
 
 namespace vexo {
 
-OutputName::OutputName(const QueueEntry& entry)
-    : folder_(FolderPart(entry.path)), realName_(entry.realName), path_(folder_ + FitFileName(realName_))
-{}
-
-void OutputName::next()
+NumberedName OutputName(const QueueEntry& entry)
 {
-    const std::string prefix = "(" + std::to_string(++number_) + ")";
-    path_ = folder_ + prefix + FitFileName(realName_, prefix.size());
-}
-
-bool NameTaken(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+    return NumberedName(FolderPart(entry.path), entry.realName);
 }
 
 bool HoldsDecodedData(const std::string& path, const QueueEntry& entry, PosixFile& encoded)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/numbered_name.h"
+
 #include <cstdint>
 #include <string>
 
@@ -9,28 +11,9 @@ namespace vexo {
 class PosixFile;
 struct QueueEntry;
 
-// Where a decoded file goes: RealName in the encoded file's folder, or
-// "(n)" + RealName for the first n whose name is free. A name too long for
-// the folder is shortened, keeping its extension.
-class OutputName {
-public:
-    explicit OutputName(const QueueEntry& entry);
-
-    const std::string& path() const { return path_; }
-    // Whether this is a "(n)" name.
-    bool renamed() const { return number_ > 0; }
-    // Moves on to the next "(n)" name.
-    void next();
-
-private:
-    std::string folder_;
-    std::string realName_;
-    std::int64_t number_ = 0;
-    std::string path_;
-};
-
-// Whether any file (a dangling link included) has this name.
-bool NameTaken(const std::string& path);
+// Where a decoded file goes: RealName in the encoded file's folder, or the
+// next name of the "(n)" rule.
+NumberedName OutputName(const QueueEntry& entry);
 
 // Whether the regular file at `path` holds exactly the data that decoding
 // `entry` from `encoded` gives: a decode that was cut off once its output

@@ -3,6 +3,7 @@
 
 #include "base/cp1251.h"
 #include "base/file_io.h"
+#include "base/file_names.h"
 #include "base/views.h"
 #include "decoder/container_format.h"
 
@@ -65,7 +66,7 @@ std::string RealNameFromStored(std::string_view storedName, bool sanitiseName)
         if (IsUnsafeAnywhere(c) || (sanitiseName && IsUnsafeInScannedName(c)))
             c = '_';
     }
-    return Cp1251ToUtf8(bytes);
+    return NameFromOutside(Cp1251ToUtf8(bytes));
 }
 
 std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, Dialogs& dialogs,
@@ -101,18 +102,6 @@ std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName
     entry.fileSize = fileSize;
     entry.dataSize = fileSize - fields->dataOffset - kTrailerSize;
     return entry;
-}
-
-std::string FileNamePart(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderPart(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 } // namespace vexo

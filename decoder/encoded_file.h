@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/file_names.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -38,7 +40,8 @@ std::optional<TrailerFields> ParseTrailer(std::string_view trailer, std::int64_t
 // The decoded file's name from the stored bytes. From the folder scan
 // (`sanitiseName`) ? * : \ | " become "_"; on either path "/" and NUL do
 // too, so the name never leaves the encoded file's folder. The result is
-// converted from Windows-1251 to UTF-8 and has one character per byte.
+// converted from Windows-1251 to UTF-8 and has one character per byte; one
+// in the shape of the program's temporaries is changed (NameFromOutside).
 std::string RealNameFromStored(std::string_view storedName, bool sanitiseName);
 
 // Opens the candidate, checks its trailer and returns the entry, or shows
@@ -47,10 +50,5 @@ std::string RealNameFromStored(std::string_view storedName, bool sanitiseName);
 // check. A read failure after opening throws.
 std::optional<QueueEntry> InspectFile(const std::string& path, bool sanitiseName, Dialogs& dialogs,
                                       const std::function<void()>& afterOpen = {});
-
-// The part of a path after its last "/".
-std::string FileNamePart(const std::string& path);
-// The part of a path up to and including its last "/"; empty without one.
-std::string FolderPart(const std::string& path);
 
 } // namespace vexo

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/http_fetch.h"
 
+#include "base/atomic_file.h"
 #include "base/file_io.h"
+#include "base/file_names.h"
+#include "base/numbered_name.h"
 #include "base/stop_request.h"
 #include "base/temporary_files.h"
 #include "downloader/curl_library.h"
 #include "downloader/pump_pacer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -46,11 +50,15 @@ bool IsWebAddress(const std::string& url)
     return startsWith("http://") || startsWith("https://");
 }
 
-// The body on its way to the target: gathered and written to a hidden
-// temporary beside it, which replaces the target only at commit().
+// The body on its way to its file: gathered and written to a file without
+// a name (or a hidden temporary) in the target's folder, which takes its
+// place at commit() under the first name of the "(n)" rule that is free.
 class BodyFile {
 public:
-    explicit BodyFile(const std::string& target) : file_(target, SaveOptions{.temporaryPrefix = kTemporaryPrefix}) {}
+    explicit BodyFile(const std::string& target)
+        : file_(target, SaveOptions{.temporaryPrefix = kTemporaryPrefix, .unnamed = true}),
+          name_(FolderPart(target), FileNamePart(target))
+    {}
 
     // Small receives are gathered in one fixed buffer and written in larger
     // pieces: a system call per small piece would cost more than its
@@ -68,15 +76,17 @@ public:
         used_ += size;
     }
 
+    // A file of that name that holds the same bytes already counts as this
+    // one: fetched again (files left on the server are), it makes no copy.
     void commit()
     {
         open();
         flush();
         file_.finish();
         try {
-            file_.commit();
+            PlaceWithoutReplacing(file_, name_);
         } catch (const FileError& error) {
-            throw CreateError(file_.path(), error.error());
+            throw CreateError(name_.path(), error.error());
         }
     }
 
@@ -101,6 +111,7 @@ private:
     }
 
     AtomicFile file_;
+    NumberedName name_;
     char buffer_[64 * 1024];
     std::size_t used_ = 0;
 };
@@ -118,9 +129,13 @@ struct Transfer {
     CURL* curl;
     BodyFile& file;
     FetchProgress& progress;
+    std::optional<std::int64_t> listedSize;
     bool started = false;
     bool refused = false;
-    std::exception_ptr error;
+    // The most the body may bring: the length the server names, else the
+    // listed size. More than that is no longer this file.
+    std::optional<std::int64_t> mostBytes = std::nullopt;
+    std::exception_ptr error = nullptr;
 };
 
 // A 206 answer is only part of the file.
@@ -129,11 +144,20 @@ bool IsSuccess(long status)
     return status >= 200 && status <= 299 && status != 206;
 }
 
-void TakeNamedLength(CURL* curl, FetchProgress& progress)
+// The length the server names, when it names one.
+std::optional<std::int64_t> NamedLength(CURL* curl)
 {
     curl_off_t length = -1;
-    if (Curl().easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0)
-        progress.fetchTotal = length;
+    if (Curl().easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK || length < 0)
+        return std::nullopt;
+    return static_cast<std::int64_t>(length);
+}
+
+void TakeNamedLength(CURL* curl, FetchProgress& progress)
+{
+    const std::optional<std::int64_t> length = NamedLength(curl);
+    if (length && *length > 0)
+        progress.fetchTotal = *length;
 }
 
 // Takes what one receive brought (up to kReceiveSize bytes). The progress
@@ -152,6 +176,18 @@ std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void*
                 return 0;
             }
             TakeNamedLength(transfer.curl, transfer.progress);
+            const std::optional<std::int64_t> named = NamedLength(transfer.curl);
+            transfer.mostBytes = named ? named : transfer.listedSize;
+        }
+        // A body that runs past its size stops there, before the disk
+        // takes a byte more, and the fetch fails as one cut short does.
+        const std::int64_t fetched = transfer.progress.fetchedBytes;
+        if (transfer.mostBytes && static_cast<std::int64_t>(bytes) > *transfer.mostBytes - fetched) {
+            const auto room = static_cast<std::size_t>(std::max<std::int64_t>(*transfer.mostBytes - fetched, 0));
+            transfer.file.write(data, room);
+            transfer.progress.fetchedBytes += static_cast<std::int64_t>(room);
+            transfer.refused = true;
+            return 0;
         }
         transfer.file.write(data, bytes);
         transfer.progress.fetchedBytes += static_cast<std::int64_t>(bytes);
@@ -248,7 +284,7 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
         return Fetched::Failed;
 
     BodyFile file(path);
-    Transfer transfer{curl.get(), file, progress, false, false, nullptr};
+    Transfer transfer{.curl = curl.get(), .file = file, .progress = progress, .listedSize = listed};
     CURL* handle = curl.get();
     api.easy_setopt(handle, CURLOPT_URL, url.c_str());
     api.easy_setopt(handle, CURLOPT_USERAGENT, kAgent);

@@ -32,17 +32,21 @@ enum class Fetched {
 // poll of kWaitSlice (downloader/pump_pacer.h), and `pump` runs between
 // them at most once per 10 ms, whether the body streams in or the server
 // keeps silent; `progress` is up to date whenever it runs. What the pump
-// throws aborts the fetch and passes on. The body goes into a hidden
-// temporary file beside `path`, which replaces `path` (the file it leads
-// to, when it is a link), flushed to disk, only when the whole body
-// arrived: a 2xx status other than 206, and exactly `listedSize` bytes when
-// that is a decimal number (with or without a length named by the server).
-// Nothing of a failed, empty or aborted fetch touches `path`, and no
-// temporary is left behind. The address must be http(s); a silent server
-// is given up on as `limits` say. `listedSize` also stands in for the total
-// when the server names none. Throws FileError naming the file when it
-// cannot be created, written or put in place, and StopRequest when the
-// program is asked to end meanwhile.
+// throws aborts the fetch and passes on. The body takes shape in a file
+// without a name (or a hidden temporary) beside `path`, and gets a name,
+// flushed to disk, only when the whole body arrived: a 2xx status other
+// than 206, and exactly `listedSize` bytes when that is a decimal number
+// (with or without a length named by the server). The name is `path`'s,
+// or the first free one of the "(n)" rule ("(1)clip.avi"): no file is
+// ever replaced, and a file there that holds exactly the same bytes counts
+// as this one arrived. A body longer than the length the server names (or
+// else the listed size) is cut off there and fails. Nothing of a failed,
+// empty or aborted fetch touches the folder, and no temporary is left
+// behind. The address must be http(s); a silent server is given up on as
+// `limits` say. `listedSize` also stands in for the total when the server
+// names none. Throws FileError naming the file when it cannot be created,
+// written or put in place, and StopRequest when the program is asked to
+// end meanwhile.
 Fetched FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
                     FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits = {});
 

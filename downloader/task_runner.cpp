@@ -57,7 +57,7 @@ Fetched FetchListedFile(Downloader& d, const std::optional<ServerFile>& file)
         return Fetched::Failed;
     RemoveStaleTemporaries(session.workingFolder);
     // A name longer than the folder takes is shortened, not refused.
-    const std::string path = JoinPath(session.workingFolder, FitFileName(file->fileName));
+    const std::string path = JoinPath(session.workingFolder, FitFileName(NameFromOutside(file->fileName)));
     return FetchToFile(
         file->url, path, file->sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/atomic_file.h"
 #include "base/file_io.h"
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/atomic_file.h"
 #include "base/file_io.h"
 #include "tests/support/temp_dir.h"
 

@@ -181,13 +181,7 @@ TEST_F(AutoRunEndToEnd, TerminationLeavesNoHalfFile)
 
     const pid_t child = StartProgram(program, {"/a", "/d", data});
     const auto started = std::chrono::steady_clock::now();
-    const auto decoding = [&] {
-        for (const std::string& name : Entries(data)) {
-            if (name.rfind(".vexorama-", 0) == 0)
-                return true;
-        }
-        return false;
-    };
+    const auto decoding = [&] { return !test::SizesTakingShape(data, child).empty(); };
     while (!decoding() && std::chrono::steady_clock::now() - started < std::chrono::seconds(30))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_TRUE(decoding());

@@ -350,5 +350,37 @@ TEST_F(BatchRunTest, ManualJoinEmptiesTheQueue)
     expectRunControlsEnabled(true);
 }
 
+// Guards a container cut short while it is decoded: the output came out
+// padded, was counted whole, and "Автоудаление" deleted the container. The
+// decode stops with an error, leaves no output and keeps the container,
+// whether the kernel copies (a key of 0) or the exclusive-or runs.
+TEST_F(BatchRunTest, ContainerCutShortMidDecodeIsKept)
+{
+    for (const std::uint8_t key : {std::uint8_t{0}, std::uint8_t{0x3C}}) {
+        SCOPED_TRACE(int{key});
+        const std::string plain = PatternBytes(100 * 35536, key);
+        WriteFile(dir.file("cut.avi"), ContainerBytes(plain, key, kPadding, "cut.bin"));
+        session.decoderOptions.deleteAfterDecoding = true;
+        session.update = 10;
+        queue.addAllFromFolder();
+        ASSERT_EQ(queue.queueCount(), 1);
+        bool cut = false;
+        ops.onPump = [&] {
+            if (!cut)
+                std::filesystem::resize_file(dir.file("cut.avi"), kPadding.size() + plain.size() / 2);
+            cut = true;
+        };
+        EXPECT_THROW(run.decodeAll(), std::runtime_error);
+        ops.onPump = nullptr;
+        EXPECT_TRUE(cut);
+        EXPECT_TRUE(FileExists(dir.file("cut.avi")));
+        EXPECT_FALSE(FileExists(dir.file("cut.bin")));
+        for (const std::string& entry : ops.log)
+            EXPECT_FALSE(entry.ends_with(" [OK]")) << entry;
+        queue.clear();
+        std::filesystem::remove(dir.file("cut.avi"));
+    }
+}
+
 } // namespace
 } // namespace vexo

@@ -98,10 +98,8 @@ TEST(DecodeRunsTest, StopAtAPumpEndsTheDecodeThere)
         const QueueEntry entry = Encode(dir, PatternBytes(100 * kDecodeBlockSize + 5), key, window);
         std::vector<std::uintmax_t> writtenAtPumps;
         window.onPump = [&] {
-            for (const std::string& name : FolderNames(dir.path())) {
-                if (name.starts_with(".vexorama-"))
-                    writtenAtPumps.push_back(std::filesystem::file_size(dir.file(name)));
-            }
+            for (const std::uintmax_t size : test::SizesTakingShape(dir.path()))
+                writtenAtPumps.push_back(size);
             RequestStop();
         };
         EXPECT_THROW(DecodeFile(entry, 0, 40, list, window, window), StopRequest);

@@ -211,7 +211,8 @@ TEST_F(FetchTest, OnlyTheWholeListedBodyCounts)
 
     ScriptServer whole(Response("200 OK", "", "1234567890"));
     EXPECT_EQ(fetch(whole, "10"), Fetched::Whole);
-    EXPECT_EQ(ReadFile(target), "1234567890");
+    EXPECT_EQ(ReadFile(dir.file("(1)clip.avi")), "1234567890");
+    EXPECT_EQ(ReadFile(target), "precious");
 }
 
 // Guards an empty body replacing the user's file of that name: it counts
@@ -272,8 +273,10 @@ TEST_F(FetchTest, FailedStoreKeepsTheOldFileAndLeavesNoTemporary)
     } cases[] = {
         {{.failWriteAfter = 70000, .error = ENOSPC}, target + ": No space left on device"},
         {{.failSync = true}, target + ": Input/output error"},
-        {{.failClose = true}, target + ": Input/output error"},
-        {{.failRename = true}, "Cannot create file \"" + target + "\". Input/output error"},
+        // The finished file is closed once it has its name: "(1)", as the
+        // name is taken.
+        {{.failClose = true}, "Cannot create file \"" + dir.file("(1)clip.avi") + "\". Input/output error"},
+        {{.failRename = true}, "Cannot create file \"" + dir.file("(1)clip.avi") + "\". Input/output error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
@@ -321,13 +324,44 @@ TEST_F(FetchTest, RedirectsAreFollowed)
     EXPECT_EQ(final.requests().size(), 1u);
 }
 
-// Guards an existing file: a successful fetch replaces it.
-TEST_F(FetchTest, ExistingFileIsReplaced)
+// Guards a fetch replacing a file of the same name (two listed files both
+// named photo.jpg left only the second; a link there was followed): the
+// fetch takes the first free "(n)" name, and a file there that holds
+// exactly the same bytes counts as arrived, with no copy made.
+TEST_F(FetchTest, ExistingFilesStayAndTheSameBytesMakeNoCopy)
 {
-    WriteFile(target, "an older and longer content");
-    ScriptServer server(Ok("new"));
-    ASSERT_EQ(fetch(server), Fetched::Whole);
-    EXPECT_EQ(ReadFile(target), "new");
+    WriteFile(target, "the user's own file");
+    ASSERT_EQ(::symlink("nowhere", dir.file("(1)clip.avi").c_str()), 0);
+    ScriptServer first(Ok("new"));
+    ASSERT_EQ(fetch(first), Fetched::Whole);
+    EXPECT_EQ(ReadFile(target), "the user's own file");
+    EXPECT_EQ(ReadFile(dir.file("(2)clip.avi")), "new");
+
+    ScriptServer again(Ok("new"));
+    ASSERT_EQ(fetch(again), Fetched::Whole);
+    ScriptServer other(Ok("other"));
+    ASSERT_EQ(fetch(other), Fetched::Whole);
+    EXPECT_EQ(ReadFile(dir.file("(3)clip.avi")), "other");
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"(1)clip.avi", "(2)clip.avi", "(3)clip.avi", "clip.avi"}));
+    EXPECT_FALSE(FileExists(dir.file("nowhere")));
+}
+
+// Guards a body that runs on past its size: it was written whole (96 MiB
+// for a file listed at 1,000 bytes) before it was refused. The fetch stops
+// at the named length, or at the listed size where none is named.
+TEST_F(FetchTest, BodyPastItsSizeIsCutOffThere)
+{
+    std::uintmax_t mostOnDisk = 0;
+    onPump = [&] {
+        for (const std::uintmax_t size : test::SizesTakingShape(dir.path()))
+            mostOnDisk = std::max(mostOnDisk, size);
+    };
+    const std::string endless = PatternBytes(4 << 20);
+    ScriptServer unnamed(Response("200 OK", "", endless));
+    EXPECT_EQ(fetch(unnamed, "1000"), Fetched::Failed);
+    EXPECT_EQ(progress.fetchedBytes, 1000);
+    EXPECT_LE(mostOnDisk, 1000u);
+    EXPECT_TRUE(folderNames().empty());
 }
 
 // Guards a file that cannot be made: the error names the file, and nothing

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/file_io.h"
 #include "base/stop_request.h"
 #include "downloader/downloader_events.h"
 #include "downloader/task_runner.h"
@@ -380,12 +381,14 @@ TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
 // back, the download and its removal are dropped, and the runner goes on.
 TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
 {
-    std::filesystem::create_directory(dir.file("taken.avi")); // the file cannot take this name
-    const auto server = listing({{"taken.avi", webFile(Http("200 OK", "data")), "r", "4"}});
+    const auto server = listing({{"full.avi", webFile(Http("200 OK", "data")), "r", "4"}});
     setRemMode(1);
     SetAutoCheck(d, true);
     queueCheck();
-    EXPECT_THROW(RunnerTick(d), std::runtime_error);
+    {
+        const ScopedFileFaults fullDisk({.failWriteAfter = 0, .error = ENOSPC});
+        EXPECT_THROW(RunnerTick(d), std::runtime_error);
+    }
     EXPECT_TRUE(ops.serverControlsEnabled);
     EXPECT_FALSE(timerActive(DownloaderTimer::FetchProgress));
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
@@ -393,7 +396,7 @@ TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
     EXPECT_EQ(d.queue.taskWords(), "get ");
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(ops.fetchName, "");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2); // the INI and the folder
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // the INI
 }
 
 // Guards mode 3 with a server that keeps listing: the files are fetched
@@ -410,6 +413,47 @@ TEST_F(RunnerTest, RemModeThreeFetchesAgainUntilTheQueueIsEmptied)
     EXPECT_EQ(ops.queuedTasks, "get ");
     ClearTaskQueue(d);
     EXPECT_EQ(ops.queuedTasks, "");
+}
+
+// Guards the removal of a file that did not arrive whole: the server's
+// only copy was removed for a body cut short. Only the removal of a
+// download that arrived whole runs, wherever it stands in the queue.
+TEST_F(RunnerTest, RemovalRunsOnlyForAFileThatArrivedWhole)
+{
+    setRemMode(1);
+    session.client.host = "127.0.0.1:8080";
+    const std::string cut = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 10\r\n\r\nhalf";
+    const TaskId failed = PushTask(d, ServerTask::Download(1, {"cut.avi", webFile(cut), "r=cut", "10"}));
+    const TaskId whole =
+        PushTask(d, ServerTask::Download(2, {"whole.avi", webFile(Http("200 OK", "whole")), "r=ok", "5"}));
+    PushTask(d, ServerTask::Removal(failed, "r=cut"));
+    PushTask(d, ServerTask::Removal(whole, "r=ok"));
+    for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)
+        RunnerTick(d);
+    EXPECT_TRUE(d.queue.empty());
+    EXPECT_EQ(ReadFile(dir.file("whole.avi")), "whole");
+    EXPECT_FALSE(test::FileExists(dir.file("cut.avi")));
+    EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/r=ok&close=1"});
+}
+
+// Guards two listed files of one name: both were fetched and removed on
+// the server, and only the second was left. And a listed name shaped like
+// the program's temporaries was deleted by the next download as stale.
+TEST_F(RunnerTest, SameNamedFilesBothArriveAndNoListedNameIsTakenForATemporary)
+{
+    const auto server = listing({{"photo.jpg", webFile(Http("200 OK", "first")), "r1", "5"},
+                                 {"photo.jpg", webFile(Http("200 OK", "second")), "r2", "6"},
+                                 {".vexorama-99999999-1", webFile(Http("200 OK", "odd name")), "r3", "8"},
+                                 {"last.avi", webFile(Http("200 OK", "last")), "r4", "4"}});
+    setRemMode(3);
+    queueCheck();
+    for (int tick = 0; tick < 4; ++tick)
+        RunnerTick(d);
+    EXPECT_EQ(ReadFile(dir.file("photo.jpg")), "first");
+    EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), "second");
+    EXPECT_EQ(ReadFile(dir.file("_vexorama-99999999-1")), "odd name");
+    EXPECT_EQ(ReadFile(dir.file("last.avi")), "last");
+    EXPECT_EQ(session.downloadedThisSession, 4);
 }
 
 } // namespace

@@ -71,8 +71,15 @@ check_order() {
         if (line ~ /^p?write(64)?\(/ && ok) { state[fdpath(line)] = "dirty" }
         else if (line ~ /^copy_file_range\(/ && ok) { state[copytarget(line)] = "dirty"; kernelCopies++ }
         else if (line ~ /^f(data)?sync\(/ && ok) { p = fdpath(line); state[p] = "synced"; folderSynced[p] = 1 }
+        else if (line ~ /^openat\(/ && line ~ /O_TMPFILE/ && match(line, /\) = [0-9]+</)) {
+            # A file without a name: known by its descriptor until linked.
+            fd = substr(line, RSTART + 4, RLENGTH - 5)
+            unnamed[fd] = substr(line, RSTART + RLENGTH)
+            unnamed[fd] = substr(unnamed[fd], 1, index(unnamed[fd], ">") - 1)
+        }
         else if (line ~ /^(link|rename)(at2?)?\(/ && ok) {
             from = quoted(line, 1); to = quoted(line, 2)
+            if (from ~ /^\/proc\/self\/fd\/[0-9]+$/) { sub(/^\/proc\/self\/fd\//, "", from); from = unnamed[from] }
             state[to] = state[from]; folderSynced[folder(to)] = 0; lastPlaced = to; placements++
         }
         else if (line ~ /^openat\(/ && line ~ /O_CREAT/ && ok) { p = quoted(line, 1); if (p == joined) folderSynced[folder(p)] = 0 }

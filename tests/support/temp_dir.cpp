@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace vexo::test {
 
 TempDir::TempDir()
@@ -61,6 +63,28 @@ std::vector<std::string> FolderNames(const std::string& folder)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::uintmax_t> SizesTakingShape(const std::string& folder, int pid)
+{
+    std::vector<std::uintmax_t> sizes;
+    for (const std::string& name : FolderNames(folder)) {
+        if (name.starts_with(".vexorama-"))
+            sizes.push_back(std::filesystem::file_size(folder + "/" + name));
+    }
+    // A file without a name shows in /proc as "<folder>/#<inode> (deleted)".
+    std::error_code error;
+    const std::string real = std::filesystem::canonical(folder, error).string();
+    const std::string descriptors = "/proc/" + (pid == 0 ? std::string("self") : std::to_string(pid)) + "/fd";
+    for (const auto& entry : std::filesystem::directory_iterator(descriptors, error)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (!error && target.starts_with(real + "/#") && target.ends_with(" (deleted)")) {
+            struct stat info {};
+            if (::stat(entry.path().c_str(), &info) == 0)
+                sizes.push_back(static_cast<std::uintmax_t>(info.st_size));
+        }
+    }
+    return sizes;
 }
 
 } // namespace vexo::test

@@ -29,5 +29,9 @@ std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 // The names in a folder, sorted; shows a temporary file left behind.
 std::vector<std::string> FolderNames(const std::string& folder);
+// The sizes of the files taking shape in `folder`: the hidden ".vexorama-"
+// temporaries, and those without a name yet (O_TMPFILE) that the process
+// `pid` (0: this one) has open.
+std::vector<std::uintmax_t> SizesTakingShape(const std::string& folder, int pid = 0);
 
 } // namespace vexo::test

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/views/web_module_loader.h"
 
+#include "base/program_files.h"
 #include "web/views/web_engine.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,7 @@ namespace vexo {
 
 namespace {
 
-constexpr const char* kModuleFile = "vexorama_web.so";
+constexpr const char* kModuleFile = kWebModuleFileName;
 
 // The engine's renderer sandbox refuses to start as root; the engine reads
 // this before its first view is made.

@@ -1,0 +1,317 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/atomic_file.h"
+
+#include "base/file_copy.h"
+#include "base/file_seam.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexo {
+
+using detail::Faulted;
+using detail::FolderOf;
+using detail::OpenDescriptor;
+
+namespace {
+
+std::atomic<unsigned> gSerial{0};
+
+// A file without a name gets one through its entry in /proc, which a
+// sandbox may hide; then only named temporaries are used.
+bool UnnamedFilesCanBeNamed()
+{
+    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+    return procMounted;
+}
+
+// Gives the unnamed file `fd` the name `path`; link(2) never replaces an
+// existing name (EEXIST then).
+int LinkUnnamed(int fd, const std::string& path)
+{
+    if (Faulted(&FileFaults::failRename))
+        return -1;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+}
+
+bool RenameTakesNoReplace(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Renames `from` to `to` unless `to` exists (any kind of file, a dangling
+// link too): 0, or -1 with errno set, EEXIST where the name is taken.
+int RenameWithoutReplacing(const std::string& from, const std::string& to)
+{
+    if (Faulted(&FileFaults::failRename))
+        return -1;
+    const bool refused = Faulted(&FileFaults::refuseNoReplaceRename);
+    if (!refused) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (!RenameTakesNoReplace(errno))
+            return -1;
+    }
+    // The file system cannot rename without replacing (FUSE ones, such as
+    // those a USB stick is often mounted with) and FAT and exFAT take no
+    // hard links. So the name is claimed first by an exclusive create, which
+    // fails on any file of that name (on FAT in any case), and the finished
+    // file is then renamed over that empty file of our own: nothing of the
+    // user's is ever replaced. A crash between the two steps leaves an
+    // empty file under the name, never a part of the data.
+    const int claim = OpenDescriptor(to, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (claim < 0)
+        return -1;
+    ::close(claim);
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(to.c_str());
+        errno = error;
+        return -1;
+    }
+    return 0;
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(std::string path, SaveOptions options)
+    : path_(std::move(path)), target_(detail::ResolveLinks(path_)), options_(std::move(options))
+{}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+void AtomicFile::open()
+{
+    // After a failure or a commit the object is spent: writing on would
+    // put a file with a gap, or a second file, in place.
+    if (spent_)
+        throw std::logic_error(path_ + ": the file was committed or discarded already");
+    if (opened_)
+        return;
+    struct stat existing {};
+    const bool replacing = ::stat(target_.c_str(), &existing) == 0;
+    // A replaced file keeps its mode; until it is set the temporary is
+    // private, as it may be meant for the owner alone.
+    const unsigned createMode = replacing ? 0600 : options_.newFileMode;
+    if (!options_.unnamed || !openUnnamed(createMode))
+        openNamed(createMode);
+    opened_ = true;
+    if (replacing && ::fchmod(file_.fd(), existing.st_mode & 07777) != 0) {
+        const int error = errno;
+        discard();
+        throw FileError(error, path_);
+    }
+}
+
+bool AtomicFile::openUnnamed(unsigned mode)
+{
+    if (!UnnamedFilesCanBeNamed() || Faulted(&FileFaults::refuseUnnamedFiles))
+        return false;
+    // Refused where the file system has no such files; the named temporary
+    // then reports what else may be wrong with the folder.
+    const int fd = OpenDescriptor(FolderOf(target_), O_RDWR | O_TMPFILE, mode);
+    if (fd < 0)
+        return false;
+    file_ = PosixFile(fd, path_);
+    unnamed_ = true;
+    return true;
+}
+
+void AtomicFile::openNamed(unsigned mode)
+{
+    const std::string stem = FolderOf(target_) + "/" + options_.temporaryPrefix + std::to_string(::getpid()) + "-";
+    for (;;) {
+        std::string candidate = stem + std::to_string(++gSerial);
+        const int fd = OpenDescriptor(candidate, O_WRONLY | O_CREAT | O_EXCL, mode);
+        if (fd >= 0) {
+            temporary_ = std::move(candidate);
+            // Errors name the target: the temporary is no concern of the user's.
+            file_ = PosixFile(fd, path_);
+            return;
+        }
+        if (errno != EEXIST) {
+            spent_ = true;
+            throw FileError(errno, path_);
+        }
+    }
+}
+
+void AtomicFile::write(const void* data, std::size_t size)
+{
+    open();
+    try {
+        file_.writeAll(data, size);
+        writeBehind_.wrote(file_, size);
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+void AtomicFile::reserve(std::int64_t size)
+{
+    open();
+    file_.reserve(size);
+}
+
+std::size_t AtomicFile::copyFrom(PosixFile& source, std::size_t size, FileCopier& copier)
+{
+    open();
+    try {
+        const std::size_t copied = copier.copy(source, file_, size);
+        writeBehind_.wrote(file_, copied);
+        return copied;
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+void AtomicFile::finish()
+{
+    open();
+    if (finished_)
+        return;
+    try {
+        file_.sync();
+        writeBehind_.stop();
+        // A file without a name lives as long as its descriptor.
+        if (!unnamed_)
+            file_.close();
+    } catch (...) {
+        discard();
+        throw;
+    }
+    finished_ = true;
+}
+
+bool AtomicFile::sameContentsAs(const std::string& path)
+{
+    finish();
+    PosixFile theirs = PosixFile::Open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (!theirs.isOpen() || !theirs.isRegular())
+        return false;
+    if (unnamed_)
+        return SameContents(file_, theirs);
+    PosixFile mine = PosixFile::Open(temporary_, O_RDONLY);
+    if (!mine.isOpen())
+        throw FileError(errno, path_);
+    return SameContents(mine, theirs);
+}
+
+void AtomicFile::nameTemporary()
+{
+    const std::string stem = FolderOf(target_) + "/" + options_.temporaryPrefix + std::to_string(::getpid()) + "-";
+    for (;;) {
+        std::string candidate = stem + std::to_string(++gSerial);
+        if (LinkUnnamed(file_.fd(), candidate) == 0) {
+            temporary_ = std::move(candidate);
+            break;
+        }
+        if (errno != EEXIST) {
+            const int error = errno;
+            discard();
+            throw FileError(error, path_);
+        }
+    }
+    unnamed_ = false;
+    try {
+        file_.close();
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+void AtomicFile::commit()
+{
+    finish();
+    if (unnamed_)
+        nameTemporary();
+    if (Faulted(&FileFaults::failRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
+        discard();
+        throw FileError(error, path_);
+    }
+    temporary_.clear();
+    spent_ = true;
+    SyncFolder(FolderOf(target_));
+}
+
+AtomicFile::Placement AtomicFile::commitIfFree()
+{
+    Placement placement;
+    try {
+        placement = commitIfFreeAs(path_);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    discard();
+    return placement;
+}
+
+AtomicFile::Placement AtomicFile::commitIfFreeAs(const std::string& path)
+{
+    finish();
+    const Placement placement = unnamed_ ? placeUnnamed(path) : placeNamed(path);
+    if (placement == Placement::Placed)
+        SyncFolder(FolderOf(path));
+    return placement;
+}
+
+AtomicFile::Placement AtomicFile::placeUnnamed(const std::string& path)
+{
+    if (LinkUnnamed(file_.fd(), path) != 0) {
+        if (errno == EEXIST)
+            return Placement::NameTaken;
+        throw FileError(errno, path);
+    }
+    unnamed_ = false;
+    spent_ = true;
+    try {
+        file_.close();
+    } catch (const FileError& error) {
+        // The name was made a moment ago, for this file alone.
+        ::unlink(path.c_str());
+        discard();
+        throw FileError(error.error(), path);
+    }
+    return Placement::Placed;
+}
+
+AtomicFile::Placement AtomicFile::placeNamed(const std::string& path)
+{
+    if (RenameWithoutReplacing(temporary_, path) != 0) {
+        if (errno == EEXIST)
+            return Placement::NameTaken;
+        throw FileError(errno, path);
+    }
+    temporary_.clear();
+    spent_ = true;
+    return Placement::Placed;
+}
+
+void AtomicFile::discard()
+{
+    writeBehind_.stop();
+    file_ = PosixFile();
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+    unnamed_ = false;
+    spent_ = true;
+}
+
+} // namespace vexo
