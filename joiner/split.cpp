@@ -1,35 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "joiner/split.h"
 
+#include "base/atomic_file.h"
 #include "base/block_runs.h"
 #include "base/cp1251.h"
 #include "base/file_copy.h"
 #include "base/file_io.h"
+#include "base/file_names.h"
+#include "base/numbered_name.h"
 #include "base/session.h"
+#include "base/size_text.h"
+#include "base/temporary_files.h"
 #include "base/views.h"
 #include "joiner/join_file.h"
 #include "joiner/part_index.h"
 #include "joiner/search.h"
 
 #include <cmath>
+#include <optional>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vexo {
 
 namespace {
 
-// Everything up to and including the last separator.
-std::string DirectoryOf(const std::string& path)
-{
-    return path.substr(0, path.rfind('/') + 1);
-}
-
 // Copies one part: its full blocks, in runs, each block moving the bytes
 // bar and every `interval`-th pumping, then the tail, which leaves the bar
 // as it is.
-void CopyPart(JoinFile& part, JoinFile& output, JoinerLog& log, Dialogs& dialogs, std::int32_t interval)
+void CopyPart(JoinFile& part, AtomicFile& output, JoinerLog& log, Dialogs& dialogs, std::int32_t interval)
 {
     // A copy in the kernel costs a call of its own however long, so its
     // runs reach from pump to pump; only the reads and writes that take
@@ -42,7 +43,7 @@ void CopyPart(JoinFile& part, JoinFile& output, JoinerLog& log, Dialogs& dialogs
     std::int64_t total = 0;
     for (std::int64_t block = 1; block <= fullBlocks;) {
         const std::int64_t run = BlocksInRun(block, fullBlocks, interval, kLongestCopy);
-        output.copyFrom(part, static_cast<std::size_t>(run * blockSize), copier);
+        part.copyTo(output, static_cast<std::size_t>(run * blockSize), copier);
         for (const std::int64_t last = block + run; block < last; ++block) {
             total += blockSize;
             log.showByteProgress(static_cast<std::int64_t>(std::nearbyint(static_cast<double>(total) / size * 100)));
@@ -50,8 +51,66 @@ void CopyPart(JoinFile& part, JoinFile& output, JoinerLog& log, Dialogs& dialogs
                 dialogs.pump();
         }
     }
-    output.copyFrom(part, static_cast<std::size_t>(size % blockSize), copier);
+    part.copyTo(output, static_cast<std::size_t>(size % blockSize), copier);
 }
+
+bool IsAbsentOrRegular(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+// Says so before a join starts that the disk has no room for: its output
+// would be cut short half way.
+void CheckRoomFor(const std::string& outputPath, std::int64_t size)
+{
+    const std::optional<std::uint64_t> room = FreeSpace(FolderPart(outputPath).empty() ? "." : FolderPart(outputPath));
+    if (room && static_cast<std::uint64_t>(size) > *room)
+        throw JoinError(outputPath, "на диске нет места для собранного файла: нужно " + SizeToText(size) + ", свободно "
+                                        + SizeToText(static_cast<std::int64_t>(*room)));
+}
+
+// The log line of one join: "Собирается файл movie.avi (Частей: 3) [",
+// then each part's suffix as it is copied, "-(del)" after each part
+// deleted, and " ] ok" once done; every change replaces the last line.
+class JoinLogLine {
+public:
+    JoinLogLine(const std::string& baseName, std::int32_t partCount, JoinerLog& log)
+        : head_("Собирается файл " + baseName + " (Частей: " + std::to_string(partCount) + ") ["), log_(log)
+    {
+        log_.logLine(head_);
+    }
+
+    void addPart(std::int32_t n)
+    {
+        parts_.push_back(" " + PartSuffix(n));
+        show();
+    }
+    void markDeleted(std::int32_t n)
+    {
+        parts_[static_cast<std::size_t>(n)] += "-(del)";
+        show();
+    }
+    void finish()
+    {
+        tail_ = " ] ok";
+        show();
+    }
+
+private:
+    void show()
+    {
+        std::string line = head_;
+        for (const std::string& part : parts_)
+            line += part;
+        log_.rewriteLastLine(line + tail_);
+    }
+
+    std::string head_;
+    JoinerLog& log_;
+    std::vector<std::string> parts_;
+    std::string tail_;
+};
 
 } // namespace
 
@@ -95,36 +154,40 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
 void JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
 {
-    // The output keeps its old contents until every part is known to open:
-    // a part that cannot be read must not cost the file of that name.
-    JoinFile output = JoinFile::OpenOutput(folderPath + baseName);
-    if (!output.isOpen()) {
+    // A file of the output's name is replaced only when the join is
+    // complete, and only a regular file: never one a link leads to, nor a
+    // FIFO or a folder.
+    const std::string outputPath = NumberedName(folderPath, baseName).path();
+    if (!IsAbsentOrRegular(outputPath)) {
         dialogs.showMessage(MessageKind::Warning, "Error!!!");
         return;
     }
     const auto partCount = static_cast<std::int32_t>(partNames.size());
-    std::string logLine = "Собирается файл " + baseName + " (Частей: " + std::to_string(partCount) + ") [";
-    log.logLine(logLine);
+    JoinLogLine logLine(baseName, partCount, log);
+    std::int64_t totalSize = 0;
     for (const std::string& name : partNames) {
         const PosixFile part = PosixFile::OpenReadWrite(folderPath + name);
         if (!part.isOpen() || !part.isRegular()) {
             dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + folderPath + name);
             return;
         }
+        totalSize += part.size();
     }
-    // With the parts to be deleted, the output is flushed after each; its
-    // disk writes start as it grows, so those flushes find little to do.
-    if (options.deleteParts)
-        output.writeBehind();
-    bool outputNamed = false;
     try {
-        output.truncate();
+        // The parts stay until the output is whole beside them.
+        CheckRoomFor(outputPath, totalSize);
+        AtomicFile output(outputPath, SaveOptions{.temporaryPrefix = kTemporaryPrefix, .unnamed = true});
+        try {
+            output.open();
+        } catch (const FileError&) {
+            dialogs.showMessage(MessageKind::Warning, "Error!!!");
+            return;
+        }
         for (std::int32_t i = 0; i < partCount; ++i) {
             log.showPartProgress(static_cast<std::int64_t>(std::nearbyint((i + 1) * 100.0 / partCount)));
             const std::string partPath = folderPath + partNames[static_cast<std::size_t>(i)];
             log.selectLastLine();
-            logLine += " " + PartSuffix(i);
-            log.rewriteLastLine(logLine);
+            logLine.addPart(i);
             dialogs.pump();
 
             JoinFile part(partPath, O_RDWR);
@@ -134,22 +197,11 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
             }
             CopyPart(part, output, log, dialogs, options.interval);
             part.close();
-            if (!options.deleteParts)
-                continue;
-            // A part goes only once all of its bytes are in the output and
-            // on the disk, the output's name included; one that could not be
-            // deleted keeps its line unmarked.
-            output.sync();
-            if (!outputNamed) {
-                SyncFolder(folderPath);
-                outputNamed = true;
-            }
-            if (::unlink(partPath.c_str()) == 0) {
-                logLine += "-(del)";
-                log.rewriteLastLine(logLine);
-            }
         }
-        output.close();
+        // The output gets its name only once it is whole and on the disk;
+        // a stopped, killed or failed join leaves every part, to be joined
+        // again by the next run.
+        output.commit();
     } catch (const JoinError& error) {
         dialogs.showMessage(MessageKind::Warning, error.what());
         return;
@@ -157,8 +209,16 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
         dialogs.showMessage(MessageKind::Warning, JoinError(error).what());
         return;
     }
-    logLine += " ] ok";
-    log.rewriteLastLine(logLine);
+    if (options.deleteParts) {
+        // In order from the first part: a run stopped among the deletions
+        // leaves no first part, so no later run joins the rest into a cut
+        // file. One that could not be deleted keeps its mark off.
+        for (std::int32_t i = 0; i < partCount; ++i) {
+            if (::unlink((folderPath + partNames[static_cast<std::size_t>(i)]).c_str()) == 0)
+                logLine.markDeleted(i);
+        }
+    }
+    logLine.finish();
     dialogs.pump();
 }
 
@@ -167,7 +227,7 @@ void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs
     for (const SplitFile& entry : found) {
         log.selectLastLine();
         if (entry.partCount() > 1)
-            JoinParts(DirectoryOf(entry.path), entry.baseName, entry.partNames, log, dialogs, options);
+            JoinParts(FolderPart(entry.path), entry.baseName, entry.partNames, log, dialogs, options);
         else
             log.logLine(entry.baseName + " - только одна часть, пропуск");
         log.selectLastLine();

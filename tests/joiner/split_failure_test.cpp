@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
+#include "base/program_files.h"
+#include "base/stop_request.h"
 #include "tests/joiner/join_fixture.h"
 
 #include <gtest/gtest.h>
@@ -22,24 +24,27 @@ using test::TempDir;
 using test::WriteFile;
 using Lines = std::vector<std::string>;
 
-// Guards a part that cannot be opened: the box names it, the output keeps
-// the parts before it, the part after it stays, and the run goes on.
+// Guards a part that cannot be opened: the box names it, and the join
+// stops with no cut output under the real name and every other part kept
+// (the first one was deleted already, so no later run found the set).
 TEST_F(JoinFixture, PartThatCannotBeOpenedStopsThatFileOnly)
 {
     const std::string aa = part("x.aa", 100);
     part("x.ab", 100);
     const std::string ac = part("x.ac", 100);
     ops.onPump = [this] {
-        if (ops.lines().back().ends_with("[ aa-(del) ab"))
+        if (ops.lines().back().ends_with("[ aa ab"))
             std::filesystem::remove(dir.file("x.ab"));
     };
     join(true);
 
     EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("x.ab")}));
     EXPECT_EQ(ops.messages.at(0).kind, MessageKind::Warning);
-    EXPECT_EQ(ops.lines().back(), "Собирается файл x (Частей: 3) [ aa-(del) ab");
-    EXPECT_EQ(ReadFile(dir.file("x")), aa);
+    EXPECT_EQ(ops.lines().back(), "Собирается файл x (Частей: 3) [ aa ab");
+    EXPECT_FALSE(FileExists(dir.file("x")));
+    EXPECT_EQ(ReadFile(dir.file("x.aa")), aa);
     EXPECT_EQ(ReadFile(dir.file("x.ac")), ac);
+    EXPECT_EQ(test::FolderNames(dir.path()), (Lines{"x.aa", "x.ac"}));
 }
 
 // Guards a first part that is a folder: opening it fails with the box
@@ -51,7 +56,7 @@ TEST_F(JoinFixture, FolderAsFirstPartCannotBeOpened)
     join(true);
     EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("old.aa")}));
     EXPECT_EQ(ReadFile(dir.file("old.ab")), ab);
-    EXPECT_EQ(ReadFile(dir.file("old")), "");
+    EXPECT_FALSE(FileExists(dir.file("old")));
 }
 
 // Guards the output opened blindly: a first part that cannot be opened cost
@@ -160,8 +165,8 @@ TEST_F(JoinFixture, PartThatCannotBeDeletedIsNotMarked)
 
 // Guards unchecked writes: with writes failing past a count (as on a full
 // disk), the short write and the failing one stop that file with a box
-// naming the output, the part in progress is not deleted, the output keeps
-// what was written, and the next file is still joined.
+// naming the output, no part is deleted, no cut output is left under the
+// real name, and the next file is still joined.
 TEST_F(JoinFixture, FailedWriteStopsThatFileAndKeepsItsParts)
 {
     const std::string aa = part("big.aa", 60000);
@@ -187,13 +192,13 @@ TEST_F(JoinFixture, FailedWriteStopsThatFileAndKeepsItsParts)
 
     EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("big") + " - No space left on device"}));
     const Lines lines = ops.lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "Собирается файл big (Частей: 3) [ aa-(del) ab"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Собирается файл big (Частей: 3) [ aa ab"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Собирается файл small (Частей: 2) [ aa-(del) ab-(del) ] ok"),
               lines.end());
-    EXPECT_FALSE(FileExists(dir.file("big.aa")));
+    EXPECT_TRUE(ReadFile(dir.file("big.aa")) == aa);
     EXPECT_TRUE(ReadFile(dir.file("big.ab")) == ab);
     EXPECT_TRUE(FileExists(dir.file("big.ac")));
-    EXPECT_TRUE(ReadFile(dir.file("big")) == aa + ab.substr(0, kLimit - aa.size()));
+    EXPECT_FALSE(FileExists(dir.file("big")));
     EXPECT_EQ(ReadFile(dir.file("small")).size(), 20u);
 }
 
@@ -220,6 +225,62 @@ TEST_F(JoinFixture, FailedReadOrCloseStopsThatFileAndKeepsItsParts)
     EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("r.aa") + " - Input/output error"}));
     EXPECT_TRUE(ReadFile(dir.file("r.aa")) == aa);
     EXPECT_TRUE(FileExists(dir.file("r.ab")));
+}
+
+// Guards a join with deletion that is stopped (closing the window,
+// SIGTERM): it left a cut output under the real name and the first part
+// deleted, so no later run found the set and the user saw a whole-looking
+// file. Now the old file of that name and every part stay, and the next
+// run joins them whole, deleting the parts only after that.
+TEST_F(JoinFixture, StoppedJoinLeavesEverythingForTheNextRun)
+{
+    WriteFile(dir.file("m"), "an older m");
+    const std::string aa = part("m.aa", 3 * kJoinBlockSize);
+    const std::string ab = part("m.ab", 3 * kJoinBlockSize + 1);
+    ops.onPump = [this] {
+        if (ops.lines().back().ends_with("[ aa ab"))
+            RequestStop();
+    };
+    EXPECT_THROW(join(true, 1), StopRequest);
+    ClearStopRequest();
+    EXPECT_EQ(ReadFile(dir.file("m")), "an older m");
+    EXPECT_EQ(test::FolderNames(dir.path()), (Lines{"m", "m.aa", "m.ab"}));
+
+    ops.onPump = nullptr;
+    join(true);
+    EXPECT_TRUE(ReadFile(dir.file("m")) == aa + ab);
+    EXPECT_EQ(ops.lines().back(), "Собирается файл m (Частей: 2) [ aa-(del) ab-(del) ] ok");
+    EXPECT_EQ(test::FolderNames(dir.path()), Lines{"m"});
+}
+
+// Guards a join the disk has no room for: it was cut short half way. It
+// is refused before it starts, with the room it needs, and changes nothing.
+TEST_F(JoinFixture, JoinWithoutRoomIsRefusedBeforeItStarts)
+{
+    const std::string aa = part("n.aa", 1000);
+    const std::string ab = part("n.ab", 1000);
+    {
+        const ScopedFileFaults faults({.freeBytes = 1999});
+        join(true);
+    }
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!! file:" + dir.file("n")
+                                         + " - на диске нет места для собранного файла: нужно 1 Кб, свободно 1 Кб"}));
+    EXPECT_EQ(test::FolderNames(dir.path()), (Lines{"n.aa", "n.ab"}));
+    EXPECT_EQ(ReadFile(dir.file("n.aa")), aa);
+}
+
+// Guards the program's own files: parts named like the executable joined
+// over it. The output takes the "(n)" name instead.
+TEST_F(JoinFixture, JoinNeverReplacesTheProgramsOwnFiles)
+{
+    WriteFile(dir.file("vexorama"), "the program");
+    SetProgramFiles({dir.file("vexorama")});
+    const std::string aa = part("vexorama.aa", 10);
+    const std::string ab = part("vexorama.ab", 10);
+    join(false);
+    SetProgramFiles({});
+    EXPECT_EQ(ReadFile(dir.file("vexorama")), "the program");
+    EXPECT_EQ(ReadFile(dir.file("(1)vexorama")), aa + ab);
 }
 
 } // namespace

@@ -64,22 +64,26 @@ TEST_F(JoinFixture, PartsAroundBlockAndRunBoundariesJoinExactly)
 
 // Guards a stop in the middle of a part copied in long runs: the copy ends
 // at the pump that noticed it, the output holding exactly the blocks
-// reported so far, and neither that part nor the next is deleted.
+// reported so far, and then nothing is left of it: no cut file under the
+// real name, and neither that part nor the next is deleted.
 TEST_F(JoinFixture, StopAtAPumpEndsTheCopyThere)
 {
     const std::string aa = part("s.aa", 100 * kJoinBlockSize + 7);
     part("s.ab", 10);
-    ops.onPump = [this] {
-        if (ops.fileProgressHistory.size() == 40)
+    std::vector<std::uintmax_t> writtenAtStop;
+    ops.onPump = [this, &writtenAtStop] {
+        if (ops.fileProgressHistory.size() == 40) {
+            writtenAtStop = test::SizesTakingShape(dir.path());
             RequestStop();
+        }
     };
     EXPECT_THROW(join(true, 40), StopRequest);
     ClearStopRequest();
 
     EXPECT_EQ(ops.fileProgressHistory.size(), 40u);
-    EXPECT_TRUE(ReadFile(dir.file("s")) == aa.substr(0, 40 * kJoinBlockSize));
-    EXPECT_TRUE(FileExists(dir.file("s.aa")));
-    EXPECT_TRUE(FileExists(dir.file("s.ab")));
+    EXPECT_EQ(writtenAtStop, std::vector<std::uintmax_t>{40 * kJoinBlockSize});
+    EXPECT_EQ(test::FolderNames(dir.path()), (std::vector<std::string>{"s.aa", "s.ab"}));
+    EXPECT_TRUE(ReadFile(dir.file("s.aa")) == aa);
 }
 
 } // namespace
