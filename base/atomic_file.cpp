@@ -42,6 +42,29 @@ int LinkUnnamed(int fd, const std::string& path)
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
 }
 
+// Tries `make` on "<stem><serial>" for each next serial until it works
+// (the name then), or until it fails otherwise than on a taken name (an
+// empty name, errno set).
+template <class Make>
+std::string FirstFreeTemporary(const std::string& stem, Make make)
+{
+    for (;;) {
+        std::string candidate = stem + std::to_string(++gSerial);
+        if (make(candidate))
+            return candidate;
+        if (errno != EEXIST)
+            return {};
+    }
+}
+
+// Sets the mode of a file this object made. FAT and exFAT keep no modes of
+// their own (their mount decides them) and refuse to be asked: that is no
+// failure.
+bool ModeSet(int result)
+{
+    return result == 0 || errno == ENOSYS || errno == EOPNOTSUPP || errno == EPERM;
+}
+
 bool RenameTakesNoReplace(int error)
 {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
@@ -99,19 +122,22 @@ void AtomicFile::open()
         throw std::logic_error(path_ + ": the file was committed or discarded already");
     if (opened_)
         return;
+    if (!options_.unnamed || !openUnnamed(options_.newFileMode))
+        openNamed(options_.newFileMode);
+    opened_ = true;
+    // A replaced file keeps its mode; a file put under a free name has the
+    // mode of a new file, never that of the file whose name was taken (an
+    // executable's execute bit). The file is still empty here.
+    struct stat created {};
     struct stat existing {};
     const bool replacing = ::stat(target_.c_str(), &existing) == 0;
-    // A replaced file keeps its mode; until it is set the temporary is
-    // private, as it may be meant for the owner alone.
-    const unsigned createMode = replacing ? 0600 : options_.newFileMode;
-    if (!options_.unnamed || !openUnnamed(createMode))
-        openNamed(createMode);
-    opened_ = true;
-    if (replacing && ::fchmod(file_.fd(), existing.st_mode & 07777) != 0) {
+    if (::fstat(file_.fd(), &created) != 0 || (replacing && ::fchmod(file_.fd(), existing.st_mode & 07777) != 0)) {
         const int error = errno;
         discard();
         throw FileError(error, path_);
     }
+    newMode_ = created.st_mode & 07777;
+    modeTaken_ = replacing;
 }
 
 bool AtomicFile::openUnnamed(unsigned mode)
@@ -130,21 +156,22 @@ bool AtomicFile::openUnnamed(unsigned mode)
 
 void AtomicFile::openNamed(unsigned mode)
 {
-    const std::string stem = FolderOf(target_) + "/" + options_.temporaryPrefix + std::to_string(::getpid()) + "-";
-    for (;;) {
-        std::string candidate = stem + std::to_string(++gSerial);
-        const int fd = OpenDescriptor(candidate, O_WRONLY | O_CREAT | O_EXCL, mode);
-        if (fd >= 0) {
-            temporary_ = std::move(candidate);
-            // Errors name the target: the temporary is no concern of the user's.
-            file_ = PosixFile(fd, path_);
-            return;
-        }
-        if (errno != EEXIST) {
-            spent_ = true;
-            throw FileError(errno, path_);
-        }
+    int fd = -1;
+    temporary_ = FirstFreeTemporary(temporaryStem(), [&](const std::string& name) {
+        fd = OpenDescriptor(name, O_WRONLY | O_CREAT | O_EXCL, mode);
+        return fd >= 0;
+    });
+    if (temporary_.empty()) {
+        spent_ = true;
+        throw FileError(errno, path_);
     }
+    // Errors name the target: the temporary is no concern of the user's.
+    file_ = PosixFile(fd, path_);
+}
+
+std::string AtomicFile::temporaryStem() const
+{
+    return FolderOf(target_) + "/" + options_.temporaryPrefix + std::to_string(::getpid()) + "-";
 }
 
 void AtomicFile::write(const void* data, std::size_t size)
@@ -212,18 +239,12 @@ bool AtomicFile::sameContentsAs(const std::string& path)
 
 void AtomicFile::nameTemporary()
 {
-    const std::string stem = FolderOf(target_) + "/" + options_.temporaryPrefix + std::to_string(::getpid()) + "-";
-    for (;;) {
-        std::string candidate = stem + std::to_string(++gSerial);
-        if (LinkUnnamed(file_.fd(), candidate) == 0) {
-            temporary_ = std::move(candidate);
-            break;
-        }
-        if (errno != EEXIST) {
-            const int error = errno;
-            discard();
-            throw FileError(error, path_);
-        }
+    temporary_ = FirstFreeTemporary(temporaryStem(),
+                                    [&](const std::string& name) { return LinkUnnamed(file_.fd(), name) == 0; });
+    if (temporary_.empty()) {
+        const int error = errno;
+        discard();
+        throw FileError(error, path_);
     }
     unnamed_ = false;
     try {
@@ -265,6 +286,11 @@ AtomicFile::Placement AtomicFile::commitIfFree()
 AtomicFile::Placement AtomicFile::commitIfFreeAs(const std::string& path)
 {
     finish();
+    if (modeTaken_) {
+        if (!ModeSet(unnamed_ ? ::fchmod(file_.fd(), newMode_) : ::chmod(temporary_.c_str(), newMode_)))
+            throw FileError(errno, path);
+        modeTaken_ = false;
+    }
     const Placement placement = unnamed_ ? placeUnnamed(path) : placeNamed(path);
     if (placement == Placement::Placed)
         SyncFolder(FolderOf(path));

@@ -83,6 +83,8 @@ public:
 private:
     bool openUnnamed(unsigned mode);
     void openNamed(unsigned mode);
+    // "<target's folder>/<prefix><pid>-"
+    std::string temporaryStem() const;
     // Gives the unnamed file its temporary name, for a rename over the target.
     void nameTemporary();
     Placement placeUnnamed(const std::string& path);
@@ -94,6 +96,8 @@ private:
     std::string temporary_; // empty while the file has no name
     PosixFile file_;
     WriteBehind writeBehind_;
+    unsigned newMode_ = 0;   // the mode of a new file, as created
+    bool modeTaken_ = false; // the mode of the file to be replaced was taken
     bool opened_ = false;
     bool unnamed_ = false;
     bool finished_ = false;

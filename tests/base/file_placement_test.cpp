@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,6 +126,7 @@ TEST(FilePlacementTest, ProgramFilesAreNeverCreatedOrReplaced)
     TempDir program;
     TempDir elsewhere;
     WriteFile(program.file("vexorama"), "the program");
+    ASSERT_EQ(::chmod(program.file("vexorama").c_str(), 0755), 0);
     SetProgramFiles({program.file("vexorama"), program.file("vexorama.INI"), program.file(kWebModuleFileName)});
     EXPECT_EQ(NumberedName(program.path() + "/", "vexorama").path(), program.file("(1)vexorama"));
     EXPECT_EQ(NumberedName(program.path() + "/./", "VEXORAMA.ini").path(), program.path() + "/./(1)VEXORAMA.ini");
@@ -136,8 +138,16 @@ TEST(FilePlacementTest, ProgramFilesAreNeverCreatedOrReplaced)
     download.finish();
     NumberedName name(program.path() + "/", "vexorama.INI");
     EXPECT_EQ(PlaceWithoutReplacing(download, name), PlacedAs::NewFile);
-    EXPECT_EQ(FolderNames(program.path()), (Names{"(1)vexorama.INI", "vexorama"}));
+    AtomicFile named(program.file("vexorama"), {.unnamed = true});
+    named.write("#!/bin/sh\n");
+    named.finish();
+    NumberedName executable(program.path() + "/", "vexorama");
+    EXPECT_EQ(PlaceWithoutReplacing(named, executable), PlacedAs::NewFile);
+    EXPECT_EQ(FolderNames(program.path()), (Names{"(1)vexorama", "(1)vexorama.INI", "vexorama"}));
     EXPECT_EQ(ReadFile(program.file("vexorama")), "the program");
+    struct stat info {};
+    ASSERT_EQ(::stat(program.file("(1)vexorama").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0111, 0u) << "a download took the execute bit of the file whose name it found taken";
     SetProgramFiles({});
 }
 

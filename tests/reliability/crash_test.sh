@@ -9,9 +9,10 @@
 #    whenever it is there (a stopped join used to leave a cut one under
 #    the real name), and it is there as soon as any part is gone;
 #  - a run stopped by SIGTERM leaves no hidden temporary.
-# A round ends with a run left to finish, after which every decoded file
-# exists exactly once, no container is left, no hidden temporary remains,
-# the joined file is whole and its first part gone.
+# After every stop, a run on a copy of what it left, and at the end of a
+# round a run on the folder itself, must finish: every decoded file exists
+# exactly once, no container is left, no hidden temporary remains, the
+# joined file is whole and its first part gone.
 #   crash_test.sh BUILD_DIR [KILLS] [SECONDS]
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -127,6 +128,11 @@ while [ "$kills" -lt "$wanted_kills" ] && [ $((SECONDS - start)) -lt "$budget" ]
         if [ "$signal" = TERM ] && compgen -G "$folder/.vexorama-*" > /dev/null; then
             fail "SIGTERM left a hidden temporary"
         fi
+        # What this stop left can always be finished.
+        rm -rf "$work/rerun"
+        cp -a "$folder" "$work/rerun"
+        "$program" /a /d "$work/rerun" > /dev/null 2>&1 || fail "the run after a stop failed"
+        check_folder "$work/rerun" yes
     done
     if ! "$program" /a /d "$folder" > /dev/null 2>&1; then
         fail "the finishing run failed"
