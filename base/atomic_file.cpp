@@ -131,7 +131,7 @@ void AtomicFile::open()
     struct stat created {};
     struct stat existing {};
     const bool replacing = ::stat(target_.c_str(), &existing) == 0;
-    if (::fstat(file_.fd(), &created) != 0 || (replacing && ::fchmod(file_.fd(), existing.st_mode & 07777) != 0)) {
+    if (::fstat(file_.fd(), &created) != 0 || (replacing && !ModeSet(::fchmod(file_.fd(), existing.st_mode & 07777)))) {
         const int error = errno;
         discard();
         throw FileError(error, path_);

@@ -427,8 +427,9 @@ std::optional<std::uint64_t> FreeSpace(const std::string& folder)
         if (gFaults.freeBytes)
             return gFaults.freeBytes;
     }
+    // Some FUSE file systems (FAT32's) tell no size at all.
     struct statvfs disk {};
-    if (::statvfs(folder.c_str(), &disk) != 0)
+    if (::statvfs(folder.c_str(), &disk) != 0 || disk.f_blocks == 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(disk.f_bavail) * static_cast<std::uint64_t>(disk.f_frsize);
 }
