@@ -27,6 +27,7 @@
 # Ends with 77 (skipped) when FUSE, a tool or the mount is not available
 # for a file system, and names which one; the other is still checked.
 set -euo pipefail
+source "$(dirname "$0")/../support/vexo_server.sh"
 build=$(cd "$1" && pwd)
 binary=$build/bin/vexorama
 encode=$build/bin/vexo-encode
@@ -161,17 +162,7 @@ cp "$originals/film.mkv.ac" "$originals/CLIP.bin" "$work/seed/"
 head -c 300000 /dev/urandom > "$work/served/a:b.avi"
 head -c 123456 /dev/urandom > "$work/served/Case.avi"
 head -c 5000 /dev/urandom > "$work/served/notes.txt"
-"$server" --folder "$work/served" --tcp-port 0 --http-port 0 > "$work/server.log" 2>&1 < /dev/null &
-server_pid=$!
-for _ in $(seq 100); do
-    grep -q "listing on" "$work/server.log" && break
-    sleep 0.1
-done
-# The first line: "2026-12-08 21:03:04.123 listing on ADDR:PORT, web site on
-# ADDR:PORT, ...", after its time stamp.
-tcp_port=$(sed -n 's/^[0-9-]* [0-9:.]* listing on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
-http_port=$(sed -n 's/^[0-9-]* [0-9:.]* listing on .*, web site on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
-[ -n "$tcp_port" ] && [ -n "$http_port" ] || { echo "no ports in the server's log:" >&2; cat "$work/server.log" >&2; exit 1; }
+start_vexo_server "$server" "$work/served" "$work/server.log"
 
 # ---- Mounting --------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 # and, where that output got its name, after its folder was flushed too.
 #   sync_order_test.sh BUILD_DIR
 set -euo pipefail
+source "$(dirname "$0")/../support/vexo_server.sh"
 build=$(cd "$1" && pwd)
 command -v strace > /dev/null || { echo "strace is not installed: skipped"; exit 77; }
 strace -qq -o /dev/null true 2> /dev/null || { echo "strace may not trace here (ptrace refused): skipped"; exit 77; }
@@ -141,17 +142,7 @@ mkdir -p "$work/served" "$work/inbox"
 for name in a.bin b.bin c.bin; do
     head -c 200000 /dev/urandom > "$work/served/$name"
 done
-"$server" --folder "$work/served" --tcp-port 0 --http-port 0 > "$work/server.log" 2>&1 &
-server_pid=$!
-for _ in $(seq 50); do
-    grep -q "listing on" "$work/server.log" && break
-    sleep 0.1
-done
-# The first line: "2026-12-08 21:03:04.123 listing on ADDR:PORT, web site on
-# ADDR:PORT, ...", after its time stamp.
-tcp_port=$(sed -n 's/^[0-9-]* [0-9:.]* listing on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
-http_port=$(sed -n 's/^[0-9-]* [0-9:.]* listing on .*, web site on [^:]*:\([0-9]*\),.*/\1/p' "$work/server.log")
-[ -n "$tcp_port" ] && [ -n "$http_port" ] || { echo "no ports in the server's log:" >&2; cat "$work/server.log" >&2; exit 1; }
+start_vexo_server "$server" "$work/served" "$work/server.log"
 trace "$work/fetch.trace" "$probe" "127.0.0.1:$http_port" "$tcp_port" "$work/inbox" "$work/probe.INI"
 for name in a.bin b.bin c.bin; do
     cmp "$work/inbox/$name" "$work/served/$name"
