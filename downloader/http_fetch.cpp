@@ -129,6 +129,8 @@ struct Transfer {
     CURL* curl;
     BodyFile& file;
     FetchProgress& progress;
+    // The listed size when it is a positive number; a "0" (or no number)
+    // says nothing about the body.
     std::optional<std::int64_t> listedSize;
     bool started = false;
     bool refused = false;
@@ -151,6 +153,14 @@ std::optional<std::int64_t> NamedLength(CURL* curl)
     if (Curl().easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK || length < 0)
         return std::nullopt;
     return static_cast<std::int64_t>(length);
+}
+
+// How many bytes make the whole body: the length the answer names, else
+// the listed size; with neither, whatever arrives up to the body's
+// orderly end.
+std::optional<std::int64_t> WholeSize(std::optional<std::int64_t> named, std::optional<std::int64_t> listed)
+{
+    return named ? named : listed;
 }
 
 void TakeNamedLength(CURL* curl, FetchProgress& progress)
@@ -176,8 +186,7 @@ std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void*
                 return 0;
             }
             TakeNamedLength(transfer.curl, transfer.progress);
-            const std::optional<std::int64_t> named = NamedLength(transfer.curl);
-            transfer.mostBytes = named ? named : transfer.listedSize;
+            transfer.mostBytes = WholeSize(NamedLength(transfer.curl), transfer.listedSize);
         }
         // A body that runs past its size stops there, before the disk
         // takes a byte more, and the fetch fails as one cut short does.
@@ -284,7 +293,8 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
         return Fetched::Failed;
 
     BodyFile file(path);
-    Transfer transfer{.curl = curl.get(), .file = file, .progress = progress, .listedSize = listed};
+    const std::optional<std::int64_t> positiveListed = listed && *listed > 0 ? listed : std::nullopt;
+    Transfer transfer{.curl = curl.get(), .file = file, .progress = progress, .listedSize = positiveListed};
     CURL* handle = curl.get();
     api.easy_setopt(handle, CURLOPT_URL, url.c_str());
     api.easy_setopt(handle, CURLOPT_USERAGENT, kAgent);
@@ -319,7 +329,10 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
     // An empty body replaces nothing: the file of that name stays as it was.
     if (progress.fetchedBytes == 0)
         return Fetched::Empty;
-    if (listed && progress.fetchedBytes != *listed)
+    // The listed size describes the file for the grid; the answer's own
+    // length, where it names one, says whether the body is whole.
+    const std::optional<std::int64_t> whole = WholeSize(NamedLength(handle), positiveListed);
+    if (whole && progress.fetchedBytes != *whole)
         return Fetched::Failed;
     file.commit();
     return Fetched::Whole;

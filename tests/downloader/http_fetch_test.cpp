@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -195,15 +196,14 @@ TEST_F(FetchTest, ListedSizeStandsInForAMissingLength)
 
 // Guards a body that is not the whole file counting as fetched (its copy on
 // the server would then be removed): fewer bytes than listed without a
-// length named, more than listed, and a partial (206) answer all fail and
-// leave the local file as it was.
+// length named, and a partial (206) answer, fail and leave the local file
+// as it was. A body that matches the length it names is whole, whatever
+// the list said.
 TEST_F(FetchTest, OnlyTheWholeListedBodyCounts)
 {
     WriteFile(target, "precious");
     ScriptServer shortNoLength(Response("200 OK", "", "12345"));
     EXPECT_EQ(fetch(shortNoLength, "10"), Fetched::Failed);
-    ScriptServer longer(Ok("12345678901"));
-    EXPECT_EQ(fetch(longer, "10"), Fetched::Failed);
     ScriptServer partial(Response("206 Partial Content", "Content-Length: 10\r\n", "1234567890"));
     EXPECT_EQ(fetch(partial, "10"), Fetched::Failed);
     EXPECT_EQ(ReadFile(target), "precious");
@@ -212,7 +212,47 @@ TEST_F(FetchTest, OnlyTheWholeListedBodyCounts)
     ScriptServer whole(Response("200 OK", "", "1234567890"));
     EXPECT_EQ(fetch(whole, "10"), Fetched::Whole);
     EXPECT_EQ(ReadFile(dir.file("(1)clip.avi")), "1234567890");
+    ScriptServer longer(Ok("12345678901"));
+    EXPECT_EQ(fetch(longer, "10"), Fetched::Whole);
+    EXPECT_EQ(ReadFile(dir.file("(2)clip.avi")), "12345678901");
     EXPECT_EQ(ReadFile(target), "precious");
+}
+
+// Guards the listed size overruling HTTP's own length: a whole body whose
+// named length matches was refused when the list gave another size, and a
+// listed "0" refused (and cut off) every file. The named length decides;
+// without one a positive listed size does; with neither, the body's
+// orderly end, so a chunked body cut short still fails.
+TEST_F(FetchTest, WholeIsMeasuredByTheLengthTheAnswerNames)
+{
+    const std::string body = PatternBytes(5000);
+    ScriptServer otherSize(Ok(body));
+    EXPECT_EQ(fetch(otherSize, "4000"), Fetched::Whole);
+    EXPECT_EQ(ReadFile(target), body);
+
+    const struct {
+        std::string reply;
+        std::string listed;
+        Fetched expected;
+    } cases[] = {
+        {Ok("named"), "0", Fetched::Whole},
+        {Response("200 OK", "", body), "0", Fetched::Whole},
+        {Response("200 OK", "", "unsized"), "12abc", Fetched::Whole},
+        {Response("200 OK", "Transfer-Encoding: chunked\r\n", "5\r\nhello\r\n0\r\n\r\n"), "0", Fetched::Whole},
+        {Response("200 OK", "Transfer-Encoding: chunked\r\n", "5\r\nhello\r\n"), "0", Fetched::Failed},
+        {Response("200 OK", "Content-Length: 900\r\n", "cut"), "3", Fetched::Failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        ScriptServer server(c.reply);
+        const std::string path = dir.file("case.bin");
+        EXPECT_EQ(fetch(server, c.listed, path), c.expected);
+        if (c.expected == Fetched::Whole) {
+            EXPECT_EQ(progress.fetchedBytes, static_cast<std::int64_t>(ReadFile(path).size()));
+        }
+        std::filesystem::remove(path);
+    }
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
 }
 
 // Guards an empty body replacing the user's file of that name: it counts
