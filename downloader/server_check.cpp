@@ -127,14 +127,19 @@ void QueueDownloads(Downloader& d)
 {
     // Each file takes two slots; one more stays free for the closing check.
     const int count = d.files.serverFileCount();
+    int queued = 0;
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
         const ServerFile& file = d.files.at(i);
         if (d.failedFiles.count(FailedFileKey(file)) > 0)
             continue;
         const TaskId download = PushTask(d, ServerTask::Download(i, file));
         PushTask(d, ServerTask::Removal(download, file.removeRef));
+        ++queued;
     }
-    PushTask(d, ServerTask::Check());
+    // The chain ends with a list that brings nothing to fetch: the queue
+    // runs empty and the automatic check takes over.
+    if (queued > 0)
+        PushTask(d, ServerTask::Check());
 }
 
 } // namespace vexo

@@ -21,7 +21,7 @@ void CheckServer(Downloader& downloader);
 void ShowServerFiles(Downloader& downloader);
 
 // Queues a download and a removal for every listed file but those whose
-// download failed before, then one more check. The pairs are queued as far
+// download failed before, then one more check if any was queued. The pairs are queued as far
 // as they fit with a slot left for the check, which lists the rest again
 // later.
 void QueueDownloads(Downloader& downloader);

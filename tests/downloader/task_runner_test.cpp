@@ -399,6 +399,33 @@ TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // the INI
 }
 
+// Guards a chain of checks that never ended: with every listed file
+// waiting after a failure, each check queued one more behind it, so the
+// server was listed every few seconds for ever and the automatic check
+// never took over. A check that queues no download ends the chain.
+TEST_F(RunnerTest, CheckThatQueuesNoDownloadEndsTheChain)
+{
+    const auto server = listing({{"gone.avi", webFile(Http("404 Not Found", "")), "r", "5"}});
+    setRemMode(1);
+    SetAutoCheck(d, true);
+    queueCheck();
+    RunnerTick(d);
+    EXPECT_EQ(ops.queuedTasks, "get ");
+    EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
+    RunnerTick(d);
+    EXPECT_TRUE(d.queue.empty());
+    EXPECT_EQ(ops.queuedTasks, "");
+    EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
+    EXPECT_EQ(server->requests().size(), 2u);
+
+    // The automatic check lists again, and the chain ends at once.
+    AutoCheckTick(d);
+    RunnerTick(d);
+    EXPECT_TRUE(d.queue.empty());
+    EXPECT_EQ(server->requests().size(), 3u);
+    EXPECT_EQ(web.front()->requests().size(), 1u);
+}
+
 // Guards mode 3 with a server that keeps listing: the files are fetched
 // again by every closing check until the queue is emptied.
 TEST_F(RunnerTest, RemModeThreeFetchesAgainUntilTheQueueIsEmptied)
