@@ -9,4 +9,9 @@ namespace vexo {
 // its names, the desktop entry it belongs to, Qt's own texts in Russian.
 void SetUpApplication(QApplication& app);
 
+// An unattended run needs no screen: with no display at all (neither X nor
+// Wayland, and no platform chosen) it runs on Qt's offscreen platform
+// instead of aborting. To be called before the application is made.
+void RunOffscreenWithoutDisplay();
+
 } // namespace vexo

@@ -7,7 +7,7 @@ namespace vexo {
 
 namespace {
 
-constexpr const char* kHelp = "Использование: vexorama [/a] [/d] [ПАПКА]\n"
+constexpr const char* kHelp = "Использование: vexorama [/a] [/d] [--tray] [ПАПКА]\n"
                               "Клиент сервиса Vexo: расшифровывает файлы сервиса, соединяет файлы,\n"
                               "разбитые на части, и забирает файлы, ждущие на сервере.\n"
                               "\n"
@@ -15,8 +15,15 @@ constexpr const char* kHelp = "Использование: vexorama [/a] [/d] [�
                               "  /a         расшифровать и соединить всё в рабочей папке и выйти;\n"
                               "             код выхода 1, если было сообщение об ошибке\n"
                               "  /d         удалять расшифрованные и соединённые файлы\n"
+                              "  --tray     запуститься свёрнутым в трей и включить автопроверку\n"
                               "  --help     показать эту справку и выйти\n"
-                              "  --version  показать версию и выйти\n";
+                              "  --version  показать версию и выйти\n"
+                              "\n"
+                              "С одним файлом настроек работает одна копия программы: запуск\n"
+                              "при работающей копии показывает её окно, передаёт ей ПАПКУ и\n"
+                              "завершается. Запуски с /a работают рядом с окном.\n";
+
+constexpr const char* kTrayOption = "--tray";
 
 bool Asks(const std::vector<std::string>& args, const char* option)
 {
@@ -32,6 +39,28 @@ std::optional<std::string> InformationAsked(const std::vector<std::string>& args
     if (Asks(args, "--version"))
         return std::string("vexorama ") + VEXO_VERSION + "\n";
     return std::nullopt;
+}
+
+bool AsksUnattended(const std::vector<std::string>& args)
+{
+    return Asks(args, "/a");
+}
+
+StartRequest ReadStartRequest(const std::vector<std::string>& args)
+{
+    StartRequest request;
+    for (const std::string& arg : args) {
+        if (arg == kTrayOption) {
+            request.inTray = true;
+            continue;
+        }
+        request.windowArgs.push_back(arg);
+        if (arg == "/a")
+            request.unattended = true;
+        else if (arg != "/d")
+            request.folder = arg;
+    }
+    return request;
 }
 
 } // namespace vexo

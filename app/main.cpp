@@ -2,11 +2,14 @@
 #include "app/application_setup.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/single_instance.h"
 #include "app/stop_signals.h"
+#include "base/settings_store.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,15 +20,42 @@ int main(int argc, char** argv)
         std::fputs(information->c_str(), stdout);
         return 0;
     }
+    if (vexo::AsksUnattended({argv + 1, argv + argc}))
+        vexo::RunOffscreenWithoutDisplay();
 
     QApplication app(argc, argv);
     vexo::SetUpApplication(app);
 
     // Qt has taken its own options out of argv by now.
-    std::vector<std::string> args(argv + 1, argv + argc);
-    vexo::MainWindow window(QCoreApplication::applicationFilePath().toStdString(), std::move(args));
+    const vexo::StartRequest request = vexo::ReadStartRequest({argv + 1, argv + argc});
+    const std::string executablePath = QCoreApplication::applicationFilePath().toStdString();
+
+    // One window per settings file. An unattended run works beside it; the
+    // folder lock keeps the two apart.
+    std::unique_ptr<vexo::SingleInstance> instance;
+    if (!request.unattended) {
+        instance = std::make_unique<vexo::SingleInstance>(vexo::SettingsFilePath(executablePath));
+        switch (instance->handOverOrListen({request.inTray, request.folder.value_or("")})) {
+        case vexo::SingleInstance::Outcome::HandedOver: return 0;
+        case vexo::SingleInstance::Outcome::NoAnswer:
+            std::fputs("vexorama: программа уже запущена с этими настройками, но не отвечает\n", stderr);
+            return 1;
+        case vexo::SingleInstance::Outcome::Listening:
+        case vexo::SingleInstance::Outcome::Alone: break;
+        }
+    }
+
+    vexo::MainWindow window(executablePath, request.windowArgs);
     new vexo::StopSignals(window);
-    window.showCentred();
+    if (instance) {
+        instance->setRequestHandler([&window](const vexo::SingleInstance::Request& later) {
+            window.answerLaterStart(later.folder, later.inTray);
+        });
+    }
+    if (request.inTray)
+        window.startInTray();
+    else
+        window.showCentred();
     const int status = QApplication::exec();
     return status == 0 && window.unattendedRunFailed() ? 1 : status;
 }

@@ -11,15 +11,20 @@
 #include "app/window_builder.h"
 #include "base/start_up.h"
 #include "base/stop_request.h"
+#include "base/working_folder.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace vexo {
 
@@ -63,6 +68,25 @@ MainWindow::~MainWindow()
 
 void MainWindow::showCentred()
 {
+    placeCentred();
+    show();
+    startShownWindow();
+}
+
+void MainWindow::startInTray()
+{
+    // Ticked as by a click, so that the tray item and the timer follow.
+    controls_.autoCheckBox->setChecked(true);
+    placeCentred();
+    // A window never shown is in the tray already; without a tray it waits
+    // minimised on the taskbar, as a minimised window does.
+    if (!findChild<TrayBindings*>()->trayAvailable())
+        showMinimized();
+    startShownWindow();
+}
+
+void MainWindow::placeCentred()
+{
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         QRect frame = frameGeometry();
@@ -70,7 +94,10 @@ void MainWindow::showCentred()
         // The title bar stays on the screen, whatever the size.
         move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
     }
-    show();
+}
+
+void MainWindow::startShownWindow()
+{
     // The decoder tab is shown from the start; its show handler runs once the window is up.
     findChild<ShellBindings*>()->decoderTabShown();
     // The unattended run starts once the event loop turns: whether a window
@@ -78,9 +105,40 @@ void MainWindow::showCentred()
     QTimer::singleShot(0, this, [this] { findChild<DecoderBindings*>()->windowShown(); });
 }
 
+void MainWindow::answerLaterStart(const std::string& folder, bool inTray)
+{
+    if (inTray)
+        controls_.autoCheckBox->setChecked(true);
+    else
+        controls_.showWindowItem->trigger();
+    if (folder.empty())
+        return;
+    waitingFolder_ = folder;
+    controls_.folderBox->installEventFilter(this);
+    takeWaitingFolder();
+}
+
+void MainWindow::takeWaitingFolder()
+{
+    // A decode or a join disables the folder box while it works in the folder.
+    if (waitingFolder_.empty() || !controls_.folderBox->isEnabled())
+        return;
+    const std::string folder = std::exchange(waitingFolder_, {});
+    boundary_.run([&] { SetWorkingFolder(session_, views_.decoder, folder); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Taken at the next turn of the event loop, once the run that enabled
+    // the box again has finished its step.
+    if (watched == controls_.folderBox && event->type() == QEvent::EnabledChange && !waitingFolder_.empty())
+        QTimer::singleShot(0, this, [this] { takeWaitingFolder(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
 bool MainWindow::unattendedRunFailed() const
 {
-    return unattended_ && dialogs_.errorsShown() > 0;
+    return unattended_ && findChild<DecoderBindings*>()->runFailed();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -38,13 +38,27 @@ public:
 
     // Shows the window centred on the desktop.
     void showCentred();
+    // In place of showCentred(): starts hidden in the tray (minimised where
+    // there is none) with "Автопроверка" ticked.
+    void startInTray();
+    // A later start of the program handed over to this one. The window
+    // comes to the front as "Показать/скрыть" brings it, or, for a start in
+    // the tray, stays as it is and the automatic check is ticked. A
+    // non-empty `folder` becomes the working folder as soon as no decode or
+    // join works in the current one.
+    void answerLaterStart(const std::string& folder, bool inTray);
     // Whether an unattended ("/a") run met an error box: its exit status.
     bool unattendedRunFailed() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void placeCentred();
+    void startShownWindow();
+    void takeWaitingFolder();
+
     MainWindowControls controls_;
     Session session_;
     FramedBars* bars_;
@@ -58,6 +72,7 @@ private:
     HandlerBoundary boundary_;
     WindowContext context_;
     bool unattended_ = false;
+    std::string waitingFolder_; // handed over by a later start, taken once the folder box is free
 };
 
 } // namespace vexo

@@ -22,6 +22,7 @@ public:
     // Whether a system tray is available; the platform's answer unless a
     // test replaces it.
     void setTrayProbe(std::function<bool()> probe) { trayAvailable_ = std::move(probe); }
+    bool trayAvailable() const { return trayAvailable_(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/single_instance.h"
+
+#include "base/file_io.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace vexo {
+
+namespace {
+
+// Long enough for a copy that is busy between two pumps of its window.
+constexpr int kAnswerWaitMs = 5000;
+// A request is a kind, a path and its end; anything longer is no request.
+constexpr qsizetype kLongestRequest = 8192;
+constexpr char kShowWindow = 'S';
+constexpr char kStayInTray = 'T';
+constexpr char kRequestEnd = '\0';
+constexpr char kTaken = '+';
+
+// The per-user runtime folder ($XDG_RUNTIME_DIR); where there is none, Qt's
+// own per-user fallback, and the shared temporary folder only as a last
+// resort, where the user's number keeps the names apart.
+QString SocketFolderAndPrefix()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        return runtime + QStringLiteral("/vexorama-");
+    return QDir::tempPath() + QStringLiteral("/vexorama-%1-").arg(::getuid());
+}
+
+std::string AbsolutePath(const std::string& folder)
+{
+    if (folder.empty())
+        return folder;
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
+    return absolute.empty() ? folder : absolute.lexically_normal().string();
+}
+
+// Held while one start decides whether it runs, so that two starts at once
+// never both listen (the second would take the first one's socket away).
+class StartLock {
+public:
+    explicit StartLock(const QString& path)
+        : file_(PosixFile::Open(QFile::encodeName(path).toStdString(), O_RDWR | O_CREAT, 0600))
+    {
+        // Without the lock file the start goes on unguarded, as one alone would.
+        if (file_.isOpen()) {
+            while (::flock(file_.fd(), LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+
+private:
+    PosixFile file_; // closing it releases the lock
+};
+
+void DropConnection(QLocalSocket* connection)
+{
+    connection->abort();
+    connection->deleteLater();
+}
+
+// Sends the request and waits for the running copy to say it took it.
+bool HandOver(QLocalSocket& socket, const SingleInstance::Request& request)
+{
+    QByteArray bytes(1, request.inTray ? kStayInTray : kShowWindow);
+    bytes += QByteArray::fromStdString(request.folder);
+    bytes += kRequestEnd;
+    socket.write(bytes);
+    socket.flush();
+    // Waiting for the answer also writes what is left of the request.
+    while (socket.bytesAvailable() == 0) {
+        if (!socket.waitForReadyRead(kAnswerWaitMs))
+            return false;
+    }
+    char answer = 0;
+    return socket.getChar(&answer) && answer == kTaken;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const std::string& settingsPath, QObject* parent)
+    : QObject(parent), path_(SocketPath(settingsPath))
+{}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::SocketPath(const std::string& settingsPath)
+{
+    // The same file by two paths (a link, "..") is one instance.
+    std::error_code ignored;
+    std::filesystem::path file = std::filesystem::weakly_canonical(std::filesystem::absolute(settingsPath), ignored);
+    if (file.empty())
+        file = settingsPath;
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArray::fromStdString(file.string()), QCryptographicHash::Sha256).toHex();
+    return SocketFolderAndPrefix() + QString::fromLatin1(hash.left(16));
+}
+
+SingleInstance::Outcome SingleInstance::handOverOrListen(Request request)
+{
+    request.folder = AbsolutePath(request.folder);
+    const StartLock lock(path_ + QStringLiteral(".lock"));
+    {
+        QLocalSocket socket;
+        socket.connectToServer(path_);
+        if (socket.waitForConnected(kAnswerWaitMs))
+            return HandOver(socket, request) ? Outcome::HandedOver : Outcome::NoAnswer;
+    }
+    // Nobody listens: what lies there is left by a copy that died.
+    QLocalServer::removeServer(path_);
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* connection = server_->nextPendingConnection())
+            readRequest(connection);
+    });
+    if (!server_->listen(path_)) {
+        std::fprintf(stderr, "vexorama: %s: %s\n", QFile::encodeName(path_).constData(),
+                     server_->errorString().toLocal8Bit().constData());
+        delete server_;
+        server_ = nullptr;
+        return Outcome::Alone;
+    }
+    return Outcome::Listening;
+}
+
+void SingleInstance::readRequest(QLocalSocket* connection)
+{
+    auto received = std::make_shared<QByteArray>();
+    connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
+    const auto read = [this, connection, received] {
+        *received += connection->readAll();
+        const qsizetype end = received->indexOf(kRequestEnd);
+        if (end < 0) {
+            if (received->size() > kLongestRequest)
+                DropConnection(connection);
+            return;
+        }
+        const char kind = received->isEmpty() ? 0 : received->front();
+        if (end == 0 || (kind != kShowWindow && kind != kStayInTray)) {
+            DropConnection(connection);
+            return;
+        }
+        Request request{kind == kStayInTray, received->mid(1, end - 1).toStdString()};
+        // Said before the request is carried out, which may show a box.
+        connection->putChar(kTaken);
+        connection->flush();
+        connection->disconnectFromServer();
+        deliver(std::move(request));
+    };
+    connect(connection, &QLocalSocket::readyRead, this, read);
+    if (connection->bytesAvailable() > 0)
+        read();
+}
+
+void SingleInstance::deliver(Request request)
+{
+    if (handler_)
+        handler_(request);
+    else
+        waiting_.push_back(std::move(request));
+}
+
+void SingleInstance::setRequestHandler(std::function<void(const Request&)> handler)
+{
+    handler_ = std::move(handler);
+    std::vector<Request> waiting;
+    waiting.swap(waiting_);
+    for (const Request& request : waiting)
+        handler_(request);
+}
+
+} // namespace vexo

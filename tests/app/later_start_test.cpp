@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/main_window.h"
+#include "app/tray_bindings.h"
+#include "app/window_timer.h"
+#include "base/settings_store.h"
+#include "tests/support/temp_dir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace vexo {
+namespace {
+
+using test::TempDir;
+
+// A window started as "--tray" starts it, with the tray's presence decided
+// by the test rather than by the (offscreen) platform.
+class LaterStartTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string folder = dir.file("handed");
+    std::unique_ptr<MainWindow> window;
+    MainWindowControls* c = nullptr;
+
+    void startInTray(bool trayAvailable)
+    {
+        std::filesystem::create_directories(folder);
+        window = std::make_unique<MainWindow>(dir.path() + "/vexorama", std::vector<std::string>{});
+        c = &window->controls();
+        window->findChild<TrayBindings*>()->setTrayProbe([trayAvailable] { return trayAvailable; });
+        window->startInTray();
+        settle();
+    }
+    static void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+    std::string storedFolder() const
+    {
+        return SettingsStore(dir.path() + "/vexorama.INI").readString("Prog", "Folder", "");
+    }
+};
+
+// Guards a start in the tray showing the window, or leaving the automatic
+// check off (box, tray item and timer).
+TEST_F(LaterStartTest, TrayStartStaysHiddenWithTheAutomaticCheckOn)
+{
+    startInTray(true);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(c->trayIcon->isVisible());
+    EXPECT_TRUE(c->autoCheckBox->isChecked());
+    EXPECT_TRUE(c->autoCheckItem->isChecked());
+    EXPECT_TRUE(c->autoCheckTimer->isActive());
+}
+
+// Guards a start in the tray where there is none hiding the window for
+// good: it waits minimised on the taskbar instead.
+TEST_F(LaterStartTest, TrayStartWithoutATrayIsMinimised)
+{
+    startInTray(false);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+    EXPECT_TRUE(c->autoCheckBox->isChecked());
+}
+
+// Guards a later start leaving the window in the tray, or dropping its
+// folder: the window comes back and the folder is the working folder.
+TEST_F(LaterStartTest, LaterStartBringsTheWindowBackWithItsFolder)
+{
+    startInTray(true);
+    window->answerLaterStart(folder, false);
+    settle();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_EQ(c->folderBox->text().toStdString(), folder);
+    EXPECT_EQ(window->session().workingFolder, folder);
+    EXPECT_EQ(storedFolder(), folder);
+}
+
+// Guards a later start's folder pulling the working folder away from a
+// decode or join that works there (the folder box is disabled meanwhile):
+// the folder is taken once the box is free again.
+TEST_F(LaterStartTest, HandedFolderWaitsForTheRunInTheFolder)
+{
+    startInTray(true);
+    const std::string before = window->session().workingFolder;
+    c->folderBox->setEnabled(false);
+    window->answerLaterStart(folder, false);
+    settle();
+    EXPECT_EQ(window->session().workingFolder, before);
+    c->folderBox->setEnabled(true);
+    settle();
+    EXPECT_EQ(window->session().workingFolder, folder);
+}
+
+// Guards a second "--tray" start (a login while the program runs) popping
+// the window up: it stays in the tray and the automatic check is ticked.
+TEST_F(LaterStartTest, LaterTrayStartLeavesTheWindowInTheTray)
+{
+    startInTray(true);
+    c->autoCheckBox->setChecked(false);
+    window->answerLaterStart("", true);
+    settle();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(c->autoCheckBox->isChecked());
+}
+
+} // namespace
+} // namespace vexo
