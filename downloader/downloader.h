@@ -20,8 +20,8 @@ struct AutoCheckState {
     std::string period = "60"; // seconds, as text
 };
 
-// A listed file's key in `Downloader::failedFiles`.
-inline std::string FailedFileKey(const ServerFile& file)
+// A listed file's key in `Downloader::failedFiles` and `arrivedFiles`.
+inline std::string ListedFileKey(const ServerFile& file)
 {
     return file.fileName + "\n" + file.url;
 }
@@ -64,6 +64,12 @@ struct Downloader {
     // that a file that cannot be fetched does not bring its boxes back at
     // every round.
     std::set<std::string> failedFiles;
+    // Files that arrived whole in this run ("name\naddress"). A later list
+    // that still holds one (its removal has not reached the server yet, or
+    // two checks listed it) does not fetch it again: the second request
+    // would only find it gone. Files kept on the server (removal mode 3)
+    // are fetched at every round, as that mode asks.
+    std::set<std::string> arrivedFiles;
     // The removal page could not be made (the web engine module is
     // missing): removals go through the browser, as in mode 1.
     bool removalInBrowser = false;

@@ -17,6 +17,15 @@ namespace {
 constexpr std::int32_t kShortestAutoCheck = 15;
 constexpr std::int64_t kDefaultAutoCheck = 60;
 
+// A check that waits (or runs: it stays at the head until it ends) lists
+// the server anyway; a second one behind it would list the same files and
+// fetch them again.
+void QueueCheckOnce(Downloader& d)
+{
+    if (!d.queue.holdsCheck())
+        PushTask(d, ServerTask::Check());
+}
+
 } // namespace
 
 std::uint32_t SecondsToInterval(std::int64_t seconds)
@@ -53,7 +62,7 @@ void QueueServerCheck(Downloader& d)
 {
     // The user asks: files that failed before get another chance.
     d.failedFiles.clear();
-    PushTask(d, ServerTask::Check());
+    QueueCheckOnce(d);
 }
 
 void SetAutoCheck(Downloader& d, bool on)
@@ -70,7 +79,7 @@ void AutoCheckTick(Downloader& d)
 {
     UpdateTrayHint(d.session, d.tray);
     d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
-    PushTask(d, ServerTask::Check());
+    QueueCheckOnce(d);
 }
 
 void ShowFetchProgress(Downloader& d)

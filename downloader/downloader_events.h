@@ -19,14 +19,16 @@ void RunnerTick(Downloader& downloader);
 
 // "Обновить", and the tray item "Проверить новые файлы" (which works also
 // while the button is disabled): queue a check, in which files whose
-// download failed are tried again.
+// download failed are tried again. No second check is queued while one
+// is queued or running.
 void QueueServerCheck(Downloader& downloader);
 
 // "Автопроверка" or the tray item "Автообновление" switched: the other one
 // follows, and the automatic check is switched on or off.
 void SetAutoCheck(Downloader& downloader, bool on);
 
-// Tick of the automatic check's timer: the tray hint, the period, and a check.
+// Tick of the automatic check's timer: the tray hint, the period, and a
+// check unless one is queued or running already.
 void AutoCheckTick(Downloader& downloader);
 
 // Tick of the fetch progress timer: the bar, "Скачано ... из ...", the tray

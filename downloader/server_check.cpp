@@ -80,9 +80,16 @@ void CheckServer(Downloader& d)
 
     const int count = d.files.serverFileCount();
     int waiting = 0;
-    for (int i = 1; i <= count; ++i)
-        waiting += d.failedFiles.count(FailedFileKey(d.files.at(i))) > 0 ? 1 : 0;
-    std::string status = "Соединение завершено. Добавлено " + std::to_string(count - waiting) + " файлов на закачку";
+    int arrived = 0;
+    for (int i = 1; i <= count; ++i) {
+        const ServerFile& file = d.files.at(i);
+        if (d.failedFiles.count(ListedFileKey(file)) > 0)
+            ++waiting;
+        else if (ArrivedEarlier(d, file))
+            ++arrived;
+    }
+    std::string status =
+        "Соединение завершено. Добавлено " + std::to_string(count - waiting - arrived) + " файлов на закачку";
     if (waiting > 0)
         status += " (" + std::to_string(waiting) + " после ошибки ждут «Обновить»)";
     d.view.showStatus(status);
@@ -90,8 +97,16 @@ void CheckServer(Downloader& d)
     d.dialogs.pump();
     ShowServerFiles(d);
     if (count > 0)
-        QueueDownloads(d);
+        QueueDownloads(d, check);
     PopTask(d, check);
+}
+
+bool ArrivedEarlier(const Downloader& d, const ServerFile& file)
+{
+    if (d.arrivedFiles.count(ListedFileKey(file)) == 0)
+        return false;
+    const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
+    return mode == 1 || mode == 2;
 }
 
 void ShowServerFiles(Downloader& d)
@@ -123,22 +138,23 @@ void ShowServerFiles(Downloader& d)
         d.dialogs.showMessage(MessageKind::Warning, report);
 }
 
-void QueueDownloads(Downloader& d)
+void QueueDownloads(Downloader& d, TaskId runningCheck)
 {
     // Each file takes two slots; one more stays free for the closing check.
     const int count = d.files.serverFileCount();
     int queued = 0;
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
         const ServerFile& file = d.files.at(i);
-        if (d.failedFiles.count(FailedFileKey(file)) > 0)
+        if (d.failedFiles.count(ListedFileKey(file)) > 0 || ArrivedEarlier(d, file))
             continue;
         const TaskId download = PushTask(d, ServerTask::Download(i, file));
         PushTask(d, ServerTask::Removal(download, file.removeRef));
         ++queued;
     }
     // The chain ends with a list that brings nothing to fetch: the queue
-    // runs empty and the automatic check takes over.
-    if (queued > 0)
+    // runs empty and the automatic check takes over. A check that waits
+    // already lists the server after these files anyway.
+    if (queued > 0 && !d.queue.holdsCheck(runningCheck))
         PushTask(d, ServerTask::Check());
 }
 

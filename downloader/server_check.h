@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "downloader/server_files.h"
+#include "downloader/task_queue.h"
+
 namespace vexo {
 
 struct Downloader;
@@ -11,8 +14,8 @@ struct Downloader;
 // check that cannot connect stays at the head and is tried again at the
 // next tick. Its waits pump the window (TcpClient), and the list ends
 // after the check's time limit with the entries that arrived whole. Only
-// the runner calls it, which starts no task while one runs: ticks and
-// clicks that the pumps let through queue their checks behind it.
+// the runner calls it, which starts no task while one runs; while it runs
+// (it stays at the head), no other check is queued.
 void CheckServer(Downloader& downloader);
 
 // Appends the rows of the file table to the server file grid. A size that
@@ -21,9 +24,16 @@ void CheckServer(Downloader& downloader);
 void ShowServerFiles(Downloader& downloader);
 
 // Queues a download and a removal for every listed file but those whose
-// download failed before, then one more check if any was queued. The pairs are queued as far
-// as they fit with a slot left for the check, which lists the rest again
-// later.
-void QueueDownloads(Downloader& downloader);
+// download failed before and those that arrived earlier in this run, then
+// one more check, unless nothing was queued or a check other than
+// `runningCheck` waits already. The pairs are queued as far as they fit
+// with a slot left for the check, which lists the rest again later.
+void QueueDownloads(Downloader& downloader, TaskId runningCheck);
+
+// Whether a listed file arrived whole earlier in this run and is not to be
+// fetched again. Files are removed on the server once they arrive, so a
+// list that still holds one lags behind; files kept there (a removal mode
+// other than 1 and 2) come again at every round.
+bool ArrivedEarlier(const Downloader& downloader, const ServerFile& file);
 
 } // namespace vexo

@@ -42,6 +42,15 @@ TaskId TaskQueue::idAt(int position) const
     return at(position).id;
 }
 
+bool TaskQueue::holdsCheck(TaskId except) const
+{
+    for (const ServerTask& task : tasks_) {
+        if (task.kind == TaskKind::Check && task.id != except)
+            return true;
+    }
+    return false;
+}
+
 TaskId TaskQueue::append(ServerTask task)
 {
     if (taskCount() >= kCapacity)

@@ -65,6 +65,9 @@ public:
     TaskId headId() const { return tasks_.empty() ? kNoTask : tasks_.front().id; }
     // The id of the task at `position`, or kNoTask when there is none.
     TaskId idAt(int position) const;
+    // Whether a check other than the task `except` is queued (a running
+    // check stays at the head until it ends).
+    bool holdsCheck(TaskId except = kNoTask) const;
 
     // Appends at the tail and gives the task its id; a full queue drops the
     // task and returns kNoTask.

@@ -70,7 +70,10 @@ void RunDownloadTask(Downloader& d)
         d.queue.taskCount() >= 2 && d.queue.at(2).kind == TaskKind::Remove && d.queue.at(2).download == download;
     const TaskId removal = removalFollows ? d.queue.idAt(2) : kNoTask;
     // A file that failed already waits for the user's check; no second box.
-    if (task.file && d.failedFiles.count(FailedFileKey(*task.file)) > 0) {
+    // One that arrived since this download was queued is not asked for
+    // again: the server has removed it, and the answer would be a false
+    // "not found".
+    if (task.file && (d.failedFiles.count(ListedFileKey(*task.file)) > 0 || ArrivedEarlier(d, *task.file))) {
         PopTwoTasks(d, download, removal);
         return;
     }
@@ -90,6 +93,7 @@ void RunDownloadTask(Downloader& d)
         // The file is whole and on the disk: its removal may follow.
         if (fetched == Fetched::Whole) {
             d.arrivedDownloads.insert(download);
+            d.arrivedFiles.insert(ListedFileKey(*task.file));
             d.tray.announceArrival(task.file->fileName);
             PopTask(d, download);
             return;
@@ -97,7 +101,7 @@ void RunDownloadTask(Downloader& d)
         // Nothing usable arrived: the file stays on the server, so its
         // removal goes too, and it is not fetched again unasked.
         if (task.file)
-            d.failedFiles.insert(FailedFileKey(*task.file));
+            d.failedFiles.insert(ListedFileKey(*task.file));
         if (d.progress.fetchedBytes == 0)
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
         PopTwoTasks(d, download, removal);
@@ -105,7 +109,7 @@ void RunDownloadTask(Downloader& d)
         // The tab and the timers come back, and the download does not stay
         // at the head to fail again at every tick, nor comes back unasked.
         if (task.file && !StopRequested())
-            d.failedFiles.insert(FailedFileKey(*task.file));
+            d.failedFiles.insert(ListedFileKey(*task.file));
         d.view.showFetchName("");
         LeaveFetching(d);
         PopTwoTasks(d, download, removal);

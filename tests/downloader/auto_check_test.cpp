@@ -89,8 +89,9 @@ TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
 }
 
 // Guards the automatic check's tick: the tray hint, the period from the
-// box (60 s if it is no number), and one more check per tick, also while
-// an unreachable server keeps its check queued.
+// box (60 s if it is no number), and a check, but no second one while an
+// unreachable server keeps its check queued (each would list the same
+// files again once the server is back).
 TEST_F(AutoCheckTest, BigtimerQueuesOneCheckPerTick)
 {
     usePort(test::RefusingPort());
@@ -103,18 +104,22 @@ TEST_F(AutoCheckTest, BigtimerQueuesOneCheckPerTick)
     d.autoCheck.period = "30";
     AutoCheckTick(d);
     EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 30000u);
-    EXPECT_EQ(ops.queuedTasks, "get get ");
+    EXPECT_EQ(ops.queuedTasks, "get ");
 }
 
-// Guards the manual checks: each click queues one check, the tray item
-// also while the button is disabled, and the runner restarts its countdown.
-TEST_F(AutoCheckTest, EveryClickQueuesACheck)
+// Guards the manual checks: a click queues a check, a double click no
+// second one, the tray item also while the button is disabled, and the
+// runner restarts its countdown.
+TEST_F(AutoCheckTest, ClicksQueueOneCheckAtATime)
 {
     QueueServerCheck(d);
     QueueServerCheck(d);
+    EXPECT_EQ(ops.queuedTasks, "get ");
+    ClearTaskQueue(d);
     ops.setServerControlsEnabled(false);
+    ops.setTimerActive(DownloaderTimer::TaskRunner, false);
     QueueServerCheck(d);
-    EXPECT_EQ(ops.queuedTasks, "get get get ");
+    EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
 }
 

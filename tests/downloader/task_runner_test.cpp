@@ -284,7 +284,7 @@ TEST_F(RunnerTest, IncompleteBodyKeepsTheServerCopy)
 // first appeared in between. The downloads named a position in the list
 // that every check refills, so the first fetched the new file and the
 // removal after it removed the old one. A removal must follow the arrival
-// of its own file, whole.
+// of its own file, whole; and the old file, listed twice, arrives once.
 TEST_F(RunnerTest, EveryRemovalFollowsTheArrivalOfItsOwnFile)
 {
     const std::array<std::string, 4> oldFile{"old.avi", webFile(Http("200 OK", "old body")), "del.php?f=old", "8"};
@@ -304,7 +304,8 @@ TEST_F(RunnerTest, EveryRemovalFollowsTheArrivalOfItsOwnFile)
     for (int tick = 0; tick < 4; ++tick)
         RunnerTick(d);
     EXPECT_TRUE(removedBeforeArrival.empty()) << removedBeforeArrival.front();
-    EXPECT_GE(ops.opened.size(), 3u);
+    EXPECT_EQ(ops.opened.size(), 2u);
+    EXPECT_EQ(web.at(0)->requests().size(), 1u);
     EXPECT_EQ(ReadFile(dir.file("old.avi")), "old body");
     EXPECT_EQ(ReadFile(dir.file("new.avi")), "new body");
 }
@@ -424,6 +425,46 @@ TEST_F(RunnerTest, CheckThatQueuesNoDownloadEndsTheChain)
     EXPECT_TRUE(d.queue.empty());
     EXPECT_EQ(server->requests().size(), 3u);
     EXPECT_EQ(web.front()->requests().size(), 1u);
+}
+
+// Guards a second round over files that had just arrived: a double click
+// on "Обновить" (or automatic checks queued while the server was down)
+// listed them twice, and the second round got "not found" for each, two
+// boxes per file. One check is queued at a time, and a file that arrived
+// whole is not fetched again in this run, however often the server still
+// lists it before its removal takes effect.
+TEST_F(RunnerTest, FilesThatArrivedAreNotFetchedInASecondRound)
+{
+    const auto once = [](const std::string& body) {
+        return std::vector<ScriptedReply>{{Http("200 OK", body)}, {Http("404 Not Found", "")}};
+    };
+    std::vector<std::array<std::string, 4>> files;
+    for (const std::string name : {"a.avi", "b.avi"}) {
+        web.push_back(std::make_unique<ScriptServer>(once(name)));
+        files.push_back({name, "http://127.0.0.1:" + std::to_string(web.back()->port()) + "/f", "r=" + name, "5"});
+    }
+    const auto server = listing(files);
+    setRemMode(1);
+    QueueServerCheck(d);
+    QueueServerCheck(d);
+    EXPECT_EQ(ops.queuedTasks, "get ");
+    for (int tick = 0; tick < 6 && !d.queue.empty(); ++tick)
+        RunnerTick(d);
+    EXPECT_TRUE(d.queue.empty());
+    EXPECT_TRUE(ops.messages.empty()) << ops.messageTexts().front();
+    EXPECT_EQ(ReadFile(dir.file("a.avi")), "a.avi");
+    EXPECT_EQ(ReadFile(dir.file("b.avi")), "b.avi");
+    EXPECT_EQ(ops.opened.size(), 2u);
+
+    // A later check that still lists them queues nothing.
+    QueueServerCheck(d);
+    RunnerTick(d);
+    EXPECT_TRUE(d.queue.empty());
+    EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку");
+    for (const auto& webServer : web)
+        EXPECT_EQ(webServer->requests().size(), 1u);
+    EXPECT_TRUE(ops.messages.empty());
+    EXPECT_EQ(session.downloadedThisSession, 2);
 }
 
 // Guards mode 3 with a server that keeps listing: the files are fetched
