@@ -25,6 +25,8 @@ public:
     DecodeQueue& queue() { return queue_; }
     // The window is up and the event loop turns.
     void windowShown();
+    // Whether a run failed so far (BatchRun::failed).
+    bool runFailed() const { return run_.failed(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -47,9 +47,9 @@ MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args
         DefaultWorkingFolder(session_.executablePath, session_.programFolder,
                              QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
     session_.args = std::move(args);
-    // An unattended run tells its log what its boxes say.
+    // An unattended run tells its log what its boxes say, and waits for nobody.
     unattended_ = std::find(session_.args.begin(), session_.args.end(), "/a") != session_.args.end();
-    dialogs_.setEchoToStandardError(unattended_);
+    dialogs_.setUnattended(unattended_);
 
     // Each subsystem binds its own controls here, before start-up runs.
     new ShellBindings(context_);

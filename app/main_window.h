@@ -47,7 +47,7 @@ public:
     // non-empty `folder` becomes the working folder as soon as no decode or
     // join works in the current one.
     void answerLaterStart(const std::string& folder, bool inTray);
-    // Whether an unattended ("/a") run met an error box: its exit status.
+    // Whether an unattended ("/a") run failed (see BatchRun::failed): its exit status.
     bool unattendedRunFailed() const;
 
 protected:

@@ -41,14 +41,15 @@ QString DialogFilter(const std::string& filter)
 
 void QtDialogs::showMessage(MessageKind kind, const std::string& text)
 {
-    const bool warning = kind == MessageKind::Warning;
-    if (warning)
-        ++errors_;
-    if (echo_)
+    if (unattended_) {
         std::fprintf(stderr, "vexorama: %s\n", text.c_str());
+        std::fflush(stderr);
+        return;
+    }
     // A program that is ending asks nobody anything.
     if (StopRequested())
         return;
+    const bool warning = kind == MessageKind::Warning;
     // Above whatever window is modal now (the settings dialog), else above the main window.
     QWidget* owner = QApplication::activeModalWidget();
     QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,

@@ -13,10 +13,9 @@ class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget& window) : window_(window) {}
 
-    // Every box's text also goes to standard error, for a log.
-    void setEchoToStandardError(bool echo) { echo_ = echo; }
-    // How many warning boxes (errors) were due so far, shown or not.
-    int errorsShown() const { return errors_; }
+    // In an unattended run nobody answers a box: its text goes to
+    // standard error, for a log, and the work goes on as after OK.
+    void setUnattended(bool unattended) { unattended_ = unattended; }
 
     void showMessage(MessageKind kind, const std::string& text) override;
     std::vector<std::string> pickFiles(const std::string& startFolder, const std::string& filter) override;
@@ -26,8 +25,7 @@ public:
 
 private:
     QWidget& window_;
-    bool echo_ = false;
-    int errors_ = 0;
+    bool unattended_ = false;
 };
 
 } // namespace vexo

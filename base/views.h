@@ -26,7 +26,8 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
-    // Each waits until the user has closed it.
+    // Each waits until the user has closed it; in an unattended run ("/a")
+    // nothing waits: the text goes to the log and the work goes on as after OK.
     virtual void showMessage(MessageKind kind, const std::string& text) = 0;
     // The chosen files (full paths), or an empty list when the user cancels.
     // `filter` is "Description|*.a;*.b|All Files|*.*".

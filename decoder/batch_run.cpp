@@ -57,8 +57,9 @@ void BatchRun::setRunControls(bool enabled, bool withFolderBox)
 
 void BatchRun::joinSplitFiles()
 {
-    JoinSplitFiles(session_.workingFolder, list_, dialogs_, session_.decoderOptions.deleteAfterDecoding,
-                   session_.update);
+    if (!JoinSplitFiles(session_.workingFolder, list_, dialogs_, session_.decoderOptions.deleteAfterDecoding,
+                        session_.update))
+        failed_ = true;
 }
 
 std::unique_ptr<FolderLocks> BatchRun::lockFolders(const std::vector<std::string>& folders)
@@ -112,6 +113,7 @@ void BatchRun::decodeAll()
     } catch (...) {
         // What was decoded stays decoded and leaves the queue; the rest
         // stays queued and listed for another try.
+        failed_ = true;
         queue_.relist();
         setRunControls(true, true);
         throw;
@@ -170,6 +172,7 @@ void BatchRun::decodeQueued()
 void BatchRun::deleteQueuedFile(const std::string& path, int position)
 {
     if (::unlink(path.c_str()) != 0) {
+        failed_ = true;
         dialogs_.showMessage(MessageKind::Warning, "I/O Error");
         return;
     }
@@ -191,9 +194,11 @@ void BatchRun::scanAndDecode()
         // here, its containers are gone or their outputs already there, and
         // the scan finds nothing left to do.
         const auto locks = lockFolders({session_.workingFolder});
-        queue_.addAllFromFolder();
+        if (queue_.addAllFromFolder() > 0)
+            failed_ = true;
         decodeAll();
     } catch (...) {
+        failed_ = true;
         if (startedWithAutoRun())
             window_.closeWindow();
         throw;
@@ -221,6 +226,7 @@ void BatchRun::joinWorkingFolder()
         const auto locks = lockFolders({session_.workingFolder});
         joinSplitFiles();
     } catch (...) {
+        failed_ = true;
         queue_.relist();
         setRunControls(true, false);
         throw;

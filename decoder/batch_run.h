@@ -46,6 +46,12 @@ public:
     // Deletes a decoded file and marks its line; a refusal shows "I/O Error".
     void deleteQueuedFile(const std::string& path, int position);
 
+    // Whether a run of this window failed so far: a container found that
+    // could not be opened, decoded or deleted, a set of parts that was not
+    // joined, or an error that stopped a run. A file that is no container
+    // is none. The exit status of an unattended run.
+    bool failed() const { return failed_; }
+
 private:
     void decodeQueued();
     // Locks the folders for the run, waiting while another program holds one.
@@ -65,6 +71,7 @@ private:
     WindowView& window_;
     Dialogs& dialogs_;
     bool shown_ = false;
+    bool failed_ = false;
 };
 
 } // namespace vexo

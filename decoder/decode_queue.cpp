@@ -62,7 +62,7 @@ void DecodeQueue::emptyQueue()
     view_.setEnabled(DecoderControl::AddPicked, true);
 }
 
-void DecodeQueue::addAllFromFolder()
+int DecodeQueue::addAllFromFolder()
 {
     const std::string folder = session_.workingFolder;
     std::vector<std::string> candidates;
@@ -72,18 +72,23 @@ void DecodeQueue::addAllFromFolder()
     if (!candidates.empty())
         view_.setEnabled(DecoderControl::AddPicked, false);
 
+    int unopened = 0;
     for (const std::string& name : candidates) {
         const std::string path = folder + "/" + name;
         if (isQueued(path))
             continue;
-        if (auto entry = InspectFile(path, true, dialogs_))
+        bool opened = false;
+        if (auto entry = InspectFile(path, true, dialogs_, [&] { opened = true; }))
             append(std::move(*entry));
+        if (!opened)
+            ++unopened;
     }
 
     if (entries_.empty())
         view_.setEnabled(DecoderControl::AddPicked, true);
     else
         view_.focus(DecoderControl::Decode);
+    return unopened;
 }
 
 void DecodeQueue::addPickedFiles()
@@ -126,9 +131,13 @@ void DecodeQueue::dropSmallFiles(std::vector<std::string>& candidates, bool inFo
         const std::string path = inFolder ? session_.workingFolder + "/" + candidate : candidate;
         const PosixFile file = PosixFile::OpenReadWrite(path);
         if (!file.isOpen()) {
-            if (inFolder)
-                continue; // a folder named like a video, a locked file: not ours to decode
-            throw std::runtime_error("Cannot open file " + SystemErrorText(path, errno));
+            if (!inFolder)
+                throw std::runtime_error("Cannot open file " + SystemErrorText(path, errno));
+            // A folder named like a video is none of ours; a file that
+            // cannot be opened (a broken link, a locked file) is told by name.
+            if (errno != EISDIR)
+                kept.push_back(candidate);
+            continue;
         }
         if (!file.isRegular() || file.size() < kMinimumCandidateSize)
             continue;

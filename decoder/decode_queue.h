@@ -23,13 +23,16 @@ public:
     const std::vector<QueueEntry>& entries() const { return entries_; }
     int queueCount() const { return static_cast<int>(entries_.size()); }
 
-    // "Добавить всё": queue every encoded *.avi and *.jpg of the working folder.
-    void addAllFromFolder();
+    // "Добавить всё": queue every encoded *.avi and *.jpg of the working
+    // folder. Returns how many candidates could not be opened, each told
+    // in an "I/O Error - <name>" box.
+    int addAllFromFolder();
     // "Добавить": queue the encoded files picked in the file dialog.
     void addPickedFiles();
     // Removes candidates under 35,200 bytes. From the folder scan
-    // (`inFolder`, bare names) a candidate that is not a regular file or
-    // cannot be opened goes too; a picked file that cannot be opened throws.
+    // (`inFolder`, bare names) folders and other entries that are no regular
+    // file go too, and one that cannot be opened stays, for its inspection
+    // to report; a picked file that cannot be opened throws.
     void dropSmallFiles(std::vector<std::string>& candidates, bool inFolder) const;
 
     // The pointer moved over the list: the totals into the status bar.

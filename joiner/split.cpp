@@ -151,7 +151,7 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
     return found;
 }
 
-void JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
+bool JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
 {
     // A file of the output's name is replaced only when the join is
@@ -160,7 +160,7 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
     const std::string outputPath = NumberedName(folderPath, baseName).path();
     if (!IsAbsentOrRegular(outputPath)) {
         dialogs.showMessage(MessageKind::Warning, "Error!!!");
-        return;
+        return false;
     }
     const auto partCount = static_cast<std::int32_t>(partNames.size());
     JoinLogLine logLine(baseName, partCount, log);
@@ -169,7 +169,7 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
         const PosixFile part = PosixFile::OpenReadWrite(folderPath + name);
         if (!part.isOpen() || !part.isRegular()) {
             dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + folderPath + name);
-            return;
+            return false;
         }
         totalSize += part.size();
     }
@@ -181,7 +181,7 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
             output.open();
         } catch (const FileError&) {
             dialogs.showMessage(MessageKind::Warning, "Error!!!");
-            return;
+            return false;
         }
         for (std::int32_t i = 0; i < partCount; ++i) {
             log.showPartProgress(static_cast<std::int64_t>(std::nearbyint((i + 1) * 100.0 / partCount)));
@@ -193,7 +193,7 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
             JoinFile part(partPath, O_RDWR);
             if (!part.isOpen()) {
                 dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + partPath);
-                return;
+                return false;
             }
             CopyPart(part, output, log, dialogs, options.interval);
             part.close();
@@ -204,10 +204,10 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
         output.commit();
     } catch (const JoinError& error) {
         dialogs.showMessage(MessageKind::Warning, error.what());
-        return;
+        return false;
     } catch (const FileError& error) {
         dialogs.showMessage(MessageKind::Warning, JoinError(error).what());
-        return;
+        return false;
     }
     if (options.deleteParts) {
         // In order from the first part: a run stopped among the deletions
@@ -220,26 +220,29 @@ void JoinParts(const std::string& folderPath, const std::string& baseName, const
     }
     logLine.finish();
     dialogs.pump();
+    return true;
 }
 
-void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
+bool JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
 {
+    bool allJoined = true;
     for (const SplitFile& entry : found) {
         log.selectLastLine();
-        if (entry.partCount() > 1)
-            JoinParts(FolderPart(entry.path), entry.baseName, entry.partNames, log, dialogs, options);
-        else
+        if (entry.partCount() < 2)
             log.logLine(entry.baseName + " - только одна часть, пропуск");
+        else if (!JoinParts(FolderPart(entry.path), entry.baseName, entry.partNames, log, dialogs, options))
+            allJoined = false;
         log.selectLastLine();
         dialogs.pump();
     }
+    return allJoined;
 }
 
-void JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
+bool JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
                     std::int32_t interval)
 {
     const JoinOptions options{deleteParts, PacingInterval(interval)};
-    JoinFoundFiles(FindSplitFiles(folder, log, dialogs), log, dialogs, options);
+    return JoinFoundFiles(FindSplitFiles(folder, log, dialogs), log, dialogs, options);
 }
 
 } // namespace vexo

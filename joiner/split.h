@@ -51,20 +51,22 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
 SplitFile CountParts(const PartIndex& folder, const std::string& name);
 
 // Joins every entry of more than one part, in the order found; a one-part
-// entry only gets its " - только одна часть, пропуск" line.
-void JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);
+// entry only gets its " - только одна часть, пропуск" line. Returns whether
+// every join succeeded.
+bool JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);
 
 // Concatenates the parts `partNames` of `folderPath` (which ends with the
 // separator) into folderPath + baseName, logging one line and driving the
-// parts bar and the bytes bar. A failure shows a warning box and stops this
-// file only; the output keeps what was written.
-void JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
+// parts bar and the bytes bar. A failure shows a warning box, stops this
+// file only and returns false; the output keeps what was written.
+bool JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);
 
 // The joining run of the "Соединение" button and of a decode run: finds the
 // split files of `folder` and joins them. An `interval` below 1 is taken as
 // the pacing value is (0 as 1, a negative value as its absolute value).
-void JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
+// Returns whether every join succeeded.
+bool JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
                     std::int32_t interval);
 
 } // namespace vexo

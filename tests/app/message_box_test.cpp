@@ -12,7 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -60,6 +65,46 @@ TEST(MessageBoxTest, TextIsPlainWhateverItHolds)
     EXPECT_EQ(shown.format, Qt::PlainText);
     EXPECT_EQ(shown.labelText.toStdString(), name);
     EXPECT_EQ(shown.labelFormat, Qt::PlainText);
+}
+
+// Guards "/a" waiting for ever at any box (a plain picture in the folder,
+// a full disk, a settings file that cannot be written): in an unattended
+// run no box opens, its text goes to standard error, and the caller goes on.
+TEST(MessageBoxTest, UnattendedRunOpensNoBox)
+{
+    test::TempDir programFolder;
+    MainWindow window(programFolder.path() + "/vexorama", {"/a", programFolder.path()});
+    // Answers every box, should one open, so that the test ends either way.
+    bool boxOpened = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&boxOpened] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxOpened = true;
+            box->accept();
+        }
+    });
+    answer.start(0);
+
+    const std::string errors = programFolder.file("errors.txt");
+    std::fflush(stderr);
+    const int savedError = ::dup(STDERR_FILENO);
+    const int log = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(log, 0);
+    ::dup2(log, STDERR_FILENO);
+    window.views().dialogs.showMessage(MessageKind::Warning, "holiday.jpg -  NOT PACK");
+    window.views().dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере");
+    std::fflush(stderr);
+    ::dup2(savedError, STDERR_FILENO);
+    ::close(savedError);
+    ::close(log);
+    QCoreApplication::processEvents();
+    answer.stop();
+
+    EXPECT_FALSE(boxOpened);
+    const std::string told = test::ReadFile(errors);
+    EXPECT_NE(told.find("vexorama: holiday.jpg -  NOT PACK\nvexorama: Ошибка, файл не найден на сервере\n"),
+              std::string::npos)
+        << told;
 }
 
 // Guards Qt's own words in a Russian program: with Qt's translations

@@ -29,12 +29,18 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// Starts the program offscreen and returns its process id.
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& args)
+// Starts the program offscreen and returns its process id; its standard
+// error goes to `errorLog` when one is named.
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& errorLog = {})
 {
     const pid_t child = ::fork();
     if (child == 0) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (!errorLog.empty()) {
+            const int fd = ::open(errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0)
+                ::_exit(126);
+        }
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -63,9 +69,10 @@ int WaitForProgram(pid_t child, std::chrono::steady_clock::time_point deadline)
 }
 
 // Runs the program offscreen and waits for it to end by itself.
-int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit)
+int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit,
+               const std::string& errorLog = {})
 {
-    return WaitForProgram(StartProgram(program, args), std::chrono::steady_clock::now() + limit);
+    return WaitForProgram(StartProgram(program, args, errorLog), std::chrono::steady_clock::now() + limit);
 }
 
 std::set<std::string> Entries(const std::string& folder)
@@ -124,6 +131,47 @@ TEST_F(AutoRunEndToEnd, DecodesJoinsAndExits)
     EXPECT_TRUE(settings.readBool("Prog", "AutoDel", false));
     EXPECT_EQ(settings.readInteger("Prog", "Width", 0), 640);
     EXPECT_EQ(settings.readInteger("Prog", "Height", 0), 500);
+}
+
+// Guards "/a" waiting for ever at a box nobody answers, and its exit
+// status counting boxes: an ordinary picture in the folder held the run at
+// its " -  NOT PACK" box, and a settings file that cannot be written at
+// its error. Both are told on standard error, the run ends by itself, and
+// with 0: a file that is no container is no failure.
+TEST_F(AutoRunEndToEnd, BoxesNeitherHoldNorFailTheRun)
+{
+    const std::string plain = PatternBytes(60000, 6);
+    WriteFile(data + "/x.avi", ContainerBytes(plain, 0x42, "lead", "clip.bin"));
+    WriteFile(data + "/holiday.jpg", std::string(35200, 'p'));
+    // Where the settings file would be: no write can make it.
+    std::filesystem::create_directory(programFolder + "/vexorama.INI");
+    const std::string errors = root.file("errors.txt");
+
+    ASSERT_EQ(RunProgram(program, {"/a", data}, std::chrono::seconds(60), errors), 0);
+
+    const std::string told = ReadFile(errors);
+    EXPECT_NE(told.find("vexorama: holiday.jpg -  NOT PACK\n"), std::string::npos) << told;
+    EXPECT_NE(told.find("vexorama.INI"), std::string::npos) << told;
+    EXPECT_TRUE(ReadFile(data + "/clip.bin") == plain);
+    EXPECT_EQ(ReadFile(data + "/holiday.jpg"), std::string(35200, 'p'));
+}
+
+// Guards an unattended run that ended with 0 although a container found
+// could not be opened (the scan dropped it without a word). Root opens any
+// file whatever its mode, so the container is a link whose file is gone.
+// It is named on standard error, the others are decoded, and the status is 1.
+TEST_F(AutoRunEndToEnd, ContainerThatCannotBeOpenedFailsTheRun)
+{
+    const std::string plain = PatternBytes(60000, 7);
+    WriteFile(data + "/x.avi", ContainerBytes(plain, 0x42, "lead", "clip.bin"));
+    std::filesystem::create_symlink(root.file("gone.avi"), data + "/gone.avi");
+    const std::string errors = root.file("errors.txt");
+
+    ASSERT_EQ(RunProgram(program, {"/a", data}, std::chrono::seconds(60), errors), 1);
+
+    const std::string told = ReadFile(errors);
+    EXPECT_NE(told.find("vexorama: I/O Error - gone.avi\n"), std::string::npos) << told;
+    EXPECT_TRUE(ReadFile(data + "/clip.bin") == plain);
 }
 
 // Guards: two "/a /d" runs started at once on one folder (a script while

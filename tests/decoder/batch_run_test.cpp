@@ -16,6 +16,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include <unistd.h>
+
 namespace vexo {
 namespace {
 
@@ -146,6 +148,7 @@ TEST_F(BatchRunTest, RefusedDeletionShowsIoError)
     run.deleteQueuedFile(dir.file("missing.avi"), 1);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error"});
     EXPECT_EQ(list.line(0), "line");
+    EXPECT_TRUE(run.failed());
 }
 
 // Guards the controls of a run: the six are disabled while it works, "Удалить" is not.
@@ -330,6 +333,57 @@ TEST_F(BatchRunTest, FailedUnattendedRunStillEnds)
     std::filesystem::remove(dir.file("1.avi"));
     EXPECT_THROW(run.windowShown(), std::runtime_error);
     EXPECT_TRUE(ops.closed);
+    EXPECT_TRUE(run.failed());
+}
+
+// Guards the unattended run's exit status counting boxes: a plain picture
+// in the folder (" -  NOT PACK") failed the run. A file that is no
+// container, and a set of parts joined, are no failure.
+TEST_F(BatchRunTest, FileThatIsNoContainerIsNoFailure)
+{
+    session.args = {"/a"};
+    WriteFile(dir.file("plain.jpg"), std::string(35200, 'p'));
+    const std::string a = encoded("1.avi", "a.bin", PatternBytes(100));
+    WriteFile(dir.file("MOVIE.AVI.AA"), "abc");
+    WriteFile(dir.file("MOVIE.AVI.AB"), "def");
+    run.windowShown();
+    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
+    EXPECT_EQ(ReadFile(dir.file("a.bin")), a);
+    EXPECT_EQ(ReadFile(dir.file("MOVIE.AVI")), "abcdef");
+    EXPECT_TRUE(ops.closed);
+    EXPECT_FALSE(run.failed());
+}
+
+// Guards an unattended run that passed although a container could not be
+// opened (the scan dropped it without a word) or a set of parts was not
+// joined ("Error!!!"): each fails the run, and the rest is still done.
+TEST_F(BatchRunTest, UnopenableContainerOrFailedJoinFailsTheRun)
+{
+    session.args = {"/a"};
+    {
+        SCOPED_TRACE("a container that cannot be opened");
+        BatchRun unattended{session, queue, list, ops, ops, ops};
+        ASSERT_EQ(::symlink(dir.file("gone").c_str(), dir.file("gone.avi").c_str()), 0);
+        const std::string a = encoded("1.avi", "a.bin", PatternBytes(100));
+        unattended.windowShown();
+        EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error - gone.avi"});
+        EXPECT_EQ(ReadFile(dir.file("a.bin")), a);
+        EXPECT_TRUE(unattended.failed());
+        std::filesystem::remove(dir.file("gone.avi"));
+    }
+    {
+        SCOPED_TRACE("a set of parts not joined");
+        ops.messages.clear();
+        BatchRun unattended{session, queue, list, ops, ops, ops};
+        WriteFile(dir.file("MOVIE.AVI.AA"), "abc");
+        WriteFile(dir.file("MOVIE.AVI.AB"), "def");
+        std::filesystem::create_directory(dir.file("MOVIE.AVI")); // the output cannot take its name
+        const std::string b = encoded("2.avi", "b.bin", PatternBytes(100));
+        unattended.windowShown();
+        EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"Error!!!"});
+        EXPECT_EQ(ReadFile(dir.file("b.bin")), b);
+        EXPECT_TRUE(unattended.failed());
+    }
 }
 
 // Guards "Соединение": joins, empties a waiting queue, never opens the folder.

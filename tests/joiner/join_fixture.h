@@ -26,9 +26,10 @@ protected:
         WriteFile(dir.file(name), content);
         return content;
     }
-    void join(bool deleteParts = false, std::int32_t interval = 100)
+    // Whether every set was joined.
+    bool join(bool deleteParts = false, std::int32_t interval = 100)
     {
-        JoinSplitFiles(dir.path(), ops, ops, deleteParts, interval);
+        return JoinSplitFiles(dir.path(), ops, ops, deleteParts, interval);
     }
 };
 

@@ -95,6 +95,27 @@ TEST_F(JoinFixture, OutputThatIsNoRegularFileIsRefused)
     EXPECT_EQ(ReadFile(dir.file("piped.aa")), pipedAa);
 }
 
+// Guards a join that failed passing as done (an unattended run ended with
+// 0 after "Error!!!"): the run tells whether every set was joined; a lone
+// first part, which has nothing to be joined with, is no failure.
+TEST_F(JoinFixture, JoinTellsWhetherEverySetWasJoined)
+{
+    part("lone.aa", 10);
+    part("good.aa", 10);
+    part("good.ab", 10);
+    EXPECT_TRUE(join(true));
+    EXPECT_TRUE(ops.messages.empty());
+
+    std::filesystem::create_directory(dir.file("bad"));
+    part("bad.aa", 10);
+    part("bad.ab", 10);
+    part("next.aa", 10);
+    part("next.ab", 10);
+    EXPECT_FALSE(join(true));
+    EXPECT_EQ(ops.messageTexts(), (Lines{"Error!!!"}));
+    EXPECT_EQ(ReadFile(dir.file("next")).size(), 20u);
+}
+
 // Guards a part deleted before the output holding its bytes is on the disk
 // (a power cut then loses both): when the flush fails, the part stays.
 TEST_F(JoinFixture, PartGoesOnlyOnceTheOutputIsOnTheDisk)
