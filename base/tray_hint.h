@@ -7,7 +7,8 @@ class TrayView;
 struct Session;
 
 // The tray icon's hint: the caption, a line feed, and the number of files
-// fetched from the server since start-up.
-void UpdateTrayHint(const Session& session, TrayView& tray);
+// fetched from the server since start-up; a line more for the files that
+// wait to be tried again, when there are any.
+void UpdateTrayHint(const Session& session, TrayView& tray, int waitingRetries = 0);
 
 } // namespace vexo

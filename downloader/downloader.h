@@ -3,10 +3,13 @@
 
 #include "base/views.h"
 #include "downloader/http_fetch.h"
+#include "downloader/retry_schedule.h"
 #include "downloader/server_files.h"
 #include "downloader/task_queue.h"
 #include "downloader/tcp_client.h"
 
+#include <chrono>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -20,7 +23,7 @@ struct AutoCheckState {
     std::string period = "60"; // seconds, as text
 };
 
-// A listed file's key in `Downloader::failedFiles` and `arrivedFiles`.
+// A listed file's key in `Downloader::retries` and `arrivedFiles`.
 inline std::string ListedFileKey(const ServerFile& file)
 {
     return file.fileName + "\n" + file.url;
@@ -59,11 +62,12 @@ struct Downloader {
     // Downloads whose file arrived whole and is on the disk; only their
     // removals may run.
     std::set<TaskId> arrivedDownloads;
-    // Files whose download failed ("name\naddress"): the automatic and the
-    // trailing checks leave them alone until the user asks for a check, so
-    // that a file that cannot be fetched does not bring its boxes back at
-    // every round.
-    std::set<std::string> failedFiles;
+    // Files whose download failed ("name\naddress") stay on the server and
+    // wait out a growing pause before a check fetches them again; only the
+    // first failure of each brings its boxes.
+    RetrySchedule retries;
+    // The time the pauses are measured in; tests set it.
+    std::function<std::chrono::steady_clock::time_point()> now = [] { return std::chrono::steady_clock::now(); };
     // Files that arrived whole in this run ("name\naddress"). A later list
     // that still holds one (its removal has not reached the server yet, or
     // two checks listed it) does not fetch it again: the second request

@@ -60,8 +60,8 @@ void RunnerTick(Downloader& d)
 
 void QueueServerCheck(Downloader& d)
 {
-    // The user asks: files that failed before get another chance.
-    d.failedFiles.clear();
+    // The user asks: files that failed before are tried again at once.
+    d.retries.allowAll(d.now());
     QueueCheckOnce(d);
 }
 
@@ -77,7 +77,7 @@ void SetAutoCheck(Downloader& d, bool on)
 
 void AutoCheckTick(Downloader& d)
 {
-    UpdateTrayHint(d.session, d.tray);
+    UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
     d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
     QueueCheckOnce(d);
 }
@@ -87,7 +87,7 @@ void ShowFetchProgress(Downloader& d)
     const FetchProgress& progress = d.progress;
     d.view.showFetchProgress(progress.fetchedBytes, progress.fetchTotal);
     d.view.showFetchStatus("Скачано " + SizeToText(progress.fetchedBytes) + " из " + SizeToText(progress.fetchTotal));
-    UpdateTrayHint(d.session, d.tray);
+    UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
     d.dialogs.pump();
 }
 

@@ -19,7 +19,7 @@ void RunnerTick(Downloader& downloader);
 
 // "Обновить", and the tray item "Проверить новые файлы" (which works also
 // while the button is disabled): queue a check, in which files whose
-// download failed are tried again. No second check is queued while one
+// download failed are tried again at once, whatever their pause. No second check is queued while one
 // is queued or running.
 void QueueServerCheck(Downloader& downloader);
 

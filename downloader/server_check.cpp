@@ -79,11 +79,12 @@ void CheckServer(Downloader& d)
     }
 
     const int count = d.files.serverFileCount();
+    const auto now = d.now();
     int waiting = 0;
     int arrived = 0;
     for (int i = 1; i <= count; ++i) {
         const ServerFile& file = d.files.at(i);
-        if (d.failedFiles.count(ListedFileKey(file)) > 0)
+        if (d.retries.waits(ListedFileKey(file), now))
             ++waiting;
         else if (ArrivedEarlier(d, file))
             ++arrived;
@@ -91,9 +92,9 @@ void CheckServer(Downloader& d)
     std::string status =
         "Соединение завершено. Добавлено " + std::to_string(count - waiting - arrived) + " файлов на закачку";
     if (waiting > 0)
-        status += " (" + std::to_string(waiting) + " после ошибки ждут «Обновить»)";
+        status += " (" + std::to_string(waiting) + " после ошибки ждут повтора)";
     d.view.showStatus(status);
-    UpdateTrayHint(d.session, d.tray);
+    UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
     d.dialogs.pump();
     ShowServerFiles(d);
     if (count > 0)
@@ -142,10 +143,11 @@ void QueueDownloads(Downloader& d, TaskId runningCheck)
 {
     // Each file takes two slots; one more stays free for the closing check.
     const int count = d.files.serverFileCount();
+    const auto now = d.now();
     int queued = 0;
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
         const ServerFile& file = d.files.at(i);
-        if (d.failedFiles.count(ListedFileKey(file)) > 0 || ArrivedEarlier(d, file))
+        if (d.retries.waits(ListedFileKey(file), now) || ArrivedEarlier(d, file))
             continue;
         const TaskId download = PushTask(d, ServerTask::Download(i, file));
         PushTask(d, ServerTask::Removal(download, file.removeRef));

@@ -23,9 +23,9 @@ void CheckServer(Downloader& downloader);
 // checks list it.
 void ShowServerFiles(Downloader& downloader);
 
-// Queues a download and a removal for every listed file but those whose
-// download failed before and those that arrived earlier in this run, then
-// one more check, unless nothing was queued or a check other than
+// Queues a download and a removal for every listed file but those that
+// wait out their pause after a failed download and those that arrived
+// earlier in this run, then one more check, unless nothing was queued or a check other than
 // `runningCheck` waits already. The pairs are queued as far as they fit
 // with a slot left for the check, which lists the rest again later.
 void QueueDownloads(Downloader& downloader, TaskId runningCheck);

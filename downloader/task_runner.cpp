@@ -11,7 +11,9 @@
 #include "downloader/downloader.h"
 #include "downloader/server_check.h"
 
+#include <exception>
 #include <optional>
+#include <string>
 
 namespace vexo {
 
@@ -69,23 +71,31 @@ void RunDownloadTask(Downloader& d)
     const bool removalFollows =
         d.queue.taskCount() >= 2 && d.queue.at(2).kind == TaskKind::Remove && d.queue.at(2).download == download;
     const TaskId removal = removalFollows ? d.queue.idAt(2) : kNoTask;
-    // A file that failed already waits for the user's check; no second box.
+    const std::string key = task.file ? ListedFileKey(*task.file) : std::string();
+    // A file still in its pause after a failure waits for a later check.
     // One that arrived since this download was queued is not asked for
     // again: the server has removed it, and the answer would be a false
     // "not found".
-    if (task.file && (d.failedFiles.count(ListedFileKey(*task.file)) > 0 || ArrivedEarlier(d, *task.file))) {
+    if (task.file && (d.retries.waits(key, d.now()) || ArrivedEarlier(d, *task.file))) {
         PopTwoTasks(d, download, removal);
         return;
     }
+    // Only a file's first failure in this run brings its boxes; later ones
+    // are counted in the status bar and the tray hint.
+    const bool tellFailure = !task.file || !d.retries.failedBefore(key);
 
     EnterFetching(d.view);
     try {
         const Fetched fetched = FetchListedFile(d, task.file);
+        if (fetched == Fetched::Whole && task.file)
+            d.retries.forget(key);
+        else if (fetched != Fetched::Whole && task.file)
+            d.retries.recordFailure(key, d.now());
         if (fetched != Fetched::Failed)
             ++d.session.downloadedThisSession;
-        else
+        else if (tellFailure)
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере");
-        UpdateTrayHint(d.session, d.tray);
+        UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
         d.view.showFetchName("");
         d.dialogs.pump();
         LeaveFetching(d);
@@ -93,23 +103,32 @@ void RunDownloadTask(Downloader& d)
         // The file is whole and on the disk: its removal may follow.
         if (fetched == Fetched::Whole) {
             d.arrivedDownloads.insert(download);
-            d.arrivedFiles.insert(ListedFileKey(*task.file));
+            d.arrivedFiles.insert(key);
             d.tray.announceArrival(task.file->fileName);
             PopTask(d, download);
             return;
         }
         // Nothing usable arrived: the file stays on the server, so its
-        // removal goes too, and it is not fetched again unasked.
-        if (task.file)
-            d.failedFiles.insert(ListedFileKey(*task.file));
-        if (d.progress.fetchedBytes == 0)
+        // removal goes too, and it is tried again after its pause.
+        if (d.progress.fetchedBytes == 0 && tellFailure)
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
         PopTwoTasks(d, download, removal);
-    } catch (...) {
+    } catch (const std::exception& error) {
         // The tab and the timers come back, and the download does not stay
-        // at the head to fail again at every tick, nor comes back unasked.
+        // at the head to fail again at every tick: it waits out its pause.
         if (task.file && !StopRequested())
-            d.failedFiles.insert(ListedFileKey(*task.file));
+            d.retries.recordFailure(key, d.now());
+        d.view.showFetchName("");
+        LeaveFetching(d);
+        PopTwoTasks(d, download, removal);
+        if (tellFailure || StopRequested())
+            throw;
+        // Told once already: a repeat goes to the status bar, not a box.
+        d.view.showStatus(std::string("[!] ") + error.what());
+        UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
+    } catch (...) {
+        if (task.file && !StopRequested())
+            d.retries.recordFailure(key, d.now());
         d.view.showFetchName("");
         LeaveFetching(d);
         PopTwoTasks(d, download, removal);

@@ -187,8 +187,8 @@ TEST_F(RunnerTest, RemovalPageMissingFallsBackToTheBrowserOnce)
 
 // Guards a file that can never be fetched (404, a name the folder refuses):
 // every automatic or trailing check fetched and reported it again, two
-// boxes every few seconds for ever. It waits, counted in the status bar,
-// until the user asks for a check.
+// boxes every few seconds for ever. It waits out its pause, counted in the
+// status bar, and the user's check tries it at once without a second box.
 TEST_F(RunnerTest, FailedFileWaitsForTheUsersCheck)
 {
     const auto server = listing({{"gone.avi", webFile(Http("404 Not Found", "")), "r", "5"}});
@@ -201,15 +201,93 @@ TEST_F(RunnerTest, FailedFileWaitsForTheUsersCheck)
         RunnerTick(d);
     }
     EXPECT_EQ(ops.messages.size(), 2u);
-    EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку (1 после ошибки ждут «Обновить»)");
+    EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку (1 после ошибки ждут повтора)");
     EXPECT_EQ(web.front()->requests().size(), 1u);
 
     ops.queuedTasks.clear();
     d.queue.clear();
     QueueServerCheck(d);
     RunnerTick(d);
-    EXPECT_EQ(ops.messages.size(), 4u);
+    EXPECT_EQ(ops.messages.size(), 2u);
     EXPECT_EQ(web.front()->requests().size(), 2u);
+}
+
+// The runner with a clock the test moves by hand.
+class RetryTest : public RunnerTest {
+protected:
+    std::chrono::steady_clock::time_point clock{};
+
+    RetryTest()
+    {
+        d.now = [this] { return clock; };
+        setRemMode(1);
+    }
+    // An automatic check and every task it brings.
+    void automaticCheck()
+    {
+        AutoCheckTick(d);
+        for (int i = 0; i < 10 && !d.queue.empty(); ++i)
+            RunnerTick(d);
+    }
+};
+
+// Guards a file whose download failed once (a dropped connection, a server
+// restart) never being fetched again unless the user asked: left in the
+// tray, it was never delivered. The first automatic check after a minute
+// fetches it, none before, and the failure brought its boxes only once.
+TEST_F(RetryTest, FailedFileArrivesAtTheFirstAutomaticCheckAfterItsPause)
+{
+    web.push_back(std::make_unique<ScriptServer>(std::vector<ScriptedReply>{{""}, {Http("200 OK", "later")}}));
+    const std::string address = "http://127.0.0.1:" + std::to_string(web.back()->port()) + "/f";
+    const auto server = listing({{"late.avi", address, "r", "5"}});
+    automaticCheck();
+    EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
+    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0\nЖдут повтора: 1");
+
+    clock += std::chrono::seconds(59);
+    automaticCheck();
+    EXPECT_EQ(web.front()->requests().size(), 1u);
+    EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку (1 после ошибки ждут повтора)");
+
+    clock += std::chrono::seconds(1);
+    automaticCheck();
+    EXPECT_EQ(web.front()->requests().size(), 2u);
+    EXPECT_EQ(ReadFile(dir.file("late.avi")), "later");
+    EXPECT_EQ(ops.messages.size(), 2u);
+    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
+}
+
+// Guards a file that always fails (an error status, an empty body) being
+// fetched and reported at every round: the pause doubles from a minute up
+// to an hour, a repeat shows no box, and "Обновить" tries it at once.
+TEST_F(RetryTest, RepeatedFailuresDoubleThePauseUpToAnHourWithoutBoxes)
+{
+    for (const std::string& reply : {Http("404 Not Found", ""), Http("200 OK", "")}) {
+        SCOPED_TRACE(reply);
+        ops.messages.clear();
+        d.arrivedFiles.clear();
+        const auto server = listing({{"bad.avi", webFile(reply), "r", "5"}});
+        automaticCheck();
+        const std::size_t boxes = ops.messages.size();
+        EXPECT_GE(boxes, 1u);
+        std::size_t tries = 1;
+        for (const int minutes : {1, 2, 4, 8, 16, 32, 60, 60}) {
+            clock += std::chrono::minutes(minutes) - std::chrono::seconds(1);
+            automaticCheck();
+            EXPECT_EQ(web.back()->requests().size(), tries) << minutes;
+            clock += std::chrono::seconds(1);
+            automaticCheck();
+            EXPECT_EQ(web.back()->requests().size(), ++tries) << minutes;
+        }
+        QueueServerCheck(d);
+        for (int i = 0; i < 10 && !d.queue.empty(); ++i)
+            RunnerTick(d);
+        EXPECT_EQ(web.back()->requests().size(), ++tries);
+        EXPECT_EQ(ops.messages.size(), boxes);
+        EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: " + std::to_string(session.downloadedThisSession)
+                                    + "\nЖдут повтора: " + std::to_string(d.retries.waitingCount()));
+    }
+    EXPECT_EQ(d.retries.waitingCount(), 2);
 }
 
 // Guards failed downloads: an error status or a body cut short keeps the
@@ -234,7 +312,7 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(ReadFile(dir.file("a.avi")), "mine");
     EXPECT_EQ(session.downloadedThisSession, 0);
-    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
+    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0\nЖдут повтора: 2");
     EXPECT_EQ(std::count_if(ops.log.begin(), ops.log.end(),
                             [](const std::string& entry) { return entry.starts_with("announce"); }),
               0);
