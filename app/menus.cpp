@@ -46,11 +46,16 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
     c.autoCheckItem = MakeItem(c.trayMenu, QString::fromUtf8("Автообновление"));
     c.autoCheckItem->setCheckable(true);
     c.exitItem = MakeItem(c.trayMenu, QString::fromUtf8("Выход"));
-    // The keys work in the main window too, and the menu shows them.
-    c.checkServerItem->setShortcut(QKeySequence(Qt::Key_F5));
-    c.exitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    window->addAction(c.checkServerItem);
-    window->addAction(c.exitItem);
+    // The keys belong to the main window; the tray menu shows its captions
+    // alone. Each key runs its tray item, so both take the same road.
+    const auto addKey = [window](QAction* item, const QKeySequence& key) {
+        auto* shortcut = new QAction(window);
+        shortcut->setShortcut(key);
+        QObject::connect(shortcut, &QAction::triggered, item, &QAction::trigger);
+        window->addAction(shortcut);
+    };
+    addKey(c.checkServerItem, QKeySequence(Qt::Key_F5));
+    addKey(c.exitItem, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     c.trayIcon = new QSystemTrayIcon(window);
     c.trayIcon->setContextMenu(c.trayMenu);

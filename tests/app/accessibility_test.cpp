@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -103,16 +104,17 @@ TEST_F(AccessibilityTest, InputsListsTablesAndBarsHaveNames)
                     .startsWith(U("Можно изменить вручную")));
 }
 
-// Guards the keys: F5 runs "Обновить" (the tray's check) and Ctrl+Q "Выход",
-// and the tray menu shows them.
+// Guards the keys: F5 runs "Обновить" (the tray's check) and Ctrl+Q "Выход"
+// in the window, while the tray menu shows its captions with no key beside them.
 TEST_F(AccessibilityTest, F5ChecksTheServerAndCtrlQExits)
 {
+    for (const QAction* item : c().trayMenu->actions())
+        EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QSignalSpy checks(c().checkServerItem, &QAction::triggered);
     QTest::keyClick(c().queueList, Qt::Key_F5);
     EXPECT_EQ(checks.count(), 1);
-    EXPECT_EQ(c().checkServerItem->shortcut(), QKeySequence(Qt::Key_F5));
 
     QSignalSpy exits(c().exitItem, &QAction::triggered);
     QTest::keyClick(c().folderBox, Qt::Key_Q, Qt::ControlModifier);
