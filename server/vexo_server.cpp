@@ -83,6 +83,9 @@ void VexoServer::start()
     log_->line("listing on " + options_.bindAddress + ":" + std::to_string(listing_->port()) + ", web site on "
                + options_.bindAddress + ":" + std::to_string(site_->port()) + ", addresses http://" + publicHost_
                + "/, folder " + options_.folder);
+    // The settings dialog's "Сервер:" takes host:port, so that the pages and
+    // the removal addresses keep the web site's port; "Порт:" is the listing's.
+    log_->line("in Vexorama's settings enter Сервер: " + publicHost_ + "  Порт: " + std::to_string(listing_->port()));
 }
 
 void VexoServer::stop()

@@ -324,6 +324,44 @@ TEST_F(ServerTest, LogLinesStartWithTimeStamps)
     EXPECT_EQ(std::stoi(ports[2]), server->httpPort());
 }
 
+// Guards the start-up log not saying what to enter in the settings dialog, or
+// naming a "Сервер:" without the web port, so that removals went to port 80.
+TEST_F(ServerTest, LogSaysWhatToEnterInTheSettings)
+{
+    WriteFile(folder + "/a.txt", "a");
+    start();
+    const std::regex said("\\d{4}-\\d\\d-\\d\\d [\\d:.]+ in Vexorama's settings enter Сервер: ([^ ]+)  Порт: (\\d+)\n");
+    std::istringstream in(log.str());
+    std::string line;
+    std::getline(in, line); // the line with the ports, unchanged
+    std::getline(in, line);
+    std::smatch fields;
+    const std::string second = line + "\n";
+    ASSERT_TRUE(std::regex_match(second, fields, said)) << log.str();
+    EXPECT_EQ(fields[1].str(), host());
+    EXPECT_EQ(std::stoi(fields[2].str()), server->tcpPort());
+
+    // What the client builds from those fields reaches the server: the listing
+    // on the host part and "Порт:", the removal on the whole "Сервер:".
+    const std::string serverField = fields[1].str();
+    const auto colon = serverField.rfind(':');
+    ASSERT_EQ(serverField.substr(0, colon), "127.0.0.1");
+    const auto files = list();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(HttpGet(std::stoi(serverField.substr(colon + 1)), "/uploader/" + files[0].removalReference).status, 200);
+    EXPECT_TRUE(list().empty());
+
+    server->stop();
+    log.str("");
+    ServerOptions behindAProxy;
+    behindAProxy.publicHost = "files.example.org";
+    start(behindAProxy);
+    EXPECT_NE(log.str().find(" in Vexorama's settings enter Сервер: files.example.org  Порт: "
+                             + std::to_string(server->tcpPort()) + "\n"),
+              std::string::npos)
+        << log.str();
+}
+
 // Guards stop() hanging on an idle client or leaving either port open.
 TEST_F(ServerTest, StopsCleanlyWithAClientConnected)
 {
