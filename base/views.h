@@ -195,7 +195,9 @@ class WebPagesView {
 public:
     virtual ~WebPagesView() = default;
 
-    // Starts loading `url` and returns at once; the outcome is not examined.
+    // Starts loading `url` and returns at once. The removal page loads its
+    // addresses one after the other, and the window tells the downloader
+    // how each load ended; the other pages' outcomes are not examined.
     virtual void load(WebPage page, const std::string& url) = 0;
     // The address the page shows, as the engine reports it; empty before
     // anything was loaded.

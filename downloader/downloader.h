@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/views.h"
+#include "downloader/background_removals.h"
 #include "downloader/http_fetch.h"
 #include "downloader/retry_schedule.h"
 #include "downloader/server_files.h"
@@ -77,6 +78,8 @@ struct Downloader {
     // The removal page could not be made (the web engine module is
     // missing): removals go through the browser, as in mode 1.
     bool removalInBrowser = false;
+    // Removals in the hidden page, and those whose page did not load.
+    BackgroundRemovals removals;
 };
 
 } // namespace vexo

@@ -147,6 +147,12 @@ void QueueDownloads(Downloader& d, TaskId runningCheck)
     int queued = 0;
     for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
         const ServerFile& file = d.files.at(i);
+        // A file that arrived but is still listed because its removal page
+        // did not load is not fetched again: its removal is tried again.
+        if (ArrivedEarlier(d, file) && d.removals.failed(file.removeRef)) {
+            PushTask(d, ServerTask::Removal(kNoTask, file.removeRef));
+            continue;
+        }
         if (d.retries.waits(ListedFileKey(file), now) || ArrivedEarlier(d, file))
             continue;
         const TaskId download = PushTask(d, ServerTask::Download(i, file));

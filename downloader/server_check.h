@@ -25,7 +25,8 @@ void ShowServerFiles(Downloader& downloader);
 
 // Queues a download and a removal for every listed file but those that
 // wait out their pause after a failed download and those that arrived
-// earlier in this run, then one more check, unless nothing was queued or a check other than
+// earlier in this run (queueing the removal again of one whose removal page
+// did not load), then one more check, unless no download was queued or a check other than
 // `runningCheck` waits already. The pairs are queued as far as they fit
 // with a slot left for the check, which lists the rest again later.
 void QueueDownloads(Downloader& downloader, TaskId runningCheck);

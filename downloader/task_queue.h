@@ -36,7 +36,8 @@ inline constexpr TaskId kNoTask = 0;
 // file's removal reference for a removal. A download carries the file as
 // its check listed it, so a later check that lists other files cannot
 // change what it fetches; a removal names the download it belongs to, and
-// runs only when that very file arrived whole.
+// runs only when that very file arrived whole (a removal queued again after
+// its page did not load names none).
 struct ServerTask {
     std::string arg;
     TaskKind kind = TaskKind::Check;

@@ -136,11 +136,13 @@ void RunDownloadTask(Downloader& d)
     }
 }
 
-// Mode 2: the removal page loads the address without a window. Without the
-// web engine module that cannot be: said once, and the browser takes over.
-void RemoveInTheBackground(Downloader& d, const std::string& address)
+// Mode 2: the removal page loads the address without a window; how the
+// load ends comes back through RemovalPageLoaded. Without the web engine
+// module that cannot be: said once, and the browser takes over.
+void RemoveInTheBackground(Downloader& d, const std::string& address, const std::string& removeRef)
 {
     try {
+        d.removals.started(address, removeRef);
         d.webPages.load(WebPage::Removal, address);
     } catch (const std::runtime_error& error) {
         d.removalInBrowser = true;
@@ -154,9 +156,11 @@ void RunRemovalTask(Downloader& d)
 {
     const ServerTask& task = d.queue.head();
     const TaskId removal = task.id;
-    // Only the removal of a file that arrived whole runs; the program that
-    // is ending starts none.
-    if (d.arrivedDownloads.erase(task.download) == 0 || StopRequested()) {
+    // Only the removal of a file that arrived whole runs, or one queued
+    // again after its page did not load; the program that is ending starts
+    // none.
+    const bool retried = task.download == kNoTask && d.removals.takeFailed(task.arg);
+    if ((d.arrivedDownloads.erase(task.download) == 0 && !retried) || StopRequested()) {
         PopTask(d, removal);
         return;
     }
@@ -166,10 +170,10 @@ void RunRemovalTask(Downloader& d)
         if (mode == 1 || (mode == 2 && d.removalInBrowser))
             d.dialogs.openExternally(address + "&close=1");
         else if (mode == 2)
-            RemoveInTheBackground(d, address);
+            RemoveInTheBackground(d, address, task.arg);
     } catch (...) {
-        // A removal is fire-and-forget: one that cannot be started is
-        // reported once and not tried again.
+        // A removal that cannot be started is reported once and not tried
+        // again; in mode 2 only a page that did not load is.
         PopTask(d, removal);
         throw;
     }

@@ -4,8 +4,12 @@
 #include "app/form_names.h"
 #include "app/main_window.h"
 #include "app/server_settings_dialog.h"
+#include "app/status_bar.h"
 #include "app/web_bindings.h"
 #include "base/service_address.h"
+#include "base/settings_store.h"
+#include "downloader/downloader.h"
+#include "downloader/task_runner.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/script_server.h"
 #include "tests/support/temp_dir.h"
@@ -168,6 +172,38 @@ TEST_F(WebEngineTest, RemovalPageSendsTheReferencesOwnBytes)
     // sends it so, as RFC 3986 allows.
     const std::string request = server.requests().front();
     EXPECT_EQ(request.rfind("GET /uploader/del.php?f=a%20bA&n=%E9%F2 HTTP/1.1\r\n", 0), 0u) << request.substr(0, 120);
+}
+
+// Guards a removal in the hidden view that did not reach the server (refused,
+// or answered with an HTTP error status) passing for done: the file stayed
+// on the server without a word. The loads run one after the other; each
+// failure is said in the status bar and waits to be tried again, and the
+// removal that loaded does not.
+TEST_F(WebEngineTest, HiddenRemovalsThatFailToLoadAreToldAndKept)
+{
+    test::ScriptServer removed("HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\nremoved");
+    test::ScriptServer missing("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
+    window->session().settings->writeInteger("Server", "RemMode", 2);
+    Downloader& d = window->findChild<DownloaderBindings*>()->downloader();
+    const std::vector<std::pair<int, std::string>> removals{{test::RefusingPort(), "del.php?f=refused"},
+                                                            {removed.port(), "del.php?f=ok"},
+                                                            {missing.port(), "del.php?f=404"}};
+    TaskId download = 0;
+    for (const auto& [port, ref] : removals) {
+        window->session().client.host = "127.0.0.1:" + std::to_string(port);
+        d.arrivedDownloads.insert(++download);
+        PushTask(d, ServerTask::Removal(download, ref));
+        RunNextTask(d);
+    }
+    ASSERT_TRUE(test::WaitUntil([&] { return d.removals.failed("del.php?f=404"); }, 60s))
+        << c->statusBar->panelText(0).toStdString();
+    EXPECT_TRUE(d.removals.failed("del.php?f=refused"));
+    EXPECT_FALSE(d.removals.failed("del.php?f=ok"));
+    ASSERT_FALSE(removed.requests().empty()); // then the page's icon, perhaps
+    EXPECT_EQ(removed.requests().front().rfind("GET /uploader/del.php?f=ok HTTP/1.1\r\n", 0), 0u);
+    EXPECT_EQ(c->statusBar->panelText(0).toStdString(),
+              "[!] Файл не удалён с сервера (http://127.0.0.1:" + std::to_string(missing.port())
+                  + "/uploader/del.php?f=404), повтор при следующей проверке");
 }
 
 } // namespace

@@ -16,6 +16,10 @@ public:
     QWidget* widget() override { return this; }
     void navigate(const QUrl& url) override;
     QString location() const override;
+    void whenLoaded(std::function<void(bool loaded)> done) override;
+
+private:
+    std::function<void(bool loaded)> done_;
 };
 
 } // namespace vexo

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLayout>
+#include <QTimer>
 #include <QWidget>
 
 #include <stdexcept>
@@ -14,6 +15,13 @@
 namespace vexo {
 
 namespace {
+
+QUrl AddressBytes(const std::string& url)
+{
+    // The address's own bytes go on the wire: a removal reference in
+    // Windows-1251 must not be read as UTF-8 on the way.
+    return QUrl::fromEncoded(QByteArray::fromStdString(EncodeUrlBytes(url)));
+}
 
 void ShowInHolder(QWidget* holder, QWidget* content)
 {
@@ -28,6 +36,34 @@ void ShowInHolder(QWidget* holder, QWidget* content)
 QtWebViews::QtWebViews(WebModuleLoader& loader, std::map<WebPage, PagePlace> places)
     : loader_(loader), places_(std::move(places))
 {}
+
+QtWebViews::~QtWebViews()
+{
+    // The views may outlive this object, in their holders.
+    for (const auto& [page, view] : views_)
+        if (created(page))
+            view->whenLoaded({});
+}
+
+void QtWebViews::whenRemovalLoaded(std::function<void(const std::string& address, bool loaded)> done)
+{
+    removalDone_ = std::move(done);
+}
+
+void QtWebViews::removalLoaded(bool loaded)
+{
+    if (removals_.empty())
+        return;
+    const std::string address = removals_.front();
+    removals_.pop_front();
+    if (!removals_.empty()) {
+        // Not from inside the engine's own report of the load that ended.
+        EngineView* view = views_.at(WebPage::Removal);
+        QTimer::singleShot(0, view->widget(), [view, next = removals_.front()] { view->navigate(AddressBytes(next)); });
+    }
+    if (removalDone_)
+        removalDone_(address, loaded);
+}
 
 bool QtWebViews::created(WebPage page) const
 {
@@ -63,15 +99,25 @@ EngineView* QtWebViews::ensure(WebPage page)
     created->widget()->show();
     views_[page] = created;
     widgets_[page] = created->widget();
+    if (page == WebPage::Removal) {
+        removals_.clear(); // a view that went took its loads with it
+        created->whenLoaded([this](bool loaded) { removalLoaded(loaded); });
+    }
     return created;
 }
 
 void QtWebViews::load(WebPage page, const std::string& url)
 {
-    // The address's own bytes go on the wire: a removal reference in
-    // Windows-1251 must not be read as UTF-8 on the way.
-    if (EngineView* target = ensure(page))
-        target->navigate(QUrl::fromEncoded(QByteArray::fromStdString(EncodeUrlBytes(url))));
+    EngineView* target = ensure(page);
+    if (!target)
+        return;
+    if (page != WebPage::Removal) {
+        target->navigate(AddressBytes(url));
+        return;
+    }
+    removals_.push_back(url);
+    if (removals_.size() == 1)
+        target->navigate(AddressBytes(url));
 }
 
 std::string QtWebViews::address(WebPage page) const

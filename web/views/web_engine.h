@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QtPlugin>
 
+#include <functional>
+
 class QWidget;
 
 namespace vexo {
@@ -23,6 +25,10 @@ public:
     virtual void navigate(const QUrl& url) = 0;
     // The address of the page shown, as the engine reports it.
     virtual QString location() const = 0;
+    // Called when a load ends: false when the page could not be fetched,
+    // came with an HTTP error status or was stopped. An empty function
+    // reports nothing.
+    virtual void whenLoaded(std::function<void(bool loaded)> done) = 0;
 };
 
 class WebEngine {
@@ -35,5 +41,5 @@ public:
 
 } // namespace vexo
 
-#define VEXO_WEB_ENGINE_IID "io.github.vexorama.Vexorama.WebEngine/1"
+#define VEXO_WEB_ENGINE_IID "io.github.vexorama.Vexorama.WebEngine/2"
 Q_DECLARE_INTERFACE(vexo::WebEngine, VEXO_WEB_ENGINE_IID)

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+namespace vexo {
+
+struct Downloader;
+
+// The removals loaded in the hidden removal page (mode 2), by address, and
+// those whose page did not load: their files are still on the server, and a
+// later check that lists one queues its removal again.
+class BackgroundRemovals {
+public:
+    // The page was asked to load `address`, the removal of `removeRef`.
+    void started(const std::string& address, const std::string& removeRef);
+    // The page finished loading `address`. Returns true for the first
+    // failure of a file's removal in this run, which the user is told of.
+    bool finished(const std::string& address, bool loaded);
+    // Whether the removal of `removeRef` failed and waits to be queued again.
+    bool failed(const std::string& removeRef) const { return failed_.count(removeRef) != 0; }
+    // Takes a failed removal for its new attempt; false when it was none.
+    bool takeFailed(const std::string& removeRef) { return failed_.erase(removeRef) != 0; }
+
+private:
+    std::map<std::string, std::string> loading_; // address -> removal reference
+    std::set<std::string> failed_;
+    std::set<std::string> told_;
+};
+
+// The hidden removal page finished loading `address`; `loaded` is false for
+// a page that could not be fetched or that came with an HTTP error status.
+// The first failure of each file is said in the status bar; the removal is
+// tried again by the next check that lists the file.
+void RemovalPageLoaded(Downloader& d, const std::string& address, bool loaded);
+
+} // namespace vexo
