@@ -8,6 +8,7 @@
 #include "app/window_timer.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
+#include "downloader/background_removals.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
 
@@ -46,6 +47,9 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
     connect(c.runnerTimer, &WindowTimer::tick, this, boundary.guard([d] { RunnerTick(*d); }));
     connect(c.fetchProgressTimer, &WindowTimer::tick, this, boundary.guard([d] { ShowFetchProgress(*d); }));
     connect(c.autoCheckTimer, &WindowTimer::tick, this, boundary.guard([d] { AutoCheckTick(*d); }));
+    context.views.webPages.whenRemovalLoaded([this, d](const std::string& address, bool loaded) {
+        context_.boundary.run([&] { RemovalPageLoaded(*d, address, loaded); });
+    });
 
     // The dialog reads the settings after the main window's start-up has run;
     // building its window waits until it is first opened.

@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/web_bindings.h"
 
-#include "app/downloader_bindings.h"
-#include "app/main_window.h"
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
 #include "base/views.h"
-#include "downloader/background_removals.h"
 #include "web/url_download.h"
 #include "web/web_pages.h"
 
@@ -38,15 +35,6 @@ WebBindings::WebBindings(WindowContext& context) : QObject(context.controls.wind
     connect(c.urlBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { typedAddress_ = text.toStdString(); });
     connect(c.downloadUrlButton, &QPushButton::clicked, this, boundary.guard([this] { downloadTypedAddress(); }));
-
-    // How a background removal ended goes to the downloader, which bound
-    // its own controls before these.
-    auto* window = qobject_cast<MainWindow*>(c.window);
-    auto* downloader = window ? window->findChild<DownloaderBindings*>() : nullptr;
-    if (downloader)
-        window->webViews().whenRemovalLoaded([this, downloader](const std::string& address, bool loaded) {
-            context_.boundary.run([&] { RemovalPageLoaded(downloader->downloader(), address, loaded); });
-        });
 }
 
 void WebBindings::downloadTypedAddress()

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -196,12 +197,16 @@ public:
     virtual ~WebPagesView() = default;
 
     // Starts loading `url` and returns at once. The removal page loads its
-    // addresses one after the other, and the window tells the downloader
-    // how each load ended; the other pages' outcomes are not examined.
+    // addresses one after the other and tells how each load ended; the
+    // other pages' outcomes are not examined.
     virtual void load(WebPage page, const std::string& url) = 0;
     // The address the page shows, as the engine reports it; empty before
     // anything was loaded.
     virtual std::string address(WebPage page) const = 0;
+    // Called when the removal page's load of an address ends, with the
+    // address as load() was given it: false when the page could not be
+    // fetched, came with an HTTP error status or was stopped.
+    virtual void whenRemovalLoaded(std::function<void(const std::string& address, bool loaded)> done) = 0;
 };
 
 // All views of the main window, for the code that reaches several.

@@ -40,6 +40,7 @@ public:
     // WebPagesView
     void load(WebPage, const std::string&) override {}
     std::string address(WebPage) const override { return {}; }
+    void whenRemovalLoaded(std::function<void(const std::string&, bool)>) override {}
 
     // Dialogs
     void showMessage(MessageKind, const std::string& text) override { lastMessage = text; }

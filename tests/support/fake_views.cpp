@@ -302,6 +302,11 @@ std::string FakeViews::address(WebPage page) const
     return found == addresses.end() ? std::string() : found->second;
 }
 
+void FakeViews::whenRemovalLoaded(std::function<void(const std::string& address, bool loaded)> done)
+{
+    removalLoaded = std::move(done);
+}
+
 // ---- Dialogs ----------------------------------------------------------
 
 void FakeViews::showMessage(MessageKind kind, const std::string& text)

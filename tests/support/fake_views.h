@@ -104,6 +104,8 @@ public:
 
     // Web pages
     std::vector<std::pair<WebPage, std::string>> loads;
+    // What the removal page would call when a load ends.
+    std::function<void(const std::string& address, bool loaded)> removalLoaded;
 
     // WindowView
     void showCaption(const std::string& text) override;
@@ -155,6 +157,7 @@ public:
     // WebPagesView
     void load(WebPage page, const std::string& url) override;
     std::string address(WebPage page) const override;
+    void whenRemovalLoaded(std::function<void(const std::string& address, bool loaded)> done) override;
 
     // Dialogs
     void showMessage(MessageKind kind, const std::string& text) override;

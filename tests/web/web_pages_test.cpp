@@ -32,6 +32,7 @@ public:
         const auto found = shown.find(view);
         return found == shown.end() ? std::string() : found->second;
     }
+    void whenRemovalLoaded(std::function<void(const std::string&, bool)>) override {}
 };
 
 const std::string kSite = kServiceSite;

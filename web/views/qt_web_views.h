@@ -39,11 +39,10 @@ public:
     void load(WebPage page, const std::string& url) override;
     std::string address(WebPage page) const override;
 
+    void whenRemovalLoaded(std::function<void(const std::string& address, bool loaded)> done) override;
+
     // Whether the page's view has been made (and still exists).
     bool created(WebPage page) const;
-    // Called when the removal page's load of an address ends, with the
-    // address as load() was given it; see EngineView::whenLoaded.
-    void whenRemovalLoaded(std::function<void(const std::string& address, bool loaded)> done);
 
 private:
     EngineView* ensure(WebPage page);
