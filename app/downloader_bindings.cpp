@@ -8,7 +8,6 @@
 #include "app/window_timer.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
-#include "downloader/background_removals.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
 

@@ -120,7 +120,7 @@ int main(int argc, char** argv)
     if (kind == "check")
         d.queue.append(vexo::ServerTask::Check());
     else
-        d.queue.append(vexo::ServerTask::Download(1, {"probe.bin", argv[2], "ref", ""}));
+        d.queue.append(vexo::ServerTask::Download({"probe.bin", argv[2], "ref", ""}));
 
     std::string ending = "ended";
     double closing = 0;

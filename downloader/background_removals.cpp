@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/background_removals.h"
 
-#include "base/views.h"
-#include "downloader/downloader.h"
-
 namespace vexo {
 
 void BackgroundRemovals::started(const std::string& address, const std::string& removeRef)
@@ -24,12 +21,6 @@ bool BackgroundRemovals::finished(const std::string& address, bool loaded)
     }
     failed_.insert(removeRef);
     return told_.insert(removeRef).second;
-}
-
-void RemovalPageLoaded(Downloader& d, const std::string& address, bool loaded)
-{
-    if (d.removals.finished(address, loaded))
-        d.view.showStatus("[!] Файл не удалён с сервера (" + address + "), повтор при следующей проверке");
 }
 
 } // namespace vexo

@@ -7,8 +7,6 @@
 
 namespace vexo {
 
-struct Downloader;
-
 // The removals loaded in the hidden removal page (mode 2), by address, and
 // those whose page did not load: their files are still on the server, and a
 // later check that lists one queues its removal again.
@@ -29,11 +27,5 @@ private:
     std::set<std::string> failed_;
     std::set<std::string> told_;
 };
-
-// The hidden removal page finished loading `address`; `loaded` is false for
-// a page that could not be fetched or that came with an HTTP error status.
-// The first failure of each file is said in the status bar; the removal is
-// tried again by the next check that lists the file.
-void RemovalPageLoaded(Downloader& d, const std::string& address, bool loaded);
 
 } // namespace vexo

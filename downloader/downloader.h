@@ -2,9 +2,8 @@
 #pragma once
 
 #include "base/views.h"
-#include "downloader/background_removals.h"
+#include "downloader/delivery_record.h"
 #include "downloader/http_fetch.h"
-#include "downloader/retry_schedule.h"
 #include "downloader/server_files.h"
 #include "downloader/task_queue.h"
 #include "downloader/tcp_client.h"
@@ -23,12 +22,6 @@ struct AutoCheckState {
     bool on = false;
     std::string period = "60"; // seconds, as text
 };
-
-// A listed file's key in `Downloader::retries` and `arrivedFiles`.
-inline std::string ListedFileKey(const ServerFile& file)
-{
-    return file.fileName + "\n" + file.url;
-}
 
 // The server downloader's state for the run, with the views and the shared
 // state it works on. Its handlers and tasks take it whole.
@@ -60,26 +53,14 @@ struct Downloader {
     // Files whose listed size was not a number at the last check, already
     // reported to the user ("name\nsize").
     std::set<std::string> reportedSizes;
-    // Downloads whose file arrived whole and is on the disk; only their
+    // What arrived, what failed and waits for another try, and which
     // removals may run.
-    std::set<TaskId> arrivedDownloads;
-    // Files whose download failed ("name\naddress") stay on the server and
-    // wait out a growing pause before a check fetches them again; only the
-    // first failure of each brings its boxes.
-    RetrySchedule retries;
-    // The time the pauses are measured in; tests set it.
+    DeliveryRecord delivery;
+    // The time the pauses after failures are measured in; tests set it.
     std::function<std::chrono::steady_clock::time_point()> now = [] { return std::chrono::steady_clock::now(); };
-    // Files that arrived whole in this run ("name\naddress"). A later list
-    // that still holds one (its removal has not reached the server yet, or
-    // two checks listed it) does not fetch it again: the second request
-    // would only find it gone. Files kept on the server (removal mode 3)
-    // are fetched at every round, as that mode asks.
-    std::set<std::string> arrivedFiles;
     // The removal page could not be made (the web engine module is
     // missing): removals go through the browser, as in mode 1.
     bool removalInBrowser = false;
-    // Removals in the hidden page, and those whose page did not load.
-    BackgroundRemovals removals;
 };
 
 } // namespace vexo

@@ -61,7 +61,7 @@ void RunnerTick(Downloader& d)
 void QueueServerCheck(Downloader& d)
 {
     // The user asks: files that failed before are tried again at once.
-    d.retries.allowAll(d.now());
+    d.delivery.allowAllRetries(d.now());
     QueueCheckOnce(d);
 }
 
@@ -77,7 +77,7 @@ void SetAutoCheck(Downloader& d, bool on)
 
 void AutoCheckTick(Downloader& d)
 {
-    UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
+    UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
     d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
     QueueCheckOnce(d);
 }
@@ -87,7 +87,7 @@ void ShowFetchProgress(Downloader& d)
     const FetchProgress& progress = d.progress;
     d.view.showFetchProgress(progress.fetchedBytes, progress.fetchTotal);
     d.view.showFetchStatus("Скачано " + SizeToText(progress.fetchedBytes) + " из " + SizeToText(progress.fetchTotal));
-    UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
+    UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
     d.dialogs.pump();
 }
 
@@ -106,6 +106,12 @@ void ClearTaskQueue(Downloader& d)
 {
     d.queue.clear();
     PopTask(d, kNoTask);
+}
+
+void RemovalPageLoaded(Downloader& d, const std::string& address, bool loaded)
+{
+    if (d.delivery.removalLoaded(address, loaded))
+        d.view.showStatus("[!] Файл не удалён с сервера (" + address + "), повтор при следующей проверке");
 }
 
 } // namespace vexo

@@ -42,6 +42,12 @@ void ChangeAutoCheckPeriod(Downloader& downloader, const std::string& text);
 // A click on the status bar empties the task queue.
 void ClearTaskQueue(Downloader& downloader);
 
+// The hidden removal page finished loading `address`; `loaded` is false for
+// a page that could not be fetched or that came with an HTTP error status.
+// The first failure of each file is said in the status bar; the removal is
+// tried again by the next check that lists the file.
+void RemovalPageLoaded(Downloader& downloader, const std::string& address, bool loaded);
+
 // Timer periods from seconds: clamped to what a timer can hold, never
 // wrapped; 0 or less gives 0 (no ticks).
 std::uint32_t SecondsToInterval(std::int64_t seconds);

@@ -5,17 +5,15 @@
 
 namespace vexo {
 
-bool RetrySchedule::recordFailure(const std::string& key, Clock::time_point now)
+void RetrySchedule::recordFailure(const std::string& key, Clock::time_point now)
 {
     Entry& entry = entries_[key];
-    const bool first = entry.failures == 0;
     entry.failures = std::min(entry.failures + 1, 64);
     // Doubling stops at the longest pause, long before the shift overflows.
     std::chrono::minutes pause = kFirstPause;
     for (int i = 1; i < entry.failures && pause < kLongestPause; ++i)
         pause *= 2;
     entry.nextTry = now + std::min(pause, kLongestPause);
-    return first;
 }
 
 void RetrySchedule::forget(const std::string& key)

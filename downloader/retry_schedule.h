@@ -17,9 +17,8 @@ public:
     static constexpr std::chrono::minutes kFirstPause{1};
     static constexpr std::chrono::minutes kLongestPause{60};
 
-    // Notes a failure at `now`; true when it is the file's first in this run
-    // (the one the user is told of).
-    bool recordFailure(const std::string& key, Clock::time_point now);
+    // Notes a failure at `now`.
+    void recordFailure(const std::string& key, Clock::time_point now);
     // The file arrived whole: it is no longer waiting.
     void forget(const std::string& key);
     // Every waiting file may be tried at once; the pauses keep growing.

@@ -84,7 +84,7 @@ void CheckServer(Downloader& d)
     int arrived = 0;
     for (int i = 1; i <= count; ++i) {
         const ServerFile& file = d.files.at(i);
-        if (d.retries.waits(ListedFileKey(file), now))
+        if (d.delivery.waits(file, now))
             ++waiting;
         else if (ArrivedEarlier(d, file))
             ++arrived;
@@ -94,7 +94,7 @@ void CheckServer(Downloader& d)
     if (waiting > 0)
         status += " (" + std::to_string(waiting) + " после ошибки ждут повтора)";
     d.view.showStatus(status);
-    UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
+    UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
     d.dialogs.pump();
     ShowServerFiles(d);
     if (count > 0)
@@ -104,7 +104,7 @@ void CheckServer(Downloader& d)
 
 bool ArrivedEarlier(const Downloader& d, const ServerFile& file)
 {
-    if (d.arrivedFiles.count(ListedFileKey(file)) == 0)
+    if (!d.delivery.arrivedWhole(file))
         return false;
     const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
     return mode == 1 || mode == 2;
@@ -149,13 +149,13 @@ void QueueDownloads(Downloader& d, TaskId runningCheck)
         const ServerFile& file = d.files.at(i);
         // A file that arrived but is still listed because its removal page
         // did not load is not fetched again: its removal is tried again.
-        if (ArrivedEarlier(d, file) && d.removals.failed(file.removeRef)) {
+        if (ArrivedEarlier(d, file) && d.delivery.removalFailed(file)) {
             PushTask(d, ServerTask::Removal(kNoTask, file.removeRef));
             continue;
         }
-        if (d.retries.waits(ListedFileKey(file), now) || ArrivedEarlier(d, file))
+        if (d.delivery.waits(file, now) || ArrivedEarlier(d, file))
             continue;
-        const TaskId download = PushTask(d, ServerTask::Download(i, file));
+        const TaskId download = PushTask(d, ServerTask::Download(file));
         PushTask(d, ServerTask::Removal(download, file.removeRef));
         ++queued;
     }

@@ -20,19 +20,13 @@ const char* TaskWord(TaskKind kind)
     return "";
 }
 
-ServerTask ServerTask::Check()
+TaskKind ServerTask::kind() const
 {
-    return {"is_files", TaskKind::Check};
-}
-
-ServerTask ServerTask::Download(int position, ServerFile file)
-{
-    return {std::to_string(position), TaskKind::Download, std::move(file)};
-}
-
-ServerTask ServerTask::Removal(TaskId download, std::string removeRef)
-{
-    return {std::move(removeRef), TaskKind::Remove, std::nullopt, download};
+    if (download())
+        return TaskKind::Download;
+    if (removal())
+        return TaskKind::Remove;
+    return TaskKind::Check;
 }
 
 TaskId TaskQueue::idAt(int position) const
@@ -45,7 +39,7 @@ TaskId TaskQueue::idAt(int position) const
 bool TaskQueue::holdsCheck(TaskId except) const
 {
     for (const ServerTask& task : tasks_) {
-        if (task.kind == TaskKind::Check && task.id != except)
+        if (task.kind() == TaskKind::Check && task.id != except)
             return true;
     }
     return false;
@@ -72,7 +66,7 @@ std::string TaskQueue::taskWords() const
 {
     std::string words;
     for (const ServerTask& task : tasks_)
-        words += TaskWord(task.kind);
+        words += TaskWord(task.kind());
     return words;
 }
 

@@ -6,15 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 
 namespace vexo {
 
 struct Downloader;
 
-// Kinds of queued server work. The first four have a word for the status
-// bar but nothing queues them, and the runner leaves them alone.
+// Kinds of server work, each with its word for the status bar. The first
+// four are never queued.
 enum class TaskKind : std::uint8_t {
     Tr = 1,
     Url = 2,
@@ -31,23 +32,40 @@ enum class TaskKind : std::uint8_t {
 using TaskId = std::uint64_t;
 inline constexpr TaskId kNoTask = 0;
 
-// One queued piece of server work. `arg` is "is_files" for a check, the
-// file's 1-based position in the check's list for a download, and the
-// file's removal reference for a removal. A download carries the file as
-// its check listed it, so a later check that lists other files cannot
-// change what it fetches; a removal names the download it belongs to, and
-// runs only when that very file arrived whole (a removal queued again after
-// its page did not load names none).
+// A check lists the server's files.
+struct CheckWork {};
+
+// A download fetches one file as its check listed it, so that a later
+// check that lists other files cannot change what it fetches.
+struct DownloadWork {
+    ServerFile file;
+};
+
+// A removal asks the server to remove a fetched file by its removal
+// reference. It names the download it belongs to and runs only when that
+// very file arrived whole; a removal queued again after its page did not
+// load names none.
+struct RemovalWork {
+    std::string removeRef;
+    TaskId download = kNoTask;
+};
+
+// One queued piece of server work and its serial number.
 struct ServerTask {
-    std::string arg;
-    TaskKind kind = TaskKind::Check;
-    std::optional<ServerFile> file = std::nullopt; // downloads
-    TaskId download = kNoTask;                     // removals
+    std::variant<CheckWork, DownloadWork, RemovalWork> work;
     TaskId id = kNoTask;
 
-    static ServerTask Check();
-    static ServerTask Download(int position, ServerFile file);
-    static ServerTask Removal(TaskId download, std::string removeRef);
+    TaskKind kind() const;
+    // The work of a download or a removal; null for a task of another kind.
+    const DownloadWork* download() const { return std::get_if<DownloadWork>(&work); }
+    const RemovalWork* removal() const { return std::get_if<RemovalWork>(&work); }
+
+    static ServerTask Check() { return {CheckWork{}}; }
+    static ServerTask Download(ServerFile file) { return {DownloadWork{std::move(file)}}; }
+    static ServerTask Removal(TaskId download, std::string removeRef)
+    {
+        return {RemovalWork{std::move(removeRef), download}};
+    }
 };
 
 // The server task queue: at most 255 tasks, position 1 is the head.

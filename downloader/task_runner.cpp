@@ -12,7 +12,6 @@
 #include "downloader/server_check.h"
 
 #include <exception>
-#include <optional>
 #include <string>
 
 namespace vexo {
@@ -43,10 +42,10 @@ void LeaveFetching(Downloader& d)
 }
 
 // Fetches the task's file into the working folder.
-Fetched FetchListedFile(Downloader& d, const std::optional<ServerFile>& file)
+Fetched FetchListedFile(Downloader& d, const ServerFile& file)
 {
     Session& session = d.session;
-    d.view.showFetchName(file ? file->fileName : std::string());
+    d.view.showFetchName(file.fileName);
     if (!FolderExists(session.workingFolder)) {
         d.dialogs.showMessage(MessageKind::Information,
                               "Текущая папка не существует, сохраняем в " + session.defaultFolder);
@@ -55,56 +54,61 @@ Fetched FetchListedFile(Downloader& d, const std::optional<ServerFile>& file)
     }
 
     d.progress.fetchedBytes = 0;
-    if (!file || !IsPlainFileName(file->fileName))
+    if (!IsPlainFileName(file.fileName))
         return Fetched::Failed;
     RemoveStaleTemporaries(session.workingFolder);
     // A name longer than the folder takes is shortened, not refused.
-    const std::string path = JoinPath(session.workingFolder, FitFileName(NameFromOutside(file->fileName)));
+    const std::string path = JoinPath(session.workingFolder, FitFileName(NameFromOutside(file.fileName)));
     return FetchToFile(
-        file->url, path, file->sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
+        file.url, path, file.sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
+}
+
+// The removal queued behind the download at the head, if it is that
+// download's own.
+TaskId RemovalBehind(const Downloader& d, TaskId download)
+{
+    if (d.queue.taskCount() < 2)
+        return kNoTask;
+    const RemovalWork* removal = d.queue.at(2).removal();
+    return removal && removal->download == download ? d.queue.idAt(2) : kNoTask;
 }
 
 void RunDownloadTask(Downloader& d)
 {
-    const ServerTask task = d.queue.head();
-    const TaskId download = task.id;
-    const bool removalFollows =
-        d.queue.taskCount() >= 2 && d.queue.at(2).kind == TaskKind::Remove && d.queue.at(2).download == download;
-    const TaskId removal = removalFollows ? d.queue.idAt(2) : kNoTask;
-    const std::string key = task.file ? ListedFileKey(*task.file) : std::string();
+    const TaskId download = d.queue.headId();
+    const ServerFile file = d.queue.head().download()->file;
+    const TaskId removal = RemovalBehind(d, download);
     // A file still in its pause after a failure waits for a later check.
     // One that arrived since this download was queued is not asked for
     // again: the server has removed it, and the answer would be a false
     // "not found".
-    if (task.file && (d.retries.waits(key, d.now()) || ArrivedEarlier(d, *task.file))) {
+    if (d.delivery.waits(file, d.now()) || ArrivedEarlier(d, file)) {
         PopTwoTasks(d, download, removal);
         return;
     }
     // Only a file's first failure in this run brings its boxes; later ones
     // are counted in the status bar and the tray hint.
-    const bool tellFailure = !task.file || !d.retries.failedBefore(key);
+    const bool tellFailure = !d.delivery.failedBefore(file);
 
     EnterFetching(d.view);
     try {
-        const Fetched fetched = FetchListedFile(d, task.file);
-        if (fetched == Fetched::Whole && task.file)
-            d.retries.forget(key);
-        else if (fetched != Fetched::Whole && task.file)
-            d.retries.recordFailure(key, d.now());
+        const Fetched fetched = FetchListedFile(d, file);
+        if (fetched == Fetched::Whole)
+            d.delivery.arrived(download, file);
+        else
+            d.delivery.failed(file, d.now());
         if (fetched != Fetched::Failed)
             ++d.session.downloadedThisSession;
         else if (tellFailure)
             d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере");
-        UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
+        UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
         d.view.showFetchName("");
         d.dialogs.pump();
         LeaveFetching(d);
 
         // The file is whole and on the disk: its removal may follow.
         if (fetched == Fetched::Whole) {
-            d.arrivedDownloads.insert(download);
-            d.arrivedFiles.insert(key);
-            d.tray.announceArrival(task.file->fileName);
+            d.tray.announceArrival(file.fileName);
             PopTask(d, download);
             return;
         }
@@ -116,8 +120,8 @@ void RunDownloadTask(Downloader& d)
     } catch (const std::exception& error) {
         // The tab and the timers come back, and the download does not stay
         // at the head to fail again at every tick: it waits out its pause.
-        if (task.file && !StopRequested())
-            d.retries.recordFailure(key, d.now());
+        if (!StopRequested())
+            d.delivery.failed(file, d.now());
         d.view.showFetchName("");
         LeaveFetching(d);
         PopTwoTasks(d, download, removal);
@@ -125,10 +129,10 @@ void RunDownloadTask(Downloader& d)
             throw;
         // Told once already: a repeat goes to the status bar, not a box.
         d.view.showStatus(std::string("[!] ") + error.what());
-        UpdateTrayHint(d.session, d.tray, d.retries.waitingCount());
+        UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
     } catch (...) {
-        if (task.file && !StopRequested())
-            d.retries.recordFailure(key, d.now());
+        if (!StopRequested())
+            d.delivery.failed(file, d.now());
         d.view.showFetchName("");
         LeaveFetching(d);
         PopTwoTasks(d, download, removal);
@@ -142,7 +146,7 @@ void RunDownloadTask(Downloader& d)
 void RemoveInTheBackground(Downloader& d, const std::string& address, const std::string& removeRef)
 {
     try {
-        d.removals.started(address, removeRef);
+        d.delivery.removalStarted(address, removeRef);
         d.webPages.load(WebPage::Removal, address);
     } catch (const std::runtime_error& error) {
         d.removalInBrowser = true;
@@ -154,23 +158,22 @@ void RemoveInTheBackground(Downloader& d, const std::string& address, const std:
 
 void RunRemovalTask(Downloader& d)
 {
-    const ServerTask& task = d.queue.head();
-    const TaskId removal = task.id;
+    const TaskId removal = d.queue.headId();
+    const RemovalWork work = *d.queue.head().removal();
     // Only the removal of a file that arrived whole runs, or one queued
     // again after its page did not load; the program that is ending starts
     // none.
-    const bool retried = task.download == kNoTask && d.removals.takeFailed(task.arg);
-    if ((d.arrivedDownloads.erase(task.download) == 0 && !retried) || StopRequested()) {
+    if (!d.delivery.takeRemoval(work) || StopRequested()) {
         PopTask(d, removal);
         return;
     }
-    const std::string address = RemovalAddress(d.session.client.host, task.arg);
+    const std::string address = RemovalAddress(d.session.client.host, work.removeRef);
     try {
         const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
         if (mode == 1 || (mode == 2 && d.removalInBrowser))
             d.dialogs.openExternally(address + "&close=1");
         else if (mode == 2)
-            RemoveInTheBackground(d, address, task.arg);
+            RemoveInTheBackground(d, address, work.removeRef);
     } catch (...) {
         // A removal that cannot be started is reported once and not tried
         // again; in mode 2 only a page that did not load is.
@@ -205,11 +208,11 @@ void RunNextTask(Downloader& d)
 
     d.view.showQueuedTasks(d.queue.taskWords());
     d.dialogs.pump();
-    if (!d.queue.empty() && d.queue.head().kind == TaskKind::Check)
+    if (!d.queue.empty() && d.queue.head().kind() == TaskKind::Check)
         CheckServer(d);
-    if (!d.queue.empty() && d.queue.head().kind == TaskKind::Download)
+    if (!d.queue.empty() && d.queue.head().kind() == TaskKind::Download)
         RunDownloadTask(d);
-    if (!d.queue.empty() && d.queue.head().kind == TaskKind::Remove)
+    if (!d.queue.empty() && d.queue.head().kind() == TaskKind::Remove)
         RunRemovalTask(d);
     d.view.showQueuedTasks(d.queue.taskWords());
     d.dialogs.pump();

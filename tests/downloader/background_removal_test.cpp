@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Removal mode 2 over the recording fake: the hidden page's loads and how
 // they end, as the window reports it.
-#include "downloader/background_removals.h"
 #include "downloader/downloader_events.h"
 #include "downloader/task_runner.h"
 #include "tests/downloader/check_fixture.h"

@@ -46,7 +46,7 @@ protected:
     static void QueueRemoval(Downloader& downloader, const std::string& ref)
     {
         static TaskId fetched = 1'000'000;
-        downloader.arrivedDownloads.insert(++fetched);
+        downloader.delivery.arrived(++fetched, {"fetched for " + ref, "", ref, ""});
         PushTask(downloader, ServerTask::Removal(fetched, ref));
     }
 

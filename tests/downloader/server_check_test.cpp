@@ -79,10 +79,11 @@ TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
     EXPECT_EQ(d.files.at(1).url, "http://h/f/1");
     EXPECT_EQ(d.files.at(1).removeRef, "del.php?id=1&k=\xE9");
     EXPECT_EQ(ops.queuedTasks, "down rem down rem get ");
-    EXPECT_EQ(d.queue.at(1).arg, "1");
-    EXPECT_EQ(d.queue.at(2).arg, "del.php?id=1&k=\xE9");
-    EXPECT_EQ(d.queue.at(3).arg, "2");
-    EXPECT_EQ(d.queue.at(5).arg, "is_files");
+    EXPECT_EQ(d.queue.at(1).download()->file.url, "http://h/f/1");
+    EXPECT_EQ(d.queue.at(2).removal()->removeRef, "del.php?id=1&k=\xE9");
+    EXPECT_EQ(d.queue.at(2).removal()->download, d.queue.idAt(1));
+    EXPECT_EQ(d.queue.at(3).download()->file.url, "http://h/f/2");
+    EXPECT_EQ(d.queue.at(5).kind(), TaskKind::Check);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
 }
 
@@ -218,9 +219,9 @@ TEST_F(CheckServerTest, LongListFillsTheTablesWithoutOverflow)
     EXPECT_EQ(d.files.serverFileCount(), 255);
     EXPECT_EQ(gridRows(), 256);
     ASSERT_EQ(d.queue.taskCount(), 253);
-    EXPECT_EQ(d.queue.at(251).arg, "126");
-    EXPECT_EQ(d.queue.at(252).arg, "r126");
-    EXPECT_EQ(d.queue.at(253).kind, TaskKind::Check);
+    EXPECT_EQ(d.queue.at(251).download()->file.fileName, "f126");
+    EXPECT_EQ(d.queue.at(252).removal()->removeRef, "r126");
+    EXPECT_EQ(d.queue.at(253).kind(), TaskKind::Check);
 }
 
 // Guards a size that is not a number: the file is still listed and queued,

@@ -19,9 +19,15 @@ TEST(TaskWordsTest, TaskWordsFollowTheQueue)
 {
     TaskQueue queue;
     EXPECT_EQ(queue.taskWords(), "");
-    for (std::uint8_t kind : {5, 6, 7, 0, 1, 2, 3, 4, 8, 255})
-        queue.append(ServerTask{"x", static_cast<TaskKind>(kind)});
-    EXPECT_EQ(queue.taskWords(), "get down rem tr url ls del ");
+    queue.append(ServerTask::Check());
+    queue.append(ServerTask::Download({"a.avi", "http://h/a", "r", "1"}));
+    queue.append(ServerTask::Removal(kNoTask, "r"));
+    queue.append(ServerTask::Check());
+    EXPECT_EQ(queue.taskWords(), "get down rem get ");
+    std::string words;
+    for (std::uint8_t kind : {1, 2, 3, 4, 0, 8, 255})
+        words += TaskWord(static_cast<TaskKind>(kind));
+    EXPECT_EQ(words, "tr url ls del ");
 }
 
 // Guards a push: the runner's timer restarts (off, then on) and panel 1
@@ -32,17 +38,17 @@ TEST_F(TaskQueueTest, PushRestartsTheRunnerAndShowsTheQueue)
     ops.log.clear();
     PushTask(d, ServerTask::Check());
     EXPECT_EQ(ops.log, (std::vector<std::string>{"timer off TaskRunner", "tasks get ", "timer on TaskRunner"}));
-    EXPECT_EQ(queue.head().arg, "is_files");
+    EXPECT_EQ(queue.head().kind(), TaskKind::Check);
 }
 
 // Guards the queue's limit: a push onto 255 queued tasks is dropped.
 TEST_F(TaskQueueTest, PushOntoAFullQueueIsDropped)
 {
     for (int i = 0; i < 255; ++i)
-        PushTask(d, ServerTask{std::to_string(i), TaskKind::Download});
+        PushTask(d, ServerTask::Download({std::to_string(i), "http://h/", "r", "1"}));
     PushTask(d, ServerTask::Check());
     EXPECT_EQ(queue.taskCount(), 255);
-    EXPECT_EQ(queue.at(255).arg, "254");
+    EXPECT_EQ(queue.at(255).download()->file.fileName, "254");
 }
 
 // Guards the pop: the head goes, the runner runs, and once the queue is
@@ -50,7 +56,7 @@ TEST_F(TaskQueueTest, PushOntoAFullQueueIsDropped)
 TEST_F(TaskQueueTest, PopLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
 {
     PushTask(d, ServerTask::Check());
-    PushTask(d, ServerTask{"1", TaskKind::Download});
+    PushTask(d, ServerTask::Download({"1", "http://h/1", "ref", "1"}));
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
     d.autoCheck.on = true;
 
@@ -73,8 +79,8 @@ TEST_F(TaskQueueTest, PopLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
 // its closing pop must not remove the task queued after the emptying.
 TEST_F(TaskQueueTest, ClosingPopRemovesOnlyTheTaskItself)
 {
-    PushTask(d, ServerTask{"1", TaskKind::Download});
-    PushTask(d, ServerTask{"ref", TaskKind::Remove});
+    const TaskId first = PushTask(d, ServerTask::Download({"1", "http://h/1", "ref", "1"}));
+    PushTask(d, ServerTask::Removal(first, "ref"));
     const TaskId download = queue.idAt(1);
     const TaskId removal = queue.idAt(2);
 

@@ -265,7 +265,6 @@ TEST_F(RetryTest, RepeatedFailuresDoubleThePauseUpToAnHourWithoutBoxes)
     for (const std::string& reply : {Http("404 Not Found", ""), Http("200 OK", "")}) {
         SCOPED_TRACE(reply);
         ops.messages.clear();
-        d.arrivedFiles.clear();
         const auto server = listing({{"bad.avi", webFile(reply), "r", "5"}});
         automaticCheck();
         const std::size_t boxes = ops.messages.size();
@@ -285,9 +284,9 @@ TEST_F(RetryTest, RepeatedFailuresDoubleThePauseUpToAnHourWithoutBoxes)
         EXPECT_EQ(web.back()->requests().size(), ++tries);
         EXPECT_EQ(ops.messages.size(), boxes);
         EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: " + std::to_string(session.downloadedThisSession)
-                                    + "\nЖдут повтора: " + std::to_string(d.retries.waitingCount()));
+                                    + "\nЖдут повтора: " + std::to_string(d.delivery.waitingCount()));
     }
-    EXPECT_EQ(d.retries.waitingCount(), 2);
+    EXPECT_EQ(d.delivery.waitingCount(), 2);
 }
 
 // Guards failed downloads: an error status or a body cut short keeps the
@@ -569,9 +568,9 @@ TEST_F(RunnerTest, RemovalRunsOnlyForAFileThatArrivedWhole)
     setRemMode(1);
     session.client.host = "127.0.0.1:8080";
     const std::string cut = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 10\r\n\r\nhalf";
-    const TaskId failed = PushTask(d, ServerTask::Download(1, {"cut.avi", webFile(cut), "r=cut", "10"}));
+    const TaskId failed = PushTask(d, ServerTask::Download({"cut.avi", webFile(cut), "r=cut", "10"}));
     const TaskId whole =
-        PushTask(d, ServerTask::Download(2, {"whole.avi", webFile(Http("200 OK", "whole")), "r=ok", "5"}));
+        PushTask(d, ServerTask::Download({"whole.avi", webFile(Http("200 OK", "whole")), "r=ok", "5"}));
     PushTask(d, ServerTask::Removal(failed, "r=cut"));
     PushTask(d, ServerTask::Removal(whole, "r=ok"));
     for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)

@@ -37,7 +37,7 @@ int main(int argc, char** argv)
         // Until every listed file had its turn: only the trailing check is left.
         for (int tick = 0; tick < 1000; ++tick) {
             vexo::RunnerTick(d);
-            if (tick > 0 && d.queue.taskCount() == 1 && d.queue.head().kind == vexo::TaskKind::Check)
+            if (tick > 0 && d.queue.taskCount() == 1 && d.queue.head().kind() == vexo::TaskKind::Check)
                 break;
         }
     } catch (const std::exception& error) {

@@ -188,17 +188,18 @@ TEST_F(WebEngineTest, HiddenRemovalsThatFailToLoadAreToldAndKept)
     const std::vector<std::pair<int, std::string>> removals{{test::RefusingPort(), "del.php?f=refused"},
                                                             {removed.port(), "del.php?f=ok"},
                                                             {missing.port(), "del.php?f=404"}};
+    const auto removalFailed = [&d](const std::string& ref) { return d.delivery.removalFailed({"", "", ref, ""}); };
     TaskId download = 0;
     for (const auto& [port, ref] : removals) {
         window->session().client.host = "127.0.0.1:" + std::to_string(port);
-        d.arrivedDownloads.insert(++download);
+        d.delivery.arrived(++download, {ref, "http://h/" + ref, ref, "1"});
         PushTask(d, ServerTask::Removal(download, ref));
         RunNextTask(d);
     }
-    ASSERT_TRUE(test::WaitUntil([&] { return d.removals.failed("del.php?f=404"); }, 60s))
+    ASSERT_TRUE(test::WaitUntil([&] { return removalFailed("del.php?f=404"); }, 60s))
         << c->statusBar->panelText(0).toStdString();
-    EXPECT_TRUE(d.removals.failed("del.php?f=refused"));
-    EXPECT_FALSE(d.removals.failed("del.php?f=ok"));
+    EXPECT_TRUE(removalFailed("del.php?f=refused"));
+    EXPECT_FALSE(removalFailed("del.php?f=ok"));
     ASSERT_FALSE(removed.requests().empty()); // then the page's icon, perhaps
     EXPECT_EQ(removed.requests().front().rfind("GET /uploader/del.php?f=ok HTTP/1.1\r\n", 0), 0u);
     EXPECT_EQ(c->statusBar->panelText(0).toStdString(),
