@@ -96,8 +96,8 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
         {DecoderOption::JoinAtOnce, stored.readBool(settings::kJoinAtOnce)},
         {DecoderOption::OpenFolderAfter, stored.readBool(settings::kOpenFolderAfter)},
     };
-    for (const auto& [option, on] : options)
-        boundary.run([&] { SetDecoderOption(session, views.decoder, option, on); });
+    for (const auto& option : options)
+        boundary.run([&] { SetDecoderOption(session, views.decoder, option.first, option.second); });
 
     session.update = PacingInterval(stored.readInteger(settings::kUpdate));
 
