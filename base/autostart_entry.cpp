@@ -70,7 +70,7 @@ bool IsHidden(std::string_view text)
         if (!inMainGroup || equals == std::string_view::npos || Trimmed(line.substr(0, equals)) != "Hidden")
             continue;
         const std::string_view value = Trimmed(line.substr(equals + 1));
-        // The spec's booleans are "true" and "false"; GLib takes "1" too.
+        // Desktop entries write their booleans "true" and "false"; GLib takes "1" too.
         return value == "true" || value == "1";
     }
     return false;
@@ -148,7 +148,7 @@ bool StartsAtLogin(const std::string& entryPath)
 
 std::string QuoteExecArgument(const std::string& argument)
 {
-    // The spec's reserved characters; an argument with any of them is quoted.
+    // The characters an Exec line reserves; an argument with any of them is quoted.
     constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
     std::string quoted;
     const bool quote = argument.empty() || argument.find_first_of(kReserved) != std::string::npos;

@@ -9,7 +9,7 @@
 
 namespace vexo {
 
-// Named after the program's desktop file, as the autostart spec asks.
+// Named after the program's desktop file, as XDG autostart expects.
 inline constexpr const char* kAutostartEntryName = "io.github.vexorama.Vexorama.desktop";
 
 // $XDG_CONFIG_HOME/autostart/io.github.vexorama.Vexorama.desktop
@@ -20,7 +20,7 @@ std::string AutostartEntryPath();
 // and is not switched off by "Hidden=true".
 bool StartsAtLogin(const std::string& entryPath);
 
-// One argument of an Exec line, quoted as the Desktop Entry spec asks when
+// One argument of an Exec line, quoted as desktop entries require when
 // it holds a space or a reserved character, with "%" doubled.
 std::string QuoteExecArgument(const std::string& argument);
 
