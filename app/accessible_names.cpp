@@ -5,6 +5,7 @@
 #include "app/server_grid.h"
 #include "app/server_settings_controls.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -50,6 +51,7 @@ void NameForScreenReaders(ServerSettingsControls& c)
                                                          {c.portField, "Порт"}};
     for (const auto& [field, name] : fields)
         Name(field, name);
+    Name(c.startAtLoginBox, "Запускать при входе в систему");
 }
 
 } // namespace vexo

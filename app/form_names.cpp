@@ -125,6 +125,7 @@ void NameServerSettingsWidgets(const ServerSettingsControls& c)
         {c.removeInBrowserButton, "RadioButton1"},
         {c.removeSilentlyButton, "RadioButton2"},
         {c.keepOnServerButton, "RadioButton3"},
+        {c.startAtLoginBox, "StartAtLogin"},
         {c.okButton, "Button1"},
     });
 }

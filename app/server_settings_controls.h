@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -25,6 +26,7 @@ struct ServerSettingsControls {
     QRadioButton* removeInBrowserButton = nullptr; // "Удалять со вспл."
     QRadioButton* removeSilentlyButton = nullptr;  // "Удалять без вспл."
     QRadioButton* keepOnServerButton = nullptr;    // "Не удалять"
+    QCheckBox* startAtLoginBox = nullptr;          // "Запускать при входе в систему"
     QPushButton* okButton = nullptr;
 };
 

@@ -8,9 +8,11 @@
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
 #include "base/service_address.h"
+#include "base/session.h"
 #include "base/stop_request.h"
 #include "base/views.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace vexo {
@@ -105,6 +108,10 @@ void ServerSettingsDialog::build()
                  QString::fromUtf8("После скачки файла не удалять его с сервера ") + QString::fromUtf8(kServiceServer)
                      + QString::fromUtf8("\r\n(Не рекомендуется, тк аккуант могут забанить)"));
     layout->addWidget(c_.removalGroup);
+    c_.startAtLoginBox = new QCheckBox(QString::fromUtf8("Запускать при входе в систему"), this);
+    SetHint(c_.startAtLoginBox,
+            QString::fromUtf8("Запускать программу в трее, с включенной автопроверкой, при входе в систему"));
+    layout->addWidget(c_.startAtLoginBox);
     layout->addStretch();
 
     c_.okButton = new QPushButton(QStringLiteral("OK"), this);
@@ -117,6 +124,7 @@ void ServerSettingsDialog::build()
     setTabOrder(c_.okButton, c_.removeInBrowserButton);
     setTabOrder(c_.removeInBrowserButton, c_.removeSilentlyButton);
     setTabOrder(c_.removeSilentlyButton, c_.keepOnServerButton);
+    setTabOrder(c_.keepOnServerButton, c_.startAtLoginBox);
     NameServerSettingsWidgets(c_);
     NameForScreenReaders(c_);
     fitToContents();
@@ -171,10 +179,23 @@ void ServerSettingsDialog::bindFields()
                 chosenMode_ = mode;
         });
     }
+    connect(c_.startAtLoginBox, &QCheckBox::toggled, this, [this](bool checked) { startAtLogin_.chosen = checked; });
     connect(c_.okButton, &QPushButton::clicked, this, context_.boundary.guard([this] { applyAndClose(); }));
 }
 
 void ServerSettingsDialog::open()
+{
+    // Another program (the desktop's own settings) may have changed the entry
+    // since the last opening; a choice not taken by OK is dropped.
+    startAtLogin_ = ReadStartAtLogin(AutostartEntryPath());
+    {
+        const QSignalBlocker quiet(c_.startAtLoginBox);
+        c_.startAtLoginBox->setChecked(startAtLogin_.shown);
+    }
+    showCentred();
+}
+
+void ServerSettingsDialog::showCentred()
 {
     const QMainWindow* main = context_.controls.window;
     QRect frame = frameGeometry();
@@ -195,7 +216,7 @@ bool ServerSettingsDialog::eventFilter(QObject* watched, QEvent* event)
             openWithMainWindow_ = true;
         } else if (event->type() == QEvent::Show && openWithMainWindow_) {
             openWithMainWindow_ = false;
-            open();
+            showCentred();
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -204,6 +225,7 @@ bool ServerSettingsDialog::eventFilter(QObject* watched, QEvent* event)
 void ServerSettingsDialog::applyAndClose()
 {
     ApplyServerSettings(context_.session, *settings_, form_, chosenMode_, context_.views.downloader);
+    ApplyStartAtLogin(startAtLogin_, AutostartEntryPath(), context_.session.executablePath);
     close();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/server_settings_controls.h"
+#include "base/autostart_entry.h"
 #include "base/server_settings.h"
 #include "base/settings_store.h"
 
@@ -20,7 +21,8 @@ struct WindowContext;
 // first needed, with its own handle on the settings file, and lives hidden
 // when not in use; its fields keep the user's text between openings. It is a
 // window-modal child of the main window: while it is open the main window
-// takes no input.
+// takes no input. Its box "Запускать при входе в систему" shows, at each
+// opening, whether the autostart entry is there, and OK alone applies it.
 class ServerSettingsDialog : public QWidget {
     Q_OBJECT
 public:
@@ -28,7 +30,8 @@ public:
                          const ServerSettingsForm& form);
 
     // The main window's button "Настройки": shows the dialog centred over
-    // the main window, without waiting.
+    // the main window, without waiting, its box showing the autostart entry
+    // as it is now.
     void open();
 
     const ServerSettingsForm& form() const { return form_; }
@@ -44,6 +47,7 @@ private:
     void bindFields();
     void fill();
     void fitToContents();
+    void showCentred();
     void applyAndClose();
 
     WindowContext& context_;
@@ -51,6 +55,8 @@ private:
     ServerSettingsForm form_;
     // The removal mode the radio buttons show; OK takes it.
     std::optional<std::uint8_t> chosenMode_;
+    // The start at login as the box showed it on opening and as it says now.
+    StartAtLoginChoice startAtLogin_;
     // Hidden because the main window was: shown again with it.
     bool openWithMainWindow_ = false;
     ServerSettingsControls c_;

@@ -331,14 +331,6 @@ std::string HomeFolder()
     return user && user->pw_dir ? user->pw_dir : "";
 }
 
-std::filesystem::path UserConfigFolder()
-{
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/')
-        return xdg;
-    return std::filesystem::path(HomeFolder()) / ".config";
-}
-
 } // namespace
 
 SettingsWriteError::SettingsWriteError(const std::string& path) : std::runtime_error("Unable to write to " + path)
@@ -447,6 +439,14 @@ void SettingsStore::writeBool(const SettingKey& key, bool value)
     writeBool(std::string(key.section), std::string(key.key), value);
 }
 
+std::string UserConfigFolder()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+        return xdg;
+    return (std::filesystem::path(HomeFolder()) / ".config").string();
+}
+
 bool RunsInstalled(const std::string& executablePath)
 {
     std::filesystem::path folder = std::filesystem::path(executablePath).parent_path();
@@ -472,7 +472,7 @@ std::string SettingsFilePath(const std::string& executablePath)
 
     // An installed copy: the per-user file. Creating the folder may fail;
     // the first write then reports the path it could not write.
-    const std::filesystem::path configFolder = UserConfigFolder();
+    const std::filesystem::path configFolder(UserConfigFolder());
     const std::filesystem::path ownFolder = configFolder / "vexorama";
     std::error_code reportedByTheWrite;
     std::filesystem::create_directories(configFolder, reportedByTheWrite);

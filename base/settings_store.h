@@ -63,6 +63,10 @@ private:
     std::string path_;
 };
 
+// The base folder of the user's configuration: $XDG_CONFIG_HOME when it is an
+// absolute path, ~/.config otherwise.
+std::string UserConfigFolder();
+
 // Whether the program runs installed: from one of the system's program
 // folders (/usr, /usr/local, /opt) or from a folder the user cannot write.
 // A build tree or an unpacked portable folder is not installed.

@@ -4,14 +4,17 @@
 #include "app/main_window.h"
 #include "app/server_settings_dialog.h"
 #include "app/window_timer.h"
+#include "base/autostart_entry.h"
 #include "base/file_io.h"
 #include "base/service_address.h"
 #include "base/settings_store.h"
 #include "tests/support/qt_text.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -25,19 +28,30 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace vexo {
 namespace {
 
+using test::FileExists;
+using test::ReadFile;
+using test::ScopedEnv;
 using test::TempDir;
 using test::U;
+using test::WriteFile;
 
 class SettingFormTest : public ::testing::Test {
 protected:
     TempDir programFolder;
     std::string iniPath = programFolder.path() + "/vexorama.INI";
+    // The autostart entry goes here, never to the user's own ~/.config.
+    TempDir configHome;
+    ScopedEnv configHomeEnv{"XDG_CONFIG_HOME", configHome.path()};
+    std::string entryPath = configHome.path() + "/autostart/io.github.vexorama.Vexorama.desktop";
     std::unique_ptr<MainWindow> window;
     ServerSettingsDialog* form = nullptr;
 
@@ -61,6 +75,21 @@ protected:
     const ServerSettingsControls& c() const { return form->controls(); }
     void openDialog() { window->controls().serverSettingsButton->click(); }
     void pressOk() { c().okButton->click(); }
+    // Answers each box as it comes up; returns the texts.
+    QStringList answeringBoxes(const std::function<void()>& action)
+    {
+        QStringList boxes;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes << box->text();
+                box->accept();
+            }
+        });
+        closer.start(20);
+        action();
+        return boxes;
+    }
 };
 
 // Guards the first start: the defaults, the password in clear text, the
@@ -307,6 +336,75 @@ TEST_F(SettingFormTest, RefusedWriteStillEnablesTheMainWindow)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_TRUE(boxes[0].startsWith(U("Unable to write to ")));
+}
+
+// Guards the box "Запускать при входе в систему": it shows at each opening
+// whether the autostart entry is there ("Hidden=true" as off), OK with it
+// ticked writes the entry that runs this program with --tray, and OK with
+// it cleared removes the entry.
+TEST_F(SettingFormTest, StartAtLoginBoxShowsWritesAndRemovesTheEntry)
+{
+    start();
+    openDialog();
+    QCheckBox* box = c().startAtLoginBox;
+    EXPECT_EQ(box->text(), U("Запускать при входе в систему"));
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    pressOk();
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_TRUE(FileExists(entryPath));
+    EXPECT_EQ(ReadFile(entryPath), AutostartEntryText(programFolder.path() + "/vexorama"));
+
+    openDialog();
+    EXPECT_TRUE(box->isChecked());
+    box->click();
+    pressOk();
+    EXPECT_FALSE(FileExists(entryPath));
+
+    WriteFile(entryPath, "[Desktop Entry]\nExec=vexorama --tray\nHidden=true\n");
+    openDialog();
+    EXPECT_FALSE(box->isChecked());
+}
+
+// Guards the close box, the dialog's cancel: a box ticked or cleared without
+// OK changes no entry, and the next opening shows the entry as it is.
+TEST_F(SettingFormTest, StartAtLoginBoxClosedWithoutOkChangesNothing)
+{
+    start();
+    openDialog();
+    c().startAtLoginBox->click();
+    form->close();
+    EXPECT_FALSE(FileExists(configHome.path() + "/autostart"));
+    openDialog();
+    EXPECT_FALSE(c().startAtLoginBox->isChecked());
+    form->close();
+
+    SetStartAtLogin(entryPath, true, "/usr/bin/vexorama");
+    const std::string written = ReadFile(entryPath);
+    openDialog();
+    EXPECT_TRUE(c().startAtLoginBox->isChecked());
+    c().startAtLoginBox->click();
+    form->close();
+    EXPECT_EQ(ReadFile(entryPath), written);
+    openDialog();
+    EXPECT_TRUE(c().startAtLoginBox->isChecked());
+}
+
+// Guards an entry that cannot be written (here an autostart "folder" that is
+// a file, as refusing as a read-only ~/.config, root's too): a warning box
+// names the file, the dialog stays open and nothing is left behind.
+TEST_F(SettingFormTest, RefusedStartAtLoginEntryIsReported)
+{
+    WriteFile(configHome.path() + "/autostart", "");
+    start();
+    openDialog();
+    c().startAtLoginBox->click();
+    const QStringList boxes = answeringBoxes([this] { pressOk(); });
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0], QString::fromStdString("Unable to write to " + entryPath));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(ReadFile(configHome.path() + "/autostart"), "");
+    EXPECT_EQ(test::FolderNames(configHome.path()), std::vector<std::string>{"autostart"});
 }
 
 } // namespace
