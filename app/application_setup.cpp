@@ -11,9 +11,12 @@ namespace vexo {
 
 void SetUpApplication(QApplication& app)
 {
-    QApplication::setApplicationName(QStringLiteral("Vexorama"));
+    // Named after the installed .desktop entry, as the window's class on X11
+    // (WM_CLASS) and its app id on Wayland, so that docks and task bars
+    // group the window under its launcher; people read "Vexorama".
+    QApplication::setApplicationName(QStringLiteral("io.github.vexorama.Vexorama"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vexorama"));
     QApplication::setApplicationVersion(QStringLiteral(VEXO_VERSION));
-    // Matches the installed .desktop entry, so that desktops group the window under it.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vexorama.Vexorama"));
     UseRussianQtTexts(app);
 }

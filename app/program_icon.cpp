@@ -13,13 +13,10 @@ namespace vexo {
 
 namespace {
 
+// Every size is offered to whoever asks for all of them: an X11 window
+// manager is handed each picture when the window is made, and docks and
+// window switchers draw the large ones.
 constexpr int kSizes[] = {16, 24, 32, 48, 96, 128, 256};
-// The sizes the icon offers to whoever asks for all of them: an X11 window
-// manager is handed every offered picture when the window is made, and
-// title bars, taskbars and trays draw at most these. Menus and switchers
-// take larger pictures from the installed icon theme, through the desktop
-// entry; a larger one asked for by its size is still read when asked.
-constexpr int kOfferedSizes[] = {16, 24, 32, 48};
 
 // Reads each picture of the icon only when it is first drawn: where nothing
 // draws the icon (no tray, no title-bar icons), start-up decodes nothing.
@@ -58,7 +55,7 @@ public:
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
     {
         QList<QSize> sizes;
-        for (int side : kOfferedSizes)
+        for (int side : kSizes)
             sizes << QSize(side, side);
         return sizes;
     }

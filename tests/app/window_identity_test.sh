@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The program's window as an X11 dock or task bar sees it: its class names
+# the desktop entry, which says so too, and its icon comes in every size.
+#   window_identity_test.sh PROGRAM DESKTOP_FILE
+set -euo pipefail
+program=$1
+desktop=$2
+[ -n "${DISPLAY:-}" ] || { echo "SKIPPED: needs an X display (run under xvfb-run)"; exit 77; }
+for tool in xprop xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIPPED: needs $tool"; exit 77; }
+done
+work=$(mktemp -d)
+pid=
+cleanup() {
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+# A copy of its own, so that it keeps its settings beside it and hands over to no running copy.
+cp "$program" "$work/vexorama"
+mkdir -m 700 "$work/runtime"
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" "$work/vexorama" >"$work/program.log" 2>&1 &
+pid=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name '^Vexorama' | head -n 1) ||
+    { cat "$work/program.log"; fail "no window appeared"; }
+
+# Guards: a window whose class ("Vexorama") is not the desktop entry's name, so that docks show
+# it apart from its launcher, and a desktop entry that does not say which class its window has.
+id=$(basename "$desktop" .desktop)
+grep -qx "StartupWMClass=$id" "$desktop" || fail "$desktop has no StartupWMClass=$id"
+class=$(xprop -id "$window" WM_CLASS)
+[[ $class == *", \"$id\"" ]] || fail "unexpected class: $class"
+
+# Guards: a window icon offered only up to 48 px, which docks and switchers blow up blurred.
+icons=$(xprop -len 16777216 -id "$window" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+for size in 16 24 32 48 96 128 256; do
+    [[ $icons == *"Icon ($size x $size)"* ]] || fail "no ${size} px icon among: $icons"
+done
+echo "window class $class, icons: $icons"
