@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_window_view.h"
 
+#include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
 
 #include <QAction>
@@ -57,7 +58,11 @@ void QtWindowView::showUrlTab(bool visible)
 
 void QtWindowView::showTrayHint(const std::string& hint)
 {
-    c_.trayIcon->setToolTip(QString::fromStdString(hint));
+    // Asked for at every tick of a download: a tray on the session bus is
+    // told only of a change.
+    const QString text = QString::fromStdString(hint);
+    if (c_.trayIcon->toolTip() != text)
+        c_.trayIcon->setToolTip(text);
 }
 
 void QtWindowView::markAutoCheck(bool on)
@@ -71,11 +76,14 @@ void QtWindowView::announceArrival(const std::string& fileName)
     // A window in sight shows the arrival itself.
     if (c_.window->isVisible() && !c_.window->isMinimized())
         return;
+    const QString text = QString::fromUtf8("Скачан файл ") + QString::fromStdString(fileName);
+    // The desktop's own notices where it has them; otherwise a balloon
+    // beside the tray icon.
+    if (NotifyDesktop(QStringLiteral("Vexorama"), text, kArrivalNoticeMs))
+        return;
     if (!c_.trayIcon->isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    c_.trayIcon->showMessage(QStringLiteral("Vexorama"),
-                             QString::fromUtf8("Скачан файл ") + QString::fromStdString(fileName),
-                             QSystemTrayIcon::Information, kArrivalNoticeMs);
+    c_.trayIcon->showMessage(QStringLiteral("Vexorama"), text, QSystemTrayIcon::Information, kArrivalNoticeMs);
 }
 
 } // namespace vexo

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/tray_bindings.h"
 
+#include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
 #include "app/program_icon.h"
 #include "app/window_context.h"
@@ -18,7 +19,8 @@
 namespace vexo {
 
 TrayBindings::TrayBindings(WindowContext& context)
-    : QObject(context.controls.window), context_(context), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable)
+    : QObject(context.controls.window), context_(context), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable),
+      clickActivates_(StatusNotifierTrayPresent())
 {
     MainWindowControls& c = context.controls;
     // One icon for the program, its windows and the tray; decoding it is not free.
@@ -37,14 +39,29 @@ TrayBindings::TrayBindings(WindowContext& context)
 
 void TrayBindings::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    // Only a double-click acts: it carries out the menu's default item, if
-    // that is enabled. Single clicks and the middle button do nothing; the
-    // right button opens the menu by itself.
+    // A tray on the session bus has no double click: its click shows the
+    // window, or hides it into the tray when it is in front.
+    if (clickActivates_ && reason == QSystemTrayIcon::Trigger) {
+        context_.boundary.run([this] { toggleWindow(); });
+        return;
+    }
+    // Elsewhere only a double-click acts: it carries out the menu's default
+    // item, if that is enabled. Single clicks and the middle button do
+    // nothing; the right button opens the menu by itself.
     if (reason != QSystemTrayIcon::DoubleClick)
         return;
     QAction* item = context_.controls.trayMenu->defaultAction();
     if (item && item->isEnabled())
         item->trigger();
+}
+
+void TrayBindings::toggleWindow()
+{
+    QMainWindow& window = *context_.controls.window;
+    if (window.isVisible() && !window.isMinimized() && window.isActiveWindow())
+        window.hide();
+    else
+        bringWindowBack();
 }
 
 void TrayBindings::bringWindowBack()

@@ -11,7 +11,8 @@ namespace vexo {
 struct WindowContext;
 
 // The tray icon and the window's life in the tray: the icon is shown for
-// the whole run, a double-click runs the menu's default item, "Показать/
+// the whole run, a double-click runs the menu's default item (a click, on
+// a tray without double clicks, shows or hides the window), "Показать/
 // скрыть" restores and fronts the window, "Выход" closes it, and minimising
 // takes the window off the taskbar while a tray is there to bring it back.
 class TrayBindings : public QObject {
@@ -31,10 +32,13 @@ private:
     void bringWindowBack();
     void exitProgram();
     void hideToTrayOnMinimise();
+    void toggleWindow();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
     WindowContext& context_;
     std::function<bool()> trayAvailable_;
+    // The icon sits in a StatusNotifierItem tray, which sends clicks only.
+    bool clickActivates_;
 };
 
 } // namespace vexo

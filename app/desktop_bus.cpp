@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/desktop_bus.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace vexo {
+
+namespace {
+
+const QString kDesktopId = QStringLiteral("io.github.vexorama.Vexorama");
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
+const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+// A desktop service that does not answer within this is taken as absent:
+// the window does not wait longer for it.
+constexpr int kAnswerMs = 1000;
+
+bool ServiceRegistered(const QString& name)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(name).value();
+}
+
+QStringList NotificationCapabilities()
+{
+    QDBusMessage ask = QDBusMessage::createMethodCall(kNotifications, kNotificationsPath, kNotifications,
+                                                      QStringLiteral("GetCapabilities"));
+    const QDBusReply<QStringList> reply = QDBusConnection::sessionBus().call(ask, QDBus::Block, kAnswerMs);
+    return reply.isValid() ? reply.value() : QStringList();
+}
+
+} // namespace
+
+bool StatusNotifierTrayPresent()
+{
+    if (!ServiceRegistered(kWatcher))
+        return false;
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    ask << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(ask, QDBus::Block, kAnswerMs);
+    return reply.isValid() && reply.value().variant().toBool();
+}
+
+bool NotifyDesktop(const QString& summary, const QString& body, int timeoutMs)
+{
+    if (!ServiceRegistered(kNotifications))
+        return false;
+    // File names from the server may hold "&" or "<": where the service
+    // reads markup they are shown as they are, not taken for it.
+    const bool markup = NotificationCapabilities().contains(QStringLiteral("body-markup"));
+    QDBusMessage notify =
+        QDBusMessage::createMethodCall(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopId}};
+    notify << QStringLiteral("Vexorama") << 0u << kDesktopId << summary << (markup ? body.toHtmlEscaped() : body)
+           << QStringList() << hints << timeoutMs;
+    // Nothing waits for the notice's number.
+    return QDBusConnection::sessionBus().send(notify);
+}
+
+} // namespace vexo

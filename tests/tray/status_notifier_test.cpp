@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The tray icon and the arrival notices where the desktop keeps them on the
+// session bus (KDE Plasma, GNOME): against desktop_bus_fake, on a bus of
+// the test's own (with_desktop_bus.sh), on a real X display.
+#include "app/main_window.h"
+#include "tests/display_support/display_test.h"
+#include "tests/support/temp_dir.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vexo {
+namespace {
+
+using namespace std::chrono_literals;
+
+class StatusNotifierTest : public ::testing::Test {
+protected:
+    test::TempDir programFolder;
+    std::unique_ptr<MainWindow> window;
+    QString log = qEnvironmentVariable("VEXO_DESKTOP_BUS_LOG");
+    QString item;
+
+    void SetUp() override
+    {
+        if (!test::HasRealDisplay())
+            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        if (log.isEmpty())
+            GTEST_SKIP() << "needs the desktop's bus of with_desktop_bus.sh";
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window->showCentred();
+        ASSERT_TRUE(test::WaitUntil([this] { return !(item = registeredItem()).isEmpty(); }, 10s))
+            << "the icon never registered with the tray: " << logLines().join('|').toStdString();
+    }
+
+    QStringList logLines() const
+    {
+        QFile file(log);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QStringList linesStarting(const QString& start) const
+    {
+        QStringList found;
+        for (const QString& line : logLines())
+            if (line.startsWith(start))
+                found << line;
+        return found;
+    }
+    qsizetype count(const QString& start) const { return linesStarting(start).size(); }
+    QString registeredItem() const
+    {
+        const QStringList items = linesStarting(QStringLiteral("item "));
+        return items.isEmpty() ? QString() : items.last().mid(5);
+    }
+
+    // The tray's click: the host calls the icon's Activate.
+    void clickIcon()
+    {
+        QProcess send;
+        send.start(QStringLiteral("dbus-send"),
+                   {QStringLiteral("--session"), QStringLiteral("--type=method_call"), QStringLiteral("--dest=") + item,
+                    QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem.Activate"),
+                    QStringLiteral("int32:0"), QStringLiteral("int32:0")});
+        ASSERT_TRUE(test::WaitUntil([&] { return send.state() == QProcess::NotRunning; }, 10s));
+        ASSERT_EQ(send.exitCode(), 0) << send.readAllStandardError().toStdString();
+    }
+};
+
+// Guards a click on a tray that has no double click doing nothing, so that
+// only the menu could bring the window back: a click hides the window in
+// front into the tray, and the next one brings it back.
+TEST_F(StatusNotifierTest, ClickShowsAndHidesTheWindow)
+{
+    window->activateWindow();
+    ASSERT_TRUE(test::WaitUntil([this] { return window->isActiveWindow(); }, 10s));
+    clickIcon();
+    EXPECT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s)) << "a click did not hide the window";
+    clickIcon();
+    EXPECT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s)) << "a click did not bring it back";
+}
+
+// Guards the tool tip sent to the tray at every tick of a download, unchanged:
+// the tray hears of each change once.
+TEST_F(StatusNotifierTest, ToolTipIsSentOnlyWhenItChanges)
+{
+    const qsizetype before = count(QStringLiteral("tooltip"));
+    for (int tick = 0; tick < 10; ++tick)
+        window->views().tray.showTrayHint("Vexorama\nЗа сеанс: 1");
+    window->views().tray.showTrayHint("Vexorama\nЗа сеанс: 2");
+    test::WaitUntil([&] { return count(QStringLiteral("tooltip")) > before + 2; }, 1s);
+    EXPECT_EQ(count(QStringLiteral("tooltip")), before + 2);
+}
+
+// Guards the arrival notice drawing a file name as markup, with a generic
+// icon and no desktop entry: the name is escaped for a service that reads
+// markup, and the notice carries the program's icon and desktop entry.
+TEST_F(StatusNotifierTest, ArrivalNoticeShowsTheNameAsItIs)
+{
+    window->hide();
+    ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
+    window->views().tray.announceArrival("Tom & Jerry <b>2.avi");
+    ASSERT_TRUE(test::WaitUntil([this] { return count(QStringLiteral("notify ")) == 1; }, 10s));
+    EXPECT_EQ(linesStarting(QStringLiteral("notify ")).first().toStdString(),
+              "notify Vexorama|io.github.vexorama.Vexorama|Vexorama|"
+              "Скачан файл Tom &amp; Jerry &lt;b&gt;2.avi|desktop-entry=io.github.vexorama.Vexorama");
+}
+
+} // namespace
+} // namespace vexo

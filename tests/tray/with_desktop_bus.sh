@@ -1,0 +1,28 @@
+#!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs a test program on a session bus of its own where desktop_bus_fake
+# plays the desktop's tray and notification service; the test finds the
+# fake's log in VEXO_DESKTOP_BUS_LOG. Exits 77 (skipped) without an X
+# display or dbus-run-session.
+#   with_desktop_bus.sh FAKE TEST_PROGRAM [ARGS...]
+set -u
+[ -n "${DISPLAY:-}" ] || { echo "needs an X display (run under xvfb-run)"; exit 77; }
+command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session (apt-get install dbus-daemon)"; exit 77; }
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+dbus-run-session -- bash -c '
+    fake=$1 log=$2
+    shift 2
+    "$fake" "$log" &
+    served=$!
+    for _ in $(seq 100); do
+        grep -q "^ready$" "$log" && break
+        sleep 0.05
+    done
+    grep -q "^ready$" "$log" || { echo "the desktop fake did not come up"; exit 1; }
+    VEXO_DESKTOP_BUS_LOG=$log QT_QPA_PLATFORM=xcb "$@"
+    status=$?
+    kill $served 2>/dev/null
+    wait $served 2>/dev/null
+    exit $status' with_desktop_bus "$1" "$log" "${@:2}"
