@@ -4,17 +4,15 @@
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/script_server.h"
+#include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,47 +32,10 @@ using test::TempDir;
 using test::WriteFile;
 
 using Clock = std::chrono::steady_clock;
-// Environment changes for a started program: a value, or nothing to remove the variable.
-using Environment = std::map<std::string, std::optional<std::string>>;
+using test::StartProgram;
+using test::WaitForExit;
 
 constexpr auto kPatience = std::chrono::seconds(30);
-
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const Environment& environment)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        for (const auto& [name, value] : environment) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    return child;
-}
-
-// The exit status of a program that ends by itself before `limit`; -1 when
-// it had to be killed or died of a signal.
-int WaitForExit(pid_t child, std::chrono::seconds limit)
-{
-    const auto deadline = Clock::now() + limit;
-    int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 bool WaitFor(const std::function<bool()>& condition)
 {
@@ -136,11 +97,7 @@ protected:
         finish(child);
     }
     // Whether a started copy still runs; it is left to be waited for.
-    static bool running(pid_t child)
-    {
-        siginfo_t info{};
-        return ::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
-    }
+    static bool running(pid_t child) { return test::Running(child); }
     std::vector<std::string> sockets() const
     {
         std::vector<std::string> found;

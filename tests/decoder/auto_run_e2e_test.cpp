@@ -3,6 +3,7 @@
 #include "decoder/container_format.h"
 #include "tests/decoder/test_containers.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -33,46 +34,14 @@ using test::WriteFile;
 // error goes to `errorLog` when one is named.
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& errorLog = {})
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        if (!errorLog.empty()) {
-            const int fd = ::open(errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-            if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0)
-                ::_exit(126);
-        }
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    return child;
-}
-
-// Waits for a started program to end by itself and returns its exit
-// status; a run that hangs (a box waiting for a user) is killed and counts
-// as a failure.
-int WaitForProgram(pid_t child, std::chrono::steady_clock::time_point deadline)
-{
-    int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return test::StartProgram(program, args, {{"QT_QPA_PLATFORM", "offscreen"}}, errorLog);
 }
 
 // Runs the program offscreen and waits for it to end by itself.
 int RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds limit,
                const std::string& errorLog = {})
 {
-    return WaitForProgram(StartProgram(program, args, errorLog), std::chrono::steady_clock::now() + limit);
+    return test::WaitForExit(StartProgram(program, args, errorLog), limit);
 }
 
 std::set<std::string> Entries(const std::string& folder)
@@ -202,8 +171,8 @@ TEST_F(AutoRunEndToEnd, TwoRunsInOneFolderDecodeEachFileOnce)
     const pid_t first = StartProgram(program, {"/a", "/d", data});
     const pid_t second = StartProgram(secondFolder + "/vexorama", {"/a", "/d", data});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-    EXPECT_EQ(WaitForProgram(first, deadline), 0);
-    EXPECT_EQ(WaitForProgram(second, deadline), 0);
+    EXPECT_EQ(test::WaitForExit(first, deadline), 0);
+    EXPECT_EQ(test::WaitForExit(second, deadline), 0);
 
     EXPECT_EQ(Entries(data), names);
     for (std::size_t i = 0; i < plains.size(); ++i)

@@ -56,6 +56,12 @@ std::vector<std::string> ScriptServer::requests() const
     return requests_;
 }
 
+std::vector<std::chrono::steady_clock::time_point> ScriptServer::connectionTimes() const
+{
+    std::lock_guard lock(mutex_);
+    return connectionTimes_;
+}
+
 void ScriptServer::serve()
 {
     std::size_t served = 0;
@@ -65,6 +71,10 @@ void ScriptServer::serve()
         const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0)
             continue;
+        {
+            std::lock_guard lock(mutex_);
+            connectionTimes_.push_back(std::chrono::steady_clock::now());
+        }
         answer(connection, replies_.at(std::min(served++, replies_.size() - 1)));
         ::close(connection);
     }

@@ -33,6 +33,8 @@ public:
 
     int port() const { return port_; }
     std::vector<std::string> requests() const;
+    // When each connection was accepted, those closed at once included.
+    std::vector<std::chrono::steady_clock::time_point> connectionTimes() const;
 
 private:
     void serve();
@@ -44,6 +46,7 @@ private:
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
+    std::vector<std::chrono::steady_clock::time_point> connectionTimes_;
     std::thread thread_;
 };
 
