@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <memory>
 
 namespace vexo {
 
@@ -39,25 +40,46 @@ QString DialogFilter(const std::string& filter)
 
 } // namespace
 
-void QtDialogs::showMessage(MessageKind kind, const std::string& text)
+bool QtDialogs::answeredAlready(const std::string& text) const
 {
     if (unattended_) {
         std::fprintf(stderr, "vexorama: %s\n", text.c_str());
         std::fflush(stderr);
-        return;
+        return true;
     }
     // A program that is ending asks nobody anything.
-    if (StopRequested())
-        return;
+    return StopRequested();
+}
+
+QMessageBox* QtDialogs::makeBox(MessageKind kind, const std::string& text)
+{
     const bool warning = kind == MessageKind::Warning;
     // Above whatever window is modal now (the settings dialog), else above the main window.
     QWidget* owner = QApplication::activeModalWidget();
-    QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
-                    warning ? QStringLiteral("Warning") : QStringLiteral("Information"), Q(text), QMessageBox::Ok,
-                    owner ? owner : &window_);
+    auto* box = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
+                                warning ? QStringLiteral("Warning") : QStringLiteral("Information"), Q(text),
+                                QMessageBox::Ok, owner ? owner : &window_);
     // Names come from files and servers: never rich text.
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+void QtDialogs::showMessage(MessageKind kind, const std::string& text)
+{
+    if (answeredAlready(text))
+        return;
+    const std::unique_ptr<QMessageBox> box(makeBox(kind, text));
+    box->exec();
+}
+
+void QtDialogs::showNotice(MessageKind kind, const std::string& text)
+{
+    if (answeredAlready(text))
+        return;
+    QMessageBox* box = makeBox(kind, text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->show();
 }
 
 std::vector<std::string> QtDialogs::pickFiles(const std::string& startFolder, const std::string& filter)

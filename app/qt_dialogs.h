@@ -3,6 +3,7 @@
 
 #include "base/views.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace vexo {
@@ -18,12 +19,17 @@ public:
     void setUnattended(bool unattended) { unattended_ = unattended; }
 
     void showMessage(MessageKind kind, const std::string& text) override;
+    void showNotice(MessageKind kind, const std::string& text) override;
     std::vector<std::string> pickFiles(const std::string& startFolder, const std::string& filter) override;
     std::optional<std::string> pickFolder(const std::string& title, const std::string& preselected) override;
     void openExternally(const std::string& folderOrAddress) override;
     void pump() override;
 
 private:
+    // Nobody to ask: the box's text went to the log, or the program is ending.
+    bool answeredAlready(const std::string& text) const;
+    QMessageBox* makeBox(MessageKind kind, const std::string& text);
+
     QWidget& window_;
     bool unattended_ = false;
 };

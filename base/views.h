@@ -30,6 +30,10 @@ public:
     // Each waits until the user has closed it; in an unattended run ("/a")
     // nothing waits: the text goes to the log and the work goes on as after OK.
     virtual void showMessage(MessageKind kind, const std::string& text) = 0;
+    // The same box, shown without waiting: it stays until the user closes
+    // it while the work goes on. For work that must not stand still when
+    // nobody is there to answer, as the server downloader in the tray.
+    virtual void showNotice(MessageKind kind, const std::string& text) = 0;
     // The chosen files (full paths), or an empty list when the user cancels.
     // `filter` is "Description|*.a;*.b|All Files|*.*".
     virtual std::vector<std::string> pickFiles(const std::string& startFolder, const std::string& filter) = 0;

@@ -44,6 +44,7 @@ public:
 
     // Dialogs
     void showMessage(MessageKind, const std::string& text) override { lastMessage = text; }
+    void showNotice(MessageKind, const std::string& text) override { lastMessage = text; }
     std::vector<std::string> pickFiles(const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> pickFolder(const std::string&, const std::string&) override { return {}; }
     void openExternally(const std::string&) override {}

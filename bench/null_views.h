@@ -44,6 +44,7 @@ public:
         ++warnings;
         std::fprintf(stderr, "%s\n", text.c_str());
     }
+    void showNotice(MessageKind kind, const std::string& text) override { showMessage(kind, text); }
     std::vector<std::string> pickFiles(const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> pickFolder(const std::string&, const std::string&) override { return {}; }
     void openExternally(const std::string&) override {}

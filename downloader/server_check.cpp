@@ -136,7 +136,7 @@ void ShowServerFiles(Downloader& d)
 
     d.reportedSizes = std::move(badSizes);
     if (!report.empty())
-        d.dialogs.showMessage(MessageKind::Warning, report);
+        d.dialogs.showNotice(MessageKind::Warning, report);
 }
 
 void QueueDownloads(Downloader& d, TaskId runningCheck)

@@ -47,8 +47,8 @@ Fetched FetchListedFile(Downloader& d, const ServerFile& file)
     Session& session = d.session;
     d.view.showFetchName(file.fileName);
     if (!FolderExists(session.workingFolder)) {
-        d.dialogs.showMessage(MessageKind::Information,
-                              "Текущая папка не существует, сохраняем в " + session.defaultFolder);
+        d.dialogs.showNotice(MessageKind::Information,
+                             "Текущая папка не существует, сохраняем в " + session.defaultFolder);
         session.workingFolder = session.defaultFolder;
         MakeFolder(session.workingFolder);
     }
@@ -100,7 +100,7 @@ void RunDownloadTask(Downloader& d)
         if (fetched != Fetched::Failed)
             ++d.session.downloadedThisSession;
         else if (tellFailure)
-            d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере");
+            d.dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере");
         UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
         d.view.showFetchName("");
         d.dialogs.pump();
@@ -115,7 +115,7 @@ void RunDownloadTask(Downloader& d)
         // Nothing usable arrived: the file stays on the server, so its
         // removal goes too, and it is tried again after its pause.
         if (d.progress.fetchedBytes == 0 && tellFailure)
-            d.dialogs.showMessage(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
+            d.dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
         PopTwoTasks(d, download, removal);
     } catch (const std::exception& error) {
         // The tab and the timers come back, and the download does not stay
@@ -150,8 +150,8 @@ void RemoveInTheBackground(Downloader& d, const std::string& address, const std:
         d.webPages.load(WebPage::Removal, address);
     } catch (const std::runtime_error& error) {
         d.removalInBrowser = true;
-        d.dialogs.showMessage(MessageKind::Warning,
-                              std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");
+        d.dialogs.showNotice(MessageKind::Warning,
+                             std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");
         d.dialogs.openExternally(address + "&close=1");
     }
 }

@@ -196,6 +196,7 @@ TEST_F(RunnerTest, FailedFileWaitsForTheUsersCheck)
     queueCheck();
     RunnerTick(d);
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
+    EXPECT_EQ(ops.notices, 2) << "the boxes waited for an answer, holding the queue";
     for (int tick = 0; tick < 3; ++tick) {
         AutoCheckTick(d);
         RunnerTick(d);

@@ -210,11 +210,10 @@ TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesByItselfAfterItsPause)
 }
 
 // Guards the box of a failure holding the delivery when nobody is there to
-// answer it, as in the tray at night. Disabled: the box waits inside the
-// download task that shows it, and the task queue stands still until it is
-// answered, so the file never arrives; enable it once a box no longer holds
-// the queue.
-TEST_F(UnattendedDeliveryTest, DISABLED_FileDroppedOnceArrivesWithItsBoxLeftOpen)
+// answer it, as in the tray at night: it waited inside the download task
+// that showed it, and the task queue stood still until it was answered, so
+// the file never arrived. The box now stays open while the work goes on.
+TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesWithItsBoxLeftOpen)
 {
     const std::string body = PatternBytes(kBodySize, 12);
     ScriptServer web(std::vector<ScriptedReply>{kDropped, {HttpAnswer(body)}});

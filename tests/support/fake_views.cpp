@@ -320,6 +320,14 @@ void FakeViews::showMessage(MessageKind kind, const std::string& text)
         onMessage(messages.back());
 }
 
+void FakeViews::showNotice(MessageKind kind, const std::string& text)
+{
+    // Recorded as a box, and counted apart: nothing waited for it.
+    if (!StopRequested())
+        ++notices;
+    showMessage(kind, text);
+}
+
 std::vector<std::string> FakeViews::pickFiles(const std::string& startFolder, const std::string& filter)
 {
     record("pick files " + startFolder + " " + filter);

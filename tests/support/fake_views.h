@@ -56,6 +56,7 @@ public:
     std::deque<std::optional<std::string>> folderAnswers; // next pickFolder results
     std::function<void()> onPump;                         // runs inside pump()
     std::function<void(const Message&)> onMessage;        // runs inside showMessage()
+    int notices = 0;                                      // of `messages`, those shown without waiting
     std::function<void(const std::string&)> onOpen;       // runs inside openExternally()
     std::map<WebPage, std::string> addresses;             // what address() reports
 
@@ -161,6 +162,7 @@ public:
 
     // Dialogs
     void showMessage(MessageKind kind, const std::string& text) override;
+    void showNotice(MessageKind kind, const std::string& text) override;
     std::vector<std::string> pickFiles(const std::string& startFolder, const std::string& filter) override;
     std::optional<std::string> pickFolder(const std::string& title, const std::string& preselected) override;
     void openExternally(const std::string& folderOrAddress) override;
