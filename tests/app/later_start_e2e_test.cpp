@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,7 +40,23 @@ using Environment = std::map<std::string, std::optional<std::string>>;
 
 constexpr auto kPatience = std::chrono::seconds(30);
 
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const Environment& environment)
+// Where a started program runs and where its output goes; empty: the test's own.
+struct Surroundings {
+    std::string currentFolder{};
+    std::string outputFile{}; // standard output
+    std::string errorFile{};  // standard error
+};
+
+bool RedirectTo(const std::string& file, int stream)
+{
+    if (file.empty())
+        return true;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    return fd >= 0 && ::dup2(fd, stream) >= 0;
+}
+
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const Environment& environment,
+                   const Surroundings& surroundings = {})
 {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -49,6 +66,10 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
             else
                 ::unsetenv(name.c_str());
         }
+        if (!surroundings.currentFolder.empty() && ::chdir(surroundings.currentFolder.c_str()) != 0)
+            ::_exit(126);
+        if (!RedirectTo(surroundings.outputFile, STDOUT_FILENO) || !RedirectTo(surroundings.errorFile, STDERR_FILENO))
+            ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -115,10 +136,10 @@ protected:
         std::filesystem::copy_file(VEXORAMA_BINARY, folder + "/vexorama");
         return folder + "/vexorama";
     }
-    pid_t start(const std::string& program, const std::vector<std::string>& args)
+    pid_t start(const std::string& program, const std::vector<std::string>& args, const Surroundings& surroundings = {})
     {
         const pid_t child =
-            StartProgram(program, args, {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", runtime}});
+            StartProgram(program, args, {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", runtime}}, surroundings);
         started.push_back(child);
         return child;
     }
@@ -228,6 +249,32 @@ TEST_F(LaterStartEndToEnd, TrayStartChecksTheServerByItself)
     EXPECT_TRUE(WaitFor([&] { return !server.requests().empty(); })) << "no automatic check";
     EXPECT_EQ(storedFolder(program), root.file("program") + "/");
     stop(tray);
+}
+
+// Guards "-h" or a mistyped option taken as the working folder: the window
+// opened behind a box saying that the folder does not exist, and the
+// settings file was written. "-h" is "--help"; an unknown option is named
+// on standard error with the usage line and ends the start with 2 before
+// any setting is read or written. Qt's own options still pass.
+TEST_F(LaterStartEndToEnd, UnknownOptionIsAUsageErrorThatTouchesNoSetting)
+{
+    const std::string output = root.file("output");
+    const std::string errors = root.file("errors");
+    EXPECT_EQ(finish(start(program, {"-h"}, {.outputFile = output})), 0);
+    EXPECT_EQ(ReadFile(output).rfind("Использование: vexorama [/a] [/d] [--tray] [ПАПКА]\n", 0), 0u)
+        << ReadFile(output);
+
+    EXPECT_EQ(finish(start(program, {"--colour", data}, {.errorFile = errors})), 2);
+    EXPECT_EQ(ReadFile(errors), "vexorama: неизвестный параметр: --colour\n"
+                                "Использование: vexorama [/a] [/d] [--tray] [ПАПКА]\n");
+    EXPECT_FALSE(test::FileExists(program + ".INI"));
+
+    WriteFile(program + ".INI", "[Prog]\nFolder=" + data + "\nAutoDel=0\n");
+    EXPECT_EQ(finish(start(program, {"/d", "-x"})), 2);
+    EXPECT_EQ(ReadFile(program + ".INI"), "[Prog]\nFolder=" + data + "\nAutoDel=0\n");
+    EXPECT_TRUE(sockets().empty());
+
+    EXPECT_EQ(finish(start(program, {"-platform", "offscreen", "-style", "Fusion", "/a", data})), 0);
 }
 
 // Guards "/a" aborting (status 134) where there is no display at all, as
