@@ -277,6 +277,23 @@ TEST_F(LaterStartEndToEnd, UnknownOptionIsAUsageErrorThatTouchesNoSetting)
     EXPECT_EQ(finish(start(program, {"-platform", "offscreen", "-style", "Fusion", "/a", data})), 0);
 }
 
+// Guards "vexorama ." storing "." as the working folder, so that later
+// starts from the menu worked in whatever folder they started in. A folder
+// argument is stored absolute, resolved in the folder of the start that
+// gave it, the running window's too when it is handed over.
+TEST_F(LaterStartEndToEnd, FolderArgumentIsStoredAbsolute)
+{
+    const pid_t first = start(program, {"."}, {.currentFolder = data});
+    ASSERT_TRUE(WaitFor([&] { return sockets().size() == 1; })) << "the first copy never listened";
+    EXPECT_TRUE(WaitFor([&] { return storedFolder(program) == data; })) << storedFolder(program);
+
+    const std::string other = root.file("other");
+    std::filesystem::create_directories(other + "/inner");
+    EXPECT_EQ(finish(start(program, {"inner/../"}, {.currentFolder = other})), 0);
+    EXPECT_TRUE(WaitFor([&] { return storedFolder(program) == other + "/"; })) << storedFolder(program);
+    stop(first);
+}
+
 // Guards "/a" aborting (status 134) where there is no display at all, as
 // under cron or over ssh: it runs offscreen, decodes and exits with 0.
 TEST_F(LaterStartEndToEnd, UnattendedRunWithoutAnyDisplay)
