@@ -24,10 +24,15 @@ int main(int argc, char** argv)
         vexo::RunOffscreenWithoutDisplay();
 
     QApplication app(argc, argv);
+    // Qt has taken its own options out of argv by now.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (const auto error = vexo::UsageError(args)) {
+        std::fputs(error->c_str(), stderr);
+        return 2;
+    }
     vexo::SetUpApplication(app);
 
-    // Qt has taken its own options out of argv by now.
-    const vexo::StartRequest request = vexo::ReadStartRequest({argv + 1, argv + argc});
+    const vexo::StartRequest request = vexo::ReadStartRequest(args);
     const std::string executablePath = QCoreApplication::applicationFilePath().toStdString();
 
     // One window per settings file. An unattended run works beside it; the

@@ -2,6 +2,7 @@
 #include "app/single_instance.h"
 
 #include "base/file_io.h"
+#include "base/file_system.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -43,15 +44,6 @@ QString SocketFolderAndPrefix()
     if (!runtime.isEmpty())
         return runtime + QStringLiteral("/vexorama-");
     return QDir::tempPath() + QStringLiteral("/vexorama-%1-").arg(::getuid());
-}
-
-std::string AbsolutePath(const std::string& folder)
-{
-    if (folder.empty())
-        return folder;
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
-    return absolute.empty() ? folder : absolute.lexically_normal().string();
 }
 
 // Held while one start decides whether it runs, so that two starts at once

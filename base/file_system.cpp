@@ -20,4 +20,19 @@ void MakeFolder(const std::string& path)
         std::filesystem::create_directories(path, reportedByTheFirstUse);
 }
 
+std::string AbsolutePath(const std::string& path)
+{
+    if (path.empty())
+        return path;
+    std::error_code noCurrentFolder;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, noCurrentFolder);
+    if (noCurrentFolder)
+        return path;
+    std::string normal = absolute.lexically_normal().string();
+    // "." and ".." leave a "/" behind that the path did not have.
+    if (normal.size() > 1 && normal.ends_with('/') && !path.ends_with('/'))
+        normal.pop_back();
+    return normal;
+}
+
 } // namespace vexo

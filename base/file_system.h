@@ -12,4 +12,11 @@ bool FolderExists(const std::string& path);
 // cannot be made is left for the first use to report.
 void MakeFolder(const std::string& path);
 
+// `path` as an absolute path, taken from the current folder when it is
+// relative, with its "." and ".." steps and doubled "/" resolved by name
+// (links are not followed). It ends with "/" only when `path` does, or when
+// it is the root. An empty path, or one whose current folder is gone,
+// stays as it is.
+std::string AbsolutePath(const std::string& path);
+
 } // namespace vexo

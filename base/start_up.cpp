@@ -75,9 +75,11 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     if (session.defaultFolder.empty())
         session.defaultFolder = session.programFolder;
     std::string folder = stored.readString(settings::kFolder, session.defaultFolder);
+    // Stored absolute, so that a later start from the menu works in the
+    // same folder whatever folder it starts in.
     for (const std::string& arg : session.args) {
         if (!IsSwitch(arg))
-            folder = arg;
+            folder = AbsolutePath(arg);
     }
     // The default folder is made when first needed; any other missing
     // folder gives way to it, with a word to the user.

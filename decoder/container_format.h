@@ -17,6 +17,17 @@ inline constexpr int kTrailerSize = 262;
 inline constexpr int kTrailerNameOffset = 6;
 // The name area holds 256 bytes, but its length must fit the length byte.
 inline constexpr std::size_t kMaxStoredNameLength = 255;
+// The smallest file the decoder takes for a container; a smaller one is
+// passed over without a word.
+inline constexpr std::int64_t kMinimumContainerSize = 275 * 128; // 35,200 bytes
+
+// The fewest leading bytes that bring a container of `plainSize` bytes of
+// data to kMinimumContainerSize. The decoder skips leading bytes whatever
+// they hold, so a container made for it is padded with them.
+constexpr std::int64_t LeadingBytesToReachMinimum(std::int64_t plainSize)
+{
+    return plainSize >= kMinimumContainerSize - kTrailerSize ? 0 : kMinimumContainerSize - kTrailerSize - plainSize;
+}
 
 // data[i] ^= key for every byte. The hot loop of encoding and decoding.
 void XorBlock(unsigned char* data, std::size_t size, std::uint8_t key);

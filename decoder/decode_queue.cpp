@@ -7,6 +7,7 @@
 #include "base/size_text.h"
 #include "base/views.h"
 #include "base/working_folder.h"
+#include "decoder/container_format.h"
 #include "decoder/queue_list.h"
 #include "joiner/search.h"
 
@@ -17,8 +18,6 @@
 namespace vexo {
 
 namespace {
-
-constexpr std::int64_t kMinimumCandidateSize = 275 * 128; // 35,200 bytes
 
 const char* const kPickFilter = "Vexo Images and Video|*.jpg;*.jpeg;*.gif;*.png;*.bmp;*.avi;*.mpg;*.vob;*.mov"
                                 "|All Files|*.*";
@@ -139,7 +138,7 @@ void DecodeQueue::dropSmallFiles(std::vector<std::string>& candidates, bool inFo
                 kept.push_back(candidate);
             continue;
         }
-        if (!file.isRegular() || file.size() < kMinimumCandidateSize)
+        if (!file.isRegular() || file.size() < kMinimumContainerSize)
             continue;
         kept.push_back(candidate);
     }

@@ -153,7 +153,7 @@ std::optional<WaitingFile> AccountFolder::describe(const std::string& name, std:
     if (wraps(name)) {
         if (storedName.size() >= kMinWrappedNameLength && storedName.size() <= kMaxWrappedNameLength) {
             file.listedName = file.id + (IsPicture(name) ? ".jpg" : ".avi");
-            file.wrap = MakeWrapPlan(seed_, name, storedName);
+            file.wrap = MakeWrapPlan(seed_, name, storedName, size);
         } else {
             reportOnce(name, "handed out plain: a name of " + std::to_string(storedName.size())
                                  + " bytes cannot be stored in an encoded file");

@@ -20,7 +20,7 @@ std::uint64_t HashBytes(std::string_view bytes)
     return hash;
 }
 
-WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string storedName)
+WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string storedName, std::int64_t plainSize)
 {
     std::seed_seq sequence{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
                            static_cast<std::uint32_t>(HashBytes(fileName)),
@@ -28,7 +28,8 @@ WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string
     std::mt19937_64 random(sequence);
     WrapPlan plan;
     plan.key = static_cast<std::uint8_t>(random());
-    plan.leadingBytes.resize(random() % (kMaxLeadingBytes + 1));
+    const auto drawn = static_cast<std::int64_t>(random() % (kMaxLeadingBytes + 1));
+    plan.leadingBytes.resize(static_cast<std::size_t>(std::max(drawn, LeadingBytesToReachMinimum(plainSize))));
     for (char& c : plan.leadingBytes)
         c = static_cast<char>(random());
     plan.storedName = std::move(storedName);

@@ -10,9 +10,11 @@
 namespace vexo::server {
 
 // How one file is wrapped when it is handed out encoded. Derived from the
-// server's seed and the file's name, so the same file gets the same key and
-// leading bytes in every listing and download: the listed size stays what
-// the download delivers.
+// server's seed and the file's name (and size), so the same file gets the
+// same key and leading bytes in every listing and download: the listed size
+// stays what the download delivers. Up to kMaxLeadingBytes leading bytes,
+// and more where the container would otherwise be smaller than the
+// smallest one the client's folder scan takes.
 struct WrapPlan {
     std::uint8_t key = 0;
     std::string leadingBytes;
@@ -24,7 +26,7 @@ inline constexpr std::size_t kMaxLeadingBytes = 4096;
 inline constexpr std::size_t kMinWrappedNameLength = 3;
 inline constexpr std::size_t kMaxWrappedNameLength = 128;
 
-WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string storedName);
+WrapPlan MakeWrapPlan(std::uint64_t seed, std::string_view fileName, std::string storedName, std::int64_t plainSize);
 
 // A 64-bit FNV-1a hash of the bytes, for ids and seeds.
 std::uint64_t HashBytes(std::string_view bytes);

@@ -5,10 +5,12 @@
 #include "base/cp1251.h"
 #include "decoder/container_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -24,12 +26,16 @@ constexpr const char* kUsage =
     "\n"
     "Writes CONTAINER_FILE (which must not exist yet): leading bytes, the content\n"
     "of PLAIN_FILE exclusive-or'ed with a one-byte key, and the 262-byte trailer\n"
-    "that names the plain file.\n"
+    "that names the plain file. Every container is at least 35,200 bytes long,\n"
+    "the smallest that Vexorama's folder scan takes: a small plain file gets as\n"
+    "many more leading bytes as that needs.\n"
     "\n"
     "  --key N           the key, 0 to 255 (default: random)\n"
-    "  --leading N       number of random leading bytes (default: random, 0 to 4096)\n"
+    "  --leading N       number of random leading bytes (default: random, 0 to 4096),\n"
+    "                    raised where the container would be under 35,200 bytes\n"
     "  --name NAME       stored name, UTF-8, written in Windows-1251\n"
     "                    (default: the name of PLAIN_FILE)\n"
+    "  --version         show the version and stop\n"
     "  --help            show this text\n";
 
 constexpr int kMaxDefaultLeading = 4096;
@@ -57,15 +63,24 @@ Number ParseNumber(std::string_view option, std::string_view text, Number lowest
     return value;
 }
 
-// nullopt: --help was asked for.
-std::optional<EncodeOptions> ParseArguments(int argc, char** argv)
+// What a command line asks for: a container, or a text.
+struct EncodeCommand {
+    enum class Kind { Encode, ShowHelp, ShowVersion };
+    Kind kind = Kind::Encode;
+    EncodeOptions options; // for Kind::Encode
+};
+
+EncodeCommand ParseArguments(int argc, char** argv)
 {
-    EncodeOptions options;
+    EncodeCommand command;
+    EncodeOptions& options = command.options;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--help")
-            return std::nullopt;
+        if (arg == "--help" || arg == "--version") {
+            command.kind = arg == "--help" ? EncodeCommand::Kind::ShowHelp : EncodeCommand::Kind::ShowVersion;
+            return command;
+        }
         const bool takesValue = arg == "--key" || arg == "--leading" || arg == "--name";
         if (takesValue && i + 1 >= argc)
             throw UsageError(std::string(arg) + " needs a value");
@@ -84,7 +99,7 @@ std::optional<EncodeOptions> ParseArguments(int argc, char** argv)
         throw UsageError("expected PLAIN_FILE and CONTAINER_FILE");
     options.plainPath = files[0];
     options.containerPath = files[1];
-    return options;
+    return command;
 }
 
 std::string BaseName(const std::string& path)
@@ -99,8 +114,12 @@ int Run(const EncodeOptions& options)
     std::mt19937 random(seed());
     const auto key =
         static_cast<std::uint8_t>(options.key.value_or(std::uniform_int_distribution<int>(0, 255)(random)));
+    // A plain file that cannot be read is reported by WriteContainer.
+    std::error_code unreadable;
+    const auto plainSize = static_cast<std::int64_t>(std::filesystem::file_size(options.plainPath, unreadable));
     const std::int32_t leadingCount =
-        options.leading.value_or(std::uniform_int_distribution<std::int32_t>(0, kMaxDefaultLeading)(random));
+        std::max(options.leading.value_or(std::uniform_int_distribution<std::int32_t>(0, kMaxDefaultLeading)(random)),
+                 static_cast<std::int32_t>(vexo::LeadingBytesToReachMinimum(unreadable ? 0 : plainSize)));
     std::string leading(static_cast<std::size_t>(leadingCount), '\0');
     std::uniform_int_distribution<int> byte(0, 255);
     for (char& c : leading)
@@ -125,12 +144,13 @@ int Run(const EncodeOptions& options)
 int main(int argc, char** argv)
 {
     try {
-        const auto options = ParseArguments(argc, argv);
-        if (!options) {
-            std::cout << kUsage;
-            return 0;
+        const EncodeCommand command = ParseArguments(argc, argv);
+        switch (command.kind) {
+        case EncodeCommand::Kind::ShowHelp: std::cout << kUsage; return 0;
+        case EncodeCommand::Kind::ShowVersion: std::cout << "vexo-encode " << VEXO_VERSION << "\n"; return 0;
+        case EncodeCommand::Kind::Encode: break;
         }
-        return Run(*options);
+        return Run(command.options);
     } catch (const UsageError& error) {
         std::cerr << "vexo-encode: " << error.what() << "\nTry 'vexo-encode --help'.\n";
         return 2;

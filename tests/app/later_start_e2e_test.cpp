@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,6 +34,7 @@ using test::WriteFile;
 
 using Clock = std::chrono::steady_clock;
 using test::StartProgram;
+using test::Surroundings;
 using test::WaitForExit;
 
 constexpr auto kPatience = std::chrono::seconds(30);
@@ -76,10 +78,10 @@ protected:
         std::filesystem::copy_file(VEXORAMA_BINARY, folder + "/vexorama");
         return folder + "/vexorama";
     }
-    pid_t start(const std::string& program, const std::vector<std::string>& args)
+    pid_t start(const std::string& program, const std::vector<std::string>& args, const Surroundings& surroundings = {})
     {
         const pid_t child =
-            StartProgram(program, args, {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", runtime}});
+            StartProgram(program, args, {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", runtime}}, surroundings);
         started.push_back(child);
         return child;
     }
@@ -185,6 +187,49 @@ TEST_F(LaterStartEndToEnd, TrayStartChecksTheServerByItself)
     EXPECT_TRUE(WaitFor([&] { return !server.requests().empty(); })) << "no automatic check";
     EXPECT_EQ(storedFolder(program), root.file("program") + "/");
     stop(tray);
+}
+
+// Guards "-h" or a mistyped option taken as the working folder: the window
+// opened behind a box saying that the folder does not exist, and the
+// settings file was written. "-h" is "--help"; an unknown option is named
+// on standard error with the usage line and ends the start with 2 before
+// any setting is read or written. Qt's own options still pass.
+TEST_F(LaterStartEndToEnd, UnknownOptionIsAUsageErrorThatTouchesNoSetting)
+{
+    const std::string output = root.file("output");
+    const std::string errors = root.file("errors");
+    EXPECT_EQ(finish(start(program, {"-h"}, {.outputFile = output})), 0);
+    EXPECT_EQ(ReadFile(output).rfind("Использование: vexorama [/a] [/d] [--tray] [ПАПКА]\n", 0), 0u)
+        << ReadFile(output);
+
+    EXPECT_EQ(finish(start(program, {"--colour", data}, {.errorFile = errors})), 2);
+    EXPECT_EQ(ReadFile(errors), "vexorama: неизвестный параметр: --colour\n"
+                                "Использование: vexorama [/a] [/d] [--tray] [ПАПКА]\n");
+    EXPECT_FALSE(test::FileExists(program + ".INI"));
+
+    WriteFile(program + ".INI", "[Prog]\nFolder=" + data + "\nAutoDel=0\n");
+    EXPECT_EQ(finish(start(program, {"/d", "-x"})), 2);
+    EXPECT_EQ(ReadFile(program + ".INI"), "[Prog]\nFolder=" + data + "\nAutoDel=0\n");
+    EXPECT_TRUE(sockets().empty());
+
+    EXPECT_EQ(finish(start(program, {"-platform", "offscreen", "-style", "Fusion", "/a", data})), 0);
+}
+
+// Guards "vexorama ." storing "." as the working folder, so that later
+// starts from the menu worked in whatever folder they started in. A folder
+// argument is stored absolute, resolved in the folder of the start that
+// gave it, the running window's too when it is handed over.
+TEST_F(LaterStartEndToEnd, FolderArgumentIsStoredAbsolute)
+{
+    const pid_t first = start(program, {"."}, {.currentFolder = data});
+    ASSERT_TRUE(WaitFor([&] { return sockets().size() == 1; })) << "the first copy never listened";
+    EXPECT_TRUE(WaitFor([&] { return storedFolder(program) == data; })) << storedFolder(program);
+
+    const std::string other = root.file("other");
+    std::filesystem::create_directories(other + "/inner");
+    EXPECT_EQ(finish(start(program, {"inner/../"}, {.currentFolder = other})), 0);
+    EXPECT_TRUE(WaitFor([&] { return storedFolder(program) == other + "/"; })) << storedFolder(program);
+    stop(first);
 }
 
 // Guards "/a" aborting (status 134) where there is no display at all, as

@@ -34,7 +34,7 @@ using test::WriteFile;
 // error goes to `errorLog` when one is named.
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& errorLog = {})
 {
-    return test::StartProgram(program, args, {{"QT_QPA_PLATFORM", "offscreen"}}, errorLog);
+    return test::StartProgram(program, args, {{"QT_QPA_PLATFORM", "offscreen"}}, {.errorFile = errorLog});
 }
 
 // Runs the program offscreen and waits for it to end by itself.

@@ -24,7 +24,7 @@ TEST(HandoutStreamTest, MatchesTheWrittenContainerWhateverTheReadSizes)
     for (std::size_t i = 0; i < plain.size(); ++i)
         plain[i] = static_cast<char>(i * 7 + i / 256);
     WriteFile(dir.file("plain"), plain);
-    const WrapPlan plan = MakeWrapPlan(5, "plain", "plain.avi");
+    const WrapPlan plan = MakeWrapPlan(5, "plain", "plain.avi", static_cast<std::int64_t>(plain.size()));
     WriteContainer(dir.file("plain"), dir.file("whole"), plan.key, plan.leadingBytes, plan.storedName);
     const std::string expected = ReadFile(dir.file("whole"));
 
@@ -59,14 +59,14 @@ TEST(HandoutStreamTest, PlainFileAsItIsAndShrunkFileIsAnError)
 // seed not mattering.
 TEST(HandoutStreamTest, WrapPlanFollowsSeedAndName)
 {
-    const WrapPlan first = MakeWrapPlan(1, "a.avi", "a.avi");
-    const WrapPlan again = MakeWrapPlan(1, "a.avi", "a.avi");
+    const WrapPlan first = MakeWrapPlan(1, "a.avi", "a.avi", kMinimumContainerSize);
+    const WrapPlan again = MakeWrapPlan(1, "a.avi", "a.avi", kMinimumContainerSize);
     EXPECT_EQ(first.key, again.key);
     EXPECT_EQ(first.leadingBytes, again.leadingBytes);
     EXPECT_LE(first.leadingBytes.size(), kMaxLeadingBytes);
     int differing = 0;
     for (std::uint64_t seed = 2; seed < 12; ++seed)
-        differing += MakeWrapPlan(seed, "a.avi", "a.avi").leadingBytes != first.leadingBytes;
+        differing += MakeWrapPlan(seed, "a.avi", "a.avi", kMinimumContainerSize).leadingBytes != first.leadingBytes;
     EXPECT_GE(differing, 9);
 }
 

@@ -3,7 +3,9 @@
 // sockets the way the client drives it.
 #include "decoder/container_format.h"
 #include "decoder/encoded_file.h"
+#include "server/server_options.h"
 #include "server/vexo_server.h"
+#include "tests/decoder/folder_scan_decode.h"
 #include "tests/server/loopback_client.h"
 #include "tests/server/server_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -258,6 +260,28 @@ TEST_F(ServerTest, WrappedFileDecodesBackByteForByte)
     std::string decoded = container.substr(static_cast<std::size_t>(trailer->dataOffset), plain.size());
     XorBlock(reinterpret_cast<unsigned char*>(decoded.data()), decoded.size(), trailer->key);
     EXPECT_EQ(decoded, plain);
+}
+
+// Guards a small file handed out as a container under 35,200 bytes, which the client's folder scan passes over
+// without a word: it is padded with leading bytes, its listed size is what the download delivers, and the client's
+// decoder turns it back into the plain bytes.
+TEST_F(ServerTest, SmallWrappedFileReachesTheSizeTheFolderScanTakes)
+{
+    WriteFile(folder + "/tiny.avi", "ten bytes!");
+    ServerOptions options;
+    options.wrapGlobs = {"*.avi"};
+    start(options);
+    const auto files = list();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(std::stoll(files[0].size), kMinimumContainerSize);
+
+    const auto reply = download(files[0]);
+    ASSERT_EQ(reply.status, 200);
+    EXPECT_EQ(std::to_string(reply.body.size()), files[0].size);
+    const test::TempDir inbox;
+    WriteFile(inbox.file(files[0].name), reply.body);
+    EXPECT_EQ(test::DecodeTheOneContainerFound(inbox.path()), "ten bytes!");
+    EXPECT_NE(std::string(kServerUsage).find("35,200 bytes"), std::string::npos);
 }
 
 // Guards a name the trailer cannot carry (under 3 or over 128 bytes) being wrapped into an unreadable container.

@@ -11,8 +11,20 @@
 
 namespace vexo::test {
 
+namespace {
+
+bool RedirectTo(const std::string& file, int stream)
+{
+    if (file.empty())
+        return true;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    return fd >= 0 && ::dup2(fd, stream) >= 0;
+}
+
+} // namespace
+
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const Environment& environment,
-                   const std::string& errorLog)
+                   const Surroundings& surroundings)
 {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -22,11 +34,10 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
             else
                 ::unsetenv(name.c_str());
         }
-        if (!errorLog.empty()) {
-            const int fd = ::open(errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-            if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0)
-                ::_exit(126);
-        }
+        if (!surroundings.currentFolder.empty() && ::chdir(surroundings.currentFolder.c_str()) != 0)
+            ::_exit(126);
+        if (!RedirectTo(surroundings.outputFile, STDOUT_FILENO) || !RedirectTo(surroundings.errorFile, STDERR_FILENO))
+            ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -63,8 +74,8 @@ bool Running(pid_t child)
 }
 
 StartedProgram::StartedProgram(const std::string& program, const std::vector<std::string>& args,
-                               const Environment& environment, const std::string& errorLog)
-    : pid_(StartProgram(program, args, environment, errorLog))
+                               const Environment& environment, const Surroundings& surroundings)
+    : pid_(StartProgram(program, args, environment, surroundings))
 {}
 
 StartedProgram::~StartedProgram()

@@ -15,11 +15,18 @@ namespace vexo::test {
 // the variable.
 using Environment = std::map<std::string, std::optional<std::string>>;
 
+// Where a started program runs and where its output goes; empty: the test's own.
+struct Surroundings {
+    std::string currentFolder{};
+    std::string outputFile{}; // standard output
+    std::string errorFile{};  // standard error
+};
+
 // Starts `program` (a path, not searched for) with `args` and the test's
-// environment changed by `environment`; its standard error goes to
-// `errorLog` when one is named. Returns the process id.
+// environment changed by `environment`, in its `surroundings`. Returns the
+// process id.
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
-                   const Environment& environment = {}, const std::string& errorLog = {});
+                   const Environment& environment = {}, const Surroundings& surroundings = {});
 
 // The exit status of a started program that ends by itself before
 // `deadline` (or within `limit`); -1 when it had to be killed (a run that
@@ -35,7 +42,7 @@ bool Running(pid_t child);
 class StartedProgram {
 public:
     StartedProgram(const std::string& program, const std::vector<std::string>& args,
-                   const Environment& environment = {}, const std::string& errorLog = {});
+                   const Environment& environment = {}, const Surroundings& surroundings = {});
     ~StartedProgram();
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;

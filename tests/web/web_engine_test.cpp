@@ -174,6 +174,30 @@ TEST_F(WebEngineTest, RemovalPageSendsTheReferencesOwnBytes)
     EXPECT_EQ(request.rfind("GET /uploader/del.php?f=a%20bA&n=%E9%F2 HTTP/1.1\r\n", 0), 0u) << request.substr(0, 120);
 }
 
+// Guards the pages' own controls in English ("Choose Files") in a Russian
+// window, and pages asked for in the desktop's language: the engine speaks
+// Russian, in its interface (the locale a page's script sees) and in every
+// request's Accept-Language.
+TEST_F(WebEngineTest, EngineSpeaksRussian)
+{
+    const std::string page = "<script>document.title = Intl.DateTimeFormat().resolvedOptions().locale</script>";
+    test::ScriptServer server("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
+                              + std::to_string(page.size()) + "\r\nConnection: close\r\n\r\n" + page);
+    window->views().webPages.load(WebPage::Removal, "http://127.0.0.1:" + std::to_string(server.port()) + "/");
+    ASSERT_TRUE(test::WaitUntil([&] { return !server.requests().empty(); }, 20s));
+    const std::string request = server.requests().front();
+    const std::string header = "\r\nAccept-Language: ";
+    const std::size_t at = request.find(header);
+    ASSERT_NE(at, std::string::npos) << request;
+    EXPECT_EQ(request.compare(at + header.size(), 2, "ru"), 0) << request.substr(at);
+
+    QWidget* removal = view(c->removalHolder, WebPage::Removal);
+    ASSERT_NE(removal, nullptr);
+    const auto locale = [removal] { return removal->property("title").toString(); };
+    EXPECT_TRUE(test::WaitUntil([&] { return locale().startsWith(QLatin1String("ru")); }, 20s))
+        << locale().toStdString();
+}
+
 // Guards a removal in the hidden view that did not reach the server (refused,
 // or answered with an HTTP error status) passing for done: the file stayed
 // on the server without a word. The loads run one after the other; each

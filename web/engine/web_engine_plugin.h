@@ -14,6 +14,9 @@ class WebEnginePlugin : public QObject, public WebEngine {
     Q_INTERFACES(vexo::WebEngine)
 public:
     EngineView* createView(QWidget* parent) override;
+
+private:
+    bool engineStarted_ = false;
 };
 
 } // namespace vexo
