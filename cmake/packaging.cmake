@@ -105,7 +105,10 @@ string(JOIN "\n" CPACK_DEBIAN_WEB_DESCRIPTION
 # than by CPack, which would add postinst and postrm scripts calling
 # ldconfig for the module: its private folder is no library folder.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb_shlibdeps.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb_shlibdeps.cmake
+                            ${PROJECT_SOURCE_DIR}/cmake/deb_source_date.cmake)
+# The changelog whose latest entry dates every file in the packages.
+set(CPACK_VEXO_CHANGELOG ${VEXO_PACKAGING_DIR}/changelog.Debian)
 # libcurl is opened at the first download rather than linked, so
 # dpkg-shlibdeps cannot see it. Qt's own texts in Russian are data files
 # the program does without, as it does without the web pages, and Wayland

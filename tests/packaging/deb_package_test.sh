@@ -3,9 +3,10 @@
 # Builds the Debian packages with CPack, vexorama and vexorama-web, and
 # checks their contents, the dependencies dpkg-shlibdeps filled in, the
 # recommendations, the documentation Debian asks for, the control scripts,
-# the hardening of their ELF files, and lintian's verdict. Skips (77)
-# without dpkg-shlibdeps or readelf; without lintian it runs every other
-# check and then reports itself skipped in part.
+# the hardening of their ELF files, their file times, that a second build
+# gives the same bytes, and lintian's verdict. Skips (77) without
+# dpkg-shlibdeps or readelf; without lintian it runs every other check and
+# then reports itself skipped in part.
 #   deb_package_test.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
@@ -15,10 +16,21 @@ module=usr/lib/vexorama/vexorama_web.so
 command -v dpkg-shlibdeps >/dev/null || { echo "SKIPPED: install dpkg-dev to build the package"; exit 77; }
 command -v readelf >/dev/null || { echo "SKIPPED: install binutils to check the hardening"; exit 77; }
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# Built files whose times the second build moves on; $work/times/N keeps the time of the Nth.
+touched=()
+restore_times() {
+    local i
+    for i in "${!touched[@]}"; do
+        touch -r "$work/times/$i" "${touched[$i]}" || true
+    done
+    touched=()
+}
+trap 'restore_times; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 # The entries of a control field such as Depends, one a line.
 entries() { tr ',' '\n' <<<"$1" | sed 's/^ *//; s/ *$//'; }
+# The packages are to be dated by the changelog, which a caller's SOURCE_DATE_EPOCH would override.
+unset SOURCE_DATE_EPOCH
 
 # Builds the packages into the folder $1.
 build_packages() {
@@ -176,6 +188,35 @@ done < <(find "$work/root" -type f -print0)
 
 echo "$(basename "$deb"): Depends: $depends; Recommends: $recommends"
 echo "$(basename "$web_deb"): Depends: $web_depends"
+
+# Guards: files and archive members dated by the build rather than by the changelog's latest entry.
+epoch=$(dpkg-parsechangelog -l "$work/changelog" -S Timestamp)
+expected=$(date -u -d "@$epoch" '+%F %T')
+for package in "$deb" "$web_deb"; do
+    times=$( (dpkg-deb --ctrl-tarfile "$package" && dpkg-deb --fsys-tarfile "$package") |
+        TZ=UTC tar -tv --full-time --ignore-zeros | awk '{print $4, $5}' | sort -u)
+    [ "$times" = "$expected" ] || fail "$(basename "$package") holds other times than $expected: $(echo $times)"
+done
+
+# Guards: two builds of one version giving different bytes, with the time of the build or of the built files inside.
+later=$(($(date +%s) + 60))
+mkdir "$work/times"
+while read -r name; do
+    for built in "$build/bin/$name" "$build/packaging/$name"; do
+        if [ -f "$built" ]; then
+            touch -r "$built" "$work/times/${#touched[@]}"
+            touched+=("$built")
+            touch -d "@$later" "$built"
+        fi
+    done
+done < <(find "$work/root" -type f -printf '%f\n' | sort -u)
+[ ${#touched[@]} -ge 5 ] || fail "only ${#touched[@]} of the packaged files found in $build"
+build_packages "$work/second"
+restore_times
+for package in "$deb" "$web_deb"; do
+    cmp "$package" "$work/second/$(basename "$package")" || fail "a second build of $(basename "$package") differs"
+done
+echo "a second build with the built files a minute younger: the same bytes"
 
 # Guards: a package that lintian finds errors in.
 if ! command -v lintian >/dev/null; then
