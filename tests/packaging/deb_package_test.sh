@@ -224,7 +224,8 @@ if ! command -v lintian >/dev/null; then
     exit 77
 fi
 status=0
-lintian --fail-on none --tag-display-limit 0 "$deb" "$web_deb" >"$work/lintian.log" 2>&1 || status=$?
+# lintian leaves files of its own in TMPDIR; here they go with the rest.
+TMPDIR=$work lintian --fail-on none --tag-display-limit 0 "$deb" "$web_deb" >"$work/lintian.log" 2>&1 || status=$?
 cat "$work/lintian.log"
 [ "$status" -eq 0 ] || fail "lintian could not check the packages (status $status)"
 if grep -q "^E: " "$work/lintian.log"; then
