@@ -1,36 +1,93 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package with CPack and checks its contents, the
-# dependencies dpkg-shlibdeps filled in, the documentation Debian asks for,
-# the control scripts, the hardening of its ELF files, and lintian's
-# verdict. Skips (77) without dpkg-shlibdeps or readelf; without lintian
-# it runs every other check and then reports itself skipped in part.
+# Builds the Debian packages with CPack, vexorama and vexorama-web, and
+# checks their contents, the dependencies dpkg-shlibdeps filled in, the
+# recommendations, the documentation Debian asks for, the control scripts,
+# the hardening of their ELF files, their file times, that a second build
+# gives the same bytes, and lintian's verdict. Skips (77) without
+# dpkg-shlibdeps or readelf; without lintian it runs every other check and
+# then reports itself skipped in part.
 #   deb_package_test.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
 id=io.github.vexorama.Vexorama
 doc=usr/share/doc/vexorama
+module=usr/lib/vexorama/vexorama_web.so
 command -v dpkg-shlibdeps >/dev/null || { echo "SKIPPED: install dpkg-dev to build the package"; exit 77; }
 command -v readelf >/dev/null || { echo "SKIPPED: install binutils to check the hardening"; exit 77; }
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# Built files whose times the second build moves on; $work/times/N keeps the time of the Nth.
+touched=()
+restore_times() {
+    local i
+    for i in "${!touched[@]}"; do
+        touch -r "$work/times/$i" "${touched[$i]}" || true
+    done
+    touched=()
+}
+trap 'restore_times; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
+# The entries of a control field such as Depends, one a line.
+entries() { tr ',' '\n' <<<"$1" | sed 's/^ *//; s/ *$//'; }
+# The packages are to be dated by the changelog, which a caller's SOURCE_DATE_EPOCH would override.
+unset SOURCE_DATE_EPOCH
 
-cpack --config "$build/CPackConfig.cmake" -B "$work" -G DEB >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
-deb=$(ls "$work"/*.deb)
-root=$work/root
-dpkg-deb -x "$deb" "$root"
-dpkg-deb -e "$deb" "$work/control"
-
-# Guards: a package whose dependencies were not filled in from the libraries the program, the tools and the module link.
-depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libqt6core6 libqt6widgets6 libqt6gui6 libqt6webenginewidgets6 libcpp-httplib libcurl4 qt6-translations-l10n; do
-    grep -q "\b$package" <<<"$depends" || fail "$package missing from Depends: $depends"
+# Builds the packages into the folder $1.
+build_packages() {
+    cpack --config "$build/CPackConfig.cmake" -B "$1" -G DEB >"$1.log" 2>&1 || { cat "$1.log"; fail "cpack"; }
+}
+build_packages "$work/first"
+# Guards: the web pages and their engine not split off into a package of their own.
+debs=("$work"/first/*.deb)
+[ ${#debs[@]} -eq 2 ] && [ -e "$work"/first/vexorama_*.deb ] && [ -e "$work"/first/vexorama-web_*.deb ] ||
+    fail "not the two packages vexorama and vexorama-web: $(cd "$work/first" && echo *.deb)"
+deb=$(ls "$work"/first/vexorama_*.deb)
+web_deb=$(ls "$work"/first/vexorama-web_*.deb)
+version=$(dpkg-deb -f "$deb" Version)
+root=$work/root/vexorama
+web_root=$work/root/vexorama-web
+mkdir "$work/root" "$work/control"
+for package in "$deb" "$web_deb"; do
+    name=$(dpkg-deb -f "$package" Package)
+    dpkg-deb -x "$package" "$work/root/$name"
+    dpkg-deb -e "$package" "$work/control/$name"
 done
 
-# Guards: a package that installs the program, its tools, its module, the menu entry, the icons or the documentation anywhere else.
+# Guards: a package whose dependencies were not filled in from the libraries its own files (the program and the tools; the module) link.
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libc6 libqt6core6 libqt6widgets6 libqt6gui6 libcpp-httplib libcurl4; do
+    grep -q "\b$package" <<<"$depends" || fail "$package missing from Depends: $depends"
+done
+web_depends=$(dpkg-deb -f "$web_deb" Depends)
+for package in libc6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6; do
+    grep -q "\b$package" <<<"$web_depends" || fail "$package missing from vexorama-web's Depends: $web_depends"
+done
+# Guards: the program's package pulling in Qt WebEngine or Qt's translations, which it can do without.
+if grep -oE "[a-z0-9.+-]*(webengine|translations)[a-z0-9.+-]*" <<<"$depends"; then
+    fail "vexorama depends on the above: $depends"
+fi
+# Guards: the program's package not recommending its web pages, Qt's Russian texts or Qt's Wayland platform.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for package in vexorama-web qt6-translations-l10n qt6-wayland; do
+    entries "$recommends" | grep -qxF -- "$package" || fail "$package missing from Recommends: $recommends"
+done
+# Guards: a web module that can be installed beside another version of the program than the one it was built with.
+entries "$web_depends" | grep -qxF "vexorama (= $version)" ||
+    fail "vexorama-web does not depend on vexorama (= $version): $web_depends"
+
+# Guards: the module (and so Qt WebEngine) in the program's package, or a file in both packages, which then cannot be installed together.
+web_contents=$(dpkg-deb -c "$web_deb" | awk '{print $NF}')
+grep -qx -- "./$module" <<<"$web_contents" || fail "not in vexorama-web: $module"
+for file in ./usr/share/doc/vexorama-web/copyright ./usr/share/doc/vexorama-web/changelog.Debian.gz; do
+    grep -qx -- "$file" <<<"$web_contents" || fail "not in vexorama-web: $file"
+done
+! grep -F "vexorama_web.so" < <(dpkg-deb -c "$deb") || fail "the module is in vexorama"
+shared=$(comm -12 <(cd "$root" && find . ! -type d | sort) <(cd "$web_root" && find . ! -type d | sort))
+[ -z "$shared" ] || fail "in both packages: $shared"
+
+# Guards: a package that installs the program, its tools, the menu entry, the icons or the documentation anywhere else.
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-for file in ./usr/bin/vexorama ./usr/bin/vexo-server ./usr/bin/vexo-encode ./usr/lib/vexorama/vexorama_web.so \
+for file in ./usr/bin/vexorama ./usr/bin/vexo-server ./usr/bin/vexo-encode \
             ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
             ./usr/share/icons/hicolor/48x48/apps/$id.png ./$doc/copyright ./$doc/changelog.Debian.gz \
             ./usr/share/man/man1/vexorama.1.gz ./usr/share/man/man1/vexo-server.1.gz \
@@ -39,7 +96,7 @@ for file in ./usr/bin/vexorama ./usr/bin/vexo-server ./usr/bin/vexo-encode ./usr
 done
 
 # Guards: a changelog or manual page left uncompressed, compressed below -9, or with a name or time stamp inside.
-for file in "$root/$doc/changelog.Debian.gz" "$root"/usr/share/man/man1/*.gz; do
+for file in "$root/$doc/changelog.Debian.gz" "$web_root/$doc-web/changelog.Debian.gz" "$root"/usr/share/man/man1/*.gz; do
     gzip -t "$file" || fail "$file is not a whole gzip file"
     # The header: magic, method, flags (FNAME is 8), four bytes of time, and 2 in XFL for the best compression.
     read -r -a header < <(od -An -tu1 -N9 "$file")
@@ -50,15 +107,19 @@ for file in "$root/$doc/changelog.Debian.gz" "$root"/usr/share/man/man1/*.gz; do
 done
 
 # Guards: a changelog whose latest entry names another version or maintainer than the package, or does not parse.
-gzip -dc "$root/$doc/changelog.Debian.gz" >"$work/changelog"
-changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
-changelog_maintainer=$(dpkg-parsechangelog -l "$work/changelog" -S Maintainer)
-[ "$changelog_version" = "$(dpkg-deb -f "$deb" Version)" ] ||
-    fail "the changelog is for $changelog_version, the package is $(dpkg-deb -f "$deb" Version)"
-[ "$changelog_maintainer" = "$(dpkg-deb -f "$deb" Maintainer)" ] ||
-    fail "the changelog's maintainer $changelog_maintainer is not the package's $(dpkg-deb -f "$deb" Maintainer)"
+for package in "$deb" "$web_deb"; do
+    name=$(dpkg-deb -f "$package" Package)
+    gzip -dc "$work/root/$name/usr/share/doc/$name/changelog.Debian.gz" >"$work/changelog"
+    changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+    changelog_maintainer=$(dpkg-parsechangelog -l "$work/changelog" -S Maintainer)
+    [ "$changelog_version" = "$(dpkg-deb -f "$package" Version)" ] ||
+        fail "the changelog is for $changelog_version, $name is $(dpkg-deb -f "$package" Version)"
+    [ "$changelog_maintainer" = "$(dpkg-deb -f "$package" Maintainer)" ] ||
+        fail "the changelog's maintainer $changelog_maintainer is not $name's $(dpkg-deb -f "$package" Maintainer)"
+done
 
 # Guards: a copyright file out of the machine-readable format, without the GPL's pointer, or without the licence of the library vexo-server links.
+cmp "$root/$doc/copyright" "$web_root/$doc-web/copyright" || fail "the packages' copyright files differ"
 copyright=$root/$doc/copyright
 head -1 "$copyright" | grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
     fail "copyright is not in the machine-readable format"
@@ -78,10 +139,10 @@ for tool in vexo-server vexo-encode; do
 done
 
 # Guards: control scripts that call ldconfig for the module's folder, which is no library folder.
-echo "control files: $(ls "$work/control" | tr '\n' ' ')"
-for script in preinst postinst prerm postrm triggers; do
-    if [ -e "$work/control/$script" ] && grep -n ldconfig "$work/control/$script"; then
-        fail "$script calls ldconfig"
+echo "control files: $(cd "$work/control" && echo */*)"
+for script in "$work"/control/*/{preinst,postinst,prerm,postrm,triggers}; do
+    if [ -e "$script" ] && grep -n ldconfig "$script"; then
+        fail "${script#"$work/control/"} calls ldconfig"
     fi
 done
 
@@ -94,14 +155,14 @@ fortified_count=0
 while IFS= read -r -d '' file; do
     [ "$(od -An -c -N4 "$file" | tr -d ' ')" = "177ELF" ] || continue
     elf_count=$((elf_count + 1))
-    name=${file#"$root"}
+    name=/${file#"$work/root/"}
     headers=$(readelf -lW "$file")
     dynamic=$(readelf -dW "$file")
     symbols=$(readelf --dyn-syms -W "$file" | awk '$7 == "UND" {print $8}' | sed 's/@.*//' | sort -u)
     grep -q "GNU_RELRO" <<<"$headers" || fail "$name: no RELRO"
     grep -qE "\(BIND_NOW\)|\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW" <<<"$dynamic" || fail "$name: no immediate binding (-z now)"
     kind="shared object"
-    if [[ $name == /usr/bin/* ]]; then
+    if [[ $name == /*/usr/bin/* ]]; then
         readelf -hW "$file" | grep -qE "Type:[[:space:]]+DYN" || fail "$name: not position independent"
         grep -qE "\(FLAGS_1\).*PIE" <<<"$dynamic" || fail "$name: not linked with -pie"
         kind="PIE"
@@ -121,11 +182,41 @@ while IFS= read -r -d '' file; do
         fortify="no fortifiable call"
     fi
     echo "hardened: $name: $kind, RELRO, BIND_NOW, stack protector; $fortify"
-done < <(find "$root" -type f -print0)
-[ "$elf_count" -ge 4 ] || fail "only $elf_count ELF files in the package"
+done < <(find "$work/root" -type f -print0)
+[ "$elf_count" -ge 4 ] || fail "only $elf_count ELF files in the packages"
 [ "$fortified_count" -ge 1 ] || fail "no packaged ELF file makes a fortified call: built without _FORTIFY_SOURCE"
 
-echo "$(basename "$deb"): Depends: $depends"
+echo "$(basename "$deb"): Depends: $depends; Recommends: $recommends"
+echo "$(basename "$web_deb"): Depends: $web_depends"
+
+# Guards: files and archive members dated by the build rather than by the changelog's latest entry.
+epoch=$(dpkg-parsechangelog -l "$work/changelog" -S Timestamp)
+expected=$(date -u -d "@$epoch" '+%F %T')
+for package in "$deb" "$web_deb"; do
+    times=$( (dpkg-deb --ctrl-tarfile "$package" && dpkg-deb --fsys-tarfile "$package") |
+        TZ=UTC tar -tv --full-time --ignore-zeros | awk '{print $4, $5}' | sort -u)
+    [ "$times" = "$expected" ] || fail "$(basename "$package") holds other times than $expected: $(echo $times)"
+done
+
+# Guards: two builds of one version giving different bytes, with the time of the build or of the built files inside.
+later=$(($(date +%s) + 60))
+mkdir "$work/times"
+while read -r name; do
+    for built in "$build/bin/$name" "$build/packaging/$name"; do
+        if [ -f "$built" ]; then
+            touch -r "$built" "$work/times/${#touched[@]}"
+            touched+=("$built")
+            touch -d "@$later" "$built"
+        fi
+    done
+done < <(find "$work/root" -type f -printf '%f\n' | sort -u)
+[ ${#touched[@]} -ge 5 ] || fail "only ${#touched[@]} of the packaged files found in $build"
+build_packages "$work/second"
+restore_times
+for package in "$deb" "$web_deb"; do
+    cmp "$package" "$work/second/$(basename "$package")" || fail "a second build of $(basename "$package") differs"
+done
+echo "a second build with the built files a minute younger: the same bytes"
 
 # Guards: a package that lintian finds errors in.
 if ! command -v lintian >/dev/null; then
@@ -133,9 +224,10 @@ if ! command -v lintian >/dev/null; then
     exit 77
 fi
 status=0
-lintian --fail-on none --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || status=$?
+# lintian leaves files of its own in TMPDIR; here they go with the rest.
+TMPDIR=$work lintian --fail-on none --tag-display-limit 0 "$deb" "$web_deb" >"$work/lintian.log" 2>&1 || status=$?
 cat "$work/lintian.log"
-[ "$status" -eq 0 ] || fail "lintian could not check the package (status $status)"
+[ "$status" -eq 0 ] || fail "lintian could not check the packages (status $status)"
 if grep -q "^E: " "$work/lintian.log"; then
     fail "lintian reports errors"
 fi

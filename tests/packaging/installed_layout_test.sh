@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix, checks what lies where, and
-# starts the installed program as a user who cannot write its folder.
+# starts the installed program as a user who cannot write its folder; then
+# installs the program's component alone (the vexorama package without
+# vexorama-web) and starts it without its web module.
 #   installed_layout_test.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
@@ -44,16 +46,22 @@ if ldd "$prefix/bin/vexorama" | grep -i webengine; then
 fi
 
 # Guards: settings written beside a program the user cannot write, instead of in the user's own folder.
-home=$work/home
-mkdir -p "$home"
 run=()
 if [ "$(id -u)" -eq 0 ]; then
     command -v setpriv >/dev/null || { echo "SKIPPED: setpriv (util-linux) is needed to run as a normal user"; exit 77; }
-    chown nobody "$home"
     run=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-else
-    chmod a-w "$prefix/bin"
 fi
+# Makes the home folder $2 for a run of the program installed in $1, which that user cannot write.
+prepare_run() {
+    mkdir -p "$2"
+    if [ "$(id -u)" -eq 0 ]; then
+        chown nobody "$2"
+    else
+        chmod a-w "$1/bin"
+    fi
+}
+home=$work/home
+prepare_run "$prefix" "$home"
 
 # Guards: "--help" and "--version" opening the window (there is no display here, so Qt would abort)
 # or reading and writing settings, "--help" then stored as the working folder.
@@ -65,16 +73,21 @@ done
 grep -q "^vexorama [0-9]" "$work/answer.txt" || fail "unexpected version: $(cat "$work/answer.txt")"
 "${run[@]}" env -i PATH=/usr/bin:/bin "$prefix/bin/vexorama" --help | grep -q -- "--version" || fail "--help does not list --version"
 
-"${run[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" \
-    QT_QPA_PLATFORM=offscreen "$prefix/bin/vexorama" >"$work/program.log" 2>&1 &
-pid=$!
+# Starts the program installed in $1 for the home folder $2 and waits until it has written its settings.
+start_installed() {
+    "${run[@]}" env -i PATH=/usr/bin:/bin HOME="$2" XDG_CONFIG_HOME="$2/.config" XDG_RUNTIME_DIR="$2" \
+        QT_QPA_PLATFORM=offscreen "$1/bin/vexorama" >"$work/program.log" 2>&1 &
+    pid=$!
+    local settings=$2/.config/vexorama/vexorama.INI
+    for _ in $(seq 300); do
+        [ -s "$settings" ] && break
+        kill -0 "$pid" 2>/dev/null || { cat "$work/program.log"; fail "the installed program ended at start-up"; }
+        sleep 0.1
+    done
+    [ -s "$settings" ] || { cat "$work/program.log"; fail "no settings in $settings"; }
+}
+start_installed "$prefix" "$home"
 settings=$home/.config/vexorama/vexorama.INI
-for _ in $(seq 300); do
-    [ -s "$settings" ] && break
-    kill -0 "$pid" 2>/dev/null || { cat "$work/program.log"; fail "the installed program ended at start-up"; }
-    sleep 0.1
-done
-[ -s "$settings" ] || { cat "$work/program.log"; fail "no settings in $settings"; }
 # Guards: an installed copy working in its own folder (which its user cannot write): files go to the
 # user's download folder, made when first needed.
 grep -q "Folder=$home/Downloads/Vexorama/" "$settings" || fail "unexpected settings: $(cat "$settings")"
@@ -85,4 +98,16 @@ grep -q "Folder=$home/Downloads/Vexorama/" "$settings" || fail "unexpected setti
 if grep -i -E "webengine|vexorama_web" "/proc/$pid/maps"; then
     fail "the web engine is loaded at start-up"
 fi
-echo "installed layout, --help, per-user settings and start-up without the web engine: OK"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+pid=
+
+# Guards: a program component that brings the web module (and so Qt WebEngine) along, or a program that does not start without it.
+core=$work/core
+cmake --install "$build" --prefix "$core" --component vexorama >/dev/null
+[ -x "$core/bin/vexorama" ] || fail "the component vexorama does not install the program"
+[ ! -e "$core/lib/vexorama" ] || fail "the component vexorama installs lib/vexorama/: $(ls -A "$core/lib/vexorama")"
+core_home=$work/core-home
+prepare_run "$core" "$core_home"
+start_installed "$core" "$core_home"
+echo "installed layout, --help, per-user settings, start-up without the web engine and without the web module: OK"

@@ -23,6 +23,19 @@ grep -qx "Icon=$id" "$folder/$id.desktop"
 grep -q "<id>$id</id>" "$folder/$id.metainfo.xml"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$folder/$id.metainfo.xml"
 grep -q "setDesktopFileName(QStringLiteral(\"$id\"))" "$folder/../app/application_setup.cpp"
+# Guards: docks showing the window apart from its launcher because the entry names no window class.
+grep -qx "StartupWMClass=$id" "$folder/$id.desktop" || { echo "FAILED: the desktop entry has no StartupWMClass=$id" >&2; exit 1; }
+
+# Guards: software centres showing another version or date of the latest release than the Debian changelog's latest entry.
+changelog=$folder/changelog.Debian
+debian_version=$(sed -n '1s/^[^ ]* (\([^)]*\)).*/\1/p' "$changelog")
+upstream_version=${debian_version#*:}
+upstream_version=${upstream_version%-*}
+entry_date=$(sed -n 's/^ -- .*>  //p' "$changelog" | head -1)
+release_date=$(date -u -d "$entry_date" +%F) || { echo "FAILED: the changelog's latest date \"$entry_date\" does not parse" >&2; exit 1; }
+release=$(grep -o -m1 '<release [^>]*>' "$folder/$id.metainfo.xml")
+[ "$release" = "<release version=\"$upstream_version\" date=\"$release_date\"/>" ] ||
+    { echo "FAILED: the metainfo's latest release is $release, the changelog's $upstream_version of $release_date" >&2; exit 1; }
 
 # Guards: screenshots that point at images the repository does not hold, or at another repository or branch.
 homepage=$(sed -n 's|.*<url type="homepage">\(.*\)</url>.*|\1|p' "$folder/$id.metainfo.xml")
