@@ -7,6 +7,7 @@
 #include "app/hints.h"
 #include "app/status_bar.h"
 #include "app/tab_builders.h"
+#include "app/tab_keys.h"
 #include "app/window_timer.h"
 
 #include <QMainWindow>
@@ -34,6 +35,7 @@ MainWindowControls BuildMainWindow(QMainWindow& window)
     c.tabs->addTab(BuildUploadTab(c), QString::fromUtf8("Управление закачкой"));
     c.tabs->addTab(BuildNewsTab(c), QString::fromUtf8("О программе"));
     c.tabs->addTab(BuildUrlTab(c), QStringLiteral("Downloader"));
+    BindTabSwitchKeys(c.tabs, &window);
 
     c.statusBar = new StatusBar(central);
     SetHint(c.statusBar, QString::fromUtf8("Vexorama — свободный клиент сервиса Vexo. Команда Vexorama"));
