@@ -94,5 +94,26 @@ TEST_F(KeyboardTest, CtrlTabAndCtrlPageKeysChangeTabsPastTheHiddenOne)
     EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
+// Guards the focus after a download: the server controls, disabled while
+// it ran, had sent the focus into the grid, where it stayed. It comes back
+// to the control that had it, unless the user has moved it meanwhile.
+TEST_F(KeyboardTest, FocusReturnsAfterADownload)
+{
+    showDownloaderTabWithFiles();
+    DownloaderView& view = window->views().downloader;
+    c().checkServerButton->setFocus();
+    view.setServerControlsEnabled(false);
+    EXPECT_FALSE(c().checkServerButton->hasFocus());
+    view.setServerControlsEnabled(true);
+    EXPECT_TRUE(c().checkServerButton->hasFocus());
+
+    c().autoCheckBox->setFocus();
+    view.setServerControlsEnabled(false);
+    c().tabs->setCurrentWidget(c().decoderTab);
+    c().folderBox->setFocus();
+    view.setServerControlsEnabled(true);
+    EXPECT_TRUE(c().folderBox->hasFocus());
+}
+
 } // namespace
 } // namespace vexo
