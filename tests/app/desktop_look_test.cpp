@@ -8,16 +8,53 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace vexo {
 namespace {
 
 using test::TempDir;
+
+// The relative luminance of a colour, as the contrast rules of WCAG 2 define it.
+double Luminance(const QColor& colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double lighter = std::max(Luminance(a), Luminance(b));
+    const double darker = std::min(Luminance(a), Luminance(b));
+    return (lighter + 0.05) / (darker + 0.05);
+}
+
+// A dark desktop theme's palette: light text on dark grey.
+QPalette DarkPalette()
+{
+    QPalette dark;
+    const std::pair<QPalette::ColorRole, QColor> roles[] = {
+        {QPalette::Window, QColor(49, 54, 59)},        {QPalette::WindowText, QColor(239, 240, 241)},
+        {QPalette::Base, QColor(35, 38, 41)},          {QPalette::AlternateBase, QColor(49, 54, 59)},
+        {QPalette::Text, QColor(239, 240, 241)},       {QPalette::Button, QColor(49, 54, 59)},
+        {QPalette::ButtonText, QColor(239, 240, 241)}, {QPalette::Highlight, QColor(61, 174, 233)},
+    };
+    for (const auto& [role, colour] : roles)
+        dark.setColor(role, colour);
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(110, 113, 117));
+    return dark;
+}
 
 class DesktopLookTest : public ::testing::Test {
 protected:
@@ -42,6 +79,11 @@ protected:
         const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
         return button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin;
     }
+
+    // What the disabled about text is drawn in, and on.
+    QColor aboutTextColour() { return c().aboutText->palette().color(QPalette::Disabled, QPalette::Text); }
+    QColor aboutBackground() { return c().aboutText->palette().color(QPalette::Disabled, QPalette::Base); }
+    QColor goCaption() { return c().goButton->palette().color(QPalette::ButtonText); }
 };
 
 // Guards captions clipped at the desktop's larger fonts: at 10 and 11 pt
@@ -60,6 +102,33 @@ TEST_F(DesktopLookTest, CaptionsAreWholeAtTenAndElevenPoints)
         }
         window.reset();
     }
+}
+
+// Guards colours fixed for a light desktop: with a dark palette the about
+// text was black on dark grey. It takes the palette's window text on the
+// window's colour, also when the theme changes while the window is open;
+// "Go!" keeps its pale green on a light palette only.
+TEST_F(DesktopLookTest, AboutTextAndGoFollowTheDesktopsPalette)
+{
+    const QPalette light = QApplication::style()->standardPalette();
+    look.setPalette(DarkPalette());
+    start();
+    c().tabs->setCurrentWidget(c().newsTab);
+    QApplication::processEvents();
+    EXPECT_GE(Contrast(aboutTextColour(), aboutBackground()), 4.5);
+    EXPECT_EQ(aboutBackground(), DarkPalette().color(QPalette::Window));
+    EXPECT_EQ(goCaption(), DarkPalette().color(QPalette::ButtonText));
+
+    look.setPalette(light);
+    QApplication::processEvents();
+    EXPECT_EQ(aboutTextColour(), QColor(Qt::black));
+    EXPECT_EQ(aboutBackground(), light.color(QPalette::Window));
+    EXPECT_EQ(goCaption(), QColor(192, 220, 192));
+
+    look.setPalette(DarkPalette());
+    QApplication::processEvents();
+    EXPECT_GE(Contrast(aboutTextColour(), aboutBackground()), 4.5);
+    EXPECT_EQ(goCaption(), DarkPalette().color(QPalette::ButtonText));
 }
 
 } // namespace
