@@ -6,6 +6,7 @@
 #include "app/hint_echo.h"
 #include "app/hints.h"
 #include "app/status_bar.h"
+#include "app/tab_bar_accessible.h"
 #include "app/tab_builders.h"
 #include "app/tab_keys.h"
 #include "app/window_timer.h"
@@ -40,6 +41,7 @@ MainWindowControls BuildMainWindow(QMainWindow& window)
     // Holds the window to its design width at the least.
     layout->addSpacerItem(new QSpacerItem(kDesignWidth, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
 
+    InstallTabBarAccessibility();
     c.tabs = new QTabWidget(central);
     c.tabs->addTab(BuildDecoderTab(c), QString::fromUtf8("Дешифратор"));
     c.tabs->addTab(BuildDownloaderTab(c), QStringLiteral("Downloader"));
