@@ -2,6 +2,7 @@
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/tab_builders.h"
+#include "app/theme_colours.h"
 #include "base/service_address.h"
 
 #include <QCheckBox>
@@ -72,9 +73,7 @@ void BuildGoButton(MainWindowControls& c, QGroupBox* box)
     QFont bold = c.goButton->font();
     bold.setBold(true);
     c.goButton->setFont(bold);
-    QPalette paleGreen = c.goButton->palette();
-    paleGreen.setColor(QPalette::ButtonText, QColor(192, 220, 192));
-    c.goButton->setPalette(paleGreen);
+    ColourCaptionInLightPalette(c.goButton, QColor(192, 220, 192));
     c.goButton->setFixedWidth(75);
     c.goButton->setMinimumHeight(49);
 }

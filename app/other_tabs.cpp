@@ -3,6 +3,7 @@
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/tab_builders.h"
+#include "app/theme_colours.h"
 #include "base/service_address.h"
 
 #include <QGridLayout>
@@ -49,10 +50,7 @@ QWidget* BuildNewsTab(MainWindowControls& c)
     c.aboutText->setReadOnly(true);
     c.aboutText->setEnabled(false);
     c.aboutText->setFrameShape(QFrame::NoFrame);
-    QPalette black = c.aboutText->palette();
-    black.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
-    black.setColor(QPalette::Disabled, QPalette::Base, tab->palette().color(QPalette::Window));
-    c.aboutText->setPalette(black);
+    DrawInWindowColours(c.aboutText);
     const QStringList lines = {
         QString::fromUtf8("Эта программа предназначена для дешифрации файлов (каринок и видео), полученых с сервиса ")
             + QString::fromUtf8(kServiceSite) + QString::fromUtf8(" в "),

@@ -10,9 +10,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vexo {
@@ -38,9 +40,23 @@ WindowTimer* QtDownloaderView::timer(DownloaderTimer which) const
 
 void QtDownloaderView::setServerControlsEnabled(bool enabled)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{c_.autoCheckBox, c_.checkServerButton,
-                                                            c_.serverSettingsButton, c_.autoCheckPeriodBox})
+    const std::initializer_list<QWidget*> controls = {c_.autoCheckBox, c_.checkServerButton, c_.serverSettingsButton,
+                                                      c_.autoCheckPeriodBox};
+    // A disabled control hands the focus on to the next one, in the end to
+    // the grid, where it would stay after the download.
+    QWidget* focused = c_.window->focusWidget();
+    const bool focusLeaves = !enabled && std::find(controls.begin(), controls.end(), focused) != controls.end();
+    for (QWidget* control : controls)
         control->setEnabled(enabled);
+    if (focusLeaves) {
+        focusBeforeFetch_ = focused;
+        focusWhileFetching_ = c_.window->focusWidget();
+    } else if (enabled) {
+        if (focusBeforeFetch_ && focused == focusWhileFetching_)
+            focusBeforeFetch_->setFocus();
+        focusBeforeFetch_ = nullptr;
+        focusWhileFetching_ = nullptr;
+    }
 }
 
 void QtDownloaderView::showAutoCheck(bool on)

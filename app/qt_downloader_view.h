@@ -3,6 +3,9 @@
 
 #include "base/views.h"
 
+#include <QPointer>
+#include <QWidget>
+
 namespace vexo {
 
 class FramedBars;
@@ -32,6 +35,10 @@ private:
 
     MainWindowControls& c_;
     FramedBars& bars_;
+    // A server control that had the focus when a download disabled it, and
+    // where the focus went instead: it comes back unless the user moved it.
+    QPointer<QWidget> focusBeforeFetch_;
+    QPointer<QWidget> focusWhileFetching_;
 };
 
 } // namespace vexo

@@ -3,12 +3,14 @@
 
 #include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
+#include "app/tab_bar_accessible.h"
 
 #include <QAction>
 #include <QMainWindow>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace vexo {
@@ -53,7 +55,11 @@ void QtWindowView::showDecoderTab()
 
 void QtWindowView::showUrlTab(bool visible)
 {
-    c_.tabs->setTabVisible(c_.tabs->indexOf(c_.urlTab), visible);
+    const int index = c_.tabs->indexOf(c_.urlTab);
+    if (c_.tabs->isTabVisible(index) == visible)
+        return;
+    c_.tabs->setTabVisible(index, visible);
+    AnnounceTabsChanged(c_.tabs->tabBar());
 }
 
 void QtWindowView::showTrayHint(const std::string& hint)

@@ -19,6 +19,9 @@ ServerGrid::ServerGrid(QWidget* parent) : QTableWidget(1, 2, parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(true);
     setWordWrap(false);
+    // Tab and Shift+Tab leave the grid for the next control: the arrow keys
+    // move between its cells.
+    setTabKeyNavigation(false);
 }
 
 void ServerGrid::setCellText(int column, int row, const QString& text)

@@ -12,8 +12,9 @@
 #include "base/stop_request.h"
 #include "base/views.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,17 @@ namespace {
 // The dialog's size at the default font; larger fonts make it grow.
 constexpr QSize kClientSize(149, 289);
 constexpr double kOpacity = 200.0 / 255.0;
+
+// What the window manager's title bar needs to show `title` whole, in the
+// desktop's font: many draw it bold and centred, between up to three
+// buttons on either side, each about a line and a half wide.
+int TitleBarWidth(const QString& title)
+{
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    return metrics.horizontalAdvance(title) + 2 * 3 * (metrics.height() * 3 / 2);
+}
 
 // A text field with its caption above it.
 QLineEdit* AddField(QVBoxLayout* layout, QLabel*& label, const QString& caption, const QString& hint)
@@ -57,7 +69,7 @@ QRadioButton* AddRadio(QGroupBox* group, const QString& caption, const QString& 
 
 ServerSettingsDialog::ServerSettingsDialog(WindowContext& context, std::unique_ptr<SettingsStore> settings,
                                            const ServerSettingsForm& form)
-    : QWidget(context.controls.window, Qt::Dialog), context_(context), settings_(std::move(settings)), form_(form)
+    : QDialog(context.controls.window), context_(context), settings_(std::move(settings)), form_(form)
 {
     build();
     fill();
@@ -115,6 +127,7 @@ void ServerSettingsDialog::build()
     layout->addStretch();
 
     c_.okButton = new QPushButton(QStringLiteral("OK"), this);
+    c_.okButton->setDefault(true);
     layout->addWidget(c_.okButton);
 
     setTabOrder(c_.loginField, c_.passwordField);
@@ -132,13 +145,15 @@ void ServerSettingsDialog::build()
 
 void ServerSettingsDialog::fitToContents()
 {
-    // Fixed in size, but never smaller than its captions need.
-    setFixedSize(layout()->totalSizeHint().expandedTo(kClientSize));
+    // Fixed in size, but never smaller than its captions need, nor than the
+    // title bar needs to show the title whole.
+    const QSize titleBar(TitleBarWidth(windowTitle()), 0);
+    setFixedSize(layout()->totalSizeHint().expandedTo(kClientSize).expandedTo(titleBar));
 }
 
 bool ServerSettingsDialog::event(QEvent* event)
 {
-    const bool handled = QWidget::event(event);
+    const bool handled = QDialog::event(event);
     // A new font or style asks for a new layout: the captions may need more room.
     if (event->type() == QEvent::LayoutRequest)
         fitToContents();
@@ -219,23 +234,23 @@ bool ServerSettingsDialog::eventFilter(QObject* watched, QEvent* event)
             showCentred();
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 void ServerSettingsDialog::applyAndClose()
 {
     ApplyServerSettings(context_.session, *settings_, form_, chosenMode_, context_.views.downloader);
     ApplyStartAtLogin(startAtLogin_, AutostartEntryPath(), context_.session.executablePath);
-    close();
+    accept();
 }
 
-void ServerSettingsDialog::closeEvent(QCloseEvent* event)
+void ServerSettingsDialog::reject()
 {
     // Only the user's own closing keeps the fields: a program on its way out
     // leaves the settings file as it was.
     if (!StopRequested())
         context_.boundary.run([this] { StoreServerSettings(*settings_, form_); });
-    event->accept();
+    QDialog::reject();
 }
 
 } // namespace vexo

@@ -6,7 +6,7 @@
 #include "base/server_settings.h"
 #include "base/settings_store.h"
 
-#include <QWidget>
+#include <QDialog>
 
 #include <cstdint>
 #include <memory>
@@ -23,7 +23,8 @@ struct WindowContext;
 // window-modal child of the main window: while it is open the main window
 // takes no input. Its box "Запускать при входе в систему" shows, at each
 // opening, whether the autostart entry is there, and OK alone applies it.
-class ServerSettingsDialog : public QWidget {
+// Enter presses OK; Escape closes it as its close box does.
+class ServerSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     ServerSettingsDialog(WindowContext& context, std::unique_ptr<SettingsStore> settings,
@@ -32,13 +33,14 @@ public:
     // The main window's button "Настройки": shows the dialog centred over
     // the main window, without waiting, its box showing the autostart entry
     // as it is now.
-    void open();
+    void open() override;
+    // The close box and Escape: the fields are kept, nothing else is applied.
+    void reject() override;
 
     const ServerSettingsForm& form() const { return form_; }
     const ServerSettingsControls& controls() const { return c_; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

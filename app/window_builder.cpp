@@ -6,34 +6,49 @@
 #include "app/hint_echo.h"
 #include "app/hints.h"
 #include "app/status_bar.h"
+#include "app/tab_bar_accessible.h"
 #include "app/tab_builders.h"
+#include "app/tab_keys.h"
 #include "app/window_timer.h"
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QSpacerItem>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace vexo {
 
+namespace {
+
+constexpr int kDesignWidth = 640;
+
+} // namespace
+
 MainWindowControls BuildMainWindow(QMainWindow& window)
 {
     MainWindowControls c;
     c.window = &window;
-    window.setMinimumSize(640, 300);
-    window.resize(640, 500);
+    // At least 640 x 300. Beyond that the layouts set the least width: a
+    // larger desktop font widens the captions, and so the window.
+    window.setMinimumHeight(300);
+    window.resize(kDesignWidth, 500);
 
     auto* central = new QWidget(&window);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // Holds the window to its design width at the least.
+    layout->addSpacerItem(new QSpacerItem(kDesignWidth, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
 
+    InstallTabBarAccessibility();
     c.tabs = new QTabWidget(central);
     c.tabs->addTab(BuildDecoderTab(c), QString::fromUtf8("Дешифратор"));
     c.tabs->addTab(BuildDownloaderTab(c), QStringLiteral("Downloader"));
     c.tabs->addTab(BuildUploadTab(c), QString::fromUtf8("Управление закачкой"));
     c.tabs->addTab(BuildNewsTab(c), QString::fromUtf8("О программе"));
     c.tabs->addTab(BuildUrlTab(c), QStringLiteral("Downloader"));
+    BindTabSwitchKeys(c.tabs, &window);
 
     c.statusBar = new StatusBar(central);
     SetHint(c.statusBar, QString::fromUtf8("Vexorama — свободный клиент сервиса Vexo. Команда Vexorama"));

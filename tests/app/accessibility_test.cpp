@@ -16,6 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
 
@@ -102,6 +104,35 @@ TEST_F(AccessibilityTest, InputsListsTablesAndBarsHaveNames)
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(c().folderBox)
                     ->text(QAccessible::Description)
                     .startsWith(U("Можно изменить вручную")));
+}
+
+// Guards the hidden fifth tab, which screen readers were told of as if it
+// were there: the tab bar reports the tabs it shows and no others, the
+// fifth once the tenth right click on the progress bar has shown it.
+TEST_F(AccessibilityTest, HiddenTabIsReportedOnlyOnceShown)
+{
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(c().tabs->tabBar());
+    ASSERT_NE(bar, nullptr);
+    const auto reportedTabs = [bar] {
+        QStringList names;
+        for (int index = 0; index < bar->childCount(); ++index) {
+            QAccessibleInterface* child = bar->child(index);
+            if (!child || child->role() != QAccessible::PageTab)
+                continue;
+            names << child->text(QAccessible::Name);
+            EXPECT_EQ(child->parent(), bar);
+            EXPECT_EQ(bar->indexOfChild(child), index);
+            EXPECT_FALSE(child->state().invisible) << names.back().toStdString();
+        }
+        return names;
+    };
+    const QStringList shown = {U("Дешифратор"), "Downloader", U("Управление закачкой"), U("О программе")};
+    EXPECT_EQ(reportedTabs(), shown);
+
+    for (int click = 1; click <= 10; ++click)
+        emit c().fileProgressBar->customContextMenuRequested(QPoint(1, 1));
+    ASSERT_TRUE(c().tabs->isTabVisible(4));
+    EXPECT_EQ(reportedTabs(), QStringList(shown) << "Downloader");
 }
 
 // Guards the keys: F5 runs "Обновить" (the tray's check) and Ctrl+Q "Выход"

@@ -9,9 +9,11 @@
 #include "base/service_address.h"
 #include "base/settings_store.h"
 #include "tests/support/qt_text.h"
+#include "tests/support/scoped_app_look.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -22,6 +24,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -189,6 +192,79 @@ TEST_F(SettingFormTest, CaptionsAreWholeAtLargerFonts)
             EXPECT_TRUE(form->rect().contains(QRect(child->mapTo(form, QPoint(0, 0)), child->size())))
                 << scale << " " << child->objectName().toStdString();
     }
+}
+
+// Guards the dialog's kind: screen readers took it for a "filler", not a
+// dialog.
+TEST_F(SettingFormTest, ScreenReadersFindADialog)
+{
+    start();
+    openDialog();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(form);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Dialog);
+    EXPECT_EQ(accessible->text(QAccessible::Name), U("Настройки"));
+}
+
+// Guards a title bar narrower than its title: the dialog's size came from
+// its own small font alone, while the window manager draws the title in the
+// desktop's. At 10, 11 and 16 pt it has room for the title, bold, and two
+// title-bar buttons a line and a half wide on either side.
+TEST_F(SettingFormTest, WideEnoughForItsTitleAtTheDesktopsFont)
+{
+    test::ScopedAppLook look;
+    for (const int points : {10, 11, 16}) {
+        look.setPointSize(points);
+        start();
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        EXPECT_GE(form->width(), metrics.horizontalAdvance(form->windowTitle()) + 4 * metrics.height() * 3 / 2)
+            << points << " pt";
+        window.reset();
+    }
+}
+
+// Guards Escape, which did nothing: it closes the dialog as its close box
+// does, the fields kept but neither the radio choice, nor the server for the
+// TCP client, nor the autostart box applied.
+TEST_F(SettingFormTest, EscapeClosesWithoutApplying)
+{
+    writeServer("Name", "old.example");
+    writeServer("RemMode", "2");
+    start();
+    openDialog();
+    c().serverField->setText("new.example");
+    c().keepOnServerButton->setChecked(true);
+    c().startAtLoginBox->click();
+    QTest::keyClick(c().serverField, Qt::Key_Escape);
+
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(stored("Name"), "new.example");
+    EXPECT_EQ(stored("RemMode"), "2");
+    EXPECT_EQ(window->session().client.host, "old.example");
+    EXPECT_FALSE(FileExists(configHome.path() + "/autostart"));
+}
+
+// Guards Enter in a field, which did nothing: OK is the default button, and
+// Enter presses it.
+TEST_F(SettingFormTest, EnterInAFieldPressesOk)
+{
+    start();
+    openDialog();
+    EXPECT_TRUE(c().okButton->isDefault());
+    // The keys go to the dialog once the desktop has made it the active window.
+    form->windowHandle()->requestActivate();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == form; }));
+    c().portField->setFocus();
+    c().portField->setText("7000");
+    c().keepOnServerButton->setChecked(true);
+    QTest::keyClick(c().portField, Qt::Key_Return);
+
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(window->session().client.port, "7000");
+    EXPECT_EQ(stored("RemMode"), "3");
 }
 
 // Guards a removal mode outside 1 to 3: no radio button is checked, and OK
