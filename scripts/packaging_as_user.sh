@@ -19,11 +19,11 @@ rm -rf "$clone"
 git clone -q "$VEXO_ROOT" "$clone"
 chown -R "$user:" "$clone"
 # What the packages hold (the program, its module, the tools and the
-# compressed pages), not the test suites.
+# compressed pages), not the test suites; packaging then builds nothing more.
 sudo -u "$user" -H bash -c '
     set -euo pipefail
     cd "$1"
-    source scripts/setup.sh
-    vexo_build vexo_demo vexo-encode vexo_packaging_files
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+    cmake --build build -j"$(nproc)" --target vexo_demo vexo-encode vexo_packaging_files
     cd build
     ctest -R "^packaging\." --output-on-failure' packaging_as_user "$clone"
