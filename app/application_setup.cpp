@@ -6,6 +6,8 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace vexo {
 
@@ -21,14 +23,32 @@ void SetUpApplication(QApplication& app)
     UseRussianQtTexts(app);
 }
 
-void RunOffscreenWithoutDisplay()
+namespace {
+
+// Neither X nor Wayland, and no platform chosen: cron, ssh, a service.
+bool NoDisplayAtAll()
 {
     const auto unset = [](const char* name) {
         const char* value = std::getenv(name);
         return value == nullptr || *value == '\0';
     };
-    if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM"))
+    return unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+void RunOffscreenWithoutDisplay()
+{
+    if (NoDisplayAtAll())
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+std::optional<std::string> NoDisplayError()
+{
+    if (!NoDisplayAtAll())
+        return std::nullopt;
+    return std::string("vexorama: нет дисплея: окну нужен X (DISPLAY) или Wayland (WAYLAND_DISPLAY); "
+                       "без окна папку обрабатывает «vexorama /a ПАПКА»\n");
 }
 
 } // namespace vexo

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
+#include <string>
+
 class QApplication;
 
 namespace vexo {
@@ -13,5 +16,10 @@ void SetUpApplication(QApplication& app);
 // Wayland, and no platform chosen) it runs on Qt's offscreen platform
 // instead of aborting. To be called before the application is made.
 void RunOffscreenWithoutDisplay();
+
+// The window cannot open without a display, and Qt would abort: the text
+// for standard error then, which points to the unattended run. Nothing
+// while there is a display (or a platform chosen).
+std::optional<std::string> NoDisplayError();
 
 } // namespace vexo

@@ -20,8 +20,12 @@ int main(int argc, char** argv)
         std::fputs(information->c_str(), stdout);
         return 0;
     }
-    if (vexo::AsksUnattended({argv + 1, argv + argc}))
+    if (vexo::AsksUnattended({argv + 1, argv + argc})) {
         vexo::RunOffscreenWithoutDisplay();
+    } else if (const auto error = vexo::NoDisplayError()) {
+        std::fputs(error->c_str(), stderr);
+        return 1;
+    }
 
     QApplication app(argc, argv);
     // Qt has taken its own options out of argv by now.

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_window_view.h"
 
-#include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
 #include "app/tab_bar_accessible.h"
+#include "app/tray_notice.h"
+#include "app/window_presence.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -16,8 +17,6 @@
 namespace vexo {
 
 namespace {
-
-constexpr int kArrivalNoticeMs = 5000;
 
 // What a window manager's frame adds to the window: known once the window
 // has been framed; before that, room for a title bar and borders.
@@ -79,17 +78,10 @@ void QtWindowView::markAutoCheck(bool on)
 
 void QtWindowView::announceArrival(const std::string& fileName)
 {
-    // A window in sight shows the arrival itself.
-    if (c_.window->isVisible() && !c_.window->isMinimized())
+    // A window in front of the user shows the arrival itself.
+    if (WindowInSight(*c_.window))
         return;
-    const QString text = QString::fromUtf8("Скачан файл ") + QString::fromStdString(fileName);
-    // The desktop's own notices where it has them; otherwise a balloon
-    // beside the tray icon.
-    if (NotifyDesktop(QStringLiteral("Vexorama"), text, kArrivalNoticeMs))
-        return;
-    if (!c_.trayIcon->isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    c_.trayIcon->showMessage(QStringLiteral("Vexorama"), text, QSystemTrayIcon::Information, kArrivalNoticeMs);
+    ShowTrayNotice(*c_.trayIcon, QString::fromUtf8("Скачан файл ") + QString::fromStdString(fileName));
 }
 
 } // namespace vexo

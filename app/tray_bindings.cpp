@@ -4,11 +4,14 @@
 #include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
 #include "app/program_icon.h"
+#include "app/tray_notice.h"
 #include "app/window_context.h"
+#include "app/window_presence.h"
 #include "base/handler_boundary.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMainWindow>
@@ -16,11 +19,13 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
+#include <utility>
+
 namespace vexo {
 
 TrayBindings::TrayBindings(WindowContext& context)
     : QObject(context.controls.window), context_(context), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable),
-      clickActivates_(StatusNotifierTrayPresent())
+      clickActivates_(StatusNotifierTrayPresent()), minimisingUnseen_(MinimisingUnseen())
 {
     MainWindowControls& c = context.controls;
     // One icon for the program, its windows and the tray; decoding it is not free.
@@ -58,7 +63,7 @@ void TrayBindings::trayActivated(QSystemTrayIcon::ActivationReason reason)
 void TrayBindings::toggleWindow()
 {
     QMainWindow& window = *context_.controls.window;
-    if (window.isVisible() && !window.isMinimized() && window.isActiveWindow())
+    if (WindowInSight(window))
         window.hide();
     else
         bringWindowBack();
@@ -71,6 +76,11 @@ void TrayBindings::bringWindowBack()
     QMainWindow& window = *context_.controls.window;
     if (window.isMinimized() || window.isHidden()) {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
+    } else if (minimisingUnseen_ && !window.isActiveWindow()) {
+        // Minimised, for all the program knows, and a Wayland client may
+        // not raise itself: mapped anew, the window comes to the front.
+        window.hide();
         window.show();
     }
     window.raise();
@@ -98,9 +108,30 @@ void TrayBindings::hideToTrayOnMinimise()
     });
 }
 
+void TrayBindings::hideIntoTrayOnClose()
+{
+    context_.controls.window->hide();
+    // Said once a run: a user who closed the window may have meant to end
+    // the program.
+    if (std::exchange(toldOfTray_, true))
+        return;
+    ShowTrayNotice(*context_.controls.trayIcon,
+                   QString::fromUtf8("Vexorama работает дальше в трее. Завершить её можно пунктом «Выход» "
+                                     "в меню значка."));
+}
+
 bool TrayBindings::eventFilter(QObject* watched, QEvent* event)
 {
     QMainWindow* window = context_.controls.window;
+    // Where minimising goes unseen, the window's close box is the way into
+    // the tray. Only the user's close (from the window system) is taken:
+    // "Выход", a stop signal and the end of an unattended run still close.
+    if (watched == window && event->type() == QEvent::Close && event->spontaneous() && minimisingUnseen_
+        && trayAvailable_()) {
+        event->ignore();
+        context_.boundary.run([this] { hideIntoTrayOnClose(); });
+        return true;
+    }
     if (watched == window && event->type() == QEvent::WindowStateChange) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
         if (window->isMinimized() && !(change->oldState() & Qt::WindowMinimized))

@@ -15,6 +15,8 @@ struct WindowContext;
 // a tray without double clicks, shows or hides the window), "Показать/
 // скрыть" restores and fronts the window, "Выход" closes it, and minimising
 // takes the window off the taskbar while a tray is there to bring it back.
+// Where the program cannot see the window minimised (Wayland), closing the
+// window with a tray there hides it into the tray instead.
 class TrayBindings : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +33,7 @@ protected:
 private:
     void bringWindowBack();
     void exitProgram();
+    void hideIntoTrayOnClose();
     void hideToTrayOnMinimise();
     void toggleWindow();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
@@ -39,6 +42,8 @@ private:
     std::function<bool()> trayAvailable_;
     // The icon sits in a StatusNotifierItem tray, which sends clicks only.
     bool clickActivates_;
+    bool minimisingUnseen_;
+    bool toldOfTray_ = false;
 };
 
 } // namespace vexo

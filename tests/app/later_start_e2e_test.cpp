@@ -33,6 +33,7 @@ using test::TempDir;
 using test::WriteFile;
 
 using Clock = std::chrono::steady_clock;
+using test::Environment;
 using test::StartProgram;
 using test::Surroundings;
 using test::WaitForExit;
@@ -232,17 +233,24 @@ TEST_F(LaterStartEndToEnd, FolderArgumentIsStoredAbsolute)
     stop(first);
 }
 
-// Guards "/a" aborting (status 134) where there is no display at all, as
-// under cron or over ssh: it runs offscreen, decodes and exits with 0.
-TEST_F(LaterStartEndToEnd, UnattendedRunWithoutAnyDisplay)
+// Guards a start aborting (status 134) where there is no display at all, as
+// under cron or over ssh: "/a" runs offscreen, decodes and exits with 0; the
+// window says on standard error why it cannot open, exits with 1 and
+// touches no setting.
+TEST_F(LaterStartEndToEnd, StartsWithoutAnyDisplay)
 {
+    const Environment noDisplay = {{"QT_QPA_PLATFORM", std::nullopt},
+                                   {"DISPLAY", std::nullopt},
+                                   {"WAYLAND_DISPLAY", std::nullopt},
+                                   {"XDG_RUNTIME_DIR", runtime}};
+    const std::string errors = root.file("errors");
+    EXPECT_EQ(WaitForExit(StartProgram(program, {data}, noDisplay, {.errorFile = errors}), kPatience), 1);
+    EXPECT_EQ(ReadFile(errors).rfind("vexorama: нет дисплея: ", 0), 0u) << ReadFile(errors);
+    EXPECT_FALSE(test::FileExists(program + ".INI"));
+
     const std::string plain = PatternBytes(70000, 6);
     WriteFile(data + "/x.avi", ContainerBytes(plain, 0x3C, "", "clip.bin"));
-    const pid_t run = StartProgram(program, {"/a", data},
-                                   {{"QT_QPA_PLATFORM", std::nullopt},
-                                    {"DISPLAY", std::nullopt},
-                                    {"WAYLAND_DISPLAY", std::nullopt},
-                                    {"XDG_RUNTIME_DIR", runtime}});
+    const pid_t run = StartProgram(program, {"/a", data}, noDisplay);
     started.push_back(run);
     EXPECT_EQ(finish(run, std::chrono::seconds(60)), 0);
     EXPECT_TRUE(ReadFile(data + "/clip.bin") == plain);

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
-// Tests of the real window system: they need an X display (xvfb-run) and
-// skip without one. Like the program, they start without shared OpenGL
-// contexts, so the web engine comes up as it does there.
+// Tests of the real window system: they need an X display (xvfb-run), or a
+// Wayland compositor they are sent to, and skip without one. Like the
+// program, they start without shared OpenGL contexts, so the web engine
+// comes up as it does there.
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    if (qgetenv("QT_QPA_PLATFORM") != "wayland")
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
@@ -22,6 +24,11 @@ namespace vexo::test {
 bool HasRealDisplay()
 {
     return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+bool OnWayland()
+{
+    return QGuiApplication::platformName() == QLatin1String("wayland");
 }
 
 } // namespace vexo::test

@@ -14,6 +14,8 @@ namespace vexo::test {
 
 // Whether the tests run on a real X display (not offscreen).
 bool HasRealDisplay();
+// Whether they run as a client of a Wayland compositor.
+bool OnWayland();
 
 // Pumps events until `done` holds or `limit` passes; says whether it held.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);

@@ -101,9 +101,11 @@ QWidget* ShownBalloon()
 }
 
 // Guards the arrival notice: shown beside the icon, naming the file as it
-// is, while the window sits in the tray; never while the window is in sight.
+// is, while the window sits in the tray; never while the window is in front.
 TEST_F(TrayHostTest, ArrivalIsAnnouncedOnlyWhileTheWindowIsInTheTray)
 {
+    window->activateWindow();
+    ASSERT_TRUE(test::WaitUntil([this] { return window->isActiveWindow(); }, 10s));
     window->views().tray.announceArrival("film.avi");
     test::WaitUntil([] { return false; }, 300ms);
     EXPECT_EQ(ShownBalloon(), nullptr);
