@@ -5,8 +5,11 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 
 namespace vexo {
@@ -47,6 +50,23 @@ bool StatusNotifierTrayPresent()
     ask << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(ask, QDBus::Block, kAnswerMs);
     return reply.isValid() && reply.value().variant().toBool();
+}
+
+void WaitForStatusNotifierTray(std::chrono::milliseconds limit)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || ServiceRegistered(kWatcher))
+        return;
+    QEventLoop wait;
+    const QDBusServiceWatcher watcher(kWatcher, bus, QDBusServiceWatcher::WatchForRegistration);
+    QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, &wait, &QEventLoop::quit);
+    QTimer::singleShot(limit, &wait, &QEventLoop::quit);
+    // Registered between the question and the watching.
+    QTimer::singleShot(0, &wait, [&wait] {
+        if (ServiceRegistered(kWatcher))
+            wait.quit();
+    });
+    wait.exec();
 }
 
 bool NotifyDesktop(const QString& summary, const QString& body, int timeoutMs)

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/application_setup.h"
 #include "app/command_line.h"
+#include "app/desktop_bus.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/stop_signals.h"
+#include "app/window_presence.h"
 #include "base/settings_store.h"
 
 #include <QApplication>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -53,6 +56,11 @@ int main(int argc, char** argv)
         case vexo::SingleInstance::Outcome::Alone: break;
         }
     }
+
+    // On Wayland the tray on the session bus is the only one there can be:
+    // a start at login gives the desktop's tray time to come up first.
+    if (request.inTray && vexo::OnWayland())
+        vexo::WaitForStatusNotifierTray(std::chrono::seconds(20));
 
     vexo::MainWindow window(executablePath, request.windowArgs);
     new vexo::StopSignals(window);

@@ -25,7 +25,7 @@ namespace vexo {
 
 TrayBindings::TrayBindings(WindowContext& context)
     : QObject(context.controls.window), context_(context), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable),
-      clickActivates_(StatusNotifierTrayPresent()), minimisingUnseen_(MinimisingUnseen())
+      clickActivates_(StatusNotifierTrayPresent()), minimisingUnseen_(OnWayland())
 {
     MainWindowControls& c = context.controls;
     // One icon for the program, its windows and the tray; decoding it is not free.

@@ -11,7 +11,7 @@ bool WindowInSight(const QWidget& window)
     return window.isVisible() && !window.isMinimized() && window.isActiveWindow();
 }
 
-bool MinimisingUnseen()
+bool OnWayland()
 {
     // "wayland", "wayland-egl", "wayland-xcomposite-glx", ...
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));

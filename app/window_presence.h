@@ -10,8 +10,9 @@ namespace vexo {
 // left to tell it by.
 bool WindowInSight(const QWidget& window);
 
-// Whether the window system keeps a window's minimising from the program:
-// a Wayland compositor hides the window and tells its client nothing.
-bool MinimisingUnseen();
+// Whether the program is a Wayland client. A Wayland compositor keeps a
+// window's minimising from the program: it hides the window and tells its
+// client nothing. And its only tray is the one on the session bus.
+bool OnWayland();
 
 } // namespace vexo

@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test program on a session bus of its own where desktop_bus_fake
 # plays the desktop's tray and notification service; the test finds the
-# fake's log in VEXO_DESKTOP_BUS_LOG. Exits 77 (skipped) without an X
-# display or dbus-run-session.
+# fake's log in VEXO_DESKTOP_BUS_LOG. With VEXO_DESKTOP_BUS_DELAY=SECONDS
+# the desktop comes up that long after the test program started, as a
+# desktop's tray may at login. Exits 77 (skipped) without an X display or
+# dbus-run-session.
 #   with_desktop_bus.sh FAKE TEST_PROGRAM [ARGS...]
 set -u
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display (run under xvfb-run)"; exit 77; }
@@ -14,13 +16,18 @@ trap 'rm -f "$log"' EXIT
 dbus-run-session -- bash -c '
     fake=$1 log=$2
     shift 2
-    "$fake" "$log" &
-    served=$!
-    for _ in $(seq 100); do
-        grep -q "^ready$" "$log" && break
-        sleep 0.05
-    done
-    grep -q "^ready$" "$log" || { echo "the desktop fake did not come up"; exit 1; }
+    if [ -n "${VEXO_DESKTOP_BUS_DELAY:-}" ]; then
+        (sleep "$VEXO_DESKTOP_BUS_DELAY" && exec "$fake" "$log") &
+        served=$!
+    else
+        "$fake" "$log" &
+        served=$!
+        for _ in $(seq 100); do
+            grep -q "^ready$" "$log" && break
+            sleep 0.05
+        done
+        grep -q "^ready$" "$log" || { echo "the desktop fake did not come up"; exit 1; }
+    fi
     VEXO_DESKTOP_BUS_LOG=$log QT_QPA_PLATFORM=xcb "$@"
     status=$?
     kill $served 2>/dev/null
