@@ -39,23 +39,6 @@ double Contrast(const QColor& a, const QColor& b)
     return (lighter + 0.05) / (darker + 0.05);
 }
 
-// A dark desktop theme's palette: light text on dark grey.
-QPalette DarkPalette()
-{
-    QPalette dark;
-    const std::pair<QPalette::ColorRole, QColor> roles[] = {
-        {QPalette::Window, QColor(49, 54, 59)},        {QPalette::WindowText, QColor(239, 240, 241)},
-        {QPalette::Base, QColor(35, 38, 41)},          {QPalette::AlternateBase, QColor(49, 54, 59)},
-        {QPalette::Text, QColor(239, 240, 241)},       {QPalette::Button, QColor(49, 54, 59)},
-        {QPalette::ButtonText, QColor(239, 240, 241)}, {QPalette::Highlight, QColor(61, 174, 233)},
-    };
-    for (const auto& [role, colour] : roles)
-        dark.setColor(role, colour);
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(QPalette::Disabled, role, QColor(110, 113, 117));
-    return dark;
-}
-
 class DesktopLookTest : public ::testing::Test {
 protected:
     test::ScopedAppLook look;
@@ -111,13 +94,13 @@ TEST_F(DesktopLookTest, CaptionsAreWholeAtTenAndElevenPoints)
 TEST_F(DesktopLookTest, AboutTextAndGoFollowTheDesktopsPalette)
 {
     const QPalette light = QApplication::style()->standardPalette();
-    look.setPalette(DarkPalette());
+    look.setPalette(test::DarkDesktopPalette());
     start();
     c().tabs->setCurrentWidget(c().newsTab);
     QApplication::processEvents();
     EXPECT_GE(Contrast(aboutTextColour(), aboutBackground()), 4.5);
-    EXPECT_EQ(aboutBackground(), DarkPalette().color(QPalette::Window));
-    EXPECT_EQ(goCaption(), DarkPalette().color(QPalette::ButtonText));
+    EXPECT_EQ(aboutBackground(), test::DarkDesktopPalette().color(QPalette::Window));
+    EXPECT_EQ(goCaption(), test::DarkDesktopPalette().color(QPalette::ButtonText));
 
     look.setPalette(light);
     QApplication::processEvents();
@@ -125,10 +108,10 @@ TEST_F(DesktopLookTest, AboutTextAndGoFollowTheDesktopsPalette)
     EXPECT_EQ(aboutBackground(), light.color(QPalette::Window));
     EXPECT_EQ(goCaption(), QColor(192, 220, 192));
 
-    look.setPalette(DarkPalette());
+    look.setPalette(test::DarkDesktopPalette());
     QApplication::processEvents();
     EXPECT_GE(Contrast(aboutTextColour(), aboutBackground()), 4.5);
-    EXPECT_EQ(goCaption(), DarkPalette().color(QPalette::ButtonText));
+    EXPECT_EQ(goCaption(), test::DarkDesktopPalette().color(QPalette::ButtonText));
 }
 
 } // namespace
