@@ -30,12 +30,22 @@ bool ServiceRegistered(const QString& name)
     return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(name).value();
 }
 
+// Asked of each notification service once: arrivals come one after the
+// other, and the window would wait on every one of them.
 QStringList NotificationCapabilities()
 {
+    static QString askedOwner;
+    static QStringList known;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString owner = bus.interface()->serviceOwner(kNotifications).value();
+    if (owner == askedOwner)
+        return known;
     QDBusMessage ask = QDBusMessage::createMethodCall(kNotifications, kNotificationsPath, kNotifications,
                                                       QStringLiteral("GetCapabilities"));
-    const QDBusReply<QStringList> reply = QDBusConnection::sessionBus().call(ask, QDBus::Block, kAnswerMs);
-    return reply.isValid() ? reply.value() : QStringList();
+    const QDBusReply<QStringList> reply = bus.call(ask, QDBus::Block, kAnswerMs);
+    askedOwner = owner;
+    known = reply.isValid() ? reply.value() : QStringList();
+    return known;
 }
 
 } // namespace

@@ -64,7 +64,11 @@ public:
     explicit Notifications(Log& log) : log_(log) {}
 
 public slots:
-    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("body-markup")}; }
+    QStringList GetCapabilities()
+    {
+        log_.line(QStringLiteral("capabilities"));
+        return {QStringLiteral("body"), QStringLiteral("body-markup")};
+    }
     uint Notify(const QString& app, uint, const QString& icon, const QString& summary, const QString& body,
                 const QStringList&, const QVariantMap& hints, int)
     {

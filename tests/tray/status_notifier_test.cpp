@@ -100,7 +100,8 @@ TEST_F(StatusNotifierTest, ToolTipIsSentOnlyWhenItChanges)
 
 // Guards the arrival notice drawing a file name as markup, with a generic
 // icon and no desktop entry: the name is escaped for a service that reads
-// markup, and the notice carries the program's icon and desktop entry.
+// markup, and the notice carries the program's icon and desktop entry. The
+// service is asked what it reads once, not at each arrival.
 TEST_F(StatusNotifierTest, ArrivalNoticeShowsTheNameAsItIs)
 {
     window->hide();
@@ -110,6 +111,9 @@ TEST_F(StatusNotifierTest, ArrivalNoticeShowsTheNameAsItIs)
     EXPECT_EQ(linesStarting(QStringLiteral("notify ")).first().toStdString(),
               "notify Vexorama|io.github.vexorama.Vexorama|Vexorama|"
               "Скачан файл Tom &amp; Jerry &lt;b&gt;2.avi|desktop-entry=io.github.vexorama.Vexorama");
+    window->views().tray.announceArrival("film.avi");
+    ASSERT_TRUE(test::WaitUntil([this] { return count(QStringLiteral("notify ")) == 2; }, 10s));
+    EXPECT_EQ(count(QStringLiteral("capabilities")), 1);
 }
 
 } // namespace
