@@ -30,12 +30,7 @@ EntryRead ReadEntry(const std::string& path, std::string& text)
     if (!file.isRegular())
         return EntryRead::Missing;
     try {
-        char buffer[4096];
-        std::size_t got;
-        do {
-            got = file.readUpTo(buffer, sizeof buffer);
-            text.append(buffer, got);
-        } while (got == sizeof buffer && text.size() < kMaxEntryBytes);
+        text = ReadToEnd(file, kMaxEntryBytes);
     } catch (const FileError&) {
         return EntryRead::Unreadable;
     }

@@ -434,6 +434,18 @@ std::optional<std::uint64_t> FreeSpace(const std::string& folder)
     return static_cast<std::uint64_t>(disk.f_bavail) * static_cast<std::uint64_t>(disk.f_frsize);
 }
 
+std::string ReadToEnd(PosixFile& file, std::size_t limit)
+{
+    std::string text;
+    char buffer[8192];
+    std::size_t got;
+    do {
+        got = file.readUpTo(buffer, sizeof buffer);
+        text.append(buffer, got);
+    } while (got == sizeof buffer && text.size() < limit); // a short count is the end of the file
+    return text;
+}
+
 bool SameContents(PosixFile& a, PosixFile& b)
 {
     const std::int64_t size = a.size();

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -122,6 +123,10 @@ std::optional<std::uint64_t> FreeSpace(const std::string& folder);
 
 // Whether two open regular files hold exactly the same bytes.
 bool SameContents(PosixFile& a, PosixFile& b);
+
+// The rest of an open file, from where it stands to its end; reading stops
+// early once `limit` bytes or more are in. Throws FileError.
+std::string ReadToEnd(PosixFile& file, std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // Faults for tests, process-wide while a ScopedFileFaults lives. Reads and
 // writes count their bytes: once `failRead/WriteAfter` bytes have moved

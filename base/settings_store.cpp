@@ -225,15 +225,10 @@ enum class LoadResult { Loaded, Missing, Failed };
 // The whole of an open file, or nothing when a read fails.
 bool ReadWhole(PosixFile& file, std::string& text)
 {
-    text.clear();
     try {
-        char buffer[8192];
-        std::size_t got;
-        do {
-            got = file.readUpTo(buffer, sizeof buffer);
-            text.append(buffer, got);
-        } while (got == sizeof buffer); // a short count is the end of the file
+        text = ReadToEnd(file);
     } catch (const FileError&) {
+        text.clear();
         return false;
     }
     return true;
