@@ -3,6 +3,7 @@
 
 #include "app/framed_bars.h"
 #include "app/main_window_controls.h"
+#include "app/qt_text.h"
 #include "app/status_bar.h"
 
 #include <QAction>
@@ -18,11 +19,6 @@
 namespace vexo {
 
 namespace {
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 void SetChecked(QCheckBox* box, bool checked)
 {

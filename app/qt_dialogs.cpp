@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_dialogs.h"
 
+#include "app/qt_text.h"
 #include "app/xdg_open.h"
 #include "base/stop_request.h"
 
@@ -16,11 +17,6 @@
 namespace vexo {
 
 namespace {
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // "Description|*.a;*.b|All Files|*.*" as the file dialog's name filters.
 QString DialogFilter(const std::string& filter)

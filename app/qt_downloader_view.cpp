@@ -3,6 +3,7 @@
 
 #include "app/framed_bars.h"
 #include "app/main_window_controls.h"
+#include "app/qt_text.h"
 #include "app/server_grid.h"
 #include "app/status_bar.h"
 #include "app/window_timer.h"
@@ -18,15 +19,6 @@
 #include <stdexcept>
 
 namespace vexo {
-
-namespace {
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-} // namespace
 
 WindowTimer* QtDownloaderView::timer(DownloaderTimer which) const
 {

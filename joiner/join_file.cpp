@@ -9,8 +9,13 @@
 namespace vexo {
 
 JoinError::JoinError(const std::string& path, const std::string& reason)
-    : std::runtime_error("Error!!! file:" + path + " - " + reason)
+    : std::runtime_error(Text(path) + " - " + reason)
 {}
+
+std::string JoinError::Text(const std::string& path)
+{
+    return "Error!!! file:" + path;
+}
 
 JoinError::JoinError(const FileError& error) : JoinError(error.path(), std::strerror(error.error()))
 {}

@@ -20,6 +20,10 @@ public:
     JoinError(const std::string& path, const std::string& reason);
     // A failed read or write, naming the file at fault.
     explicit JoinError(const FileError& error);
+
+    // The warning for a file that cannot be joined at all, with no reason
+    // given: "Error!!! file:" and its path.
+    static std::string Text(const std::string& path);
 };
 
 // One open part of a join, with every read checked to the last byte.

@@ -168,7 +168,7 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
     for (const std::string& name : partNames) {
         const PosixFile part = PosixFile::OpenReadWrite(folderPath + name);
         if (!part.isOpen() || !part.isRegular()) {
-            dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + folderPath + name);
+            dialogs.showMessage(MessageKind::Warning, JoinError::Text(folderPath + name));
             return false;
         }
         totalSize += part.size();
@@ -192,7 +192,7 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
 
             JoinFile part(partPath, O_RDWR);
             if (!part.isOpen()) {
-                dialogs.showMessage(MessageKind::Warning, "Error!!! file:" + partPath);
+                dialogs.showMessage(MessageKind::Warning, JoinError::Text(partPath));
                 return false;
             }
             CopyPart(part, output, log, dialogs, options.interval);
