@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,13 @@ enum class WebPage {
     UploadManagement, // tab "Управление закачкой"
     News,             // tab "О программе"
     Removal,          // hidden; removal addresses load here in the background
+};
+
+// Thrown by WebPagesView::load for the removal page when the web engine
+// module cannot be had; the text says why.
+class WebEngineMissing : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class WebPagesView {

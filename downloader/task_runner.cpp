@@ -148,7 +148,7 @@ void RemoveInTheBackground(Downloader& d, const std::string& address, const std:
     try {
         d.delivery.removalStarted(address, removeRef);
         d.webPages.load(WebPage::Removal, address);
-    } catch (const std::runtime_error& error) {
+    } catch (const WebEngineMissing& error) {
         d.removalInBrowser = true;
         d.dialogs.showNotice(MessageKind::Warning,
                              std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");

@@ -169,7 +169,7 @@ TEST_F(RunnerTest, RemovalAddressesFollowTheMode)
 TEST_F(RunnerTest, RemovalPageMissingFallsBackToTheBrowserOnce)
 {
     struct NoRemovalPage : test::FakeViews {
-        void load(WebPage, const std::string&) override { throw std::runtime_error("no module"); }
+        void load(WebPage, const std::string&) override { throw WebEngineMissing("no module"); }
     } window;
     Downloader local(session, window, window, window, window);
     session.client.host = "127.0.0.1:8080";

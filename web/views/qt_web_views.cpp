@@ -10,8 +10,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <stdexcept>
-
 namespace vexo {
 
 namespace {
@@ -81,7 +79,7 @@ EngineView* QtWebViews::ensure(WebPage page)
     WebEngine* engine = loader_.engine();
     if (!engine) {
         if (page == WebPage::Removal)
-            throw std::runtime_error(loader_.error().toStdString());
+            throw WebEngineMissing(loader_.error().toStdString());
         // Said once, in place of the page.
         if (!holder->findChild<QLabel*>(QStringLiteral("WebUnavailable"))) {
             auto* notice = new QLabel(loader_.error(), holder);
