@@ -2,13 +2,13 @@
 #include "decoder/batch_run.h"
 
 #include "base/folder_lock.h"
+#include "base/percent.h"
 #include "base/session.h"
 #include "base/temporary_files.h"
 #include "base/views.h"
 #include "base/working_folder.h"
 #include "decoder/decode_file.h"
 #include "decoder/decode_queue.h"
-#include "decoder/percent.h"
 #include "decoder/queue_list.h"
 #include "joiner/split.h"
 

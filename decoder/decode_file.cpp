@@ -5,13 +5,13 @@
 #include "base/block_runs.h"
 #include "base/file_copy.h"
 #include "base/file_io.h"
+#include "base/percent.h"
 #include "base/size_text.h"
 #include "base/temporary_files.h"
 #include "base/views.h"
 #include "decoder/container_format.h"
 #include "decoder/decoded_output.h"
 #include "decoder/encoded_file.h"
-#include "decoder/percent.h"
 #include "decoder/queue_list.h"
 
 #include <algorithm>

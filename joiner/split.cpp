@@ -8,6 +8,7 @@
 #include "base/file_io.h"
 #include "base/file_names.h"
 #include "base/numbered_name.h"
+#include "base/percent.h"
 #include "base/session.h"
 #include "base/size_text.h"
 #include "base/temporary_files.h"
@@ -16,7 +17,6 @@
 #include "joiner/part_index.h"
 #include "joiner/search.h"
 
-#include <cmath>
 #include <optional>
 
 #include <fcntl.h>
@@ -46,7 +46,7 @@ void CopyPart(JoinFile& part, AtomicFile& output, JoinerLog& log, Dialogs& dialo
         part.copyTo(output, static_cast<std::size_t>(run * blockSize), copier);
         for (const std::int64_t last = block + run; block < last; ++block) {
             total += blockSize;
-            log.showByteProgress(static_cast<std::int64_t>(std::nearbyint(static_cast<double>(total) / size * 100)));
+            log.showByteProgress(RoundedPercent(total, size));
             if (block % interval == 0)
                 dialogs.pump();
         }
@@ -184,7 +184,7 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
             return false;
         }
         for (std::int32_t i = 0; i < partCount; ++i) {
-            log.showPartProgress(static_cast<std::int64_t>(std::nearbyint((i + 1) * 100.0 / partCount)));
+            log.showPartProgress(RoundedPercent(i + 1, partCount));
             const std::string partPath = folderPath + partNames[static_cast<std::size_t>(i)];
             log.selectLastLine();
             logLine.addPart(i);
