@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/decoder_options.h"
+#include "base/pacing.h"
 #include "base/settings_store.h"
 
 #include <cstdint>
@@ -30,16 +31,12 @@ struct Session {
     std::string caption;                     // the window's caption, set once at start-up
     std::string workingFolder;               // `WorkingFolder`: where files are decoded, joined and fetched
     DecoderOptions decoderOptions;
-    std::int32_t update = 100; // `Update`: blocks between two message pumps, at least 1
+    Pacing update{100}; // `Update`
     std::int32_t downloadedThisSession = 0;
     TcpEndpoint client;
 };
 
 // The window caption, set once at start-up.
 inline constexpr const char* kMainCaption = "Vexorama 1.9.7  PreRelease";
-
-// `Update` as read from the file: 0 is taken as 1 and a negative value acts
-// as its absolute value, so the pacing remainder is always defined.
-std::int32_t PacingInterval(std::int32_t stored);
 
 } // namespace vexo

@@ -10,8 +10,6 @@
 #include "base/working_folder.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <limits>
 
 namespace vexo {
 
@@ -38,15 +36,6 @@ private:
 };
 
 } // namespace
-
-std::int32_t PacingInterval(std::int32_t stored)
-{
-    if (stored == 0)
-        return 1;
-    if (stored == std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::max();
-    return std::abs(stored);
-}
 
 WindowSize AtLeastMinimumSize(WindowSize size)
 {
@@ -101,7 +90,7 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     for (const auto& option : options)
         boundary.run([&] { SetDecoderOption(session, views.decoder, option.first, option.second); });
 
-    session.update = PacingInterval(stored.readInteger(settings::kUpdate));
+    session.update = Pacing(stored.readInteger(settings::kUpdate));
 
     for (const std::string& arg : session.args) {
         if (arg == "/d")

@@ -26,7 +26,7 @@ int main(int argc, char** argv)
         const auto entry = vexo::InspectFile(argv[1], true, views);
         if (!entry)
             return 1;
-        vexo::DecodeFile(*entry, 0, update, list, views, views);
+        vexo::DecodeFile(*entry, 0, vexo::Pacing(update), list, views, views);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

@@ -22,6 +22,6 @@ int main(int argc, char** argv)
     }
     const int interval = count == 3 ? std::atoi(argv[2]) : 100;
     vexo::bench::NullViews views;
-    vexo::JoinSplitFiles(argv[1], views, views, deleteParts, interval);
+    vexo::JoinSplitFiles(argv[1], views, views, deleteParts, vexo::Pacing(interval));
     return views.warnings == 0 ? 0 : 1;
 }

@@ -145,7 +145,7 @@ void BatchRun::decodeQueued()
     for (const QueueEntry& entry : queue_.entries())
         total += entry.dataSize;
     std::int64_t done = 0;
-    const int pacing = std::max<std::int32_t>(session_.update, 1);
+    const std::int32_t pacing = session_.update.blocks();
 
     int finished = 0;
     try {

@@ -137,7 +137,7 @@ private:
 
 } // namespace
 
-void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, QueueList& list, DecoderView& view,
+void DecodeFile(const QueueEntry& entry, int position, Pacing pacing, QueueList& list, DecoderView& view,
                 Dialogs& dialogs)
 {
     PosixFile encoded = PosixFile::OpenReadWrite(entry.path);
@@ -173,7 +173,7 @@ void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, Queu
     // The blocks go in runs, but the window sees each one, as the blocks
     // were decoded one at a time, and a run ends where the window is pumped.
     DataDecoder data(entry, encoded, output);
-    const std::int64_t pumpEvery = std::max<std::int32_t>(pacing, 1);
+    const std::int64_t pumpEvery = pacing.blocks();
     BlockReport report(entry, pumpEvery, view, dialogs);
     const auto blockSize = static_cast<std::int64_t>(kDecodeBlockSize);
     const std::int64_t blocks = entry.dataSize / blockSize;

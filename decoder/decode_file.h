@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/pacing.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -33,7 +35,7 @@ extern const char* const kRenamedMark;
 // Throws std::runtime_error with the user's text when a file cannot be
 // opened (after an "I/O Error" box), read or written, or is no longer the
 // file that was inspected; nothing is left under any name then.
-void DecodeFile(const QueueEntry& entry, int position, std::int32_t pacing, QueueList& list, DecoderView& view,
+void DecodeFile(const QueueEntry& entry, int position, Pacing pacing, QueueList& list, DecoderView& view,
                 Dialogs& dialogs);
 
 } // namespace vexo

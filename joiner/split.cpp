@@ -195,7 +195,7 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
                 dialogs.showMessage(MessageKind::Warning, JoinError::Text(partPath));
                 return false;
             }
-            CopyPart(part, output, log, dialogs, options.interval);
+            CopyPart(part, output, log, dialogs, options.interval.blocks());
             part.close();
         }
         // The output gets its name only once it is whole and on the disk;
@@ -238,10 +238,9 @@ bool JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs
     return allJoined;
 }
 
-bool JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
-                    std::int32_t interval)
+bool JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts, Pacing interval)
 {
-    const JoinOptions options{deleteParts, PacingInterval(interval)};
+    const JoinOptions options{deleteParts, interval};
     return JoinFoundFiles(FindSplitFiles(folder, log, dialogs), log, dialogs, options);
 }
 

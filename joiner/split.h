@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/pacing.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,8 +35,8 @@ struct SplitFile {
 
 // What the caller decides for one joining run.
 struct JoinOptions {
-    bool deleteParts = false;  // delete each part once all its bytes are in the output
-    std::int32_t interval = 1; // full blocks between two pumps, at least 1
+    bool deleteParts = false; // delete each part once all its bytes are in the output
+    Pacing interval{1};       // full blocks between two pumps
 };
 
 // The two-character suffix of part n (0 for the first part): "aa", "ab",
@@ -63,10 +65,8 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);
 
 // The joining run of the "Соединение" button and of a decode run: finds the
-// split files of `folder` and joins them. An `interval` below 1 is taken as
-// the pacing value is (0 as 1, a negative value as its absolute value).
-// Returns whether every join succeeded.
-bool JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts,
-                    std::int32_t interval);
+// split files of `folder` and joins them, pumping every `interval` full
+// blocks. Returns whether every join succeeded.
+bool JoinSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs, bool deleteParts, Pacing interval);
 
 } // namespace vexo

@@ -85,7 +85,7 @@ TEST_F(StartupTest, FirstStartWithoutSettingsStoresOnlyFolderAndSize)
     EXPECT_NE(std::find(start.ops.log.begin(), start.ops.log.end(), "show decoder tab"), start.ops.log.end());
     EXPECT_EQ(start.ops.caption, "Vexorama 1.9.7  PreRelease");
     EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
-    EXPECT_EQ(start.session.update, 100);
+    EXPECT_EQ(start.session.update.blocks(), 100);
     EXPECT_EQ(start.session.client.host, "");
     EXPECT_EQ(start.session.client.port, "6677");
     EXPECT_TRUE(start.ops.messages.empty());
@@ -121,7 +121,7 @@ TEST_F(StartupTest, UpdateIsReadInAllFormsAndNeverZero)
         {"0x20", 32}, {"$20", 32}, {"7", 7}, {"0", 1}, {"-5", 5}, {"abc", 100}, {"-2147483648", 2147483647}};
     for (const auto& [text, expected] : cases) {
         writeIni("[Prog]\nUpdate=" + text + "\n");
-        EXPECT_EQ(Start(programFolder, {}).session.update, expected) << text;
+        EXPECT_EQ(Start(programFolder, {}).session.update.blocks(), expected) << text;
     }
 }
 
@@ -237,7 +237,7 @@ TEST_F(StartupTest, RefusedWriteIsShownOnceAndStartUpFinishes)
     EXPECT_EQ(start.ops.messages[0].kind, MessageKind::Warning);
     EXPECT_EQ(start.session.workingFolder, dir.path());
     EXPECT_TRUE(start.session.decoderOptions.deleteAfterDecoding);
-    EXPECT_EQ(start.session.update, 100);
+    EXPECT_EQ(start.session.update.blocks(), 100);
     EXPECT_EQ(start.ops.caption, "Vexorama 1.9.7  PreRelease");
     EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
 

@@ -70,7 +70,7 @@ struct DecoderTab {
     {
         session.workingFolder = folder;
         session.settings = std::make_unique<SettingsStore>(settingsFile);
-        session.update = 1; // a pump at every block
+        session.update = Pacing(1); // a pump at every block
     }
 
     FakeViews ops;

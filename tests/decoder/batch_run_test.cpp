@@ -156,7 +156,7 @@ TEST_F(BatchRunTest, ControlsDisabledWhileRunning)
 {
     encoded("1.avi", "a.bin", PatternBytes(3 * 35536));
     queue.addAllFromFolder();
-    session.update = 1;
+    session.update = Pacing(1);
     int pumps = 0;
     ops.onPump = [&] {
         ++pumps;
@@ -176,7 +176,7 @@ TEST_F(BatchRunTest, NothingStartsInsideARun)
     encoded("2.avi", "b.bin", PatternBytes(2 * 35536));
     queue.addAllFromFolder();
     encoded("3.avi", "c.bin", PatternBytes(100)); // a scan from inside would find it
-    session.update = 1;
+    session.update = Pacing(1);
     ops.onPump = [&] {
         list.userSelected(1);
         run.scanAndDecode();
@@ -415,7 +415,7 @@ TEST_F(BatchRunTest, ContainerCutShortMidDecodeIsKept)
         const std::string plain = PatternBytes(100 * 35536, key);
         WriteFile(dir.file("cut.avi"), ContainerBytes(plain, key, kPadding, "cut.bin"));
         session.decoderOptions.deleteAfterDecoding = true;
-        session.update = 10;
+        session.update = Pacing(10);
         queue.addAllFromFolder();
         ASSERT_EQ(queue.queueCount(), 1);
         bool cut = false;

@@ -73,7 +73,7 @@ TEST_F(DecodeFileTest, RoundTripsAtBlockBoundaries)
         const auto entry = InspectFile(folder.file("x.jpg"), true, window);
         ASSERT_TRUE(entry);
         windowList.appendLine("x.jpg => out.bin");
-        session.update = 1;
+        session.update = Pacing(1);
 
         DecodeFile(*entry, 1, session.update, windowList, window, window);
 
@@ -104,13 +104,13 @@ TEST_F(DecodeFileTest, ProgressTextAfterEveryBlock)
 TEST_F(DecodeFileTest, PumpsEveryUpdateBlocks)
 {
     const auto entry = encode(PatternBytes(7 * kDecodeBlockSize + 5), 9, 0, "seven.avi");
-    session.update = 3;
+    session.update = Pacing(3);
     DecodeFile(entry, 1, session.update, list, ops, ops);
     EXPECT_EQ(ops.pumps, 2);
     EXPECT_EQ(ops.statusRepaints, 8);
 
     const auto few = encode(PatternBytes(7 * kDecodeBlockSize), 9, 0, "few.avi", "few.avi");
-    session.update = 100;
+    session.update = Pacing(100);
     ops.pumps = 0;
     DecodeFile(few, 2, session.update, list, ops, ops);
     EXPECT_EQ(ops.pumps, 0);
@@ -306,7 +306,7 @@ TEST_F(DecodeFileTest, ContainerReplacedSinceInspectionIsNotDecoded)
 TEST_F(DecodeFileTest, StoppedDecodeLeavesNoOutputAndNoTemporary)
 {
     const auto entry = encode(PatternBytes(400000), 9, 0, "movie.avi");
-    session.update = 1;
+    session.update = Pacing(1);
     ops.onPump = [this] {
         if (ops.pumps == 3)
             RequestStop();

@@ -73,7 +73,7 @@ TEST(DecodeRunsTest, SizesAroundBlockAndRunBoundariesDecodeExactly)
             const QueueEntry entry = Encode(dir, plain, c.key, window);
             {
                 const ScopedFileFaults faults({.refuseKernelCopy = c.refusal});
-                DecodeFile(entry, 0, c.pacing, list, window, window);
+                DecodeFile(entry, 0, Pacing(c.pacing), list, window, window);
             }
             EXPECT_TRUE(ReadFile(dir.file("out.bin")) == plain);
             const std::size_t blocks = size / kDecodeBlockSize;
@@ -102,7 +102,7 @@ TEST(DecodeRunsTest, StopAtAPumpEndsTheDecodeThere)
                 writtenAtPumps.push_back(size);
             RequestStop();
         };
-        EXPECT_THROW(DecodeFile(entry, 0, 40, list, window, window), StopRequest);
+        EXPECT_THROW(DecodeFile(entry, 0, Pacing(40), list, window, window), StopRequest);
         ClearStopRequest();
 
         EXPECT_EQ(writtenAtPumps, std::vector<std::uintmax_t>{40 * kDecodeBlockSize});

@@ -26,7 +26,7 @@ std::optional<std::string> DecodeTheOneContainerFound(const std::string& folder)
     if (queue.queueCount() != 1 || !ops.messages.empty())
         return std::nullopt;
     const QueueEntry& entry = queue.entries().front();
-    DecodeFile(entry, 1, 100, list, ops, ops);
+    DecodeFile(entry, 1, Pacing(100), list, ops, ops);
     if (!ops.messages.empty())
         return std::nullopt;
     return ReadFile(folder + "/" + entry.realName);

@@ -29,7 +29,7 @@ protected:
     // Whether every set was joined.
     bool join(bool deleteParts = false, std::int32_t interval = 100)
     {
-        return JoinSplitFiles(dir.path(), ops, ops, deleteParts, interval);
+        return JoinSplitFiles(dir.path(), ops, ops, deleteParts, Pacing(interval));
     }
 };
 
