@@ -26,9 +26,14 @@ vexo_install() {
 }
 
 # Configures the tree in $VEXO_BUILD and builds the given targets, or
-# everything when none is given.
+# everything when none is given. Under CI (CI set) warnings are errors and
+# the C++ library checks its preconditions (VEXO_WERROR).
 vexo_build() {
-    cmake -S "$VEXO_ROOT" -B "$VEXO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    local strict=()
+    if [ -n "${CI:-}" ]; then
+        strict=(-DVEXO_WERROR=ON)
+    fi
+    cmake -S "$VEXO_ROOT" -B "$VEXO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${strict[@]}"
     local targets=()
     local target
     for target in "$@"; do

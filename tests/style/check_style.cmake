@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Checks that every source file starts with the SPDX licence line and, when
-# clang-format is installed, that the C++ files need no reformatting.
-# Run as: cmake -DROOT=<source tree> [-DCLANG_FORMAT=<program>] -P check_style.cmake
+# Checks that every source file starts with the SPDX licence line and that
+# the C++ files need no reformatting; without clang-format the check fails
+# rather than pass with the layout unchecked.
+# Run as: cmake -DROOT=<source tree> -DCLANG_FORMAT=<program> -P check_style.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(folders base joiner decoder downloader web server app bench tests cmake scripts .ci)
@@ -32,7 +33,7 @@ if(CLANG_FORMAT)
         list(APPEND failures "clang-format would change the layout:\n${report}")
     endif()
 else()
-    message(STATUS "clang-format is not installed: the layout is not checked")
+    list(APPEND failures "clang-format is not installed: the layout cannot be checked")
 endif()
 
 if(failures)
