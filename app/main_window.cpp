@@ -9,6 +9,7 @@
 #include "app/tray_bindings.h"
 #include "app/web_bindings.h"
 #include "app/window_builder.h"
+#include "base/file_names.h"
 #include "base/start_up.h"
 #include "base/stop_request.h"
 #include "base/working_folder.h"
@@ -41,8 +42,7 @@ MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args
     // A new window is a new run of the program.
     ClearStopRequest();
     session_.executablePath = std::move(executablePath);
-    const std::size_t slash = session_.executablePath.rfind('/');
-    session_.programFolder = session_.executablePath.substr(0, slash + 1);
+    session_.programFolder = FolderPart(session_.executablePath);
     session_.defaultFolder =
         DefaultWorkingFolder(session_.executablePath, session_.programFolder,
                              QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());

@@ -2,6 +2,7 @@
 #include "base/atomic_file.h"
 
 #include "base/file_copy.h"
+#include "base/file_names.h"
 #include "base/file_seam.h"
 
 #include <atomic>
@@ -17,7 +18,6 @@
 namespace vexo {
 
 using detail::Faulted;
-using detail::FolderOf;
 using detail::OpenDescriptor;
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "base/atomic_file.h"
 #include "base/file_io.h"
+#include "base/file_names.h"
 #include "base/file_system.h"
 #include "base/settings_store.h"
 
@@ -85,12 +86,6 @@ std::string EscapeValue(std::string_view value)
         }
     }
     return escaped;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 void WriteEntry(const std::string& entryPath, const std::string& executablePath)

@@ -2,6 +2,7 @@
 #include "base/file_io.h"
 
 #include "base/file_copy.h"
+#include "base/file_names.h"
 #include "base/file_seam.h"
 
 #include <algorithm>
@@ -21,7 +22,6 @@ namespace vexo {
 
 using detail::CloseChecked;
 using detail::Faulted;
-using detail::FolderOf;
 using detail::OpenDescriptor;
 using detail::SyncDescriptor;
 
@@ -171,14 +171,6 @@ int OpenDescriptor(const std::string& path, int flags, unsigned mode)
         fd = ::open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
     while (fd < 0 && errno == EINTR);
     return fd;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string ResolveLinks(const std::string& path)

@@ -41,6 +41,14 @@ std::string FolderPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string FitFileName(const std::string& name, std::size_t reservedBytes)
 {
     const std::size_t room = reservedBytes < kMaxFileNameBytes ? kMaxFileNameBytes - reservedBytes : 1;

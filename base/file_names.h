@@ -10,6 +10,9 @@ namespace vexo {
 std::string FileNamePart(const std::string& path);
 // The part of a path up to and including its last "/"; empty without one.
 std::string FolderPart(const std::string& path);
+// The folder that holds `path`, without a trailing "/": "." for a bare
+// name, "/" for a file at the root.
+std::string FolderOf(const std::string& path);
 
 // The longest file name Linux takes, in bytes.
 inline constexpr std::size_t kMaxFileNameBytes = 255;

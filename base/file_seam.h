@@ -19,8 +19,6 @@ int OpenDescriptor(const std::string& path, int flags, unsigned mode);
 int CloseChecked(int fd);
 // fdatasync(2) or fsync(2).
 int SyncDescriptor(int fd, bool dataOnly);
-// The folder part of a path, without its trailing "/" ("." without one).
-std::string FolderOf(const std::string& path);
 // The path with its symbolic links followed to the file they lead to, made
 // or not; the path as it is where it is no link or the links go round.
 std::string ResolveLinks(const std::string& path);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/program_files.h"
 
+#include "base/file_names.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -28,16 +30,9 @@ std::string Lower(std::string text)
 
 std::string RealFolder(const std::string& path)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = FolderOf(path);
     const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr), &std::free);
     return real ? std::string(real.get()) : folder;
-}
-
-std::string NamePart(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -46,14 +41,14 @@ void SetProgramFiles(std::vector<std::string> paths)
 {
     std::vector<ProgramFile> files;
     for (const std::string& path : paths)
-        files.push_back({RealFolder(path), Lower(NamePart(path))});
+        files.push_back({RealFolder(path), Lower(FileNamePart(path))});
     const std::lock_guard lock(gMutex);
     gFiles = std::move(files);
 }
 
 bool IsProgramFile(const std::string& path)
 {
-    const std::string name = Lower(NamePart(path));
+    const std::string name = Lower(FileNamePart(path));
     const std::lock_guard lock(gMutex);
     const auto named = [&](const ProgramFile& file) { return file.name == name; };
     if (std::none_of(gFiles.begin(), gFiles.end(), named))

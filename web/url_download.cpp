@@ -2,6 +2,7 @@
 #include "web/url_download.h"
 
 #include "base/file_io.h"
+#include "base/file_names.h"
 #include "base/session.h"
 #include "base/views.h"
 #include "downloader/http_fetch.h"
@@ -55,7 +56,7 @@ std::string UrlFileName(const std::string& url)
     rest = scheme == std::string::npos ? rest : rest.substr(scheme + 3);
     const std::size_t pathStart = rest.find('/');
     const std::string path = pathStart == std::string::npos ? std::string() : rest.substr(pathStart);
-    const std::string name = PercentDecoded(path.substr(path.rfind('/') + 1));
+    const std::string name = PercentDecoded(FileNamePart(path));
     return IsPlainFileName(name) ? name : "index.html";
 }
 
