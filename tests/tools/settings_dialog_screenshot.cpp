@@ -6,28 +6,13 @@
 // picture at twice the size.
 #include "app/main_window.h"
 #include "app/main_window_controls.h"
+#include "tests/tools/screen_shots.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-namespace {
-
-void Wait(int milliseconds)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -40,13 +25,10 @@ int main(int argc, char** argv)
     QTemporaryDir programFolder;
     vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
     window.showCentred();
-    Wait(1000);
+    vexo::tools::Wait(1000);
     window.controls().serverSettingsButton->click();
     // Let the window manager frame and place both windows.
-    Wait(1500);
+    vexo::tools::Wait(1500);
 
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = window.frameGeometry().adjusted(-8, -8, 8, 8).intersected(screen->geometry());
-    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    return shot.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    return vexo::tools::SaveScreen(window.frameGeometry().adjusted(-8, -8, 8, 8), argv[1]) ? 0 : 1;
 }

@@ -10,38 +10,17 @@
 #include "app/main_window.h"
 #include "app/main_window_controls.h"
 #include "tests/support/scoped_app_look.h"
+#include "tests/tools/screen_shots.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <memory>
-
-namespace {
-
-void Wait(int milliseconds)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
-bool SaveScreen(const QRect& wanted, const char* output)
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = wanted.intersected(screen->geometry());
-    return screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(QString::fromLocal8Bit(output));
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -52,7 +31,7 @@ int main(int argc, char** argv)
     }
     const char* mode = argv[1];
     if (std::strcmp(mode, "screen") == 0)
-        return SaveScreen(QGuiApplication::primaryScreen()->geometry(), argv[2]) ? 0 : 1;
+        return vexo::tools::SaveScreen(QGuiApplication::primaryScreen()->geometry(), argv[2]) ? 0 : 1;
 
     vexo::test::ScopedAppLook look;
     if (std::strcmp(mode, "font11") == 0) {
@@ -69,10 +48,10 @@ int main(int argc, char** argv)
         window.controls().tabs->setCurrentWidget(window.controls().newsTab);
     window.showCentred();
     if (std::strcmp(mode, "show") == 0) {
-        Wait(std::atoi(argv[2]) * 1000);
+        vexo::tools::Wait(std::atoi(argv[2]) * 1000);
         return 0;
     }
     // Let the window manager frame and place the window.
-    Wait(1500);
-    return SaveScreen(window.frameGeometry().adjusted(-8, -8, 8, 8), argv[2]) ? 0 : 1;
+    vexo::tools::Wait(1500);
+    return vexo::tools::SaveScreen(window.frameGeometry().adjusted(-8, -8, 8, 8), argv[2]) ? 0 : 1;
 }
