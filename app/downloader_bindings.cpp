@@ -61,18 +61,14 @@ void DownloaderBindings::readSettingsDialogFields()
 {
     if (dialogFields_)
         return;
-    const Session& session = context_.session;
-    // The dialog's own handle on the settings file, for the whole run.
-    dialogStore_ = std::make_unique<SettingsStore>(session.settings ? session.settings->path()
-                                                                    : SettingsFilePath(session.executablePath));
-    dialogFields_ = std::make_unique<ServerSettingsForm>(ReadServerSettings(*dialogStore_));
+    dialogFields_ = std::make_unique<ServerSettingsForm>(ReadServerSettings(*context_.session.settings));
 }
 
 ServerSettingsDialog& DownloaderBindings::settingsDialog()
 {
     if (!dialog_) {
         readSettingsDialogFields();
-        dialog_ = new ServerSettingsDialog(context_, std::move(dialogStore_), *dialogFields_);
+        dialog_ = new ServerSettingsDialog(context_, *dialogFields_);
     }
     return *dialog_;
 }

@@ -8,7 +8,6 @@
 namespace vexo {
 
 class ServerSettingsDialog;
-class SettingsStore;
 struct Downloader;
 struct ServerSettingsForm;
 struct WindowContext;
@@ -32,7 +31,6 @@ private:
 
     WindowContext& context_;
     std::unique_ptr<Downloader> downloader_;
-    std::unique_ptr<SettingsStore> dialogStore_;
     std::unique_ptr<ServerSettingsForm> dialogFields_;
     // A child window of the main window, which owns it.
     ServerSettingsDialog* dialog_ = nullptr;

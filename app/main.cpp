@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/application_setup.h"
-#include "app/command_line.h"
+#include "app/command_line_help.h"
 #include "app/desktop_bus.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/stop_signals.h"
 #include "app/window_presence.h"
+#include "base/command_line.h"
 #include "base/settings_store.h"
 
 #include <QApplication>
@@ -23,7 +24,9 @@ int main(int argc, char** argv)
         std::fputs(information->c_str(), stdout);
         return 0;
     }
-    if (vexo::AsksUnattended({argv + 1, argv + argc})) {
+    // Where to show the window is settled before Qt starts, and so before it
+    // takes its own options out; "/a" is none of those.
+    if (vexo::ReadCommandLine({argv + 1, argv + argc}).unattended) {
         vexo::RunOffscreenWithoutDisplay();
     } else if (const auto error = vexo::NoDisplayError()) {
         std::fputs(error->c_str(), stderr);
@@ -39,15 +42,15 @@ int main(int argc, char** argv)
     }
     vexo::SetUpApplication(app);
 
-    const vexo::StartRequest request = vexo::ReadStartRequest(args);
+    const vexo::CommandLine commandLine = vexo::ReadCommandLine(args);
     const std::string executablePath = QCoreApplication::applicationFilePath().toStdString();
 
     // One window per settings file. An unattended run works beside it; the
     // folder lock keeps the two apart.
     std::unique_ptr<vexo::SingleInstance> instance;
-    if (!request.unattended) {
+    if (!commandLine.unattended) {
         instance = std::make_unique<vexo::SingleInstance>(vexo::SettingsFilePath(executablePath));
-        switch (instance->handOverOrListen({request.inTray, request.folder.value_or("")})) {
+        switch (instance->handOverOrListen({commandLine.inTray, commandLine.folder.value_or("")})) {
         case vexo::SingleInstance::Outcome::HandedOver: return 0;
         case vexo::SingleInstance::Outcome::NoAnswer:
             std::fputs("vexorama: программа уже запущена с этими настройками, но не отвечает\n", stderr);
@@ -59,17 +62,17 @@ int main(int argc, char** argv)
 
     // On Wayland the tray on the session bus is the only one there can be:
     // a start at login gives the desktop's tray time to come up first.
-    if (request.inTray && vexo::OnWayland())
+    if (commandLine.inTray && vexo::OnWayland())
         vexo::WaitForStatusNotifierTray(std::chrono::seconds(20));
 
-    vexo::MainWindow window(executablePath, request.windowArgs);
+    vexo::MainWindow window(executablePath, commandLine);
     new vexo::StopSignals(window);
     if (instance) {
         instance->setRequestHandler([&window](const vexo::SingleInstance::Request& later) {
             window.answerLaterStart(later.folder, later.inTray);
         });
     }
-    if (request.inTray)
+    if (commandLine.inTray)
         window.startInTray();
     else
         window.showCentred();

@@ -10,9 +10,9 @@
 #include "app/web_bindings.h"
 #include "app/window_builder.h"
 #include "base/file_names.h"
-#include "base/start_up.h"
 #include "base/stop_request.h"
-#include "base/working_folder.h"
+#include "decoder/working_folder.h"
+#include "window_handlers/start_up.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,7 +29,7 @@
 
 namespace vexo {
 
-MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args)
+MainWindow::MainWindow(std::string executablePath, CommandLine commandLine)
     : controls_(BuildMainWindow(*this)), bars_(new FramedBars(this)), windowView_(controls_),
       decoderView_(controls_, *bars_), downloaderView_(controls_, *bars_), dialogs_(*this),
       webViews_(webModule_,
@@ -46,9 +46,9 @@ MainWindow::MainWindow(std::string executablePath, std::vector<std::string> args
     session_.defaultFolder =
         DefaultWorkingFolder(session_.executablePath, session_.programFolder,
                              QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
-    session_.args = std::move(args);
+    session_.commandLine = std::move(commandLine);
     // An unattended run tells its log what its boxes say, and waits for nobody.
-    unattended_ = std::find(session_.args.begin(), session_.args.end(), "/a") != session_.args.end();
+    unattended_ = session_.commandLine.unattended;
     dialogs_.setUnattended(unattended_);
 
     // Each subsystem binds its own controls here, before start-up runs.

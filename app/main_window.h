@@ -7,6 +7,7 @@
 #include "app/qt_downloader_view.h"
 #include "app/qt_window_view.h"
 #include "app/window_context.h"
+#include "base/command_line.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
 #include "base/views.h"
@@ -16,7 +17,6 @@
 #include <QMainWindow>
 
 #include <string>
-#include <vector>
 
 namespace vexo {
 
@@ -27,8 +27,7 @@ class FramedBars;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // `args` are the command-line parameters without the program name.
-    MainWindow(std::string executablePath, std::vector<std::string> args);
+    MainWindow(std::string executablePath, CommandLine commandLine);
     ~MainWindow() override;
 
     Session& session() { return session_; }

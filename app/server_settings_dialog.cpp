@@ -67,9 +67,8 @@ QRadioButton* AddRadio(QGroupBox* group, const QString& caption, const QString& 
 
 } // namespace
 
-ServerSettingsDialog::ServerSettingsDialog(WindowContext& context, std::unique_ptr<SettingsStore> settings,
-                                           const ServerSettingsForm& form)
-    : QDialog(context.controls.window), context_(context), settings_(std::move(settings)), form_(form)
+ServerSettingsDialog::ServerSettingsDialog(WindowContext& context, const ServerSettingsForm& form)
+    : QDialog(context.controls.window), context_(context), form_(form)
 {
     build();
     fill();
@@ -239,7 +238,7 @@ bool ServerSettingsDialog::eventFilter(QObject* watched, QEvent* event)
 
 void ServerSettingsDialog::applyAndClose()
 {
-    ApplyServerSettings(context_.session, *settings_, form_, chosenMode_, context_.views.downloader);
+    ApplyServerSettings(context_.session, form_, chosenMode_, context_.views.downloader);
     ApplyStartAtLogin(startAtLogin_, AutostartEntryPath(), context_.session.executablePath);
     accept();
 }
@@ -249,7 +248,7 @@ void ServerSettingsDialog::reject()
     // Only the user's own closing keeps the fields: a program on its way out
     // leaves the settings file as it was.
     if (!StopRequested())
-        context_.boundary.run([this] { StoreServerSettings(*settings_, form_); });
+        context_.boundary.run([this] { StoreServerSettings(*context_.session.settings, form_); });
     QDialog::reject();
 }
 

@@ -2,14 +2,12 @@
 #pragma once
 
 #include "app/server_settings_controls.h"
-#include "base/autostart_entry.h"
-#include "base/server_settings.h"
-#include "base/settings_store.h"
+#include "window_handlers/autostart_entry.h"
+#include "window_handlers/server_settings.h"
 
 #include <QDialog>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 
 namespace vexo {
@@ -18,8 +16,8 @@ struct WindowContext;
 
 // The server settings dialog: login, password, the server's host and port,
 // and what becomes of a fetched file on the server. It is built once, when
-// first needed, with its own handle on the settings file, and lives hidden
-// when not in use; its fields keep the user's text between openings. It is a
+// first needed, edits the session's settings file, and lives hidden when
+// not in use; its fields keep the user's text between openings. It is a
 // window-modal child of the main window: while it is open the main window
 // takes no input. Its box "Запускать при входе в систему" shows, at each
 // opening, whether the autostart entry is there, and OK alone applies it.
@@ -27,8 +25,7 @@ struct WindowContext;
 class ServerSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    ServerSettingsDialog(WindowContext& context, std::unique_ptr<SettingsStore> settings,
-                         const ServerSettingsForm& form);
+    ServerSettingsDialog(WindowContext& context, const ServerSettingsForm& form);
 
     // The main window's button "Настройки": shows the dialog centred over
     // the main window, without waiting, its box showing the autostart entry
@@ -53,7 +50,6 @@ private:
     void applyAndClose();
 
     WindowContext& context_;
-    std::unique_ptr<SettingsStore> settings_;
     ServerSettingsForm form_;
     // The removal mode the radio buttons show; OK takes it.
     std::optional<std::uint8_t> chosenMode_;

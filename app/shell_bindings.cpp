@@ -3,11 +3,11 @@
 
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
-#include "base/decoder_options.h"
 #include "base/handler_boundary.h"
 #include "base/views.h"
-#include "base/window_events.h"
-#include "base/working_folder.h"
+#include "decoder/working_folder.h"
+#include "window_handlers/option_boxes.h"
+#include "window_handlers/window_events.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/command_line.h"
 #include "base/decoder_options.h"
 #include "base/pacing.h"
 #include "base/settings_store.h"
@@ -8,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace vexo {
 
@@ -26,7 +26,7 @@ struct Session {
     // the program's folder in a build tree or portable folder, the user's
     // download folder + "/Vexorama/" for an installed copy.
     std::string defaultFolder;
-    std::vector<std::string> args;           // command-line parameters, the program name left out
+    CommandLine commandLine;
     std::unique_ptr<SettingsStore> settings; // opened by the start-up
     std::string caption;                     // the window's caption, set once at start-up
     std::string workingFolder;               // `WorkingFolder`: where files are decoded, joined and fetched

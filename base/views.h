@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/decoder_options.h"
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -20,6 +18,8 @@
 // suite holds both to the same behaviour.
 
 namespace vexo {
+
+struct DecoderOptions;
 
 enum class MessageKind { Information, Warning };
 

@@ -6,13 +6,12 @@
 #include "base/session.h"
 #include "base/temporary_files.h"
 #include "base/views.h"
-#include "base/working_folder.h"
 #include "decoder/decode_file.h"
 #include "decoder/decode_queue.h"
 #include "decoder/queue_list.h"
+#include "decoder/working_folder.h"
 #include "joiner/split.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -24,7 +23,6 @@ namespace vexo {
 
 namespace {
 
-constexpr const char* kAutoRunSwitch = "/a";
 constexpr const char* kFolderBusyText = "Папка занята другой копией программы, ожидание...";
 
 // Marks the queue as running for the lifetime of the object.
@@ -180,11 +178,6 @@ void BatchRun::deleteQueuedFile(const std::string& path, int position)
         list_.appendToLine(position - 1, " [Deleted]");
 }
 
-bool BatchRun::startedWithAutoRun() const
-{
-    return std::find(session_.args.begin(), session_.args.end(), kAutoRunSwitch) != session_.args.end();
-}
-
 void BatchRun::scanAndDecode()
 {
     if (queue_.running())
@@ -199,11 +192,11 @@ void BatchRun::scanAndDecode()
         decodeAll();
     } catch (...) {
         failed_ = true;
-        if (startedWithAutoRun())
+        if (session_.commandLine.unattended)
             window_.closeWindow();
         throw;
     }
-    if (startedWithAutoRun())
+    if (session_.commandLine.unattended)
         window_.closeWindow();
 }
 
@@ -212,7 +205,7 @@ void BatchRun::windowShown()
     if (shown_)
         return;
     shown_ = true;
-    if (startedWithAutoRun())
+    if (session_.commandLine.unattended)
         scanAndDecode();
 }
 

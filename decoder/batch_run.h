@@ -62,7 +62,6 @@ private:
     void removeStaleTemporaries() const;
     void setRunControls(bool enabled, bool withFolderBox);
     void joinSplitFiles();
-    bool startedWithAutoRun() const;
 
     Session& session_;
     DecodeQueue& queue_;

@@ -6,9 +6,9 @@
 #include "base/session.h"
 #include "base/size_text.h"
 #include "base/views.h"
-#include "base/working_folder.h"
 #include "decoder/container_format.h"
 #include "decoder/queue_list.h"
+#include "decoder/working_folder.h"
 #include "joiner/search.h"
 
 #include <algorithm>

@@ -9,7 +9,8 @@
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 
-suites=(base_tests joiner_tests decoder_tests encode_tool_tests downloader_tests web_pages_tests server_tests)
+suites=(base_tests joiner_tests decoder_tests encode_tool_tests downloader_tests web_pages_tests server_tests
+    window_handlers_tests)
 sanitize_build=${VEXO_SANITIZE_BUILD:-$VEXO_ROOT/build-sanitize}
 
 vexo_install "${VEXO_BUILD_PACKAGES[@]}"

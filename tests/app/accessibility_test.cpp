@@ -39,7 +39,7 @@ protected:
 
     void SetUp() override
     {
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
         QApplication::processEvents();
     }

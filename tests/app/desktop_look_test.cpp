@@ -47,7 +47,7 @@ protected:
 
     void start()
     {
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
         QApplication::processEvents();
     }

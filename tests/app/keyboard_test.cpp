@@ -27,7 +27,7 @@ protected:
 
     void SetUp() override
     {
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

@@ -32,7 +32,7 @@ protected:
     void startInTray(bool trayAvailable)
     {
         std::filesystem::create_directories(folder);
-        window = std::make_unique<MainWindow>(dir.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(dir.path() + "/vexorama", CommandLine{});
         c = &window->controls();
         window->findChild<TrayBindings*>()->setTrayProbe([trayAvailable] { return trayAvailable; });
         window->startInTray();

@@ -45,7 +45,7 @@ protected:
 
     void start(std::vector<std::string> args = {})
     {
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::move(args));
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", ReadCommandLine(args));
         window->showCentred();
         QApplication::processEvents();
     }

@@ -73,7 +73,7 @@ TEST(MessageBoxTest, TextIsPlainWhateverItHolds)
 TEST(MessageBoxTest, UnattendedRunOpensNoBox)
 {
     test::TempDir programFolder;
-    MainWindow window(programFolder.path() + "/vexorama", {"/a", programFolder.path()});
+    MainWindow window(programFolder.path() + "/vexorama", ReadCommandLine({"/a", programFolder.path()}));
     // Answers every box, should one open, so that the test ends either way.
     bool boxOpened = false;
     QTimer answer;

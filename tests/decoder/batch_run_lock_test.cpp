@@ -238,7 +238,7 @@ TEST_F(BatchRunLockTest, StopRequestEndsTheWait)
     WriteFile(data + "/1.avi", ContainerBytes(PatternBytes(100), 0x3C, kPadding, "a.bin"));
     OtherHolder other(data);
     DecoderTab tab(data, folder("program") + "/vexorama.INI");
-    tab.session.args = {"/a", "/d"};
+    tab.session.commandLine = ReadCommandLine({"/a", "/d"});
     tab.session.decoderOptions.deleteAfterDecoding = true;
     tab.ops.onPump = [&] {
         if (tab.ops.pumps == 3)

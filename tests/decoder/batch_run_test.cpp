@@ -286,7 +286,7 @@ TEST_F(BatchRunTest, GoClosesTheWindowOnlyWithAutoRun)
     EXPECT_TRUE(FileExists(dir.file("a.bin")));
     EXPECT_FALSE(ops.closed);
 
-    session.args = {"/d", "/a"};
+    session.commandLine = ReadCommandLine({"/d", "/a"});
     encoded("2.avi", "b.bin", PatternBytes(100));
     run.scanAndDecode();
     EXPECT_TRUE(FileExists(dir.file("b.bin")));
@@ -296,7 +296,7 @@ TEST_F(BatchRunTest, GoClosesTheWindowOnlyWithAutoRun)
 // Guards "/a" starting again after every message box: only the first showing runs.
 TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstShowing)
 {
-    session.args = {"/a"};
+    session.commandLine = ReadCommandLine({"/a"});
     WriteFile(dir.file("plain.jpg"), std::string(35200, 'p')); // its box reactivates the window
     encoded("1.avi", "a.bin", PatternBytes(100));
     int activations = 0;
@@ -316,7 +316,7 @@ TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstShowing)
 // Guards showing without "/a": nothing is scanned or decoded.
 TEST_F(BatchRunTest, ShowingWithoutAutoRunDoesNothing)
 {
-    session.args = {"/A", "/d"};
+    session.commandLine = ReadCommandLine({"/A", "/d"});
     encoded("1.avi", "a.bin", PatternBytes(100));
     run.windowShown();
     EXPECT_FALSE(FileExists(dir.file("a.bin")));
@@ -327,7 +327,7 @@ TEST_F(BatchRunTest, ShowingWithoutAutoRunDoesNothing)
 // behind its window. It ends all the same, and the error reaches the caller.
 TEST_F(BatchRunTest, FailedUnattendedRunStillEnds)
 {
-    session.args = {"/a"};
+    session.commandLine = ReadCommandLine({"/a"});
     encoded("1.avi", "a.bin", PatternBytes(100));
     queue.addAllFromFolder();
     std::filesystem::remove(dir.file("1.avi"));
@@ -341,7 +341,7 @@ TEST_F(BatchRunTest, FailedUnattendedRunStillEnds)
 // container, and a set of parts joined, are no failure.
 TEST_F(BatchRunTest, FileThatIsNoContainerIsNoFailure)
 {
-    session.args = {"/a"};
+    session.commandLine = ReadCommandLine({"/a"});
     WriteFile(dir.file("plain.jpg"), std::string(35200, 'p'));
     const std::string a = encoded("1.avi", "a.bin", PatternBytes(100));
     WriteFile(dir.file("MOVIE.AVI.AA"), "abc");
@@ -359,7 +359,7 @@ TEST_F(BatchRunTest, FileThatIsNoContainerIsNoFailure)
 // joined ("Error!!!"): each fails the run, and the rest is still done.
 TEST_F(BatchRunTest, UnopenableContainerOrFailedJoinFailsTheRun)
 {
-    session.args = {"/a"};
+    session.commandLine = ReadCommandLine({"/a"});
     {
         SCOPED_TRACE("a container that cannot be opened");
         BatchRun unattended{session, queue, list, ops, ops, ops};

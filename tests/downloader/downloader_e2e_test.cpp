@@ -102,7 +102,7 @@ protected:
         settings.writeString("Server", "Port", std::to_string(service.tcpPort));
         settings.writeInteger("Server", "RemMode", remMode);
         settings.writeInteger("Server", "Refresh", refresh);
-        window = std::make_unique<MainWindow>(programFolder.file("vexorama"), std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.file("vexorama"), CommandLine{});
         window->showCentred();
         d = &window->findChild<DownloaderBindings*>()->downloader();
     }

@@ -4,7 +4,6 @@
 #include "app/main_window.h"
 #include "app/server_settings_dialog.h"
 #include "app/window_timer.h"
-#include "base/autostart_entry.h"
 #include "base/file_io.h"
 #include "base/service_address.h"
 #include "base/settings_store.h"
@@ -12,6 +11,7 @@
 #include "tests/support/scoped_app_look.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
+#include "window_handlers/autostart_entry.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -60,7 +60,7 @@ protected:
 
     void start()
     {
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
         // The dialog is made once the start-up has run.
         QApplication::processEvents();

@@ -5,7 +5,7 @@
 # Run as: cmake -DROOT=<source tree> -DCLANG_FORMAT=<program> -P check_style.cmake
 cmake_minimum_required(VERSION 3.25)
 
-set(folders base joiner decoder downloader web server app bench tests cmake scripts .ci)
+set(folders base joiner decoder downloader web server window_handlers app bench tests cmake scripts .ci)
 set(sources ${ROOT}/CMakeLists.txt)
 set(cpp_sources "")
 foreach(folder ${folders})

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/decoder_options.h"
 #include "base/views.h"
 
 #include <cstdint>

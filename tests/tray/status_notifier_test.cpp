@@ -32,7 +32,7 @@ protected:
             GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         if (log.isEmpty())
             GTEST_SKIP() << "needs the desktop's bus of with_desktop_bus.sh";
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
         ASSERT_TRUE(test::WaitUntil([this] { return !(item = registeredItem()).isEmpty(); }, 10s))
             << "the icon never registered with the tray: " << logLines().join('|').toStdString();

@@ -41,7 +41,7 @@ protected:
         tray = std::make_unique<test::TrayHost>();
         ASSERT_TRUE(tray->up()) << "trayer started but no tray appeared";
 
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         c = &window->controls();
         window->showCentred();
         ASSERT_TRUE(test::WaitUntil([this] { return test::TrayHost::Placed(c->trayIcon->geometry()); }, 10s))

@@ -31,7 +31,7 @@ protected:
 
     void SetUp() override
     {
-        window = std::make_unique<MainWindow>(dir.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(dir.path() + "/vexorama", CommandLine{});
         c = &window->controls();
         window->findChild<TrayBindings*>()->setTrayProbe([this] { return trayAvailable; });
         window->showCentred();

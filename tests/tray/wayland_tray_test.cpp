@@ -40,7 +40,7 @@ protected:
             GTEST_SKIP() << "needs a Wayland compositor (with_wayland.sh)";
         if (log.isEmpty())
             GTEST_SKIP() << "needs the desktop's bus of with_desktop_bus.sh";
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         c = &window->controls();
         window->showCentred();
         ASSERT_TRUE(test::WaitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10s));

@@ -77,7 +77,7 @@ protected:
             GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         if (!QFile::exists(test::BuildProgram(QStringLiteral("vexorama_web.so"))))
             GTEST_SKIP() << "the web engine module was not built (qt6-webengine-dev missing)";
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", std::vector<std::string>{});
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         c = &window->controls();
         window->showCentred();
     }

@@ -33,9 +33,9 @@ ServerSettingsForm ReadServerSettings(const SettingsStore& settings);
 void StoreServerSettings(SettingsStore& settings, const ServerSettingsForm& form);
 
 // "OK": takes the chosen removal mode (none chosen keeps the old one),
-// stores the fields, hands the stored host and port to the server check,
-// and lets the task runner tick again in 5 s.
-void ApplyServerSettings(Session& session, SettingsStore& settings, ServerSettingsForm& form,
-                         std::optional<std::uint8_t> chosenMode, DownloaderView& view);
+// stores the fields in the session's settings file, hands the stored host
+// and port to the server check, and lets the task runner tick again in 5 s.
+void ApplyServerSettings(Session& session, ServerSettingsForm& form, std::optional<std::uint8_t> chosenMode,
+                         DownloaderView& view);
 
 } // namespace vexo

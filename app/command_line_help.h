@@ -19,20 +19,4 @@ std::optional<std::string> InformationAsked(const std::vector<std::string>& args
 // before any window or setting is touched.
 std::optional<std::string> UsageError(const std::vector<std::string>& args);
 
-// What one start of the program is asked to do.
-struct StartRequest {
-    bool unattended = false; // "/a": decode and join the working folder, then exit
-    bool inTray = false;     // "--tray": start hidden in the tray, the automatic check on
-    // The last argument that is no option: the working folder to take.
-    std::optional<std::string> folder;
-    // What the window's start-up reads: every argument but "--tray".
-    std::vector<std::string> windowArgs;
-};
-
-// Sorts the command line (without the program name) into a StartRequest.
-StartRequest ReadStartRequest(const std::vector<std::string>& args);
-
-// Whether the arguments ask for an unattended run ("/a").
-bool AsksUnattended(const std::vector<std::string>& args);
-
 } // namespace vexo

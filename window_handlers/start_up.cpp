@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/start_up.h"
+#include "window_handlers/start_up.h"
 
 #include "base/file_system.h"
 #include "base/handler_boundary.h"
@@ -7,7 +7,8 @@
 #include "base/session.h"
 #include "base/tray_hint.h"
 #include "base/views.h"
-#include "base/working_folder.h"
+#include "decoder/working_folder.h"
+#include "window_handlers/option_boxes.h"
 
 #include <algorithm>
 
@@ -16,11 +17,6 @@ namespace vexo {
 namespace {
 
 constexpr WindowSize kMinimumSize{640, 300};
-
-bool IsSwitch(const std::string& arg)
-{
-    return arg == "/d" || arg == "/a";
-}
 
 // A refused write to the settings file is reported once, however many
 // steps of the start-up try to write.
@@ -66,10 +62,8 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     std::string folder = stored.readString(settings::kFolder, session.defaultFolder);
     // Stored absolute, so that a later start from the menu works in the
     // same folder whatever folder it starts in.
-    for (const std::string& arg : session.args) {
-        if (!IsSwitch(arg))
-            folder = AbsolutePath(arg);
-    }
+    if (session.commandLine.folder)
+        folder = AbsolutePath(*session.commandLine.folder);
     // The default folder is made when first needed; any other missing
     // folder gives way to it, with a word to the user.
     if (folder == session.defaultFolder)
@@ -92,10 +86,8 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
 
     session.update = Pacing(stored.readInteger(settings::kUpdate));
 
-    for (const std::string& arg : session.args) {
-        if (arg == "/d")
-            boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
-    }
+    if (session.commandLine.deleteAfterDecoding)
+        boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
 
     session.caption = kMainCaption;
     views.window.showCaption(session.caption);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/working_folder.h"
+#include "decoder/working_folder.h"
 
 #include "base/file_system.h"
 #include "base/session.h"

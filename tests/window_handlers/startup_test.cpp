@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/decoder_options.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
 #include "base/settings_store.h"
-#include "base/start_up.h"
-#include "base/window_events.h"
-#include "base/working_folder.h"
+#include "decoder/working_folder.h"
 #include "tests/support/fake_views.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
+#include "window_handlers/option_boxes.h"
+#include "window_handlers/start_up.h"
+#include "window_handlers/window_events.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ struct Start {
         session.executablePath = programFolder + "vexorama";
         session.programFolder = programFolder;
         session.defaultFolder = defaultFolder;
-        session.args = std::move(args);
+        session.commandLine = ReadCommandLine(args);
         boundary.run([this] { StartUp(session, views, boundary); });
     }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/decoder_options.h"
+#include "window_handlers/option_boxes.h"
 
 #include "base/session.h"
 #include "base/views.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/autostart_entry.h"
+#include "window_handlers/autostart_entry.h"
 
 #include "base/atomic_file.h"
 #include "base/file_io.h"

@@ -13,7 +13,7 @@ struct Views;
 // The main window's start-up: opens the settings file, sizes the window,
 // settles the working folder from the settings and the command line,
 // restores the decoder's options and sets the caption and the tray hint.
-// `session.executablePath`, `programFolder` and `args` must be set. A
+// `session.executablePath`, `programFolder` and `commandLine` must be set. A
 // refused settings write is shown once and start-up goes on.
 void StartUp(Session& session, Views& views, HandlerBoundary& boundary);
 

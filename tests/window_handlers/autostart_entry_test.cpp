@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/autostart_entry.h"
 #include "base/file_io.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
+#include "window_handlers/autostart_entry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/window_events.h"
+#include "window_handlers/window_events.h"
 
 #include "base/views.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/command_line.h"
+#include "app/command_line_help.h"
 
 #include <algorithm>
 
@@ -57,28 +57,6 @@ std::optional<std::string> UsageError(const std::vector<std::string>& args)
             return "vexorama: неизвестный параметр: " + arg + "\n" + kUsageLine;
     }
     return std::nullopt;
-}
-
-bool AsksUnattended(const std::vector<std::string>& args)
-{
-    return Asks(args, "/a");
-}
-
-StartRequest ReadStartRequest(const std::vector<std::string>& args)
-{
-    StartRequest request;
-    for (const std::string& arg : args) {
-        if (arg == kTrayOption) {
-            request.inTray = true;
-            continue;
-        }
-        request.windowArgs.push_back(arg);
-        if (arg == "/a")
-            request.unattended = true;
-        else if (arg != "/d")
-            request.folder = arg;
-    }
-    return request;
 }
 
 } // namespace vexo

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/server_settings.h"
+#include "window_handlers/server_settings.h"
 
 #include "base/session.h"
 #include "base/settings_store.h"
@@ -31,12 +31,13 @@ void StoreServerSettings(SettingsStore& stored, const ServerSettingsForm& form)
                          {settings::kRemovalMode, std::to_string(form.removalMode)}});
 }
 
-void ApplyServerSettings(Session& session, SettingsStore& stored, ServerSettingsForm& form,
-                         std::optional<std::uint8_t> chosenMode, DownloaderView& view)
+void ApplyServerSettings(Session& session, ServerSettingsForm& form, std::optional<std::uint8_t> chosenMode,
+                         DownloaderView& view)
 {
     if (chosenMode)
         form.removalMode = *chosenMode;
-    StoreServerSettings(stored, form);
+    const SettingsStore& stored = *session.settings;
+    StoreServerSettings(*session.settings, form);
     session.client.host = stored.readString(settings::kServer);
     session.client.port = stored.readString(settings::kPort);
     view.setTimerInterval(DownloaderTimer::TaskRunner, 5000);
