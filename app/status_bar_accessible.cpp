@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/status_bar_accessible.h"
 
+#include "app/accessible_factory.h"
 #include "app/status_bar.h"
 
 #include <QAccessibleWidget>
@@ -92,22 +93,11 @@ private:
     std::array<QAccessible::Id, kPanels> panelIds_{};
 };
 
-QAccessibleInterface* MakeStatusBarAccessible(const QString& className, QObject* object)
-{
-    if (className == QLatin1String(StatusBar::staticMetaObject.className()))
-        return new StatusBarAccessible(static_cast<StatusBar*>(object));
-    return nullptr;
-}
-
 } // namespace
 
 void InstallStatusBarAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(MakeStatusBarAccessible);
-        return true;
-    }();
-    (void)installed;
+    InstallAccessibleFactory<StatusBar, StatusBarAccessible>();
 }
 
 void AnnouncePanelText(StatusBar* bar, int panel)

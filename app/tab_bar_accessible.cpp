@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/tab_bar_accessible.h"
 
+#include "app/accessible_factory.h"
+
 #include <QAccessibleWidget>
 #include <QPointer>
 #include <QTabBar>
@@ -143,22 +145,11 @@ private:
     mutable std::map<int, QAccessible::Id> tabIds_;
 };
 
-QAccessibleInterface* MakeTabBarAccessible(const QString& className, QObject* object)
-{
-    if (className == QLatin1String(QTabBar::staticMetaObject.className()))
-        return new TabBarAccessible(static_cast<QTabBar*>(object));
-    return nullptr;
-}
-
 } // namespace
 
 void InstallTabBarAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(MakeTabBarAccessible);
-        return true;
-    }();
-    (void)installed;
+    InstallAccessibleFactory<QTabBar, TabBarAccessible>();
 }
 
 void AnnounceTabsChanged(QTabBar* bar)

@@ -4,6 +4,7 @@
 #include "app/server_grid.h"
 #include "app/server_settings_dialog.h"
 #include "app/status_bar.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/qt_text.h"
 #include "tests/support/temp_dir.h"
 
@@ -29,21 +30,15 @@
 namespace vexo {
 namespace {
 
-using test::TempDir;
 using test::U;
 
-class AccessibilityTest : public ::testing::Test {
+class AccessibilityTest : public test::WindowFixture {
 protected:
-    TempDir programFolder;
-    std::unique_ptr<MainWindow> window;
-
     void SetUp() override
     {
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
-        window->showCentred();
+        WindowFixture::SetUp();
         QApplication::processEvents();
     }
-    MainWindowControls& c() { return window->controls(); }
 
     static QString NameOf(QObject* object)
     {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "app/server_grid.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,21 +18,14 @@
 namespace vexo {
 namespace {
 
-using test::TempDir;
-
-class KeyboardTest : public ::testing::Test {
+class KeyboardTest : public test::WindowFixture {
 protected:
-    TempDir programFolder;
-    std::unique_ptr<MainWindow> window;
-
     void SetUp() override
     {
-        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
-        window->showCentred();
+        WindowFixture::SetUp();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    MainWindowControls& c() { return window->controls(); }
 
     // A key pressed where the focus is, or on the window where no control has it.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

@@ -78,6 +78,36 @@ protected:
     const ServerSettingsControls& c() const { return form->controls(); }
     void openDialog() { window->controls().serverSettingsButton->click(); }
     void pressOk() { c().okButton->click(); }
+    // The dialog open on "old.example" with the second removal mode, and
+    // "new.example" with "keep on the server" chosen but not applied yet.
+    void openOverAnOldServer()
+    {
+        writeServer("Name", "old.example");
+        writeServer("RemMode", "2");
+        start();
+        openDialog();
+        c().serverField->setText("new.example");
+        c().keepOnServerButton->setChecked(true);
+    }
+    // The server's fields filled in and "keep on the server" chosen.
+    void fill(const QString& server, const QString& port, const QString& login, const QString& password)
+    {
+        c().serverField->setText(server);
+        c().portField->setText(port);
+        c().loginField->setText(login);
+        c().passwordField->setText(password);
+        c().keepOnServerButton->setChecked(true);
+    }
+    // The fields fill() put in, as OK stores them.
+    void expectStored(const std::string& server, const std::string& port, const std::string& login,
+                      const std::string& password)
+    {
+        EXPECT_EQ(stored("Name"), server);
+        EXPECT_EQ(stored("Port"), port);
+        EXPECT_EQ(stored("Login"), login);
+        EXPECT_EQ(stored("Passwd"), password);
+        EXPECT_EQ(stored("RemMode"), "3");
+    }
     // Answers each box as it comes up; returns the texts.
     QStringList answeringBoxes(const std::function<void()>& action)
     {
@@ -230,12 +260,7 @@ TEST_F(SettingFormTest, WideEnoughForItsTitleAtTheDesktopsFont)
 // TCP client, nor the autostart box applied.
 TEST_F(SettingFormTest, EscapeClosesWithoutApplying)
 {
-    writeServer("Name", "old.example");
-    writeServer("RemMode", "2");
-    start();
-    openDialog();
-    c().serverField->setText("new.example");
-    c().keepOnServerButton->setChecked(true);
+    openOverAnOldServer();
     c().startAtLoginBox->click();
     QTest::keyClick(c().serverField, Qt::Key_Escape);
 
@@ -299,18 +324,10 @@ TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
     start();
     window->controls().runnerTimer->setInterval(60000);
     openDialog();
-    c().serverField->setText("127.0.0.1:8080");
-    c().portField->setText("7000");
-    c().loginField->setText(U("логин"));
-    c().passwordField->setText("a:b");
-    c().keepOnServerButton->setChecked(true);
+    fill("127.0.0.1:8080", "7000", U("логин"), "a:b");
     pressOk();
 
-    EXPECT_EQ(stored("Name"), "127.0.0.1:8080");
-    EXPECT_EQ(stored("Port"), "7000");
-    EXPECT_EQ(stored("Login"), "логин");
-    EXPECT_EQ(stored("Passwd"), "a:b");
-    EXPECT_EQ(stored("RemMode"), "3");
+    expectStored("127.0.0.1:8080", "7000", "логин", "a:b");
     EXPECT_EQ(window->session().client.host, "127.0.0.1:8080");
     EXPECT_EQ(window->session().client.port, "7000");
     EXPECT_EQ(window->controls().runnerTimer->interval(), 5000u);
@@ -328,49 +345,27 @@ TEST_F(SettingFormTest, RefusedOkStoresNoFieldAtAll)
     // The new server's name and port are as long as the old ones: a file
     // with only those changed fits in the bytes the fault lets through,
     // a file with all the fields changed does not.
-    c().serverField->setText("new.example");
-    c().portField->setText("7000");
-    c().loginField->setText("new-login");
-    c().passwordField->setText("new-password");
-    c().keepOnServerButton->setChecked(true);
+    fill("new.example", "7000", "new-login", "new-password");
 
     QStringList boxes;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes << box->text();
-            box->accept();
-        }
-    });
-    closer.start(20);
     {
         ScopedFileFaults faults({.failWriteAfter = before.size(), .error = ENOSPC});
-        pressOk();
+        boxes = answeringBoxes([this] { pressOk(); });
     }
-    closer.stop();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(U("Unable to write to ")));
     EXPECT_EQ(test::ReadFile(iniPath), before);
     EXPECT_TRUE(form->isVisible());
 
     pressOk();
-    EXPECT_EQ(stored("Name"), "new.example");
-    EXPECT_EQ(stored("Port"), "7000");
-    EXPECT_EQ(stored("Login"), "new-login");
-    EXPECT_EQ(stored("Passwd"), "new-password");
-    EXPECT_EQ(stored("RemMode"), "3");
+    expectStored("new.example", "7000", "new-login", "new-password");
 }
 
 // Guards the close box: the fields are stored but the radio choice is lost
 // and the TCP client keeps its server until the next OK.
 TEST_F(SettingFormTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
 {
-    writeServer("Name", "old.example");
-    writeServer("RemMode", "2");
-    start();
-    openDialog();
-    c().serverField->setText("new.example");
-    c().keepOnServerButton->setChecked(true);
+    openOverAnOldServer();
     form->close();
 
     EXPECT_EQ(stored("Name"), "new.example");

@@ -68,8 +68,11 @@ public:
                       connection->send(std::string(1, byte));
                   std::this_thread::sleep_for(200ms);
               }
+              running_ = false;
           })
     {}
+    // Whether the clients still trickle: their time is not up yet.
+    bool running() const { return running_; }
     ~Trickle()
     {
         stop_ = true;
@@ -80,6 +83,7 @@ public:
 
 private:
     std::atomic<bool> stop_{false};
+    std::atomic<bool> running_{true};
     std::thread thread_;
 };
 
@@ -126,10 +130,13 @@ TEST_F(ServerLoadTest, CheckIsAnsweredWithHundredIdleOrTricklingConnections)
         connection->send("test:demo:is_");
     Trickle trickle(slow, 'x');
 
-    for (int round = 0; round < 3; ++round) {
-        const auto started = Clock::now();
+    for (int round = 0; round < 3; ++round)
         EXPECT_EQ(ask(), whole) << "round " << round;
-        EXPECT_LT(Clock::now() - started, TcpListing::kIdleTimeout / 2) << "round " << round;
+    // Answered while the idle and trickling clients still held their places:
+    // checks that waited for them to time out would find them let go.
+    for (const auto* group : {&idle, &slow}) {
+        for (const auto& connection : *group)
+            EXPECT_FALSE(connection->closedWithin(1ms));
     }
 }
 
@@ -264,11 +271,13 @@ TEST_F(ServerLoadTest, StopClosesTheConnectionsOfSlowClients)
     Trickle trickle(trickling, 'a', 20s);
     std::this_thread::sleep_for(500ms);
 
-    const auto started = Clock::now();
     server->stop();
-    EXPECT_LT(Clock::now() - started, 3s);
+    // Stopped while the clients still trickled, and let them go itself
+    // rather than at their time limit.
+    EXPECT_TRUE(trickle.running());
     for (const auto& connection : trickling)
-        EXPECT_TRUE(connection->closedWithin(1s));
+        EXPECT_TRUE(connection->closedWithin(10s));
+    EXPECT_EQ(Count(log.str(), ": timed out\n"), 0u) << log.str();
 }
 
 // Guards a full connection table turning away the newest client (most likely a real check) instead of the one

@@ -102,7 +102,7 @@ void ScriptServer::answer(int connection, const ScriptedReply& reply)
     ::send(connection, reply.bytes.data(), reply.bytes.size(), MSG_NOSIGNAL);
     for (const std::string& piece : reply.later) {
         const auto due = std::chrono::steady_clock::now() + reply.pause;
-        while (!stopping_ && std::chrono::steady_clock::now() < due)
+        while (!stopping_ && (std::chrono::steady_clock::now() < due || (reply.goOn && !reply.goOn())))
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (stopping_ || ::send(connection, piece.data(), piece.size(), MSG_NOSIGNAL) < 0)
             return;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,6 +18,10 @@ struct ScriptedReply {
     bool holdOpen = false;             // after writing, keep the connection open until the client closes it
     std::vector<std::string> later{};  // written after `bytes`, one piece after each pause
     std::chrono::milliseconds pause{}; // before each of `later`
+    // When set, each of `later` also waits until this holds (asked from the
+    // server's thread): a peer that goes on at the test's event, not the
+    // clock's.
+    std::function<bool()> goOn{};
 };
 
 // A listing server on 127.0.0.1 that plays one scripted reply per
