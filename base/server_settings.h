@@ -26,16 +26,16 @@ struct ServerSettingsForm {
 
 // The fields as the settings file holds them (the removal mode as its low
 // eight bits).
-ServerSettingsForm ReadServerSettings(const SettingsStore& settings);
+ServerSettingsForm ReadServerSettings(const SettingsStore& stored);
 
 // The dialog closes, by OK or by its close box: the four fields and the
 // removal mode are stored, all in one write or, when it is refused, none.
-void StoreServerSettings(SettingsStore& settings, const ServerSettingsForm& form);
+void StoreServerSettings(SettingsStore& stored, const ServerSettingsForm& form);
 
 // "OK": takes the chosen removal mode (none chosen keeps the old one),
 // stores the fields, hands the stored host and port to the server check,
 // and lets the task runner tick again in 5 s.
-void ApplyServerSettings(Session& session, SettingsStore& settings, ServerSettingsForm& form,
+void ApplyServerSettings(Session& session, SettingsStore& stored, ServerSettingsForm& form,
                          std::optional<std::uint8_t> chosenMode, DownloaderView& view);
 
 } // namespace vexo
