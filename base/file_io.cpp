@@ -216,7 +216,7 @@ std::string SystemErrorText(const std::string& path, int error)
     return path + ": " + std::strerror(error);
 }
 
-FileError::FileError(int error, std::string path) : FileError(error, path, SystemErrorText(path, error))
+FileError::FileError(int error, const std::string& path) : FileError(error, path, SystemErrorText(path, error))
 {}
 
 FileError::FileError(int error, std::string path, const std::string& text)

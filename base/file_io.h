@@ -24,7 +24,7 @@ class FileCopier;
 class FileError : public std::runtime_error {
 public:
     // The text is "<path>: <reason for error>".
-    FileError(int error, std::string path);
+    FileError(int error, const std::string& path);
     FileError(int error, std::string path, const std::string& text);
 
     int error() const noexcept { return error_; }

@@ -40,6 +40,8 @@ public:
     struct Key {
         unsigned long long device = 0;
         unsigned long long inode = 0;
+        // The defaulted comparison has no pointer in it to write as nullptr.
+        // NOLINTNEXTLINE(modernize-use-nullptr)
         auto operator<=>(const Key&) const = default;
     };
 

@@ -37,9 +37,10 @@ std::string RealFolder(const std::string& path)
 
 } // namespace
 
-void SetProgramFiles(std::vector<std::string> paths)
+void SetProgramFiles(const std::vector<std::string>& paths)
 {
     std::vector<ProgramFile> files;
+    files.reserve(paths.size());
     for (const std::string& path : paths)
         files.push_back({RealFolder(path), Lower(FileNamePart(path))});
     const std::lock_guard lock(gMutex);

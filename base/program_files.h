@@ -15,7 +15,7 @@ inline constexpr const char* kWebModuleFileName = "vexorama_web.so";
 // written for the user (a download, a decoded or joined file) must never
 // create or replace one of them: a server's file named like the executable
 // would run at the next start. Set once at start-up.
-void SetProgramFiles(std::vector<std::string> paths);
+void SetProgramFiles(const std::vector<std::string>& paths);
 
 // Whether `path` names one of them: the same folder (links followed) and
 // the same name, without regard to ASCII case, as a disk that folds case

@@ -33,6 +33,8 @@ constexpr std::size_t kCopyBlock = 1 << 20;
 // the program loads: decoding runs as fast as memory on either.
 VEXO_VECTOR_CLONES void XorBlock(unsigned char* data, std::size_t size, std::uint8_t key)
 {
+    // GCC documents vector_size on a typedef.
+    // NOLINTNEXTLINE(modernize-use-using)
     typedef unsigned char Bytes32 __attribute__((vector_size(32)));
     Bytes32 keys;
     for (auto i = 0; i < 32; ++i)

@@ -26,7 +26,7 @@ const char* const kPickFilter = "Vexo Images and Video|*.jpg;*.jpeg;*.gif;*.png;
 // except for the root itself.
 std::string PickedFolder(const std::string& path)
 {
-    const std::string folder = FolderPart(path);
+    std::string folder = FolderPart(path);
     if (folder.size() <= 1)
         return folder;
     return folder.substr(0, folder.size() - 1);

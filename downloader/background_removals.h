@@ -18,7 +18,7 @@ public:
     // failure of a file's removal in this run, which the user is told of.
     bool finished(const std::string& address, bool loaded);
     // Whether the removal of `removeRef` failed and waits to be queued again.
-    bool failed(const std::string& removeRef) const { return failed_.count(removeRef) != 0; }
+    bool failed(const std::string& removeRef) const { return failed_.contains(removeRef); }
     // Takes a failed removal for its new attempt; false when it was none.
     bool takeFailed(const std::string& removeRef) { return failed_.erase(removeRef) != 0; }
 

@@ -24,7 +24,7 @@ bool DeliveryRecord::failedBefore(const ServerFile& file) const
 
 bool DeliveryRecord::arrivedWhole(const ServerFile& file) const
 {
-    return arrivedFiles_.count(ListedFileKey(file)) != 0;
+    return arrivedFiles_.contains(ListedFileKey(file));
 }
 
 void DeliveryRecord::arrived(TaskId download, const ServerFile& file)

@@ -35,7 +35,7 @@ bool RetrySchedule::waits(const std::string& key, Clock::time_point now) const
 
 bool RetrySchedule::failedBefore(const std::string& key) const
 {
-    return entries_.count(key) > 0;
+    return entries_.contains(key);
 }
 
 int RetrySchedule::waitingCount() const

@@ -125,7 +125,7 @@ void ShowServerFiles(Downloader& d)
             // The file is still fetched; its size is only a display and a
             // fallback for the progress bar.
             std::string key = file.fileName + "\n" + file.sizeText;
-            if (!d.reportedSizes.count(key))
+            if (!d.reportedSizes.contains(key))
                 report += (report.empty() ? "" : "\n") + file.fileName + ": " + error.what();
             badSizes.insert(std::move(key));
         }

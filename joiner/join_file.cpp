@@ -20,7 +20,7 @@ std::string JoinError::Text(const std::string& path)
 JoinError::JoinError(const FileError& error) : JoinError(error.path(), std::strerror(error.error()))
 {}
 
-JoinFile::JoinFile(std::string path, int flags) : file_(PosixFile::Open(path, flags))
+JoinFile::JoinFile(const std::string& path, int flags) : file_(PosixFile::Open(path, flags))
 {}
 
 void JoinFile::fail(const std::string& reason) const

@@ -30,7 +30,7 @@ public:
 class JoinFile {
 public:
     // Opens `path` with the open(2) `flags`; whether it worked is isOpen().
-    JoinFile(std::string path, int flags);
+    JoinFile(const std::string& path, int flags);
     JoinFile(const JoinFile&) = delete;
     JoinFile& operator=(const JoinFile&) = delete;
 

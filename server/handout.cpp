@@ -77,7 +77,7 @@ std::size_t HandoutStream::read(std::int64_t offset, unsigned char* buffer, std:
             std::memcpy(out, trailer_.data() + (offset - dataEnd), got);
         }
         filled += got;
-        offset += got;
+        offset += static_cast<std::int64_t>(got);
     }
     return filled;
 }

@@ -28,7 +28,7 @@ constexpr std::chrono::seconds kStartTimeout{10};
 std::string OutcomeText(const UploadReceiver::Outcome& outcome)
 {
     using Result = UploadReceiver::Result;
-    const std::string name = "«" + outcome.name + "»";
+    std::string name = "«" + outcome.name + "»";
     switch (outcome.result) {
     case Result::Stored: return name + " загружен (" + std::to_string(outcome.size) + " байт) и ждёт получения.";
     case Result::NoFile: return "Файл не выбран.";
@@ -43,7 +43,7 @@ std::string OutcomeText(const UploadReceiver::Outcome& outcome)
 std::string OutcomeLog(const UploadReceiver::Outcome& outcome)
 {
     using Result = UploadReceiver::Result;
-    const std::string name = "upload \"" + outcome.name + "\": ";
+    std::string name = "upload \"" + outcome.name + "\": ";
     switch (outcome.result) {
     case Result::Stored: return name + "stored, " + std::to_string(outcome.size) + " bytes";
     case Result::NoFile: return name + "no file chosen";
@@ -201,7 +201,7 @@ void HttpSite::addRoutes()
             texts.push_back(OutcomeText(outcome));
         }
         if (texts.empty())
-            texts.push_back("Файл не выбран.");
+            texts.emplace_back("Файл не выбран.");
         const bool anyStored = std::any_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
             return outcome.result == UploadReceiver::Result::Stored;
         });
@@ -222,7 +222,7 @@ void HttpSite::addRoutes()
     server_->set_exception_handler([this](const Request& req, Response& res, std::exception_ptr thrown) {
         std::string text = "unknown error";
         try {
-            std::rethrow_exception(thrown);
+            std::rethrow_exception(std::move(thrown));
         } catch (const std::exception& error) {
             text = error.what();
         } catch (...) {

@@ -71,7 +71,7 @@ std::string FreeFilePath(const std::string& folder, const std::string& name)
     const std::string stem = hasExtension ? name.substr(0, dot) : name;
     const std::string extension = hasExtension ? name.substr(dot) : std::string();
     for (int number = 2;; ++number) {
-        const std::string candidate = base + stem + " (" + std::to_string(number) + ")" + extension;
+        std::string candidate = base + stem + " (" + std::to_string(number) + ")" + extension;
         if (!std::filesystem::exists(candidate, error))
             return candidate;
     }

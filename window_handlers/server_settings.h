@@ -26,11 +26,11 @@ struct ServerSettingsForm {
 
 // The fields as the settings file holds them (the removal mode as its low
 // eight bits).
-ServerSettingsForm ReadServerSettings(const SettingsStore& settings);
+ServerSettingsForm ReadServerSettings(const SettingsStore& stored);
 
 // The dialog closes, by OK or by its close box: the four fields and the
 // removal mode are stored, all in one write or, when it is refused, none.
-void StoreServerSettings(SettingsStore& settings, const ServerSettingsForm& form);
+void StoreServerSettings(SettingsStore& stored, const ServerSettingsForm& form);
 
 // "OK": takes the chosen removal mode (none chosen keeps the old one),
 // stores the fields in the session's settings file, hands the stored host
