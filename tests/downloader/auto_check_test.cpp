@@ -92,7 +92,7 @@ TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
 // box (60 s if it is no number), and a check, but no second one while an
 // unreachable server keeps its check queued (each would list the same
 // files again once the server is back).
-TEST_F(AutoCheckTest, BigtimerQueuesOneCheckPerTick)
+TEST_F(AutoCheckTest, AutomaticCheckTimerQueuesOneCheckPerTick)
 {
     usePort(test::RefusingPort());
     d.autoCheck.period = "not a number";

@@ -47,7 +47,7 @@ using test::TempDir;
 using test::U;
 using test::WriteFile;
 
-class SettingFormTest : public ::testing::Test {
+class SettingsDialogTest : public ::testing::Test {
 protected:
     TempDir programFolder;
     std::string iniPath = programFolder.path() + "/vexorama.INI";
@@ -128,7 +128,7 @@ protected:
 // Guards the first start: the defaults, the password in clear text, the
 // first removal mode checked, and the dialog's frame, translucency and
 // hints (status bar only, no tooltips).
-TEST_F(SettingFormTest, NoSettingsFileGivesTheDefaults)
+TEST_F(SettingsDialogTest, NoSettingsFileGivesTheDefaults)
 {
     start();
     EXPECT_EQ(c().serverField->text(), "");
@@ -158,7 +158,7 @@ TEST_F(SettingFormTest, NoSettingsFileGivesTheDefaults)
 // centred on it, so the main window takes no input (without being greyed
 // out) and the window manager keeps the dialog above it. Hiding the main
 // window to the tray hides the dialog too; showing it brings both back.
-TEST_F(SettingFormTest, DialogIsAModalChildOfTheMainWindow)
+TEST_F(SettingsDialogTest, DialogIsAModalChildOfTheMainWindow)
 {
     start();
     openDialog();
@@ -182,7 +182,7 @@ TEST_F(SettingFormTest, DialogIsAModalChildOfTheMainWindow)
 
 // Guards the exit with the dialog open (the tray's "Выход"): the edited
 // fields are not stored, the settings file keeps what it had.
-TEST_F(SettingFormTest, ExitWithTheDialogOpenStoresNothing)
+TEST_F(SettingsDialogTest, ExitWithTheDialogOpenStoresNothing)
 {
     writeServer("Name", "old.example");
     start();
@@ -199,7 +199,7 @@ TEST_F(SettingFormTest, ExitWithTheDialogOpenStoresNothing)
 // Guards the captions at larger fonts: the dialog grows so that every
 // caption, title and button text is shown whole, at the dialog's own font
 // and at 1.25 and 2 times its size.
-TEST_F(SettingFormTest, CaptionsAreWholeAtLargerFonts)
+TEST_F(SettingsDialogTest, CaptionsAreWholeAtLargerFonts)
 {
     start();
     openDialog();
@@ -226,7 +226,7 @@ TEST_F(SettingFormTest, CaptionsAreWholeAtLargerFonts)
 
 // Guards the dialog's kind: screen readers took it for a "filler", not a
 // dialog.
-TEST_F(SettingFormTest, ScreenReadersFindADialog)
+TEST_F(SettingsDialogTest, ScreenReadersFindADialog)
 {
     start();
     openDialog();
@@ -240,7 +240,7 @@ TEST_F(SettingFormTest, ScreenReadersFindADialog)
 // its own small font alone, while the window manager draws the title in the
 // desktop's. At 10, 11 and 16 pt it has room for the title, bold, and two
 // title-bar buttons a line and a half wide on either side.
-TEST_F(SettingFormTest, WideEnoughForItsTitleAtTheDesktopsFont)
+TEST_F(SettingsDialogTest, WideEnoughForItsTitleAtTheDesktopsFont)
 {
     test::ScopedAppLook look;
     for (const int points : {10, 11, 16}) {
@@ -258,7 +258,7 @@ TEST_F(SettingFormTest, WideEnoughForItsTitleAtTheDesktopsFont)
 // Guards Escape, which did nothing: it closes the dialog as its close box
 // does, the fields kept but neither the radio choice, nor the server for the
 // TCP client, nor the autostart box applied.
-TEST_F(SettingFormTest, EscapeClosesWithoutApplying)
+TEST_F(SettingsDialogTest, EscapeClosesWithoutApplying)
 {
     openOverAnOldServer();
     c().startAtLoginBox->click();
@@ -274,7 +274,7 @@ TEST_F(SettingFormTest, EscapeClosesWithoutApplying)
 
 // Guards Enter in a field, which did nothing: OK is the default button, and
 // Enter presses it.
-TEST_F(SettingFormTest, EnterInAFieldPressesOk)
+TEST_F(SettingsDialogTest, EnterInAFieldPressesOk)
 {
     start();
     openDialog();
@@ -294,7 +294,7 @@ TEST_F(SettingFormTest, EnterInAFieldPressesOk)
 
 // Guards a removal mode outside 1 to 3: no radio button is checked, and OK
 // without a choice stores the same value again.
-TEST_F(SettingFormTest, RemModeSevenChecksNothingAndIsStoredAgain)
+TEST_F(SettingsDialogTest, RemModeSevenChecksNothingAndIsStoredAgain)
 {
     writeServer("RemMode", "7");
     start();
@@ -306,7 +306,7 @@ TEST_F(SettingFormTest, RemModeSevenChecksNothingAndIsStoredAgain)
 }
 
 // Guards the removal mode's 8 bits: 258 is taken as 2 and stored back as 2.
-TEST_F(SettingFormTest, RemModeIsItsLowEightBits)
+TEST_F(SettingsDialogTest, RemModeIsItsLowEightBits)
 {
     writeServer("RemMode", "258");
     start();
@@ -319,7 +319,7 @@ TEST_F(SettingFormTest, RemModeIsItsLowEightBits)
 
 // Guards OK: the fields are stored, the host and port reach the TCP client,
 // the runner ticks again in 5 s, and a new removal choice is taken.
-TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
+TEST_F(SettingsDialogTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
 {
     start();
     window->controls().runnerTimer->setInterval(60000);
@@ -336,7 +336,7 @@ TEST_F(SettingFormTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
 // Guards OK storing the fields one write each: a write refused part way left
 // the file with the first new fields and the old rest, the server's name of
 // one setting beside the login of another.
-TEST_F(SettingFormTest, RefusedOkStoresNoFieldAtAll)
+TEST_F(SettingsDialogTest, RefusedOkStoresNoFieldAtAll)
 {
     test::WriteFile(iniPath, "[Server]\nName=old.example\nPort=6677\nLogin=old\nPasswd=old\nRemMode=1\n");
     start();
@@ -363,7 +363,7 @@ TEST_F(SettingFormTest, RefusedOkStoresNoFieldAtAll)
 
 // Guards the close box: the fields are stored but the radio choice is lost
 // and the TCP client keeps its server until the next OK.
-TEST_F(SettingFormTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
+TEST_F(SettingsDialogTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
 {
     openOverAnOldServer();
     form->close();
@@ -382,7 +382,7 @@ TEST_F(SettingFormTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
 
 // Guards a refused write: closing still gives the main window its input
 // back, and the error is shown in a box that can be answered.
-TEST_F(SettingFormTest, RefusedWriteStillEnablesTheMainWindow)
+TEST_F(SettingsDialogTest, RefusedWriteStillEnablesTheMainWindow)
 {
     start();
     openDialog();
@@ -413,7 +413,7 @@ TEST_F(SettingFormTest, RefusedWriteStillEnablesTheMainWindow)
 // whether the autostart entry is there ("Hidden=true" as off), OK with it
 // ticked writes the entry that runs this program with --tray, and OK with
 // it cleared removes the entry.
-TEST_F(SettingFormTest, StartAtLoginBoxShowsWritesAndRemovesTheEntry)
+TEST_F(SettingsDialogTest, StartAtLoginBoxShowsWritesAndRemovesTheEntry)
 {
     start();
     openDialog();
@@ -439,7 +439,7 @@ TEST_F(SettingFormTest, StartAtLoginBoxShowsWritesAndRemovesTheEntry)
 
 // Guards the close box, the dialog's cancel: a box ticked or cleared without
 // OK changes no entry, and the next opening shows the entry as it is.
-TEST_F(SettingFormTest, StartAtLoginBoxClosedWithoutOkChangesNothing)
+TEST_F(SettingsDialogTest, StartAtLoginBoxClosedWithoutOkChangesNothing)
 {
     start();
     openDialog();
@@ -464,7 +464,7 @@ TEST_F(SettingFormTest, StartAtLoginBoxClosedWithoutOkChangesNothing)
 // Guards an entry that cannot be written (here an autostart "folder" that is
 // a file, as refusing as a read-only ~/.config, root's too): a warning box
 // names the file, the dialog stays open and nothing is left behind.
-TEST_F(SettingFormTest, RefusedStartAtLoginEntryIsReported)
+TEST_F(SettingsDialogTest, RefusedStartAtLoginEntryIsReported)
 {
     WriteFile(configHome.path() + "/autostart", "");
     start();
