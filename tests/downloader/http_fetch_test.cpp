@@ -46,20 +46,22 @@ std::string Ok(const std::string& body)
 std::string Gzip(const std::string& plain)
 {
     std::uint32_t crc = 0xFFFFFFFF;
-    for (const unsigned char byte : plain) {
+    for (const unsigned char byte : plain)
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc >> 1) ^ (0xEDB88320 & (0 - ((crc ^ (byte >> bit)) & 1)));
-    }
     const auto little = [](std::uint64_t value, int bytes) {
-        std::string out;
-        for (int i = 0; i < bytes; ++i)
-            out += static_cast<char>(value >> (8 * i));
-        return out;
+        return std::string(reinterpret_cast<char*>(&value), bytes);
     };
     const std::size_t size = plain.size();
     return std::string("\x1f\x8b\x08\0\0\0\0\0\0\xff\x01", 11) + little(size, 2) + little(~size, 2) + plain
            + little(~crc, 4) + little(size, 4);
 }
+
+// An answer's headers and body, the listed size, and whether it is whole.
+struct BodyCase {
+    std::string headers, body, listed;
+    bool whole;
+};
 
 class FetchTest : public ::testing::Test {
 protected:
@@ -292,18 +294,13 @@ TEST_F(FetchTest, WholeIsMeasuredByTheLengthTheAnswerNames)
     EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
 }
 
-// Guards a whole chunked body thrown away, and fetched again at every
-// check, because the list gave a size one off: a body whole by its own
-// framing (its last chunk, its named length) is whole whatever the listed
-// size, which stays the progress maximum; only a body that ends when the
-// connection closes is held to the listed size.
+// Guards a whole chunked body thrown away (and fetched again for ever) for
+// a listed size one off: a body whole by its own framing is whole whatever
+// the list says; only one that ends when the connection closes is not.
 TEST_F(FetchTest, BodyIsWholeByItsOwnFraming)
 {
     const std::string chunked = "Transfer-Encoding: chunked\r\n";
-    const struct {
-        std::string headers, body, listed;
-        bool whole;
-    } cases[] = {
+    const BodyCase cases[] = {
         {chunked, "5\r\nhello\r\n0\r\n\r\n", "6", true},
         {chunked, "2\r\nhe\r\n3\r\nllo\r\n0\r\n\r\n", "4", true},
         {chunked, "5\r\nhello\r\n", "5", false},
@@ -323,21 +320,15 @@ TEST_F(FetchTest, BodyIsWholeByItsOwnFraming)
     }
 }
 
-// Guards a coded body stored as the file: behind a compressing proxy the
-// gzip bytes were stored under the file's name, counted as arrived and
-// removed on the server. Only "identity" is asked for; gzip is decoded
-// (its named length counts the coded bytes, so the listed size stays the
-// progress maximum), and a coding that cannot be undone fails.
+// Guards gzip bytes behind a compressing proxy stored as the file, counted
+// and removed on the server: only "identity" is asked for, gzip is decoded
+// (the listed size stays the progress maximum), other codings fail.
 TEST_F(FetchTest, CodedBodiesAreDecodedOrRefused)
 {
     const std::string plain = PatternBytes(9500);
     const std::string gzip = Gzip(plain);
     const std::string named = "Content-Length: " + std::to_string(gzip.size()) + "\r\n";
-    const struct {
-        std::string headers, body, listed;
-        bool whole;
-    } cases[] = {
-        {"Content-Encoding: gzip\r\n" + named, gzip, "9500", true},
+    const BodyCase cases[] = {
         {"Content-Encoding: GZIP\r\n" + named, gzip, "9000", true},
         {"Content-Encoding: gzip\r\n", gzip, "9500", true},
         {"Content-Encoding: gzip\r\n", gzip, std::to_string(gzip.size()), false},
