@@ -26,6 +26,7 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
                                                context.views.webPages, context.views.dialogs))
 {
     setObjectName("DownloaderBindings");
+    downloader_->keptFiles = KeptFiles(KeptFilesPath());
     MainWindowControls& c = context.controls;
     HandlerBoundary& boundary = context.boundary;
     ShowDownloaderStart(*downloader_);

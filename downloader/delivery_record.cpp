@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/delivery_record.h"
 
+#include <utility>
+
 namespace vexo {
 
 namespace {
@@ -33,6 +35,17 @@ void DeliveryRecord::arrived(TaskId download, const ServerFile& file)
     retries_.forget(key);
     arrivedFiles_.insert(key);
     arrivedDownloads_.insert(download);
+}
+
+void DeliveryRecord::forgetUnlisted(const ServerFiles& listed)
+{
+    std::set<std::string> stillListed;
+    for (int i = 1; i <= listed.serverFileCount(); ++i) {
+        const std::string key = ListedFileKey(listed.at(i));
+        if (arrivedFiles_.contains(key))
+            stillListed.insert(key);
+    }
+    arrivedFiles_ = std::move(stillListed);
 }
 
 void DeliveryRecord::failed(const ServerFile& file, Clock::time_point now)

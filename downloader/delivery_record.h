@@ -29,6 +29,10 @@ public:
     // it) need not fetch it again: the second request would only find it
     // gone.
     bool arrivedWhole(const ServerFile& file) const;
+    // Forgets the arrivals that `listed`, a whole list, no longer holds:
+    // their removal has reached the server, and a new upload under that
+    // name (cameras repeat theirs) is a file of its own.
+    void forgetUnlisted(const ServerFiles& listed);
     // How many files wait for another try.
     int waitingCount() const { return retries_.waitingCount(); }
 

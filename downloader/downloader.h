@@ -4,6 +4,7 @@
 #include "base/views.h"
 #include "downloader/delivery_record.h"
 #include "downloader/http_fetch.h"
+#include "downloader/kept_files.h"
 #include "downloader/server_files.h"
 #include "downloader/task_queue.h"
 #include "downloader/tcp_client.h"
@@ -56,6 +57,9 @@ struct Downloader {
     // What arrived, what failed and waits for another try, and which
     // removals may run.
     DeliveryRecord delivery;
+    // The files that arrived while the server keeps fetched files; the
+    // window gives it the user's state file.
+    KeptFiles keptFiles;
     // The time the pauses after failures are measured in; tests set it.
     std::function<std::chrono::steady_clock::time_point()> now = [] { return std::chrono::steady_clock::now(); };
     // The removal page could not be made (the web engine module is

@@ -18,6 +18,8 @@
 #include <exception>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace vexo {
 
@@ -123,6 +125,18 @@ struct CurlListFree {
     void operator()(curl_slist* list) const { Curl().slist_free_all(list); }
 };
 
+// What the answer's headers say of its body. An answer the fetch follows
+// (a redirect, "100 Continue") starts them afresh.
+struct BodyHeaders {
+    bool chunked = false;
+    // A content coding other than "identity": libcurl decodes it, so the
+    // length the answer names counts the coded bytes, not the file's.
+    bool contentCoded = false;
+    // A transfer coding other than "chunked", which libcurl would pass on
+    // undecoded.
+    bool otherTransferCoding = false;
+};
+
 // What the write callback works with. Errors cannot cross libcurl, so they
 // wait here until the transfer has stopped.
 struct Transfer {
@@ -132,6 +146,7 @@ struct Transfer {
     // The listed size when it is a positive number; a "0" (or no number)
     // says nothing about the body.
     std::optional<std::int64_t> listedSize;
+    BodyHeaders headers{};
     bool started = false;
     bool refused = false;
     // The most the body may bring: the length the server names, else the
@@ -155,19 +170,89 @@ std::optional<std::int64_t> NamedLength(CURL* curl)
     return static_cast<std::int64_t>(length);
 }
 
-// How many bytes make the whole body: the length the answer names, else
-// the listed size; with neither, whatever arrives up to the body's
-// orderly end.
-std::optional<std::int64_t> WholeSize(std::optional<std::int64_t> named, std::optional<std::int64_t> listed)
+std::string LowerCase(std::string text)
 {
-    return named ? named : listed;
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }
 
-void TakeNamedLength(CURL* curl, FetchProgress& progress)
+// The codings of a Transfer-Encoding or Content-Encoding value, lower case.
+std::vector<std::string> Codings(const std::string& value)
 {
-    const std::optional<std::int64_t> length = NamedLength(curl);
+    std::vector<std::string> codings;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        std::size_t end = value.find(',', start);
+        if (end == std::string::npos)
+            end = value.size();
+        const std::size_t first = value.find_first_not_of(" \t\r\n", start);
+        const std::size_t last = value.find_last_not_of(" \t\r\n", end - 1);
+        if (first != std::string::npos && first < end && last != std::string::npos && last >= first)
+            codings.push_back(LowerCase(value.substr(first, last - first + 1)));
+        start = end + 1;
+    }
+    return codings;
+}
+
+// Takes one header line of an answer.
+std::size_t NoteHeader(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto& headers = static_cast<Transfer*>(user)->headers;
+    const std::string line(data, size * count);
+    if (line.rfind("HTTP/", 0) == 0) {
+        headers = {};
+        return size * count;
+    }
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos)
+        return size * count;
+    const std::string name = LowerCase(line.substr(0, colon));
+    for (const std::string& coding : Codings(line.substr(colon + 1))) {
+        if (name == "transfer-encoding" && coding == "chunked")
+            headers.chunked = true;
+        else if (name == "transfer-encoding" && coding != "identity")
+            headers.otherTransferCoding = true;
+        else if (name == "content-encoding" && coding != "identity")
+            headers.contentCoded = true;
+    }
+    return size * count;
+}
+
+// Whether the body ends by its own framing, which libcurl holds it to:
+// chunks that end with the last one, or HTTP/2 and later streams.
+bool FramedByItself(const Transfer& transfer)
+{
+    long version = 0;
+    Curl().easy_getinfo(transfer.curl, CURLINFO_HTTP_VERSION, &version);
+    return transfer.headers.chunked || version >= CURL_HTTP_VERSION_2_0;
+}
+
+// The length the answer names for the file's own bytes: none for a coded
+// body, whose named length counts the coded bytes.
+std::optional<std::int64_t> NamedFileLength(const Transfer& transfer)
+{
+    return transfer.headers.contentCoded ? std::nullopt : NamedLength(transfer.curl);
+}
+
+// How many bytes make the whole body, when its framing does not tell: the
+// length the answer names; a body that ends by its own framing, or whose
+// named length counts coded bytes, is whole whatever the list says; only
+// one that ends when the connection closes is held to the listed size.
+std::optional<std::int64_t> WholeSize(const Transfer& transfer)
+{
+    if (const std::optional<std::int64_t> named = NamedFileLength(transfer))
+        return named;
+    if (FramedByItself(transfer) || NamedLength(transfer.curl))
+        return std::nullopt;
+    return transfer.listedSize;
+}
+
+void TakeNamedLength(const Transfer& transfer)
+{
+    const std::optional<std::int64_t> length = NamedFileLength(transfer);
     if (length && *length > 0)
-        progress.fetchTotal = *length;
+        transfer.progress.fetchTotal = *length;
 }
 
 // Takes what one receive brought (up to kReceiveSize bytes). The progress
@@ -181,12 +266,13 @@ std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void*
             transfer.started = true;
             long status = 0;
             Curl().easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
-            if (!IsSuccess(status)) {
+            // A body still in a coding libcurl does not undo is not the file.
+            if (!IsSuccess(status) || transfer.headers.otherTransferCoding) {
                 transfer.refused = true;
                 return 0;
             }
-            TakeNamedLength(transfer.curl, transfer.progress);
-            transfer.mostBytes = WholeSize(NamedLength(transfer.curl), transfer.listedSize);
+            TakeNamedLength(transfer);
+            transfer.mostBytes = WholeSize(transfer);
         }
         // A body that runs past its size stops there, before the disk
         // takes a byte more, and the fetch fails as one cut short does.
@@ -299,6 +385,10 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
     api.easy_setopt(handle, CURLOPT_URL, url.c_str());
     api.easy_setopt(handle, CURLOPT_USERAGENT, kAgent);
     api.easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    // The file's own bytes are asked for; a server or proxy that codes the
+    // body anyway has it decoded by libcurl (or refused, for a coding it
+    // does not know), so that a coded body is never stored as the file.
+    api.easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "identity");
     api.easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveSize);
     api.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     api.easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
@@ -310,6 +400,8 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
     api.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
     api.easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteReceived);
     api.easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    api.easy_setopt(handle, CURLOPT_HEADERFUNCTION, NoteHeader);
+    api.easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
 
     PumpPacer pacer(pump);
     SlicedTransfer sliced(handle);
@@ -325,13 +417,13 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
         return Fetched::Failed;
 
     if (!transfer.started)
-        TakeNamedLength(handle, progress);
+        TakeNamedLength(transfer);
     // An empty body replaces nothing: the file of that name stays as it was.
     if (progress.fetchedBytes == 0)
         return Fetched::Empty;
-    // The listed size describes the file for the grid; the answer's own
-    // length, where it names one, says whether the body is whole.
-    const std::optional<std::int64_t> whole = WholeSize(NamedLength(handle), positiveListed);
+    // The listed size is the progress bar's; the body's own framing says
+    // whether it is whole wherever it can.
+    const std::optional<std::int64_t> whole = WholeSize(transfer);
     if (whole && progress.fetchedBytes != *whole)
         return Fetched::Failed;
     file.commit();

@@ -35,14 +35,18 @@ enum class Fetched {
 // throws aborts the fetch and passes on. The body takes shape in a file
 // without a name (or a hidden temporary) beside `path`, and gets a name,
 // flushed to disk, only when the whole body arrived: a 2xx status other
-// than 206, and exactly the length the server names; where it names none,
-// exactly `listedSize` bytes when that is a positive decimal number, and
-// otherwise whatever arrived up to the body's orderly end (a connection
-// that breaks half way fails, as libcurl reports). The name is `path`'s,
+// than 206, and a body whole by its own framing, exactly the length the
+// server names or chunks that end with the last one, whatever the list
+// says; only a body that ends when the connection closes is held to
+// `listedSize`, when that is a positive decimal number (a connection that
+// breaks half way fails, as libcurl reports). Only the file's own bytes
+// are asked for: a body the server codes anyway (gzip) is decoded, and
+// one in a coding libcurl cannot undo fails. The name is `path`'s,
 // or the first free one of the "(n)" rule ("(1)clip.avi"): no file is
 // ever replaced, and a file there that holds exactly the same bytes counts
-// as this one arrived. A body longer than the length the server names (or
-// else the positive listed size) is cut off there and fails. Nothing of a failed,
+// as this one arrived. A body longer than the length the server names (or,
+// for one that ends when the connection closes, the positive listed size)
+// is cut off there and fails. Nothing of a failed,
 // empty or aborted fetch touches the folder, and no temporary is left
 // behind. The address must be http(s); a silent server is given up on as
 // `limits` say. `listedSize` also stands in for the total when the server

@@ -22,8 +22,12 @@ AnswerKind ReadServerAnswer(ByteStream& stream, ServerFiles& files)
     while (!files.full()) {
         std::array<AnswerLine, 4> lines;
         lines[0] = ReadLine(stream);
-        if (lines[0].end != LineEnd::Feed || lines[0].text == "=END=")
+        if (lines[0].end != LineEnd::Feed)
             break;
+        if (lines[0].text == "=END=") {
+            files.markWhole();
+            break;
+        }
         bool whole = true;
         for (std::size_t i = 1; i < lines.size() && whole; ++i) {
             lines[i] = ReadLine(stream);

@@ -16,7 +16,8 @@ enum class AnswerKind {
 // after "connected" four lines per file up to "=END=". Files go into
 // `files`, which must be empty. The list also ends when the answer ends
 // early (a file whose four lines did not all arrive is dropped), when a
-// line runs past the length limit, and when the table is full.
+// line runs past the length limit, and when the table is full; only a list
+// that ended with "=END=" is marked whole.
 // Names and sizes arrive in Windows-1251 and are kept as UTF-8; addresses
 // and removal references keep their bytes.
 AnswerKind ReadServerAnswer(ByteStream& stream, ServerFiles& files);

@@ -2,6 +2,7 @@
 #include "downloader/server_check.h"
 
 #include "base/cp1251.h"
+#include "base/file_io.h"
 #include "base/int_text.h"
 #include "base/session.h"
 #include "base/size_text.h"
@@ -78,6 +79,7 @@ void CheckServer(Downloader& d)
         return;
     }
 
+    const std::string unsaved = ForgetUnlistedArrivals(d);
     const int count = d.files.serverFileCount();
     const auto now = d.now();
     int waiting = 0;
@@ -93,6 +95,8 @@ void CheckServer(Downloader& d)
         "Соединение завершено. Добавлено " + std::to_string(count - waiting - arrived) + " файлов на закачку";
     if (waiting > 0)
         status += " (" + std::to_string(waiting) + " после ошибки ждут повтора)";
+    if (!unsaved.empty())
+        status += " [!] " + unsaved;
     d.view.showStatus(status);
     UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
     d.dialogs.pump();
@@ -102,12 +106,33 @@ void CheckServer(Downloader& d)
     PopTask(d, check);
 }
 
-bool ArrivedEarlier(const Downloader& d, const ServerFile& file)
+bool KeepsFetchedFiles(const Downloader& d)
 {
-    if (!d.delivery.arrivedWhole(file))
-        return false;
     const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
-    return mode == 1 || mode == 2;
+    return mode != 1 && mode != 2;
+}
+
+bool ArrivedEarlier(Downloader& d, const ServerFile& file)
+{
+    const bool arrived = d.delivery.arrivedWhole(file);
+    const bool kept = d.keptFiles.holds(file);
+    if (!arrived && !kept)
+        return false;
+    return KeepsFetchedFiles(d) ? kept : arrived;
+}
+
+std::string ForgetUnlistedArrivals(Downloader& d)
+{
+    // A list cut short says nothing of the files it did not bring.
+    if (!d.files.whole())
+        return "";
+    d.delivery.forgetUnlisted(d.files);
+    try {
+        d.keptFiles.keepOnly(d.files);
+    } catch (const FileError& error) {
+        return error.what();
+    }
+    return "";
 }
 
 void ShowServerFiles(Downloader& d)

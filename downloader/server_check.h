@@ -4,6 +4,8 @@
 #include "downloader/server_files.h"
 #include "downloader/task_queue.h"
 
+#include <string>
+
 namespace vexo {
 
 struct Downloader;
@@ -18,6 +20,11 @@ struct Downloader;
 // (it stays at the head), no other check is queued.
 void CheckServer(Downloader& downloader);
 
+// Forgets the arrivals that a whole list no longer holds, so that a new
+// upload under such a name arrives. Returns the error of a state file that
+// could not be written, empty when there was none.
+std::string ForgetUnlistedArrivals(Downloader& downloader);
+
 // Appends the rows of the file table to the server file grid. A size that
 // is not a number leaves its cell empty and is reported once, however many
 // checks list it.
@@ -25,16 +32,20 @@ void ShowServerFiles(Downloader& downloader);
 
 // Queues a download and a removal for every listed file but those that
 // wait out their pause after a failed download and those that arrived
-// earlier in this run (queueing the removal again of one whose removal page
+// earlier (ArrivedEarlier; queueing the removal again of one whose removal page
 // did not load), then one more check, unless no download was queued or a check other than
 // `runningCheck` waits already. The pairs are queued as far as they fit
 // with a slot left for the check, which lists the rest again later.
 void QueueDownloads(Downloader& downloader, TaskId runningCheck);
 
-// Whether a listed file arrived whole earlier in this run and is not to be
-// fetched again. Files are removed on the server once they arrive, so a
-// list that still holds one lags behind; files kept there (a removal mode
-// other than 1 and 2) come again at every round.
-bool ArrivedEarlier(const Downloader& downloader, const ServerFile& file);
+// Whether the server keeps the files fetched from it: a removal mode other
+// than 1 and 2 ("Не удалять").
+bool KeepsFetchedFiles(const Downloader& downloader);
+
+// Whether a listed file arrived whole earlier and is not to be fetched
+// again. Files are removed on the server once they arrive, so a list that
+// still holds one lags behind (known for this run, until a list no longer
+// holds it); a file the server keeps is known across runs (KeptFiles).
+bool ArrivedEarlier(Downloader& downloader, const ServerFile& file);
 
 } // namespace vexo

@@ -29,13 +29,21 @@ public:
     // Entry 1 to kCapacity.
     const ServerFile& at(int position) const { return entries_.at(static_cast<std::size_t>(position - 1)); }
 
-    void reset() { count_ = 0; }
+    void reset()
+    {
+        count_ = 0;
+        whole_ = false;
+    }
     // Stores the next entry; false when the table is full.
     bool add(ServerFile file);
+    // The list ended with "=END=": every file the server holds is here.
+    void markWhole() { whole_ = true; }
+    bool whole() const { return whole_; }
 
 private:
     std::array<ServerFile, kCapacity> entries_;
     int count_ = 0;
+    bool whole_ = false;
 };
 
 } // namespace vexo

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/task_runner.h"
 
+#include "base/file_io.h"
 #include "base/file_names.h"
 #include "base/file_system.h"
 #include "base/session.h"
@@ -63,6 +64,17 @@ Fetched FetchListedFile(Downloader& d, const ServerFile& file)
         file.url, path, file.sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
 }
 
+// A file the server keeps is not fetched again, in this run or a later
+// one; a state file that cannot be written is said in the status bar.
+void RememberKeptFile(Downloader& d, const ServerFile& file)
+{
+    try {
+        d.keptFiles.add(file);
+    } catch (const FileError& error) {
+        d.view.showStatus(std::string("[!] ") + error.what());
+    }
+}
+
 // The removal queued behind the download at the head, if it is that
 // download's own.
 TaskId RemovalBehind(const Downloader& d, TaskId download)
@@ -108,6 +120,8 @@ void RunDownloadTask(Downloader& d)
 
         // The file is whole and on the disk: its removal may follow.
         if (fetched == Fetched::Whole) {
+            if (KeepsFetchedFiles(d))
+                RememberKeptFile(d, file);
             d.tray.announceArrival(file.fileName);
             PopTask(d, download);
             return;

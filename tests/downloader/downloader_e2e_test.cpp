@@ -17,6 +17,7 @@
 #include "downloader/task_runner.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <QFile>
@@ -90,6 +91,9 @@ protected:
     Service service;
     TempDir programFolder;
     TempDir downloads;
+    // Files kept on the server are remembered in the user's state folder.
+    TempDir stateHome;
+    test::ScopedEnv stateHomeEnv{"XDG_STATE_HOME", stateHome.path()};
     std::unique_ptr<MainWindow> window;
     Downloader* d = nullptr;
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -40,6 +41,27 @@ std::string Ok(const std::string& body)
 {
     return Response("200 OK", "Content-Length: " + std::to_string(body.size()) + "\r\n", body);
 }
+
+// `plain` (under 64 KiB) as gzip sends it, in one stored deflate block.
+std::string Gzip(const std::string& plain)
+{
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const unsigned char byte : plain)
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - ((crc ^ (byte >> bit)) & 1)));
+    const auto little = [](std::uint64_t value, int bytes) {
+        return std::string(reinterpret_cast<char*>(&value), bytes);
+    };
+    const std::size_t size = plain.size();
+    return std::string("\x1f\x8b\x08\0\0\0\0\0\0\xff\x01", 11) + little(size, 2) + little(~size, 2) + plain
+           + little(~crc, 4) + little(size, 4);
+}
+
+// An answer's headers and body, the listed size, and whether it is whole.
+struct BodyCase {
+    std::string headers, body, listed;
+    bool whole;
+};
 
 class FetchTest : public ::testing::Test {
 protected:
@@ -270,6 +292,60 @@ TEST_F(FetchTest, WholeIsMeasuredByTheLengthTheAnswerNames)
         std::filesystem::remove(path);
     }
     EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+}
+
+// Guards a whole chunked body thrown away (and fetched again for ever) for
+// a listed size one off: a body whole by its own framing is whole whatever
+// the list says; only one that ends when the connection closes is not.
+TEST_F(FetchTest, BodyIsWholeByItsOwnFraming)
+{
+    const std::string chunked = "Transfer-Encoding: chunked\r\n";
+    const BodyCase cases[] = {
+        {chunked, "5\r\nhello\r\n0\r\n\r\n", "6", true},
+        {chunked, "2\r\nhe\r\n3\r\nllo\r\n0\r\n\r\n", "4", true},
+        {chunked, "5\r\nhello\r\n", "5", false},
+        {"Content-Length: 5\r\n", "hello", "6", true},
+        {"", "hello", "6", false},
+        {"", "hello", "4", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.headers + c.body + " listed " + c.listed);
+        ScriptServer server(Response("200 OK", c.headers, c.body));
+        EXPECT_EQ(fetch(server, c.listed), c.whole ? Fetched::Whole : Fetched::Failed);
+        EXPECT_EQ(FileExists(target) ? ReadFile(target) : "", c.whole ? "hello" : "");
+        if (c.headers == chunked) {
+            EXPECT_EQ(progress.fetchTotal, std::stoll(c.listed));
+        }
+        std::filesystem::remove(target);
+    }
+}
+
+// Guards gzip bytes behind a compressing proxy stored as the file, counted
+// and removed on the server: only "identity" is asked for, gzip is decoded
+// (the listed size stays the progress maximum), other codings fail.
+TEST_F(FetchTest, CodedBodiesAreDecodedOrRefused)
+{
+    const std::string plain = PatternBytes(9500);
+    const std::string gzip = Gzip(plain);
+    const std::string named = "Content-Length: " + std::to_string(gzip.size()) + "\r\n";
+    const BodyCase cases[] = {
+        {"Content-Encoding: GZIP\r\n" + named, gzip, "9000", true},
+        {"Content-Encoding: gzip\r\n", gzip, "9500", true},
+        {"Content-Encoding: gzip\r\n", gzip, std::to_string(gzip.size()), false},
+        {"Content-Encoding: x-unknown\r\n", plain, "9500", false},
+        {"Transfer-Encoding: gzip, chunked\r\n", "5\r\nhello\r\n0\r\n\r\n", "5", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.headers + " listed " + c.listed);
+        ScriptServer server(Response("200 OK", c.headers, c.body));
+        EXPECT_EQ(fetch(server, c.listed), c.whole ? Fetched::Whole : Fetched::Failed);
+        EXPECT_NE(server.requests().at(0).find("\r\nAccept-Encoding: identity\r\n"), std::string::npos);
+        EXPECT_TRUE((FileExists(target) ? ReadFile(target) : "") == (c.whole ? plain : "")) << "not the plain bytes";
+        if (c.whole) {
+            EXPECT_EQ(progress.fetchTotal, std::stoll(c.listed));
+        }
+        std::filesystem::remove(target);
+    }
 }
 
 // Guards an empty body replacing the user's file of that name: it counts

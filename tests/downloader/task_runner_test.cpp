@@ -550,9 +550,9 @@ TEST_F(RunnerTest, FilesThatArrivedAreNotFetchedInASecondRound)
     EXPECT_EQ(session.downloadedThisSession, 2);
 }
 
-// Guards mode 3 with a server that keeps listing: the files are fetched
-// again by every closing check until the queue is emptied.
-TEST_F(RunnerTest, RemModeThreeFetchesAgainUntilTheQueueIsEmptied)
+// Guards mode 3 with a server that keeps listing: the file is fetched
+// once, and the closing check that lists it again ends the chain.
+TEST_F(RunnerTest, RemModeThreeFetchesOnceAndTheChainEnds)
 {
     ScriptServer list(ListAnswer({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"}}));
     session.client.port = std::to_string(list.port());
@@ -560,10 +560,66 @@ TEST_F(RunnerTest, RemModeThreeFetchesAgainUntilTheQueueIsEmptied)
     queueCheck();
     RunnerTick(d);
     RunnerTick(d);
-    EXPECT_EQ(session.downloadedThisSession, 2);
-    EXPECT_EQ(ops.queuedTasks, "get ");
-    ClearTaskQueue(d);
+    EXPECT_EQ(session.downloadedThisSession, 1);
     EXPECT_EQ(ops.queuedTasks, "");
+}
+
+// Guards a new upload under a name fetched earlier never arriving: the
+// run never forgot an arrival. A list that still holds it (its removal
+// lags) fetches nothing; a whole list without it makes it forgotten.
+TEST_F(RunnerTest, ArrivalsAreForgottenOnceAListNoLongerHoldsThem)
+{
+    setRemMode(1);
+    const struct {
+        std::string between;
+        std::size_t fetches;
+    } cases[] = {{"connected\n=END=\n", 2}, {"connected\n", 1}, {"", 1}};
+    for (const auto& c : cases) {
+        ScriptServer web(std::vector<ScriptedReply>{{Http("200 OK", "old")}, {Http("200 OK", "new")}});
+        const std::string url = "http://127.0.0.1:" + std::to_string(web.port()) + "/IMG_0001.jpg";
+        const std::string listed = ListAnswer({{"IMG_0001.jpg", url, "r", "3"}});
+        ScriptServer list(std::vector<ScriptedReply>{{listed}, {c.between.empty() ? listed : c.between}, {listed}});
+        session.client.port = std::to_string(list.port());
+        for (int round = 0; round < 2; ++round) {
+            QueueServerCheck(d);
+            for (int tick = 0; tick < 3 && !d.queue.empty(); ++tick)
+                RunnerTick(d);
+        }
+        EXPECT_EQ(web.requests().size(), c.fetches) << c.between;
+    }
+}
+
+// Guards "Не удалять" fetching the same first 126 of 130 files at every
+// check, never the last four, and all again after a restart: a file is
+// known by name, address and size across runs (a damaged record by none).
+TEST_F(RunnerTest, KeptFilesAreFetchedOnceAcrossRuns)
+{
+    setRemMode(3);
+    ScriptServer web(Http("200 OK", "x"));
+    std::vector<std::array<std::string, 4>> files;
+    for (int i = 1; i <= 130; ++i)
+        files.push_back({std::to_string(i), "http://127.0.0.1:" + std::to_string(web.port()) + "/", "r", "1"});
+    const std::string state = dir.file("state/kept-files");
+    const struct {
+        const char* firstSize;
+        bool damaged;
+        std::size_t fetches, listings;
+    } runs[] = {{"1", false, 130, 3}, {"1", false, 0, 1}, {"2", false, 1, 2}, {"2", true, 130, 3}};
+    for (std::size_t before = 0; const auto& run : runs) {
+        files[0][3] = run.firstSize;
+        if (run.damaged)
+            WriteFile(state, "\xff\n");
+        ScriptServer list(ListAnswer(files));
+        session.client.port = std::to_string(list.port());
+        Downloader program(session, ops, ops, ops, ops);
+        program.keptFiles = KeptFiles(state);
+        QueueServerCheck(program);
+        for (int tick = 0; tick < 300 && !program.queue.empty(); ++tick)
+            RunnerTick(program);
+        EXPECT_EQ(web.requests().size() - before, run.fetches) << run.firstSize << run.damaged;
+        EXPECT_EQ(list.requests().size(), run.listings);
+        before = web.requests().size();
+    }
 }
 
 // Guards the removal of a file that did not arrive whole: the server's

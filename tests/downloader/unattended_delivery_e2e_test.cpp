@@ -127,9 +127,10 @@ protected:
         settings.writeInteger(settings::kRemovalMode, 3);
         settings.writeInteger(settings::kRefresh, kRefresh);
         start = Clock::now();
-        started = std::make_unique<StartedProgram>(
-            program, std::vector<std::string>{"--tray"},
-            test::Environment{{"QT_QPA_PLATFORM", "xcb"}, {"XDG_RUNTIME_DIR", runtime}});
+        started = std::make_unique<StartedProgram>(program, std::vector<std::string>{"--tray"},
+                                                   test::Environment{{"QT_QPA_PLATFORM", "xcb"},
+                                                                     {"XDG_RUNTIME_DIR", runtime},
+                                                                     {"XDG_STATE_HOME", root.file("state")}});
     }
 
     // Notes the boxes shown since the last look and answers them, as a user
