@@ -143,6 +143,9 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
         return found;
     const PartIndex index(folder);
     for (const std::string& name : names) {
+        // ".aa" alone names no file to join into: a hidden entry, not a part.
+        if (name.size() <= 3)
+            continue;
         found.push_back(CountParts(index, name));
         log.logLine("Найден файл " + found.back().baseName + " (Частей: " + std::to_string(found.back().partCount())
                     + ")");

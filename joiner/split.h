@@ -44,7 +44,8 @@ struct JoinOptions {
 // ASCII range are the Windows-1251 ones, as UTF-8. 0 <= n < kMaxPartCount.
 std::string PartSuffix(std::int32_t n);
 
-// Finds every first part ("*.aa", without regard to case) in `folder`, logs
+// Finds every first part ("*.aa", without regard to case, with a name
+// before the suffix) in `folder`, logs
 // "Найден файл ..." for each and pumps after each line.
 std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs);
 

@@ -107,6 +107,27 @@ TEST_F(JoinFixture, FoldersCountAsFirstPartsOnly)
     EXPECT_TRUE(ops.messages.empty());
 }
 
+// Guards hidden entries named ".aa", ".ab": with nothing before the
+// suffix they are no parts, and never fail a run with "Error!!!".
+TEST_F(JoinFixture, EntriesWithNothingBeforeTheSuffixAreNoParts)
+{
+    for (const Lines& hidden : {Lines{".aa", ".ab"}, Lines{".AA", ".ab", ".ac"}, Lines{".aa"}}) {
+        SCOPED_TRACE(hidden.front());
+        for (const std::string& name : hidden)
+            part(name, 10);
+        const std::string aa = part("a.aa", 3);
+        const std::string ab = part("a.ab", 4);
+        ops.linesCleared();
+        EXPECT_TRUE(join());
+        EXPECT_EQ(ops.lines(), (Lines{"Найден файл a (Частей: 2)", "Собирается файл a (Частей: 2) [ aa ab ] ok"}));
+        EXPECT_EQ(ReadFile(dir.file("a")), aa + ab);
+        EXPECT_TRUE(ops.messages.empty());
+        for (const std::string& name : hidden)
+            std::filesystem::remove(dir.file(name));
+        std::filesystem::remove(dir.file("a"));
+    }
+}
+
 // Guards the rounding of the parts bar: halves go to the even neighbour.
 TEST_F(JoinFixture, PartsBarRoundsHalvesToEven)
 {
