@@ -75,6 +75,12 @@ std::string FatSafeName(const std::string& name)
 
 std::string NameFromOutside(std::string name)
 {
+    // Control characters would reach the file system, and any terminal
+    // that lists the folder, as they are.
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    }
     if (HasTemporaryShape(name))
         name.front() = '_';
     return name;
