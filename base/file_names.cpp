@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_names.h"
 
+#include "base/made_files.h"
 #include "base/temporary_files.h"
 
 #include <cstring>
@@ -81,7 +82,7 @@ std::string NameFromOutside(std::string name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = '_';
     }
-    if (HasTemporaryShape(name))
+    if (HasTemporaryShape(name) || IsMadeFilesRecordName(name))
         name.front() = '_';
     return name;
 }

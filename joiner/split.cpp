@@ -7,6 +7,7 @@
 #include "base/file_copy.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
+#include "base/made_files.h"
 #include "base/numbered_name.h"
 #include "base/percent.h"
 #include "base/session.h"
@@ -205,6 +206,7 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
         // a stopped, killed or failed join leaves every part, to be joined
         // again by the next run.
         output.commit();
+        MarkAsMade(outputPath);
     } catch (const JoinError& error) {
         dialogs.showMessage(MessageKind::Warning, error.what());
         return false;
