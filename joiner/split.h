@@ -60,7 +60,9 @@ bool JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs
 
 // Concatenates the parts `partNames` of `folderPath` (which ends with the
 // separator) into folderPath + baseName, logging one line and driving the
-// parts bar and the bytes bar. A failure shows a warning box, stops this
+// parts bar and the bytes bar. A different file of that name is never
+// replaced: the output takes the first free "(n)" name, as the log line
+// says; a file holding exactly the joined bytes counts as the join done. A failure shows a warning box, stops this
 // file only and returns false; the output keeps what was written.
 bool JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);
