@@ -89,6 +89,10 @@ std::map<std::string, FileStamp> ReadRecord(const std::string& folder)
 
 void RecordAsMade(const std::string& folder, const std::string& name, const FileStamp& stamp)
 {
+    // Never written through a link, or over anything but a file.
+    struct stat info {};
+    if (::lstat(RecordPath(folder).c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw FileError(EEXIST, RecordPath(folder));
     std::map<std::string, FileStamp> entries = ReadRecord(folder);
     entries[name] = stamp;
     std::string text;
