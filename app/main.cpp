@@ -43,6 +43,11 @@ int main(int argc, char** argv)
     vexo::SetUpApplication(app);
 
     const vexo::CommandLine commandLine = vexo::ReadCommandLine(args);
+    // "/a" works in the folder it was given, or nowhere.
+    if (const auto error = vexo::UnattendedFolderError(commandLine)) {
+        std::fputs(error->c_str(), stderr);
+        return 2;
+    }
     const std::string executablePath = QCoreApplication::applicationFilePath().toStdString();
 
     // One window per settings file. An unattended run works beside it; the

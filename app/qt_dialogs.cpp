@@ -4,6 +4,7 @@
 #include "app/qt_text.h"
 #include "app/xdg_open.h"
 #include "base/stop_request.h"
+#include "base/terminal_text.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -39,7 +40,7 @@ QString DialogFilter(const std::string& filter)
 bool QtDialogs::answeredAlready(const std::string& text) const
 {
     if (unattended_) {
-        std::fprintf(stderr, "vexorama: %s\n", text.c_str());
+        std::fprintf(stderr, "vexorama: %s\n", TerminalText(text).c_str());
         std::fflush(stderr);
         return true;
     }

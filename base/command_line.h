@@ -21,4 +21,10 @@ struct CommandLine {
 // taken out) into a CommandLine.
 CommandLine ReadCommandLine(const std::vector<std::string>& args);
 
+// The text for standard error when an unattended run ("/a") is given a
+// FOLDER that is not an existing folder (a typing error, a disk not
+// mounted): such a run works in no other folder and stores nothing, so the
+// start ends at once. Nothing when the run may go on.
+std::optional<std::string> UnattendedFolderError(const CommandLine& line);
+
 } // namespace vexo

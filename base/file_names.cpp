@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_names.h"
 
+#include "base/made_files.h"
 #include "base/temporary_files.h"
 
 #include <cstring>
@@ -75,7 +76,13 @@ std::string FatSafeName(const std::string& name)
 
 std::string NameFromOutside(std::string name)
 {
-    if (HasTemporaryShape(name))
+    // Control characters would reach the file system, and any terminal
+    // that lists the folder, as they are.
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    }
+    if (HasTemporaryShape(name) || IsMadeFilesRecordName(name))
         name.front() = '_';
     return name;
 }

@@ -5,6 +5,7 @@
 #include "base/block_runs.h"
 #include "base/file_copy.h"
 #include "base/file_io.h"
+#include "base/made_files.h"
 #include "base/percent.h"
 #include "base/size_text.h"
 #include "base/temporary_files.h"
@@ -151,6 +152,7 @@ void DecodeFile(const QueueEntry& entry, int position, Pacing pacing, QueueList&
     NumberedName name = ChooseOutput(entry, position, encoded, list, alreadyDecoded);
     if (alreadyDecoded) {
         // Make sure it is on the disk before its encoded file may go.
+        MarkAsMade(name.path());
         SyncFile(name.path());
         view.showFileProgress(100);
         return;
@@ -195,6 +197,7 @@ void DecodeFile(const QueueEntry& entry, int position, Pacing pacing, QueueList&
     // taken the chosen one meanwhile.
     const bool renamedBefore = name.renamed();
     PlaceWithoutReplacing(output, name);
+    MarkAsMade(name.path());
     if (name.renamed() && !renamedBefore)
         MarkLine(list, position, kRenamedMark);
     encoded.close();

@@ -28,7 +28,8 @@ extern const char* const kRenamedMark;
 // replaced; a name already holding exactly the decoded data (a decode cut
 // off before its encoded file went) is taken as the output. The output is
 // written under a hidden temporary name and put in place, on the disk,
-// only when complete. Reports progress in the file bar and the status bar,
+// only when complete, and marked as made by the program (base/made_files.h)
+// so that no later scan takes it for a container. Reports progress in the file bar and the status bar,
 // and pumps every `pacing` blocks. `position` counts from 1 and names the
 // entry's line (position - 1).
 //

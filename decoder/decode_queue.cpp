@@ -3,6 +3,7 @@
 
 #include "base/cp1251.h"
 #include "base/file_io.h"
+#include "base/made_files.h"
 #include "base/session.h"
 #include "base/size_text.h"
 #include "base/views.h"
@@ -71,10 +72,13 @@ int DecodeQueue::addAllFromFolder()
     if (!candidates.empty())
         view_.setEnabled(DecoderControl::AddPicked, false);
 
+    // The program's own outputs never go round again, whatever their last
+    // bytes look like.
+    const MadeFiles made(folder);
     int unopened = 0;
     for (const std::string& name : candidates) {
         const std::string path = folder + "/" + name;
-        if (isQueued(path))
+        if (isQueued(path) || made.contains(name))
             continue;
         bool opened = false;
         if (auto entry = InspectFile(path, true, dialogs_, [&] { opened = true; }))

@@ -24,7 +24,7 @@ public:
     int queueCount() const { return static_cast<int>(entries_.size()); }
 
     // "Добавить всё": queue every encoded *.avi and *.jpg of the working
-    // folder. Returns how many candidates could not be opened, each told
+    // folder; files the program made itself are passed over. Returns how many candidates could not be opened, each told
     // in an "I/O Error - <name>" box.
     int addAllFromFolder();
     // "Добавить": queue the encoded files picked in the file dialog.

@@ -7,6 +7,7 @@
 #include "base/views.h"
 #include "decoder/container_format.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vexo {
@@ -21,6 +22,11 @@ bool IsUnsafeAnywhere(char c)
 {
     // Linux's only separator and the end of a C string.
     return c == '/' || c == '\0';
+}
+
+bool IsControlByte(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
 
 bool IsUnsafeInScannedName(char c)
@@ -56,7 +62,12 @@ std::optional<TrailerFields> ParseTrailer(std::string_view trailer, std::int64_t
         return std::nullopt;
     if (trailer.size() < kHeadSize + nameLength)
         return std::nullopt;
-    return TrailerFields{dataOffset, byte(4), std::string(trailer.substr(kHeadSize, nameLength))};
+    const std::string_view storedName = trailer.substr(kHeadSize, nameLength);
+    // The service never stores a name with a control character; a plain
+    // file whose last bytes happen to pass the checks above mostly has one.
+    if (std::any_of(storedName.begin(), storedName.end(), IsControlByte))
+        return std::nullopt;
+    return TrailerFields{dataOffset, byte(4), std::string(storedName)};
 }
 
 std::string RealNameFromStored(std::string_view storedName, bool sanitiseName)

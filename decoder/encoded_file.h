@@ -32,7 +32,8 @@ struct TrailerFields {
 
 // Reads the trailer at the start of `trailer` (the last bytes of a file of
 // `fileSize` bytes) and applies the recognition check: a data offset from 0
-// up to the start of the trailer, and a stored name of 3 to 128 bytes. Only
+// up to the start of the trailer, and a stored name of 3 to 128 bytes with
+// no control character (below 0x20, or 0x7F). Only
 // the first 6 + L bytes are looked at; a `trailer` too short for them is
 // not a trailer. Pure, so that it can be fuzzed.
 std::optional<TrailerFields> ParseTrailer(std::string_view trailer, std::int64_t fileSize);

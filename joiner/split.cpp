@@ -7,6 +7,7 @@
 #include "base/file_copy.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
+#include "base/made_files.h"
 #include "base/numbered_name.h"
 #include "base/percent.h"
 #include "base/session.h"
@@ -91,9 +92,12 @@ public:
         parts_[static_cast<std::size_t>(n)] += "-(del)";
         show();
     }
-    void finish()
+    // `renamedTo`: the "(n)" name the output took beside a different file.
+    void finish(const std::string& renamedTo)
     {
         tail_ = " ] ok";
+        if (!renamedTo.empty())
+            tail_ += " [Файл существует, сохранён как " + renamedTo + "]";
         show();
     }
 
@@ -143,6 +147,9 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
         return found;
     const PartIndex index(folder);
     for (const std::string& name : names) {
+        // ".aa" alone names no file to join into: a hidden entry, not a part.
+        if (name.size() <= 3)
+            continue;
         found.push_back(CountParts(index, name));
         log.logLine("Найден файл " + found.back().baseName + " (Частей: " + std::to_string(found.back().partCount())
                     + ")");
@@ -154,10 +161,11 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
 bool JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options)
 {
-    // A file of the output's name is replaced only when the join is
-    // complete, and only a regular file: never one a link leads to, nor a
-    // FIFO or a folder.
-    const std::string outputPath = NumberedName(folderPath, baseName).path();
+    // A file of the output's name is never replaced: a regular file that
+    // holds other bytes leaves the output a "(n)" name, and a link, a FIFO
+    // or a folder there fails the join.
+    NumberedName name(folderPath, baseName);
+    const std::string outputPath = name.path();
     if (!IsAbsentOrRegular(outputPath)) {
         dialogs.showMessage(MessageKind::Warning, "Error!!!");
         return false;
@@ -201,7 +209,9 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
         // The output gets its name only once it is whole and on the disk;
         // a stopped, killed or failed join leaves every part, to be joined
         // again by the next run.
-        output.commit();
+        // One holding exactly these bytes is this join, done before.
+        PlaceWithoutReplacing(output, name);
+        MarkAsMade(name.path());
     } catch (const JoinError& error) {
         dialogs.showMessage(MessageKind::Warning, error.what());
         return false;
@@ -218,7 +228,7 @@ bool JoinParts(const std::string& folderPath, const std::string& baseName, const
                 logLine.markDeleted(i);
         }
     }
-    logLine.finish();
+    logLine.finish(name.renamed() ? FileNamePart(name.path()) : std::string());
     dialogs.pump();
     return true;
 }

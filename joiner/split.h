@@ -44,7 +44,8 @@ struct JoinOptions {
 // ASCII range are the Windows-1251 ones, as UTF-8. 0 <= n < kMaxPartCount.
 std::string PartSuffix(std::int32_t n);
 
-// Finds every first part ("*.aa", without regard to case) in `folder`, logs
+// Finds every first part ("*.aa", without regard to case, with a name
+// before the suffix) in `folder`, logs
 // "Найден файл ..." for each and pumps after each line.
 std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log, Dialogs& dialogs);
 
@@ -59,7 +60,9 @@ bool JoinFoundFiles(const std::vector<SplitFile>& found, JoinerLog& log, Dialogs
 
 // Concatenates the parts `partNames` of `folderPath` (which ends with the
 // separator) into folderPath + baseName, logging one line and driving the
-// parts bar and the bytes bar. A failure shows a warning box, stops this
+// parts bar and the bytes bar. A different file of that name is never
+// replaced: the output takes the first free "(n)" name, as the log line
+// says; a file holding exactly the joined bytes counts as the join done. A failure shows a warning box, stops this
 // file only and returns false; the output keeps what was written.
 bool JoinParts(const std::string& folderPath, const std::string& baseName, const std::vector<std::string>& partNames,
                JoinerLog& log, Dialogs& dialogs, const JoinOptions& options);

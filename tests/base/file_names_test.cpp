@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_names.h"
+#include "base/terminal_text.h"
 #include "base/url_text.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,32 @@ TEST(FitFileNameTest, ShortensOnCharacterBoundariesKeepingTheExtension)
 
 // Guards a removal reference's Windows-1251 bytes turning into something
 // else on the wire: each byte a URL cannot carry becomes %XX of itself, and
+// Guards control bytes from outside: a listed or stored name with ESC, BEL
+// or CR lands on disk with "_" for them, and a box text sent to standard
+// error reaches the terminal with every control escaped.
+TEST(NamesFromOutsideTest, ControlBytesNeverReachFileNamesOrTheTerminal)
+{
+    struct Case {
+        std::string raw, fileName, terminal;
+    };
+    const Case cases[] = {
+        {"a\x1b[2Jb.jpg", "a_[2Jb.jpg", "a\\x1b[2Jb.jpg"},
+        {"bell\x07\r.avi", "bell__.avi", "bell\\x07\\x0d.avi"},
+        {"del\x7f\ttab", "del__tab", "del\\x7f\\x09tab"},
+        {"\xc2\x9b"
+         "31m \xd0\x96.jpg",
+         "\xc2\x9b"
+         "31m \xd0\x96.jpg",
+         "\\xc2\\x9b31m \xd0\x96.jpg"},
+        {"two\nlines \xff", "two_lines \xff", "two\nlines \\xff"},
+        {"photo.jpg", "photo.jpg", "photo.jpg"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NameFromOutside(c.raw), c.fileName) << c.terminal;
+        EXPECT_EQ(TerminalText(c.raw), c.terminal);
+    }
+}
+
 // what is already escaped stays as it is.
 TEST(EncodeUrlBytesTest, EscapesEachByteAURLCannotCarry)
 {

@@ -102,6 +102,26 @@ TEST_F(AutoRunEndToEnd, DecodesJoinsAndExits)
     EXPECT_EQ(settings.readInteger("Prog", "Height", 0), 500);
 }
 
+// Guards "/a /d FOLDER" with a mistyped FOLDER: it decoded and deleted the
+// containers of the fallback folder, stored that folder, and exited 0. Now
+// it says why on standard error and ends with 2, having touched nothing.
+TEST_F(AutoRunEndToEnd, FolderThatIsNoFolderEndsTheRunUntouched)
+{
+    const std::string container = ContainerBytes(PatternBytes(40000, 4), 0x21, "", "clip.bin");
+    WriteFile(programFolder + "/x.avi", container);
+    WriteFile(data + "/file.avi", container);
+    std::filesystem::create_symlink(root.file("gone"), root.file("link"));
+    const std::string errors = root.file("errors.txt");
+    for (const std::string& folder : {root.file("mistyped"), data + "/file.avi", root.file("link"), std::string("")}) {
+        SCOPED_TRACE(folder);
+        ASSERT_EQ(RunProgram(program, {"/a", "/d", folder}, std::chrono::seconds(60), errors), 2);
+        EXPECT_NE(ReadFile(errors).find(folder + ", ничего не сделано"), std::string::npos) << ReadFile(errors);
+        EXPECT_EQ(Entries(programFolder), (std::set<std::string>{"vexorama", "x.avi"}));
+        EXPECT_EQ(Entries(data), (std::set<std::string>{"file.avi"}));
+        EXPECT_EQ(ReadFile(programFolder + "/x.avi"), container);
+    }
+}
+
 // Guards "/a" waiting for ever at a box nobody answers, and its exit
 // status counting boxes: an ordinary picture in the folder held the run at
 // its " -  NOT PACK" box, and a settings file that cannot be written at

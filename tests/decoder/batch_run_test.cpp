@@ -354,6 +354,46 @@ TEST_F(BatchRunTest, FileThatIsNoContainerIsNoFailure)
     EXPECT_FALSE(run.failed());
 }
 
+// Guards a picture destroyed by a later "/a /d": an output the program
+// decoded or joined went round again when its last bytes passed the trailer
+// check (a junk file made, the picture deleted), or raised " -  NOT PACK"
+// at every run; and a plain file whose trailer names control bytes was
+// taken for a container.
+TEST_F(BatchRunTest, OwnOutputsAndNamesWithControlBytesAreNoContainers)
+{
+    session.commandLine = ReadCommandLine({"/a"});
+    session.decoderOptions.deleteAfterDecoding = true;
+    session.decoderOptions.joinAtOnce = true;
+    // Plain data whose last 262 bytes pass the old check, one whose do not.
+    const std::string lookalike = test::RawContainer(40262, 0, 7, "abc");
+    const std::string plain(40000, '\xff');
+    encoded("1.avi", "pic.jpg", lookalike);
+    encoded("2.avi", "photo.jpg", plain);
+    WriteFile(dir.file("j.jpg.aa"), lookalike.substr(0, 20000));
+    WriteFile(dir.file("j.jpg.ab"), lookalike.substr(20000));
+    std::vector<std::string> notPacked;
+    for (const char* name : {"\x1b[2J", "a\ab", "ab\x7f", "x\ry", "\x1f.jpg"}) {
+        const std::string file = "ctl" + std::to_string(notPacked.size()) + ".jpg";
+        WriteFile(dir.file(file), test::RawContainer(40262, 0, 7, name));
+        notPacked.push_back(file + " -  NOT PACK");
+    }
+    std::sort(notPacked.begin(), notPacked.end());
+
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        ops.messages.clear();
+        run.scanAndDecode();
+        std::vector<std::string> texts = ops.messageTexts();
+        std::sort(texts.begin(), texts.end());
+        EXPECT_EQ(texts, notPacked);
+        EXPECT_EQ(ReadFile(dir.file("pic.jpg")), lookalike);
+        EXPECT_EQ(ReadFile(dir.file("j.jpg")), lookalike);
+        EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 8);
+        EXPECT_FALSE(run.failed());
+    }
+}
+
 // Guards an unattended run that passed although a container could not be
 // opened (the scan dropped it without a word) or a set of parts was not
 // joined ("Error!!!"): each fails the run, and the rest is still done.

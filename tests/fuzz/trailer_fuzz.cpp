@@ -50,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(static_cast<unsigned char>(trailer[5]) == fields->storedName.size());
     Require(trailer.compare(vexo::kTrailerNameOffset, fields->storedName.size(), fields->storedName) == 0);
     Require(static_cast<std::uint8_t>(trailer[4]) == fields->key);
+    for (const char c : fields->storedName)
+        Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 
     for (const bool sanitise : {true, false}) {
         const std::string name = vexo::RealNameFromStored(fields->storedName, sanitise);

@@ -252,7 +252,7 @@ TEST_F(JoinFixture, FailedReadOrCloseStopsThatFileAndKeepsItsParts)
 // SIGTERM): it left a cut output under the real name and the first part
 // deleted, so no later run found the set and the user saw a whole-looking
 // file. Now the old file of that name and every part stay, and the next
-// run joins them whole, deleting the parts only after that.
+// run joins them whole beside it, deleting the parts only after that.
 TEST_F(JoinFixture, StoppedJoinLeavesEverythingForTheNextRun)
 {
     WriteFile(dir.file("m"), "an older m");
@@ -269,9 +269,11 @@ TEST_F(JoinFixture, StoppedJoinLeavesEverythingForTheNextRun)
 
     ops.onPump = nullptr;
     join(true);
-    EXPECT_TRUE(ReadFile(dir.file("m")) == aa + ab);
-    EXPECT_EQ(ops.lines().back(), "Собирается файл m (Частей: 2) [ aa-(del) ab-(del) ] ok");
-    EXPECT_EQ(test::FolderNames(dir.path()), Lines{"m"});
+    EXPECT_TRUE(ReadFile(dir.file("(1)m")) == aa + ab);
+    EXPECT_EQ(ReadFile(dir.file("m")), "an older m");
+    EXPECT_EQ(ops.lines().back(),
+              "Собирается файл m (Частей: 2) [ aa-(del) ab-(del) ] ok [Файл существует, сохранён как (1)m]");
+    EXPECT_EQ(test::FolderNames(dir.path()), (Lines{"(1)m", "m"}));
 }
 
 // Guards a join the disk has no room for: it was cut short half way. It

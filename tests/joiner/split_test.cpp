@@ -36,9 +36,9 @@ TEST_F(JoinFixture, ThreePartsJoinInOrderWithTheirLogAndBars)
     EXPECT_TRUE(ops.messages.empty());
 }
 
-// Guards deletion: every part copied is gone and marked, and an output
-// that already existed is replaced, not appended to.
-TEST_F(JoinFixture, DeletionMarksAndRemovesEveryPartAndReplacesAnOldOutput)
+// Guards deletion: every part copied is gone and marked, and a file of the
+// output's name that already existed is neither replaced nor appended to.
+TEST_F(JoinFixture, DeletionMarksAndRemovesEveryPartAndKeepsAnOldOutput)
 {
     test::WriteFile(dir.file("movie.avi"), std::string(200000, 'o'));
     const std::string aa = part("movie.avi.aa", 100);
@@ -46,10 +46,43 @@ TEST_F(JoinFixture, DeletionMarksAndRemovesEveryPartAndReplacesAnOldOutput)
     const std::string ac = part("movie.avi.ac", 300);
     join(true);
 
-    EXPECT_EQ(ops.lines().back(), "Собирается файл movie.avi (Частей: 3) [ aa-(del) ab-(del) ac-(del) ] ok");
-    EXPECT_EQ(ReadFile(dir.file("movie.avi")), aa + ab + ac);
+    EXPECT_EQ(ops.lines().back(), "Собирается файл movie.avi (Частей: 3) [ aa-(del) ab-(del) ac-(del) ] ok"
+                                  " [Файл существует, сохранён как (1)movie.avi]");
+    EXPECT_EQ(ReadFile(dir.file("(1)movie.avi")), aa + ab + ac);
+    EXPECT_EQ(ReadFile(dir.file("movie.avi")), std::string(200000, 'o'));
     for (const char* name : {"movie.avi.aa", "movie.avi.ab", "movie.avi.ac"})
         EXPECT_FALSE(FileExists(dir.file(name))) << name;
+}
+
+// Guards parts joined over the user's own file: "holiday.jpg.aa" and
+// ".ab" replaced a different "holiday.jpg". The output takes the first free
+// "(n)" name and says so; a file holding the joined bytes is the join done.
+TEST_F(JoinFixture, JoinNeverReplacesADifferentFile)
+{
+    struct Case {
+        Lines present; // before the join, each with bytes of its own
+        bool identical;
+        std::string output;
+    };
+    for (const Case& c : {Case{{"holiday.jpg"}, false, "(1)holiday.jpg"},
+                          Case{{"holiday.jpg", "(1)holiday.jpg"}, false, "(2)holiday.jpg"},
+                          Case{{"holiday.jpg"}, true, "holiday.jpg"}}) {
+        SCOPED_TRACE(c.output);
+        const std::string joined = part("holiday.jpg.aa", 300) + part("holiday.jpg.ab", 200);
+        for (const std::string& name : c.present)
+            test::WriteFile(dir.file(name), c.identical ? joined : "mine: " + name);
+        EXPECT_TRUE(join(true));
+        const std::string renamed = c.identical ? "" : " [Файл существует, сохранён как " + c.output + "]";
+        EXPECT_EQ(ops.lines().back(), "Собирается файл holiday.jpg (Частей: 2) [ aa-(del) ab-(del) ] ok" + renamed);
+        EXPECT_EQ(ReadFile(dir.file(c.output)), joined);
+        for (const std::string& name : c.present) {
+            EXPECT_EQ(ReadFile(dir.file(name)), c.identical ? joined : "mine: " + name);
+            std::filesystem::remove(dir.file(name));
+        }
+        EXPECT_FALSE(FileExists(dir.file("holiday.jpg.aa")) || FileExists(dir.file("holiday.jpg.ab")));
+        std::filesystem::remove(dir.file(c.output));
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
 }
 
 // Guards the one-part rule and the gap rule: a lone first part is skipped
@@ -105,6 +138,27 @@ TEST_F(JoinFixture, FoldersCountAsFirstPartsOnly)
     EXPECT_EQ(lines, (Lines{"old - только одна часть, пропуск", "y - только одна часть, пропуск",
                             "Найден файл old (Частей: 1)", "Найден файл y (Частей: 1)"}));
     EXPECT_TRUE(ops.messages.empty());
+}
+
+// Guards hidden entries named ".aa", ".ab": with nothing before the
+// suffix they are no parts, and never fail a run with "Error!!!".
+TEST_F(JoinFixture, EntriesWithNothingBeforeTheSuffixAreNoParts)
+{
+    for (const Lines& hidden : {Lines{".aa", ".ab"}, Lines{".AA", ".ab", ".ac"}, Lines{".aa"}}) {
+        SCOPED_TRACE(hidden.front());
+        for (const std::string& name : hidden)
+            part(name, 10);
+        const std::string aa = part("a.aa", 3);
+        const std::string ab = part("a.ab", 4);
+        ops.linesCleared();
+        EXPECT_TRUE(join());
+        EXPECT_EQ(ops.lines(), (Lines{"Найден файл a (Частей: 2)", "Собирается файл a (Частей: 2) [ aa ab ] ok"}));
+        EXPECT_EQ(ReadFile(dir.file("a")), aa + ab);
+        EXPECT_TRUE(ops.messages.empty());
+        for (const std::string& name : hidden)
+            std::filesystem::remove(dir.file(name));
+        std::filesystem::remove(dir.file("a"));
+    }
 }
 
 // Guards the rounding of the parts bar: halves go to the even neighbour.

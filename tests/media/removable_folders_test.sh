@@ -17,8 +17,10 @@
 #   parts joined, every container and part gone, no hidden temporary left,
 #   and the user's file untouched.
 # Guards: a second run in the same folder copying files that are there
-#   already ("(2)clip.bin"), or failing to replace an older file of the
-#   joined output's name.
+#   already ("(2)clip.bin"), joining over a different file of the joined
+#   output's name (the join goes to "(1)movie.mkv"), or taking a file the
+#   first run decoded for a container ("look.jpg", itself a container's
+#   bytes): the folder's record of made files keeps it from going round.
 # Guards: a download that fails on such a folder or lands wrong: "a:b.avi"
 #   as "a_b.avi", "Case.avi" beside the user's "case.avi" as "(1)Case.avi",
 #   byte for byte, "case.avi" untouched, no hidden temporary left; fetched
@@ -141,6 +143,8 @@ head -c 150000 /dev/urandom > "$originals/film.mkv.aa"
 head -c 150001 /dev/urandom > "$originals/film.mkv.ab"
 head -c 40000 /dev/urandom > "$originals/film.mkv.ac"
 cat "$originals"/film.mkv.a[abc] > "$originals/film.mkv"
+# Decoded, it is a container itself.
+"$encode" --key 5 --leading 0 --name abc.bin "$originals/plain.dat" "$originals/look.jpg" > /dev/null
 head -c 500000 /dev/urandom > "$originals/movie.mkv"
 printf "the user's own CLIP.bin\n" > "$originals/CLIP.bin"
 printf "the user's own case.avi\n" > "$originals/case.avi"
@@ -152,6 +156,7 @@ printf "the user's own case.avi\n" > "$originals/case.avi"
 "$encode" --key 200 --leading 0 --name plain.dat "$originals/plain.dat" "$work/seed/c3.avi" > /dev/null
 "$encode" --key 9 --leading 4096 --name film.mkv.aa "$originals/film.mkv.aa" "$work/seed/c4.avi" > /dev/null
 "$encode" --key 250 --leading 7 --name film.mkv.ab "$originals/film.mkv.ab" "$work/seed/c5.jpg" > /dev/null
+"$encode" --key 3 --leading 10 --name look.jpg "$originals/look.jpg" "$work/seed/c7.avi" > /dev/null
 cp "$originals/film.mkv.ac" "$originals/CLIP.bin" "$work/seed/"
 (cd "$work/seed" && split -b 150000 "$originals/movie.mkv" movie.mkv.)
 # The second run: the same clip under another key, and the movie's parts again.
@@ -269,7 +274,8 @@ check_folder() {
     before=$failures
     cp "$work"/seed/* "$mnt/" || fail "the test files could not be copied into the folder"
     run_logged "first run" "$work/$fs-first-run.log" "${run[@]}"
-    holds_exactly "$mnt" CLIP.bin "(1)clip.bin" x_y_.bin plain.dat film.mkv movie.mkv
+    holds_exactly "$mnt" CLIP.bin "(1)clip.bin" x_y_.bin plain.dat film.mkv movie.mkv look.jpg .vexorama.made
+    same_bytes "$mnt/look.jpg" "$originals/look.jpg"
     same_bytes "$mnt/(1)clip.bin" "$originals/clip.bin"
     same_bytes "$mnt/CLIP.bin" "$originals/CLIP.bin"
     same_bytes "$mnt/x_y_.bin" "$originals/xy.bin"
@@ -278,16 +284,20 @@ check_folder() {
     same_bytes "$mnt/movie.mkv" "$originals/movie.mkv"
     results+=("decode and join: $([ "$failures" -eq "$before" ] && echo passed || echo FAILED)")
 
-    # A second run: a clip decoded already, and an older file of the joined
-    # output's name.
+    # A second run: a clip decoded already, a decoded file that is a
+    # container's bytes, and an older file of the joined output's name.
     before=$failures
     rm -f "$mnt/movie.mkv"
-    printf 'an older movie.mkv\n' > "$mnt/movie.mkv"
+    printf 'an older movie.mkv\n' > "$work/older-movie.mkv"
+    cp "$work/older-movie.mkv" "$mnt/movie.mkv"
     cp "$work"/again/* "$mnt/" || fail "the test files could not be copied into the folder"
     run_logged "second run" "$work/$fs-second-run.log" "${run[@]}"
-    holds_exactly "$mnt" CLIP.bin "(1)clip.bin" x_y_.bin plain.dat film.mkv movie.mkv
+    holds_exactly "$mnt" CLIP.bin "(1)clip.bin" x_y_.bin plain.dat film.mkv movie.mkv "(1)movie.mkv" look.jpg \
+        .vexorama.made
     same_bytes "$mnt/(1)clip.bin" "$originals/clip.bin"
-    same_bytes "$mnt/movie.mkv" "$originals/movie.mkv"
+    same_bytes "$mnt/(1)movie.mkv" "$originals/movie.mkv"
+    same_bytes "$mnt/movie.mkv" "$work/older-movie.mkv"
+    same_bytes "$mnt/look.jpg" "$originals/look.jpg"
     results+=("second run: $([ "$failures" -eq "$before" ] && echo passed || echo FAILED)")
 
     # Downloading through the program's own task runner, twice.
