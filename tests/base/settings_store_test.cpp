@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -395,6 +397,45 @@ TEST(SettingsStore, StoreAfterAWaitTakesTheFileThatReplacedTheLockedOne)
 
     EXPECT_EQ(error, "");
     EXPECT_EQ(ReadFile(path), "[Prog]\nWidth=2\n\n[Server]\nPort=7000\n");
+}
+
+// Guards "/a" on a big settings file parsing the whole file again for each
+// key it reads, and a parsed copy kept after the file changed.
+TEST(SettingsStore, ParsesTheFileOnceUntilItChanges)
+{
+    struct Row {
+        const char* name;
+        std::function<void(const std::string& path)> change;
+        bool readsFailAfterwards; // a read of the file now would fail
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"unchanged", [](const std::string&) {}, true, "700"},
+        {"replaced by another program",
+         [](const std::string& path) {
+             WriteFile(path + ".new", "[Prog]\nWidth=800\n");
+             std::filesystem::rename(path + ".new", path);
+         },
+         false, "800"},
+        {"rewritten in place, same size", [](const std::string& path) { WriteFile(path, "[Prog]\nWidth=701\n"); },
+         false, "701"},
+        {"written by another store",
+         [](const std::string& path) { SettingsStore(path).writeInteger("Prog", "Width", 900); }, false, "900"},
+        {"removed", [](const std::string& path) { std::filesystem::remove(path); }, false, "600"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string path = dir.file("vexorama.INI");
+        WriteFile(path, "[Prog]\nWidth=700\n");
+        SettingsStore store(path);
+        ASSERT_EQ(store.readString("Prog", "Width", "600"), "700");
+        row.change(path);
+        std::optional<ScopedFileFaults> faults;
+        if (row.readsFailAfterwards)
+            faults.emplace(FileFaults{.failReadAfter = 0});
+        EXPECT_EQ(store.readString("Prog", "Width", "600"), row.expected);
+    }
 }
 
 // Guards: a wrong extension rule (a dot in a folder taken for an extension).
