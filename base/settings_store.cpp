@@ -2,6 +2,7 @@
 #include "base/settings_store.h"
 
 #include "base/atomic_file.h"
+#include "base/cp1251.h"
 #include "base/file_io.h"
 #include "base/ini_syntax.h"
 #include "base/int_text.h"
@@ -265,7 +266,8 @@ std::optional<std::string> SettingsStore::readValue(const std::string& section, 
     const auto value = snapshot->find(section, key);
     if (!value)
         return std::nullopt;
-    return std::string(Unquote(*value));
+    // A file brought over from the original program holds Windows-1251.
+    return Utf8OrCp1251ToUtf8(Unquote(*value));
 }
 
 std::string SettingsStore::readString(const std::string& section, const std::string& key,

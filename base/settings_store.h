@@ -28,7 +28,9 @@ public:
 // every write replaces the file at once, so two stores on the same path
 // see each other's writes immediately. Sections and keys are matched
 // without regard to ASCII case; lines the program does not know are kept
-// as they are. Each write goes to a
+// as they are. Values are UTF-8; one that is not valid UTF-8 (a file from
+// the original Windows program) is read as Windows-1251, and CRLF lines
+// and a UTF-8 byte order mark are taken as well. Each write goes to a
 // temporary file beside the settings file that is then renamed over it, so
 // a crash or a full disk never leaves a truncated file behind. A write reads
 // and replaces the file under an exclusive lock of it (made empty first
