@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_handlers/start_up.h"
 
+#include "base/file_names.h"
 #include "base/file_system.h"
 #include "base/handler_boundary.h"
 #include "base/program_files.h"
@@ -60,6 +61,10 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     if (session.defaultFolder.empty())
         session.defaultFolder = session.programFolder;
     std::string folder = stored.readString(settings::kFolder, session.defaultFolder);
+    // A relative folder written into the file by hand lies beside the file,
+    // whatever folder the start runs in.
+    if (!folder.empty() && folder.front() != '/')
+        folder = AbsolutePath(FolderPart(stored.path()) + folder);
     // Stored absolute, so that a later start from the menu works in the
     // same folder whatever folder it starts in.
     if (session.commandLine.folder)
