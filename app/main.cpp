@@ -50,7 +50,8 @@ int main(int argc, char** argv)
     std::unique_ptr<vexo::SingleInstance> instance;
     if (!commandLine.unattended) {
         instance = std::make_unique<vexo::SingleInstance>(vexo::SettingsFilePath(executablePath));
-        switch (instance->handOverOrListen({commandLine.inTray, commandLine.folder.value_or("")})) {
+        switch (instance->handOverOrListen(
+            {commandLine.inTray, commandLine.folder.value_or(""), commandLine.deleteAfterDecoding})) {
         case vexo::SingleInstance::Outcome::HandedOver: return 0;
         case vexo::SingleInstance::Outcome::NoAnswer:
             std::fputs("vexorama: программа уже запущена с этими настройками, но не отвечает\n", stderr);
@@ -69,7 +70,7 @@ int main(int argc, char** argv)
     new vexo::StopSignals(window);
     if (instance) {
         instance->setRequestHandler([&window](const vexo::SingleInstance::Request& later) {
-            window.answerLaterStart(later.folder, later.inTray);
+            window.answerLaterStart(later.folder, later.inTray, later.deleteAfterDecoding);
         });
     }
     if (commandLine.inTray)

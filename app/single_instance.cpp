@@ -28,10 +28,15 @@ namespace {
 
 // Long enough for a copy that is busy between two pumps of its window.
 constexpr int kAnswerWaitMs = 5000;
-// A request is a kind, a path and its end; anything longer is no request.
+// A request is its options, a kind, a path and its end; anything longer is
+// no request.
 constexpr qsizetype kLongestRequest = 8192;
 constexpr char kShowWindow = 'S';
 constexpr char kStayInTray = 'T';
+// Options go before the kind, so that a request without any reads as it
+// always did, and a copy that knows no options refuses one with them
+// rather than taking it for a folder.
+constexpr char kDeleteAfterDecoding = 'd';
 constexpr char kRequestEnd = '\0';
 constexpr char kTaken = '+';
 
@@ -73,7 +78,10 @@ void DropConnection(QLocalSocket* connection)
 // Sends the request and waits for the running copy to say it took it.
 bool HandOver(QLocalSocket& socket, const SingleInstance::Request& request)
 {
-    QByteArray bytes(1, request.inTray ? kStayInTray : kShowWindow);
+    QByteArray bytes;
+    if (request.deleteAfterDecoding)
+        bytes += kDeleteAfterDecoding;
+    bytes += request.inTray ? kStayInTray : kShowWindow;
     bytes += QByteArray::fromStdString(request.folder);
     bytes += kRequestEnd;
     socket.write(bytes);
@@ -147,12 +155,14 @@ void SingleInstance::readRequest(QLocalSocket* connection)
                 DropConnection(connection);
             return;
         }
-        const char kind = received->isEmpty() ? 0 : received->front();
-        if (end == 0 || (kind != kShowWindow && kind != kStayInTray)) {
+        const qsizetype options = received->startsWith(kDeleteAfterDecoding) ? 1 : 0;
+        const char kind = end > options ? received->at(options) : 0;
+        const QByteArray folder = received->mid(options + 1, end - options - 1);
+        if ((kind != kShowWindow && kind != kStayInTray) || (!folder.isEmpty() && !folder.startsWith('/'))) {
             DropConnection(connection);
             return;
         }
-        Request request{kind == kStayInTray, received->mid(1, end - 1).toStdString()};
+        Request request{kind == kStayInTray, folder.toStdString(), options == 1};
         // Said before the request is carried out, which may show a box.
         connection->putChar(kTaken);
         connection->flush();

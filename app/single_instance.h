@@ -22,8 +22,9 @@ class SingleInstance : public QObject {
 public:
     // What a later start asks of the running copy.
     struct Request {
-        bool inTray = false; // leave the window where it is, turn the automatic check on
-        std::string folder;  // an absolute path to take as the working folder; empty: none
+        bool inTray = false;              // leave the window where it is, turn the automatic check on
+        std::string folder;               // an absolute path to take as the working folder; empty: none
+        bool deleteAfterDecoding = false; // "/d": tick "Автоудаление"
     };
 
     enum class Outcome {

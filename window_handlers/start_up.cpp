@@ -12,6 +12,7 @@
 #include "window_handlers/option_boxes.h"
 
 #include <algorithm>
+#include <string>
 
 namespace vexo {
 
@@ -69,17 +70,7 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     // same folder whatever folder it starts in.
     if (session.commandLine.folder)
         folder = AbsolutePath(*session.commandLine.folder);
-    // The default folder is made when first needed; any other missing
-    // folder gives way to it, with a word to the user.
-    if (folder == session.defaultFolder)
-        MakeFolder(folder);
-    if (!FolderExists(folder)) {
-        views.dialogs.showMessage(MessageKind::Information,
-                                  "Текущая папка не существует, сохраняем в " + session.defaultFolder);
-        folder = session.defaultFolder;
-        MakeFolder(folder);
-    }
-    boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
+    TakeStartFolder(session, views, boundary, folder);
 
     const std::pair<DecoderOption, bool> options[] = {
         {DecoderOption::DeleteAfterDecoding, stored.readBool(settings::kDeleteAfterDecoding)},
@@ -92,11 +83,31 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     session.update = Pacing(stored.readInteger(settings::kUpdate));
 
     if (session.commandLine.deleteAfterDecoding)
-        boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
+        TakeDeleteSwitch(session, views, boundary);
 
     session.caption = kMainCaption;
     views.window.showCaption(session.caption);
     UpdateTrayHint(session, views.tray);
+}
+
+void TakeStartFolder(Session& session, Views& views, HandlerBoundary& boundary, std::string folder)
+{
+    // The default folder is made when first needed; any other missing
+    // folder gives way to it, with a word to the user.
+    if (folder == session.defaultFolder)
+        MakeFolder(folder);
+    if (!FolderExists(folder)) {
+        views.dialogs.showMessage(MessageKind::Information,
+                                  "Текущая папка не существует, сохраняем в " + session.defaultFolder);
+        folder = session.defaultFolder;
+        MakeFolder(folder);
+    }
+    boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
+}
+
+void TakeDeleteSwitch(Session& session, Views& views, HandlerBoundary& boundary)
+{
+    boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
 }
 
 void KeepMinimumSize(WindowView& view, WindowSize size)

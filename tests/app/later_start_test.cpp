@@ -1,19 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
+#include "app/single_instance.h"
 #include "app/tray_bindings.h"
 #include "app/window_timer.h"
 #include "base/settings_store.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QLocalSocket>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vexo {
 namespace {
@@ -111,6 +121,75 @@ TEST_F(LaterStartTest, LaterTrayStartLeavesTheWindowInTheTray)
     settle();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(c->autoCheckBox->isChecked());
+}
+
+// Guards a later start's "/d" dropped and its missing folder taken and
+// stored without a word, as handed over through the socket: both follow
+// the rules of a first start, and a request without options, as earlier
+// versions send it, still reads.
+TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
+{
+    QDir().mkpath(QString::fromStdString(dir.file("runtime")));
+    QFile::setPermissions(QString::fromStdString(dir.file("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.file("runtime"));
+    startInTray(true);
+    const std::string settingsPath = dir.path() + "/vexorama.INI";
+    SingleInstance running(settingsPath);
+    ASSERT_EQ(running.handOverOrListen({}), SingleInstance::Outcome::Listening);
+    running.setRequestHandler([this](const SingleInstance::Request& later) {
+        window->answerLaterStart(later.folder, later.inTray, later.deleteAfterDecoding);
+    });
+    std::vector<std::string> boxes;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&boxes] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.push_back(box->text().toStdString());
+            box->accept();
+        }
+    });
+    answerer.start(10);
+
+    const std::string missing = dir.file("missing");
+    const std::string fallback = dir.path() + "/";
+    const struct {
+        const char* name;
+        std::string request;
+        bool taken;
+        std::string folder;
+        bool deleteTicked;
+        std::vector<std::string> boxes;
+    } rows[] = {
+        {"old request", "S" + folder + std::string(1, '\0'), true, folder, false, {}},
+        {"/d", "dS" + folder + std::string(1, '\0'), true, folder, true, {}},
+        {"missing folder",
+         "S" + missing + std::string(1, '\0'),
+         true,
+         fallback,
+         false,
+         {"Текущая папка не существует, сохраняем в " + fallback}},
+        {"relative folder", std::string("Sinbox") + '\0', false, folder, false, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        window->answerLaterStart(folder, true, false);
+        if (c->deleteAfterDecodingBox->isChecked())
+            c->deleteAfterDecodingBox->click();
+        boxes.clear();
+        QLocalSocket start;
+        start.connectToServer(SingleInstance::SocketPath(settingsPath));
+        ASSERT_TRUE(start.waitForConnected(5000));
+        start.write(row.request.data(), static_cast<qint64>(row.request.size()));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return start.bytesAvailable() > 0 || start.state() != QLocalSocket::ConnectedState; }));
+        settle();
+        EXPECT_EQ(start.readAll() == "+", row.taken);
+        EXPECT_EQ(window->session().workingFolder, row.folder);
+        EXPECT_EQ(storedFolder(), row.folder);
+        EXPECT_EQ(c->deleteAfterDecodingBox->isChecked(), row.deleteTicked);
+        EXPECT_EQ(SettingsStore(settingsPath).readBool(settings::kDeleteAfterDecoding), row.deleteTicked);
+        EXPECT_EQ(boxes, row.boxes);
+    }
 }
 
 } // namespace
