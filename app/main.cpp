@@ -53,6 +53,9 @@ int main(int argc, char** argv)
         switch (instance->handOverOrListen(
             {commandLine.inTray, commandLine.folder.value_or(""), commandLine.deleteAfterDecoding})) {
         case vexo::SingleInstance::Outcome::HandedOver: return 0;
+        case vexo::SingleInstance::Outcome::LockHeld:
+            std::fputs("vexorama: другой запуск с этими настройками не завершился за 5 с\n", stderr);
+            return 1;
         case vexo::SingleInstance::Outcome::NoAnswer:
             std::fputs("vexorama: программа уже запущена с этими настройками, но не отвечает\n", stderr);
             return 1;

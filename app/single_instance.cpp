@@ -3,6 +3,7 @@
 
 #include "base/file_io.h"
 #include "base/file_system.h"
+#include "base/private_place.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -10,16 +11,16 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
-#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -28,6 +29,8 @@ namespace {
 
 // Long enough for a copy that is busy between two pumps of its window.
 constexpr int kAnswerWaitMs = 5000;
+// How long a start waits for another one to settle which of them runs.
+constexpr auto kStartLockWait = std::chrono::milliseconds(5000);
 // A request is its options, a kind, a path and its end; anything longer is
 // no request.
 constexpr qsizetype kLongestRequest = 8192;
@@ -40,33 +43,33 @@ constexpr char kDeleteAfterDecoding = 'd';
 constexpr char kRequestEnd = '\0';
 constexpr char kTaken = '+';
 
-// The per-user runtime folder ($XDG_RUNTIME_DIR); where there is none, Qt's
-// own per-user fallback, and the shared temporary folder only as a last
-// resort, where the user's number keeps the names apart.
+// The per-user runtime folder ($XDG_RUNTIME_DIR), or a folder of this
+// user's own in the temporary folder; each only when nobody else can enter
+// it. Empty when there is none.
 QString SocketFolderAndPrefix()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty())
-        return runtime + QStringLiteral("/vexorama-");
-    return QDir::tempPath() + QStringLiteral("/vexorama-%1-").arg(::getuid());
+    const std::string folder = PrivateMeetingFolder(std::getenv("XDG_RUNTIME_DIR"), TemporaryFolder(), ::geteuid());
+    if (folder.empty())
+        return {};
+    return QFile::decodeName(QByteArray::fromStdString(folder)) + QStringLiteral("vexorama-");
 }
 
 // Held while one start decides whether it runs, so that two starts at once
 // never both listen (the second would take the first one's socket away).
 class StartLock {
 public:
-    explicit StartLock(const QString& path)
-        : file_(PosixFile::Open(QFile::encodeName(path).toStdString(), O_RDWR | O_CREAT, 0600))
+    StartLock(const QString& path, const WaitClock& clock)
+        : file_(PosixFile::Open(QFile::encodeName(path).toStdString(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600))
     {
         // Without the lock file the start goes on unguarded, as one alone would.
-        if (file_.isOpen()) {
-            while (::flock(file_.fd(), LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
+        if (file_.isOpen())
+            heldElsewhere_ = LockWithin(file_.fd(), kStartLockWait, clock) == LockOutcome::HeldElsewhere;
     }
+    bool heldElsewhere() const { return heldElsewhere_; }
 
 private:
     PosixFile file_; // closing it releases the lock
+    bool heldElsewhere_ = false;
 };
 
 void DropConnection(QLocalSocket* connection)
@@ -97,8 +100,8 @@ bool HandOver(QLocalSocket& socket, const SingleInstance::Request& request)
 
 } // namespace
 
-SingleInstance::SingleInstance(const std::string& settingsPath, QObject* parent)
-    : QObject(parent), path_(SocketPath(settingsPath))
+SingleInstance::SingleInstance(const std::string& settingsPath, QObject* parent, WaitClock clock)
+    : QObject(parent), path_(SocketPath(settingsPath)), clock_(std::move(clock))
 {}
 
 SingleInstance::~SingleInstance() = default;
@@ -112,18 +115,30 @@ QString SingleInstance::SocketPath(const std::string& settingsPath)
         file = settingsPath;
     const QByteArray hash =
         QCryptographicHash::hash(QByteArray::fromStdString(file.string()), QCryptographicHash::Sha256).toHex();
-    return SocketFolderAndPrefix() + QString::fromLatin1(hash.left(16));
+    const QString folderAndPrefix = SocketFolderAndPrefix();
+    return folderAndPrefix.isEmpty() ? QString() : folderAndPrefix + QString::fromLatin1(hash.left(16));
 }
 
 SingleInstance::Outcome SingleInstance::handOverOrListen(Request request)
 {
     request.folder = AbsolutePath(request.folder);
-    const StartLock lock(path_ + QStringLiteral(".lock"));
+    if (path_.isEmpty()) {
+        std::fputs("vexorama: нет личной папки для встречи с уже запущенной программой; она не будет найдена\n",
+                   stderr);
+        return Outcome::Alone;
+    }
+    const StartLock lock(path_ + QStringLiteral(".lock"), clock_);
+    if (lock.heldElsewhere())
+        return Outcome::LockHeld;
     {
         QLocalSocket socket;
         socket.connectToServer(path_);
-        if (socket.waitForConnected(kAnswerWaitMs))
+        if (socket.waitForConnected(kAnswerWaitMs)) {
+            // Nothing is handed to a listener of another user.
+            if (!PeerRunsAs(static_cast<int>(socket.socketDescriptor()), ::geteuid()))
+                return Outcome::NoAnswer;
             return HandOver(socket, request) ? Outcome::HandedOver : Outcome::NoAnswer;
+        }
     }
     // Nobody listens: what lies there is left by a copy that died.
     QLocalServer::removeServer(path_);
@@ -145,6 +160,11 @@ SingleInstance::Outcome SingleInstance::handOverOrListen(Request request)
 
 void SingleInstance::readRequest(QLocalSocket* connection)
 {
+    // A start of another user is not heard.
+    if (!PeerRunsAs(static_cast<int>(connection->socketDescriptor()), ::geteuid())) {
+        DropConnection(connection);
+        return;
+    }
     auto received = std::make_shared<QByteArray>();
     connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
     const auto read = [this, connection, received] {
