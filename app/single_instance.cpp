@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -123,8 +122,10 @@ SingleInstance::Outcome SingleInstance::handOverOrListen(Request request)
 {
     request.folder = AbsolutePath(request.folder);
     if (path_.isEmpty()) {
-        std::fputs("vexorama: нет личной папки для встречи с уже запущенной программой; она не будет найдена\n",
-                   stderr);
+        std::fprintf(stderr,
+                     "vexorama: нет папки, открытой только этому пользователю ($XDG_RUNTIME_DIR или %s/vexorama-%u "
+                     "с правами 0700): запуск без проверки, не запущена ли программа уже\n",
+                     TemporaryFolder().c_str(), static_cast<unsigned>(::geteuid()));
         return Outcome::Alone;
     }
     const StartLock lock(path_ + QStringLiteral(".lock"), clock_);
