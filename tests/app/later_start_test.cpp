@@ -10,8 +10,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QMessageBox>
@@ -23,7 +21,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
+
+#include <sys/stat.h>
 
 namespace vexo {
 namespace {
@@ -129,9 +128,7 @@ TEST_F(LaterStartTest, LaterTrayStartLeavesTheWindowInTheTray)
 // versions send it, still reads.
 TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
 {
-    QDir().mkpath(QString::fromStdString(dir.file("runtime")));
-    QFile::setPermissions(QString::fromStdString(dir.file("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ::mkdir(dir.file("runtime").c_str(), 0700);
     const test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.file("runtime"));
     startInTray(true);
     const std::string settingsPath = dir.path() + "/vexorama.INI";
@@ -140,46 +137,40 @@ TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
     running.setRequestHandler([this](const SingleInstance::Request& later) {
         window->answerLaterStart(later.folder, later.inTray, later.deleteAfterDecoding);
     });
-    std::vector<std::string> boxes;
+    std::string box;
     QTimer answerer;
-    QObject::connect(&answerer, &QTimer::timeout, [&boxes] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes.push_back(box->text().toStdString());
-            box->accept();
+    QObject::connect(&answerer, &QTimer::timeout, [&box] {
+        if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box = shown->text().toStdString();
+            shown->accept();
         }
     });
     answerer.start(10);
 
-    const std::string missing = dir.file("missing");
     const std::string fallback = dir.path() + "/";
+    const std::string missingBox = "Текущая папка не существует, сохраняем в " + fallback;
     const struct {
-        const char* name;
-        std::string request;
+        std::string request; // without its closing '\0'
         bool taken;
         std::string folder;
         bool deleteTicked;
-        std::vector<std::string> boxes;
+        std::string box;
     } rows[] = {
-        {"old request", "S" + folder + std::string(1, '\0'), true, folder, false, {}},
-        {"/d", "dS" + folder + std::string(1, '\0'), true, folder, true, {}},
-        {"missing folder",
-         "S" + missing + std::string(1, '\0'),
-         true,
-         fallback,
-         false,
-         {"Текущая папка не существует, сохраняем в " + fallback}},
-        {"relative folder", std::string("Sinbox") + '\0', false, folder, false, {}},
+        {"S" + folder, true, folder, false, ""},
+        {"dS" + folder, true, folder, true, ""},
+        {"S" + dir.file("missing"), true, fallback, false, missingBox},
+        {"Sinbox", false, folder, false, ""},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.request);
         window->answerLaterStart(folder, true, false);
         if (c->deleteAfterDecodingBox->isChecked())
             c->deleteAfterDecodingBox->click();
-        boxes.clear();
+        box.clear();
         QLocalSocket start;
         start.connectToServer(SingleInstance::SocketPath(settingsPath));
         ASSERT_TRUE(start.waitForConnected(5000));
-        start.write(row.request.data(), static_cast<qint64>(row.request.size()));
+        start.write(row.request.c_str(), static_cast<qint64>(row.request.size() + 1));
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return start.bytesAvailable() > 0 || start.state() != QLocalSocket::ConnectedState; }));
         settle();
@@ -188,7 +179,7 @@ TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
         EXPECT_EQ(storedFolder(), row.folder);
         EXPECT_EQ(c->deleteAfterDecodingBox->isChecked(), row.deleteTicked);
         EXPECT_EQ(SettingsStore(settingsPath).readBool(settings::kDeleteAfterDecoding), row.deleteTicked);
-        EXPECT_EQ(boxes, row.boxes);
+        EXPECT_EQ(box, row.box);
     }
 }
 

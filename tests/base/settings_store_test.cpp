@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -403,36 +402,30 @@ TEST(SettingsStore, StoreAfterAWaitTakesTheFileThatReplacedTheLockedOne)
 // key it reads, and a parsed copy kept after the file changed.
 TEST(SettingsStore, ParsesTheFileOnceUntilItChanges)
 {
-    struct Row {
+    namespace fs = std::filesystem;
+    const struct {
         const char* name;
-        std::function<void(const std::string& path)> change;
-        bool readsFailAfterwards; // a read of the file now would fail
+        void (*change)(const std::string& path); // none: the file stays, and can no longer be read
         const char* expected;
+    } rows[] = {
+        {"unchanged", nullptr, "700"},
+        {"replaced", [](auto& path) { WriteFile(path + "~", "[Prog]\nWidth=800\n"), fs::rename(path + "~", path); },
+         "800"},
+        {"rewritten in place, same size", [](auto& path) { WriteFile(path, "[Prog]\nWidth=701\n"); }, "701"},
+        {"written by another store", [](auto& path) { SettingsStore(path).writeInteger("Prog", "Width", 9); }, "9"},
+        {"removed", [](auto& path) { fs::remove(path); }, "600"},
     };
-    const Row rows[] = {
-        {"unchanged", [](const std::string&) {}, true, "700"},
-        {"replaced by another program",
-         [](const std::string& path) {
-             WriteFile(path + ".new", "[Prog]\nWidth=800\n");
-             std::filesystem::rename(path + ".new", path);
-         },
-         false, "800"},
-        {"rewritten in place, same size", [](const std::string& path) { WriteFile(path, "[Prog]\nWidth=701\n"); },
-         false, "701"},
-        {"written by another store",
-         [](const std::string& path) { SettingsStore(path).writeInteger("Prog", "Width", 900); }, false, "900"},
-        {"removed", [](const std::string& path) { std::filesystem::remove(path); }, false, "600"},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        TempDir dir;
+        const TempDir dir;
         const std::string path = dir.file("vexorama.INI");
         WriteFile(path, "[Prog]\nWidth=700\n");
         SettingsStore store(path);
         ASSERT_EQ(store.readString("Prog", "Width", "600"), "700");
-        row.change(path);
         std::optional<ScopedFileFaults> faults;
-        if (row.readsFailAfterwards)
+        if (row.change)
+            row.change(path);
+        else
             faults.emplace(FileFaults{.failReadAfter = 0});
         EXPECT_EQ(store.readString("Prog", "Width", "600"), row.expected);
     }
