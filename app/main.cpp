@@ -55,8 +55,12 @@ int main(int argc, char** argv)
     std::unique_ptr<vexo::SingleInstance> instance;
     if (!commandLine.unattended) {
         instance = std::make_unique<vexo::SingleInstance>(vexo::SettingsFilePath(executablePath));
-        switch (instance->handOverOrListen({commandLine.inTray, commandLine.folder.value_or("")})) {
+        switch (instance->handOverOrListen(
+            {commandLine.inTray, commandLine.folder.value_or(""), commandLine.deleteAfterDecoding})) {
         case vexo::SingleInstance::Outcome::HandedOver: return 0;
+        case vexo::SingleInstance::Outcome::LockHeld:
+            std::fputs("vexorama: другой запуск с этими настройками не завершился за 5 с\n", stderr);
+            return 1;
         case vexo::SingleInstance::Outcome::NoAnswer:
             std::fputs("vexorama: программа уже запущена с этими настройками, но не отвечает\n", stderr);
             return 1;
@@ -74,7 +78,7 @@ int main(int argc, char** argv)
     new vexo::StopSignals(window);
     if (instance) {
         instance->setRequestHandler([&window](const vexo::SingleInstance::Request& later) {
-            window.answerLaterStart(later.folder, later.inTray);
+            window.answerLaterStart(later.folder, later.inTray, later.deleteAfterDecoding);
         });
     }
     if (commandLine.inTray)

@@ -11,7 +11,6 @@
 #include "app/window_builder.h"
 #include "base/file_names.h"
 #include "base/stop_request.h"
-#include "decoder/working_folder.h"
 #include "window_handlers/start_up.h"
 
 #include <QAction>
@@ -105,12 +104,14 @@ void MainWindow::startShownWindow()
     QTimer::singleShot(0, this, [this] { findChild<DecoderBindings*>()->windowShown(); });
 }
 
-void MainWindow::answerLaterStart(const std::string& folder, bool inTray)
+void MainWindow::answerLaterStart(const std::string& folder, bool inTray, bool deleteAfterDecoding)
 {
     if (inTray)
         controls_.autoCheckBox->setChecked(true);
     else
         controls_.showWindowItem->trigger();
+    if (deleteAfterDecoding)
+        TakeDeleteSwitch(session_, views_, boundary_);
     if (folder.empty())
         return;
     waitingFolder_ = folder;
@@ -124,7 +125,7 @@ void MainWindow::takeWaitingFolder()
     if (waitingFolder_.empty() || !controls_.folderBox->isEnabled())
         return;
     const std::string folder = std::exchange(waitingFolder_, {});
-    boundary_.run([&] { SetWorkingFolder(session_, views_.decoder, folder); });
+    TakeStartFolder(session_, views_, boundary_, folder);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

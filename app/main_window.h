@@ -44,8 +44,9 @@ public:
     // comes to the front as "Показать/скрыть" brings it, or, for a start in
     // the tray, stays as it is and the automatic check is ticked. A
     // non-empty `folder` becomes the working folder as soon as no decode or
-    // join works in the current one.
-    void answerLaterStart(const std::string& folder, bool inTray);
+    // join works in the current one, and "/d" ticks "Автоудаление", both by
+    // the rules of a first start.
+    void answerLaterStart(const std::string& folder, bool inTray, bool deleteAfterDecoding = false);
     // Whether an unattended ("/a") run failed (see BatchRun::failed): its exit status.
     bool unattendedRunFailed() const;
 

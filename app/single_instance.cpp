@@ -3,23 +3,23 @@
 
 #include "base/file_io.h"
 #include "base/file_system.h"
+#include "base/private_place.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
-#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -28,40 +28,47 @@ namespace {
 
 // Long enough for a copy that is busy between two pumps of its window.
 constexpr int kAnswerWaitMs = 5000;
-// A request is a kind, a path and its end; anything longer is no request.
+// How long a start waits for another one to settle which of them runs.
+constexpr auto kStartLockWait = std::chrono::milliseconds(5000);
+// A request is its options, a kind, a path and its end; anything longer is
+// no request.
 constexpr qsizetype kLongestRequest = 8192;
 constexpr char kShowWindow = 'S';
 constexpr char kStayInTray = 'T';
+// Options go before the kind, so that a request without any reads as it
+// always did, and a copy that knows no options refuses one with them
+// rather than taking it for a folder.
+constexpr char kDeleteAfterDecoding = 'd';
 constexpr char kRequestEnd = '\0';
 constexpr char kTaken = '+';
 
-// The per-user runtime folder ($XDG_RUNTIME_DIR); where there is none, Qt's
-// own per-user fallback, and the shared temporary folder only as a last
-// resort, where the user's number keeps the names apart.
+// The per-user runtime folder ($XDG_RUNTIME_DIR), or a folder of this
+// user's own in the temporary folder; each only when nobody else can enter
+// it. Empty when there is none.
 QString SocketFolderAndPrefix()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty())
-        return runtime + QStringLiteral("/vexorama-");
-    return QDir::tempPath() + QStringLiteral("/vexorama-%1-").arg(::getuid());
+    const std::string folder = PrivateMeetingFolder(std::getenv("XDG_RUNTIME_DIR"), TemporaryFolder(), ::geteuid());
+    if (folder.empty())
+        return {};
+    return QFile::decodeName(QByteArray::fromStdString(folder)) + QStringLiteral("vexorama-");
 }
 
 // Held while one start decides whether it runs, so that two starts at once
 // never both listen (the second would take the first one's socket away).
 class StartLock {
 public:
-    explicit StartLock(const QString& path)
-        : file_(PosixFile::Open(QFile::encodeName(path).toStdString(), O_RDWR | O_CREAT, 0600))
+    StartLock(const QString& path, const WaitClock& clock)
+        : file_(PosixFile::Open(QFile::encodeName(path).toStdString(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600))
     {
         // Without the lock file the start goes on unguarded, as one alone would.
-        if (file_.isOpen()) {
-            while (::flock(file_.fd(), LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
+        if (file_.isOpen())
+            heldElsewhere_ = LockWithin(file_.fd(), kStartLockWait, clock) == LockOutcome::HeldElsewhere;
     }
+    bool heldElsewhere() const { return heldElsewhere_; }
 
 private:
     PosixFile file_; // closing it releases the lock
+    bool heldElsewhere_ = false;
 };
 
 void DropConnection(QLocalSocket* connection)
@@ -73,7 +80,10 @@ void DropConnection(QLocalSocket* connection)
 // Sends the request and waits for the running copy to say it took it.
 bool HandOver(QLocalSocket& socket, const SingleInstance::Request& request)
 {
-    QByteArray bytes(1, request.inTray ? kStayInTray : kShowWindow);
+    QByteArray bytes;
+    if (request.deleteAfterDecoding)
+        bytes += kDeleteAfterDecoding;
+    bytes += request.inTray ? kStayInTray : kShowWindow;
     bytes += QByteArray::fromStdString(request.folder);
     bytes += kRequestEnd;
     socket.write(bytes);
@@ -89,8 +99,8 @@ bool HandOver(QLocalSocket& socket, const SingleInstance::Request& request)
 
 } // namespace
 
-SingleInstance::SingleInstance(const std::string& settingsPath, QObject* parent)
-    : QObject(parent), path_(SocketPath(settingsPath))
+SingleInstance::SingleInstance(const std::string& settingsPath, QObject* parent, WaitClock clock)
+    : QObject(parent), path_(SocketPath(settingsPath)), clock_(std::move(clock))
 {}
 
 SingleInstance::~SingleInstance() = default;
@@ -104,18 +114,32 @@ QString SingleInstance::SocketPath(const std::string& settingsPath)
         file = settingsPath;
     const QByteArray hash =
         QCryptographicHash::hash(QByteArray::fromStdString(file.string()), QCryptographicHash::Sha256).toHex();
-    return SocketFolderAndPrefix() + QString::fromLatin1(hash.left(16));
+    const QString folderAndPrefix = SocketFolderAndPrefix();
+    return folderAndPrefix.isEmpty() ? QString() : folderAndPrefix + QString::fromLatin1(hash.left(16));
 }
 
 SingleInstance::Outcome SingleInstance::handOverOrListen(Request request)
 {
     request.folder = AbsolutePath(request.folder);
-    const StartLock lock(path_ + QStringLiteral(".lock"));
+    if (path_.isEmpty()) {
+        std::fprintf(stderr,
+                     "vexorama: нет папки, открытой только этому пользователю ($XDG_RUNTIME_DIR или %s/vexorama-%u "
+                     "с правами 0700): запуск без проверки, не запущена ли программа уже\n",
+                     TemporaryFolder().c_str(), static_cast<unsigned>(::geteuid()));
+        return Outcome::Alone;
+    }
+    const StartLock lock(path_ + QStringLiteral(".lock"), clock_);
+    if (lock.heldElsewhere())
+        return Outcome::LockHeld;
     {
         QLocalSocket socket;
         socket.connectToServer(path_);
-        if (socket.waitForConnected(kAnswerWaitMs))
+        if (socket.waitForConnected(kAnswerWaitMs)) {
+            // Nothing is handed to a listener of another user.
+            if (!PeerRunsAs(static_cast<int>(socket.socketDescriptor()), ::geteuid()))
+                return Outcome::NoAnswer;
             return HandOver(socket, request) ? Outcome::HandedOver : Outcome::NoAnswer;
+        }
     }
     // Nobody listens: what lies there is left by a copy that died.
     QLocalServer::removeServer(path_);
@@ -137,6 +161,11 @@ SingleInstance::Outcome SingleInstance::handOverOrListen(Request request)
 
 void SingleInstance::readRequest(QLocalSocket* connection)
 {
+    // A start of another user is not heard.
+    if (!PeerRunsAs(static_cast<int>(connection->socketDescriptor()), ::geteuid())) {
+        DropConnection(connection);
+        return;
+    }
     auto received = std::make_shared<QByteArray>();
     connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
     const auto read = [this, connection, received] {
@@ -147,12 +176,14 @@ void SingleInstance::readRequest(QLocalSocket* connection)
                 DropConnection(connection);
             return;
         }
-        const char kind = received->isEmpty() ? 0 : received->front();
-        if (end == 0 || (kind != kShowWindow && kind != kStayInTray)) {
+        const qsizetype options = received->startsWith(kDeleteAfterDecoding) ? 1 : 0;
+        const char kind = end > options ? received->at(options) : 0;
+        const QByteArray folder = received->mid(options + 1, end - options - 1);
+        if ((kind != kShowWindow && kind != kStayInTray) || (!folder.isEmpty() && !folder.startsWith('/'))) {
             DropConnection(connection);
             return;
         }
-        Request request{kind == kStayInTray, received->mid(1, end - 1).toStdString()};
+        Request request{kind == kStayInTray, folder.toStdString(), options == 1};
         // Said before the request is carried out, which may show a box.
         connection->putChar(kTaken);
         connection->flush();

@@ -100,4 +100,34 @@ std::string Utf8ToCp1251(std::string_view text)
     return converter.convert(text, "?", Utf8SequenceLength);
 }
 
+bool IsValidUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = Utf8SequenceLength(bytes.substr(i));
+        const bool wanted = (lead <= 0xDF && length == 2) || (lead >= 0xE0 && lead <= 0xEF && length == 3)
+                            || (lead >= 0xF0 && length == 4);
+        if (length < 2 || !wanted)
+            return false;
+        // The second byte rules out overlong forms, surrogates and code
+        // points past U+10FFFF.
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90)
+            || (lead == 0xF4 && second > 0x8F))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Utf8OrCp1251ToUtf8(std::string_view bytes)
+{
+    return IsValidUtf8(bytes) ? std::string(bytes) : Cp1251ToUtf8(bytes);
+}
+
 } // namespace vexo

@@ -21,4 +21,12 @@ namespace vexo {
 std::string Cp1251ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1251(std::string_view text);
 
+// Whether `bytes` are well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing past U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+// Text from a file that may come from the original Windows program: kept
+// when it is valid UTF-8, otherwise read as Windows-1251.
+std::string Utf8OrCp1251ToUtf8(std::string_view bytes);
+
 } // namespace vexo

@@ -2,12 +2,18 @@
 #include "base/settings_store.h"
 
 #include "base/atomic_file.h"
+#include "base/cp1251.h"
 #include "base/file_io.h"
+#include "base/ini_syntax.h"
 #include "base/int_text.h"
+#include "base/settings_snapshot.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -63,67 +69,9 @@ std::string JoinLines(const IniLines& ini)
     return text;
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-// A line's text for matching: trimmed, and without the byte order mark that
-// some editors put in front of the first line.
 std::string_view LineContent(const IniLines& ini, std::size_t index)
 {
-    std::string_view line = ini.lines[index];
-    if (index == 0 && line.substr(0, 3) == "\xEF\xBB\xBF")
-        line.remove_prefix(3);
-    return Trim(line);
-}
-
-std::optional<std::string_view> SectionName(std::string_view content)
-{
-    if (content.empty() || content.front() != '[')
-        return std::nullopt;
-    const std::size_t close = content.find(']');
-    if (close == std::string_view::npos)
-        return std::nullopt;
-    return Trim(content.substr(1, close - 1));
-}
-
-struct KeyLine {
-    std::string_view key;
-    std::string_view value;
-};
-
-std::optional<KeyLine> ParseKeyLine(std::string_view content)
-{
-    const std::size_t equals = content.find('=');
-    if (equals == std::string_view::npos)
-        return std::nullopt;
-    return KeyLine{Trim(content.substr(0, equals)), Trim(content.substr(equals + 1))};
+    return IniLineContent(ini.lines[index], index == 0);
 }
 
 // Lines [header, end) of the first section of that name.
@@ -135,11 +83,11 @@ struct SectionRange {
 std::optional<SectionRange> FindSection(const IniLines& ini, std::string_view section)
 {
     for (std::size_t i = 0; i < ini.lines.size(); ++i) {
-        const auto name = SectionName(LineContent(ini, i));
+        const auto name = IniSectionName(LineContent(ini, i));
         if (!name || !EqualsIgnoreAsciiCase(*name, section))
             continue;
         std::size_t end = i + 1;
-        while (end < ini.lines.size() && !SectionName(LineContent(ini, end)))
+        while (end < ini.lines.size() && !IniSectionName(LineContent(ini, end)))
             ++end;
         return SectionRange{i, end};
     }
@@ -149,28 +97,18 @@ std::optional<SectionRange> FindSection(const IniLines& ini, std::string_view se
 std::optional<std::size_t> FindKey(const IniLines& ini, SectionRange range, std::string_view key)
 {
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        const auto line = ParseKeyLine(LineContent(ini, i));
+        const auto line = ParseIniKeyLine(LineContent(ini, i));
         if (line && EqualsIgnoreAsciiCase(line->key, key))
             return i;
     }
     return std::nullopt;
 }
 
-bool IsQuoted(std::string_view value)
-{
-    return value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'');
-}
-
-std::string_view Unquote(std::string_view value)
-{
-    return IsQuoted(value) ? value.substr(1, value.size() - 2) : value;
-}
-
 // Reading trims blanks and strips one pair of quotes, so a value that would
 // lose either is written inside double quotes and reads back as it was.
 std::string EncodeValue(const std::string& value)
 {
-    if (Trim(value).size() != value.size() || IsQuoted(value))
+    if (TrimBlanks(value).size() != value.size() || IsQuoted(value))
         return '"' + value + '"';
     return value;
 }
@@ -220,8 +158,6 @@ std::string CapCharacters(const std::string& text, std::size_t maxCharacters)
 
 // ---- The file on disk -----------------------------------------------------
 
-enum class LoadResult { Loaded, Missing, Failed };
-
 // The whole of an open file, or nothing when a read fails.
 bool ReadWhole(PosixFile& file, std::string& text)
 {
@@ -232,16 +168,6 @@ bool ReadWhole(PosixFile& file, std::string& text)
         return false;
     }
     return true;
-}
-
-LoadResult LoadFile(const std::string& path, std::string& text)
-{
-    PosixFile file = PosixFile::OpenReadOnly(path);
-    if (!file.isOpen())
-        return errno == ENOENT ? LoadResult::Missing : LoadResult::Failed;
-    if (!file.isRegular())
-        return LoadResult::Failed;
-    return ReadWhole(file, text) ? LoadResult::Loaded : LoadResult::Failed;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b)
@@ -300,20 +226,9 @@ bool ReplaceFile(const std::string& path, const std::string& text)
     }
 }
 
-std::optional<std::string> ReadValue(const std::string& path, const std::string& section, const std::string& key)
-{
-    std::string text;
-    if (LoadFile(path, text) != LoadResult::Loaded)
-        return std::nullopt;
-    const IniLines ini = SplitLines(text);
-    const auto range = FindSection(ini, section);
-    if (!range)
-        return std::nullopt;
-    const auto index = FindKey(ini, *range, key);
-    if (!index)
-        return std::nullopt;
-    return std::string(Unquote(ParseKeyLine(LineContent(ini, *index))->value));
-}
+// Counted by every write of any store, so that each store's parsed copy
+// of the file is read again after it.
+std::atomic<std::uint64_t> writesInThisProcess{0};
 
 // ---- Where the file lives -------------------------------------------------
 
@@ -334,17 +249,38 @@ SettingsWriteError::SettingsWriteError(const std::string& path) : std::runtime_e
 SettingsStore::SettingsStore(std::string path) : path_(std::move(path))
 {}
 
+std::optional<std::string> SettingsStore::readValue(const std::string& section, const std::string& key) const
+{
+    std::shared_ptr<const SettingsSnapshot> snapshot;
+    {
+        const std::lock_guard guard(cache_->mutex);
+        // A write of this process may land within the file system's time
+        // granularity, with an inode number just freed: it always counts.
+        const std::uint64_t writes = writesInThisProcess.load();
+        if (!cache_->snapshot || cache_->writes != writes || !cache_->snapshot->current(path_)) {
+            cache_->snapshot = SettingsSnapshot::Load(path_);
+            cache_->writes = writes;
+        }
+        snapshot = cache_->snapshot;
+    }
+    const auto value = snapshot->find(section, key);
+    if (!value)
+        return std::nullopt;
+    // A file brought over from the original program holds Windows-1251.
+    return Utf8OrCp1251ToUtf8(Unquote(*value));
+}
+
 std::string SettingsStore::readString(const std::string& section, const std::string& key,
                                       const std::string& defaultValue) const
 {
-    const auto value = ReadValue(path_, section, key);
+    const auto value = readValue(section, key);
     return value ? CapCharacters(*value, kMaxValueCharacters) : defaultValue;
 }
 
 std::int32_t SettingsStore::readInteger(const std::string& section, const std::string& key,
                                         std::int32_t defaultValue) const
 {
-    const auto value = ReadValue(path_, section, key);
+    const auto value = readValue(section, key);
     if (!value)
         return defaultValue;
     return ParseInt32(*value).value_or(defaultValue);
@@ -369,6 +305,13 @@ void SettingsStore::writeStrings(std::initializer_list<std::pair<SettingKey, std
             throw SettingsWriteError(path_);
     }
 
+    // The folder box stores itself at every start: a file that holds these
+    // values already is left alone, and is not even read again whole.
+    if (std::all_of(values.begin(), values.end(), [this](const auto& entry) {
+            return readValue(std::string(entry.first.section), std::string(entry.first.key)) == entry.second;
+        }))
+        return;
+
     // Held until the new file is in place.
     PosixFile locked = LockForStore(path_);
     std::string text;
@@ -385,7 +328,9 @@ void SettingsStore::writeStrings(std::initializer_list<std::pair<SettingKey, std
     // flushing it to disk) with the text it already holds would gain nothing.
     if (updated == text)
         return;
-    if (!ReplaceFile(path_, updated))
+    const bool replaced = ReplaceFile(path_, updated);
+    ++writesInThisProcess;
+    if (!replaced)
         throw SettingsWriteError(path_);
 }
 

@@ -5,11 +5,16 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 namespace vexo {
+
+class SettingsSnapshot;
 
 // A refused write to the settings file; the text names the file.
 class SettingsWriteError : public std::runtime_error {
@@ -17,11 +22,15 @@ public:
     explicit SettingsWriteError(const std::string& path);
 };
 
-// The program's INI settings file, read and written key by key. Nothing is
-// cached: every read parses the file afresh and every write replaces it at
-// once, so two stores on the same path see each other's writes immediately.
-// Sections and keys are matched without regard to ASCII case; lines the
-// program does not know are kept as they are. Each write goes to a
+// The program's INI settings file, read and written key by key. A read
+// parses the file once and goes on using what it parsed while the file
+// stays the same (same inode, size and times, and no write in between);
+// every write replaces the file at once, so two stores on the same path
+// see each other's writes immediately. Sections and keys are matched
+// without regard to ASCII case; lines the program does not know are kept
+// as they are. Values are UTF-8; one that is not valid UTF-8 (a file from
+// the original Windows program) is read as Windows-1251, and CRLF lines
+// and a UTF-8 byte order mark are taken as well. Each write goes to a
 // temporary file beside the settings file that is then renamed over it, so
 // a crash or a full disk never leaves a truncated file behind. A write reads
 // and replaces the file under an exclusive lock of it (made empty first
@@ -60,7 +69,17 @@ public:
     void writeStrings(std::initializer_list<std::pair<SettingKey, std::string>> values);
 
 private:
+    // The value as it stands in the file, unquoted and in UTF-8.
+    std::optional<std::string> readValue(const std::string& section, const std::string& key) const;
+
+    struct ReadCache {
+        std::mutex mutex;
+        std::shared_ptr<const SettingsSnapshot> snapshot;
+        std::uint64_t writes = 0;
+    };
+
     std::string path_;
+    std::shared_ptr<ReadCache> cache_ = std::make_shared<ReadCache>();
 };
 
 // The base folder of the user's configuration: $XDG_CONFIG_HOME when it is an

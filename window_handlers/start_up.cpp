@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_handlers/start_up.h"
 
+#include "base/file_names.h"
 #include "base/file_system.h"
 #include "base/handler_boundary.h"
 #include "base/program_files.h"
@@ -11,6 +12,7 @@
 #include "window_handlers/option_boxes.h"
 
 #include <algorithm>
+#include <string>
 
 namespace vexo {
 
@@ -60,21 +62,15 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     if (session.defaultFolder.empty())
         session.defaultFolder = session.programFolder;
     std::string folder = stored.readString(settings::kFolder, session.defaultFolder);
+    // A relative folder written into the file by hand lies beside the file,
+    // whatever folder the start runs in.
+    if (!folder.empty() && folder.front() != '/')
+        folder = AbsolutePath(FolderPart(stored.path()) + folder);
     // Stored absolute, so that a later start from the menu works in the
     // same folder whatever folder it starts in.
     if (session.commandLine.folder)
         folder = AbsolutePath(*session.commandLine.folder);
-    // The default folder is made when first needed; any other missing
-    // folder gives way to it, with a word to the user.
-    if (folder == session.defaultFolder)
-        MakeFolder(folder);
-    if (!FolderExists(folder)) {
-        views.dialogs.showMessage(MessageKind::Information,
-                                  "Текущая папка не существует, сохраняем в " + session.defaultFolder);
-        folder = session.defaultFolder;
-        MakeFolder(folder);
-    }
-    boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
+    TakeStartFolder(session, views, boundary, folder);
 
     const std::pair<DecoderOption, bool> options[] = {
         {DecoderOption::DeleteAfterDecoding, stored.readBool(settings::kDeleteAfterDecoding)},
@@ -87,11 +83,31 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     session.update = Pacing(stored.readInteger(settings::kUpdate));
 
     if (session.commandLine.deleteAfterDecoding)
-        boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
+        TakeDeleteSwitch(session, views, boundary);
 
     session.caption = kMainCaption;
     views.window.showCaption(session.caption);
     UpdateTrayHint(session, views.tray);
+}
+
+void TakeStartFolder(Session& session, Views& views, HandlerBoundary& boundary, std::string folder)
+{
+    // The default folder is made when first needed; any other missing
+    // folder gives way to it, with a word to the user.
+    if (folder == session.defaultFolder)
+        MakeFolder(folder);
+    if (!FolderExists(folder)) {
+        views.dialogs.showMessage(MessageKind::Information,
+                                  "Текущая папка не существует, сохраняем в " + session.defaultFolder);
+        folder = session.defaultFolder;
+        MakeFolder(folder);
+    }
+    boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
+}
+
+void TakeDeleteSwitch(Session& session, Views& views, HandlerBoundary& boundary)
+{
+    boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
 }
 
 void KeepMinimumSize(WindowView& view, WindowSize size)

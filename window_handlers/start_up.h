@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vexo {
 
@@ -16,6 +17,16 @@ struct Views;
 // `session.executablePath`, `programFolder` and `commandLine` must be set. A
 // refused settings write is shown once and start-up goes on.
 void StartUp(Session& session, Views& views, HandlerBoundary& boundary);
+
+// The rules by which a start takes its working folder, the first start's
+// and those handed over to a running window alike: `folder` (absolute) is
+// made when it is the default folder; any other folder that does not exist
+// is said in a box and the default folder is taken instead. The folder
+// taken is stored.
+void TakeStartFolder(Session& session, Views& views, HandlerBoundary& boundary, std::string folder);
+
+// "/d" of a start: "Автоудаление" is ticked, and so stored for later starts.
+void TakeDeleteSwitch(Session& session, Views& views, HandlerBoundary& boundary);
 
 // The window never gets narrower than 640 or lower than 300 pixels.
 struct WindowSize {

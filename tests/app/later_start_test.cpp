@@ -1,19 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
+#include "app/single_instance.h"
 #include "app/tray_bindings.h"
 #include "app/window_timer.h"
 #include "base/settings_store.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QLocalSocket>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
+#include <string>
+
+#include <sys/stat.h>
 
 namespace vexo {
 namespace {
@@ -111,6 +120,67 @@ TEST_F(LaterStartTest, LaterTrayStartLeavesTheWindowInTheTray)
     settle();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(c->autoCheckBox->isChecked());
+}
+
+// Guards a later start's "/d" dropped and its missing folder taken and
+// stored without a word, as handed over through the socket: both follow
+// the rules of a first start, and a request without options, as earlier
+// versions send it, still reads.
+TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
+{
+    ::mkdir(dir.file("runtime").c_str(), 0700);
+    const test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.file("runtime"));
+    startInTray(true);
+    const std::string settingsPath = dir.path() + "/vexorama.INI";
+    SingleInstance running(settingsPath);
+    ASSERT_EQ(running.handOverOrListen({}), SingleInstance::Outcome::Listening);
+    running.setRequestHandler([this](const SingleInstance::Request& later) {
+        window->answerLaterStart(later.folder, later.inTray, later.deleteAfterDecoding);
+    });
+    std::string box;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&box] {
+        if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box = shown->text().toStdString();
+            shown->accept();
+        }
+    });
+    answerer.start(10);
+
+    const std::string fallback = dir.path() + "/";
+    const std::string missingBox = "Текущая папка не существует, сохраняем в " + fallback;
+    const struct {
+        std::string request; // without its closing '\0'
+        bool taken;
+        std::string folder;
+        bool deleteTicked;
+        std::string box;
+    } rows[] = {
+        {"S" + folder, true, folder, false, ""},
+        {"dS" + folder, true, folder, true, ""},
+        {"S" + dir.file("missing"), true, fallback, false, missingBox},
+        {"Sinbox", false, folder, false, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.request);
+        window->answerLaterStart(folder, true, false);
+        if (c->deleteAfterDecodingBox->isChecked())
+            c->deleteAfterDecodingBox->click();
+        box.clear();
+        QLocalSocket start;
+        start.connectToServer(SingleInstance::SocketPath(settingsPath));
+        ASSERT_TRUE(start.waitForConnected(5000));
+        start.write(row.request.c_str(), static_cast<qint64>(row.request.size() + 1));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return start.bytesAvailable() > 0 || start.state() != QLocalSocket::ConnectedState; }));
+        settle();
+        EXPECT_EQ(start.readAll() == "+", row.taken);
+        EXPECT_EQ(window->session().workingFolder, row.folder);
+        EXPECT_EQ(storedFolder(), row.folder);
+        EXPECT_EQ(c->deleteAfterDecodingBox->isChecked(), row.deleteTicked);
+        EXPECT_EQ(SettingsStore(settingsPath).readBool(settings::kDeleteAfterDecoding), row.deleteTicked);
+        EXPECT_EQ(box, row.box);
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -395,6 +396,39 @@ TEST(SettingsStore, StoreAfterAWaitTakesTheFileThatReplacedTheLockedOne)
 
     EXPECT_EQ(error, "");
     EXPECT_EQ(ReadFile(path), "[Prog]\nWidth=2\n\n[Server]\nPort=7000\n");
+}
+
+// Guards "/a" on a big settings file parsing the whole file again for each
+// key it reads, and a parsed copy kept after the file changed.
+TEST(SettingsStore, ParsesTheFileOnceUntilItChanges)
+{
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        void (*change)(const std::string& path); // none: the file stays, and can no longer be read
+        const char* expected;
+    } rows[] = {
+        {"unchanged", nullptr, "700"},
+        {"replaced", [](auto& path) { WriteFile(path + "~", "[Prog]\nWidth=800\n"), fs::rename(path + "~", path); },
+         "800"},
+        {"rewritten in place, same size", [](auto& path) { WriteFile(path, "[Prog]\nWidth=701\n"); }, "701"},
+        {"written by another store", [](auto& path) { SettingsStore(path).writeInteger("Prog", "Width", 9); }, "9"},
+        {"removed", [](auto& path) { fs::remove(path); }, "600"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TempDir dir;
+        const std::string path = dir.file("vexorama.INI");
+        WriteFile(path, "[Prog]\nWidth=700\n");
+        SettingsStore store(path);
+        ASSERT_EQ(store.readString("Prog", "Width", "600"), "700");
+        std::optional<ScopedFileFaults> faults;
+        if (row.change)
+            row.change(path);
+        else
+            faults.emplace(FileFaults{.failReadAfter = 0});
+        EXPECT_EQ(store.readString("Prog", "Width", "600"), row.expected);
+    }
 }
 
 // Guards: a wrong extension rule (a dot in a folder taken for an extension).

@@ -54,6 +54,47 @@ TEST_F(CheckServerTest, LoginAndPasswordAreSentUnchangedInWindows1251)
     EXPECT_EQ(server.requests()[0], "us:er:\xEF\xE0\xF0\xEE\xEB\xFC:1:is_files\n\r\n");
 }
 
+// Guards a settings file from the original Windows program (Windows-1251,
+// CRLF lines) or from an editor (byte order mark) read as garbage: the
+// login must go out as the same Windows-1251 bytes, the host and folder
+// read as their text, and a write must add UTF-8.
+TEST_F(CheckServerTest, SettingsFromTheOriginalProgramSendTheirLogin)
+{
+    struct Row {
+        const char* name;
+        std::string file;
+        std::string request;
+    };
+    const Row rows[] = {
+        {"Windows-1251, CRLF",
+         "[Server]\r\nName=\xF1\xE5\xF0\xE2\xE5\xF0\r\nLogin=\xC2\xE0\xF1\xFF\r\nPasswd=\xEF\xE0\xF0\xEE\xEB\xFC\r\n"
+         "[Prog]\r\nFolder=/home/\xC2\xE0\xF1\xFF\r\n",
+         "\xC2\xE0\xF1\xFF:\xEF\xE0\xF0\xEE\xEB\xFC:is_files\n\r\n"},
+        {"UTF-8 with a byte order mark, CRLF",
+         "\xEF\xBB\xBF[Server]\r\nName=сервер\r\nLogin=Вася\r\nPasswd=пароль\r\n[Prog]\r\nFolder=/home/Вася\r\n",
+         "\xC2\xE0\xF1\xFF:\xEF\xE0\xF0\xEE\xEB\xFC:is_files\n\r\n"},
+        {"Windows-1251 in quotes, LF",
+         "[Server]\nName=\"\xF1\xE5\xF0\xE2\xE5\xF0\"\nLogin=\" \xC2\xE0\xF1\xFF\"\nPasswd=\xEF\xE0\xF0\xEE\xEB\xFC\n"
+         "[Prog]\nFolder=/home/\xC2\xE0\xF1\xFF\n",
+         " \xC2\xE0\xF1\xFF:\xEF\xE0\xF0\xEE\xEB\xFC:is_files\n\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::WriteFile(settings().path(), row.file);
+        ScriptServer server("connected\n=END=\n");
+        usePort(server.port());
+        queueCheck();
+        CheckServer(d);
+        ASSERT_EQ(server.requests().size(), 1u);
+        EXPECT_EQ(server.requests()[0], row.request);
+        EXPECT_EQ(settings().readString(settings::kServer), "сервер");
+        EXPECT_EQ(settings().readString(settings::kFolder, ""), "/home/Вася");
+
+        settings().writeString("Server", "Login", "Петя");
+        EXPECT_NE(test::ReadFile(settings().path()).find("Login=Петя\n"), std::string::npos);
+    }
+}
+
 // Guards the list: rows appended below earlier rows with their size texts,
 // the header fixed, names converted, addresses kept byte for byte, and the
 // downloads, removals and closing check queued in list order.

@@ -258,6 +258,34 @@ TEST(HiddenTabTest, TenthRightClickShowsTheTab)
     }
 }
 
+// Guards a relative "Folder=" written by hand resolved in whatever folder
+// the start runs in: it lies beside the settings file.
+TEST_F(StartupTest, RelativeStoredFolderLiesBesideTheSettingsFile)
+{
+    std::filesystem::create_directories(dir.file("inbox/sub"));
+    TempDir elsewhere;
+    std::filesystem::create_directories(elsewhere.file("inbox"));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+    const struct {
+        std::string stored;
+        std::string expected;
+    } rows[] = {
+        {"inbox", dir.file("inbox")},
+        {"./inbox/sub/..", dir.file("inbox")},
+        {"inbox/sub/", dir.file("inbox/sub/")},
+        {elsewhere.file("inbox"), elsewhere.file("inbox")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored);
+        writeIni("[Prog]\nFolder=" + row.stored + "\n");
+        Start start(programFolder, {});
+        EXPECT_EQ(start.session.workingFolder, row.expected);
+        EXPECT_TRUE(start.ops.messages.empty());
+    }
+    std::filesystem::current_path(before);
+}
+
 // Guards the folder browser: a cancel changes nothing, a choice becomes the
 // working folder and is stored.
 TEST_F(StartupTest, FolderBrowserSetsTheWorkingFolder)
