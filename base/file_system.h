@@ -8,6 +8,9 @@ namespace vexo {
 // Whether the path names an existing folder (following links).
 bool FolderExists(const std::string& path);
 
+// The user's home folder: $HOME, else the one the user database names.
+std::string HomeFolder();
+
 // Makes the folder and the folders above it that are missing; one that
 // cannot be made is left for the first use to report.
 void MakeFolder(const std::string& path);

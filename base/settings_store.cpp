@@ -4,6 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/cp1251.h"
 #include "base/file_io.h"
+#include "base/file_system.h"
 #include "base/ini_syntax.h"
 #include "base/int_text.h"
 #include "base/settings_snapshot.h"
@@ -20,7 +21,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -229,17 +229,6 @@ bool ReplaceFile(const std::string& path, const std::string& text)
 // Counted by every write of any store, so that each store's parsed copy
 // of the file is read again after it.
 std::atomic<std::uint64_t> writesInThisProcess{0};
-
-// ---- Where the file lives -------------------------------------------------
-
-std::string HomeFolder()
-{
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return home;
-    const passwd* user = ::getpwuid(::getuid());
-    return user && user->pw_dir ? user->pw_dir : "";
-}
 
 } // namespace
 

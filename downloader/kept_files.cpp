@@ -9,9 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <pwd.h>
-#include <unistd.h>
-
 namespace vexo {
 
 namespace {
@@ -29,15 +26,6 @@ bool SameFile(const ServerFile& a, const ServerFile& b)
 std::string EntryText(const ServerFile& file)
 {
     return file.fileName + "\n" + file.url + "\n" + file.sizeText + "\n";
-}
-
-std::string HomeFolder()
-{
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return home;
-    const passwd* user = ::getpwuid(::getuid());
-    return user && user->pw_dir ? user->pw_dir : "";
 }
 
 } // namespace
