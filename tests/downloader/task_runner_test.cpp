@@ -94,10 +94,10 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival two.avi"), 1);
 }
 
-// Guards a runner that set its timers with every change of the queue: one
+// Guards: a runner that set its timers with every change of the queue (one
 // "Обновить" of one file switched the runner's timer off and on six times in
-// one tick and showed the queue twelve times. Now each tick and the click
-// set the timers and show the queue once per change, and the pumps the
+// one tick and showed the queue twelve times). Each tick and the click set
+// the timers once and show the queue once per change, and the pumps the
 // window needs (each tick's start, each status text, after each task) stay.
 TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
 {
