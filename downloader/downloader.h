@@ -51,6 +51,9 @@ struct Downloader {
     // The runner is carrying out a task; ticks that arrive meanwhile (from
     // the pumps inside the task) are not acted upon.
     bool taskRunning = false;
+    // The words of the queued tasks as the status bar shows them, so that
+    // they are shown again only when they change.
+    std::string shownTaskWords;
     // Files whose listed size was not a number at the last check, already
     // reported to the user ("name\nsize").
     std::set<std::string> reportedSizes;

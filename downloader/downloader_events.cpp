@@ -6,6 +6,7 @@
 #include "base/size_text.h"
 #include "base/tray_hint.h"
 #include "downloader/downloader.h"
+#include "downloader/runner_timers.h"
 #include "downloader/task_runner.h"
 
 #include <limits>
@@ -22,8 +23,11 @@ constexpr std::int64_t kDefaultAutoCheck = 60;
 // fetch them again.
 void QueueCheckOnce(Downloader& d)
 {
-    if (!d.queue.holdsCheck())
-        PushTask(d, ServerTask::Check());
+    if (d.queue.holdsCheck())
+        return;
+    d.queue.append(ServerTask::Check());
+    ShowQueuedTasks(d);
+    RestartRunner(d);
 }
 
 } // namespace
@@ -105,7 +109,12 @@ void ChangeAutoCheckPeriod(Downloader& d, const std::string& text)
 void ClearTaskQueue(Downloader& d)
 {
     d.queue.clear();
-    PopTask(d, kNoTask);
+    ShowQueuedTasks(d);
+    // A task that runs meanwhile (the click came through one of its pumps)
+    // still ends, and its tick sets the timers then.
+    if (!d.taskRunning)
+        ReleaseRunner(d);
+    d.dialogs.pump();
 }
 
 void RemovalPageLoaded(Downloader& d, const std::string& address, bool loaded)

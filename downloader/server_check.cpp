@@ -45,7 +45,6 @@ void DropIfServerChanged(TcpClient& client, const TcpEndpoint& used, const TcpEn
 void CheckServer(Downloader& d)
 {
     const TaskId check = d.queue.headId();
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, false);
     const std::string request = RequestLine(*d.session.settings);
 
     ShowStatus(d, "Цепляюсь...");
@@ -59,7 +58,6 @@ void CheckServer(Downloader& d)
     DropIfServerChanged(client, server, d.session.client);
     if (!client.connected()) {
         d.view.showStatus("[!] Ошибка соединения");
-        d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
         return;
     }
 
@@ -75,7 +73,7 @@ void CheckServer(Downloader& d)
         d.table.rows.resize(1);
         d.table.fixedRows = 0;
         d.view.showServerFiles(d.table);
-        PopTask(d, check);
+        d.queue.removeHead(check);
         return;
     }
 
@@ -103,7 +101,7 @@ void CheckServer(Downloader& d)
     ShowServerFiles(d);
     if (count > 0)
         QueueDownloads(d, check);
-    PopTask(d, check);
+    d.queue.removeHead(check);
 }
 
 bool KeepsFetchedFiles(const Downloader& d)
@@ -175,20 +173,20 @@ void QueueDownloads(Downloader& d, TaskId runningCheck)
         // A file that arrived but is still listed because its removal page
         // did not load is not fetched again: its removal is tried again.
         if (ArrivedEarlier(d, file) && d.delivery.removalFailed(file)) {
-            PushTask(d, ServerTask::Removal(kNoTask, file.removeRef));
+            d.queue.append(ServerTask::Removal(kNoTask, file.removeRef));
             continue;
         }
         if (d.delivery.waits(file, now) || ArrivedEarlier(d, file))
             continue;
-        const TaskId download = PushTask(d, ServerTask::Download(file));
-        PushTask(d, ServerTask::Removal(download, file.removeRef));
+        const TaskId download = d.queue.append(ServerTask::Download(file));
+        d.queue.append(ServerTask::Removal(download, file.removeRef));
         ++queued;
     }
     // The chain ends with a list that brings nothing to fetch: the queue
     // runs empty and the automatic check takes over. A check that waits
     // already lists the server after these files anyway.
     if (queued > 0 && !d.queue.holdsCheck(runningCheck))
-        PushTask(d, ServerTask::Check());
+        d.queue.append(ServerTask::Check());
 }
 
 } // namespace vexo

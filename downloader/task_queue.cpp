@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/task_queue.h"
 
-#include "base/views.h"
-#include "downloader/downloader.h"
-
 namespace vexo {
 
 const char* TaskWord(TaskKind kind)
@@ -62,49 +59,18 @@ bool TaskQueue::removeHead(TaskId id)
     return true;
 }
 
+void TaskQueue::removeHeadPair(TaskId first, TaskId second)
+{
+    if (removeHead(first))
+        removeHead(second);
+}
+
 std::string TaskQueue::taskWords() const
 {
     std::string words;
     for (const ServerTask& task : tasks_)
         words += TaskWord(task.kind());
     return words;
-}
-
-TaskId PushTask(Downloader& d, ServerTask task)
-{
-    if (d.queue.freeSlots() == 0)
-        return kNoTask;
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, false);
-    const TaskId id = d.queue.append(std::move(task));
-    d.view.showQueuedTasks(d.queue.taskWords());
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
-    return id;
-}
-
-namespace {
-
-void FinishPop(Downloader& d)
-{
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
-    d.view.showQueuedTasks(d.queue.taskWords());
-    if (d.queue.empty())
-        d.view.setTimerActive(DownloaderTimer::AutoCheck, d.autoCheck.on);
-    d.dialogs.pump();
-}
-
-} // namespace
-
-void PopTask(Downloader& d, TaskId task)
-{
-    d.queue.removeHead(task);
-    FinishPop(d);
-}
-
-void PopTwoTasks(Downloader& d, TaskId first, TaskId second)
-{
-    if (d.queue.removeHead(first))
-        d.queue.removeHead(second);
-    FinishPop(d);
 }
 
 } // namespace vexo

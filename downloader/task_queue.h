@@ -12,8 +12,6 @@
 
 namespace vexo {
 
-struct Downloader;
-
 // Kinds of server work, each with its word for the status bar. The first
 // four are never queued.
 enum class TaskKind : std::uint8_t {
@@ -68,7 +66,9 @@ struct ServerTask {
     }
 };
 
-// The server task queue: at most 255 tasks, position 1 is the head.
+// The server task queue: at most 255 tasks, position 1 is the head. It
+// only holds the tasks; the runner and the handlers that queue work tell
+// the window (runner_timers.h).
 class TaskQueue {
 public:
     static constexpr int kCapacity = 255;
@@ -93,6 +93,9 @@ public:
     TaskId append(ServerTask task);
     // Removes the head if it is the task `id`; false if it is not.
     bool removeHead(TaskId id);
+    // Removes a download and the removal queued behind it: `second` goes
+    // only when `first` went and it is then the head.
+    void removeHeadPair(TaskId first, TaskId second);
     void clear() { tasks_.clear(); }
 
     // The words of the queued tasks' kinds, head first, each ending in a
@@ -106,17 +109,5 @@ private:
 
 // The word of one task kind ("get ", "down ", ...), empty for a kind without one.
 const char* TaskWord(TaskKind kind);
-
-// Appends a task and restarts the runner's timer, so its next tick comes one
-// full interval later. A full queue drops the task (kNoTask).
-TaskId PushTask(Downloader& downloader, ServerTask task);
-
-// Closes a task: removes it if it is still the head, switches the runner's
-// timer on, shows the queue, lets the automatic check follow its switch once
-// the queue is empty, and pumps. `task` kNoTask removes nothing.
-void PopTask(Downloader& downloader, TaskId task);
-
-// As PopTask, for a download and the removal queued behind it.
-void PopTwoTasks(Downloader& downloader, TaskId first, TaskId second);
 
 } // namespace vexo

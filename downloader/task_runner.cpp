@@ -10,6 +10,7 @@
 #include "base/tray_hint.h"
 #include "base/views.h"
 #include "downloader/downloader.h"
+#include "downloader/runner_timers.h"
 #include "downloader/server_check.h"
 
 #include <exception>
@@ -26,11 +27,12 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
+// The runner's own timer is held for the whole tick (HoldRunner); the
+// automatic check waits until the queue has run empty (ReleaseRunner).
 void EnterFetching(DownloaderView& view)
 {
     view.setServerControlsEnabled(false);
     view.setTimerActive(DownloaderTimer::FetchProgress, true);
-    view.setTimerActive(DownloaderTimer::TaskRunner, false);
     view.setTimerActive(DownloaderTimer::AutoCheck, false);
 }
 
@@ -95,7 +97,7 @@ void RunDownloadTask(Downloader& d)
     // again: the server has removed it, and the answer would be a false
     // "not found".
     if (d.delivery.waits(file, d.now()) || ArrivedEarlier(d, file)) {
-        PopTwoTasks(d, download, removal);
+        d.queue.removeHeadPair(download, removal);
         return;
     }
     // Only a file's first failure in this run brings its boxes; later ones
@@ -123,14 +125,14 @@ void RunDownloadTask(Downloader& d)
             if (KeepsFetchedFiles(d))
                 RememberKeptFile(d, file);
             d.tray.announceArrival(file.fileName);
-            PopTask(d, download);
+            d.queue.removeHead(download);
             return;
         }
         // Nothing usable arrived: the file stays on the server, so its
         // removal goes too, and it is tried again after its pause.
         if (d.progress.fetchedBytes == 0 && tellFailure)
             d.dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
-        PopTwoTasks(d, download, removal);
+        d.queue.removeHeadPair(download, removal);
     } catch (const std::exception& error) {
         // The tab and the timers come back, and the download does not stay
         // at the head to fail again at every tick: it waits out its pause.
@@ -138,7 +140,7 @@ void RunDownloadTask(Downloader& d)
             d.delivery.failed(file, d.now());
         d.view.showFetchName("");
         LeaveFetching(d);
-        PopTwoTasks(d, download, removal);
+        d.queue.removeHeadPair(download, removal);
         if (tellFailure || StopRequested())
             throw;
         // Told once already: a repeat goes to the status bar, not a box.
@@ -149,7 +151,7 @@ void RunDownloadTask(Downloader& d)
             d.delivery.failed(file, d.now());
         d.view.showFetchName("");
         LeaveFetching(d);
-        PopTwoTasks(d, download, removal);
+        d.queue.removeHeadPair(download, removal);
         throw;
     }
 }
@@ -178,7 +180,7 @@ void RunRemovalTask(Downloader& d)
     // again after its page did not load; the program that is ending starts
     // none.
     if (!d.delivery.takeRemoval(work) || StopRequested()) {
-        PopTask(d, removal);
+        d.queue.removeHead(removal);
         return;
     }
     const std::string address = RemovalAddress(d.session.client.host, work.removeRef);
@@ -191,10 +193,37 @@ void RunRemovalTask(Downloader& d)
     } catch (...) {
         // A removal that cannot be started is reported once and not tried
         // again; in mode 2 only a page that did not load is.
-        PopTask(d, removal);
+        d.queue.removeHead(removal);
         throw;
     }
-    PopTask(d, removal);
+    d.queue.removeHead(removal);
+}
+
+// After each task the window shows the queue and takes its events, which
+// may queue or drop tasks: the next task is looked for afresh.
+void ShowQueueAndPump(Downloader& d)
+{
+    ShowQueuedTasks(d);
+    d.dialogs.pump();
+}
+
+// Carries out the check at the head, then the download now at the head,
+// then the removal now at the head.
+void RunHeadTasks(Downloader& d)
+{
+    const auto headIs = [&d](TaskKind kind) { return !d.queue.empty() && d.queue.head().kind() == kind; };
+    if (headIs(TaskKind::Check)) {
+        CheckServer(d);
+        ShowQueueAndPump(d);
+    }
+    if (headIs(TaskKind::Download)) {
+        RunDownloadTask(d);
+        ShowQueueAndPump(d);
+    }
+    if (headIs(TaskKind::Remove)) {
+        RunRemovalTask(d);
+        ShowQueueAndPump(d);
+    }
 }
 
 } // namespace
@@ -220,16 +249,26 @@ void RunNextTask(Downloader& d)
         ~Running() { flag = false; }
     } running(d.taskRunning);
 
-    d.view.showQueuedTasks(d.queue.taskWords());
-    d.dialogs.pump();
-    if (!d.queue.empty() && d.queue.head().kind() == TaskKind::Check)
-        CheckServer(d);
-    if (!d.queue.empty() && d.queue.head().kind() == TaskKind::Download)
-        RunDownloadTask(d);
-    if (!d.queue.empty() && d.queue.head().kind() == TaskKind::Remove)
-        RunRemovalTask(d);
-    d.view.showQueuedTasks(d.queue.taskWords());
-    d.dialogs.pump();
+    const bool idle = d.queue.empty();
+    ShowQueueAndPump(d);
+    if (d.queue.empty()) {
+        // A click on the status bar through the pump dropped the tasks.
+        if (!idle)
+            ReleaseRunner(d);
+        return;
+    }
+
+    // The timers are set once for the tick: held while its tasks run, and
+    // released when they end, however they end.
+    HoldRunner(d);
+    try {
+        RunHeadTasks(d);
+    } catch (...) {
+        ReleaseRunner(d);
+        ShowQueuedTasks(d);
+        throw;
+    }
+    ReleaseRunner(d);
 }
 
 } // namespace vexo

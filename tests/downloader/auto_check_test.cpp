@@ -128,7 +128,7 @@ TEST_F(AutoCheckTest, ClicksQueueOneCheckAtATime)
 TEST_F(AutoCheckTest, StatusBarClickEmptiesTheQueue)
 {
     QueueServerCheck(d);
-    PushTask(d, ServerTask::Download({"1", "http://h/1", "ref", "1"}));
+    d.queue.append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
     d.autoCheck.on = true;
     ops.setTimerActive(DownloaderTimer::AutoCheck, false);

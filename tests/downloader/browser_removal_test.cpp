@@ -67,7 +67,7 @@ TEST(BrowserRemovalTest, BrowserReceivesTheRemovalAddressByteForByte)
     window.session().client.host = "127.0.0.1:8080";
     const std::string ref = "del.php?f=a b%41&n=\xE9";
     d.delivery.arrived(1, {"a.avi", "http://127.0.0.1:8080/a", ref, "1"});
-    PushTask(d, ServerTask::Removal(1, ref));
+    d.queue.append(ServerTask::Removal(1, ref));
     RunNextTask(d);
 
     ASSERT_TRUE(WaitForFile(record));

@@ -41,13 +41,13 @@ protected:
 
     void usePort(int port) { session.client.port = std::to_string(port); }
     SettingsStore& settings() { return *session.settings; }
-    void queueCheck() { PushTask(d, ServerTask::Check()); }
+    void queueCheck() { d.queue.append(ServerTask::Check()); }
     // A removal whose file arrived whole, as a download leaves it.
     static void QueueRemoval(Downloader& downloader, const std::string& ref)
     {
         static TaskId fetched = 1'000'000;
         downloader.delivery.arrived(++fetched, {"fetched for " + ref, "", ref, ""});
-        PushTask(downloader, ServerTask::Removal(fetched, ref));
+        downloader.queue.append(ServerTask::Removal(fetched, ref));
     }
 
     // The server file grid as shown: column, row.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/server_check.h"
+#include "downloader/task_runner.h"
 #include "downloader/tcp_client.h"
 #include "tests/downloader/check_fixture.h"
 #include "tests/support/script_server.h"
@@ -19,14 +20,15 @@ const char* const kEmptyListText = "Соединение завершено. Д�
 using CheckServerTest = CheckFixture;
 
 // Guards the request bytes: default login and password, the three closing
-// bytes LF CR LF, one request per check; and an empty list closing the check.
+// bytes LF CR LF, one request per check; and an empty list closing the
+// check, at the end of the runner's tick.
 TEST_F(CheckServerTest, EmptyListSendsTheDefaultRequestAndRemovesTheCheck)
 {
     ScriptServer server("connected\n=END=\n");
     usePort(server.port());
     d.autoCheck.on = true;
     queueCheck();
-    CheckServer(d);
+    RunNextTask(d);
 
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0], "test:demo:is_files\n\r\n");
@@ -119,7 +121,7 @@ TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
     ASSERT_EQ(d.files.serverFileCount(), 2);
     EXPECT_EQ(d.files.at(1).url, "http://h/f/1");
     EXPECT_EQ(d.files.at(1).removeRef, "del.php?id=1&k=\xE9");
-    EXPECT_EQ(ops.queuedTasks, "down rem down rem get ");
+    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
     EXPECT_EQ(d.queue.at(1).download()->file.url, "http://h/f/1");
     EXPECT_EQ(d.queue.at(2).removal()->removeRef, "del.php?id=1&k=\xE9");
     EXPECT_EQ(d.queue.at(2).removal()->download, d.queue.idAt(1));
@@ -169,12 +171,13 @@ TEST_F(CheckServerTest, UnrecognisedFirstLinesCountAsAnEmptyList)
 }
 
 // Guards a failed connect: the status texts in order, the check left at
-// the head for the next tick, and the runner's timer on again.
+// the head for the next tick, and the runner's timer on again once the
+// tick ends.
 TEST_F(CheckServerTest, UnreachableServerLeavesTheCheckQueued)
 {
     usePort(test::RefusingPort());
     queueCheck();
-    CheckServer(d);
+    RunNextTask(d);
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Цепляюсь...", "Соединение...", "[!] Ошибка соединения"}));
     EXPECT_EQ(d.queue.taskWords(), "get ");
     EXPECT_EQ(ops.queuedTasks, "get ");

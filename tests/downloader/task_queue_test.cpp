@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "downloader/runner_timers.h"
 #include "downloader/task_queue.h"
 #include "tests/downloader/check_fixture.h"
 
@@ -30,48 +31,54 @@ TEST(TaskWordsTest, TaskWordsFollowTheQueue)
     EXPECT_EQ(words, "tr url ls del ");
 }
 
-// Guards a push: the runner's timer restarts (off, then on) and panel 1
-// shows the queue.
-TEST_F(TaskQueueTest, PushRestartsTheRunnerAndShowsTheQueue)
+// Guards a click that queues a check: the queue itself tells the window
+// nothing; the handler shows it once and restarts the runner's timer (off,
+// then on) once.
+TEST_F(TaskQueueTest, QueueingACheckRestartsTheRunnerAndShowsTheQueueOnce)
 {
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
     ops.log.clear();
-    PushTask(d, ServerTask::Check());
-    EXPECT_EQ(ops.log, (std::vector<std::string>{"timer off TaskRunner", "tasks get ", "timer on TaskRunner"}));
-    EXPECT_EQ(queue.head().kind(), TaskKind::Check);
+    queue.append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
+    EXPECT_TRUE(ops.log.empty());
+    QueueServerCheck(d);
+    EXPECT_EQ(ops.log, (std::vector<std::string>{"tasks down get ", "timer off TaskRunner", "timer on TaskRunner"}));
+    EXPECT_EQ(queue.at(2).kind(), TaskKind::Check);
 }
 
 // Guards the queue's limit: a push onto 255 queued tasks is dropped.
 TEST_F(TaskQueueTest, PushOntoAFullQueueIsDropped)
 {
     for (int i = 0; i < 255; ++i)
-        PushTask(d, ServerTask::Download({std::to_string(i), "http://h/", "r", "1"}));
-    PushTask(d, ServerTask::Check());
+        queue.append(ServerTask::Download({std::to_string(i), "http://h/", "r", "1"}));
+    queue.append(ServerTask::Check());
     EXPECT_EQ(queue.taskCount(), 255);
     EXPECT_EQ(queue.at(255).download()->file.fileName, "254");
 }
 
-// Guards the pop: the head goes, the runner runs, and once the queue is
-// empty the automatic check follows its switch; pending events are pumped.
-TEST_F(TaskQueueTest, PopLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
+// Guards the end of the runner's tasks: the runner runs, the queue is
+// shown, and once it is empty the automatic check follows its switch.
+TEST_F(TaskQueueTest, ReleaseLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
 {
-    PushTask(d, ServerTask::Check());
-    PushTask(d, ServerTask::Download({"1", "http://h/1", "ref", "1"}));
-    ops.setTimerActive(DownloaderTimer::TaskRunner, false);
+    queue.append(ServerTask::Check());
+    queue.append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
+    HoldRunner(d);
     d.autoCheck.on = true;
 
-    PopTask(d, queue.headId());
+    queue.removeHead(queue.headId());
+    ShowQueuedTasks(d);
+    ReleaseRunner(d);
     EXPECT_EQ(ops.queuedTasks, "down ");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
 
-    PopTask(d, queue.headId());
+    queue.removeHead(queue.headId());
+    ShowQueuedTasks(d);
+    ReleaseRunner(d);
     EXPECT_EQ(ops.queuedTasks, "");
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
-    EXPECT_EQ(ops.pumps, 2);
 
     d.autoCheck.on = false;
-    PopTask(d, kNoTask);
+    ReleaseRunner(d);
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
 }
 
@@ -79,17 +86,17 @@ TEST_F(TaskQueueTest, PopLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
 // its closing pop must not remove the task queued after the emptying.
 TEST_F(TaskQueueTest, ClosingPopRemovesOnlyTheTaskItself)
 {
-    const TaskId first = PushTask(d, ServerTask::Download({"1", "http://h/1", "ref", "1"}));
-    PushTask(d, ServerTask::Removal(first, "ref"));
+    const TaskId first = queue.append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
+    queue.append(ServerTask::Removal(first, "ref"));
     const TaskId download = queue.idAt(1);
     const TaskId removal = queue.idAt(2);
 
     queue.clear();
-    PushTask(d, ServerTask::Check());
-    PushTask(d, ServerTask::Check());
-    PopTwoTasks(d, download, removal);
+    queue.append(ServerTask::Check());
+    queue.append(ServerTask::Check());
+    queue.removeHeadPair(download, removal);
     EXPECT_EQ(queue.taskWords(), "get get ");
-    PopTask(d, download);
+    queue.removeHead(download);
     EXPECT_EQ(queue.taskCount(), 2);
 }
 

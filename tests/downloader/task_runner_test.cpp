@@ -94,6 +94,47 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival two.avi"), 1);
 }
 
+// Guards: a runner that set its timers with every change of the queue (one
+// "Обновить" of one file switched the runner's timer off and on six times in
+// one tick and showed the queue twelve times). Each tick and the click set
+// the timers once and show the queue once per change, and the pumps the
+// window needs (each tick's start, each status text, after each task) stay.
+TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
+{
+    for (const bool autoCheck : {false, true}) {
+        SCOPED_TRACE(autoCheck ? "automatic check on" : "automatic check off");
+        const std::string name = autoCheck ? "two.avi" : "one.avi";
+        const auto server = listing({{name, webFile(Http("200 OK", std::string(300 * 1024, 'x'))), "r", "307200"}});
+        setRemMode(1);
+        SetAutoCheck(d, autoCheck);
+        ops.log.clear();
+        QueueServerCheck(d);
+        for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)
+            RunnerTick(d);
+
+        ASSERT_TRUE(d.queue.empty());
+        EXPECT_EQ(ReadFile(dir.file(name)).size(), 300u * 1024);
+        const auto count = [this](const std::string& prefix) {
+            return std::count_if(ops.log.begin(), ops.log.end(),
+                                 [&prefix](const std::string& call) { return call.starts_with(prefix); });
+        };
+        const auto timerCalls = count("timer ");
+        const auto taskLists = count("tasks ");
+        const auto pumps = count("pump");
+        // The click: off and on; each tick: its interval, off and on; the
+        // download: the progress timer on and off, the automatic check off;
+        // the empty queue: the automatic check follows its switch.
+        EXPECT_LE(timerCalls, 12);
+        // "get ", "down rem get ", "rem get ", "get ", "".
+        EXPECT_LE(taskLists, 5);
+        EXPECT_LE(static_cast<long>(ops.log.size()) - pumps, 38);
+        // Two ticks' starts, four status texts each, and one after each task.
+        EXPECT_GE(pumps, 15);
+        EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
+        EXPECT_EQ(timerActive(DownloaderTimer::AutoCheck), autoCheck);
+    }
+}
+
 // Guards the fetching state: while a file arrives the four controls are
 // disabled, the progress timer runs and the runner and automatic check
 // are off; ticks arriving meanwhile do nothing.
@@ -630,11 +671,11 @@ TEST_F(RunnerTest, RemovalRunsOnlyForAFileThatArrivedWhole)
     setRemMode(1);
     session.client.host = "127.0.0.1:8080";
     const std::string cut = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 10\r\n\r\nhalf";
-    const TaskId failed = PushTask(d, ServerTask::Download({"cut.avi", webFile(cut), "r=cut", "10"}));
+    const TaskId failed = d.queue.append(ServerTask::Download({"cut.avi", webFile(cut), "r=cut", "10"}));
     const TaskId whole =
-        PushTask(d, ServerTask::Download({"whole.avi", webFile(Http("200 OK", "whole")), "r=ok", "5"}));
-    PushTask(d, ServerTask::Removal(failed, "r=cut"));
-    PushTask(d, ServerTask::Removal(whole, "r=ok"));
+        d.queue.append(ServerTask::Download({"whole.avi", webFile(Http("200 OK", "whole")), "r=ok", "5"}));
+    d.queue.append(ServerTask::Removal(failed, "r=cut"));
+    d.queue.append(ServerTask::Removal(whole, "r=ok"));
     for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)
         RunnerTick(d);
     EXPECT_TRUE(d.queue.empty());

@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     };
     try {
         session.settings->writeInteger(vexo::settings::kRemovalMode, 1);
-        vexo::PushTask(d, vexo::ServerTask::Check());
+        d.queue.append(vexo::ServerTask::Check());
         // Until every listed file had its turn: only the trailing check is left.
         for (int tick = 0; tick < 1000; ++tick) {
             vexo::RunnerTick(d);

@@ -217,7 +217,7 @@ TEST_F(WebEngineTest, HiddenRemovalsThatFailToLoadAreToldAndKept)
     for (const auto& [port, ref] : removals) {
         window->session().client.host = "127.0.0.1:" + std::to_string(port);
         d.delivery.arrived(++download, {ref, "http://h/" + ref, ref, "1"});
-        PushTask(d, ServerTask::Removal(download, ref));
+        d.queue.append(ServerTask::Removal(download, ref));
         RunNextTask(d);
     }
     ASSERT_TRUE(test::WaitUntil([&] { return removalFailed("del.php?f=404"); }, 60s))
