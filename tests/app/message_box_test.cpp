@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "app/qt_translations.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -112,7 +113,7 @@ TEST(MessageBoxTest, UnattendedRunOpensNoBox)
 TEST(MessageBoxTest, QtsOwnTextsAreRussian)
 {
     if (!UseRussianQtTexts(*QCoreApplication::instance()))
-        GTEST_SKIP() << "Qt's translations are not installed (apt-get install qt6-translations-l10n)";
+        VEXO_SKIP_OR_FAIL() << "Qt's translations are not installed (apt-get install qt6-translations-l10n)";
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Отмена"));
     QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QString::fromUtf8("Да"));

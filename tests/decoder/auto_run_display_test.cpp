@@ -3,6 +3,7 @@
 #include "tests/decoder/test_containers.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QProcess>
@@ -35,7 +36,7 @@ protected:
     void SetUp() override
     {
         if (!HasRealDisplay())
-            GTEST_SKIP() << "needs an X display (xvfb-run)";
+            VEXO_SKIP_OR_FAIL() << "needs an X display (xvfb-run)";
         std::filesystem::create_directories(root.file("program"));
         std::filesystem::create_directories(data);
         std::filesystem::copy_file(test::BuildProgram("vexorama").toStdString(), program);

@@ -8,6 +8,7 @@
 #include "tests/display_support/x_windows.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/script_server.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -108,9 +109,9 @@ protected:
     void SetUp() override
     {
         if (!test::HasRealDisplay())
-            GTEST_SKIP() << "needs an X display (xvfb-run)";
+            VEXO_SKIP_OR_FAIL() << "needs an X display (xvfb-run)";
         if (!XWindows::Installed())
-            GTEST_SKIP() << "needs xdotool (apt-get install xdotool)";
+            VEXO_SKIP_OR_FAIL() << "needs xdotool (apt-get install xdotool)";
         std::filesystem::create_directories(programFolder);
         std::filesystem::create_directories(downloads);
         std::filesystem::create_directories(runtime);
