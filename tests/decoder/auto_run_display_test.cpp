@@ -4,6 +4,7 @@
 #include "tests/display_support/display_test.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/skip_or_fail.h"
+#include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
 #include <QProcess>
@@ -13,6 +14,8 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -53,6 +56,7 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([parent = ::getpid()] { test::DieWithParent(parent); });
         process.start(QString::fromStdString(program),
                       {QStringLiteral("/a"), QStringLiteral("/d"), QString::fromStdString(data)});
         ASSERT_TRUE(process.waitForStarted(10000));

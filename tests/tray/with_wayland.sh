@@ -18,7 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-XDG_RUNTIME_DIR=$runtime weston --backend=x11-backend.so --socket=wayland-test --idle-time=0 \
+# weston dies with this script, even when it is killed.
+XDG_RUNTIME_DIR=$runtime setpriv --pdeathsig KILL weston --backend=x11-backend.so --socket=wayland-test --idle-time=0 \
     --width=1024 --height=768 >"$weston_log" 2>&1 &
 compositor=$!
 for _ in $(seq 100); do
