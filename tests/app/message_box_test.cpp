@@ -108,6 +108,41 @@ TEST(MessageBoxTest, UnattendedRunOpensNoBox)
         << told;
 }
 
+// Guards a failure's box holding the delivery when nobody is there to
+// answer it, as in the tray at night: a notice returns at once, its box
+// stays open beside the work that goes on.
+TEST(MessageBoxTest, NoticeReturnsAtOnceAndStaysOpen)
+{
+    test::TempDir programFolder;
+    MainWindow window(programFolder.path() + "/vexorama", {});
+    window.showCentred();
+    // Should the notice wait for an answer, this ends the wait and tells.
+    bool waited = false;
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&waited] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            waited = true;
+            box->accept();
+        }
+    });
+    answer.start(0);
+    window.views().dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере");
+    EXPECT_FALSE(waited);
+    answer.stop();
+
+    QCoreApplication::processEvents();
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible() && box->text() == QStringLiteral("Ошибка, файл не найден на сервере")) {
+            ++open;
+            box->close();
+        }
+    }
+    EXPECT_EQ(open, 1);
+}
+
 // Guards Qt's own words in a Russian program: with Qt's translations
 // installed, the buttons of boxes and dialogs speak Russian.
 TEST(MessageBoxTest, QtsOwnTextsAreRussian)

@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program left alone with "--tray" on the test's X display, against a
+// The downloader left alone as a start with "--tray" leaves it, against a
 // scripted listing and a scripted web server on loopback: what it fetches
-// by itself after a failure, when, and how many boxes it shows.
+// by itself after a failure, when, and how many boxes it shows. Its timers
+// run on a clock the test moves, as the window's timers would tick.
 #include "base/settings_keys.h"
-#include "base/settings_store.h"
-#include "tests/display_support/display_test.h"
-#include "tests/display_support/x_windows.h"
+#include "downloader/downloader_events.h"
+#include "tests/downloader/check_fixture.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/script_server.h"
-#include "tests/support/skip_or_fail.h"
-#include "tests/support/started_program.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +16,11 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
-#include <memory>
-#include <set>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 namespace vexo {
@@ -35,9 +32,6 @@ using test::PatternBytes;
 using test::ReadFile;
 using test::ScriptedReply;
 using test::ScriptServer;
-using test::StartedProgram;
-using test::TempDir;
-using test::XWindows;
 
 using Clock = std::chrono::steady_clock;
 
@@ -71,7 +65,7 @@ std::string Timeline(Clock::time_point start, const std::vector<Clock::time_poin
                      const std::vector<Clock::time_point>& gets, const std::vector<Clock::time_point>& boxes)
 {
     std::ostringstream text;
-    text.precision(1);
+    text.precision(3);
     text << std::fixed;
     const auto line = [&](const char* what, const std::vector<Clock::time_point>& times) {
         text << what << ':';
@@ -85,96 +79,128 @@ std::string Timeline(Clock::time_point start, const std::vector<Clock::time_poin
     return text.str();
 }
 
-// A copy of the program in a folder of its own, where it keeps its
-// settings, started with "--tray" so that the automatic check is on. Its
-// period is the box's "60" seconds: the period box is not stored, so a
-// start cannot be given a shorter one. Removal mode 3 keeps every file
-// listed and asks the server for nothing: mode 1 would open a browser
-// (xdg-open) for each arrival, mode 2 would load the removal page in the
-// web engine; with 3 the listing stays as the script has it and a
-// removal has no side effect at all.
-class UnattendedDeliveryTest : public ::testing::Test {
+// The downloader as "--tray" starts it: the window's timers as built, the
+// automatic check switched on with the box's "60" seconds (the period box
+// is not stored, so a start cannot be given a shorter one). Removal mode 3
+// keeps every file listed and asks the server for nothing, so the listing
+// stays as the script has it. The timers tick on the test's clock, each
+// change of state or interval starting the countdown anew, as the window's
+// timers do; the listing and the GETs are timed on that clock, those of one
+// tick a millisecond apart in the order they came.
+class UnattendedDeliveryTest : public test::CheckFixture {
 protected:
-    TempDir root;
-    const std::string programFolder = root.file("program");
-    const std::string program = programFolder + "/vexorama";
-    const std::string downloads = root.file("downloads");
-    const std::string runtime = root.file("run");
-    std::unique_ptr<StartedProgram> started;
+    Clock::time_point clock{};
     Clock::time_point start{};
-    // Each box the program has shown, when it was first seen.
+    std::vector<Clock::time_point> listings;
+    std::vector<Clock::time_point> gets;
+    // Each box the downloader has shown, when.
     std::vector<Clock::time_point> boxes;
-    std::set<unsigned long> boxWindows;
+    // A box that waits for an answer was left open: the task that showed
+    // it never ends, and with it the task queue stands still.
+    bool heldByABox = false;
 
-    void SetUp() override
+    UnattendedDeliveryTest()
     {
-        if (!test::HasRealDisplay())
-            VEXO_SKIP_OR_FAIL() << "needs an X display (xvfb-run)";
-        if (!XWindows::Installed())
-            VEXO_SKIP_OR_FAIL() << "needs xdotool (apt-get install xdotool)";
-        std::filesystem::create_directories(programFolder);
-        std::filesystem::create_directories(downloads);
-        std::filesystem::create_directories(runtime);
-        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        std::filesystem::copy_file(test::BuildProgram(QStringLiteral("vexorama")).toStdString(), program);
+        d.now = [this] { return clock; };
+        ops.onTimerChange = [this](DownloaderTimer which) { restart(which); };
+        for (const DownloaderTimer which : kTimers)
+            restart(which);
     }
 
-    void startInTray(const ScriptServer& listing)
+    void startInTray(const ScriptServer& listing, const ScriptServer& web, bool answered = true)
     {
-        SettingsStore settings(program + ".INI");
-        settings.writeString(settings::kFolder, downloads);
-        settings.writeString(settings::kServer, "127.0.0.1");
-        settings.writeString(settings::kPort, std::to_string(listing.port()));
-        settings.writeInteger(settings::kRemovalMode, 3);
-        settings.writeInteger(settings::kRefresh, kRefresh);
-        start = Clock::now();
-        started = std::make_unique<StartedProgram>(program, std::vector<std::string>{"--tray"},
-                                                   test::Environment{{"QT_QPA_PLATFORM", "xcb"},
-                                                                     {"XDG_RUNTIME_DIR", runtime},
-                                                                     {"XDG_STATE_HOME", root.file("state")}});
+        listing_ = &listing;
+        web_ = &web;
+        usePort(listing.port());
+        settings().writeInteger(settings::kRemovalMode, 3);
+        settings().writeInteger(settings::kRefresh, kRefresh);
+        ops.onMessage = [this, answered](const test::FakeViews::Message&) {
+            noteConnections();
+            boxes.push_back(clock + std::chrono::milliseconds(sameInstant_++));
+            const bool waits = ops.notices == noticesSeen_;
+            noticesSeen_ = ops.notices;
+            heldByABox = heldByABox || (waits && !answered);
+        };
+        start = clock;
+        SetAutoCheck(d, true);
     }
 
-    // Notes the boxes shown since the last look and answers them, as a user
-    // would. A box holds the task queue until it is answered (the download
-    // that shows it waits in it), so with one left open nothing would be
-    // listed or fetched again.
-    void answerBoxes(bool answer = true)
-    {
-        const QString boxTitles = QStringLiteral("^(Information|Warning)$");
-        for (const unsigned long window : XWindows::Visible(started->pid(), boxTitles)) {
-            if (boxWindows.insert(window).second)
-                boxes.push_back(Clock::now());
-            if (answer)
-                XWindows::Answer(window);
-        }
-    }
-
-    // How many boxes were first seen at `time` or later.
-    int boxesFrom(Clock::time_point time) const
-    {
-        return static_cast<int>(std::count_if(boxes.begin(), boxes.end(), [&](auto box) { return box >= time; }));
-    }
-
-    // Watches the program until `done` holds or `limit` passes since its
+    // Lets the timers tick until `done` holds or `limit` passes since the
     // start; says whether it held.
-    bool watchUntil(const std::function<bool()>& done, std::chrono::seconds limit, bool answer = true)
+    bool runUntil(const std::function<bool()>& done, std::chrono::seconds limit)
     {
         while (!done()) {
-            if (Clock::now() - start > limit || !started->running())
+            if (!tickNext(start + limit))
                 return false;
-            answerBoxes(answer);
-            std::this_thread::sleep_for(250ms);
         }
         return true;
     }
-    // Goes on watching (and answering boxes) for `length` more.
-    void watchFor(std::chrono::seconds length)
+    // Lets the timers tick for `length` more.
+    void runFor(std::chrono::seconds length)
     {
-        const auto until = Clock::now() + length;
-        while (Clock::now() < until && started->running()) {
-            answerBoxes();
-            std::this_thread::sleep_for(250ms);
+        const Clock::time_point until = clock + length;
+        while (tickNext(until)) {
         }
+        clock = until;
+    }
+
+private:
+    static constexpr DownloaderTimer kTimers[] = {DownloaderTimer::TaskRunner, DownloaderTimer::FetchProgress,
+                                                  DownloaderTimer::AutoCheck};
+    std::map<DownloaderTimer, std::optional<Clock::time_point>> due_;
+    const ScriptServer* listing_ = nullptr;
+    const ScriptServer* web_ = nullptr;
+    std::size_t listingsSeen_ = 0;
+    std::size_t getsSeen_ = 0;
+    int sameInstant_ = 0;
+    int noticesSeen_ = 0;
+
+    void restart(DownloaderTimer which)
+    {
+        const test::FakeViews::TimerState state = ops.timer(which);
+        due_[which] = state.active && state.interval > 0
+                          ? std::optional(clock + std::chrono::milliseconds(state.interval))
+                          : std::nullopt;
+    }
+
+    // The tick of the timer due first, if one is due by `until`.
+    bool tickNext(Clock::time_point until)
+    {
+        if (heldByABox)
+            return false;
+        std::optional<DownloaderTimer> next;
+        for (const DownloaderTimer which : kTimers) {
+            if (due_[which] && *due_[which] <= until && (!next || *due_[which] < *due_[*next]))
+                next = which;
+        }
+        if (!next)
+            return false;
+        clock = *due_[*next];
+        sameInstant_ = 0;
+        due_[*next] = clock + std::chrono::milliseconds(ops.timer(*next).interval);
+        switch (*next) {
+        case DownloaderTimer::TaskRunner: RunnerTick(d); break;
+        case DownloaderTimer::FetchProgress: ShowFetchProgress(d); break;
+        case DownloaderTimer::AutoCheck: AutoCheckTick(d); break;
+        }
+        noteConnections();
+        return true;
+    }
+
+    // Times the connections not yet seen on the test's clock, in the order
+    // they came.
+    void noteConnections()
+    {
+        std::vector<std::pair<Clock::time_point, std::vector<Clock::time_point>*>> arrived;
+        const std::vector<Clock::time_point> listingTimes = listing_->connectionTimes();
+        const std::vector<Clock::time_point> webTimes = web_->connectionTimes();
+        for (; listingsSeen_ < listingTimes.size(); ++listingsSeen_)
+            arrived.emplace_back(listingTimes[listingsSeen_], &listings);
+        for (; getsSeen_ < webTimes.size(); ++getsSeen_)
+            arrived.emplace_back(webTimes[getsSeen_], &gets);
+        std::sort(arrived.begin(), arrived.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [real, times] : arrived)
+            times->push_back(clock + std::chrono::milliseconds(sameInstant_++));
     }
 };
 
@@ -189,14 +215,13 @@ TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesByItselfAfterItsPause)
     const std::string body = PatternBytes(kBodySize, 11);
     ScriptServer web(std::vector<ScriptedReply>{kDropped, {HttpAnswer(body)}});
     ScriptServer listing(ListingOf("once.bin", web.port()));
-    startInTray(listing);
+    startInTray(listing, web);
 
-    const std::string arrived = downloads + "/once.bin";
-    const bool delivered = watchUntil([&] { return FileExists(arrived) && ReadFile(arrived) == body; }, 150s);
+    const std::string arrived = dir.file("once.bin");
+    const bool delivered = runUntil([&] { return FileExists(arrived) && ReadFile(arrived) == body; }, 150s);
     // Boxes shown late (at the retry, or after it) are counted too.
-    watchFor(2 * std::chrono::seconds(kRefresh) + 1s);
-    const std::vector<Clock::time_point> gets = web.connectionTimes();
-    const std::string timeline = Timeline(start, listing.connectionTimes(), gets, boxes);
+    runFor(2 * std::chrono::seconds(kRefresh) + 1s);
+    const std::string timeline = Timeline(start, listings, gets, boxes);
     std::cout << timeline;
 
     ASSERT_TRUE(delivered) << "the file did not arrive by itself\n" << timeline;
@@ -207,8 +232,11 @@ TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesByItselfAfterItsPause)
     // (60 s) after the check that came in the pause, at most.
     EXPECT_LE(SecondsBetween(gets[0], gets[1]), 60.0 + 60.0 + 4 * kRefresh + 5) << timeline;
     EXPECT_LE(boxes.size(), 2u) << timeline;
-    EXPECT_EQ(boxesFrom(gets[1]), 0) << "a box after the first failure\n" << timeline;
-    EXPECT_TRUE(started->running());
+    EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(), [&](auto box) { return box >= gets[1]; }), 0)
+        << "a box after the first failure\n"
+        << timeline;
+    // The automatic check goes on.
+    EXPECT_TRUE(ops.timer(DownloaderTimer::AutoCheck).active);
 }
 
 // Guards the box of a failure holding the delivery when nobody is there to
@@ -220,11 +248,11 @@ TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesWithItsBoxLeftOpen)
     const std::string body = PatternBytes(kBodySize, 12);
     ScriptServer web(std::vector<ScriptedReply>{kDropped, {HttpAnswer(body)}});
     ScriptServer listing(ListingOf("once.bin", web.port()));
-    startInTray(listing);
+    startInTray(listing, web, false);
 
-    const std::string arrived = downloads + "/once.bin";
-    const bool delivered = watchUntil([&] { return FileExists(arrived) && ReadFile(arrived) == body; }, 150s, false);
-    const std::string timeline = Timeline(start, listing.connectionTimes(), web.connectionTimes(), boxes);
+    const std::string arrived = dir.file("once.bin");
+    const bool delivered = runUntil([&] { return FileExists(arrived) && ReadFile(arrived) == body; }, 150s);
+    const std::string timeline = Timeline(start, listings, gets, boxes);
     std::cout << timeline;
     EXPECT_TRUE(delivered) << "the file did not arrive while its box was open\n" << timeline;
 }
@@ -239,18 +267,16 @@ TEST_F(UnattendedDeliveryTest, FileThatAlwaysFailsSlowsTheChecksToTheRetryPace)
 {
     ScriptServer web(std::vector<ScriptedReply>{kDropped});
     ScriptServer listing(ListingOf("never.bin", web.port()));
-    startInTray(listing);
+    startInTray(listing, web);
 
     // The third GET comes about three minutes after the first; a few
     // seconds more show the check that closes its round.
-    watchUntil([&] { return web.connectionTimes().size() >= 3; }, 240s);
-    watchFor(2 * std::chrono::seconds(kRefresh) + 3s);
-    const std::vector<Clock::time_point> gets = web.connectionTimes();
-    const std::vector<Clock::time_point> listings = listing.connectionTimes();
+    runUntil([&] { return gets.size() >= 3; }, 240s);
+    runFor(2 * std::chrono::seconds(kRefresh) + 3s);
     const std::string timeline = Timeline(start, listings, gets, boxes);
     std::cout << timeline;
 
-    ASSERT_TRUE(started->running()) << timeline;
+    ASSERT_TRUE(ops.timer(DownloaderTimer::AutoCheck).active) << timeline;
     ASSERT_EQ(gets.size(), 3u) << timeline;
     const double firstPause = SecondsBetween(gets[0], gets[1]);
     const double secondPause = SecondsBetween(gets[1], gets[2]);
@@ -275,10 +301,12 @@ TEST_F(UnattendedDeliveryTest, FileThatAlwaysFailsSlowsTheChecksToTheRetryPace)
     }
     EXPECT_EQ(trailing, 0) << "listings that followed the one before within the period without a GET between\n"
                            << timeline;
-    const double seconds = SecondsBetween(start, Clock::now());
+    const double seconds = SecondsBetween(start, clock);
     EXPECT_LE(listings.size(), static_cast<std::size_t>(seconds / 60.0) + 1 + gets.size()) << timeline;
     EXPECT_LE(boxes.size(), 2u) << timeline;
-    EXPECT_EQ(boxesFrom(gets[1]), 0) << "a box after the first failure\n" << timeline;
+    EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(), [&](auto box) { return box >= gets[1]; }), 0)
+        << "a box after the first failure\n"
+        << timeline;
 }
 
 } // namespace
