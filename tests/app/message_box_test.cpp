@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "app/qt_translations.h"
+#include "tests/support/box_answerer.h"
 #include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
@@ -76,15 +77,7 @@ TEST(MessageBoxTest, UnattendedRunOpensNoBox)
     test::TempDir programFolder;
     MainWindow window(programFolder.path() + "/vexorama", ReadCommandLine({"/a", programFolder.path()}));
     // Answers every box, should one open, so that the test ends either way.
-    bool boxOpened = false;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&boxOpened] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxOpened = true;
-            box->accept();
-        }
-    });
-    answer.start(0);
+    test::BoxAnswerer answer(std::chrono::milliseconds(0));
 
     const std::string errors = programFolder.file("errors.txt");
     std::fflush(stderr);
@@ -101,7 +94,7 @@ TEST(MessageBoxTest, UnattendedRunOpensNoBox)
     QCoreApplication::processEvents();
     answer.stop();
 
-    EXPECT_FALSE(boxOpened);
+    EXPECT_TRUE(answer.texts().isEmpty());
     const std::string told = test::ReadFile(errors);
     EXPECT_NE(told.find("vexorama: holiday.jpg -  NOT PACK\nvexorama: Ошибка, файл не найден на сервере\n"),
               std::string::npos)
@@ -117,19 +110,10 @@ TEST(MessageBoxTest, NoticeReturnsAtOnceAndStaysOpen)
     MainWindow window(programFolder.path() + "/vexorama", {});
     window.showCentred();
     // Should the notice wait for an answer, this ends the wait and tells.
-    bool waited = false;
-    QTimer answer;
-    answer.setSingleShot(true);
-    QObject::connect(&answer, &QTimer::timeout, [&waited] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            waited = true;
-            box->accept();
-        }
-    });
-    answer.start(0);
+    test::BoxAnswerer answer(std::chrono::milliseconds(0));
     window.views().dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере");
-    EXPECT_FALSE(waited);
     answer.stop();
+    EXPECT_TRUE(answer.texts().isEmpty());
 
     QCoreApplication::processEvents();
     int open = 0;

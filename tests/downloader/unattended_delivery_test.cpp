@@ -28,6 +28,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::FileExists;
+using test::HttpAnswer;
 using test::PatternBytes;
 using test::ReadFile;
 using test::ScriptedReply;
@@ -42,11 +43,6 @@ constexpr int kRefresh = 2;
 
 // A connection the web server closes without reading or answering.
 const ScriptedReply kDropped{.bytes = {}, .closeAtOnce = true};
-
-std::string HttpAnswer(const std::string& body)
-{
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-}
 
 // The listing of one file served by the web server at `httpPort`.
 std::string ListingOf(const std::string& name, int httpPort)
@@ -213,7 +209,7 @@ private:
 TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesByItselfAfterItsPause)
 {
     const std::string body = PatternBytes(kBodySize, 11);
-    ScriptServer web(std::vector<ScriptedReply>{kDropped, {HttpAnswer(body)}});
+    ScriptServer web(std::vector<ScriptedReply>{kDropped, {HttpAnswer("200 OK", body)}});
     ScriptServer listing(ListingOf("once.bin", web.port()));
     startInTray(listing, web);
 
@@ -246,7 +242,7 @@ TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesByItselfAfterItsPause)
 TEST_F(UnattendedDeliveryTest, FileDroppedOnceArrivesWithItsBoxLeftOpen)
 {
     const std::string body = PatternBytes(kBodySize, 12);
-    ScriptServer web(std::vector<ScriptedReply>{kDropped, {HttpAnswer(body)}});
+    ScriptServer web(std::vector<ScriptedReply>{kDropped, {HttpAnswer("200 OK", body)}});
     ScriptServer listing(ListingOf("once.bin", web.port()));
     startInTray(listing, web, false);
 
