@@ -7,8 +7,9 @@ VEXO_BUILD=${VEXO_BUILD:-$VEXO_ROOT/build}
 
 VEXO_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-webengine-dev
     libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev xdg-utils qt6-translations-l10n)
-VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool weston qt6-wayland openbox desktop-file-utils appstream dpkg-dev lintian clang-format strace dbus-daemon at-spi2-core
-    fuse3 fusefat exfat-fuse dosfstools exfatprogs)
+# Every tool a test calls is here: under CI a missing one fails its test.
+VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool x11-utils weston qt6-wayland openbox desktop-file-utils appstream dpkg-dev binutils lintian clang-format strace dbus-daemon at-spi2-core
+    fuse3 fusefat exfat-fuse dosfstools exfatprogs mount util-linux)
 
 # Installs those of the given packages that are not installed yet.
 vexo_install() {

@@ -8,4 +8,9 @@ vexo_install "${VEXO_BUILD_PACKAGES[@]}" "${VEXO_TEST_PACKAGES[@]}"
 vexo_build
 cd "$VEXO_BUILD"
 # Window tests run offscreen; those that need a real display get Xvfb.
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@"
+# xvfb-run, its Xvfb and the tests form a process group of their own, which
+# an interrupted run ends whole instead of leaving a display behind.
+setsid xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@" &
+run=$!
+trap 'kill -TERM -- -"$run" 2>/dev/null' INT TERM HUP
+wait "$run"

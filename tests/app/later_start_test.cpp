@@ -4,6 +4,7 @@
 #include "app/tray_bindings.h"
 #include "app/window_timer.h"
 #include "base/settings_store.h"
+#include "tests/support/box_answerer.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -137,15 +138,11 @@ TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
     running.setRequestHandler([this](const SingleInstance::Request& later) {
         window->answerLaterStart(later.folder, later.inTray, later.deleteAfterDecoding);
     });
-    std::string box;
-    QTimer answerer;
-    QObject::connect(&answerer, &QTimer::timeout, [&box] {
-        if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            box = shown->text().toStdString();
-            shown->accept();
-        }
-    });
-    answerer.start(10);
+    const test::BoxAnswerer answerer(std::chrono::milliseconds(10));
+    // The text of the last box answered after the first `seen`, if any.
+    const auto lastBoxAfter = [&answerer](qsizetype seen) {
+        return answerer.texts().size() > seen ? answerer.texts().back().toStdString() : std::string();
+    };
 
     const std::string fallback = dir.path() + "/";
     const std::string missingBox = "Текущая папка не существует, сохраняем в " + fallback;
@@ -166,7 +163,7 @@ TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
         window->answerLaterStart(folder, true, false);
         if (c->deleteAfterDecodingBox->isChecked())
             c->deleteAfterDecodingBox->click();
-        box.clear();
+        const qsizetype boxesSeen = answerer.texts().size();
         QLocalSocket start;
         start.connectToServer(SingleInstance::SocketPath(settingsPath));
         ASSERT_TRUE(start.waitForConnected(5000));
@@ -179,7 +176,7 @@ TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
         EXPECT_EQ(storedFolder(), row.folder);
         EXPECT_EQ(c->deleteAfterDecodingBox->isChecked(), row.deleteTicked);
         EXPECT_EQ(SettingsStore(settingsPath).readBool(settings::kDeleteAfterDecoding), row.deleteTicked);
-        EXPECT_EQ(box, row.box);
+        EXPECT_EQ(lastBoxAfter(boxesSeen), row.box);
     }
 }
 

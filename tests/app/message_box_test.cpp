@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "app/qt_translations.h"
+#include "tests/support/box_answerer.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -75,15 +77,7 @@ TEST(MessageBoxTest, UnattendedRunOpensNoBox)
     test::TempDir programFolder;
     MainWindow window(programFolder.path() + "/vexorama", ReadCommandLine({"/a", programFolder.path()}));
     // Answers every box, should one open, so that the test ends either way.
-    bool boxOpened = false;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&boxOpened] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxOpened = true;
-            box->accept();
-        }
-    });
-    answer.start(0);
+    test::BoxAnswerer answer(std::chrono::milliseconds(0));
 
     const std::string errors = programFolder.file("errors.txt");
     std::fflush(stderr);
@@ -100,11 +94,37 @@ TEST(MessageBoxTest, UnattendedRunOpensNoBox)
     QCoreApplication::processEvents();
     answer.stop();
 
-    EXPECT_FALSE(boxOpened);
+    EXPECT_TRUE(answer.texts().isEmpty());
     const std::string told = test::ReadFile(errors);
     EXPECT_NE(told.find("vexorama: holiday.jpg -  NOT PACK\nvexorama: Ошибка, файл не найден на сервере\n"),
               std::string::npos)
         << told;
+}
+
+// Guards a failure's box holding the delivery when nobody is there to
+// answer it, as in the tray at night: a notice returns at once, its box
+// stays open beside the work that goes on.
+TEST(MessageBoxTest, NoticeReturnsAtOnceAndStaysOpen)
+{
+    test::TempDir programFolder;
+    MainWindow window(programFolder.path() + "/vexorama", {});
+    window.showCentred();
+    // Should the notice wait for an answer, this ends the wait and tells.
+    test::BoxAnswerer answer(std::chrono::milliseconds(0));
+    window.views().dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере");
+    answer.stop();
+    EXPECT_TRUE(answer.texts().isEmpty());
+
+    QCoreApplication::processEvents();
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible() && box->text() == QStringLiteral("Ошибка, файл не найден на сервере")) {
+            ++open;
+            box->close();
+        }
+    }
+    EXPECT_EQ(open, 1);
 }
 
 // Guards Qt's own words in a Russian program: with Qt's translations
@@ -112,7 +132,7 @@ TEST(MessageBoxTest, UnattendedRunOpensNoBox)
 TEST(MessageBoxTest, QtsOwnTextsAreRussian)
 {
     if (!UseRussianQtTexts(*QCoreApplication::instance()))
-        GTEST_SKIP() << "Qt's translations are not installed (apt-get install qt6-translations-l10n)";
+        VEXO_SKIP_OR_FAIL() << "Qt's translations are not installed (apt-get install qt6-translations-l10n)";
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Отмена"));
     QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QString::fromUtf8("Да"));

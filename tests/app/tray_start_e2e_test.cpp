@@ -6,6 +6,7 @@
 #include "tests/display_support/display_test.h"
 #include "tests/display_support/x_windows.h"
 #include "tests/support/script_server.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -47,11 +48,11 @@ protected:
     void SetUp() override
     {
         if (!test::HasRealDisplay())
-            GTEST_SKIP() << "needs an X display (xvfb-run)";
+            VEXO_SKIP_OR_FAIL() << "needs an X display (xvfb-run)";
         if (!XWindows::Installed())
-            GTEST_SKIP() << "needs xdotool (apt-get install xdotool)";
+            VEXO_SKIP_OR_FAIL() << "needs xdotool (apt-get install xdotool)";
         if (!TrayHost::Installed())
-            GTEST_SKIP() << "needs trayer (apt-get install trayer)";
+            VEXO_SKIP_OR_FAIL() << "needs trayer (apt-get install trayer)";
         tray = std::make_unique<TrayHost>();
         ASSERT_TRUE(tray->up()) << "the tray host did not come up";
         std::filesystem::create_directories(root.file("program"));

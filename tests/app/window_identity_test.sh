@@ -4,11 +4,13 @@
 # the desktop entry, which says so too, and its icon comes in every size.
 #   window_identity_test.sh PROGRAM DESKTOP_FILE
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/skip_or_fail.sh"
 program=$1
 desktop=$2
-[ -n "${DISPLAY:-}" ] || { echo "SKIPPED: needs an X display (run under xvfb-run)"; exit 77; }
-for tool in xprop xdotool; do
-    command -v "$tool" >/dev/null || { echo "SKIPPED: needs $tool"; exit 77; }
+[ -n "${DISPLAY:-}" ] || skip_or_fail "needs an X display (run under xvfb-run)"
+for need in xprop:x11-utils xdotool:xdotool; do
+    tool=${need%%:*} package=${need#*:}
+    command -v "$tool" >/dev/null || skip_or_fail "needs $tool (apt-get install $package)"
 done
 work=$(mktemp -d)
 pid=

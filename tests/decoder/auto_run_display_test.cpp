@@ -3,6 +3,8 @@
 #include "tests/decoder/test_containers.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/byte_pattern.h"
+#include "tests/support/skip_or_fail.h"
+#include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
 #include <QProcess>
@@ -12,6 +14,8 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+
+#include <unistd.h>
 
 namespace vexo {
 namespace {
@@ -35,7 +39,7 @@ protected:
     void SetUp() override
     {
         if (!HasRealDisplay())
-            GTEST_SKIP() << "needs an X display (xvfb-run)";
+            VEXO_SKIP_OR_FAIL() << "needs an X display (xvfb-run)";
         std::filesystem::create_directories(root.file("program"));
         std::filesystem::create_directories(data);
         std::filesystem::copy_file(test::BuildProgram("vexorama").toStdString(), program);
@@ -52,6 +56,7 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([parent = ::getpid()] { test::DieWithParent(parent); });
         process.start(QString::fromStdString(program),
                       {QStringLiteral("/a"), QStringLiteral("/d"), QString::fromStdString(data)});
         ASSERT_TRUE(process.waitForStarted(10000));

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/display_support/display_test.h"
 
+#include "tests/support/started_program.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QThread>
+
+#include <unistd.h>
 
 namespace vexo::test {
 
@@ -30,6 +34,7 @@ QString BuildProgram(const QString& name)
 ChildProcess::ChildProcess(const QString& program, const QStringList& args) : process_(std::make_unique<QProcess>())
 {
     process_->setProcessChannelMode(QProcess::SeparateChannels);
+    process_->setChildProcessModifier([parent = ::getpid()] { DieWithParent(parent); });
     process_->start(program, args);
     process_->waitForStarted(10000);
 }

@@ -7,6 +7,7 @@
 #include "downloader/downloader.h"
 #include "downloader/task_runner.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -47,7 +48,7 @@ bool WaitForFile(const std::string& path)
 TEST(BrowserRemovalTest, BrowserReceivesTheRemovalAddressByteForByte)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
-        GTEST_SKIP() << "xdg-open is not installed (Debian package xdg-utils)";
+        VEXO_SKIP_OR_FAIL() << "xdg-open is not installed (Debian package xdg-utils)";
     TempDir dir;
     const std::string record = dir.file("opened");
     const std::string browser = dir.file("browser");

@@ -18,6 +18,7 @@
 #include "tests/display_support/display_test.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QFile>
@@ -171,9 +172,9 @@ TEST_F(DownloaderEndToEndTest, ModeThreeFetchesEverythingAndLeavesItListed)
 TEST_F(DownloaderEndToEndTest, ModeTwoRemovesEveryFileThroughTheHiddenView)
 {
     if (!test::HasRealDisplay())
-        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        VEXO_SKIP_OR_FAIL() << "needs an X display (run under xvfb-run)";
     if (!QFile::exists(test::BuildProgram(QStringLiteral("vexorama_web.so"))))
-        GTEST_SKIP() << "the web engine module was not built";
+        VEXO_SKIP_OR_FAIL() << "the web engine module was not built";
     start(2, 3600);
     // The test gives the ticks itself, each once the last removal has
     // reached the server: a new address in the hidden view would cut short

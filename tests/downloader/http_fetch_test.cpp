@@ -25,22 +25,14 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::FileExists;
+using test::HttpAnswer;
+using test::HttpResponse;
 using test::PatternBytes;
 using test::ReadFile;
 using test::ScriptedReply;
 using test::ScriptServer;
 using test::TempDir;
 using test::WriteFile;
-
-std::string Response(const std::string& status, const std::string& headers, const std::string& body)
-{
-    return "HTTP/1.1 " + status + "\r\nConnection: close\r\n" + headers + "\r\n" + body;
-}
-
-std::string Ok(const std::string& body)
-{
-    return Response("200 OK", "Content-Length: " + std::to_string(body.size()) + "\r\n", body);
-}
 
 // `plain` (under 64 KiB) as gzip sends it, in one stored deflate block.
 std::string Gzip(const std::string& plain)
@@ -95,7 +87,7 @@ protected:
 TEST_F(FetchTest, BodyArrivesWholeWithTheFixedRequestHeaders)
 {
     const std::string body = PatternBytes(100000);
-    ScriptServer server(Ok(body));
+    ScriptServer server(HttpAnswer("200 OK", body));
     ASSERT_EQ(fetch(server, "100000"), Fetched::Whole);
     EXPECT_EQ(ReadFile(target), body);
     EXPECT_EQ(progress.fetchedBytes, 100000);
@@ -122,7 +114,7 @@ TEST_F(FetchTest, PumpsSeeTheBytesThatArrived)
 {
     const std::string body = PatternBytes(3000);
     ScriptServer server(
-        std::vector<ScriptedReply>{{Response("200 OK", "Content-Length: 3000\r\n", body.substr(0, 1000)),
+        std::vector<ScriptedReply>{{HttpResponse("200 OK", "Content-Length: 3000\r\n", body.substr(0, 1000)),
                                     false,
                                     false,
                                     {body.substr(1000)},
@@ -167,7 +159,7 @@ protected:
 TEST_F(FetchWaitTest, StalledBodyPumps)
 {
     ScriptServer stalled(
-        std::vector<ScriptedReply>{{Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
+        std::vector<ScriptedReply>{{HttpResponse("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
     expectPumpedFailure("http://127.0.0.1:" + std::to_string(stalled.port()) + "/f",
                         [this] { return progress.fetchedBytes == 1; });
 }
@@ -183,7 +175,7 @@ TEST_F(FetchWaitTest, HangingConnectPumps)
 // server that never answers it.
 TEST_F(FetchWaitTest, HttpsToAPlainHttpPortPumps)
 {
-    ScriptServer plain(Ok("plain"));
+    ScriptServer plain(HttpAnswer("200 OK", "plain"));
     expectPumpedFailure("https://127.0.0.1:" + std::to_string(plain.port()) + "/f");
 }
 
@@ -196,7 +188,7 @@ TEST_F(FetchTest, ClosingTheWindowEndsAStalledFetchAtOnce)
     WriteFile(target, "precious");
     limits = FetchLimits{};
     std::atomic<bool> closed{false};
-    ScriptedReply reply{Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)),
+    ScriptedReply reply{HttpResponse("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)),
                         false,
                         true,
                         {PatternBytes(4999)}};
@@ -219,15 +211,15 @@ TEST_F(FetchTest, ClosingTheWindowEndsAStalledFetchAtOnce)
 // names no length or names 0; one that is not a number counts as unknown.
 TEST_F(FetchTest, ListedSizeStandsInForAMissingLength)
 {
-    ScriptServer noLength(Response("200 OK", "", "abc"));
+    ScriptServer noLength(HttpResponse("200 OK", "", "abc"));
     fetch(noLength, "3145728");
     EXPECT_EQ(progress.fetchTotal, 3145728);
 
-    ScriptServer zero(Response("200 OK", "Content-Length: 0\r\n", ""));
+    ScriptServer zero(HttpResponse("200 OK", "Content-Length: 0\r\n", ""));
     fetch(zero, "777");
     EXPECT_EQ(progress.fetchTotal, 777);
 
-    ScriptServer notNumber(Response("200 OK", "", "abc"));
+    ScriptServer notNumber(HttpResponse("200 OK", "", "abc"));
     ASSERT_EQ(fetch(notNumber, "12abc"), Fetched::Whole);
     EXPECT_EQ(progress.fetchTotal, 0);
     EXPECT_EQ(ReadFile(target), "abc");
@@ -241,17 +233,17 @@ TEST_F(FetchTest, ListedSizeStandsInForAMissingLength)
 TEST_F(FetchTest, OnlyTheWholeListedBodyCounts)
 {
     WriteFile(target, "precious");
-    ScriptServer shortNoLength(Response("200 OK", "", "12345"));
+    ScriptServer shortNoLength(HttpResponse("200 OK", "", "12345"));
     EXPECT_EQ(fetch(shortNoLength, "10"), Fetched::Failed);
-    ScriptServer partial(Response("206 Partial Content", "Content-Length: 10\r\n", "1234567890"));
+    ScriptServer partial(HttpResponse("206 Partial Content", "Content-Length: 10\r\n", "1234567890"));
     EXPECT_EQ(fetch(partial, "10"), Fetched::Failed);
     EXPECT_EQ(ReadFile(target), "precious");
     EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
 
-    ScriptServer whole(Response("200 OK", "", "1234567890"));
+    ScriptServer whole(HttpResponse("200 OK", "", "1234567890"));
     EXPECT_EQ(fetch(whole, "10"), Fetched::Whole);
     EXPECT_EQ(ReadFile(dir.file("(1)clip.avi")), "1234567890");
-    ScriptServer longer(Ok("12345678901"));
+    ScriptServer longer(HttpAnswer("200 OK", "12345678901"));
     EXPECT_EQ(fetch(longer, "10"), Fetched::Whole);
     EXPECT_EQ(ReadFile(dir.file("(2)clip.avi")), "12345678901");
     EXPECT_EQ(ReadFile(target), "precious");
@@ -265,7 +257,7 @@ TEST_F(FetchTest, OnlyTheWholeListedBodyCounts)
 TEST_F(FetchTest, WholeIsMeasuredByTheLengthTheAnswerNames)
 {
     const std::string body = PatternBytes(5000);
-    ScriptServer otherSize(Ok(body));
+    ScriptServer otherSize(HttpAnswer("200 OK", body));
     EXPECT_EQ(fetch(otherSize, "4000"), Fetched::Whole);
     EXPECT_EQ(ReadFile(target), body);
 
@@ -274,12 +266,12 @@ TEST_F(FetchTest, WholeIsMeasuredByTheLengthTheAnswerNames)
         std::string listed;
         Fetched expected;
     } cases[] = {
-        {Ok("named"), "0", Fetched::Whole},
-        {Response("200 OK", "", body), "0", Fetched::Whole},
-        {Response("200 OK", "", "unsized"), "12abc", Fetched::Whole},
-        {Response("200 OK", "Transfer-Encoding: chunked\r\n", "5\r\nhello\r\n0\r\n\r\n"), "0", Fetched::Whole},
-        {Response("200 OK", "Transfer-Encoding: chunked\r\n", "5\r\nhello\r\n"), "0", Fetched::Failed},
-        {Response("200 OK", "Content-Length: 900\r\n", "cut"), "3", Fetched::Failed},
+        {HttpAnswer("200 OK", "named"), "0", Fetched::Whole},
+        {HttpResponse("200 OK", "", body), "0", Fetched::Whole},
+        {HttpResponse("200 OK", "", "unsized"), "12abc", Fetched::Whole},
+        {HttpResponse("200 OK", "Transfer-Encoding: chunked\r\n", "5\r\nhello\r\n0\r\n\r\n"), "0", Fetched::Whole},
+        {HttpResponse("200 OK", "Transfer-Encoding: chunked\r\n", "5\r\nhello\r\n"), "0", Fetched::Failed},
+        {HttpResponse("200 OK", "Content-Length: 900\r\n", "cut"), "3", Fetched::Failed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply);
@@ -310,7 +302,7 @@ TEST_F(FetchTest, BodyIsWholeByItsOwnFraming)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.headers + c.body + " listed " + c.listed);
-        ScriptServer server(Response("200 OK", c.headers, c.body));
+        ScriptServer server(HttpResponse("200 OK", c.headers, c.body));
         EXPECT_EQ(fetch(server, c.listed), c.whole ? Fetched::Whole : Fetched::Failed);
         EXPECT_EQ(FileExists(target) ? ReadFile(target) : "", c.whole ? "hello" : "");
         if (c.headers == chunked) {
@@ -337,7 +329,7 @@ TEST_F(FetchTest, CodedBodiesAreDecodedOrRefused)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.headers + " listed " + c.listed);
-        ScriptServer server(Response("200 OK", c.headers, c.body));
+        ScriptServer server(HttpResponse("200 OK", c.headers, c.body));
         EXPECT_EQ(fetch(server, c.listed), c.whole ? Fetched::Whole : Fetched::Failed);
         EXPECT_NE(server.requests().at(0).find("\r\nAccept-Encoding: identity\r\n"), std::string::npos);
         EXPECT_TRUE((FileExists(target) ? ReadFile(target) : "") == (c.whole ? plain : "")) << "not the plain bytes";
@@ -352,7 +344,7 @@ TEST_F(FetchTest, CodedBodiesAreDecodedOrRefused)
 // as an empty fetch and touches nothing.
 TEST_F(FetchTest, EmptyBodyLeavesTheFileOfThatNameAlone)
 {
-    ScriptServer server(Response("200 OK", "Content-Length: 0\r\n", ""));
+    ScriptServer server(HttpResponse("200 OK", "Content-Length: 0\r\n", ""));
     EXPECT_EQ(fetch(server), Fetched::Empty);
     EXPECT_FALSE(FileExists(target));
     EXPECT_EQ(progress.fetchedBytes, 0);
@@ -374,20 +366,20 @@ TEST_F(FetchTest, FailedFetchesNeverTouchTheLocalFile)
     EXPECT_EQ(fetchUrl("http://127.0.0.1:" + std::to_string(test::RefusingPort()) + "/x"), Fetched::Failed);
     EXPECT_EQ(progress.fetchedBytes, 0);
 
-    ScriptServer notFound(Response("404 Not Found", "Content-Length: 9\r\n", "not found"));
+    ScriptServer notFound(HttpResponse("404 Not Found", "Content-Length: 9\r\n", "not found"));
     EXPECT_EQ(fetch(notFound), Fetched::Failed);
     EXPECT_EQ(progress.fetchedBytes, 0);
 
-    ScriptServer emptyError(Response("500 Internal Server Error", "Content-Length: 0\r\n", ""));
+    ScriptServer emptyError(HttpResponse("500 Internal Server Error", "Content-Length: 0\r\n", ""));
     EXPECT_EQ(fetch(emptyError), Fetched::Failed);
     EXPECT_EQ(ReadFile(target), "precious");
 
-    ScriptServer cutShort(Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(3000)));
+    ScriptServer cutShort(HttpResponse("200 OK", "Content-Length: 5000\r\n", PatternBytes(3000)));
     EXPECT_EQ(fetch(cutShort), Fetched::Failed);
     EXPECT_EQ(progress.fetchedBytes, 3000);
 
     ScriptServer stalled(
-        std::vector<ScriptedReply>{{Response("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
+        std::vector<ScriptedReply>{{HttpResponse("200 OK", "Content-Length: 5000\r\n", PatternBytes(1)), false, true}});
     EXPECT_EQ(fetch(stalled), Fetched::Failed);
 
     EXPECT_EQ(ReadFile(target), "precious");
@@ -413,7 +405,7 @@ TEST_F(FetchTest, FailedStoreKeepsTheOldFileAndLeavesNoTemporary)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
-        ScriptServer server(Ok(PatternBytes(100000)));
+        ScriptServer server(HttpAnswer("200 OK", PatternBytes(100000)));
         std::string error = "no error";
         {
             ScopedFileFaults faults(c.fault);
@@ -438,7 +430,7 @@ TEST_F(FetchTest, OnlyWebAddressesAreFetched)
     EXPECT_EQ(fetchUrl("ftp://127.0.0.1/x"), Fetched::Failed);
     EXPECT_EQ(fetchUrl("127.0.0.1/x"), Fetched::Failed);
     ScriptServer toFile(
-        Response("302 Found", "Location: file://" + dir.file("secret") + "\r\nContent-Length: 0\r\n", ""));
+        HttpResponse("302 Found", "Location: file://" + dir.file("secret") + "\r\nContent-Length: 0\r\n", ""));
     EXPECT_EQ(fetch(toFile), Fetched::Failed);
     EXPECT_FALSE(FileExists(target));
 }
@@ -446,12 +438,12 @@ TEST_F(FetchTest, OnlyWebAddressesAreFetched)
 // Guards redirects: followed, and the final body is what is stored.
 TEST_F(FetchTest, RedirectsAreFollowed)
 {
-    ScriptServer final(Ok("moved body"));
-    ScriptServer first(Response("302 Found",
-                                "Location: http://127.0.0.1:" + std::to_string(final.port())
-                                    + "/real\r\n"
-                                      "Content-Length: 5\r\n",
-                                "moved"));
+    ScriptServer final(HttpAnswer("200 OK", "moved body"));
+    ScriptServer first(HttpResponse("302 Found",
+                                    "Location: http://127.0.0.1:" + std::to_string(final.port())
+                                        + "/real\r\n"
+                                          "Content-Length: 5\r\n",
+                                    "moved"));
     ASSERT_EQ(fetch(first), Fetched::Whole);
     EXPECT_EQ(ReadFile(target), "moved body");
     EXPECT_EQ(final.requests().size(), 1u);
@@ -465,14 +457,14 @@ TEST_F(FetchTest, ExistingFilesStayAndTheSameBytesMakeNoCopy)
 {
     WriteFile(target, "the user's own file");
     ASSERT_EQ(::symlink("nowhere", dir.file("(1)clip.avi").c_str()), 0);
-    ScriptServer first(Ok("new"));
+    ScriptServer first(HttpAnswer("200 OK", "new"));
     ASSERT_EQ(fetch(first), Fetched::Whole);
     EXPECT_EQ(ReadFile(target), "the user's own file");
     EXPECT_EQ(ReadFile(dir.file("(2)clip.avi")), "new");
 
-    ScriptServer again(Ok("new"));
+    ScriptServer again(HttpAnswer("200 OK", "new"));
     ASSERT_EQ(fetch(again), Fetched::Whole);
-    ScriptServer other(Ok("other"));
+    ScriptServer other(HttpAnswer("200 OK", "other"));
     ASSERT_EQ(fetch(other), Fetched::Whole);
     EXPECT_EQ(ReadFile(dir.file("(3)clip.avi")), "other");
     EXPECT_EQ(folderNames(), (std::vector<std::string>{"(1)clip.avi", "(2)clip.avi", "(3)clip.avi", "clip.avi"}));
@@ -490,7 +482,7 @@ TEST_F(FetchTest, BodyPastItsSizeIsCutOffThere)
             mostOnDisk = std::max(mostOnDisk, size);
     };
     const std::string endless = PatternBytes(4 << 20);
-    ScriptServer unnamed(Response("200 OK", "", endless));
+    ScriptServer unnamed(HttpResponse("200 OK", "", endless));
     EXPECT_EQ(fetch(unnamed, "1000"), Fetched::Failed);
     EXPECT_EQ(progress.fetchedBytes, 1000);
     EXPECT_LE(mostOnDisk, 1000u);
@@ -501,7 +493,7 @@ TEST_F(FetchTest, BodyPastItsSizeIsCutOffThere)
 // is left behind.
 TEST_F(FetchTest, FileThatCannotBeCreatedIsAnError)
 {
-    ScriptServer server(Ok("body"));
+    ScriptServer server(HttpAnswer("200 OK", "body"));
     const std::string missing = dir.file("gone/clip.avi");
     try {
         fetch(server, "", missing);

@@ -7,6 +7,7 @@
 #include "base/file_io.h"
 #include "base/service_address.h"
 #include "base/settings_store.h"
+#include "tests/support/box_answerer.h"
 #include "tests/support/qt_text.h"
 #include "tests/support/scoped_app_look.h"
 #include "tests/support/scoped_env.h"
@@ -111,17 +112,9 @@ protected:
     // Answers each box as it comes up; returns the texts.
     QStringList answeringBoxes(const std::function<void()>& action)
     {
-        QStringList boxes;
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&boxes] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                boxes << box->text();
-                box->accept();
-            }
-        });
-        closer.start(20);
+        const test::BoxAnswerer answerer;
         action();
-        return boxes;
+        return answerer.texts();
     }
 };
 
@@ -389,20 +382,12 @@ TEST_F(SettingsDialogTest, RefusedWriteStillEnablesTheMainWindow)
     // A folder in the settings file's place refuses every write, root's too.
     std::filesystem::remove(iniPath);
     std::filesystem::create_directory(iniPath);
-    QStringList boxes;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes << box->text();
-            EXPECT_TRUE(box->isEnabled());
-            box->accept();
-        }
-    });
-    closer.start(20);
+    test::BoxAnswerer closer(std::chrono::milliseconds(20), [](QMessageBox& box) { EXPECT_TRUE(box.isEnabled()); });
     pressOk();
     EXPECT_TRUE(form->isVisible());
     form->close();
     closer.stop();
+    const QStringList& boxes = closer.texts();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     ASSERT_EQ(boxes.size(), 2);

@@ -16,17 +16,12 @@
 namespace vexo {
 namespace {
 
+using test::HttpAnswer;
 using test::ListAnswer;
 using test::ReadFile;
 using test::ScriptedReply;
 using test::ScriptServer;
 using test::WriteFile;
-
-std::string Http(const std::string& status, const std::string& body)
-{
-    return "HTTP/1.1 " + status + "\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"
-           + body;
-}
 
 const char* const kNotFound = "Ошибка, файл не найден на сервере";
 const char* const kZeroSize = "Ошибка, файл не найден на сервере (Нулевой размер)";
@@ -57,8 +52,8 @@ protected:
 // controls are back as after any download.
 TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
 {
-    const auto server = listing({{"one.avi", webFile(Http("200 OK", "first")), "del.php?f=1", "5"},
-                                 {"two.avi", webFile(Http("200 OK", "second")), "del.php?f=2", "6"}});
+    const auto server = listing({{"one.avi", webFile(HttpAnswer("200 OK", "first")), "del.php?f=1", "5"},
+                                 {"two.avi", webFile(HttpAnswer("200 OK", "second")), "del.php?f=2", "6"}});
     setRemMode(1);
     SetAutoCheck(d, true);
     queueCheck();
@@ -104,7 +99,8 @@ TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
     for (const bool autoCheck : {false, true}) {
         SCOPED_TRACE(autoCheck ? "automatic check on" : "automatic check off");
         const std::string name = autoCheck ? "two.avi" : "one.avi";
-        const auto server = listing({{name, webFile(Http("200 OK", std::string(300 * 1024, 'x'))), "r", "307200"}});
+        const auto server =
+            listing({{name, webFile(HttpAnswer("200 OK", std::string(300 * 1024, 'x'))), "r", "307200"}});
         setRemMode(1);
         SetAutoCheck(d, autoCheck);
         ops.log.clear();
@@ -140,7 +136,7 @@ TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
 // are off; ticks arriving meanwhile do nothing.
 TEST_F(RunnerTest, DownloadDisablesTheTabAndIgnoresTicks)
 {
-    const auto server = listing({{"big.avi", webFile(Http("200 OK", std::string(50000, 'x'))), "r", "50000"}});
+    const auto server = listing({{"big.avi", webFile(HttpAnswer("200 OK", std::string(50000, 'x'))), "r", "50000"}});
     setRemMode(3);
     queueCheck();
     bool sawFetching = false;
@@ -168,7 +164,7 @@ TEST_F(RunnerTest, DownloadDisablesTheTabAndIgnoresTicks)
 // must not remove the check queued after the emptying.
 TEST_F(RunnerTest, EmptyingTheQueueDuringADownloadKeepsTasksQueuedAfterIt)
 {
-    const auto server = listing({{"a.avi", webFile(Http("200 OK", std::string(20000, 'a'))), "r", "20000"}});
+    const auto server = listing({{"a.avi", webFile(HttpAnswer("200 OK", std::string(20000, 'a'))), "r", "20000"}});
     queueCheck();
     bool emptied = false;
     ops.onPump = [&] {
@@ -232,7 +228,7 @@ TEST_F(RunnerTest, RemovalPageMissingFallsBackToTheBrowserOnce)
 // status bar, and the user's check tries it at once without a second box.
 TEST_F(RunnerTest, FailedFileWaitsForTheUsersCheck)
 {
-    const auto server = listing({{"gone.avi", webFile(Http("404 Not Found", "")), "r", "5"}});
+    const auto server = listing({{"gone.avi", webFile(HttpAnswer("404 Not Found", "")), "r", "5"}});
     setRemMode(1);
     queueCheck();
     RunnerTick(d);
@@ -279,7 +275,7 @@ protected:
 // fetches it, none before, and the failure brought its boxes only once.
 TEST_F(RetryTest, FailedFileArrivesAtTheFirstAutomaticCheckAfterItsPause)
 {
-    web.push_back(std::make_unique<ScriptServer>(std::vector<ScriptedReply>{{""}, {Http("200 OK", "later")}}));
+    web.push_back(std::make_unique<ScriptServer>(std::vector<ScriptedReply>{{""}, {HttpAnswer("200 OK", "later")}}));
     const std::string address = "http://127.0.0.1:" + std::to_string(web.back()->port()) + "/f";
     const auto server = listing({{"late.avi", address, "r", "5"}});
     automaticCheck();
@@ -304,7 +300,7 @@ TEST_F(RetryTest, FailedFileArrivesAtTheFirstAutomaticCheckAfterItsPause)
 // to an hour, a repeat shows no box, and "Обновить" tries it at once.
 TEST_F(RetryTest, RepeatedFailuresDoubleThePauseUpToAnHourWithoutBoxes)
 {
-    for (const std::string& reply : {Http("404 Not Found", ""), Http("200 OK", "")}) {
+    for (const std::string& reply : {HttpAnswer("404 Not Found", ""), HttpAnswer("200 OK", "")}) {
         SCOPED_TRACE(reply);
         ops.messages.clear();
         const auto server = listing({{"bad.avi", webFile(reply), "r", "5"}});
@@ -339,8 +335,8 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
     WriteFile(dir.file("a.avi"), "mine");
     const std::string cutShort =
         "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 900\r\n\r\n" + std::string(300, 'x');
-    const auto server = listing(
-        {{"a.avi", webFile(Http("404 Not Found", "missing")), "r1", "7"}, {"a.avi", webFile(cutShort), "r2", "900"}});
+    const auto server = listing({{"a.avi", webFile(HttpAnswer("404 Not Found", "missing")), "r1", "7"},
+                                 {"a.avi", webFile(cutShort), "r2", "900"}});
     setRemMode(1);
     queueCheck();
     RunnerTick(d);
@@ -365,8 +361,8 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
 TEST_F(RunnerTest, EmptyBodyLeavesNoFileAndKeepsTheServerCopy)
 {
     WriteFile(dir.file("mine.avi"), "precious");
-    const auto server = listing(
-        {{"empty.avi", webFile(Http("200 OK", "")), "r", "0"}, {"mine.avi", webFile(Http("200 OK", "")), "r2", "8"}});
+    const auto server = listing({{"empty.avi", webFile(HttpAnswer("200 OK", "")), "r", "0"},
+                                 {"mine.avi", webFile(HttpAnswer("200 OK", "")), "r2", "8"}});
     setRemMode(1);
     queueCheck();
     RunnerTick(d);
@@ -406,8 +402,10 @@ TEST_F(RunnerTest, IncompleteBodyKeepsTheServerCopy)
 // of its own file, whole; and the old file, listed twice, arrives once.
 TEST_F(RunnerTest, EveryRemovalFollowsTheArrivalOfItsOwnFile)
 {
-    const std::array<std::string, 4> oldFile{"old.avi", webFile(Http("200 OK", "old body")), "del.php?f=old", "8"};
-    const std::array<std::string, 4> newFile{"new.avi", webFile(Http("200 OK", "new body")), "del.php?f=new", "8"};
+    const std::array<std::string, 4> oldFile{"old.avi", webFile(HttpAnswer("200 OK", "old body")), "del.php?f=old",
+                                             "8"};
+    const std::array<std::string, 4> newFile{"new.avi", webFile(HttpAnswer("200 OK", "new body")), "del.php?f=new",
+                                             "8"};
     ScriptServer server(std::vector<ScriptedReply>{{ListAnswer({oldFile})}, {ListAnswer({newFile, oldFile})}});
     session.client = {"127.0.0.1:8080", std::to_string(server.port())};
     setRemMode(1);
@@ -465,7 +463,7 @@ TEST_F(RunnerTest, NamesThatAreNotPlainAreRefused)
 {
     std::vector<std::array<std::string, 4>> files;
     for (const std::string name : {"../escape.avi", "sub/x.avi", ".", "..", ""})
-        files.push_back({name, webFile(Http("200 OK", "bad")), "r", "3"});
+        files.push_back({name, webFile(HttpAnswer("200 OK", "bad")), "r", "3"});
     const auto server = listing(files);
     setRemMode(1);
     queueCheck();
@@ -489,8 +487,8 @@ TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
     std::filesystem::create_directory(session.programFolder);
     session.workingFolder = dir.path() + "/gone";
     ops.showWorkingFolder(session.workingFolder, true);
-    const auto server =
-        listing({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"}, {"b.avi", webFile(Http("200 OK", "B")), "r", "1"}});
+    const auto server = listing({{"a.avi", webFile(HttpAnswer("200 OK", "A")), "r", "1"},
+                                 {"b.avi", webFile(HttpAnswer("200 OK", "B")), "r", "1"}});
     setRemMode(3);
     queueCheck();
     RunnerTick(d);
@@ -506,7 +504,7 @@ TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
 // back, the download and its removal are dropped, and the runner goes on.
 TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
 {
-    const auto server = listing({{"full.avi", webFile(Http("200 OK", "data")), "r", "4"}});
+    const auto server = listing({{"full.avi", webFile(HttpAnswer("200 OK", "data")), "r", "4"}});
     setRemMode(1);
     SetAutoCheck(d, true);
     queueCheck();
@@ -530,7 +528,7 @@ TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
 // never took over. A check that queues no download ends the chain.
 TEST_F(RunnerTest, CheckThatQueuesNoDownloadEndsTheChain)
 {
-    const auto server = listing({{"gone.avi", webFile(Http("404 Not Found", "")), "r", "5"}});
+    const auto server = listing({{"gone.avi", webFile(HttpAnswer("404 Not Found", "")), "r", "5"}});
     setRemMode(1);
     SetAutoCheck(d, true);
     queueCheck();
@@ -560,7 +558,7 @@ TEST_F(RunnerTest, CheckThatQueuesNoDownloadEndsTheChain)
 TEST_F(RunnerTest, FilesThatArrivedAreNotFetchedInASecondRound)
 {
     const auto once = [](const std::string& body) {
-        return std::vector<ScriptedReply>{{Http("200 OK", body)}, {Http("404 Not Found", "")}};
+        return std::vector<ScriptedReply>{{HttpAnswer("200 OK", body)}, {HttpAnswer("404 Not Found", "")}};
     };
     std::vector<std::array<std::string, 4>> files;
     for (const std::string name : {"a.avi", "b.avi"}) {
@@ -595,7 +593,7 @@ TEST_F(RunnerTest, FilesThatArrivedAreNotFetchedInASecondRound)
 // once, and the closing check that lists it again ends the chain.
 TEST_F(RunnerTest, RemModeThreeFetchesOnceAndTheChainEnds)
 {
-    ScriptServer list(ListAnswer({{"a.avi", webFile(Http("200 OK", "A")), "r", "1"}}));
+    ScriptServer list(ListAnswer({{"a.avi", webFile(HttpAnswer("200 OK", "A")), "r", "1"}}));
     session.client.port = std::to_string(list.port());
     setRemMode(3);
     queueCheck();
@@ -616,7 +614,7 @@ TEST_F(RunnerTest, ArrivalsAreForgottenOnceAListNoLongerHoldsThem)
         std::size_t fetches;
     } cases[] = {{"connected\n=END=\n", 2}, {"connected\n", 1}, {"", 1}};
     for (const auto& c : cases) {
-        ScriptServer web(std::vector<ScriptedReply>{{Http("200 OK", "old")}, {Http("200 OK", "new")}});
+        ScriptServer web(std::vector<ScriptedReply>{{HttpAnswer("200 OK", "old")}, {HttpAnswer("200 OK", "new")}});
         const std::string url = "http://127.0.0.1:" + std::to_string(web.port()) + "/IMG_0001.jpg";
         const std::string listed = ListAnswer({{"IMG_0001.jpg", url, "r", "3"}});
         ScriptServer list(std::vector<ScriptedReply>{{listed}, {c.between.empty() ? listed : c.between}, {listed}});
@@ -636,7 +634,7 @@ TEST_F(RunnerTest, ArrivalsAreForgottenOnceAListNoLongerHoldsThem)
 TEST_F(RunnerTest, KeptFilesAreFetchedOnceAcrossRuns)
 {
     setRemMode(3);
-    ScriptServer web(Http("200 OK", "x"));
+    ScriptServer web(HttpAnswer("200 OK", "x"));
     std::vector<std::array<std::string, 4>> files;
     for (int i = 1; i <= 130; ++i)
         files.push_back({std::to_string(i), "http://127.0.0.1:" + std::to_string(web.port()) + "/", "r", "1"});
@@ -673,7 +671,7 @@ TEST_F(RunnerTest, RemovalRunsOnlyForAFileThatArrivedWhole)
     const std::string cut = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 10\r\n\r\nhalf";
     const TaskId failed = d.queue.append(ServerTask::Download({"cut.avi", webFile(cut), "r=cut", "10"}));
     const TaskId whole =
-        d.queue.append(ServerTask::Download({"whole.avi", webFile(Http("200 OK", "whole")), "r=ok", "5"}));
+        d.queue.append(ServerTask::Download({"whole.avi", webFile(HttpAnswer("200 OK", "whole")), "r=ok", "5"}));
     d.queue.append(ServerTask::Removal(failed, "r=cut"));
     d.queue.append(ServerTask::Removal(whole, "r=ok"));
     for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)
@@ -689,10 +687,10 @@ TEST_F(RunnerTest, RemovalRunsOnlyForAFileThatArrivedWhole)
 // the program's temporaries was deleted by the next download as stale.
 TEST_F(RunnerTest, SameNamedFilesBothArriveAndNoListedNameIsTakenForATemporary)
 {
-    const auto server = listing({{"photo.jpg", webFile(Http("200 OK", "first")), "r1", "5"},
-                                 {"photo.jpg", webFile(Http("200 OK", "second")), "r2", "6"},
-                                 {".vexorama-99999999-1", webFile(Http("200 OK", "odd name")), "r3", "8"},
-                                 {"last.avi", webFile(Http("200 OK", "last")), "r4", "4"}});
+    const auto server = listing({{"photo.jpg", webFile(HttpAnswer("200 OK", "first")), "r1", "5"},
+                                 {"photo.jpg", webFile(HttpAnswer("200 OK", "second")), "r2", "6"},
+                                 {".vexorama-99999999-1", webFile(HttpAnswer("200 OK", "odd name")), "r3", "8"},
+                                 {"last.avi", webFile(HttpAnswer("200 OK", "last")), "r4", "4"}});
     setRemMode(3);
     queueCheck();
     for (int tick = 0; tick < 4; ++tick)

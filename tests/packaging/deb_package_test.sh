@@ -4,17 +4,18 @@
 # checks their contents, the dependencies dpkg-shlibdeps filled in, the
 # recommendations, the documentation Debian asks for, the control scripts,
 # the hardening of their ELF files, their file times, that a second build
-# gives the same bytes, and lintian's verdict. Skips (77) without
+# gives the same bytes, and lintian's verdict. Skips (77; fails under CI) without
 # dpkg-shlibdeps or readelf; without lintian it runs every other check and
 # then reports itself skipped in part.
 #   deb_package_test.sh BUILD_FOLDER
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/skip_or_fail.sh"
 build=$1
 id=io.github.vexorama.Vexorama
 doc=usr/share/doc/vexorama
 module=usr/lib/vexorama/vexorama_web.so
-command -v dpkg-shlibdeps >/dev/null || { echo "SKIPPED: install dpkg-dev to build the package"; exit 77; }
-command -v readelf >/dev/null || { echo "SKIPPED: install binutils to check the hardening"; exit 77; }
+command -v dpkg-shlibdeps >/dev/null || skip_or_fail "install dpkg-dev to build the package"
+command -v readelf >/dev/null || skip_or_fail "install binutils to check the hardening"
 work=$(mktemp -d)
 # Built files whose times the second build moves on; $work/times/N keeps the time of the Nth.
 touched=()
@@ -220,8 +221,7 @@ echo "a second build with the built files a minute younger: the same bytes"
 
 # Guards: a package that lintian finds errors in.
 if ! command -v lintian >/dev/null; then
-    echo "SKIPPED in part: install lintian to check the package with it"
-    exit 77
+    skip_or_fail "in part: install lintian to check the package with it"
 fi
 status=0
 # lintian leaves files of its own in TMPDIR; here they go with the rest.

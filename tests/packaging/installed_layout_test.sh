@@ -6,6 +6,7 @@
 # vexorama-web) and starts it without its web module.
 #   installed_layout_test.sh BUILD_FOLDER
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/skip_or_fail.sh"
 build=$1
 id=io.github.vexorama.Vexorama
 work=$(mktemp -d)
@@ -48,7 +49,7 @@ fi
 # Guards: settings written beside a program the user cannot write, instead of in the user's own folder.
 run=()
 if [ "$(id -u)" -eq 0 ]; then
-    command -v setpriv >/dev/null || { echo "SKIPPED: setpriv (util-linux) is needed to run as a normal user"; exit 77; }
+    command -v setpriv >/dev/null || skip_or_fail "setpriv (util-linux) is needed to run as a normal user"
     run=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
 # Makes the home folder $2 for a run of the program installed in $1, which that user cannot write.

@@ -7,16 +7,12 @@
 # and, where that output got its name, after its folder was flushed too.
 #   sync_order_test.sh BUILD_DIR
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/skip_or_fail.sh"
 source "$(dirname "$0")/../support/vexo_server.sh"
 build=$(cd "$1" && pwd)
-# A developer without strace skips the test; CI (CI set) must run it.
-cannot_trace() {
-    [ -z "${CI:-}" ] || { echo "$1: CI must run this test" >&2; exit 1; }
-    echo "$1: skipped"
-    exit 77
-}
-command -v strace > /dev/null || cannot_trace "strace is not installed"
-strace -qq -o /dev/null true 2> /dev/null || cannot_trace "strace may not trace here (ptrace refused)"
+# A developer without strace skips the test; under CI it fails.
+command -v strace > /dev/null || skip_or_fail "strace is not installed"
+strace -qq -o /dev/null true 2> /dev/null || skip_or_fail "strace may not trace here (ptrace refused)"
 binary=$build/bin/vexorama
 encode=$build/bin/vexo-encode
 probe=$build/bin/fetch_order_probe

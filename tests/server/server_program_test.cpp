@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vexo-server program itself: start-up messages, exit codes, stop signals.
+#include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +13,9 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace vexo::server {
 namespace {
@@ -33,22 +31,26 @@ public:
         int out[2], err[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe2() failed");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
         args.insert(args.begin(), VEXO_SERVER_PROGRAM);
         std::vector<char*> argv;
         for (auto& arg : args)
             argv.push_back(arg.data());
         argv.push_back(nullptr);
-        const int failed = ::posix_spawn(&pid_, VEXO_SERVER_PROGRAM, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t parent = ::getpid();
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            test::DieWithParent(parent);
+            if (::dup2(out[1], 1) < 0 || ::dup2(err[1], 2) < 0)
+                ::_exit(126);
+            ::execv(VEXO_SERVER_PROGRAM, argv.data());
+            ::_exit(127);
+        }
+        const bool failed = pid_ < 0;
         ::close(out[1]);
         ::close(err[1]);
         out_ = out[0];
         err_ = err[0];
-        if (failed != 0)
+        if (failed)
             throw std::runtime_error("cannot start " VEXO_SERVER_PROGRAM);
     }
     ~ServerProcess()

@@ -254,13 +254,19 @@ void FakeViews::showFetchProgress(std::int64_t fetchedBytes, std::int64_t total)
 void FakeViews::setTimerActive(DownloaderTimer which, bool active)
 {
     record(std::string(active ? "timer on " : "timer off ") + NameOf(which));
+    const bool changed = timers_[which].active != active;
     timers_[which].active = active;
+    if (changed && onTimerChange)
+        onTimerChange(which);
 }
 
 void FakeViews::setTimerInterval(DownloaderTimer which, std::uint32_t milliseconds)
 {
     record(std::string("timer interval ") + NameOf(which) + " " + std::to_string(milliseconds));
+    const bool changed = timers_[which].interval != milliseconds;
     timers_[which].interval = milliseconds;
+    if (changed && onTimerChange)
+        onTimerChange(which);
 }
 
 void FakeViews::showQueuedTasks(const std::string& words)

@@ -59,7 +59,10 @@ public:
     std::function<void(const Message&)> onMessage;        // runs inside showMessage()
     int notices = 0;                                      // of `messages`, those shown without waiting
     std::function<void(const std::string&)> onOpen;       // runs inside openExternally()
-    std::map<WebPage, std::string> addresses;             // what address() reports
+    // Runs when a timer is switched or given a new interval; setting the
+    // value it has already changes nothing, as on the window's timers.
+    std::function<void(DownloaderTimer)> onTimerChange;
+    std::map<WebPage, std::string> addresses; // what address() reports
 
     // Window and tray
     std::string caption;

@@ -148,4 +148,14 @@ StuckListener::~StuckListener()
     ::close(listener_);
 }
 
+std::string HttpResponse(const std::string& status, const std::string& headers, const std::string& body)
+{
+    return "HTTP/1.1 " + status + "\r\nConnection: close\r\n" + headers + "\r\n" + body;
+}
+
+std::string HttpAnswer(const std::string& status, const std::string& body)
+{
+    return HttpResponse(status, "Content-Length: " + std::to_string(body.size()) + "\r\n", body);
+}
+
 } // namespace vexo::test

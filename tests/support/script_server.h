@@ -55,6 +55,13 @@ private:
     std::thread thread_;
 };
 
+// An HTTP/1.1 answer that closes the connection: the status line with
+// `status` ("200 OK"), `headers` (whole lines, each ending in "\r\n"), a
+// blank line and `body`.
+std::string HttpResponse(const std::string& status, const std::string& headers, const std::string& body);
+// One with the body's length as its only further header.
+std::string HttpAnswer(const std::string& status, const std::string& body);
+
 // A loopback port on which nothing listens: connecting is refused.
 int RefusingPort();
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,11 +24,21 @@ bool RedirectTo(const std::string& file, int stream)
 
 } // namespace
 
+void DieWithParent(pid_t parent)
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The parent may have gone before the line above took effect.
+    if (::getppid() != parent)
+        ::_exit(126);
+}
+
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const Environment& environment,
                    const Surroundings& surroundings)
 {
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child == 0) {
+        DieWithParent(parent);
         for (const auto& [name, value] : environment) {
             if (value)
                 ::setenv(name.c_str(), value->c_str(), 1);

@@ -22,9 +22,16 @@ struct Surroundings {
     std::string errorFile{};  // standard error
 };
 
+// Called in a child just forked by `parent`: the child is killed when the
+// test that started it ends, even when the test crashes or is killed, so
+// that no peer outlives it holding ports and folders. (The kernel sends the
+// signal when the forking thread ends; tests start their peers from the
+// main thread.)
+void DieWithParent(pid_t parent);
+
 // Starts `program` (a path, not searched for) with `args` and the test's
-// environment changed by `environment`, in its `surroundings`. Returns the
-// process id.
+// environment changed by `environment`, in its `surroundings`; it dies with
+// the test (DieWithParent). Returns the process id.
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
                    const Environment& environment = {}, const Surroundings& surroundings = {});
 

@@ -2,20 +2,56 @@
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexo::test {
 
+namespace {
+
+constexpr std::string_view kPrefix = "vexo-test-";
+
+// Removes the folders that tests which ended without cleaning up (a crash,
+// a kill) left behind: their names carry the test's process id, and that
+// process is gone.
+void RemoveFoldersOfEndedTests(const std::filesystem::path& temp)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(temp, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(kPrefix))
+            continue;
+        const std::string_view rest = std::string_view(name).substr(kPrefix.size());
+        pid_t owner = 0;
+        const auto [end, failed] = std::from_chars(rest.data(), rest.data() + rest.size(), owner);
+        if (failed != std::errc{} || end == rest.data() || *end != '-' || owner <= 0)
+            continue;
+        if (::kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        std::error_code ignored;
+        std::filesystem::remove_all(entry.path(), ignored);
+    }
+}
+
+} // namespace
+
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexo-test-XXXXXX").string();
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    static const bool swept = (RemoveFoldersOfEndedTests(temp), true);
+    (void)swept;
+    std::string pattern = (temp / (std::string(kPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data()))

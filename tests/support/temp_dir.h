@@ -8,7 +8,9 @@
 namespace vexo::test {
 
 // A fresh folder under the system's temporary folder, removed with
-// everything in it when the object goes.
+// everything in it when the object goes. Its name carries the test's
+// process id: the first TempDir of a test removes those whose test ended
+// without removing them (a crash, a kill).
 class TempDir {
 public:
     TempDir();

@@ -3,10 +3,11 @@
 
 # Starts SERVER (vexo-server) on ports of its own choosing, serving FOLDER
 # and logging to LOG, and sets server_pid, tcp_port and http_port; the
-# caller stops it. Exits the test when no ports show in the log.
+# caller stops it; should the test be killed first, the server dies with
+# it. Exits the test when no ports show in the log.
 start_vexo_server() {
     local server=$1 folder=$2 log=$3
-    "$server" --folder "$folder" --tcp-port 0 --http-port 0 > "$log" 2>&1 < /dev/null &
+    setpriv --pdeathsig KILL "$server" --folder "$folder" --tcp-port 0 --http-port 0 > "$log" 2>&1 < /dev/null &
     server_pid=$!
     for _ in $(seq 100); do
         grep -q "listing on" "$log" && break

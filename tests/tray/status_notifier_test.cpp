@@ -4,6 +4,7 @@
 // the test's own (with_desktop_bus.sh), on a real X display.
 #include "app/main_window.h"
 #include "tests/display_support/display_test.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QFile>
@@ -29,9 +30,9 @@ protected:
     void SetUp() override
     {
         if (!test::HasRealDisplay())
-            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+            VEXO_SKIP_OR_FAIL() << "needs an X display (run under xvfb-run)";
         if (log.isEmpty())
-            GTEST_SKIP() << "needs the desktop's bus of with_desktop_bus.sh";
+            VEXO_SKIP_OR_FAIL() << "needs the desktop's bus of with_desktop_bus.sh";
         window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
         ASSERT_TRUE(test::WaitUntil([this] { return !(item = registeredItem()).isEmpty(); }, 10s))

@@ -2,6 +2,7 @@
 // The tray icon on a real X display with a tray host, clicked with xdotool.
 #include "app/main_window.h"
 #include "tests/display_support/display_test.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -32,12 +33,12 @@ protected:
     void SetUp() override
     {
         if (!test::HasRealDisplay())
-            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+            VEXO_SKIP_OR_FAIL() << "needs an X display (run under xvfb-run)";
         if (!test::TrayHost::Installed())
-            GTEST_SKIP() << "needs the tray host trayer (apt-get install trayer)";
+            VEXO_SKIP_OR_FAIL() << "needs the tray host trayer (apt-get install trayer)";
         xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
         if (xdotool.isEmpty())
-            GTEST_SKIP() << "needs xdotool (apt-get install xdotool)";
+            VEXO_SKIP_OR_FAIL() << "needs xdotool (apt-get install xdotool)";
         tray = std::make_unique<test::TrayHost>();
         ASSERT_TRUE(tray->up()) << "trayer started but no tray appeared";
 
@@ -129,9 +130,9 @@ TEST_F(TrayHostTest, ArrivalIsAnnouncedOnlyWhileTheWindowIsInTheTray)
 TEST(NoTrayHostTest, MinimisingWithoutATrayKeepsTheWindowOnTheTaskbar)
 {
     if (!test::HasRealDisplay())
-        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        VEXO_SKIP_OR_FAIL() << "needs an X display (run under xvfb-run)";
     if (!test::WaitUntil([] { return !QSystemTrayIcon::isSystemTrayAvailable(); }, 10s))
-        GTEST_SKIP() << "a tray host runs on this display";
+        VEXO_SKIP_OR_FAIL() << "a tray host runs on this display";
     TempDir programFolder;
     MainWindow window(programFolder.path() + "/vexorama", {});
     window.showCentred();

@@ -7,6 +7,7 @@
 #include "app/main_window_controls.h"
 #include "base/stop_request.h"
 #include "tests/display_support/display_test.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -37,9 +38,9 @@ protected:
     void SetUp() override
     {
         if (!test::OnWayland())
-            GTEST_SKIP() << "needs a Wayland compositor (with_wayland.sh)";
+            VEXO_SKIP_OR_FAIL() << "needs a Wayland compositor (with_wayland.sh)";
         if (log.isEmpty())
-            GTEST_SKIP() << "needs the desktop's bus of with_desktop_bus.sh";
+            VEXO_SKIP_OR_FAIL() << "needs the desktop's bus of with_desktop_bus.sh";
         window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         c = &window->controls();
         window->showCentred();

@@ -4,12 +4,13 @@
 # plays the desktop's tray and notification service; the test finds the
 # fake's log in VEXO_DESKTOP_BUS_LOG. With VEXO_DESKTOP_BUS_DELAY=SECONDS
 # the desktop comes up that long after the test program started, as a
-# desktop's tray may at login. Exits 77 (skipped) without an X display or
-# dbus-run-session.
+# desktop's tray may at login. Without an X display or dbus-run-session it
+# skips (77), or fails under CI.
 #   with_desktop_bus.sh FAKE TEST_PROGRAM [ARGS...]
 set -u
-[ -n "${DISPLAY:-}" ] || { echo "needs an X display (run under xvfb-run)"; exit 77; }
-command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session (apt-get install dbus-daemon)"; exit 77; }
+source "$(dirname "${BASH_SOURCE[0]}")/../support/skip_or_fail.sh"
+[ -n "${DISPLAY:-}" ] || skip_or_fail "needs an X display (run under xvfb-run)"
+command -v dbus-run-session >/dev/null || skip_or_fail "needs dbus-run-session (apt-get install dbus-daemon)"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 

@@ -16,15 +16,11 @@ namespace {
 
 using test::FakeViews;
 using test::FileExists;
+using test::HttpAnswer;
 using test::ReadFile;
 using test::ScriptServer;
 using test::TempDir;
 using test::WriteFile;
-
-std::string Ok(const std::string& body)
-{
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-}
 
 class UrlDownloadTest : public ::testing::Test {
 protected:
@@ -49,7 +45,7 @@ protected:
 // Guards: "Download" starting no transfer, or saving anywhere but the working folder under the address's name.
 TEST_F(UrlDownloadTest, FetchesTheTypedAddressIntoTheWorkingFolder)
 {
-    ScriptServer server(Ok("picture bytes"));
+    ScriptServer server(HttpAnswer("200 OK", "picture bytes"));
     const std::string status =
         download("  http://127.0.0.1:" + std::to_string(server.port()) + "/files/clip.avi?x=1  ");
     EXPECT_EQ(ReadFile(folder.file("clip.avi")), "picture bytes");
@@ -62,7 +58,7 @@ TEST_F(UrlDownloadTest, FetchesTheTypedAddressIntoTheWorkingFolder)
 TEST_F(UrlDownloadTest, KeepsAFileOfTheSameNameAndSavesBesideIt)
 {
     WriteFile(folder.file("clip.avi"), "mine");
-    ScriptServer server(Ok("new"));
+    ScriptServer server(HttpAnswer("200 OK", "new"));
     download("http://127.0.0.1:" + std::to_string(server.port()) + "/clip.avi");
     EXPECT_EQ(ReadFile(folder.file("clip.avi")), "mine");
     EXPECT_EQ(ReadFile(folder.file("clip (2).avi")), "new");

@@ -12,6 +12,7 @@
 #include "downloader/task_runner.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/script_server.h"
+#include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -74,9 +75,9 @@ protected:
     void SetUp() override
     {
         if (!test::HasRealDisplay())
-            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+            VEXO_SKIP_OR_FAIL() << "needs an X display (run under xvfb-run)";
         if (!QFile::exists(test::BuildProgram(QStringLiteral("vexorama_web.so"))))
-            GTEST_SKIP() << "the web engine module was not built (qt6-webengine-dev missing)";
+            VEXO_SKIP_OR_FAIL() << "the web engine module was not built (qt6-webengine-dev missing)";
         window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         c = &window->controls();
         window->showCentred();
@@ -101,10 +102,10 @@ TEST_F(WebEngineTest, NewsPageLoadsAndMoreSwitchesToTheDetailPageAndBack)
 {
     const QUrl site(QString::fromUtf8(kServiceSite));
     if (site.host() != QLatin1String("127.0.0.1"))
-        GTEST_SKIP() << "the site is not on loopback in this build: " << kServiceSite;
+        VEXO_SKIP_OR_FAIL() << "the site is not on loopback in this build: " << kServiceSite;
     Service service(site.port(80));
     if (!service.up())
-        GTEST_SKIP() << "port " << site.port(80) << " of the site is taken; vexo-server could not start there";
+        VEXO_SKIP_OR_FAIL() << "port " << site.port(80) << " of the site is taken; vexo-server could not start there";
 
     EXPECT_FALSE(EngineLoadedInThisProcess());
     c->tabs->setCurrentWidget(c->newsTab);
