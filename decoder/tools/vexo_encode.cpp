@@ -3,6 +3,7 @@
 // and demos.
 
 #include "base/cp1251.h"
+#include "base/program_version.h"
 #include "decoder/container_format.h"
 
 #include <algorithm>
@@ -147,7 +148,7 @@ int main(int argc, char** argv)
         const EncodeCommand command = ParseArguments(argc, argv);
         switch (command.kind) {
         case EncodeCommand::Kind::ShowHelp: std::cout << kUsage; return 0;
-        case EncodeCommand::Kind::ShowVersion: std::cout << "vexo-encode " << VEXO_VERSION << "\n"; return 0;
+        case EncodeCommand::Kind::ShowVersion: std::cout << "vexo-encode " VEXO_VERSION "\n"; return 0;
         case EncodeCommand::Kind::Encode: break;
         }
         return Run(command.options);

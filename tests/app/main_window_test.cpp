@@ -5,6 +5,7 @@
 #include "app/server_grid.h"
 #include "app/status_bar.h"
 #include "app/window_timer.h"
+#include "base/program_version.h"
 #include "base/settings_store.h"
 #include "base/stop_request.h"
 #include "tests/support/qt_text.h"
@@ -60,9 +61,9 @@ TEST_F(MainWindowTest, FirstStartThenCloseStoresFolderAndSizeOnly)
     start();
     EXPECT_EQ(window->width(), 640);
     EXPECT_EQ(window->height(), 500);
-    EXPECT_EQ(window->windowTitle(), U("Vexorama 1.9.7  PreRelease"));
+    EXPECT_EQ(window->windowTitle(), U("Vexorama " VEXO_VERSION "  PreRelease"));
     EXPECT_EQ(c().folderBox->text().toStdString(), programFolder.path() + "/");
-    EXPECT_EQ(c().trayIcon->toolTip(), U("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
+    EXPECT_EQ(c().trayIcon->toolTip(), U("Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0"));
     window->close();
     EXPECT_EQ(settings(), "[Prog]\nFolder=" + programFolder.path() + "/\nWidth=640\nHeight=500\n");
 }
