@@ -135,8 +135,8 @@ TEST_F(MainWindowTest, FiveTabsInOrderWithTheLastHidden)
     start();
     QTabWidget* tabs = c().tabs;
     ASSERT_EQ(tabs->count(), 5);
-    const QStringList captions = {U("Дешифратор"), "Downloader", U("Управление закачкой"), U("О программе"),
-                                  "Downloader"};
+    const QStringList captions = {U("Дешифратор"), U("Downloader"), U("Управление закачкой"), U("О программе"),
+                                  U("Downloader")};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 0);
@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, OtherTabsAsDesigned)
     EXPECT_EQ(c().serverSettingsButton->text(), U("Настройки"));
     EXPECT_EQ(HintOf(c().serverSettingsButton), U("Настройки доступа к серверу"));
     EXPECT_FALSE(c().autoCheckBox->isChecked());
-    EXPECT_EQ(c().autoCheckPeriodBox->text(), "60");
+    EXPECT_EQ(c().autoCheckPeriodBox->text(), U("60"));
     EXPECT_EQ(c().serverFileGrid->rowCount(), 1);
     EXPECT_EQ(c().serverFileGrid->columnCount(), 2);
     EXPECT_EQ(c().serverFileGrid->cellText(0, 0), U("Имя Файла"));
@@ -207,7 +207,7 @@ TEST_F(MainWindowTest, OtherTabsAsDesigned)
     EXPECT_EQ(c().serverFileGrid->fixedRowCount(), 0);
     EXPECT_EQ(c().moreButton->text(), U("Подробнее"));
     EXPECT_EQ(c().newsBox->title(), U("Новости:"));
-    EXPECT_EQ(c().downloadUrlButton->text(), "Download");
+    EXPECT_EQ(c().downloadUrlButton->text(), U("Download"));
     EXPECT_TRUE(c().urlBox->text().isEmpty());
 
     EXPECT_TRUE(c().runnerTimer->isActive());

@@ -38,7 +38,7 @@ protected:
             GTEST_SKIP() << "needs an X display (xvfb-run)";
         std::filesystem::create_directories(root.file("program"));
         std::filesystem::create_directories(data);
-        std::filesystem::copy_file(test::BuildProgram("vexorama").toStdString(), program);
+        std::filesystem::copy_file(test::BuildProgram(QStringLiteral("vexorama")).toStdString(), program);
     }
     void TearDown() override
     {
