@@ -2,6 +2,7 @@
 #include "app/application_setup.h"
 
 #include "app/qt_translations.h"
+#include "base/program_version.h"
 
 #include <QApplication>
 

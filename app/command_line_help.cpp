@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_line_help.h"
 
+#include "base/program_version.h"
+
 #include <algorithm>
 
 namespace vexo {

@@ -16,6 +16,21 @@ int DigitValue(char c, bool hex)
     return -1;
 }
 
+// The magnitude of a text of decimal digits alone, if it fits in 64 bits.
+std::optional<std::uint64_t> DecimalMagnitude(std::string_view digits)
+{
+    if (digits.empty())
+        return std::nullopt;
+    std::uint64_t magnitude = 0;
+    for (const char c : digits) {
+        const int digit = DigitValue(c, false);
+        if (digit < 0 || magnitude > (UINT64_MAX - static_cast<std::uint64_t>(digit)) / 10)
+            return std::nullopt;
+        magnitude = magnitude * 10 + static_cast<std::uint64_t>(digit);
+    }
+    return magnitude;
+}
+
 } // namespace
 
 std::optional<std::int32_t> ParseInt32(std::string_view text)
@@ -72,6 +87,29 @@ std::int32_t StrToInt(std::string_view text)
     if (const auto value = ParseInt32(text))
         return *value;
     throw ConversionError(text);
+}
+
+std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t lowest, std::int64_t highest)
+{
+    const bool negative = text.starts_with('-');
+    const std::optional<std::uint64_t> magnitude = DecimalMagnitude(negative ? text.substr(1) : text);
+    if (!magnitude)
+        return std::nullopt;
+    std::int64_t value = 0;
+    if (!negative && *magnitude <= static_cast<std::uint64_t>(INT64_MAX))
+        value = static_cast<std::int64_t>(*magnitude);
+    else if (negative && *magnitude <= static_cast<std::uint64_t>(INT64_MAX) + 1)
+        value = static_cast<std::int64_t>(~*magnitude + 1); // two's complement: INT64_MIN included
+    else
+        return std::nullopt;
+    if (value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint64_t> ParseUnsignedDecimal(std::string_view text)
+{
+    return DecimalMagnitude(text);
 }
 
 } // namespace vexo

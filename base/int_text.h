@@ -26,4 +26,13 @@ public:
 // ParseInt32, or ConversionError.
 std::int32_t StrToInt(std::string_view text);
 
+// Reads a whole plain decimal from `lowest` to `highest`, the way texts of
+// the program's own making, command-line options and the numbers peers
+// write plainly are read: an optional "-", then digits and nothing else (no
+// blanks, no "+", no hex). Out of range or anything else is not a number.
+std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t lowest, std::int64_t highest);
+
+// ParseDecimal for the whole unsigned 64-bit range (seeds): digits only.
+std::optional<std::uint64_t> ParseUnsignedDecimal(std::string_view text);
+
 } // namespace vexo

@@ -4,9 +4,11 @@
 #include "base/atomic_file.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
+#include "base/int_text.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -45,16 +47,17 @@ std::string StampText(const FileStamp& stamp)
 // "<size> <seconds>", then for a record's entry " <name>".
 std::optional<FileStamp> ParseStamp(std::string_view& text)
 {
-    FileStamp stamp;
-    const char* end = text.data() + text.size();
-    auto [afterSize, sizeError] = std::from_chars(text.data(), end, stamp.size);
-    if (sizeError != std::errc() || afterSize == end || *afterSize != ' ')
+    const std::size_t sizeEnd = text.find(' ');
+    if (sizeEnd == std::string_view::npos)
         return std::nullopt;
-    auto [afterTime, timeError] = std::from_chars(afterSize + 1, end, stamp.modified);
-    if (timeError != std::errc())
+    const std::size_t timeEnd = std::min(text.find(' ', sizeEnd + 1), text.size());
+    const std::optional<std::int64_t> size = ParseDecimal(text.substr(0, sizeEnd), INT64_MIN, INT64_MAX);
+    const std::optional<std::int64_t> modified =
+        ParseDecimal(text.substr(sizeEnd + 1, timeEnd - sizeEnd - 1), INT64_MIN, INT64_MAX);
+    if (!size || !modified)
         return std::nullopt;
-    text.remove_prefix(static_cast<std::size_t>(afterTime - text.data()));
-    return stamp;
+    text.remove_prefix(timeEnd);
+    return FileStamp{*size, *modified};
 }
 
 std::string RecordPath(const std::string& folder)

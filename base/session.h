@@ -4,6 +4,7 @@
 #include "base/command_line.h"
 #include "base/decoder_options.h"
 #include "base/pacing.h"
+#include "base/program_version.h"
 #include "base/settings_store.h"
 
 #include <cstdint>
@@ -37,6 +38,6 @@ struct Session {
 };
 
 // The window caption, set once at start-up.
-inline constexpr const char* kMainCaption = "Vexorama 1.9.7  PreRelease";
+inline constexpr const char* kMainCaption = "Vexorama " VEXO_VERSION "  PreRelease";
 
 } // namespace vexo

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/temporary_files.h"
 
+#include "base/int_text.h"
+
 #include <cerrno>
-#include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -37,11 +40,10 @@ std::optional<pid_t> TemporaryOwner(std::string_view name)
     const std::size_t dash = name.find('-');
     if (dash == std::string_view::npos || !IsDigits(name.substr(0, dash)) || !IsDigits(name.substr(dash + 1)))
         return std::nullopt;
-    pid_t pid = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + dash, pid);
-    if (error != std::errc() || pid <= 1)
+    const std::optional<std::int64_t> pid = ParseDecimal(name.substr(0, dash), 2, std::numeric_limits<pid_t>::max());
+    if (!pid)
         return std::nullopt;
-    return pid;
+    return static_cast<pid_t>(*pid);
 }
 
 } // namespace

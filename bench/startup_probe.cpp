@@ -20,12 +20,12 @@ int main(int argc, char** argv)
 
     QTemporaryDir programFolder;
     if (argc == 2 && std::strcmp(argv[1], "--usual") == 0) {
-        QFile settings(programFolder.path() + "/vexorama.INI");
+        QFile settings(programFolder.path() + QStringLiteral("/vexorama.INI"));
         const QByteArray text = "[Prog]\nFolder=" + programFolder.path().toUtf8() + "/\nWidth=640\nHeight=500\n";
         if (!settings.open(QIODevice::WriteOnly) || settings.write(text) != text.size())
             return 1;
     }
-    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + QStringLiteral("/vexorama")).toStdString(), {});
     window.showCentred();
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
                      &QCoreApplication::quit);

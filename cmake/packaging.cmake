@@ -22,7 +22,14 @@ if(TARGET vexorama_web)
     install(TARGETS vexorama_web LIBRARY DESTINATION lib/vexorama COMPONENT web)
 endif()
 install(FILES ${VEXO_PACKAGING_DIR}/${VEXO_APP_ID}.desktop DESTINATION share/applications)
-install(FILES ${VEXO_PACKAGING_DIR}/${VEXO_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+# The metainfo and the manual pages name the version of project(); they are
+# filled in here, into the build tree, and installed from there.
+set(VEXO_CONFIGURED_DIR ${PROJECT_BINARY_DIR}/packaging)
+configure_file(${VEXO_PACKAGING_DIR}/${VEXO_APP_ID}.metainfo.xml.in ${VEXO_CONFIGURED_DIR}/${VEXO_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${VEXO_CONFIGURED_DIR}/${VEXO_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+foreach(page vexorama.1 vexo-server.1 vexo-encode.1)
+    configure_file(${VEXO_PACKAGING_DIR}/man/${page}.in ${VEXO_CONFIGURED_DIR}/man/${page} @ONLY)
+endforeach()
 foreach(size 16 24 32 48 96 128 256)
     install(FILES ${VEXO_PACKAGING_DIR}/icons/vexorama-${size}.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME ${VEXO_APP_ID}.png)
@@ -36,13 +43,14 @@ install(FILES ${VEXO_PACKAGING_DIR}/icons/vexorama.svg
 find_program(VEXO_GZIP gzip REQUIRED)
 set(VEXO_COMPRESSED_DIR ${PROJECT_BINARY_DIR}/packaging)
 set(VEXO_COMPRESSED_FILES "")
-foreach(source man/vexorama.1 man/vexo-server.1 man/vexo-encode.1 changelog.Debian)
+foreach(source ${VEXO_CONFIGURED_DIR}/man/vexorama.1 ${VEXO_CONFIGURED_DIR}/man/vexo-server.1
+               ${VEXO_CONFIGURED_DIR}/man/vexo-encode.1 ${VEXO_PACKAGING_DIR}/changelog.Debian)
     get_filename_component(name ${source} NAME)
     set(output ${VEXO_COMPRESSED_DIR}/${name}.gz)
     add_custom_command(OUTPUT ${output}
-                       COMMAND ${CMAKE_COMMAND} -E copy ${VEXO_PACKAGING_DIR}/${source} ${VEXO_COMPRESSED_DIR}/${name}
+                       COMMAND ${CMAKE_COMMAND} -E copy ${source} ${VEXO_COMPRESSED_DIR}/${name}
                        COMMAND ${VEXO_GZIP} -9nf ${VEXO_COMPRESSED_DIR}/${name}
-                       DEPENDS ${VEXO_PACKAGING_DIR}/${source}
+                       DEPENDS ${source}
                        COMMENT "Compressing ${source}"
                        VERBATIM)
     list(APPEND VEXO_COMPRESSED_FILES ${output})

@@ -4,6 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
+#include "base/int_text.h"
 #include "base/numbered_name.h"
 #include "base/stop_request.h"
 #include "base/temporary_files.h"
@@ -13,7 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -351,12 +352,7 @@ private:
 
 std::optional<std::int64_t> ParseListedSize(const std::string& text)
 {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 0)
-        return std::nullopt;
-    return value;
+    return ParseDecimal(text, 0, INT64_MAX);
 }
 
 Fetched FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vexo-server: a stand-in for the Vexo service's server, for demos and tests.
 
+#include "base/program_version.h"
 #include "server/server_options.h"
-#include "server/server_version.h"
 #include "server/vexo_server.h"
 
 #include <csignal>
@@ -29,7 +29,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (command.kind == ServerCommand::Kind::ShowVersion) {
-        std::cout << "vexo-server " << kServerVersion << "\n";
+        std::cout << "vexo-server " VEXO_VERSION "\n";
         return 0;
     }
 

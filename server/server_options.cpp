@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/server_options.h"
 
-#include <charconv>
+#include "base/int_text.h"
+
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace vexo::server {
@@ -37,19 +40,25 @@ const char* const kServerUsage =
 
 namespace {
 
-template <typename Number>
-Number ParseNumber(const std::string& option, const std::string& text, Number highest)
+UsageError NotANumber(const std::string& option, const std::string& text, std::uint64_t highest)
 {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < Number{} || value > highest)
-        throw UsageError(option + " needs a number from 0 to " + std::to_string(highest) + ", not \"" + text + "\"");
-    return value;
+    return UsageError(option + " needs a number from 0 to " + std::to_string(highest) + ", not \"" + text + "\"");
 }
 
 int ParsePort(const std::string& option, const std::string& text)
 {
-    return ParseNumber<int>(option, text, 65535);
+    const std::optional<std::int64_t> port = ParseDecimal(text, 0, 65535);
+    if (!port)
+        throw NotANumber(option, text, 65535);
+    return static_cast<int>(*port);
+}
+
+std::uint64_t ParseSeed(const std::string& option, const std::string& text)
+{
+    const std::optional<std::uint64_t> seed = ParseUnsignedDecimal(text);
+    if (!seed)
+        throw NotANumber(option, text, UINT64_MAX);
+    return *seed;
 }
 
 } // namespace
@@ -103,7 +112,7 @@ ServerCommand ParseServerCommand(const std::vector<std::string>& args)
         } else if (name == "--wrap") {
             options.wrapGlobs.push_back(value());
         } else if (name == "--seed") {
-            options.seed = ParseNumber<std::uint64_t>(name, value(), UINT64_MAX);
+            options.seed = ParseSeed(name, value());
         } else if (!name.starts_with("--")) {
             throw UsageError("unexpected argument \"" + name + "\"");
         } else {

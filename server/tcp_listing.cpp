@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/tcp_listing.h"
 
+#include "base/int_text.h"
 #include "server/listing_protocol.h"
 #include "server/server_log.h"
 
@@ -111,7 +112,7 @@ void TcpListing::start(const std::string& address, int port)
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
     char portText[NI_MAXSERV] = "0";
     ::getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, nullptr, 0, portText, sizeof portText, NI_NUMERICSERV);
-    port_ = std::stoi(portText);
+    port_ = static_cast<int>(ParseDecimal(portText, 0, 65535).value_or(0));
 
     int wake[2];
     if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/timed_http_server.h"
 
+#include "base/int_text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -52,7 +54,7 @@ void AddressText(const sockaddr_storage& address, socklen_t length, std::string&
         != 0)
         return;
     ip = host;
-    port = std::atoi(service);
+    port = static_cast<int>(ParseDecimal(service, 0, 65535).value_or(0));
 }
 
 // One connection's socket as cpp-httplib reads and writes it, kept for all

@@ -3,10 +3,11 @@
 // and demos.
 
 #include "base/cp1251.h"
+#include "base/int_text.h"
+#include "base/program_version.h"
 #include "decoder/container_format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -52,15 +53,13 @@ struct EncodeOptions {
     std::string containerPath;
 };
 
-template <typename Number>
-Number ParseNumber(std::string_view option, std::string_view text, Number lowest, Number highest)
+std::int32_t ParseNumber(std::string_view option, std::string_view text, std::int32_t lowest, std::int32_t highest)
 {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < lowest || value > highest)
+    const std::optional<std::int64_t> value = vexo::ParseDecimal(text, lowest, highest);
+    if (!value)
         throw UsageError(std::string(option) + " needs a number from " + std::to_string(lowest) + " to "
                          + std::to_string(highest) + ", not \"" + std::string(text) + "\"");
-    return value;
+    return static_cast<std::int32_t>(*value);
 }
 
 // What a command line asks for: a container, or a text.
@@ -85,9 +84,9 @@ EncodeCommand ParseArguments(int argc, char** argv)
         if (takesValue && i + 1 >= argc)
             throw UsageError(std::string(arg) + " needs a value");
         if (arg == "--key")
-            options.key = ParseNumber<int>(arg, argv[++i], 0, 255);
+            options.key = ParseNumber(arg, argv[++i], 0, 255);
         else if (arg == "--leading")
-            options.leading = ParseNumber<std::int32_t>(arg, argv[++i], 0, INT32_MAX);
+            options.leading = ParseNumber(arg, argv[++i], 0, INT32_MAX);
         else if (arg == "--name")
             options.name = argv[++i];
         else if (arg.starts_with("--"))
@@ -147,7 +146,7 @@ int main(int argc, char** argv)
         const EncodeCommand command = ParseArguments(argc, argv);
         switch (command.kind) {
         case EncodeCommand::Kind::ShowHelp: std::cout << kUsage; return 0;
-        case EncodeCommand::Kind::ShowVersion: std::cout << "vexo-encode " << VEXO_VERSION << "\n"; return 0;
+        case EncodeCommand::Kind::ShowVersion: std::cout << "vexo-encode " VEXO_VERSION "\n"; return 0;
         case EncodeCommand::Kind::Encode: break;
         }
         return Run(command.options);

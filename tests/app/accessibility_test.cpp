@@ -121,13 +121,13 @@ TEST_F(AccessibilityTest, HiddenTabIsReportedOnlyOnceShown)
         }
         return names;
     };
-    const QStringList shown = {U("Дешифратор"), "Downloader", U("Управление закачкой"), U("О программе")};
+    const QStringList shown = {U("Дешифратор"), U("Downloader"), U("Управление закачкой"), U("О программе")};
     EXPECT_EQ(reportedTabs(), shown);
 
     for (int click = 1; click <= 10; ++click)
         emit c().fileProgressBar->customContextMenuRequested(QPoint(1, 1));
     ASSERT_TRUE(c().tabs->isTabVisible(4));
-    EXPECT_EQ(reportedTabs(), QStringList(shown) << "Downloader");
+    EXPECT_EQ(reportedTabs(), QStringList(shown) << U("Downloader"));
 }
 
 // Guards the keys: F5 runs "Обновить" (the tray's check) and Ctrl+Q "Выход"

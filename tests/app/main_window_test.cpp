@@ -5,6 +5,7 @@
 #include "app/server_grid.h"
 #include "app/status_bar.h"
 #include "app/window_timer.h"
+#include "base/program_version.h"
 #include "base/settings_store.h"
 #include "base/stop_request.h"
 #include "tests/support/qt_text.h"
@@ -60,9 +61,9 @@ TEST_F(MainWindowTest, FirstStartThenCloseStoresFolderAndSizeOnly)
     start();
     EXPECT_EQ(window->width(), 640);
     EXPECT_EQ(window->height(), 500);
-    EXPECT_EQ(window->windowTitle(), U("Vexorama 1.9.7  PreRelease"));
+    EXPECT_EQ(window->windowTitle(), U("Vexorama " VEXO_VERSION "  PreRelease"));
     EXPECT_EQ(c().folderBox->text().toStdString(), programFolder.path() + "/");
-    EXPECT_EQ(c().trayIcon->toolTip(), U("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
+    EXPECT_EQ(c().trayIcon->toolTip(), U("Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0"));
     window->close();
     EXPECT_EQ(settings(), "[Prog]\nFolder=" + programFolder.path() + "/\nWidth=640\nHeight=500\n");
 }
@@ -134,8 +135,8 @@ TEST_F(MainWindowTest, FiveTabsInOrderWithTheLastHidden)
     start();
     QTabWidget* tabs = c().tabs;
     ASSERT_EQ(tabs->count(), 5);
-    const QStringList captions = {U("Дешифратор"), "Downloader", U("Управление закачкой"), U("О программе"),
-                                  "Downloader"};
+    const QStringList captions = {U("Дешифратор"), U("Downloader"), U("Управление закачкой"), U("О программе"),
+                                  U("Downloader")};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 0);
@@ -198,7 +199,7 @@ TEST_F(MainWindowTest, OtherTabsAsDesigned)
     EXPECT_EQ(c().serverSettingsButton->text(), U("Настройки"));
     EXPECT_EQ(HintOf(c().serverSettingsButton), U("Настройки доступа к серверу"));
     EXPECT_FALSE(c().autoCheckBox->isChecked());
-    EXPECT_EQ(c().autoCheckPeriodBox->text(), "60");
+    EXPECT_EQ(c().autoCheckPeriodBox->text(), U("60"));
     EXPECT_EQ(c().serverFileGrid->rowCount(), 1);
     EXPECT_EQ(c().serverFileGrid->columnCount(), 2);
     EXPECT_EQ(c().serverFileGrid->cellText(0, 0), U("Имя Файла"));
@@ -206,7 +207,7 @@ TEST_F(MainWindowTest, OtherTabsAsDesigned)
     EXPECT_EQ(c().serverFileGrid->fixedRowCount(), 0);
     EXPECT_EQ(c().moreButton->text(), U("Подробнее"));
     EXPECT_EQ(c().newsBox->title(), U("Новости:"));
-    EXPECT_EQ(c().downloadUrlButton->text(), "Download");
+    EXPECT_EQ(c().downloadUrlButton->text(), U("Download"));
     EXPECT_TRUE(c().urlBox->text().isEmpty());
 
     EXPECT_TRUE(c().runnerTimer->isActive());

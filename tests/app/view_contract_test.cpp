@@ -222,7 +222,9 @@ public:
         s.removeItemEnabled = c_.removeEntryItem->isEnabled();
         s.detailsShown = c_.realNameItem->isVisible();
         if (s.detailsShown)
-            s.details = (c_.realNameItem->text() + "|" + c_.sizeItem->text() + "|" + c_.keyItem->text()).toStdString();
+            s.details = (c_.realNameItem->text() + QLatin1Char('|') + c_.sizeItem->text() + QLatin1Char('|')
+                         + c_.keyItem->text())
+                            .toStdString();
         s.runProgress = c_.runProgressBar->value();
         s.fileProgress = c_.fileProgressBar->value();
         s.status = c_.statusBar->panelText(0).toStdString();

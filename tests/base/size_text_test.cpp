@@ -29,6 +29,23 @@ TEST(ParseInt32, ReadsDecimalAndHexAndRejectsEverythingElse)
         EXPECT_EQ(ParseInt32(bad), std::nullopt) << "'" << bad << "'";
 }
 
+// Guards: a plain decimal read past its range (64-bit overflow, the bounds
+// given) or taken with a blank, a "+", hex or trailing characters.
+TEST(ParseDecimal, ReadsPlainDecimalsWithinTheirBounds)
+{
+    EXPECT_EQ(ParseDecimal("9223372036854775807", INT64_MIN, INT64_MAX), INT64_MAX);
+    EXPECT_EQ(ParseDecimal("-9223372036854775808", INT64_MIN, INT64_MAX), INT64_MIN);
+    EXPECT_EQ(ParseDecimal("65535", 0, 65535), 65535);
+    EXPECT_EQ(ParseDecimal("-0", 0, 1), 0);
+    EXPECT_EQ(ParseUnsignedDecimal("18446744073709551615"), UINT64_MAX);
+    for (const char* bad : {"", "-", "+1", " 1", "1 ", "0x1", "$1", "1a", "65536", "-1", "99999999999999999999"})
+        EXPECT_EQ(ParseDecimal(bad, 0, 65535), std::nullopt) << "'" << bad << "'";
+    EXPECT_EQ(ParseDecimal("9223372036854775808", INT64_MIN, INT64_MAX), std::nullopt);
+    EXPECT_EQ(ParseDecimal("-9223372036854775809", INT64_MIN, INT64_MAX), std::nullopt);
+    EXPECT_EQ(ParseUnsignedDecimal("18446744073709551616"), std::nullopt);
+    EXPECT_EQ(ParseUnsignedDecimal("-1"), std::nullopt);
+}
+
 // Guards: a conversion failure without the offending text in its message.
 TEST(StrToInt, NamesTheTextItCannotRead)
 {

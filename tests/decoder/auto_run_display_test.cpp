@@ -42,7 +42,7 @@ protected:
             VEXO_SKIP_OR_FAIL() << "needs an X display (xvfb-run)";
         std::filesystem::create_directories(root.file("program"));
         std::filesystem::create_directories(data);
-        std::filesystem::copy_file(test::BuildProgram("vexorama").toStdString(), program);
+        std::filesystem::copy_file(test::BuildProgram(QStringLiteral("vexorama")).toStdString(), program);
     }
     void TearDown() override
     {

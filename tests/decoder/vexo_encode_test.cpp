@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vexo-encode program itself, run as a user would run it.
+#include "base/program_version.h"
 #include "decoder/container_format.h"
 #include "tests/decoder/folder_scan_decode.h"
 #include "tests/support/byte_pattern.h"
@@ -82,7 +83,7 @@ TEST(VexoEncodeTest, VersionAndHelp)
 {
     const Finished version = RunEncoder({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.output, std::string("vexo-encode ") + VEXO_PROJECT_VERSION + "\n");
+    EXPECT_EQ(version.output, "vexo-encode " VEXO_VERSION "\n");
     const Finished help = RunEncoder({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("35,200 bytes"), std::string::npos) << help.output;

@@ -34,19 +34,19 @@ TEST(DownloaderBindingsTest, ControlsReachTheirHandlers)
     EXPECT_FALSE(c.autoCheckBox->isChecked());
     EXPECT_FALSE(c.autoCheckTimer->isActive());
 
-    c.autoCheckPeriodBox->setText("5");
-    EXPECT_EQ(c.autoCheckPeriodBox->text(), "15");
+    c.autoCheckPeriodBox->setText(QStringLiteral("5"));
+    EXPECT_EQ(c.autoCheckPeriodBox->text(), QStringLiteral("15"));
     EXPECT_EQ(c.autoCheckTimer->interval(), 15000u);
 
     c.checkServerButton->click();
     c.checkServerButton->click();
-    EXPECT_EQ(c.statusBar->panelText(1), "get ");
+    EXPECT_EQ(c.statusBar->panelText(1), QStringLiteral("get "));
     emit c.statusBar->clicked();
     c.checkServerButton->setEnabled(false);
     c.checkServerItem->trigger();
-    EXPECT_EQ(c.statusBar->panelText(1), "get ");
+    EXPECT_EQ(c.statusBar->panelText(1), QStringLiteral("get "));
     emit c.statusBar->clicked();
-    EXPECT_EQ(c.statusBar->panelText(1), "");
+    EXPECT_EQ(c.statusBar->panelText(1), QString());
     EXPECT_TRUE(c.runnerTimer->isActive());
 }
 

@@ -87,7 +87,7 @@ protected:
         writeServer("RemMode", "2");
         start();
         openDialog();
-        c().serverField->setText("new.example");
+        c().serverField->setText(U("new.example"));
         c().keepOnServerButton->setChecked(true);
     }
     // The server's fields filled in and "keep on the server" chosen.
@@ -124,10 +124,10 @@ protected:
 TEST_F(SettingsDialogTest, NoSettingsFileGivesTheDefaults)
 {
     start();
-    EXPECT_EQ(c().serverField->text(), "");
-    EXPECT_EQ(c().portField->text(), "6677");
-    EXPECT_EQ(c().loginField->text(), "test");
-    EXPECT_EQ(c().passwordField->text(), "demo");
+    EXPECT_EQ(c().serverField->text(), QString());
+    EXPECT_EQ(c().portField->text(), U("6677"));
+    EXPECT_EQ(c().loginField->text(), U("test"));
+    EXPECT_EQ(c().passwordField->text(), U("demo"));
     EXPECT_EQ(c().passwordField->echoMode(), QLineEdit::Normal);
     EXPECT_TRUE(c().removeInBrowserButton->isChecked());
     EXPECT_FALSE(c().removeSilentlyButton->isChecked());
@@ -180,7 +180,7 @@ TEST_F(SettingsDialogTest, ExitWithTheDialogOpenStoresNothing)
     writeServer("Name", "old.example");
     start();
     openDialog();
-    c().serverField->setText("half-typed.exam");
+    c().serverField->setText(U("half-typed.exam"));
     // As in the program: the exit ends the event loop, which closes every window.
     QTimer::singleShot(0, window.get(), [this] { window->controls().exitItem->trigger(); });
     QTimer::singleShot(5000, QCoreApplication::instance(), &QCoreApplication::quit);
@@ -276,7 +276,7 @@ TEST_F(SettingsDialogTest, EnterInAFieldPressesOk)
     form->windowHandle()->requestActivate();
     ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == form; }));
     c().portField->setFocus();
-    c().portField->setText("7000");
+    c().portField->setText(U("7000"));
     c().keepOnServerButton->setChecked(true);
     QTest::keyClick(c().portField, Qt::Key_Return);
 
@@ -317,7 +317,7 @@ TEST_F(SettingsDialogTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
     start();
     window->controls().runnerTimer->setInterval(60000);
     openDialog();
-    fill("127.0.0.1:8080", "7000", U("логин"), "a:b");
+    fill(U("127.0.0.1:8080"), U("7000"), U("логин"), U("a:b"));
     pressOk();
 
     expectStored("127.0.0.1:8080", "7000", "логин", "a:b");
@@ -338,7 +338,7 @@ TEST_F(SettingsDialogTest, RefusedOkStoresNoFieldAtAll)
     // The new server's name and port are as long as the old ones: a file
     // with only those changed fits in the bytes the fault lets through,
     // a file with all the fields changed does not.
-    fill("new.example", "7000", "new-login", "new-password");
+    fill(U("new.example"), U("7000"), U("new-login"), U("new-password"));
 
     QStringList boxes;
     {
@@ -368,7 +368,7 @@ TEST_F(SettingsDialogTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
 
     // The fields keep the user's text for the next opening.
     openDialog();
-    EXPECT_EQ(c().serverField->text(), "new.example");
+    EXPECT_EQ(c().serverField->text(), U("new.example"));
     pressOk();
     EXPECT_EQ(window->session().client.host, "new.example");
 }

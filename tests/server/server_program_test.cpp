@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vexo-server program itself: start-up messages, exit codes, stop signals.
+#include "base/program_version.h"
 #include "tests/support/started_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -175,7 +176,7 @@ TEST(ServerProgramTest, VersionIsTheProjects)
 {
     ServerProcess version({"--version"});
     EXPECT_EQ(version.finish(), 0);
-    EXPECT_EQ(version.output(), "vexo-server " VEXO_PROJECT_VERSION "\n");
+    EXPECT_EQ(version.output(), "vexo-server " VEXO_VERSION "\n");
     EXPECT_EQ(version.errors(), "");
 
     ServerProcess help({"--help"});

@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     }
     // A program folder of its own, so no settings file of the user is touched.
     QTemporaryDir programFolder;
-    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + QStringLiteral("/vexorama")).toStdString(), {});
     window.showCentred();
     vexo::tools::Wait(1000);
     window.controls().serverSettingsButton->click();

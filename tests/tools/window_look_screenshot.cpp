@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     }
     // A program folder of its own, so no settings file of the user is touched.
     QTemporaryDir programFolder;
-    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + QStringLiteral("/vexorama")).toStdString(), {});
     if (std::strcmp(mode, "dark") == 0)
         window.controls().tabs->setCurrentWidget(window.controls().newsTab);
     window.showCentred();

@@ -32,11 +32,11 @@ int main(int argc, char** argv)
     // A program folder of its own, so no settings file of the user is touched,
     // with the server settings the run command writes for the local service.
     QTemporaryDir programFolder;
-    QFile settings(programFolder.path() + "/vexorama.INI");
+    QFile settings(programFolder.path() + QStringLiteral("/vexorama.INI"));
     if (!settings.open(QIODevice::WriteOnly) || settings.write("[Server]\nName=127.0.0.1:8080\nPort=6677\n") < 0)
         return 1;
     settings.close();
-    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + QStringLiteral("/vexorama")).toStdString(), {});
     window.showCentred();
     QTabWidget* tabs = window.controls().tabs;
     tabs->setTabVisible(tabs->indexOf(window.controls().urlTab), true);
@@ -61,5 +61,5 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < shots.size(); ++i)
         painter.drawPixmap(static_cast<int>(i % 2) * cell.width(), static_cast<int>(i / 2) * cell.height(), shots[i]);
     painter.end();
-    return sheet.save(output + "/window.png") ? 0 : 1;
+    return sheet.save(output + QStringLiteral("/window.png")) ? 0 : 1;
 }

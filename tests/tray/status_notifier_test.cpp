@@ -36,7 +36,7 @@ protected:
         window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
         ASSERT_TRUE(test::WaitUntil([this] { return !(item = registeredItem()).isEmpty(); }, 10s))
-            << "the icon never registered with the tray: " << logLines().join('|').toStdString();
+            << "the icon never registered with the tray: " << logLines().join(QLatin1Char('|')).toStdString();
     }
 
     QStringList logLines() const

@@ -70,7 +70,7 @@ int main(int argc, char** argv)
 
     // A program folder of its own, so no settings file of the user is touched.
     QTemporaryDir programFolder;
-    vexo::MainWindow window((programFolder.path() + "/vexorama").toStdString(), {});
+    vexo::MainWindow window((programFolder.path() + QStringLiteral("/vexorama")).toStdString(), {});
     vexo::MainWindowControls& c = window.controls();
     window.showCentred();
     if (!vexo::test::WaitUntil([&] { return vexo::test::TrayHost::Placed(c.trayIcon->geometry()); }, 10s)) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "app/tray_bindings.h"
+#include "base/program_version.h"
 #include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
 
@@ -91,7 +92,7 @@ TEST_F(TrayWindowTest, TrayIconIsShownWithTheProgramIconAndTheStartUpHint)
     EXPECT_FALSE(window->windowIcon().isNull());
     for (int size : {16, 24, 32, 48, 96, 128, 256})
         EXPECT_EQ(c->trayIcon->icon().pixmap(size, size).width(), size) << size;
-    EXPECT_EQ(c->trayIcon->toolTip(), QString::fromUtf8("Vexorama 1.9.7  PreRelease\nЗа сеанс: 0"));
+    EXPECT_EQ(c->trayIcon->toolTip(), QString::fromUtf8("Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0"));
 }
 
 // Guards: minimising leaving the window on the taskbar although the tray could bring it back.

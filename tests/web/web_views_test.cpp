@@ -51,9 +51,9 @@ TEST(WebViewsTest, WithoutTheModuleTheTabsSayWhyAndTheHiddenViewReportsIt)
     TempDir dir;
     WebModuleLoader loader({QString::fromStdString(dir.path() + "/vexorama_web.so")});
     QWidget upload, news, removal;
-    QtWebViews views(loader, {{WebPage::UploadManagement, {&upload, "upload"}},
-                              {WebPage::News, {&news, "news"}},
-                              {WebPage::Removal, {&removal, "removal"}}});
+    QtWebViews views(loader, {{WebPage::UploadManagement, {&upload, QStringLiteral("upload")}},
+                              {WebPage::News, {&news, QStringLiteral("news")}},
+                              {WebPage::Removal, {&removal, QStringLiteral("removal")}}});
 
     views.load(WebPage::News, "http://127.0.0.1:8080/index/0-8");
     views.load(WebPage::News, "http://127.0.0.1:8080/index/0-9");
@@ -88,7 +88,8 @@ TEST(WebViewsTest, ModuleIsLookedUpBesideTheExecutableThenInLibVexorama)
 {
     const QString folder = QCoreApplication::applicationDirPath();
     EXPECT_EQ(WebModuleLoader::DefaultCandidates(),
-              QStringList({folder + "/vexorama_web.so", folder + "/../lib/vexorama/vexorama_web.so"}));
+              QStringList({folder + QStringLiteral("/vexorama_web.so"),
+                           folder + QStringLiteral("/../lib/vexorama/vexorama_web.so")}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/handler_boundary.h"
+#include "base/program_version.h"
 #include "base/session.h"
 #include "base/settings_store.h"
 #include "decoder/working_folder.h"
@@ -83,8 +84,8 @@ TEST_F(StartupTest, FirstStartWithoutSettingsStoresOnlyFolderAndSize)
     EXPECT_FALSE(start.session.decoderOptions.openFolderAfter);
     EXPECT_FALSE(start.ops.urlTabVisible);
     EXPECT_NE(std::find(start.ops.log.begin(), start.ops.log.end(), "show decoder tab"), start.ops.log.end());
-    EXPECT_EQ(start.ops.caption, "Vexorama 1.9.7  PreRelease");
-    EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
+    EXPECT_EQ(start.ops.caption, "Vexorama " VEXO_VERSION "  PreRelease");
+    EXPECT_EQ(start.ops.trayHint, "Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0");
     EXPECT_EQ(start.session.update.blocks(), 100);
     EXPECT_EQ(start.session.client.host, "");
     EXPECT_EQ(start.session.client.port, "6677");
@@ -238,8 +239,8 @@ TEST_F(StartupTest, RefusedWriteIsShownOnceAndStartUpFinishes)
     EXPECT_EQ(start.session.workingFolder, dir.path());
     EXPECT_TRUE(start.session.decoderOptions.deleteAfterDecoding);
     EXPECT_EQ(start.session.update.blocks(), 100);
-    EXPECT_EQ(start.ops.caption, "Vexorama 1.9.7  PreRelease");
-    EXPECT_EQ(start.ops.trayHint, "Vexorama 1.9.7  PreRelease\nЗа сеанс: 0");
+    EXPECT_EQ(start.ops.caption, "Vexorama " VEXO_VERSION "  PreRelease");
+    EXPECT_EQ(start.ops.trayHint, "Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0");
 
     // After start-up, every refused write is reported again.
     start.tick(DecoderOption::OpenFolderAfter, true);
