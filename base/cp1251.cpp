@@ -100,27 +100,48 @@ std::string Utf8ToCp1251(std::string_view text)
     return converter.convert(text, "?", Utf8SequenceLength);
 }
 
+std::size_t WellFormedUtf8Length(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned lowest = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        lowest = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        lowest = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        lowest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length)
+        return 0;
+    unsigned code = lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        code = code << 6 | (byte(i) & 0x3F);
+    }
+    if (code < lowest || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+        return 0;
+    return length;
+}
+
 bool IsValidUtf8(std::string_view bytes)
 {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = Utf8SequenceLength(bytes.substr(i));
-        const bool wanted = (lead <= 0xDF && length == 2) || (lead >= 0xE0 && lead <= 0xEF && length == 3)
-                            || (lead >= 0xF0 && length == 4);
-        if (length < 2 || !wanted)
+    while (!bytes.empty()) {
+        const std::size_t length = WellFormedUtf8Length(bytes);
+        if (length == 0)
             return false;
-        // The second byte rules out overlong forms, surrogates and code
-        // points past U+10FFFF.
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90)
-            || (lead == 0xF4 && second > 0x8F))
-            return false;
-        i += length;
+        bytes.remove_prefix(length);
     }
     return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ namespace vexo {
 // any thread.
 std::string Cp1251ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1251(std::string_view text);
+
+// The length (1 to 4) of the well-formed UTF-8 character at the start of
+// `text`, or 0 when it is malformed (an overlong form, a surrogate, past
+// U+10FFFF, cut short) or `text` is empty.
+std::size_t WellFormedUtf8Length(std::string_view text);
 
 // Whether `bytes` are well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing past U+10FFFF).

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/terminal_text.h"
 
+#include "base/cp1251.h"
+
 #include <cstddef>
 
 namespace vexo {
@@ -16,39 +18,15 @@ void AppendEscaped(std::string& out, unsigned char byte)
 }
 
 // The length of the well-formed UTF-8 character at the start of `text`
-// that is no control character, or 0.
+// that is no control character, or 0. The C1 controls count too: some
+// terminals obey them as they do ESC [.
 std::size_t PrintableCharacterLength(std::string_view text)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead >= 0x20 && lead < 0x7F)
-        return 1;
-    std::size_t length = 0;
-    unsigned lowest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        lowest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        lowest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        lowest = 0x10000;
-    } else {
+    const std::size_t length = WellFormedUtf8Length(text);
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (length == 1 && (lead < 0x20 || lead == 0x7F))
         return 0;
-    }
-    if (text.size() < length)
-        return 0;
-    unsigned code = lead & (0x7Fu >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        code = code << 6 | (byte(i) & 0x3F);
-    }
-    // Overlong forms, surrogates, past U+10FFFF, and the C1 controls, which
-    // some terminals obey as they do ESC [.
-    const bool c1Control = code >= 0x80 && code <= 0x9F;
-    if (code < lowest || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF || c1Control)
+    if (length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[1]) <= 0x9F)
         return 0;
     return length;
 }
