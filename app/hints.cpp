@@ -35,7 +35,7 @@ QString HintOf(const QObject* object)
 QString EffectiveHint(const QWidget* widget)
 {
     for (; widget; widget = widget->parentWidget()) {
-        const QString hint = HintOf(widget);
+        QString hint = HintOf(widget);
         if (!hint.isEmpty())
             return hint;
     }

@@ -25,13 +25,13 @@ public:
     void showFetchName(const std::string& name) override;
     void showFetchStatus(const std::string& text) override;
     void showFetchProgress(std::int64_t fetched, std::int64_t total) override;
-    void setTimerActive(DownloaderTimer timer, bool active) override;
-    void setTimerInterval(DownloaderTimer timer, std::uint32_t milliseconds) override;
+    void setTimerActive(DownloaderTimer which, bool active) override;
+    void setTimerInterval(DownloaderTimer which, std::uint32_t milliseconds) override;
     void showStatus(const std::string& text) override;
     void showQueuedTasks(const std::string& words) override;
 
 private:
-    WindowTimer* timer(DownloaderTimer timer) const;
+    WindowTimer* timer(DownloaderTimer which) const;
 
     MainWindowControls& c_;
     FramedBars& bars_;

@@ -177,7 +177,7 @@ void SingleInstance::readRequest(QLocalSocket* connection)
             return;
         }
         const qsizetype options = received->startsWith(kDeleteAfterDecoding) ? 1 : 0;
-        const char kind = end > options ? received->at(options) : 0;
+        const char kind = end > options ? received->at(options) : '\0';
         const QByteArray folder = received->mid(options + 1, end - options - 1);
         if ((kind != kShowWindow && kind != kStayInTray) || (!folder.isEmpty() && !folder.startsWith('/'))) {
             DropConnection(connection);

@@ -5,8 +5,7 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
-
-extern char** environ;
+#include <unistd.h>
 
 namespace vexo {
 
