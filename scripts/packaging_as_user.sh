@@ -20,10 +20,23 @@ git clone -q "$VEXO_ROOT" "$clone"
 chown -R "$user:" "$clone"
 # What the packages hold (the program, its module, the tools and the
 # compressed pages), not the test suites; packaging then builds nothing more.
-sudo -u "$user" -H bash -c '
+# Under CI the build is as strict as the test build (warnings are errors).
+# A compiler cache that the caller set up (.ci/run) is read, never written:
+# paths inside the clone are hashed relative to it, so what the test build
+# compiled is found here.
+strict=()
+[ -n "${CI:-}" ] && strict=(-DVEXO_WERROR=ON)
+cache=()
+if [ -n "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && [ -d "${CCACHE_DIR:-}" ]; then
+    cache=(CMAKE_C_COMPILER_LAUNCHER="$CMAKE_C_COMPILER_LAUNCHER" CMAKE_CXX_COMPILER_LAUNCHER="$CMAKE_CXX_COMPILER_LAUNCHER"
+        CCACHE_DIR="$CCACHE_DIR" CCACHE_BASEDIR="$clone" CCACHE_NOHASHDIR=true CCACHE_READONLY=true
+        CCACHE_TEMPDIR="$home/.cache/vexo-ccache-tmp")
+fi
+sudo -u "$user" -H env "${cache[@]}" bash -c '
     set -euo pipefail
     cd "$1"
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+    shift
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "$@"
     cmake --build build -j"$(nproc)" --target vexo_demo vexo-encode vexo_packaging_files
     cd build
-    ctest -R "^packaging\." --output-on-failure' packaging_as_user "$clone"
+    ctest -R "^packaging\." --output-on-failure' packaging_as_user "$clone" "${strict[@]}"
