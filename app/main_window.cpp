@@ -111,7 +111,7 @@ void MainWindow::answerLaterStart(const std::string& folder, bool inTray, bool d
     else
         controls_.showWindowItem->trigger();
     if (deleteAfterDecoding)
-        TakeDeleteSwitch(decoderOptions_, session_.settings(), decoderView_, boundary_);
+        TakeDeleteSwitch(decoderOptions_, session_.settings(), views_.decoder, boundary_);
     if (folder.empty())
         return;
     waitingFolder_ = folder;
