@@ -18,7 +18,8 @@ namespace vexo {
 DecoderBindings::DecoderBindings(WindowContext& context)
     : QObject(context.controls.window), context_(context), list_(context.views.decoder),
       queue_(context.session, list_, context.views.decoder, context.views.dialogs),
-      run_(context.session, queue_, list_, context.views.decoder, context.views.window, context.views.dialogs)
+      run_(context.session, context.decoderOptions, queue_, list_, context.views.decoder, context.views.window,
+           context.views.dialogs)
 {
     MainWindowControls& c = context.controls;
     HandlerBoundary& boundary = context.boundary;

@@ -62,7 +62,7 @@ void DownloaderBindings::readSettingsDialogFields()
 {
     if (dialogFields_)
         return;
-    dialogFields_ = std::make_unique<ServerSettingsForm>(ReadServerSettings(*context_.session.settings));
+    dialogFields_ = std::make_unique<ServerSettingsForm>(ReadServerSettings(context_.session.settings()));
 }
 
 ServerSettingsDialog& DownloaderBindings::settingsDialog()

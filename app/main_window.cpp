@@ -36,18 +36,18 @@ MainWindow::MainWindow(std::string executablePath, CommandLine commandLine)
                  {WebPage::News, {controls_.newsHolder, PageViewName(WebPage::News)}},
                  {WebPage::Removal, {controls_.removalHolder, PageViewName(WebPage::Removal)}}}),
       views_{windowView_, decoderView_, downloaderView_, windowView_, webViews_, dialogs_},
-      boundary_(dialogs_), context_{session_, views_, controls_, boundary_}
+      boundary_(dialogs_), context_{session_, decoderOptions_, views_, controls_, boundary_}
 {
     // A new window is a new run of the program.
     ClearStopRequest();
-    session_.executablePath = std::move(executablePath);
-    session_.programFolder = FolderPart(session_.executablePath);
-    session_.defaultFolder =
-        DefaultWorkingFolder(session_.executablePath, session_.programFolder,
+    std::string programFolder = FolderPart(executablePath);
+    std::string defaultFolder =
+        DefaultWorkingFolder(executablePath, programFolder,
                              QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
-    session_.commandLine = std::move(commandLine);
+    session_.setProgramPlaces(std::move(executablePath), std::move(programFolder), std::move(defaultFolder));
+    session_.setCommandLine(std::move(commandLine));
     // An unattended run tells its log what its boxes say, and waits for nobody.
-    unattended_ = session_.commandLine.unattended;
+    unattended_ = session_.commandLine().unattended;
     dialogs_.setUnattended(unattended_);
 
     // Each subsystem binds its own controls here, before start-up runs.
@@ -56,7 +56,7 @@ MainWindow::MainWindow(std::string executablePath, CommandLine commandLine)
     new TrayBindings(context_);
     new DownloaderBindings(context_);
     new WebBindings(context_);
-    boundary_.run([this] { StartUp(session_, views_, boundary_); });
+    boundary_.run([this] { StartUp(session_, decoderOptions_, views_, boundary_); });
 }
 
 MainWindow::~MainWindow()
@@ -111,7 +111,7 @@ void MainWindow::answerLaterStart(const std::string& folder, bool inTray, bool d
     else
         controls_.showWindowItem->trigger();
     if (deleteAfterDecoding)
-        TakeDeleteSwitch(session_, views_, boundary_);
+        TakeDeleteSwitch(decoderOptions_, session_.settings(), views_.decoder, boundary_);
     if (folder.empty())
         return;
     waitingFolder_ = folder;
@@ -144,7 +144,7 @@ bool MainWindow::unattendedRunFailed() const
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    boundary_.run([this] { StoreWindowSize(session_, {width(), height()}); });
+    boundary_.run([this] { StoreWindowSize(session_.settings(), {width(), height()}); });
     // Closing ends the program: work in progress stops at its next pump.
     RequestStop();
     event->accept();

@@ -11,6 +11,7 @@
 #include "base/handler_boundary.h"
 #include "base/session.h"
 #include "base/views.h"
+#include "decoder/decoder_options.h"
 #include "web/views/qt_web_views.h"
 #include "web/views/web_module_loader.h"
 
@@ -61,6 +62,7 @@ private:
 
     MainWindowControls controls_;
     Session session_;
+    DecoderOptions decoderOptions_;
     FramedBars* bars_;
     QtWindowView windowView_;
     QtDecoderView decoderView_;

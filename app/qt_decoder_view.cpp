@@ -5,7 +5,7 @@
 #include "app/main_window_controls.h"
 #include "app/qt_text.h"
 #include "app/status_bar.h"
-#include "base/decoder_options.h"
+#include "decoder/decoder_options.h"
 
 #include <QAction>
 #include <QApplication>

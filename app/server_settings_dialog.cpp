@@ -239,7 +239,7 @@ bool ServerSettingsDialog::eventFilter(QObject* watched, QEvent* event)
 void ServerSettingsDialog::applyAndClose()
 {
     ApplyServerSettings(context_.session, form_, chosenMode_, context_.views.downloader);
-    ApplyStartAtLogin(startAtLogin_, AutostartEntryPath(), context_.session.executablePath);
+    ApplyStartAtLogin(startAtLogin_, AutostartEntryPath(), context_.session.executablePath());
     accept();
 }
 
@@ -248,7 +248,7 @@ void ServerSettingsDialog::reject()
     // Only the user's own closing keeps the fields: a program on its way out
     // leaves the settings file as it was.
     if (!StopRequested())
-        context_.boundary.run([this] { StoreServerSettings(*context_.session.settings, form_); });
+        context_.boundary.run([this] { StoreServerSettings(context_.session.settings(), form_); });
     QDialog::reject();
 }
 

@@ -4,6 +4,7 @@
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
+#include "base/session.h"
 #include "base/views.h"
 #include "decoder/working_folder.h"
 #include "window_handlers/option_boxes.h"
@@ -36,7 +37,10 @@ ShellBindings::ShellBindings(WindowContext& context) : QObject(context.controls.
     };
     for (const auto& [box, option] : optionBoxes) {
         connect(box, &QCheckBox::toggled, this, [this, option = option](bool on) {
-            context_.boundary.run([&] { SetDecoderOption(context_.session, context_.views.decoder, option, on); });
+            context_.boundary.run([&] {
+                SetDecoderOption(context_.decoderOptions, context_.session.settings(), context_.views.decoder, option,
+                                 on);
+            });
         });
     }
     connect(c.fileProgressBar, &QWidget::customContextMenuRequested, this,
@@ -45,7 +49,7 @@ ShellBindings::ShellBindings(WindowContext& context) : QObject(context.controls.
         ChooseWorkingFolder(context_.session, context_.views.decoder, context_.views.dialogs);
     }));
     connect(c.openFolderButton, &QPushButton::clicked, this,
-            boundary.guard([this] { OpenWorkingFolder(context_.session, context_.views.dialogs); }));
+            boundary.guard([this] { OpenWorkingFolder(context_.session.workingFolder(), context_.views.dialogs); }));
     connect(c.tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (context_.controls.tabs->widget(index) == context_.controls.decoderTab)
             decoderTabShown();

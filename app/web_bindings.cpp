@@ -4,6 +4,7 @@
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
+#include "base/session.h"
 #include "base/views.h"
 #include "web/url_download.h"
 #include "web/web_pages.h"
@@ -46,7 +47,8 @@ void WebBindings::downloadTypedAddress()
         QPushButton* button;
         ~Reenable() { button->setEnabled(true); }
     } reenable{button};
-    DownloadTypedAddress(context_.session, typedAddress_, context_.views.downloader, context_.views.dialogs);
+    DownloadTypedAddress(context_.session.workingFolder(), typedAddress_, context_.views.downloader,
+                         context_.views.dialogs);
 }
 
 } // namespace vexo

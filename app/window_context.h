@@ -4,15 +4,17 @@
 namespace vexo {
 
 class HandlerBoundary;
+class Session;
+struct DecoderOptions;
 struct MainWindowControls;
-struct Session;
 struct Views;
 
 // What the bindings of one subsystem need from the main window: the shared
-// state, the views, the widgets to bind, and the boundary every handler
-// runs behind.
+// state, the decoder tab's options, the views, the widgets to bind, and the
+// boundary every handler runs behind.
 struct WindowContext {
     Session& session;
+    DecoderOptions& decoderOptions;
     Views& views;
     MainWindowControls& controls;
     HandlerBoundary& boundary;

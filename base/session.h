@@ -2,14 +2,15 @@
 #pragma once
 
 #include "base/command_line.h"
-#include "base/decoder_options.h"
 #include "base/pacing.h"
 #include "base/program_version.h"
 #include "base/settings_store.h"
+#include "base/working_folder.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace vexo {
 
@@ -19,22 +20,54 @@ struct TcpEndpoint {
     std::string port;
 };
 
-// The state the whole main window shares for the run.
-struct Session {
-    std::string executablePath;
-    std::string programFolder; // the executable's folder, with a trailing "/"
-    // Where files go when no working folder is set or the set one is gone:
-    // the program's folder in a build tree or portable folder, the user's
-    // download folder + "/Vexorama/" for an installed copy.
-    std::string defaultFolder;
-    CommandLine commandLine;
-    std::unique_ptr<SettingsStore> settings; // opened by the start-up
-    std::string caption;                     // the window's caption, set once at start-up
-    std::string workingFolder;               // `WorkingFolder`: where files are decoded, joined and fetched
-    DecoderOptions decoderOptions;
-    Pacing update{100}; // `Update`
+// The state the whole main window shares for the run. What the start-up
+// settles (the program's places, the command line, the settings file, the
+// caption, the pacing) is set through its own operation and only read
+// afterwards; the working folder moves by its own rules.
+class Session {
+public:
+    // `programFolder` is the executable's folder, with a trailing "/".
+    // `defaultFolder` is where files go when no working folder is set or
+    // the set one is gone: the program's folder in a build tree or portable
+    // folder, the user's download folder + "/Vexorama/" for an installed
+    // copy; empty means the program's folder.
+    void setProgramPlaces(std::string executablePath, std::string programFolder, std::string defaultFolder);
+    const std::string& executablePath() const { return executablePath_; }
+    const std::string& programFolder() const { return programFolder_; }
+    const std::string& defaultFolder() const { return defaultFolder_; }
+
+    void setCommandLine(CommandLine commandLine) { commandLine_ = std::move(commandLine); }
+    const CommandLine& commandLine() const { return commandLine_; }
+
+    // Opens the settings file for the run; settings() may be used from then on.
+    SettingsStore& openSettings(const std::string& path);
+    SettingsStore& settings() { return *settings_; }
+    const SettingsStore& settings() const { return *settings_; }
+
+    // The window's caption, set once at start-up.
+    void setCaption(std::string caption) { caption_ = std::move(caption); }
+    const std::string& caption() const { return caption_; }
+
+    WorkingFolder& workingFolder() { return workingFolder_; }
+    const WorkingFolder& workingFolder() const { return workingFolder_; }
+
+    // `Update`, read from the settings at start-up.
+    void setUpdate(Pacing update) { update_ = update; }
+    const Pacing& update() const { return update_; }
+
+    // Moving to the downloader.
     std::int32_t downloadedThisSession = 0;
     TcpEndpoint client;
+
+private:
+    std::string executablePath_;
+    std::string programFolder_;
+    std::string defaultFolder_;
+    CommandLine commandLine_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::string caption_;
+    WorkingFolder workingFolder_;
+    Pacing update_{100};
 };
 
 // The window caption, set once at start-up.

@@ -10,7 +10,7 @@ namespace vexo {
 
 void UpdateTrayHint(const Session& session, TrayView& tray, int waitingRetries)
 {
-    std::string hint = session.caption + "\nЗа сеанс: " + std::to_string(session.downloadedThisSession);
+    std::string hint = session.caption() + "\nЗа сеанс: " + std::to_string(session.downloadedThisSession);
     if (waitingRetries > 0)
         hint += "\nЖдут повтора: " + std::to_string(waitingRetries);
     tray.showTrayHint(hint);

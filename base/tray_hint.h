@@ -4,7 +4,7 @@
 namespace vexo {
 
 class TrayView;
-struct Session;
+class Session;
 
 // The tray icon's hint: the caption, a line feed, and the number of files
 // fetched from the server since start-up; a line more for the files that

@@ -92,8 +92,9 @@ int main(int argc, char** argv)
         std::filesystem::temp_directory_path()
         / ("vexo-responsiveness-" + std::to_string(QCoreApplication::applicationPid()));
     std::filesystem::create_directories(folder);
-    session.workingFolder = session.defaultFolder = folder.string();
-    session.settings = std::make_unique<vexo::SettingsStore>((folder / "vexorama.INI").string());
+    session.setProgramPlaces({}, {}, folder.string());
+    session.workingFolder().choose(folder.string());
+    session.openSettings((folder / "vexorama.INI").string());
     if (kind == "check")
         session.client = {"127.0.0.1", argv[2]};
     vexo::Downloader d{session, views, views, views, views};

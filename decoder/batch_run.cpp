@@ -8,6 +8,7 @@
 #include "base/views.h"
 #include "decoder/decode_file.h"
 #include "decoder/decode_queue.h"
+#include "decoder/decoder_options.h"
 #include "decoder/queue_list.h"
 #include "decoder/working_folder.h"
 #include "joiner/split.h"
@@ -39,9 +40,9 @@ private:
 
 } // namespace
 
-BatchRun::BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowView& window,
-                   Dialogs& dialogs)
-    : session_(session), queue_(queue), list_(list), view_(view), window_(window), dialogs_(dialogs)
+BatchRun::BatchRun(Session& session, const DecoderOptions& options, DecodeQueue& queue, QueueList& list,
+                   DecoderView& view, WindowView& window, Dialogs& dialogs)
+    : session_(session), options_(options), queue_(queue), list_(list), view_(view), window_(window), dialogs_(dialogs)
 {}
 
 void BatchRun::setRunControls(bool enabled, bool withFolderBox)
@@ -55,8 +56,8 @@ void BatchRun::setRunControls(bool enabled, bool withFolderBox)
 
 void BatchRun::joinSplitFiles()
 {
-    if (!JoinSplitFiles(session_.workingFolder, list_, dialogs_, session_.decoderOptions.deleteAfterDecoding,
-                        session_.update))
+    if (!JoinSplitFiles(session_.workingFolder().path(), list_, dialogs_, options_.deleteAfterDecoding,
+                        session_.update()))
         failed_ = true;
 }
 
@@ -91,7 +92,7 @@ std::unique_ptr<FolderLocks> BatchRun::lockFolders(const std::vector<std::string
 
 std::vector<std::string> BatchRun::outputFolders() const
 {
-    std::vector<std::string> folders{session_.workingFolder};
+    std::vector<std::string> folders{session_.workingFolder().path()};
     for (const QueueEntry& entry : queue_.entries())
         folders.push_back(FolderPart(entry.path));
     return folders;
@@ -106,7 +107,7 @@ void BatchRun::decodeAll()
     try {
         const auto locks = lockFolders(outputFolders());
         decodeQueued();
-        if (session_.decoderOptions.joinAtOnce)
+        if (options_.joinAtOnce)
             joinSplitFiles();
     } catch (...) {
         // What was decoded stays decoded and leaves the queue; the rest
@@ -118,8 +119,8 @@ void BatchRun::decodeAll()
     }
     setRunControls(true, true);
 
-    if (session_.decoderOptions.openFolderAfter)
-        OpenWorkingFolder(session_, dialogs_);
+    if (options_.openFolderAfter)
+        OpenWorkingFolder(session_.workingFolder(), dialogs_);
     else
         view_.focus(DecoderControl::OpenFolder);
     list_.clearLines();
@@ -127,7 +128,7 @@ void BatchRun::decodeAll()
 
 void BatchRun::removeStaleTemporaries() const
 {
-    std::set<std::string> folders{session_.workingFolder};
+    std::set<std::string> folders{session_.workingFolder().path()};
     for (const QueueEntry& entry : queue_.entries())
         folders.insert(FolderPart(entry.path));
     for (const std::string& folder : folders)
@@ -143,19 +144,19 @@ void BatchRun::decodeQueued()
     for (const QueueEntry& entry : queue_.entries())
         total += entry.dataSize;
     std::int64_t done = 0;
-    const std::int32_t pacing = session_.update.blocks();
+    const std::int32_t pacing = session_.update().blocks();
 
     int finished = 0;
     try {
         for (int k = 1; k <= count; ++k) {
             const QueueEntry entry = queue_.entries()[static_cast<std::size_t>(k - 1)];
             list_.selectLine(k - 1);
-            DecodeFile(entry, k, session_.update, list_, view_, dialogs_);
+            DecodeFile(entry, k, session_.update(), list_, view_, dialogs_);
             ++finished;
             list_.appendToLine(k - 1, " [OK]");
             if (k % pacing == 0)
                 view_.repaintStatusNow();
-            if (session_.decoderOptions.deleteAfterDecoding)
+            if (options_.deleteAfterDecoding)
                 deleteQueuedFile(entry.path, k);
             done += entry.dataSize;
             view_.showRunProgress(RoundedPercent(done, total));
@@ -186,17 +187,17 @@ void BatchRun::scanAndDecode()
         // Taken before the scan: after another copy of the program worked
         // here, its containers are gone or their outputs already there, and
         // the scan finds nothing left to do.
-        const auto locks = lockFolders({session_.workingFolder});
+        const auto locks = lockFolders({session_.workingFolder().path()});
         if (queue_.addAllFromFolder() > 0)
             failed_ = true;
         decodeAll();
     } catch (...) {
         failed_ = true;
-        if (session_.commandLine.unattended)
+        if (session_.commandLine().unattended)
             window_.closeWindow();
         throw;
     }
-    if (session_.commandLine.unattended)
+    if (session_.commandLine().unattended)
         window_.closeWindow();
 }
 
@@ -205,7 +206,7 @@ void BatchRun::windowShown()
     if (shown_)
         return;
     shown_ = true;
-    if (session_.commandLine.unattended)
+    if (session_.commandLine().unattended)
         scanAndDecode();
 }
 
@@ -216,7 +217,7 @@ void BatchRun::joinWorkingFolder()
     const RunningQueue running(queue_);
     setRunControls(false, false);
     try {
-        const auto locks = lockFolders({session_.workingFolder});
+        const auto locks = lockFolders({session_.workingFolder().path()});
         joinSplitFiles();
     } catch (...) {
         failed_ = true;

@@ -13,7 +13,8 @@ class Dialogs;
 class FolderLocks;
 class QueueList;
 class WindowView;
-struct Session;
+class Session;
+struct DecoderOptions;
 
 // The decode run over the whole queue ("Расшифровка"), the one-step run
 // ("Go!", and "/a" at start-up) and the manual join ("Соединение"). Only
@@ -24,8 +25,8 @@ struct Session;
 // status bar saying so, and the window stays alive meanwhile.
 class BatchRun {
 public:
-    BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowView& window,
-             Dialogs& dialogs);
+    BatchRun(Session& session, const DecoderOptions& options, DecodeQueue& queue, QueueList& list, DecoderView& view,
+             WindowView& window, Dialogs& dialogs);
 
     // Decodes every queued file in order, marking its line " [OK]" (and
     // " [Deleted]" when containers are deleted after decoding), then joins
@@ -64,6 +65,7 @@ private:
     void joinSplitFiles();
 
     Session& session_;
+    const DecoderOptions& options_;
     DecodeQueue& queue_;
     QueueList& list_;
     DecoderView& view_;

@@ -64,7 +64,7 @@ void DecodeQueue::emptyQueue()
 
 int DecodeQueue::addAllFromFolder()
 {
-    const std::string folder = session_.workingFolder;
+    const std::string folder = session_.workingFolder().path();
     std::vector<std::string> candidates;
     FindFiles(folder, "*.avi", 0, candidates, false);
     FindFiles(folder, "*.jpg", 0, candidates, false);
@@ -100,7 +100,7 @@ void DecodeQueue::addPickedFiles()
     view_.setEnabled(DecoderControl::Decode, true);
     view_.setEnabled(DecoderControl::ClearQueue, true);
 
-    std::vector<std::string> picked = dialogs_.pickFiles(session_.workingFolder, kPickFilter);
+    std::vector<std::string> picked = dialogs_.pickFiles(session_.workingFolder().path(), kPickFilter);
     if (!picked.empty()) {
         dropSmallFiles(picked, false);
         if (!picked.empty())
@@ -131,7 +131,7 @@ void DecodeQueue::dropSmallFiles(std::vector<std::string>& candidates, bool inFo
 {
     std::vector<std::string> kept;
     for (const std::string& candidate : candidates) {
-        const std::string path = inFolder ? session_.workingFolder + "/" + candidate : candidate;
+        const std::string path = inFolder ? session_.workingFolder().path() + "/" + candidate : candidate;
         const PosixFile file = PosixFile::OpenReadWrite(path);
         if (!file.isOpen()) {
             if (!inFolder)

@@ -11,7 +11,7 @@ namespace vexo {
 class DecoderView;
 class Dialogs;
 class QueueList;
-struct Session;
+class Session;
 
 // The files the next batch run decodes. Line i of the list shows entry
 // i + 1 while the queue is idle; positions count from 1, 0 means none. The

@@ -4,30 +4,31 @@
 #include "base/file_system.h"
 #include "base/session.h"
 #include "base/views.h"
+#include "base/working_folder.h"
 
 namespace vexo {
 
 void SetWorkingFolder(Session& session, DecoderView& view, const std::string& folder)
 {
-    if (folder == session.workingFolder)
+    if (!session.workingFolder().choose(folder))
         return;
-    session.workingFolder = folder;
     // The box tells whether the folder exists even when it cannot be stored.
     view.showWorkingFolder(folder, !FolderExists(folder));
-    session.settings->writeString(settings::kFolder, folder);
+    session.settings().writeString(settings::kFolder, folder);
 }
 
 void ChooseWorkingFolder(Session& session, DecoderView& view, Dialogs& dialogs)
 {
-    const std::string preselected = FolderExists(session.workingFolder) ? session.workingFolder : std::string();
+    const std::string& current = session.workingFolder().path();
+    const std::string preselected = FolderExists(current) ? current : std::string();
     const auto chosen = dialogs.pickFolder("Выберите папку принятых файлов", preselected);
     if (chosen)
         SetWorkingFolder(session, view, *chosen);
 }
 
-void OpenWorkingFolder(const Session& session, Dialogs& dialogs)
+void OpenWorkingFolder(const WorkingFolder& workingFolder, Dialogs& dialogs)
 {
-    dialogs.openExternally(session.workingFolder);
+    dialogs.openExternally(workingFolder.path());
 }
 
 } // namespace vexo

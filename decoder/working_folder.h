@@ -7,7 +7,8 @@ namespace vexo {
 
 class DecoderView;
 class Dialogs;
-struct Session;
+class Session;
+class WorkingFolder;
 
 // The folder box changed, or the program moves the working folder: the
 // folder is stored as it stands, and the box turns red when it names no
@@ -18,6 +19,6 @@ void SetWorkingFolder(Session& session, DecoderView& view, const std::string& fo
 void ChooseWorkingFolder(Session& session, DecoderView& view, Dialogs& dialogs);
 
 // "Откр. Папку": show the working folder in the file manager.
-void OpenWorkingFolder(const Session& session, Dialogs& dialogs);
+void OpenWorkingFolder(const WorkingFolder& workingFolder, Dialogs& dialogs);
 
 } // namespace vexo

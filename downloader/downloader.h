@@ -16,7 +16,7 @@
 
 namespace vexo {
 
-struct Session;
+class Session;
 
 // Automatic checking: whether it is on, and its period as the box holds it.
 struct AutoCheckState {

@@ -57,7 +57,7 @@ void RunnerTick(Downloader& d)
 {
     if (d.taskRunning)
         return;
-    const std::int32_t refresh = d.session.settings->readInteger(settings::kRefresh);
+    const std::int32_t refresh = d.session.settings().readInteger(settings::kRefresh);
     d.view.setTimerInterval(DownloaderTimer::TaskRunner, SecondsToInterval(refresh));
     RunNextTask(d);
 }

@@ -45,7 +45,7 @@ void DropIfServerChanged(TcpClient& client, const TcpEndpoint& used, const TcpEn
 void CheckServer(Downloader& d)
 {
     const TaskId check = d.queue.headId();
-    const std::string request = RequestLine(*d.session.settings);
+    const std::string request = RequestLine(d.session.settings());
 
     ShowStatus(d, "Цепляюсь...");
     const TcpEndpoint server = d.session.client;
@@ -106,7 +106,7 @@ void CheckServer(Downloader& d)
 
 bool KeepsFetchedFiles(const Downloader& d)
 {
-    const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
+    const std::int32_t mode = d.session.settings().readInteger(settings::kRemovalMode);
     return mode != 1 && mode != 2;
 }
 

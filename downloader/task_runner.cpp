@@ -3,7 +3,6 @@
 
 #include "base/file_io.h"
 #include "base/file_names.h"
-#include "base/file_system.h"
 #include "base/session.h"
 #include "base/stop_request.h"
 #include "base/temporary_files.h"
@@ -49,19 +48,16 @@ Fetched FetchListedFile(Downloader& d, const ServerFile& file)
 {
     Session& session = d.session;
     d.view.showFetchName(file.fileName);
-    if (!FolderExists(session.workingFolder)) {
-        d.dialogs.showNotice(MessageKind::Information,
-                             "Текущая папка не существует, сохраняем в " + session.defaultFolder);
-        session.workingFolder = session.defaultFolder;
-        MakeFolder(session.workingFolder);
-    }
+    const WorkingFolder::InUse folder = session.workingFolder().fallBack(session.defaultFolder());
+    if (folder.fellBack)
+        d.dialogs.showNotice(MessageKind::Information, "Текущая папка не существует, сохраняем в " + folder.path);
 
     d.progress.fetchedBytes = 0;
     if (!IsPlainFileName(file.fileName))
         return Fetched::Failed;
-    RemoveStaleTemporaries(session.workingFolder);
+    RemoveStaleTemporaries(folder.path);
     // A name longer than the folder takes is shortened, not refused.
-    const std::string path = JoinPath(session.workingFolder, FitFileName(NameFromOutside(file.fileName)));
+    const std::string path = JoinPath(folder.path, FitFileName(NameFromOutside(file.fileName)));
     return FetchToFile(
         file.url, path, file.sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
 }
@@ -185,7 +181,7 @@ void RunRemovalTask(Downloader& d)
     }
     const std::string address = RemovalAddress(d.session.client.host, work.removeRef);
     try {
-        const std::int32_t mode = d.session.settings->readInteger(settings::kRemovalMode);
+        const std::int32_t mode = d.session.settings().readInteger(settings::kRemovalMode);
         if (mode == 1 || (mode == 2 && d.removalInBrowser))
             d.dialogs.openExternally(address + "&close=1");
         else if (mode == 2)

@@ -10,7 +10,6 @@
 #include "base/made_files.h"
 #include "base/numbered_name.h"
 #include "base/percent.h"
-#include "base/session.h"
 #include "base/size_text.h"
 #include "base/temporary_files.h"
 #include "base/views.h"

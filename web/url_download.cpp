@@ -3,8 +3,8 @@
 
 #include "base/file_io.h"
 #include "base/file_names.h"
-#include "base/session.h"
 #include "base/views.h"
+#include "base/working_folder.h"
 #include "downloader/http_fetch.h"
 #include "downloader/task_runner.h"
 
@@ -77,12 +77,13 @@ std::string FreeFilePath(const std::string& folder, const std::string& name)
     }
 }
 
-void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view, Dialogs& dialogs)
+void DownloadTypedAddress(const WorkingFolder& workingFolder, const std::string& typed, DownloaderView& view,
+                          Dialogs& dialogs)
 {
     const std::string url = Trimmed(typed);
     if (url.empty())
         throw std::runtime_error("Введите адрес в поле Url");
-    const std::string path = FreeFilePath(session.workingFolder, UrlFileName(url));
+    const std::string path = FreeFilePath(workingFolder.path(), UrlFileName(url));
 
     view.showStatus("Скачивается " + url);
     FetchProgress progress;

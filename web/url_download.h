@@ -7,7 +7,7 @@ namespace vexo {
 
 class Dialogs;
 class DownloaderView;
-struct Session;
+class WorkingFolder;
 
 // The name a fetched address is saved under: its last path segment,
 // percent-decoded, without query or fragment; "index.html" when that is
@@ -22,6 +22,7 @@ std::string FreeFilePath(const std::string& folder, const std::string& name);
 // folder with the downloader's fetch, keeping the window alive meanwhile.
 // Throws with the text for the user when there is no address or the fetch
 // fails; nothing is left behind then.
-void DownloadTypedAddress(const Session& session, const std::string& typed, DownloaderView& view, Dialogs& dialogs);
+void DownloadTypedAddress(const WorkingFolder& workingFolder, const std::string& typed, DownloaderView& view,
+                          Dialogs& dialogs);
 
 } // namespace vexo

@@ -7,7 +7,7 @@ namespace vexo {
 
 class Dialogs;
 class WebPagesView;
-struct Session;
+class Session;
 
 // The news page and the page "Подробнее" leads to, on the service's site.
 std::string NewsAddress();

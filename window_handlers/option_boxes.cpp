@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_handlers/option_boxes.h"
 
-#include "base/session.h"
+#include "base/settings_store.h"
 #include "base/views.h"
+#include "decoder/decoder_options.h"
 
 namespace vexo {
 
@@ -30,14 +31,15 @@ const SettingKey& KeyOf(DecoderOption option)
 
 } // namespace
 
-void SetDecoderOption(Session& session, DecoderView& view, DecoderOption option, bool on)
+void SetDecoderOption(DecoderOptions& options, SettingsStore& settings, DecoderView& view, DecoderOption option,
+                      bool on)
 {
-    bool& value = OptionIn(session.decoderOptions, option);
+    bool& value = OptionIn(options, option);
     if (value == on)
         return;
     value = on;
-    view.showOptions(session.decoderOptions);
-    session.settings->writeBool(KeyOf(option), on);
+    view.showOptions(options);
+    settings.writeBool(KeyOf(option), on);
 }
 
 } // namespace vexo

@@ -4,13 +4,15 @@
 namespace vexo {
 
 class DecoderView;
-struct Session;
+class SettingsStore;
+struct DecoderOptions;
 
-// The decoder tab's three option boxes (base/decoder_options.h).
+// The decoder tab's three option boxes (decoder/decoder_options.h).
 enum class DecoderOption { JoinAtOnce, DeleteAfterDecoding, OpenFolderAfter };
 
 // A check box was ticked or cleared, or the program sets an option: a
 // change is shown and stored; setting the value it has does nothing.
-void SetDecoderOption(Session& session, DecoderView& view, DecoderOption option, bool on);
+void SetDecoderOption(DecoderOptions& options, SettingsStore& settings, DecoderView& view, DecoderOption option,
+                      bool on);
 
 } // namespace vexo

@@ -36,8 +36,8 @@ void ApplyServerSettings(Session& session, ServerSettingsForm& form, std::option
 {
     if (chosenMode)
         form.removalMode = *chosenMode;
-    const SettingsStore& stored = *session.settings;
-    StoreServerSettings(*session.settings, form);
+    SettingsStore& stored = session.settings();
+    StoreServerSettings(stored, form);
     session.client.host = stored.readString(settings::kServer);
     session.client.port = stored.readString(settings::kPort);
     view.setTimerInterval(DownloaderTimer::TaskRunner, 5000);

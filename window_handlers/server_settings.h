@@ -9,7 +9,7 @@ namespace vexo {
 
 class DownloaderView;
 class SettingsStore;
-struct Session;
+class Session;
 
 // What the server settings dialog edits: the "Server" keys of the settings
 // file. The dialog keeps its fields between openings.

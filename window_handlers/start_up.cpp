@@ -40,7 +40,7 @@ WindowSize AtLeastMinimumSize(WindowSize size)
     return {std::max(size.width, kMinimumSize.width), std::max(size.height, kMinimumSize.height)};
 }
 
-void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
+void StartUp(Session& session, DecoderOptions& options, Views& views, HandlerBoundary& boundary)
 {
     const QuietRepeats quietRepeats(boundary);
 
@@ -48,9 +48,8 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
     views.window.showUrlTab(false);
     views.window.showDecoderTab();
 
-    session.settings = std::make_unique<SettingsStore>(SettingsFilePath(session.executablePath));
-    const SettingsStore& stored = *session.settings;
-    SetProgramFiles({session.executablePath, stored.path(), session.programFolder + kWebModuleFileName});
+    SettingsStore& stored = session.openSettings(SettingsFilePath(session.executablePath()));
+    SetProgramFiles({session.executablePath(), stored.path(), session.programFolder() + kWebModuleFileName});
 
     session.client.host = stored.readString(settings::kServer);
     session.client.port = stored.readString(settings::kPort);
@@ -59,34 +58,32 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
         AtLeastMinimumSize({stored.readInteger(settings::kWidth), stored.readInteger(settings::kHeight)});
     views.window.resizeWindow(size.width, size.height);
 
-    if (session.defaultFolder.empty())
-        session.defaultFolder = session.programFolder;
-    std::string folder = stored.readString(settings::kFolder, session.defaultFolder);
+    std::string folder = stored.readString(settings::kFolder, session.defaultFolder());
     // A relative folder written into the file by hand lies beside the file,
     // whatever folder the start runs in.
     if (!folder.empty() && folder.front() != '/')
         folder = AbsolutePath(FolderPart(stored.path()) + folder);
     // Stored absolute, so that a later start from the menu works in the
     // same folder whatever folder it starts in.
-    if (session.commandLine.folder)
-        folder = AbsolutePath(*session.commandLine.folder);
+    if (session.commandLine().folder)
+        folder = AbsolutePath(*session.commandLine().folder);
     TakeStartFolder(session, views, boundary, folder);
 
-    const std::pair<DecoderOption, bool> options[] = {
+    const std::pair<DecoderOption, bool> storedOptions[] = {
         {DecoderOption::DeleteAfterDecoding, stored.readBool(settings::kDeleteAfterDecoding)},
         {DecoderOption::JoinAtOnce, stored.readBool(settings::kJoinAtOnce)},
         {DecoderOption::OpenFolderAfter, stored.readBool(settings::kOpenFolderAfter)},
     };
-    for (const auto& option : options)
-        boundary.run([&] { SetDecoderOption(session, views.decoder, option.first, option.second); });
+    for (const auto& option : storedOptions)
+        boundary.run([&] { SetDecoderOption(options, stored, views.decoder, option.first, option.second); });
 
-    session.update = Pacing(stored.readInteger(settings::kUpdate));
+    session.setUpdate(Pacing(stored.readInteger(settings::kUpdate)));
 
-    if (session.commandLine.deleteAfterDecoding)
-        TakeDeleteSwitch(session, views, boundary);
+    if (session.commandLine().deleteAfterDecoding)
+        TakeDeleteSwitch(options, stored, views.decoder, boundary);
 
-    session.caption = kMainCaption;
-    views.window.showCaption(session.caption);
+    session.setCaption(kMainCaption);
+    views.window.showCaption(session.caption());
     UpdateTrayHint(session, views.tray);
 }
 
@@ -94,20 +91,20 @@ void TakeStartFolder(Session& session, Views& views, HandlerBoundary& boundary, 
 {
     // The default folder is made when first needed; any other missing
     // folder gives way to it, with a word to the user.
-    if (folder == session.defaultFolder)
+    if (folder == session.defaultFolder())
         MakeFolder(folder);
     if (!FolderExists(folder)) {
         views.dialogs.showMessage(MessageKind::Information,
-                                  "Текущая папка не существует, сохраняем в " + session.defaultFolder);
-        folder = session.defaultFolder;
+                                  "Текущая папка не существует, сохраняем в " + session.defaultFolder());
+        folder = session.defaultFolder();
         MakeFolder(folder);
     }
     boundary.run([&] { SetWorkingFolder(session, views.decoder, folder); });
 }
 
-void TakeDeleteSwitch(Session& session, Views& views, HandlerBoundary& boundary)
+void TakeDeleteSwitch(DecoderOptions& options, SettingsStore& settings, DecoderView& view, HandlerBoundary& boundary)
 {
-    boundary.run([&] { SetDecoderOption(session, views.decoder, DecoderOption::DeleteAfterDecoding, true); });
+    boundary.run([&] { SetDecoderOption(options, settings, view, DecoderOption::DeleteAfterDecoding, true); });
 }
 
 void KeepMinimumSize(WindowView& view, WindowSize size)
@@ -117,9 +114,9 @@ void KeepMinimumSize(WindowView& view, WindowSize size)
         view.resizeWindow(allowed.width, allowed.height);
 }
 
-void StoreWindowSize(const Session& session, WindowSize size)
+void StoreWindowSize(SettingsStore& settings, WindowSize size)
 {
-    session.settings->writeStrings(
+    settings.writeStrings(
         {{settings::kWidth, std::to_string(size.width)}, {settings::kHeight, std::to_string(size.height)}});
 }
 

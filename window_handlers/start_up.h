@@ -6,17 +6,20 @@
 
 namespace vexo {
 
+class DecoderView;
 class HandlerBoundary;
+class Session;
+class SettingsStore;
 class WindowView;
-struct Session;
+struct DecoderOptions;
 struct Views;
 
 // The main window's start-up: opens the settings file, sizes the window,
 // settles the working folder from the settings and the command line,
 // restores the decoder's options and sets the caption and the tray hint.
-// `session.executablePath`, `programFolder` and `commandLine` must be set. A
-// refused settings write is shown once and start-up goes on.
-void StartUp(Session& session, Views& views, HandlerBoundary& boundary);
+// The session's program places and command line must be set. A refused
+// settings write is shown once and start-up goes on.
+void StartUp(Session& session, DecoderOptions& options, Views& views, HandlerBoundary& boundary);
 
 // The rules by which a start takes its working folder, the first start's
 // and those handed over to a running window alike: `folder` (absolute) is
@@ -26,7 +29,7 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary);
 void TakeStartFolder(Session& session, Views& views, HandlerBoundary& boundary, std::string folder);
 
 // "/d" of a start: "Автоудаление" is ticked, and so stored for later starts.
-void TakeDeleteSwitch(Session& session, Views& views, HandlerBoundary& boundary);
+void TakeDeleteSwitch(DecoderOptions& options, SettingsStore& settings, DecoderView& view, HandlerBoundary& boundary);
 
 // The window never gets narrower than 640 or lower than 300 pixels.
 struct WindowSize {
@@ -39,6 +42,6 @@ WindowSize AtLeastMinimumSize(WindowSize size);
 void KeepMinimumSize(WindowView& view, WindowSize size);
 
 // The window closes: its size is stored for the next start.
-void StoreWindowSize(const Session& session, WindowSize size);
+void StoreWindowSize(SettingsStore& settings, WindowSize size);
 
 } // namespace vexo

@@ -91,7 +91,7 @@ TEST_F(LaterStartTest, LaterStartBringsTheWindowBackWithItsFolder)
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isMinimized());
     EXPECT_EQ(c->folderBox->text().toStdString(), folder);
-    EXPECT_EQ(window->session().workingFolder, folder);
+    EXPECT_EQ(window->session().workingFolder().path(), folder);
     EXPECT_EQ(storedFolder(), folder);
 }
 
@@ -101,14 +101,14 @@ TEST_F(LaterStartTest, LaterStartBringsTheWindowBackWithItsFolder)
 TEST_F(LaterStartTest, HandedFolderWaitsForTheRunInTheFolder)
 {
     startInTray(true);
-    const std::string before = window->session().workingFolder;
+    const std::string before = window->session().workingFolder().path();
     c->folderBox->setEnabled(false);
     window->answerLaterStart(folder, false);
     settle();
-    EXPECT_EQ(window->session().workingFolder, before);
+    EXPECT_EQ(window->session().workingFolder().path(), before);
     c->folderBox->setEnabled(true);
     settle();
-    EXPECT_EQ(window->session().workingFolder, folder);
+    EXPECT_EQ(window->session().workingFolder().path(), folder);
 }
 
 // Guards a second "--tray" start (a login while the program runs) popping
@@ -172,7 +172,7 @@ TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
             [&] { return start.bytesAvailable() > 0 || start.state() != QLocalSocket::ConnectedState; }));
         settle();
         EXPECT_EQ(start.readAll() == "+", row.taken);
-        EXPECT_EQ(window->session().workingFolder, row.folder);
+        EXPECT_EQ(window->session().workingFolder().path(), row.folder);
         EXPECT_EQ(storedFolder(), row.folder);
         EXPECT_EQ(c->deleteAfterDecodingBox->isChecked(), row.deleteTicked);
         EXPECT_EQ(SettingsStore(settingsPath).readBool(settings::kDeleteAfterDecoding), row.deleteTicked);

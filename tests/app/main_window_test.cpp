@@ -315,7 +315,7 @@ TEST_F(MainWindowTest, FolderBoxStoresAndColours)
     EXPECT_EQ(c().folderBox->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(SettingsStore(programFolder.path() + "/vexorama.INI").readString("Prog", "Folder", ""),
               programFolder.path() + "/nowhere");
-    EXPECT_EQ(window->session().workingFolder, programFolder.path() + "/nowhere");
+    EXPECT_EQ(window->session().workingFolder().path(), programFolder.path() + "/nowhere");
     c().folderBox->setText(QString::fromStdString(programFolder.path()));
     EXPECT_EQ(c().folderBox->palette().color(QPalette::Base), normal);
 }

@@ -8,7 +8,7 @@
 #include "app/status_bar.h"
 #include "app/window_builder.h"
 #include "app/window_timer.h"
-#include "base/decoder_options.h"
+#include "decoder/decoder_options.h"
 #include "tests/support/fake_views.h"
 
 #include <QAction>

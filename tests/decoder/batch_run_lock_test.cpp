@@ -68,16 +68,17 @@ bool LockedByOthers(const std::string& folder)
 struct DecoderTab {
     explicit DecoderTab(const std::string& folder, const std::string& settingsFile)
     {
-        session.workingFolder = folder;
-        session.settings = std::make_unique<SettingsStore>(settingsFile);
-        session.update = Pacing(1); // a pump at every block
+        session.workingFolder().choose(folder);
+        session.openSettings(settingsFile);
+        session.setUpdate(Pacing(1)); // a pump at every block
     }
 
     FakeViews ops;
     QueueList list{ops};
     Session session;
+    DecoderOptions options;
     DecodeQueue queue{session, list, ops, ops};
-    BatchRun run{session, queue, list, ops, ops, ops};
+    BatchRun run{session, options, queue, list, ops, ops, ops};
 };
 
 // Another copy of the program in a process of its own, running "Go!" in
@@ -141,7 +142,7 @@ private:
     {
         try {
             DecoderTab tab(folder, settingsFile);
-            tab.session.decoderOptions.deleteAfterDecoding = deleteContainers;
+            tab.options.deleteAfterDecoding = deleteContainers;
             bool told = false;
             tab.ops.onPump = [&] {
                 if (told)
@@ -201,7 +202,7 @@ TEST_F(BatchRunLockTest, SecondRunInAFolderWaitsForTheFirst)
         ASSERT_TRUE(other.waitUntilWorking());
 
         DecoderTab tab(data, folder("program") + "/vexorama.INI");
-        tab.session.decoderOptions.deleteAfterDecoding = deleteContainers;
+        tab.options.deleteAfterDecoding = deleteContainers;
         bool released = false;
         tab.ops.onPump = [&] {
             // The other copy goes on only once this one says it waits.
@@ -238,8 +239,8 @@ TEST_F(BatchRunLockTest, StopRequestEndsTheWait)
     WriteFile(data + "/1.avi", ContainerBytes(PatternBytes(100), 0x3C, kPadding, "a.bin"));
     OtherHolder other(data);
     DecoderTab tab(data, folder("program") + "/vexorama.INI");
-    tab.session.commandLine = ReadCommandLine({"/a", "/d"});
-    tab.session.decoderOptions.deleteAfterDecoding = true;
+    tab.session.setCommandLine(ReadCommandLine({"/a", "/d"}));
+    tab.options.deleteAfterDecoding = true;
     tab.ops.onPump = [&] {
         if (tab.ops.pumps == 3)
             RequestStop();
@@ -266,7 +267,7 @@ TEST_F(BatchRunLockTest, DecodeAndJoinWaitForTheirFolders)
     WriteFile(elsewhere + "/1.avi", ContainerBytes(PatternBytes(100), 0x3C, kPadding, "a.bin"));
     tab.ops.fileAnswers.push_back({elsewhere + "/1.avi"});
     tab.queue.addPickedFiles();
-    tab.session.workingFolder = working; // picking moved it
+    tab.session.workingFolder().choose(working); // picking moved it
     ASSERT_EQ(tab.queue.queueCount(), 1);
     {
         auto other = std::make_unique<OtherHolder>(elsewhere);
@@ -312,7 +313,7 @@ TEST_F(BatchRunLockTest, RunGoesOnWhereNoLockCanBeTaken)
     WriteFile(elsewhere + "/1.avi", ContainerBytes(PatternBytes(100), 0x3C, kPadding, "a.bin"));
     tab.ops.fileAnswers.push_back({elsewhere + "/1.avi"});
     tab.queue.addPickedFiles();
-    tab.session.workingFolder = root.file("gone");
+    tab.session.workingFolder().choose(root.file("gone"));
     tab.run.decodeAll();
     EXPECT_EQ(ReadFile(elsewhere + "/a.bin"), PatternBytes(100));
     EXPECT_FALSE(Shown(tab.ops, kBusyText));

@@ -37,15 +37,16 @@ protected:
     FakeViews ops;
     QueueList list{ops};
     Session session;
+    DecoderOptions options;
     DecodeQueue queue{session, list, ops, ops};
-    BatchRun run{session, queue, list, ops, ops, ops};
+    BatchRun run{session, options, queue, list, ops, ops, ops};
 
     TempDir programFolder;
 
     BatchRunTest()
     {
-        session.workingFolder = dir.path();
-        session.settings = std::make_unique<SettingsStore>(programFolder.file("vexorama.INI"));
+        session.workingFolder().choose(dir.path());
+        session.openSettings(programFolder.file("vexorama.INI"));
     }
 
     std::string encoded(const std::string& name, const std::string& storedName, const std::string& plain)
@@ -82,7 +83,7 @@ TEST_F(BatchRunTest, ThreeFilesWithAutoDelete)
     const std::string a = encoded("1.avi", "a.bin", PatternBytes(50000, 1));
     const std::string b = encoded("2.avi", "b.bin", PatternBytes(100, 2));
     const std::string c = encoded("3.jpg", "c.bin", PatternBytes(0, 3));
-    session.decoderOptions.deleteAfterDecoding = true;
+    options.deleteAfterDecoding = true;
     queue.addAllFromFolder();
     ASSERT_EQ(queue.queueCount(), 3);
     const std::string firstLine = list.line(0);
@@ -131,9 +132,10 @@ TEST_F(BatchRunTest, WholeRunBarByData)
     FakeViews window;
     QueueList emptyList(window);
     Session emptySession;
-    emptySession.workingFolder = empty.path();
+    emptySession.workingFolder().choose(empty.path());
+    const DecoderOptions emptyOptions{};
     DecodeQueue emptyQueue(emptySession, emptyList, window, window);
-    BatchRun emptyRun(emptySession, emptyQueue, emptyList, window, window, window);
+    BatchRun emptyRun(emptySession, emptyOptions, emptyQueue, emptyList, window, window, window);
     WriteFile(empty.file("1.avi"), ContainerBytes("", 1, kPadding, "x.bin"));
     WriteFile(empty.file("2.avi"), ContainerBytes("", 1, kPadding, "y.bin"));
     emptyQueue.addAllFromFolder();
@@ -156,7 +158,7 @@ TEST_F(BatchRunTest, ControlsDisabledWhileRunning)
 {
     encoded("1.avi", "a.bin", PatternBytes(3 * 35536));
     queue.addAllFromFolder();
-    session.update = Pacing(1);
+    session.setUpdate(Pacing(1));
     int pumps = 0;
     ops.onPump = [&] {
         ++pumps;
@@ -176,7 +178,7 @@ TEST_F(BatchRunTest, NothingStartsInsideARun)
     encoded("2.avi", "b.bin", PatternBytes(2 * 35536));
     queue.addAllFromFolder();
     encoded("3.avi", "c.bin", PatternBytes(100)); // a scan from inside would find it
-    session.update = Pacing(1);
+    session.setUpdate(Pacing(1));
     ops.onPump = [&] {
         list.userSelected(1);
         run.scanAndDecode();
@@ -230,7 +232,7 @@ TEST_F(BatchRunTest, FailedRunKeepsTheUnfinishedEntries)
 TEST_F(BatchRunTest, ContainerGoesOnlyOnceItsOutputIsOnTheDisk)
 {
     const std::string plain = encoded("1.avi", "a.bin", PatternBytes(50000, 1));
-    session.decoderOptions.deleteAfterDecoding = true;
+    options.deleteAfterDecoding = true;
     queue.addAllFromFolder();
     {
         const ScopedFileFaults faults({.failSync = true, .error = EIO});
@@ -256,7 +258,7 @@ TEST_F(BatchRunTest, RunJoinsDecodedParts)
     EXPECT_TRUE(logged("append Собирается файл movie.avi (Частей: 2) ["));
     EXPECT_EQ(list.lineCount(), 0);
 
-    session.decoderOptions.joinAtOnce = false;
+    options.joinAtOnce = false;
     encoded("3.avi", "clip.avi.aa", PatternBytes(100));
     encoded("4.avi", "clip.avi.ab", PatternBytes(100));
     queue.addAllFromFolder();
@@ -270,7 +272,7 @@ TEST_F(BatchRunTest, EmptyQueueJoinsAndOpensTheFolder)
     WriteFile(dir.file("x.aa"), "one");
     WriteFile(dir.file("x.ab"), "two");
     WriteFile(dir.file("x.ad"), "four");
-    session.decoderOptions.openFolderAfter = true;
+    options.openFolderAfter = true;
     run.decodeAll();
     EXPECT_EQ(ReadFile(dir.file("x")), "onetwo");
     EXPECT_EQ(ops.opened, std::vector<std::string>{dir.path()});
@@ -286,7 +288,7 @@ TEST_F(BatchRunTest, GoClosesTheWindowOnlyWithAutoRun)
     EXPECT_TRUE(FileExists(dir.file("a.bin")));
     EXPECT_FALSE(ops.closed);
 
-    session.commandLine = ReadCommandLine({"/d", "/a"});
+    session.setCommandLine(ReadCommandLine({"/d", "/a"}));
     encoded("2.avi", "b.bin", PatternBytes(100));
     run.scanAndDecode();
     EXPECT_TRUE(FileExists(dir.file("b.bin")));
@@ -296,7 +298,7 @@ TEST_F(BatchRunTest, GoClosesTheWindowOnlyWithAutoRun)
 // Guards "/a" starting again after every message box: only the first showing runs.
 TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstShowing)
 {
-    session.commandLine = ReadCommandLine({"/a"});
+    session.setCommandLine(ReadCommandLine({"/a"}));
     WriteFile(dir.file("plain.jpg"), std::string(35200, 'p')); // its box reactivates the window
     encoded("1.avi", "a.bin", PatternBytes(100));
     int activations = 0;
@@ -316,7 +318,7 @@ TEST_F(BatchRunTest, AutoRunStartsOnceAtTheFirstShowing)
 // Guards showing without "/a": nothing is scanned or decoded.
 TEST_F(BatchRunTest, ShowingWithoutAutoRunDoesNothing)
 {
-    session.commandLine = ReadCommandLine({"/A", "/d"});
+    session.setCommandLine(ReadCommandLine({"/A", "/d"}));
     encoded("1.avi", "a.bin", PatternBytes(100));
     run.windowShown();
     EXPECT_FALSE(FileExists(dir.file("a.bin")));
@@ -327,7 +329,7 @@ TEST_F(BatchRunTest, ShowingWithoutAutoRunDoesNothing)
 // behind its window. It ends all the same, and the error reaches the caller.
 TEST_F(BatchRunTest, FailedUnattendedRunStillEnds)
 {
-    session.commandLine = ReadCommandLine({"/a"});
+    session.setCommandLine(ReadCommandLine({"/a"}));
     encoded("1.avi", "a.bin", PatternBytes(100));
     queue.addAllFromFolder();
     std::filesystem::remove(dir.file("1.avi"));
@@ -341,7 +343,7 @@ TEST_F(BatchRunTest, FailedUnattendedRunStillEnds)
 // container, and a set of parts joined, are no failure.
 TEST_F(BatchRunTest, FileThatIsNoContainerIsNoFailure)
 {
-    session.commandLine = ReadCommandLine({"/a"});
+    session.setCommandLine(ReadCommandLine({"/a"}));
     WriteFile(dir.file("plain.jpg"), std::string(35200, 'p'));
     const std::string a = encoded("1.avi", "a.bin", PatternBytes(100));
     WriteFile(dir.file("MOVIE.AVI.AA"), "abc");
@@ -361,9 +363,9 @@ TEST_F(BatchRunTest, FileThatIsNoContainerIsNoFailure)
 // taken for a container.
 TEST_F(BatchRunTest, OwnOutputsAndNamesWithControlBytesAreNoContainers)
 {
-    session.commandLine = ReadCommandLine({"/a"});
-    session.decoderOptions.deleteAfterDecoding = true;
-    session.decoderOptions.joinAtOnce = true;
+    session.setCommandLine(ReadCommandLine({"/a"}));
+    options.deleteAfterDecoding = true;
+    options.joinAtOnce = true;
     // Plain data whose last 262 bytes pass the old check, one whose do not.
     const std::string lookalike = test::RawContainer(40262, 0, 7, "abc");
     const std::string plain(40000, '\xff');
@@ -399,10 +401,10 @@ TEST_F(BatchRunTest, OwnOutputsAndNamesWithControlBytesAreNoContainers)
 // joined ("Error!!!"): each fails the run, and the rest is still done.
 TEST_F(BatchRunTest, UnopenableContainerOrFailedJoinFailsTheRun)
 {
-    session.commandLine = ReadCommandLine({"/a"});
+    session.setCommandLine(ReadCommandLine({"/a"}));
     {
         SCOPED_TRACE("a container that cannot be opened");
-        BatchRun unattended{session, queue, list, ops, ops, ops};
+        BatchRun unattended{session, options, queue, list, ops, ops, ops};
         ASSERT_EQ(::symlink(dir.file("gone").c_str(), dir.file("gone.avi").c_str()), 0);
         const std::string a = encoded("1.avi", "a.bin", PatternBytes(100));
         unattended.windowShown();
@@ -414,7 +416,7 @@ TEST_F(BatchRunTest, UnopenableContainerOrFailedJoinFailsTheRun)
     {
         SCOPED_TRACE("a set of parts not joined");
         ops.messages.clear();
-        BatchRun unattended{session, queue, list, ops, ops, ops};
+        BatchRun unattended{session, options, queue, list, ops, ops, ops};
         WriteFile(dir.file("MOVIE.AVI.AA"), "abc");
         WriteFile(dir.file("MOVIE.AVI.AB"), "def");
         std::filesystem::create_directory(dir.file("MOVIE.AVI")); // the output cannot take its name
@@ -433,7 +435,7 @@ TEST_F(BatchRunTest, ManualJoinEmptiesTheQueue)
     queue.addAllFromFolder();
     WriteFile(dir.file("MOVIE.AVI.AA"), "abc");
     WriteFile(dir.file("MOVIE.AVI.AB"), "def");
-    session.decoderOptions.openFolderAfter = true;
+    options.openFolderAfter = true;
     run.joinWorkingFolder();
     EXPECT_EQ(ReadFile(dir.file("MOVIE.AVI")), "abcdef");
     EXPECT_EQ(queue.queueCount(), 0);
@@ -454,8 +456,8 @@ TEST_F(BatchRunTest, ContainerCutShortMidDecodeIsKept)
         SCOPED_TRACE(int{key});
         const std::string plain = PatternBytes(100 * 35536, key);
         WriteFile(dir.file("cut.avi"), ContainerBytes(plain, key, kPadding, "cut.bin"));
-        session.decoderOptions.deleteAfterDecoding = true;
-        session.update = Pacing(10);
+        options.deleteAfterDecoding = true;
+        session.setUpdate(Pacing(10));
         queue.addAllFromFolder();
         ASSERT_EQ(queue.queueCount(), 1);
         bool cut = false;

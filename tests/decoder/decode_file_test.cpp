@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
-#include "base/session.h"
+#include "base/pacing.h"
 #include "base/stop_request.h"
 #include "base/temporary_files.h"
 #include "decoder/decode_file.h"
@@ -36,7 +36,7 @@ protected:
     TempDir dir;
     FakeViews ops;
     QueueList list{ops};
-    Session session;
+    Pacing pacing{100};
 
     // Writes an encoded file and queues its line the way the queue would.
     QueueEntry encode(const std::string& plain, std::uint8_t key, std::size_t leading, const std::string& storedName,
@@ -73,9 +73,9 @@ TEST_F(DecodeFileTest, RoundTripsAtBlockBoundaries)
         const auto entry = InspectFile(folder.file("x.jpg"), true, window);
         ASSERT_TRUE(entry);
         windowList.appendLine("x.jpg => out.bin");
-        session.update = Pacing(1);
+        pacing = Pacing(1);
 
-        DecodeFile(*entry, 1, session.update, windowList, window, window);
+        DecodeFile(*entry, 1, pacing, windowList, window, window);
 
         EXPECT_EQ(ReadFile(folder.file("out.bin")), plain);
         EXPECT_EQ(window.pumps, static_cast<int>(c.blocks));
@@ -93,7 +93,7 @@ TEST_F(DecodeFileTest, RoundTripsAtBlockBoundaries)
 TEST_F(DecodeFileTest, ProgressTextAfterEveryBlock)
 {
     const auto entry = encode(PatternBytes(71073), 7, 10, "movie.avi");
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     EXPECT_EQ(statusTexts(),
               (std::vector<std::string>{"Обработка movie.avi ... 50% 34 Кб/69 Кб",
                                         "Обработка movie.avi ... 100% 69 Кб/69 Кб", "Файл закрывается..."}));
@@ -104,15 +104,15 @@ TEST_F(DecodeFileTest, ProgressTextAfterEveryBlock)
 TEST_F(DecodeFileTest, PumpsEveryUpdateBlocks)
 {
     const auto entry = encode(PatternBytes(7 * kDecodeBlockSize + 5), 9, 0, "seven.avi");
-    session.update = Pacing(3);
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    pacing = Pacing(3);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     EXPECT_EQ(ops.pumps, 2);
     EXPECT_EQ(ops.statusRepaints, 8);
 
     const auto few = encode(PatternBytes(7 * kDecodeBlockSize), 9, 0, "few.avi", "few.avi");
-    session.update = Pacing(100);
+    pacing = Pacing(100);
     ops.pumps = 0;
-    DecodeFile(few, 2, session.update, list, ops, ops);
+    DecodeFile(few, 2, pacing, list, ops, ops);
     EXPECT_EQ(ops.pumps, 0);
 }
 
@@ -121,7 +121,7 @@ TEST_F(DecodeFileTest, PumpsEveryUpdateBlocks)
 TEST_F(DecodeFileTest, EveryChangedProgressTextIsRepainted)
 {
     const auto entry = encode(PatternBytes(300 * kDecodeBlockSize), 2, 0, "long.avi");
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     const std::vector<std::string> texts = statusTexts();
     ASSERT_GE(texts.size(), 3u);
     EXPECT_EQ(ops.statusRepaints, static_cast<int>(texts.size()));
@@ -140,13 +140,13 @@ TEST_F(DecodeFileTest, RenamingChainNeverReplaces)
 {
     const std::string plain = PatternBytes(50000);
     const auto entry = encode(plain, 0x33, 100, "photo.jpg");
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     EXPECT_EQ(list.line(0), "enc.avi line");
     EXPECT_EQ(ReadFile(dir.file("photo.jpg")), plain);
 
     WriteFile(dir.file("photo.jpg"), "another photo");
     WriteFile(dir.file("(1)photo.jpg"), "keep me");
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     EXPECT_EQ(list.line(0), "enc.avi line [Файл существует, переимнование]");
     EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), "keep me");
     EXPECT_EQ(ReadFile(dir.file("(2)photo.jpg")), plain);
@@ -161,10 +161,10 @@ TEST_F(DecodeFileTest, OutputAlreadyInPlaceIsNotDecodedTwice)
     const std::string plain = PatternBytes(80000);
     const auto entry = encode(plain, 0x5C, 10, "photo.jpg");
     WriteFile(dir.file("photo.jpg"), plain.substr(0, 79999) + "x");
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), plain);
 
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     EXPECT_FALSE(FileExists(dir.file("(2)photo.jpg")));
     EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), plain);
     EXPECT_EQ(test::FolderNames(dir.path()), (std::vector<std::string>{"(1)photo.jpg", "enc.avi", "photo.jpg"}));
@@ -176,7 +176,7 @@ TEST_F(DecodeFileTest, DanglingLinkIsNotFollowed)
 {
     const auto entry = encode(PatternBytes(100), 1, 0, "pic.jpg");
     ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("pic.jpg").c_str()), 0);
-    DecodeFile(entry, 1, session.update, list, ops, ops);
+    DecodeFile(entry, 1, pacing, list, ops, ops);
     EXPECT_FALSE(FileExists(dir.file("elsewhere")));
     EXPECT_EQ(ReadFile(dir.file("(1)pic.jpg")), PatternBytes(100));
 }
@@ -194,7 +194,7 @@ TEST_F(DecodeFileTest, ShrunkFileEndsWithAnError)
         const auto entry = InspectFile(folder.file("s.avi"), true, window);
         ASSERT_TRUE(entry);
         std::filesystem::resize_file(folder.file("s.avi"), static_cast<std::uintmax_t>(keep));
-        EXPECT_THROW(DecodeFile(*entry, 0, session.update, windowList, window, window), std::runtime_error);
+        EXPECT_THROW(DecodeFile(*entry, 0, pacing, windowList, window, window), std::runtime_error);
         EXPECT_FALSE(FileExists(folder.file("short.bin")));
         EXPECT_TRUE(window.messages.empty());
     }
@@ -206,13 +206,13 @@ TEST_F(DecodeFileTest, UnopenableFilesShowIoErrorAndThrow)
 {
     const auto entry = encode(PatternBytes(1000), 1, 0, "lost.bin");
     std::filesystem::remove(entry.path);
-    EXPECT_THROW(DecodeFile(entry, 1, session.update, list, ops, ops), std::runtime_error);
+    EXPECT_THROW(DecodeFile(entry, 1, pacing, list, ops, ops), std::runtime_error);
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"I/O Error"});
     EXPECT_FALSE(FileExists(dir.file("lost.bin")));
 
     QueueEntry elsewhere = entry;
     elsewhere.path = dir.file("no-such-folder/enc.avi");
-    EXPECT_THROW(DecodeFile(elsewhere, 1, session.update, list, ops, ops), std::runtime_error);
+    EXPECT_THROW(DecodeFile(elsewhere, 1, pacing, list, ops, ops), std::runtime_error);
     EXPECT_EQ(ops.messages.size(), 2u);
 }
 
@@ -224,7 +224,7 @@ TEST_F(DecodeFileTest, FailedWriteReadOrCloseLeavesNoTruncatedOutput)
     const auto failure = [&](const FileFaults& fault) {
         ScopedFileFaults faults(fault);
         try {
-            DecodeFile(entry, 1, session.update, list, ops, ops);
+            DecodeFile(entry, 1, pacing, list, ops, ops);
         } catch (const std::runtime_error& e) {
             return std::string(e.what());
         }
@@ -261,7 +261,7 @@ TEST_F(DecodeFileTest, NamesTooLongForTheFolderAreShortened)
     };
 
     const std::string plain = PatternBytes(40000);
-    DecodeFile(encode(plain, 1, 0, stored(128), "long.avi"), 1, session.update, list, ops, ops);
+    DecodeFile(encode(plain, 1, 0, stored(128), "long.avi"), 1, pacing, list, ops, ops);
     EXPECT_EQ(ReadFile(dir.file(letters(127))), plain);
 
     // "Ж…Ж.avi" fits, 252 bytes; "(1)" to "(9)" still fit beside it, "(10)" does not.
@@ -270,7 +270,7 @@ TEST_F(DecodeFileTest, NamesTooLongForTheFolderAreShortened)
     WriteFile(dir.file(letters(124) + ".avi"), "taken");
     for (int n = 1; n <= 9; ++n)
         WriteFile(dir.file("(" + std::to_string(n) + ")" + letters(124) + ".avi"), "taken");
-    DecodeFile(entry, 2, session.update, list, ops, ops);
+    DecodeFile(entry, 2, pacing, list, ops, ops);
     const std::string tenth = "(10)" + letters(123) + ".avi";
     EXPECT_EQ(tenth.size(), 254u);
     EXPECT_EQ(ReadFile(dir.file(tenth)), other);
@@ -289,7 +289,7 @@ TEST_F(DecodeFileTest, ContainerReplacedSinceInspectionIsNotDecoded)
     WriteFile(entry.path, replacement);
 
     try {
-        DecodeFile(entry, 1, session.update, list, ops, ops);
+        DecodeFile(entry, 1, pacing, list, ops, ops);
         FAIL() << "decoded a file that changed since it was queued";
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -306,12 +306,12 @@ TEST_F(DecodeFileTest, ContainerReplacedSinceInspectionIsNotDecoded)
 TEST_F(DecodeFileTest, StoppedDecodeLeavesNoOutputAndNoTemporary)
 {
     const auto entry = encode(PatternBytes(400000), 9, 0, "movie.avi");
-    session.update = Pacing(1);
+    pacing = Pacing(1);
     ops.onPump = [this] {
         if (ops.pumps == 3)
             RequestStop();
     };
-    EXPECT_THROW(DecodeFile(entry, 1, session.update, list, ops, ops), StopRequest);
+    EXPECT_THROW(DecodeFile(entry, 1, pacing, list, ops, ops), StopRequest);
     ClearStopRequest();
     EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"enc.avi"});
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/session.h"
+#include "base/pacing.h"
 #include "decoder/container_format.h"
 #include "decoder/decode_file.h"
 #include "decoder/encoded_file.h"
@@ -117,9 +117,9 @@ TEST(DecodeLargeTest, SparseContainerOverTwoGiB)
     EXPECT_EQ(entry->fileSize, fileSize);
     EXPECT_EQ(entry->dataSize, dataSize);
 
-    Session session;
+    Pacing pacing{100};
     ops.onPump = HolePuncher(dir.file("huge.bin"), regions);
-    DecodeFile(*entry, 0, session.update, list, ops, ops);
+    DecodeFile(*entry, 0, pacing, list, ops, ops);
     EXPECT_EQ(ops.fileProgress, 100);
 
     const int out = ::open(dir.file("huge.bin").c_str(), O_RDONLY | O_CLOEXEC);

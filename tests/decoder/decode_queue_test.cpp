@@ -39,8 +39,8 @@ protected:
 
     DecodeQueueTest()
     {
-        session.workingFolder = dir.path();
-        session.settings = std::make_unique<SettingsStore>(programFolder.file("vexorama.INI"));
+        session.workingFolder().choose(dir.path());
+        session.openSettings(programFolder.file("vexorama.INI"));
     }
 
     // An encoded file of `dataSize` bytes of data named `storedName`.
@@ -156,7 +156,7 @@ TEST_F(DecodeQueueTest, AddClickQueuesPickedFilesAndMovesTheWorkingFolder)
     ASSERT_EQ(queue.queueCount(), 1);
     EXPECT_EQ(queue.entries()[0].realName, "a:b?.jpg");
     EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
-    EXPECT_EQ(session.workingFolder, other.path());
+    EXPECT_EQ(session.workingFolder().path(), other.path());
     EXPECT_EQ(ops.folderText, other.path());
     EXPECT_FALSE(ops.isEnabled(DecoderControl::AddPicked));
 }

@@ -19,8 +19,8 @@ std::optional<std::string> DecodeTheOneContainerFound(const std::string& folder)
     FakeViews ops;
     QueueList list{ops};
     Session session;
-    session.workingFolder = folder;
-    session.settings = std::make_unique<SettingsStore>(programFolder.file("vexorama.INI"));
+    session.workingFolder().choose(folder);
+    session.openSettings(programFolder.file("vexorama.INI"));
     DecodeQueue queue{session, list, ops, ops};
     queue.addAllFromFolder();
     if (queue.queueCount() != 1 || !ops.messages.empty())

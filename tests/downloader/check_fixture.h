@@ -27,12 +27,10 @@ protected:
 
     CheckFixture()
     {
-        session.executablePath = dir.file("vexorama");
-        session.programFolder = dir.path() + "/";
-        session.defaultFolder = session.programFolder;
-        session.workingFolder = dir.path();
-        session.settings = std::make_unique<SettingsStore>(dir.file("vexorama.INI"));
-        session.caption = "Vexorama";
+        session.setProgramPlaces(dir.file("vexorama"), dir.path() + "/", dir.path() + "/");
+        session.workingFolder().choose(dir.path());
+        session.openSettings(dir.file("vexorama.INI"));
+        session.setCaption("Vexorama");
         session.client = {"127.0.0.1", "6677"};
         d.tcpTimeouts = {std::chrono::milliseconds(3000), std::chrono::milliseconds(3000)};
         ShowDownloaderStart(d);
@@ -40,7 +38,7 @@ protected:
     }
 
     void usePort(int port) { session.client.port = std::to_string(port); }
-    SettingsStore& settings() { return *session.settings; }
+    SettingsStore& settings() { return session.settings(); }
     void queueCheck() { d.queue.append(ServerTask::Check()); }
     // A removal whose file arrived whole, as a download leaves it.
     static void QueueRemoval(Downloader& downloader, const std::string& ref)

@@ -510,7 +510,7 @@ TEST(FetchProgressTest, ShowsTheProgressOfTheFetch)
     test::FakeViews ops;
     Session session;
     session.downloadedThisSession = 2;
-    session.caption = "Vexorama";
+    session.setCaption("Vexorama");
     Downloader d{session, ops, ops, ops, ops};
     d.progress = {524288, 3145728};
     ShowFetchProgress(d);

@@ -482,11 +482,10 @@ TEST_F(RunnerTest, NamesThatAreNotPlainAreRefused)
 // box untouched.
 TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
 {
-    session.programFolder = dir.path() + "/program/";
-    session.defaultFolder = session.programFolder;
-    std::filesystem::create_directory(session.programFolder);
-    session.workingFolder = dir.path() + "/gone";
-    ops.showWorkingFolder(session.workingFolder, true);
+    session.setProgramPlaces(session.executablePath(), dir.path() + "/program/", dir.path() + "/program/");
+    std::filesystem::create_directory(session.programFolder());
+    session.workingFolder().choose(dir.path() + "/gone");
+    ops.showWorkingFolder(session.workingFolder().path(), true);
     const auto server = listing({{"a.avi", webFile(HttpAnswer("200 OK", "A")), "r", "1"},
                                  {"b.avi", webFile(HttpAnswer("200 OK", "B")), "r", "1"}});
     setRemMode(3);
@@ -494,9 +493,9 @@ TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
     RunnerTick(d);
     RunnerTick(d);
     EXPECT_EQ(ops.messageTexts(),
-              std::vector<std::string>{"Текущая папка не существует, сохраняем в " + session.programFolder});
-    EXPECT_EQ(ReadFile(session.programFolder + "a.avi"), "A");
-    EXPECT_EQ(ReadFile(session.programFolder + "b.avi"), "B");
+              std::vector<std::string>{"Текущая папка не существует, сохраняем в " + session.programFolder()});
+    EXPECT_EQ(ReadFile(session.programFolder() + "a.avi"), "A");
+    EXPECT_EQ(ReadFile(session.programFolder() + "b.avi"), "B");
     EXPECT_EQ(ops.folderText, dir.path() + "/gone");
 }
 

@@ -25,14 +25,14 @@ int main(int argc, char** argv)
     vexo::test::FakeViews views;
     vexo::Session session;
     session.client = {argv[1], argv[2]};
-    session.workingFolder = argv[3];
-    session.settings = std::make_unique<vexo::SettingsStore>(argv[4]);
+    session.workingFolder().choose(argv[3]);
+    session.openSettings(argv[4]);
     vexo::Downloader d(session, views, views, views, views);
     views.onOpen = [](const std::string& address) {
         [[maybe_unused]] const int marked = ::access(("/vexo-removal-request/" + address).c_str(), F_OK);
     };
     try {
-        session.settings->writeInteger(vexo::settings::kRemovalMode, 1);
+        session.settings().writeInteger(vexo::settings::kRemovalMode, 1);
         d.queue.append(vexo::ServerTask::Check());
         // Until every listed file had its turn: only the trailing check is left.
         for (int tick = 0; tick < 1000; ++tick) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/decoder_options.h"
 #include "base/views.h"
+#include "decoder/decoder_options.h"
 
 #include <cstdint>
 #include <deque>

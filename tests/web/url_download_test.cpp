@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/session.h"
+#include "base/working_folder.h"
 #include "tests/support/fake_views.h"
 #include "tests/support/script_server.h"
 #include "tests/support/temp_dir.h"
@@ -25,14 +25,14 @@ using test::WriteFile;
 class UrlDownloadTest : public ::testing::Test {
 protected:
     TempDir folder;
-    Session session;
+    WorkingFolder workingFolder;
     FakeViews ops;
 
-    void SetUp() override { session.workingFolder = folder.path(); }
+    void SetUp() override { workingFolder.choose(folder.path()); }
 
     std::string download(const std::string& url)
     {
-        DownloadTypedAddress(session, url, ops, ops);
+        DownloadTypedAddress(workingFolder, url, ops, ops);
         return ops.status;
     }
     std::size_t filesInFolder() const

@@ -208,7 +208,7 @@ TEST_F(WebEngineTest, HiddenRemovalsThatFailToLoadAreToldAndKept)
 {
     test::ScriptServer removed("HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\nremoved");
     test::ScriptServer missing("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
-    window->session().settings->writeInteger("Server", "RemMode", 2);
+    window->session().settings().writeInteger("Server", "RemMode", 2);
     Downloader& d = window->findChild<DownloaderBindings*>()->downloader();
     const std::vector<std::pair<int, std::string>> removals{{test::RefusingPort(), "del.php?f=refused"},
                                                             {removed.port(), "del.php?f=ok"},

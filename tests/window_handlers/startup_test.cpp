@@ -3,6 +3,7 @@
 #include "base/program_version.h"
 #include "base/session.h"
 #include "base/settings_store.h"
+#include "decoder/decoder_options.h"
 #include "decoder/working_folder.h"
 #include "tests/support/fake_views.h"
 #include "tests/support/scoped_env.h"
@@ -35,14 +36,13 @@ struct Start {
     Views views = ops.views();
     HandlerBoundary boundary{ops};
     Session session;
+    DecoderOptions options;
 
     Start(const std::string& programFolder, std::vector<std::string> args, const std::string& defaultFolder = "")
     {
-        session.executablePath = programFolder + "vexorama";
-        session.programFolder = programFolder;
-        session.defaultFolder = defaultFolder;
-        session.commandLine = ReadCommandLine(args);
-        boundary.run([this] { StartUp(session, views, boundary); });
+        session.setProgramPlaces(programFolder + "vexorama", programFolder, defaultFolder);
+        session.setCommandLine(ReadCommandLine(args));
+        boundary.run([this] { StartUp(session, options, views, boundary); });
     }
 
     void typeFolder(const std::string& text)
@@ -51,11 +51,11 @@ struct Start {
     }
     void tick(DecoderOption option, bool on)
     {
-        boundary.run([&] { SetDecoderOption(session, ops, option, on); });
+        boundary.run([&] { SetDecoderOption(options, session.settings(), ops, option, on); });
     }
     void close()
     {
-        boundary.run([this] { StoreWindowSize(session, {ops.width, ops.height}); });
+        boundary.run([this] { StoreWindowSize(session.settings(), {ops.width, ops.height}); });
     }
 };
 
@@ -79,14 +79,14 @@ TEST_F(StartupTest, FirstStartWithoutSettingsStoresOnlyFolderAndSize)
     EXPECT_EQ(start.ops.height, 500);
     EXPECT_EQ(start.ops.folderText, programFolder);
     EXPECT_FALSE(start.ops.folderMissing);
-    EXPECT_TRUE(start.session.decoderOptions.joinAtOnce);
-    EXPECT_FALSE(start.session.decoderOptions.deleteAfterDecoding);
-    EXPECT_FALSE(start.session.decoderOptions.openFolderAfter);
+    EXPECT_TRUE(start.options.joinAtOnce);
+    EXPECT_FALSE(start.options.deleteAfterDecoding);
+    EXPECT_FALSE(start.options.openFolderAfter);
     EXPECT_FALSE(start.ops.urlTabVisible);
     EXPECT_NE(std::find(start.ops.log.begin(), start.ops.log.end(), "show decoder tab"), start.ops.log.end());
     EXPECT_EQ(start.ops.caption, "Vexorama " VEXO_VERSION "  PreRelease");
     EXPECT_EQ(start.ops.trayHint, "Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0");
-    EXPECT_EQ(start.session.update.blocks(), 100);
+    EXPECT_EQ(start.session.update().blocks(), 100);
     EXPECT_EQ(start.session.client.host, "");
     EXPECT_EQ(start.session.client.port, "6677");
     EXPECT_TRUE(start.ops.messages.empty());
@@ -122,7 +122,7 @@ TEST_F(StartupTest, UpdateIsReadInAllFormsAndNeverZero)
         {"0x20", 32}, {"$20", 32}, {"7", 7}, {"0", 1}, {"-5", 5}, {"abc", 100}, {"-2147483648", 2147483647}};
     for (const auto& [text, expected] : cases) {
         writeIni("[Prog]\nUpdate=" + text + "\n");
-        EXPECT_EQ(Start(programFolder, {}).session.update.blocks(), expected) << text;
+        EXPECT_EQ(Start(programFolder, {}).session.update().blocks(), expected) << text;
     }
 }
 
@@ -132,9 +132,9 @@ TEST_F(StartupTest, CheckBoxesComeFromTheSettings)
 {
     writeIni("[Prog]\nAutoDel=yes\nAuto=0\nAutoOpen=$1\n");
     Start start(programFolder, {});
-    EXPECT_FALSE(start.session.decoderOptions.deleteAfterDecoding);
-    EXPECT_FALSE(start.session.decoderOptions.joinAtOnce);
-    EXPECT_TRUE(start.session.decoderOptions.openFolderAfter);
+    EXPECT_FALSE(start.options.deleteAfterDecoding);
+    EXPECT_FALSE(start.options.joinAtOnce);
+    EXPECT_TRUE(start.options.openFolderAfter);
     EXPECT_EQ(start.ops.options.joinAtOnce, false);
     EXPECT_EQ(start.ops.options.openFolderAfter, true);
     EXPECT_EQ(store().readString("Prog", "AutoDel", "?"), "yes");
@@ -149,12 +149,12 @@ TEST_F(StartupTest, CheckBoxesComeFromTheSettings)
 TEST_F(StartupTest, SwitchDTicksAutoDeleteForLaterStartsToo)
 {
     Start withD(programFolder, {"/d"});
-    EXPECT_TRUE(withD.session.decoderOptions.deleteAfterDecoding);
+    EXPECT_TRUE(withD.options.deleteAfterDecoding);
     EXPECT_TRUE(withD.ops.options.deleteAfterDecoding);
     EXPECT_EQ(store().readString("Prog", "AutoDel", ""), "1");
 
     Start without(programFolder, {});
-    EXPECT_TRUE(without.session.decoderOptions.deleteAfterDecoding);
+    EXPECT_TRUE(without.options.deleteAfterDecoding);
 
     // Switches are compared exactly: "/D" is a folder argument.
     Start upper(programFolder, {"/D"});
@@ -169,13 +169,13 @@ TEST_F(StartupTest, LastFolderArgumentWinsAndIsStored)
     TempDir first;
     TempDir second;
     Start start(programFolder, {first.path(), "/a", second.path()});
-    EXPECT_EQ(start.session.workingFolder, second.path());
+    EXPECT_EQ(start.session.workingFolder().path(), second.path());
     EXPECT_EQ(start.ops.folderText, second.path());
     EXPECT_TRUE(start.ops.messages.empty());
     EXPECT_EQ(store().readString("Prog", "Folder", ""), second.path());
 
     Start later(programFolder, {});
-    EXPECT_EQ(later.session.workingFolder, second.path());
+    EXPECT_EQ(later.session.workingFolder().path(), second.path());
 }
 
 // Guards the missing-folder fallback, for an argument and for a stored folder.
@@ -185,7 +185,7 @@ TEST_F(StartupTest, MissingFolderFallsBackToTheProgramFolder)
     ASSERT_EQ(start.ops.messages.size(), 1u);
     EXPECT_EQ(start.ops.messages[0].kind, MessageKind::Information);
     EXPECT_EQ(start.ops.messages[0].text, "Текущая папка не существует, сохраняем в " + programFolder);
-    EXPECT_EQ(start.session.workingFolder, programFolder);
+    EXPECT_EQ(start.session.workingFolder().path(), programFolder);
     EXPECT_EQ(store().readString("Prog", "Folder", ""), programFolder);
 
     // A typed folder that does not exist turns the box red and is stored as typed...
@@ -211,13 +211,13 @@ TEST_F(StartupTest, DefaultFolderIsMadeWhenFirstNeeded)
     const std::string downloads = dir.path() + "/Downloads/Vexorama/";
     Start first(programFolder, {}, downloads);
     EXPECT_TRUE(first.ops.messages.empty());
-    EXPECT_EQ(first.session.workingFolder, downloads);
+    EXPECT_EQ(first.session.workingFolder().path(), downloads);
     EXPECT_TRUE(std::filesystem::is_directory(downloads));
 
     Start missing(programFolder, {dir.path() + "/gone"}, downloads);
     EXPECT_EQ(missing.ops.messageTexts(),
               std::vector<std::string>{"Текущая папка не существует, сохраняем в " + downloads});
-    EXPECT_EQ(missing.session.workingFolder, downloads);
+    EXPECT_EQ(missing.session.workingFolder().path(), downloads);
 }
 
 // Guards a refused settings write: one error box, and start-up still
@@ -236,9 +236,9 @@ TEST_F(StartupTest, RefusedWriteIsShownOnceAndStartUpFinishes)
     const std::string path = dir.path() + "/not-a-folder/vexorama/vexorama.INI";
     EXPECT_EQ(start.ops.messageTexts(), std::vector<std::string>{"Unable to write to " + path});
     EXPECT_EQ(start.ops.messages[0].kind, MessageKind::Warning);
-    EXPECT_EQ(start.session.workingFolder, dir.path());
-    EXPECT_TRUE(start.session.decoderOptions.deleteAfterDecoding);
-    EXPECT_EQ(start.session.update.blocks(), 100);
+    EXPECT_EQ(start.session.workingFolder().path(), dir.path());
+    EXPECT_TRUE(start.options.deleteAfterDecoding);
+    EXPECT_EQ(start.session.update().blocks(), 100);
     EXPECT_EQ(start.ops.caption, "Vexorama " VEXO_VERSION "  PreRelease");
     EXPECT_EQ(start.ops.trayHint, "Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0");
 
@@ -281,7 +281,7 @@ TEST_F(StartupTest, RelativeStoredFolderLiesBesideTheSettingsFile)
         SCOPED_TRACE(row.stored);
         writeIni("[Prog]\nFolder=" + row.stored + "\n");
         Start start(programFolder, {});
-        EXPECT_EQ(start.session.workingFolder, row.expected);
+        EXPECT_EQ(start.session.workingFolder().path(), row.expected);
         EXPECT_TRUE(start.ops.messages.empty());
     }
     std::filesystem::current_path(before);
@@ -296,16 +296,16 @@ TEST_F(StartupTest, FolderBrowserSetsTheWorkingFolder)
     start.ops.folderAnswers.push_back(std::nullopt);
     ChooseWorkingFolder(start.session, start.ops, start.ops);
     EXPECT_EQ(start.ops.log.back(), "pick folder Выберите папку принятых файлов ");
-    EXPECT_EQ(start.session.workingFolder, dir.path() + "/missing");
+    EXPECT_EQ(start.session.workingFolder().path(), dir.path() + "/missing");
 
     TempDir chosen;
     start.ops.folderAnswers.push_back(chosen.path());
     ChooseWorkingFolder(start.session, start.ops, start.ops);
-    EXPECT_EQ(start.session.workingFolder, chosen.path());
+    EXPECT_EQ(start.session.workingFolder().path(), chosen.path());
     EXPECT_FALSE(start.ops.folderMissing);
     EXPECT_EQ(store().readString("Prog", "Folder", ""), chosen.path());
 
-    OpenWorkingFolder(start.session, start.ops);
+    OpenWorkingFolder(start.session.workingFolder(), start.ops);
     EXPECT_EQ(start.ops.opened, std::vector<std::string>{chosen.path()});
 }
 
