@@ -4,9 +4,9 @@
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
-#include "base/views.h"
 #include "decoder/working_folder.h"
 #include "window_handlers/option_boxes.h"
+#include "window_handlers/views.h"
 #include "window_handlers/window_events.h"
 
 #include <QApplication>

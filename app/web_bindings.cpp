@@ -4,9 +4,9 @@
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
-#include "base/views.h"
 #include "web/url_download.h"
 #include "web/web_pages.h"
+#include "window_handlers/views.h"
 
 #include <QLineEdit>
 #include <QMainWindow>

@@ -12,7 +12,7 @@ class DecoderView;
 class Dialogs;
 class FolderLocks;
 class QueueList;
-class WindowView;
+class WindowCloser;
 struct Session;
 
 // The decode run over the whole queue ("Расшифровка"), the one-step run
@@ -24,7 +24,7 @@ struct Session;
 // status bar saying so, and the window stays alive meanwhile.
 class BatchRun {
 public:
-    BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowView& window,
+    BatchRun(Session& session, DecodeQueue& queue, QueueList& list, DecoderView& view, WindowCloser& window,
              Dialogs& dialogs);
 
     // Decodes every queued file in order, marking its line " [OK]" (and
@@ -67,7 +67,7 @@ private:
     DecodeQueue& queue_;
     QueueList& list_;
     DecoderView& view_;
-    WindowView& window_;
+    WindowCloser& window_;
     Dialogs& dialogs_;
     bool shown_ = false;
     bool failed_ = false;

@@ -2,7 +2,7 @@
 #include "window_handlers/option_boxes.h"
 
 #include "base/session.h"
-#include "base/views.h"
+#include "decoder/decoder_view.h"
 
 namespace vexo {
 
