@@ -4,7 +4,7 @@
 #include "app/main_window_controls.h"
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
-#include "base/views.h"
+#include "window_handlers/views.h"
 
 #include <QAction>
 #include <QEvent>

@@ -10,6 +10,7 @@
 #include "base/session.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
+#include "window_handlers/views.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -10,10 +10,10 @@
 #include "base/command_line.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
-#include "base/views.h"
 #include "decoder/decoder_options.h"
 #include "web/views/qt_web_views.h"
 #include "web/views/web_module_loader.h"
+#include "window_handlers/views.h"
 
 #include <QMainWindow>
 

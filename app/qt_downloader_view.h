@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/views.h"
+#include "downloader/downloader_view.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/views.h"
+#include "downloader/tray_view.h"
+#include "window_handlers/window_view.h"
 
 namespace vexo {
 

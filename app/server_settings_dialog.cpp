@@ -10,7 +10,7 @@
 #include "base/service_address.h"
 #include "base/session.h"
 #include "base/stop_request.h"
-#include "base/views.h"
+#include "window_handlers/views.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,9 +5,9 @@
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
-#include "base/views.h"
 #include "decoder/working_folder.h"
 #include "window_handlers/option_boxes.h"
+#include "window_handlers/views.h"
 #include "window_handlers/window_events.h"
 
 #include <QApplication>

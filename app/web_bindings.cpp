@@ -5,9 +5,9 @@
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
-#include "base/views.h"
 #include "web/url_download.h"
 #include "web/web_pages.h"
+#include "window_handlers/views.h"
 
 #include <QLineEdit>
 #include <QMainWindow>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/handler_boundary.h"
 
+#include "base/dialogs.h"
 #include "base/stop_request.h"
-#include "base/views.h"
 
 #include <exception>
 

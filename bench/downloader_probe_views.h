@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/views.h"
+#include "base/dialogs.h"
+#include "downloader/downloader_view.h"
+#include "downloader/tray_view.h"
+#include "web/web_pages_view.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/views.h"
+#include "base/dialogs.h"
+#include "decoder/decoder_view.h"
+#include "joiner/joiner_log.h"
 
 #include <cstdio>
 #include <string>

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/batch_run.h"
 
+#include "base/dialogs.h"
 #include "base/folder_lock.h"
 #include "base/percent.h"
 #include "base/session.h"
 #include "base/temporary_files.h"
-#include "base/views.h"
 #include "decoder/decode_file.h"
 #include "decoder/decode_queue.h"
 #include "decoder/decoder_options.h"
+#include "decoder/decoder_view.h"
 #include "decoder/queue_list.h"
+#include "decoder/window_closer.h"
 #include "decoder/working_folder.h"
 #include "joiner/split.h"
 
@@ -41,7 +43,7 @@ private:
 } // namespace
 
 BatchRun::BatchRun(Session& session, const DecoderOptions& options, DecodeQueue& queue, QueueList& list,
-                   DecoderView& view, WindowView& window, Dialogs& dialogs)
+                   DecoderView& view, WindowCloser& window, Dialogs& dialogs)
     : session_(session), options_(options), queue_(queue), list_(list), view_(view), window_(window), dialogs_(dialogs)
 {}
 

@@ -12,7 +12,7 @@ class DecoderView;
 class Dialogs;
 class FolderLocks;
 class QueueList;
-class WindowView;
+class WindowCloser;
 class Session;
 struct DecoderOptions;
 
@@ -26,7 +26,7 @@ struct DecoderOptions;
 class BatchRun {
 public:
     BatchRun(Session& session, const DecoderOptions& options, DecodeQueue& queue, QueueList& list, DecoderView& view,
-             WindowView& window, Dialogs& dialogs);
+             WindowCloser& window, Dialogs& dialogs);
 
     // Decodes every queued file in order, marking its line " [OK]" (and
     // " [Deleted]" when containers are deleted after decoding), then joins
@@ -69,7 +69,7 @@ private:
     DecodeQueue& queue_;
     QueueList& list_;
     DecoderView& view_;
-    WindowView& window_;
+    WindowCloser& window_;
     Dialogs& dialogs_;
     bool shown_ = false;
     bool failed_ = false;

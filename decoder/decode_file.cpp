@@ -3,15 +3,16 @@
 
 #include "base/atomic_file.h"
 #include "base/block_runs.h"
+#include "base/dialogs.h"
 #include "base/file_copy.h"
 #include "base/file_io.h"
 #include "base/made_files.h"
 #include "base/percent.h"
 #include "base/size_text.h"
 #include "base/temporary_files.h"
-#include "base/views.h"
 #include "decoder/container_format.h"
 #include "decoder/decoded_output.h"
+#include "decoder/decoder_view.h"
 #include "decoder/encoded_file.h"
 #include "decoder/queue_list.h"
 

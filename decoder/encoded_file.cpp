@@ -2,9 +2,9 @@
 #include "decoder/encoded_file.h"
 
 #include "base/cp1251.h"
+#include "base/dialogs.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
-#include "base/views.h"
 #include "decoder/container_format.h"
 
 #include <algorithm>

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/working_folder.h"
 
+#include "base/dialogs.h"
 #include "base/file_system.h"
 #include "base/session.h"
-#include "base/views.h"
 #include "base/working_folder.h"
+#include "decoder/decoder_view.h"
 
 namespace vexo {
 

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/views.h"
+#include "base/dialogs.h"
 #include "downloader/delivery_record.h"
+#include "downloader/downloader_view.h"
 #include "downloader/http_fetch.h"
 #include "downloader/kept_files.h"
+#include "downloader/removal_page.h"
 #include "downloader/server_files.h"
 #include "downloader/task_queue.h"
 #include "downloader/tcp_client.h"
+#include "downloader/tray_view.h"
 
 #include <chrono>
 #include <functional>
@@ -27,14 +30,14 @@ struct AutoCheckState {
 // The server downloader's state for the run, with the views and the shared
 // state it works on. Its handlers and tasks take it whole.
 struct Downloader {
-    Downloader(Session& session, DownloaderView& view, TrayView& tray, WebPagesView& webPages, Dialogs& dialogs)
-        : session(session), view(view), tray(tray), webPages(webPages), dialogs(dialogs)
+    Downloader(Session& session, DownloaderView& view, TrayView& tray, RemovalPage& removalPage, Dialogs& dialogs)
+        : session(session), view(view), tray(tray), removalPage(removalPage), dialogs(dialogs)
     {}
 
     Session& session;
     DownloaderView& view;
     TrayView& tray;
-    WebPagesView& webPages;
+    RemovalPage& removalPage;
     Dialogs& dialogs;
 
     TaskQueue queue;

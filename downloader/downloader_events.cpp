@@ -4,10 +4,10 @@
 #include "base/int_text.h"
 #include "base/session.h"
 #include "base/size_text.h"
-#include "base/tray_hint.h"
 #include "downloader/downloader.h"
 #include "downloader/runner_timers.h"
 #include "downloader/task_runner.h"
+#include "downloader/tray_hint.h"
 
 #include <limits>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/runner_timers.h"
 
-#include "base/views.h"
 #include "downloader/downloader.h"
+#include "downloader/downloader_view.h"
 
 namespace vexo {
 

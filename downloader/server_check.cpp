@@ -2,14 +2,14 @@
 #include "downloader/server_check.h"
 
 #include "base/cp1251.h"
+#include "base/dialogs.h"
 #include "base/file_io.h"
 #include "base/int_text.h"
 #include "base/session.h"
 #include "base/size_text.h"
-#include "base/tray_hint.h"
-#include "base/views.h"
 #include "downloader/downloader.h"
 #include "downloader/server_answer.h"
+#include "downloader/tray_hint.h"
 
 #include <array>
 #include <string>

@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/task_runner.h"
 
+#include "base/dialogs.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
 #include "base/session.h"
 #include "base/stop_request.h"
 #include "base/temporary_files.h"
-#include "base/tray_hint.h"
-#include "base/views.h"
 #include "downloader/downloader.h"
+#include "downloader/downloader_view.h"
+#include "downloader/removal_page.h"
 #include "downloader/runner_timers.h"
 #include "downloader/server_check.h"
+#include "downloader/tray_hint.h"
 
 #include <exception>
 #include <string>
@@ -159,7 +161,7 @@ void RemoveInTheBackground(Downloader& d, const std::string& address, const std:
 {
     try {
         d.delivery.removalStarted(address, removeRef);
-        d.webPages.load(WebPage::Removal, address);
+        d.removalPage.loadRemoval(address);
     } catch (const WebEngineMissing& error) {
         d.removalInBrowser = true;
         d.dialogs.showNotice(MessageKind::Warning,

@@ -4,6 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/block_runs.h"
 #include "base/cp1251.h"
+#include "base/dialogs.h"
 #include "base/file_copy.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
@@ -12,8 +13,8 @@
 #include "base/percent.h"
 #include "base/size_text.h"
 #include "base/temporary_files.h"
-#include "base/views.h"
 #include "joiner/join_file.h"
+#include "joiner/joiner_log.h"
 #include "joiner/part_index.h"
 #include "joiner/search.h"
 

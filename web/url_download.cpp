@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/url_download.h"
 
+#include "base/dialogs.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
-#include "base/views.h"
 #include "base/working_folder.h"
+#include "downloader/downloader_view.h"
 #include "downloader/http_fetch.h"
 #include "downloader/task_runner.h"
 

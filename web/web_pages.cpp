@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/web_pages.h"
 
+#include "base/dialogs.h"
 #include "base/service_address.h"
 #include "base/session.h"
-#include "base/views.h"
+#include "web/web_pages_view.h"
 
 namespace vexo {
 

@@ -2,8 +2,8 @@
 #include "window_handlers/option_boxes.h"
 
 #include "base/settings_store.h"
-#include "base/views.h"
 #include "decoder/decoder_options.h"
+#include "decoder/decoder_view.h"
 
 namespace vexo {
 

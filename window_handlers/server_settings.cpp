@@ -3,7 +3,7 @@
 
 #include "base/session.h"
 #include "base/settings_store.h"
-#include "base/views.h"
+#include "downloader/downloader_view.h"
 
 #include <string>
 

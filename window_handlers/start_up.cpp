@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_handlers/start_up.h"
 
+#include "base/dialogs.h"
 #include "base/file_names.h"
 #include "base/file_system.h"
 #include "base/handler_boundary.h"
 #include "base/program_files.h"
 #include "base/session.h"
-#include "base/tray_hint.h"
-#include "base/views.h"
 #include "decoder/working_folder.h"
+#include "downloader/tray_hint.h"
 #include "window_handlers/option_boxes.h"
+#include "window_handlers/views.h"
+#include "window_handlers/window_view.h"
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_handlers/window_events.h"
 
-#include "base/views.h"
+#include "decoder/decoder_view.h"
+#include "window_handlers/window_view.h"
 
 namespace vexo {
 

@@ -3,7 +3,9 @@ cmake_minimum_required(VERSION 3.25)
 # Checks the include rules of the source tree:
 #  - a quoted include names a file by its path from the repository root
 #    (or from the build tree, for generated headers);
-#  - a folder includes only from the floors it may build on.
+#  - a folder includes only from the floors it may build on;
+#  - the ground floor declares no view (a class named *View): each view
+#    lives on the floor whose logic owns that part of the window.
 # Run as: cmake -DROOT=<source tree> -DGENERATED=<build tree> -P check_layers.cmake
 
 # The floors each top-level folder may include from, its own included.
@@ -37,8 +39,16 @@ foreach(folder base joiner decoder downloader web server window_handlers app ben
     endforeach()
 endforeach()
 
+file(GLOB ground_headers RELATIVE ${ROOT} ${ROOT}/base/*.h)
+foreach(header ${ground_headers})
+    file(STRINGS ${ROOT}/${header} views REGEX "^[ \t]*(class|struct)[ \t]+[A-Za-z0-9_]*View([ \t:{]|$)")
+    foreach(line ${views})
+        list(APPEND failures "${header}: base/ may not declare a view, which belongs on its own floor (\"${line}\")")
+    endforeach()
+endforeach()
+
 if(failures)
     list(JOIN failures "\n" report)
     message(FATAL_ERROR "Include rules broken:\n${report}")
 endif()
-message(STATUS "Every include is rooted and stays on its floor or below")
+message(STATUS "Every include is rooted and stays on its floor or below; base/ declares no view")

@@ -1,8 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/views.h"
+#include "base/dialogs.h"
 #include "decoder/decoder_options.h"
+#include "decoder/decoder_view.h"
+#include "downloader/downloader_view.h"
+#include "downloader/tray_view.h"
+#include "joiner/joiner_log.h"
+#include "web/web_pages_view.h"
+#include "window_handlers/views.h"
+#include "window_handlers/window_view.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/service_address.h"
 #include "base/session.h"
-#include "base/views.h"
 #include "tests/support/fake_views.h"
 #include "web/web_pages.h"
+#include "web/web_pages_view.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/tray_hint.h"
+#include "downloader/tray_hint.h"
 
 #include "base/session.h"
-#include "base/views.h"
+#include "downloader/tray_view.h"
 
 #include <string>
 
