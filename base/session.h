@@ -13,12 +13,6 @@
 
 namespace vexo {
 
-// Remote host and port of the server check, both as text.
-struct TcpEndpoint {
-    std::string host;
-    std::string port;
-};
-
 // The state the whole main window shares for the run.
 struct Session {
     std::string executablePath;
@@ -33,8 +27,6 @@ struct Session {
     std::string workingFolder;               // `WorkingFolder`: where files are decoded, joined and fetched
     DecoderOptions decoderOptions;
     Pacing update{100}; // `Update`
-    std::int32_t downloadedThisSession = 0;
-    TcpEndpoint client;
 };
 
 // The window caption, set once at start-up.

@@ -2,7 +2,6 @@
 #include "web/web_pages.h"
 
 #include "base/service_address.h"
-#include "base/session.h"
 #include "base/views.h"
 
 namespace vexo {
@@ -17,14 +16,14 @@ std::string DetailAddress()
     return std::string(kServiceSite) + "/index/0-9";
 }
 
-std::string UploadManagementAddress(const Session& session)
+std::string UploadManagementAddress(const std::string& serverHost)
 {
-    return "http://" + session.client.host + "/uploader/enter.php?simple=1";
+    return "http://" + serverHost + "/uploader/enter.php?simple=1";
 }
 
-void UploadTabShown(const Session& session, WebPagesView& pages)
+void UploadTabShown(const std::string& serverHost, WebPagesView& pages)
 {
-    pages.load(WebPage::UploadManagement, UploadManagementAddress(session));
+    pages.load(WebPage::UploadManagement, UploadManagementAddress(serverHost));
 }
 
 void NewsTabShown(WebPagesView& pages)

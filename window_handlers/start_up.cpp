@@ -6,9 +6,9 @@
 #include "base/handler_boundary.h"
 #include "base/program_files.h"
 #include "base/session.h"
-#include "base/tray_hint.h"
 #include "base/views.h"
 #include "decoder/working_folder.h"
+#include "downloader/tray_hint.h"
 #include "window_handlers/option_boxes.h"
 
 #include <algorithm>
@@ -44,16 +44,12 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
 {
     const QuietRepeats quietRepeats(boundary);
 
-    session.downloadedThisSession = 0;
     views.window.showUrlTab(false);
     views.window.showDecoderTab();
 
     session.settings = std::make_unique<SettingsStore>(SettingsFilePath(session.executablePath));
     const SettingsStore& stored = *session.settings;
     SetProgramFiles({session.executablePath, stored.path(), session.programFolder + kWebModuleFileName});
-
-    session.client.host = stored.readString(settings::kServer);
-    session.client.port = stored.readString(settings::kPort);
 
     const WindowSize size =
         AtLeastMinimumSize({stored.readInteger(settings::kWidth), stored.readInteger(settings::kHeight)});
@@ -87,7 +83,8 @@ void StartUp(Session& session, Views& views, HandlerBoundary& boundary)
 
     session.caption = kMainCaption;
     views.window.showCaption(session.caption);
-    UpdateTrayHint(session, views.tray);
+    // Nothing has been fetched yet.
+    UpdateTrayHint(session.caption, 0, views.tray);
 }
 
 void TakeStartFolder(Session& session, Views& views, HandlerBoundary& boundary, std::string folder)
