@@ -29,7 +29,7 @@ protected:
     {
         ops.onPump = [this] { pumps.pumped(); };
     }
-    // One check straight through CheckServer.
+    // One check straight through Downloader::checkServer.
     void check()
     {
         queueCheck();
