@@ -10,6 +10,7 @@
 #include "base/session.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
+#include "window_handlers/server_settings.h"
 #include "window_handlers/views.h"
 
 #include <QAction>
@@ -27,29 +28,29 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
                                                context.views.webPages, context.views.dialogs))
 {
     setObjectName("DownloaderBindings");
-    downloader_->keptFiles = KeptFiles(KeptFilesPath());
+    downloader_->keepFilesIn(KeptFiles(KeptFilesPath()));
     MainWindowControls& c = context.controls;
     HandlerBoundary& boundary = context.boundary;
-    ShowDownloaderStart(*downloader_);
+    downloader_->showStart();
 
     // Handlers hold the downloader by pointer: it lives as long as these bindings.
     Downloader* d = downloader_.get();
     connect(c.serverSettingsButton, &QPushButton::clicked, this, boundary.guard([this] { settingsDialog().open(); }));
-    connect(c.checkServerButton, &QPushButton::clicked, this, boundary.guard([d] { QueueServerCheck(*d); }));
-    connect(c.checkServerItem, &QAction::triggered, this, boundary.guard([d] { QueueServerCheck(*d); }));
+    connect(c.checkServerButton, &QPushButton::clicked, this, boundary.guard([d] { d->queueCheck(); }));
+    connect(c.checkServerItem, &QAction::triggered, this, boundary.guard([d] { d->queueCheck(); }));
     // The box and the tray item switch the same automatic check.
-    const auto setAutoCheck = [this, d](bool on) { context_.boundary.run([=] { SetAutoCheck(*d, on); }); };
+    const auto setAutoCheck = [this, d](bool on) { context_.boundary.run([=] { d->setAutoCheck(on); }); };
     connect(c.autoCheckBox, &QCheckBox::toggled, this, setAutoCheck);
     connect(c.autoCheckItem, &QAction::toggled, this, setAutoCheck);
     connect(c.autoCheckPeriodBox, &QLineEdit::textChanged, this, [this, d](const QString& text) {
-        context_.boundary.run([&] { ChangeAutoCheckPeriod(*d, text.toStdString()); });
+        context_.boundary.run([&] { d->changeAutoCheckPeriod(text.toStdString()); });
     });
-    connect(c.statusBar, &StatusBar::clicked, this, boundary.guard([d] { ClearTaskQueue(*d); }));
-    connect(c.runnerTimer, &WindowTimer::tick, this, boundary.guard([d] { RunnerTick(*d); }));
-    connect(c.fetchProgressTimer, &WindowTimer::tick, this, boundary.guard([d] { ShowFetchProgress(*d); }));
-    connect(c.autoCheckTimer, &WindowTimer::tick, this, boundary.guard([d] { AutoCheckTick(*d); }));
+    connect(c.statusBar, &StatusBar::clicked, this, boundary.guard([d] { d->stop(); }));
+    connect(c.runnerTimer, &WindowTimer::tick, this, boundary.guard([d] { d->tick(); }));
+    connect(c.fetchProgressTimer, &WindowTimer::tick, this, boundary.guard([d] { d->showFetchProgress(); }));
+    connect(c.autoCheckTimer, &WindowTimer::tick, this, boundary.guard([d] { d->autoCheckTick(); }));
     context.views.webPages.whenRemovalLoaded([this, d](const std::string& address, bool loaded) {
-        context_.boundary.run([&] { RemovalPageLoaded(*d, address, loaded); });
+        context_.boundary.run([&] { d->removalPageLoaded(address, loaded); });
     });
 
     // The dialog reads the settings after the main window's start-up has run;
@@ -58,6 +59,12 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
 }
 
 DownloaderBindings::~DownloaderBindings() = default;
+
+void DownloaderBindings::takeStoredServer()
+{
+    if (context_.session.hasSettings())
+        downloader_->setServerAddress(StoredServerAddress(context_.session.settings()));
+}
 
 void DownloaderBindings::readSettingsDialogFields()
 {
@@ -70,7 +77,7 @@ ServerSettingsDialog& DownloaderBindings::settingsDialog()
 {
     if (!dialog_) {
         readSettingsDialogFields();
-        dialog_ = new ServerSettingsDialog(context_, *dialogFields_);
+        dialog_ = new ServerSettingsDialog(context_, *downloader_, *dialogFields_);
     }
     return *dialog_;
 }

@@ -8,7 +8,7 @@
 namespace vexo {
 
 class ServerSettingsDialog;
-struct Downloader;
+class Downloader;
 struct ServerSettingsForm;
 struct WindowContext;
 
@@ -21,12 +21,15 @@ public:
     explicit DownloaderBindings(WindowContext& context);
     ~DownloaderBindings() override;
 
-    Downloader& downloader() { return *downloader_; }
+    const Downloader& downloader() const { return *downloader_; }
+    // The start-up has opened the settings file: the check takes the server
+    // it holds.
+    void takeStoredServer();
+
+private:
     // The settings dialog. Its fields are read right after the main window's
     // start-up; its window is built at its first use.
     ServerSettingsDialog& settingsDialog();
-
-private:
     void readSettingsDialogFields();
 
     WindowContext& context_;

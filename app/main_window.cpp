@@ -11,6 +11,7 @@
 #include "app/window_builder.h"
 #include "base/file_names.h"
 #include "base/stop_request.h"
+#include "downloader/downloader.h"
 #include "window_handlers/start_up.h"
 
 #include <QAction>
@@ -54,15 +55,21 @@ MainWindow::MainWindow(std::string executablePath, CommandLine commandLine)
     new ShellBindings(context_);
     new DecoderBindings(context_);
     new TrayBindings(context_);
-    new DownloaderBindings(context_);
-    new WebBindings(context_);
+    downloader_ = new DownloaderBindings(context_);
+    new WebBindings(context_, downloader_->downloader());
     boundary_.run([this] { StartUp(session_, decoderOptions_, views_, boundary_); });
+    boundary_.run([this] { downloader_->takeStoredServer(); });
 }
 
 MainWindow::~MainWindow()
 {
     // The tray menu has no parent (see BuildMenus).
     delete controls_.trayMenu;
+}
+
+const TcpEndpoint& MainWindow::serverAddress() const
+{
+    return downloader_->downloader().serverAddress();
 }
 
 void MainWindow::showCentred()

@@ -11,6 +11,7 @@
 #include "base/handler_boundary.h"
 #include "base/session.h"
 #include "decoder/decoder_options.h"
+#include "downloader/tcp_client.h"
 #include "web/views/qt_web_views.h"
 #include "web/views/web_module_loader.h"
 #include "window_handlers/views.h"
@@ -21,6 +22,7 @@
 
 namespace vexo {
 
+class DownloaderBindings;
 class FramedBars;
 
 // The main window: builds every control, binds each subsystem's handlers,
@@ -35,6 +37,9 @@ public:
     MainWindowControls& controls() { return controls_; }
     Views& views() { return views_; }
     QtWebViews& webViews() { return webViews_; }
+    // The server the downloader checks: the settings' at start-up, then the
+    // one each OK of the settings dialog hands over.
+    const TcpEndpoint& serverAddress() const;
 
     // Shows the window centred on the desktop.
     void showCentred();
@@ -73,6 +78,7 @@ private:
     Views views_;
     HandlerBoundary boundary_;
     WindowContext context_;
+    DownloaderBindings* downloader_ = nullptr; // a child of this window
     bool unattended_ = false;
     std::string waitingFolder_; // handed over by a later start, taken once the folder box is free
 };

@@ -67,8 +67,9 @@ QRadioButton* AddRadio(QGroupBox* group, const QString& caption, const QString& 
 
 } // namespace
 
-ServerSettingsDialog::ServerSettingsDialog(WindowContext& context, const ServerSettingsForm& form)
-    : QDialog(context.controls.window), context_(context), form_(form)
+ServerSettingsDialog::ServerSettingsDialog(WindowContext& context, Downloader& downloader,
+                                           const ServerSettingsForm& form)
+    : QDialog(context.controls.window), context_(context), downloader_(downloader), form_(form)
 {
     build();
     fill();
@@ -238,7 +239,7 @@ bool ServerSettingsDialog::eventFilter(QObject* watched, QEvent* event)
 
 void ServerSettingsDialog::applyAndClose()
 {
-    ApplyServerSettings(context_.session, form_, chosenMode_, context_.views.downloader);
+    ApplyServerSettings(context_.session, form_, chosenMode_, downloader_, context_.views.downloader);
     ApplyStartAtLogin(startAtLogin_, AutostartEntryPath(), context_.session.executablePath());
     accept();
 }

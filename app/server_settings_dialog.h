@@ -12,6 +12,7 @@
 
 namespace vexo {
 
+class Downloader;
 struct WindowContext;
 
 // The server settings dialog: login, password, the server's host and port,
@@ -25,7 +26,7 @@ struct WindowContext;
 class ServerSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    ServerSettingsDialog(WindowContext& context, const ServerSettingsForm& form);
+    ServerSettingsDialog(WindowContext& context, Downloader& downloader, const ServerSettingsForm& form);
 
     // The main window's button "Настройки": shows the dialog centred over
     // the main window, without waiting, its box showing the autostart entry
@@ -50,6 +51,8 @@ private:
     void applyAndClose();
 
     WindowContext& context_;
+    // OK hands it the server it checks.
+    Downloader& downloader_;
     ServerSettingsForm form_;
     // The removal mode the radio buttons show; OK takes it.
     std::optional<std::uint8_t> chosenMode_;

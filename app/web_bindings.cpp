@@ -5,6 +5,7 @@
 #include "app/window_context.h"
 #include "base/handler_boundary.h"
 #include "base/session.h"
+#include "downloader/downloader.h"
 #include "web/url_download.h"
 #include "web/web_pages.h"
 #include "window_handlers/views.h"
@@ -16,7 +17,8 @@
 
 namespace vexo {
 
-WebBindings::WebBindings(WindowContext& context) : QObject(context.controls.window), context_(context)
+WebBindings::WebBindings(WindowContext& context, const Downloader& downloader)
+    : QObject(context.controls.window), context_(context), downloader_(downloader)
 {
     MainWindowControls& c = context.controls;
     HandlerBoundary& boundary = context.boundary;
@@ -25,7 +27,8 @@ WebBindings::WebBindings(WindowContext& context) : QObject(context.controls.wind
         const MainWindowControls& controls = context_.controls;
         QWidget* shown = controls.tabs->widget(index);
         if (shown == controls.uploadTab)
-            context_.boundary.run([this] { UploadTabShown(context_.session, context_.views.webPages); });
+            context_.boundary.run(
+                [this] { UploadTabShown(downloader_.serverAddress().host, context_.views.webPages); });
         else if (shown == controls.newsTab)
             context_.boundary.run([this] { NewsTabShown(context_.views.webPages); });
     });

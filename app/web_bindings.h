@@ -7,6 +7,7 @@
 
 namespace vexo {
 
+class Downloader;
 struct WindowContext;
 
 // The web pages' side of the window: the two page tabs, "Подробнее",
@@ -14,12 +15,14 @@ struct WindowContext;
 class WebBindings : public QObject {
     Q_OBJECT
 public:
-    explicit WebBindings(WindowContext& context);
+    // The upload page is on the server `downloader` checks.
+    WebBindings(WindowContext& context, const Downloader& downloader);
 
 private:
     void downloadTypedAddress();
 
     WindowContext& context_;
+    const Downloader& downloader_;
     // The address box's text, as the user typed it.
     std::string typedAddress_;
 };

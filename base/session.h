@@ -7,18 +7,11 @@
 #include "base/settings_store.h"
 #include "base/working_folder.h"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
 
 namespace vexo {
-
-// Remote host and port of the server check, both as text.
-struct TcpEndpoint {
-    std::string host;
-    std::string port;
-};
 
 // The state the whole main window shares for the run. What the start-up
 // settles (the program's places, the command line, the settings file, the
@@ -41,6 +34,9 @@ public:
 
     // Opens the settings file for the run; settings() may be used from then on.
     SettingsStore& openSettings(const std::string& path);
+    // False until the start-up has opened the settings (a start that
+    // failed before may leave them closed).
+    bool hasSettings() const { return settings_ != nullptr; }
     SettingsStore& settings() { return *settings_; }
     const SettingsStore& settings() const { return *settings_; }
 
@@ -54,10 +50,6 @@ public:
     // `Update`, read from the settings at start-up.
     void setUpdate(Pacing update) { update_ = update; }
     const Pacing& update() const { return update_; }
-
-    // Moving to the downloader.
-    std::int32_t downloadedThisSession = 0;
-    TcpEndpoint client;
 
 private:
     std::string executablePath_;

@@ -12,7 +12,6 @@
 #include "base/stop_request.h"
 #include "bench/downloader_probe_views.h"
 #include "downloader/downloader.h"
-#include "downloader/task_runner.h"
 
 #include <QCoreApplication>
 
@@ -95,9 +94,11 @@ int main(int argc, char** argv)
     session.setProgramPlaces({}, {}, folder.string());
     session.workingFolder().choose(folder.string());
     session.openSettings((folder / "vexorama.INI").string());
-    if (kind == "check")
-        session.client = {"127.0.0.1", argv[2]};
     vexo::Downloader d{session, views, views, views, views};
+    if (kind == "check")
+        d.setServerAddress({"127.0.0.1", argv[2]});
+    vexo::TcpTimeouts tcpTimeouts;
+    vexo::FetchLimits fetchLimits;
 
     for (int i = 3; i < argc; ++i) {
         long value = 0;
@@ -105,29 +106,31 @@ int main(int argc, char** argv)
         if (TakeOption(argument, "close", value))
             clock.closeAfter = std::chrono::milliseconds(value);
         else if (kind == "check" && TakeOption(argument, "connect", value))
-            d.tcpTimeouts.connect = std::chrono::milliseconds(value);
+            tcpTimeouts.connect = std::chrono::milliseconds(value);
         else if (kind == "check" && TakeOption(argument, "line", value))
-            d.tcpTimeouts.line = std::chrono::milliseconds(value);
+            tcpTimeouts.line = std::chrono::milliseconds(value);
         else if (kind == "check" && TakeOption(argument, "check", value))
-            d.tcpTimeouts.check = std::chrono::milliseconds(value);
+            tcpTimeouts.check = std::chrono::milliseconds(value);
         else if (kind == "fetch" && TakeOption(argument, "connect", value))
-            d.fetchLimits.connectSeconds = value;
+            fetchLimits.connectSeconds = value;
         else if (kind == "fetch" && TakeOption(argument, "stall", value))
-            d.fetchLimits.stallSeconds = value;
+            fetchLimits.stallSeconds = value;
         else
             return Usage();
     }
+    d.setTcpTimeouts(tcpTimeouts);
+    d.setFetchLimits(fetchLimits);
 
     if (kind == "check")
-        d.queue.append(vexo::ServerTask::Check());
+        d.queue().append(vexo::ServerTask::Check());
     else
-        d.queue.append(vexo::ServerTask::Download({"probe.bin", argv[2], "ref", ""}));
+        d.queue().append(vexo::ServerTask::Download({"probe.bin", argv[2], "ref", ""}));
 
     std::string ending = "ended";
     double closing = 0;
     clock.start = clock.last = Clock::now();
     try {
-        vexo::RunNextTask(d);
+        d.runTasks();
     } catch (const vexo::StopRequest&) {
         ending = "closed";
         closing = Milliseconds(Clock::now() - clock.closedAt);

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The handlers of the downloader's controls, tray items and timers.
 #include "downloader/downloader_events.h"
 
 #include "base/int_text.h"
 #include "base/session.h"
 #include "base/size_text.h"
 #include "downloader/downloader.h"
-#include "downloader/runner_timers.h"
-#include "downloader/task_runner.h"
-#include "downloader/tray_hint.h"
 
 #include <limits>
 
@@ -17,18 +15,6 @@ namespace {
 
 constexpr std::int32_t kShortestAutoCheck = 15;
 constexpr std::int64_t kDefaultAutoCheck = 60;
-
-// A check that waits (or runs: it stays at the head until it ends) lists
-// the server anyway; a second one behind it would list the same files and
-// fetch them again.
-void QueueCheckOnce(Downloader& d)
-{
-    if (d.queue.holdsCheck())
-        return;
-    d.queue.append(ServerTask::Check());
-    ShowQueuedTasks(d);
-    RestartRunner(d);
-}
 
 } // namespace
 
@@ -48,79 +34,95 @@ std::uint32_t AutoCheckInterval(const std::string& text)
     return SecondsToInterval(seconds ? *seconds : kDefaultAutoCheck);
 }
 
-void ShowDownloaderStart(Downloader& d)
+// A check that waits (or runs: it stays at the head until it ends) lists
+// the server anyway; a second one behind it would list the same files and
+// fetch them again.
+void Downloader::queueCheckOnce()
 {
-    d.view.showServerFiles(d.table);
-}
-
-void RunnerTick(Downloader& d)
-{
-    if (d.taskRunning)
+    if (queue_.holdsCheck())
         return;
-    const std::int32_t refresh = d.session.settings().readInteger(settings::kRefresh);
-    d.view.setTimerInterval(DownloaderTimer::TaskRunner, SecondsToInterval(refresh));
-    RunNextTask(d);
+    queue_.append(ServerTask::Check());
+    showQueuedTasks();
+    restartRunner();
 }
 
-void QueueServerCheck(Downloader& d)
+void Downloader::showStart()
+{
+    view_.showServerFiles(table_);
+}
+
+void Downloader::tick()
+{
+    if (taskRunning_)
+        return;
+    const std::int32_t refresh = session_.settings().readInteger(settings::kRefresh);
+    view_.setTimerInterval(DownloaderTimer::TaskRunner, SecondsToInterval(refresh));
+    runTasks();
+}
+
+void Downloader::queueCheck()
 {
     // The user asks: files that failed before are tried again at once.
-    d.delivery.allowAllRetries(d.now());
-    QueueCheckOnce(d);
+    delivery_.allowAllRetries(now_());
+    queueCheckOnce();
 }
 
-void SetAutoCheck(Downloader& d, bool on)
+void Downloader::setAutoCheck(bool on)
 {
-    if (d.autoCheck.on == on)
+    if (autoCheck_.on == on)
         return;
-    d.autoCheck.on = on;
-    d.view.showAutoCheck(on);
-    d.tray.markAutoCheck(on);
-    d.view.setTimerActive(DownloaderTimer::AutoCheck, on);
+    autoCheck_.on = on;
+    view_.showAutoCheck(on);
+    tray_.markAutoCheck(on);
+    view_.setTimerActive(DownloaderTimer::AutoCheck, on);
 }
 
-void AutoCheckTick(Downloader& d)
+void Downloader::autoCheckTick()
 {
-    UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
-    d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
-    QueueCheckOnce(d);
+    showTrayHint();
+    view_.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(autoCheck_.period));
+    queueCheckOnce();
 }
 
-void ShowFetchProgress(Downloader& d)
+void ShowFetchProgress(DownloaderView& view, const FetchProgress& progress)
 {
-    const FetchProgress& progress = d.progress;
-    d.view.showFetchProgress(progress.fetchedBytes, progress.fetchTotal);
-    d.view.showFetchStatus("Скачано " + SizeToText(progress.fetchedBytes) + " из " + SizeToText(progress.fetchTotal));
-    UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
-    d.dialogs.pump();
+    view.showFetchProgress(progress.fetchedBytes, progress.fetchTotal);
+    view.showFetchStatus("Скачано " + SizeToText(progress.fetchedBytes) + " из " + SizeToText(progress.fetchTotal));
 }
 
-void ChangeAutoCheckPeriod(Downloader& d, const std::string& text)
+void Downloader::showFetchProgress()
 {
-    d.autoCheck.period = text;
+    ShowFetchProgress(view_, progress_);
+    showTrayHint();
+    dialogs_.pump();
+}
+
+void Downloader::changeAutoCheckPeriod(const std::string& text)
+{
+    autoCheck_.period = text;
     const std::optional<std::int32_t> seconds = ParseInt32(text);
     if (!seconds || *seconds < kShortestAutoCheck) {
-        d.autoCheck.period = std::to_string(kShortestAutoCheck);
-        d.view.showAutoCheckPeriod(d.autoCheck.period);
+        autoCheck_.period = std::to_string(kShortestAutoCheck);
+        view_.showAutoCheckPeriod(autoCheck_.period);
     }
-    d.view.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(d.autoCheck.period));
+    view_.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(autoCheck_.period));
 }
 
-void ClearTaskQueue(Downloader& d)
+void Downloader::stop()
 {
-    d.queue.clear();
-    ShowQueuedTasks(d);
+    queue_.clear();
+    showQueuedTasks();
     // A task that runs meanwhile (the click came through one of its pumps)
     // still ends, and its tick sets the timers then.
-    if (!d.taskRunning)
-        ReleaseRunner(d);
-    d.dialogs.pump();
+    if (!taskRunning_)
+        releaseRunner();
+    dialogs_.pump();
 }
 
-void RemovalPageLoaded(Downloader& d, const std::string& address, bool loaded)
+void Downloader::removalPageLoaded(const std::string& address, bool loaded)
 {
-    if (d.delivery.removalLoaded(address, loaded))
-        d.view.showStatus("[!] Файл не удалён с сервера (" + address + "), повтор при следующей проверке");
+    if (delivery_.removalLoaded(address, loaded))
+        view_.showStatus("[!] Файл не удалён с сервера (" + address + "), повтор при следующей проверке");
 }
 
 } // namespace vexo

@@ -1,38 +1,46 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "downloader/runner_timers.h"
-
+// What the window is told when the task queue changes or a file arrives.
+#include "base/session.h"
 #include "downloader/downloader.h"
-#include "downloader/downloader_view.h"
+#include "downloader/tray_hint.h"
 
 namespace vexo {
 
-void ShowQueuedTasks(Downloader& d)
+void Downloader::showQueuedTasks()
 {
-    std::string words = d.queue.taskWords();
-    if (words == d.shownTaskWords)
+    std::string words = queue_.taskWords();
+    if (words == shownTaskWords_)
         return;
-    d.view.showQueuedTasks(words);
-    d.shownTaskWords = std::move(words);
+    view_.showQueuedTasks(words);
+    shownTaskWords_ = std::move(words);
 }
 
-void HoldRunner(Downloader& d)
+void Downloader::holdRunner()
 {
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, false);
+    view_.setTimerActive(DownloaderTimer::TaskRunner, false);
 }
 
-void ReleaseRunner(Downloader& d)
+void Downloader::releaseRunner()
 {
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
-    if (d.queue.empty())
-        d.view.setTimerActive(DownloaderTimer::AutoCheck, d.autoCheck.on);
+    view_.setTimerActive(DownloaderTimer::TaskRunner, true);
+    if (queue_.empty())
+        view_.setTimerActive(DownloaderTimer::AutoCheck, autoCheck_.on);
 }
 
-void RestartRunner(Downloader& d)
+// A handler queued work outside a tick: the runner's countdown starts anew,
+// so the next tick comes one full period later. Inside a tick (from one of
+// its pumps) the tick's end sets the timer instead.
+void Downloader::restartRunner()
 {
-    if (d.taskRunning)
+    if (taskRunning_)
         return;
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, false);
-    d.view.setTimerActive(DownloaderTimer::TaskRunner, true);
+    view_.setTimerActive(DownloaderTimer::TaskRunner, false);
+    view_.setTimerActive(DownloaderTimer::TaskRunner, true);
+}
+
+void Downloader::showTrayHint()
+{
+    UpdateTrayHint(session_.caption(), downloadedThisSession_, tray_, delivery_.waitingCount());
 }
 
 } // namespace vexo

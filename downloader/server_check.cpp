@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "downloader/server_check.h"
-
+// The check of the server: its list, the grid, and the downloads it queues.
 #include "base/cp1251.h"
-#include "base/dialogs.h"
 #include "base/file_io.h"
 #include "base/int_text.h"
 #include "base/session.h"
 #include "base/size_text.h"
 #include "downloader/downloader.h"
 #include "downloader/server_answer.h"
-#include "downloader/tray_hint.h"
 
 #include <array>
 #include <string>
@@ -25,13 +22,7 @@ std::string RequestLine(const SettingsStore& stored)
     return Utf8ToCp1251(text) + "\n\r\n";
 }
 
-void ShowStatus(Downloader& d, const std::string& text)
-{
-    d.view.showStatus(text);
-    d.dialogs.pump();
-}
-
-// The settings dialog's OK may hand the client another server while the
+// The settings dialog's OK may hand the check another server while the
 // check pumps (at its status texts and all through its waits); the
 // connection to the old one is then cut.
 void DropIfServerChanged(TcpClient& client, const TcpEndpoint& used, const TcpEndpoint& current)
@@ -42,51 +33,57 @@ void DropIfServerChanged(TcpClient& client, const TcpEndpoint& used, const TcpEn
 
 } // namespace
 
-void CheckServer(Downloader& d)
+void Downloader::showStatusAndPump(const std::string& text)
 {
-    const TaskId check = d.queue.headId();
-    const std::string request = RequestLine(d.session.settings());
+    view_.showStatus(text);
+    dialogs_.pump();
+}
 
-    ShowStatus(d, "Цепляюсь...");
-    const TcpEndpoint server = d.session.client;
-    TcpClient client(d.tcpTimeouts, [&d, &client, &server] {
-        d.dialogs.pump();
-        DropIfServerChanged(client, server, d.session.client);
+void Downloader::checkServer()
+{
+    const TaskId check = queue_.headId();
+    const std::string request = RequestLine(session_.settings());
+
+    showStatusAndPump("Цепляюсь...");
+    const TcpEndpoint server = server_;
+    TcpClient client(tcpTimeouts_, [this, &client, &server] {
+        dialogs_.pump();
+        DropIfServerChanged(client, server, server_);
     });
     client.connect(TcpHostPart(server.host), server.port);
-    ShowStatus(d, "Соединение...");
-    DropIfServerChanged(client, server, d.session.client);
+    showStatusAndPump("Соединение...");
+    DropIfServerChanged(client, server, server_);
     if (!client.connected()) {
-        d.view.showStatus("[!] Ошибка соединения");
+        view_.showStatus("[!] Ошибка соединения");
         return;
     }
 
-    ShowStatus(d, "Посылка запроса...");
-    DropIfServerChanged(client, server, d.session.client);
-    d.files.reset();
+    showStatusAndPump("Посылка запроса...");
+    DropIfServerChanged(client, server, server_);
+    files_.reset();
     client.send(request);
-    const AnswerKind answer = ReadServerAnswer(client, d.files);
+    const AnswerKind answer = ReadServerAnswer(client, files_);
     client.close();
 
     if (answer == AnswerKind::Refused) {
-        d.view.showStatus("[!] Ошибка авторизации");
-        d.table.rows.resize(1);
-        d.table.fixedRows = 0;
-        d.view.showServerFiles(d.table);
-        d.queue.removeHead(check);
+        view_.showStatus("[!] Ошибка авторизации");
+        table_.rows.resize(1);
+        table_.fixedRows = 0;
+        view_.showServerFiles(table_);
+        queue_.removeHead(check);
         return;
     }
 
-    const std::string unsaved = ForgetUnlistedArrivals(d);
-    const int count = d.files.serverFileCount();
-    const auto now = d.now();
+    const std::string unsaved = forgetUnlistedArrivals();
+    const int count = files_.serverFileCount();
+    const auto now = now_();
     int waiting = 0;
     int arrived = 0;
     for (int i = 1; i <= count; ++i) {
-        const ServerFile& file = d.files.at(i);
-        if (d.delivery.waits(file, now))
+        const ServerFile& file = files_.at(i);
+        if (delivery_.waits(file, now))
             ++waiting;
-        else if (ArrivedEarlier(d, file))
+        else if (arrivedEarlier(file))
             ++arrived;
     }
     std::string status =
@@ -95,52 +92,52 @@ void CheckServer(Downloader& d)
         status += " (" + std::to_string(waiting) + " после ошибки ждут повтора)";
     if (!unsaved.empty())
         status += " [!] " + unsaved;
-    d.view.showStatus(status);
-    UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
-    d.dialogs.pump();
-    ShowServerFiles(d);
+    view_.showStatus(status);
+    showTrayHint();
+    dialogs_.pump();
+    showServerFiles();
     if (count > 0)
-        QueueDownloads(d, check);
-    d.queue.removeHead(check);
+        queueDownloads(check);
+    queue_.removeHead(check);
 }
 
-bool KeepsFetchedFiles(const Downloader& d)
+bool Downloader::keepsFetchedFiles() const
 {
-    const std::int32_t mode = d.session.settings().readInteger(settings::kRemovalMode);
+    const std::int32_t mode = session_.settings().readInteger(settings::kRemovalMode);
     return mode != 1 && mode != 2;
 }
 
-bool ArrivedEarlier(Downloader& d, const ServerFile& file)
+bool Downloader::arrivedEarlier(const ServerFile& file)
 {
-    const bool arrived = d.delivery.arrivedWhole(file);
-    const bool kept = d.keptFiles.holds(file);
+    const bool arrived = delivery_.arrivedWhole(file);
+    const bool kept = keptFiles_.holds(file);
     if (!arrived && !kept)
         return false;
-    return KeepsFetchedFiles(d) ? kept : arrived;
+    return keepsFetchedFiles() ? kept : arrived;
 }
 
-std::string ForgetUnlistedArrivals(Downloader& d)
+std::string Downloader::forgetUnlistedArrivals()
 {
     // A list cut short says nothing of the files it did not bring.
-    if (!d.files.whole())
+    if (!files_.whole())
         return "";
-    d.delivery.forgetUnlisted(d.files);
+    delivery_.forgetUnlisted(files_);
     try {
-        d.keptFiles.keepOnly(d.files);
+        keptFiles_.keepOnly(files_);
     } catch (const FileError& error) {
         return error.what();
     }
     return "";
 }
 
-void ShowServerFiles(Downloader& d)
+void Downloader::showServerFiles()
 {
-    const int count = d.files.serverFileCount();
+    const int count = files_.serverFileCount();
     std::set<std::string> badSizes;
     std::string report;
     for (int i = 1; i <= count; ++i) {
-        const ServerFile& file = d.files.at(i);
-        std::array<std::string, 2>& row = d.table.rows.emplace_back();
+        const ServerFile& file = files_.at(i);
+        std::array<std::string, 2>& row = table_.rows.emplace_back();
         row[0] = file.fileName;
         try {
             row[1] = ServerSizeToText(file.sizeText);
@@ -148,45 +145,45 @@ void ShowServerFiles(Downloader& d)
             // The file is still fetched; its size is only a display and a
             // fallback for the progress bar.
             std::string key = file.fileName + "\n" + file.sizeText;
-            if (!d.reportedSizes.contains(key))
+            if (!reportedSizes_.contains(key))
                 report += (report.empty() ? "" : "\n") + file.fileName + ": " + error.what();
             badSizes.insert(std::move(key));
         }
     }
-    if (d.table.rows.size() > 1)
-        d.table.fixedRows = 1;
-    d.view.showServerFiles(d.table);
+    if (table_.rows.size() > 1)
+        table_.fixedRows = 1;
+    view_.showServerFiles(table_);
 
-    d.reportedSizes = std::move(badSizes);
+    reportedSizes_ = std::move(badSizes);
     if (!report.empty())
-        d.dialogs.showNotice(MessageKind::Warning, report);
+        dialogs_.showNotice(MessageKind::Warning, report);
 }
 
-void QueueDownloads(Downloader& d, TaskId runningCheck)
+void Downloader::queueDownloads(TaskId runningCheck)
 {
     // Each file takes two slots; one more stays free for the closing check.
-    const int count = d.files.serverFileCount();
-    const auto now = d.now();
+    const int count = files_.serverFileCount();
+    const auto now = now_();
     int queued = 0;
-    for (int i = 1; i <= count && d.queue.freeSlots() >= 3; ++i) {
-        const ServerFile& file = d.files.at(i);
+    for (int i = 1; i <= count && queue_.freeSlots() >= 3; ++i) {
+        const ServerFile& file = files_.at(i);
         // A file that arrived but is still listed because its removal page
         // did not load is not fetched again: its removal is tried again.
-        if (ArrivedEarlier(d, file) && d.delivery.removalFailed(file)) {
-            d.queue.append(ServerTask::Removal(kNoTask, file.removeRef));
+        if (arrivedEarlier(file) && delivery_.removalFailed(file)) {
+            queue_.append(ServerTask::Removal(kNoTask, file.removeRef));
             continue;
         }
-        if (d.delivery.waits(file, now) || ArrivedEarlier(d, file))
+        if (delivery_.waits(file, now) || arrivedEarlier(file))
             continue;
-        const TaskId download = d.queue.append(ServerTask::Download(file));
-        d.queue.append(ServerTask::Removal(download, file.removeRef));
+        const TaskId download = queue_.append(ServerTask::Download(file));
+        queue_.append(ServerTask::Removal(download, file.removeRef));
         ++queued;
     }
     // The chain ends with a list that brings nothing to fetch: the queue
     // runs empty and the automatic check takes over. A check that waits
     // already lists the server after these files anyway.
-    if (queued > 0 && !d.queue.holdsCheck(runningCheck))
-        d.queue.append(ServerTask::Check());
+    if (queued > 0 && !queue_.holdsCheck(runningCheck))
+        queue_.append(ServerTask::Check());
 }
 
 } // namespace vexo

@@ -68,7 +68,7 @@ struct ServerTask {
 
 // The server task queue: at most 255 tasks, position 1 is the head. It
 // only holds the tasks; the runner and the handlers that queue work tell
-// the window (runner_timers.h).
+// the window (Downloader::showQueuedTasks and the runner's timers).
 class TaskQueue {
 public:
     static constexpr int kCapacity = 255;

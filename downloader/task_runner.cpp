@@ -1,18 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/task_runner.h"
 
-#include "base/dialogs.h"
 #include "base/file_io.h"
 #include "base/file_names.h"
+#include "base/file_system.h"
 #include "base/session.h"
 #include "base/stop_request.h"
 #include "base/temporary_files.h"
 #include "downloader/downloader.h"
-#include "downloader/downloader_view.h"
-#include "downloader/removal_page.h"
-#include "downloader/runner_timers.h"
-#include "downloader/server_check.h"
-#include "downloader/tray_hint.h"
 
 #include <exception>
 #include <string>
@@ -28,8 +23,8 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
-// The runner's own timer is held for the whole tick (HoldRunner); the
-// automatic check waits until the queue has run empty (ReleaseRunner).
+// The runner's own timer is held for the whole tick (holdRunner); the
+// automatic check waits until the queue has run empty (releaseRunner).
 void EnterFetching(DownloaderView& view)
 {
     view.setServerControlsEnabled(false);
@@ -37,194 +32,193 @@ void EnterFetching(DownloaderView& view)
     view.setTimerActive(DownloaderTimer::AutoCheck, false);
 }
 
-void LeaveFetching(Downloader& d)
+} // namespace
+
+void Downloader::leaveFetching()
 {
-    d.view.setServerControlsEnabled(true);
-    d.view.setTimerActive(DownloaderTimer::FetchProgress, false);
-    d.view.showFetchStatus("");
-    d.view.showFetchProgress(0, d.progress.fetchTotal);
+    view_.setServerControlsEnabled(true);
+    view_.setTimerActive(DownloaderTimer::FetchProgress, false);
+    view_.showFetchStatus("");
+    view_.showFetchProgress(0, progress_.fetchTotal);
 }
 
 // Fetches the task's file into the working folder.
-Fetched FetchListedFile(Downloader& d, const ServerFile& file)
+Fetched Downloader::fetchListedFile(const ServerFile& file)
 {
-    Session& session = d.session;
-    d.view.showFetchName(file.fileName);
-    const WorkingFolder::InUse folder = session.workingFolder().fallBack(session.defaultFolder());
+    view_.showFetchName(file.fileName);
+    const WorkingFolder::InUse folder = session_.workingFolder().fallBack(session_.defaultFolder());
     if (folder.fellBack)
-        d.dialogs.showNotice(MessageKind::Information, "Текущая папка не существует, сохраняем в " + folder.path);
+        dialogs_.showNotice(MessageKind::Information, "Текущая папка не существует, сохраняем в " + folder.path);
 
-    d.progress.fetchedBytes = 0;
+    progress_.fetchedBytes = 0;
     if (!IsPlainFileName(file.fileName))
         return Fetched::Failed;
     RemoveStaleTemporaries(folder.path);
     // A name longer than the folder takes is shortened, not refused.
     const std::string path = JoinPath(folder.path, FitFileName(NameFromOutside(file.fileName)));
     return FetchToFile(
-        file.url, path, file.sizeText, d.progress, [&d] { d.dialogs.pump(); }, d.fetchLimits);
+        file.url, path, file.sizeText, progress_, [this] { dialogs_.pump(); }, fetchLimits_);
 }
 
 // A file the server keeps is not fetched again, in this run or a later
 // one; a state file that cannot be written is said in the status bar.
-void RememberKeptFile(Downloader& d, const ServerFile& file)
+void Downloader::rememberKeptFile(const ServerFile& file)
 {
     try {
-        d.keptFiles.add(file);
+        keptFiles_.add(file);
     } catch (const FileError& error) {
-        d.view.showStatus(std::string("[!] ") + error.what());
+        view_.showStatus(std::string("[!] ") + error.what());
     }
 }
 
 // The removal queued behind the download at the head, if it is that
 // download's own.
-TaskId RemovalBehind(const Downloader& d, TaskId download)
+TaskId Downloader::removalBehind(TaskId download) const
 {
-    if (d.queue.taskCount() < 2)
+    if (queue_.taskCount() < 2)
         return kNoTask;
-    const RemovalWork* removal = d.queue.at(2).removal();
-    return removal && removal->download == download ? d.queue.idAt(2) : kNoTask;
+    const RemovalWork* removal = queue_.at(2).removal();
+    return removal && removal->download == download ? queue_.idAt(2) : kNoTask;
 }
 
-void RunDownloadTask(Downloader& d)
+void Downloader::runDownloadTask()
 {
-    const TaskId download = d.queue.headId();
-    const ServerFile file = d.queue.head().download()->file;
-    const TaskId removal = RemovalBehind(d, download);
+    const TaskId download = queue_.headId();
+    const ServerFile file = queue_.head().download()->file;
+    const TaskId removal = removalBehind(download);
     // A file still in its pause after a failure waits for a later check.
     // One that arrived since this download was queued is not asked for
     // again: the server has removed it, and the answer would be a false
     // "not found".
-    if (d.delivery.waits(file, d.now()) || ArrivedEarlier(d, file)) {
-        d.queue.removeHeadPair(download, removal);
+    if (delivery_.waits(file, now_()) || arrivedEarlier(file)) {
+        queue_.removeHeadPair(download, removal);
         return;
     }
     // Only a file's first failure in this run brings its boxes; later ones
     // are counted in the status bar and the tray hint.
-    const bool tellFailure = !d.delivery.failedBefore(file);
+    const bool tellFailure = !delivery_.failedBefore(file);
 
-    EnterFetching(d.view);
+    EnterFetching(view_);
     try {
-        const Fetched fetched = FetchListedFile(d, file);
+        const Fetched fetched = fetchListedFile(file);
         if (fetched == Fetched::Whole)
-            d.delivery.arrived(download, file);
+            delivery_.arrived(download, file);
         else
-            d.delivery.failed(file, d.now());
+            delivery_.failed(file, now_());
         if (fetched != Fetched::Failed)
-            ++d.session.downloadedThisSession;
+            countArrival();
         else if (tellFailure)
-            d.dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере");
-        UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
-        d.view.showFetchName("");
-        d.dialogs.pump();
-        LeaveFetching(d);
+            dialogs_.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере");
+        showTrayHint();
+        view_.showFetchName("");
+        dialogs_.pump();
+        leaveFetching();
 
         // The file is whole and on the disk: its removal may follow.
         if (fetched == Fetched::Whole) {
-            if (KeepsFetchedFiles(d))
-                RememberKeptFile(d, file);
-            d.tray.announceArrival(file.fileName);
-            d.queue.removeHead(download);
+            if (keepsFetchedFiles())
+                rememberKeptFile(file);
+            tray_.announceArrival(file.fileName);
+            queue_.removeHead(download);
             return;
         }
         // Nothing usable arrived: the file stays on the server, so its
         // removal goes too, and it is tried again after its pause.
-        if (d.progress.fetchedBytes == 0 && tellFailure)
-            d.dialogs.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
-        d.queue.removeHeadPair(download, removal);
+        if (progress_.fetchedBytes == 0 && tellFailure)
+            dialogs_.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
+        queue_.removeHeadPair(download, removal);
     } catch (const std::exception& error) {
         // The tab and the timers come back, and the download does not stay
         // at the head to fail again at every tick: it waits out its pause.
         if (!StopRequested())
-            d.delivery.failed(file, d.now());
-        d.view.showFetchName("");
-        LeaveFetching(d);
-        d.queue.removeHeadPair(download, removal);
+            delivery_.failed(file, now_());
+        view_.showFetchName("");
+        leaveFetching();
+        queue_.removeHeadPair(download, removal);
         if (tellFailure || StopRequested())
             throw;
         // Told once already: a repeat goes to the status bar, not a box.
-        d.view.showStatus(std::string("[!] ") + error.what());
-        UpdateTrayHint(d.session, d.tray, d.delivery.waitingCount());
+        view_.showStatus(std::string("[!] ") + error.what());
+        showTrayHint();
     } catch (...) {
         if (!StopRequested())
-            d.delivery.failed(file, d.now());
-        d.view.showFetchName("");
-        LeaveFetching(d);
-        d.queue.removeHeadPair(download, removal);
+            delivery_.failed(file, now_());
+        view_.showFetchName("");
+        leaveFetching();
+        queue_.removeHeadPair(download, removal);
         throw;
     }
 }
 
 // Mode 2: the removal page loads the address without a window; how the
-// load ends comes back through RemovalPageLoaded. Without the web engine
+// load ends comes back through removalPageLoaded. Without the web engine
 // module that cannot be: said once, and the browser takes over.
-void RemoveInTheBackground(Downloader& d, const std::string& address, const std::string& removeRef)
+void Downloader::removeInTheBackground(const std::string& address, const std::string& removeRef)
 {
     try {
-        d.delivery.removalStarted(address, removeRef);
-        d.removalPage.loadRemoval(address);
+        delivery_.removalStarted(address, removeRef);
+        removalPage_.loadRemoval(address);
     } catch (const WebEngineMissing& error) {
-        d.removalInBrowser = true;
-        d.dialogs.showNotice(MessageKind::Warning,
-                             std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");
-        d.dialogs.openExternally(address + "&close=1");
+        removalInBrowser_ = true;
+        dialogs_.showNotice(MessageKind::Warning,
+                            std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");
+        dialogs_.openExternally(address + "&close=1");
     }
 }
 
-void RunRemovalTask(Downloader& d)
+void Downloader::runRemovalTask()
 {
-    const TaskId removal = d.queue.headId();
-    const RemovalWork work = *d.queue.head().removal();
+    const TaskId removal = queue_.headId();
+    const RemovalWork work = *queue_.head().removal();
     // Only the removal of a file that arrived whole runs, or one queued
     // again after its page did not load; the program that is ending starts
     // none.
-    if (!d.delivery.takeRemoval(work) || StopRequested()) {
-        d.queue.removeHead(removal);
+    if (!delivery_.takeRemoval(work) || StopRequested()) {
+        queue_.removeHead(removal);
         return;
     }
-    const std::string address = RemovalAddress(d.session.client.host, work.removeRef);
+    const std::string address = RemovalAddress(server_.host, work.removeRef);
     try {
-        const std::int32_t mode = d.session.settings().readInteger(settings::kRemovalMode);
-        if (mode == 1 || (mode == 2 && d.removalInBrowser))
-            d.dialogs.openExternally(address + "&close=1");
+        const std::int32_t mode = session_.settings().readInteger(settings::kRemovalMode);
+        if (mode == 1 || (mode == 2 && removalInBrowser_))
+            dialogs_.openExternally(address + "&close=1");
         else if (mode == 2)
-            RemoveInTheBackground(d, address, work.removeRef);
+            removeInTheBackground(address, work.removeRef);
     } catch (...) {
         // A removal that cannot be started is reported once and not tried
         // again; in mode 2 only a page that did not load is.
-        d.queue.removeHead(removal);
+        queue_.removeHead(removal);
         throw;
     }
-    d.queue.removeHead(removal);
+    queue_.removeHead(removal);
 }
 
 // After each task the window shows the queue and takes its events, which
 // may queue or drop tasks: the next task is looked for afresh.
-void ShowQueueAndPump(Downloader& d)
+void Downloader::showQueueAndPump()
 {
-    ShowQueuedTasks(d);
-    d.dialogs.pump();
+    showQueuedTasks();
+    dialogs_.pump();
 }
 
 // Carries out the check at the head, then the download now at the head,
 // then the removal now at the head.
-void RunHeadTasks(Downloader& d)
+void Downloader::runHeadTasks()
 {
-    const auto headIs = [&d](TaskKind kind) { return !d.queue.empty() && d.queue.head().kind() == kind; };
+    const auto headIs = [this](TaskKind kind) { return !queue_.empty() && queue_.head().kind() == kind; };
     if (headIs(TaskKind::Check)) {
-        CheckServer(d);
-        ShowQueueAndPump(d);
+        checkServer();
+        showQueueAndPump();
     }
     if (headIs(TaskKind::Download)) {
-        RunDownloadTask(d);
-        ShowQueueAndPump(d);
+        runDownloadTask();
+        showQueueAndPump();
     }
     if (headIs(TaskKind::Remove)) {
-        RunRemovalTask(d);
-        ShowQueueAndPump(d);
+        runRemovalTask();
+        showQueueAndPump();
     }
 }
-
-} // namespace
 
 bool IsPlainFileName(const std::string& name)
 {
@@ -237,36 +231,36 @@ std::string RemovalAddress(const std::string& host, const std::string& removeRef
     return "http://" + host + "/uploader/" + removeRef;
 }
 
-void RunNextTask(Downloader& d)
+void Downloader::runTasks()
 {
-    if (d.taskRunning)
+    if (taskRunning_)
         return;
     struct Running {
         bool& flag;
         explicit Running(bool& f) : flag(f) { flag = true; }
         ~Running() { flag = false; }
-    } running(d.taskRunning);
+    } running(taskRunning_);
 
-    const bool idle = d.queue.empty();
-    ShowQueueAndPump(d);
-    if (d.queue.empty()) {
+    const bool idle = queue_.empty();
+    showQueueAndPump();
+    if (queue_.empty()) {
         // A click on the status bar through the pump dropped the tasks.
         if (!idle)
-            ReleaseRunner(d);
+            releaseRunner();
         return;
     }
 
     // The timers are set once for the tick: held while its tasks run, and
     // released when they end, however they end.
-    HoldRunner(d);
+    holdRunner();
     try {
-        RunHeadTasks(d);
+        runHeadTasks();
     } catch (...) {
-        ReleaseRunner(d);
-        ShowQueuedTasks(d);
+        releaseRunner();
+        showQueuedTasks();
         throw;
     }
-    ReleaseRunner(d);
+    releaseRunner();
 }
 
 } // namespace vexo

@@ -11,6 +11,13 @@
 
 namespace vexo {
 
+// Remote host and port of the server check, both as text, as the
+// settings hold them.
+struct TcpEndpoint {
+    std::string host;
+    std::string port;
+};
+
 // How long the check waits for the server before it gives up.
 struct TcpTimeouts {
     std::chrono::milliseconds connect{15000}; // the whole connect, every address tried

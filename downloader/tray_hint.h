@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace vexo {
 
 class TrayView;
-class Session;
 
 // The tray icon's hint: the caption, a line feed, and the number of files
 // fetched from the server since start-up; a line more for the files that
 // wait to be tried again, when there are any.
-void UpdateTrayHint(const Session& session, TrayView& tray, int waitingRetries = 0);
+void UpdateTrayHint(const std::string& caption, std::int32_t downloaded, TrayView& tray, int waitingRetries = 0);
 
 } // namespace vexo

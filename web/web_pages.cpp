@@ -3,7 +3,6 @@
 
 #include "base/dialogs.h"
 #include "base/service_address.h"
-#include "base/session.h"
 #include "web/web_pages_view.h"
 
 namespace vexo {
@@ -18,14 +17,14 @@ std::string DetailAddress()
     return std::string(kServiceSite) + "/index/0-9";
 }
 
-std::string UploadManagementAddress(const Session& session)
+std::string UploadManagementAddress(const std::string& serverHost)
 {
-    return "http://" + session.client.host + "/uploader/enter.php?simple=1";
+    return "http://" + serverHost + "/uploader/enter.php?simple=1";
 }
 
-void UploadTabShown(const Session& session, WebPagesView& pages)
+void UploadTabShown(const std::string& serverHost, WebPagesView& pages)
 {
-    pages.load(WebPage::UploadManagement, UploadManagementAddress(session));
+    pages.load(WebPage::UploadManagement, UploadManagementAddress(serverHost));
 }
 
 void NewsTabShown(WebPagesView& pages)

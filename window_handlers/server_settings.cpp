@@ -3,6 +3,7 @@
 
 #include "base/session.h"
 #include "base/settings_store.h"
+#include "downloader/downloader.h"
 #include "downloader/downloader_view.h"
 
 #include <string>
@@ -31,15 +32,18 @@ void StoreServerSettings(SettingsStore& stored, const ServerSettingsForm& form)
                          {settings::kRemovalMode, std::to_string(form.removalMode)}});
 }
 
+TcpEndpoint StoredServerAddress(const SettingsStore& stored)
+{
+    return {stored.readString(settings::kServer), stored.readString(settings::kPort)};
+}
+
 void ApplyServerSettings(Session& session, ServerSettingsForm& form, std::optional<std::uint8_t> chosenMode,
-                         DownloaderView& view)
+                         Downloader& downloader, DownloaderView& view)
 {
     if (chosenMode)
         form.removalMode = *chosenMode;
-    SettingsStore& stored = session.settings();
-    StoreServerSettings(stored, form);
-    session.client.host = stored.readString(settings::kServer);
-    session.client.port = stored.readString(settings::kPort);
+    StoreServerSettings(session.settings(), form);
+    downloader.setServerAddress(StoredServerAddress(session.settings()));
     view.setTimerInterval(DownloaderTimer::TaskRunner, 5000);
 }
 

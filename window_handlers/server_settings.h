@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "downloader/tcp_client.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace vexo {
 
+class Downloader;
 class DownloaderView;
 class SettingsStore;
 class Session;
@@ -32,10 +35,13 @@ ServerSettingsForm ReadServerSettings(const SettingsStore& stored);
 // removal mode are stored, all in one write or, when it is refused, none.
 void StoreServerSettings(SettingsStore& stored, const ServerSettingsForm& form);
 
+// The host and port the server check takes, as the settings file holds them.
+TcpEndpoint StoredServerAddress(const SettingsStore& stored);
+
 // "OK": takes the chosen removal mode (none chosen keeps the old one),
 // stores the fields in the session's settings file, hands the stored host
 // and port to the server check, and lets the task runner tick again in 5 s.
 void ApplyServerSettings(Session& session, ServerSettingsForm& form, std::optional<std::uint8_t> chosenMode,
-                         DownloaderView& view);
+                         Downloader& downloader, DownloaderView& view);
 
 } // namespace vexo

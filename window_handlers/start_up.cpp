@@ -46,15 +46,11 @@ void StartUp(Session& session, DecoderOptions& options, Views& views, HandlerBou
 {
     const QuietRepeats quietRepeats(boundary);
 
-    session.downloadedThisSession = 0;
     views.window.showUrlTab(false);
     views.window.showDecoderTab();
 
     SettingsStore& stored = session.openSettings(SettingsFilePath(session.executablePath()));
     SetProgramFiles({session.executablePath(), stored.path(), session.programFolder() + kWebModuleFileName});
-
-    session.client.host = stored.readString(settings::kServer);
-    session.client.port = stored.readString(settings::kPort);
 
     const WindowSize size =
         AtLeastMinimumSize({stored.readInteger(settings::kWidth), stored.readInteger(settings::kHeight)});
@@ -86,7 +82,8 @@ void StartUp(Session& session, DecoderOptions& options, Views& views, HandlerBou
 
     session.setCaption(kMainCaption);
     views.window.showCaption(session.caption());
-    UpdateTrayHint(session, views.tray);
+    // Nothing has been fetched yet.
+    UpdateTrayHint(session.caption(), 0, views.tray);
 }
 
 void TakeStartFolder(Session& session, Views& views, HandlerBoundary& boundary, std::string folder)

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/downloader_bindings.h"
 #include "app/main_window.h"
 #include "app/server_grid.h"
 #include "app/server_settings_dialog.h"
@@ -94,7 +93,9 @@ TEST_F(AccessibilityTest, InputsListsTablesAndBarsHaveNames)
     }
     for (QWidget* widget : unnamed)
         ADD_FAILURE() << "no accessible name: " << widget->objectName().toStdString();
-    EXPECT_EQ(NameOf(window->findChild<DownloaderBindings*>()->settingsDialog().controls().serverField), U("Сервер"));
+    const auto* dialog = window->findChild<ServerSettingsDialog*>(QStringLiteral("SettingForm"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(NameOf(dialog->controls().serverField), U("Сервер"));
     // The hint becomes the description.
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(c().folderBox)
                     ->text(QAccessible::Description)

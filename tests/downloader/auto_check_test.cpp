@@ -13,7 +13,7 @@ namespace {
 // The handlers over the fake, called as the window calls them.
 class AutoCheckTest : public test::CheckFixture {
 protected:
-    void typePeriod(const std::string& text) { ChangeAutoCheckPeriod(d, text); }
+    void typePeriod(const std::string& text) { d.changeAutoCheckPeriod(text); }
 };
 
 // Guards the grid as start-up leaves it: its title row, not yet a header.
@@ -29,23 +29,23 @@ TEST_F(AutoCheckTest, StartShowsTheGridTitles)
 // automatic check.
 TEST_F(AutoCheckTest, AutoOAndTheTrayItemFollowEachOther)
 {
-    SetAutoCheck(d, true);
+    d.setAutoCheck(true);
     EXPECT_TRUE(ops.autoCheckMarked);
     EXPECT_TRUE(ops.autoCheckShown);
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
 
     // Choosing the item toggles its mark; the box follows.
-    SetAutoCheck(d, false);
+    d.setAutoCheck(false);
     EXPECT_FALSE(ops.autoCheckShown);
     EXPECT_FALSE(ops.autoCheckMarked);
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
-    SetAutoCheck(d, true);
+    d.setAutoCheck(true);
     EXPECT_TRUE(ops.autoCheckShown);
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
 
     // Switching it to what it is changes nothing.
     ops.log.clear();
-    SetAutoCheck(d, true);
+    d.setAutoCheck(true);
     EXPECT_TRUE(ops.log.empty());
 }
 
@@ -83,7 +83,7 @@ TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
     for (const auto& [stored, expected] : cases) {
         if (!stored.empty())
             settings().writeString("Server", "Refresh", stored);
-        RunnerTick(d);
+        d.tick();
         EXPECT_EQ(timerInterval(DownloaderTimer::TaskRunner), expected) << stored;
     }
 }
@@ -95,14 +95,16 @@ TEST_F(AutoCheckTest, RefreshSetsTheRunnersPeriodClamped)
 TEST_F(AutoCheckTest, AutomaticCheckTimerQueuesOneCheckPerTick)
 {
     usePort(test::RefusingPort());
-    d.autoCheck.period = "not a number";
-    AutoCheckTick(d);
+    // The box cannot hold one (changeAutoCheckPeriod makes it "15").
+    EXPECT_EQ(AutoCheckInterval("not a number"), 60000u);
+    d.autoCheckTick();
     EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 60000u);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
-    RunnerTick(d);
+    d.tick();
     EXPECT_EQ(ops.status, "[!] Ошибка соединения");
-    d.autoCheck.period = "30";
-    AutoCheckTick(d);
+    d.changeAutoCheckPeriod("30");
+    ops.setTimerInterval(DownloaderTimer::AutoCheck, 0);
+    d.autoCheckTick();
     EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 30000u);
     EXPECT_EQ(ops.queuedTasks, "get ");
 }
@@ -112,13 +114,13 @@ TEST_F(AutoCheckTest, AutomaticCheckTimerQueuesOneCheckPerTick)
 // runner restarts its countdown.
 TEST_F(AutoCheckTest, ClicksQueueOneCheckAtATime)
 {
-    QueueServerCheck(d);
-    QueueServerCheck(d);
+    d.queueCheck();
+    d.queueCheck();
     EXPECT_EQ(ops.queuedTasks, "get ");
-    ClearTaskQueue(d);
+    d.stop();
     ops.setServerControlsEnabled(false);
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
-    QueueServerCheck(d);
+    d.queueCheck();
     EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
 }
@@ -127,13 +129,13 @@ TEST_F(AutoCheckTest, ClicksQueueOneCheckAtATime)
 // blanks and the automatic check follows its box.
 TEST_F(AutoCheckTest, StatusBarClickEmptiesTheQueue)
 {
-    QueueServerCheck(d);
-    d.queue.append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
+    d.queueCheck();
+    d.queue().append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
     ops.setTimerActive(DownloaderTimer::TaskRunner, false);
-    d.autoCheck.on = true;
+    d.setAutoCheck(true);
     ops.setTimerActive(DownloaderTimer::AutoCheck, false);
-    ClearTaskQueue(d);
-    EXPECT_TRUE(d.queue.empty());
+    d.stop();
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_EQ(ops.queuedTasks, "");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));

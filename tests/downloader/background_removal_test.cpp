@@ -31,16 +31,16 @@ protected:
 
     BackgroundRemovalTest()
     {
-        session.client = {"127.0.0.1:8080", std::to_string(list.port())};
+        d.setServerAddress({"127.0.0.1:8080", std::to_string(list.port())});
         settings().writeInteger("Server", "RemMode", 2);
     }
 
     void check()
     {
         queueCheck();
-        for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)
-            RunnerTick(d);
-        ASSERT_TRUE(d.queue.empty());
+        for (int tick = 0; tick < 4 && !d.queue().empty(); ++tick)
+            d.tick();
+        ASSERT_TRUE(d.queue().empty());
     }
     long removalLoads() const
     {
@@ -63,18 +63,18 @@ TEST_F(BackgroundRemovalTest, FailedRemovalPageIsToldOnceAndTriedAgainAtTheNextC
     check();
     EXPECT_EQ(ReadFile(dir.file("a.avi")), "body");
     ASSERT_EQ(removalLoads(), 1);
-    RemovalPageLoaded(d, removal, false);
+    d.removalPageLoaded(removal, false);
     EXPECT_EQ(failuresTold(), 1);
     EXPECT_NE(ops.status.find(removal), std::string::npos) << ops.status;
 
     check();
     EXPECT_EQ(removalLoads(), 2);
-    RemovalPageLoaded(d, removal, false);
+    d.removalPageLoaded(removal, false);
     EXPECT_EQ(failuresTold(), 1);
 
     check();
     EXPECT_EQ(removalLoads(), 3);
-    RemovalPageLoaded(d, removal, true);
+    d.removalPageLoaded(removal, true);
     check();
     check();
     EXPECT_EQ(removalLoads(), 3);
@@ -92,8 +92,8 @@ TEST_F(BackgroundRemovalTest, BrowserRemovalsAndStrayReportsAreNotRetried)
     settings().writeInteger("Server", "RemMode", 1);
     check();
     ASSERT_EQ(ops.opened, std::vector<std::string>{removal + "&close=1"});
-    RemovalPageLoaded(d, removal, false);
-    RemovalPageLoaded(d, removal + "&close=1", false);
+    d.removalPageLoaded(removal, false);
+    d.removalPageLoaded(removal + "&close=1", false);
     check();
     EXPECT_EQ(ops.opened.size(), 1u);
     EXPECT_TRUE(ops.loads.empty());

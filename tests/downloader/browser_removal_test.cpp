@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Removal in mode 1 through the real window operations: xdg-open hands the
 // address to $BROWSER, which records what it was given.
-#include "app/downloader_bindings.h"
 #include "app/main_window.h"
 #include "base/settings_store.h"
 #include "downloader/downloader.h"
-#include "downloader/task_runner.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
@@ -64,16 +62,18 @@ TEST(BrowserRemovalTest, BrowserReceivesTheRemovalAddressByteForByte)
 
     SettingsStore(dir.file("vexorama.INI")).writeInteger("Server", "RemMode", 1);
     MainWindow window(dir.file("vexorama"), {});
-    Downloader& d = window.findChild<DownloaderBindings*>()->downloader();
-    window.session().client.host = "127.0.0.1:8080";
+    // A downloader of the test's own on the window's views.
+    Views& views = window.views();
+    Downloader d(window.session(), views.downloader, views.tray, views.webPages, views.dialogs);
+    d.setServerAddress({"127.0.0.1:8080", "6677"});
     const std::string ref = "del.php?f=a b%41&n=\xE9";
-    d.delivery.arrived(1, {"a.avi", "http://127.0.0.1:8080/a", ref, "1"});
-    d.queue.append(ServerTask::Removal(1, ref));
-    RunNextTask(d);
+    d.delivery().arrived(1, {"a.avi", "http://127.0.0.1:8080/a", ref, "1"});
+    d.queue().append(ServerTask::Removal(1, ref));
+    d.runTasks();
 
     ASSERT_TRUE(WaitForFile(record));
     EXPECT_EQ(ReadFile(record), "http://127.0.0.1:8080/uploader/" + ref + "&close=1");
-    EXPECT_TRUE(d.queue.empty());
+    EXPECT_TRUE(d.queue().empty());
 }
 
 } // namespace

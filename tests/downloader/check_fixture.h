@@ -24,6 +24,8 @@ protected:
     FakeViews ops;
     Session session;
     Downloader d{session, ops, ops, ops, ops};
+    // The check's time-outs as the test has set them (setTimeouts).
+    TcpTimeouts timeouts{std::chrono::milliseconds(3000), std::chrono::milliseconds(3000)};
 
     CheckFixture()
     {
@@ -31,21 +33,23 @@ protected:
         session.workingFolder().choose(dir.path());
         session.openSettings(dir.file("vexorama.INI"));
         session.setCaption("Vexorama");
-        session.client = {"127.0.0.1", "6677"};
-        d.tcpTimeouts = {std::chrono::milliseconds(3000), std::chrono::milliseconds(3000)};
-        ShowDownloaderStart(d);
+        d.setServerAddress({"127.0.0.1", "6677"});
+        d.setTcpTimeouts(timeouts);
+        d.showStart();
         ops.log.clear();
     }
 
-    void usePort(int port) { session.client.port = std::to_string(port); }
+    void usePort(int port) { d.setServerAddress({d.serverAddress().host, std::to_string(port)}); }
+    void useHost(const std::string& host) { d.setServerAddress({host, d.serverAddress().port}); }
+    void setTimeouts(TcpTimeouts changed) { d.setTcpTimeouts(timeouts = changed); }
     SettingsStore& settings() { return session.settings(); }
-    void queueCheck() { d.queue.append(ServerTask::Check()); }
+    void queueCheck() { d.queue().append(ServerTask::Check()); }
     // A removal whose file arrived whole, as a download leaves it.
     static void QueueRemoval(Downloader& downloader, const std::string& ref)
     {
         static TaskId fetched = 1'000'000;
-        downloader.delivery.arrived(++fetched, {"fetched for " + ref, "", ref, ""});
-        downloader.queue.append(ServerTask::Removal(fetched, ref));
+        downloader.delivery().arrived(++fetched, {"fetched for " + ref, "", ref, ""});
+        downloader.queue().append(ServerTask::Removal(fetched, ref));
     }
 
     // The server file grid as shown: column, row.

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/stop_request.h"
-#include "downloader/server_check.h"
 #include "downloader/task_runner.h"
 #include "tests/downloader/check_fixture.h"
 #include "tests/support/pump_count.h"
@@ -30,11 +29,11 @@ protected:
     {
         ops.onPump = [this] { pumps.pumped(); };
     }
-    // One check straight through CheckServer.
+    // One check straight through Downloader::checkServer.
     void check()
     {
         queueCheck();
-        CheckServer(d);
+        d.checkServer();
     }
     int connectAttempts() const
     {
@@ -54,7 +53,8 @@ TEST_F(CheckWaitsTest, EveryWaitOfTheCheckPumps)
         SCOPED_TRACE("connect that hangs");
         test::StuckListener stuck;
         usePort(stuck.port());
-        d.tcpTimeouts.connect = 5s;
+        timeouts.connect = 5s;
+        d.setTcpTimeouts(timeouts);
         int connectPumps = 0;
         ops.onPump = [&] {
             if (ops.status == "Цепляюсь..." && ++connectPumps == 25)
@@ -63,11 +63,13 @@ TEST_F(CheckWaitsTest, EveryWaitOfTheCheckPumps)
         EXPECT_THROW(check(), StopRequest);
         ClearStopRequest();
         ops.onPump = [this] { pumps.pumped(); };
-        d.tcpTimeouts.connect = 600ms;
+        timeouts.connect = 600ms;
+        d.setTcpTimeouts(timeouts);
         check();
         EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
     }
-    d.tcpTimeouts.line = 5s;
+    timeouts.line = 5s;
+    d.setTcpTimeouts(timeouts);
     {
         SCOPED_TRACE("line that stops half way");
         ScriptedReply reply{"connected\n" + kEntryA + "b.avi", false, false, {kEntryB.substr(5) + "=END=\n"}};
@@ -98,18 +100,18 @@ TEST_F(CheckWaitsTest, ClosingTheWindowEndsAStalledCheckAtOnce)
     reply.goOn = [] { return StopRequested(); };
     ScriptServer server(std::vector<ScriptedReply>{reply});
     usePort(server.port());
-    d.tcpTimeouts = TcpTimeouts{};
+    d.setTcpTimeouts(TcpTimeouts{});
     int silentPumps = 0;
     ops.onPump = [&] {
-        if (d.files.serverFileCount() == 1 && ++silentPumps == 10)
+        if (d.files().serverFileCount() == 1 && ++silentPumps == 10)
             RequestStop();
     };
     queueCheck();
-    EXPECT_THROW(RunnerTick(d), StopRequest);
+    EXPECT_THROW(d.tick(), StopRequest);
     ClearStopRequest();
-    EXPECT_EQ(d.files.serverFileCount(), 1);
-    EXPECT_FALSE(d.taskRunning);
-    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_EQ(d.files().serverFileCount(), 1);
+    EXPECT_FALSE(d.running());
+    EXPECT_EQ(d.queue().taskWords(), "get ");
 }
 
 // Guards a server that keeps a list coming for ever, a byte at a time, so
@@ -123,12 +125,13 @@ TEST_F(CheckWaitsTest, WholeCheckEndsAtItsLimitKeepingTheWholeEntries)
         bytes.emplace_back(1, byte);
     ScriptServer server(std::vector<ScriptedReply>{{"connected\n" + kEntryA + kEntryB, false, true, bytes, 5ms}});
     usePort(server.port());
-    d.tcpTimeouts.check = 1000ms;
+    timeouts.check = 1000ms;
+    d.setTcpTimeouts(timeouts);
     check();
     EXPECT_EQ(statusTexts().back(), "Соединение завершено. Добавлено 2 файлов на закачку");
-    ASSERT_EQ(d.files.serverFileCount(), 2);
-    EXPECT_EQ(d.files.at(2).fileName, "b.avi");
-    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
+    ASSERT_EQ(d.files().serverFileCount(), 2);
+    EXPECT_EQ(d.files().at(2).fileName, "b.avi");
+    EXPECT_EQ(d.queue().taskWords(), "down rem down rem get ");
 }
 
 // Guards re-entrancy now that the check pumps while it waits: runner ticks
@@ -142,20 +145,20 @@ TEST_F(CheckWaitsTest, TicksAndChecksDuringACheckQueueBehindIt)
     usePort(server.port());
     bool asked = false;
     ops.onPump = [&] {
-        RunnerTick(d);
+        d.tick();
         if (!asked && ops.status == "Посылка запроса...") {
             asked = true;
-            QueueServerCheck(d);
-            AutoCheckTick(d);
+            d.queueCheck();
+            d.autoCheckTick();
         }
     };
     queueCheck();
-    RunnerTick(d);
+    d.tick();
     EXPECT_TRUE(asked);
     EXPECT_EQ(connectAttempts(), 1);
     EXPECT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(d.queue.taskWords(), "get ");
-    EXPECT_FALSE(d.taskRunning);
+    EXPECT_EQ(d.queue().taskWords(), "get ");
+    EXPECT_FALSE(d.running());
 }
 
 } // namespace

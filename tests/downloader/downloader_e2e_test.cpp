@@ -2,7 +2,6 @@
 // The server downloader end to end: the program's window and logic against
 // vexo-server on loopback, three waiting files, one of them handed out as
 // an encoded container.
-#include "app/downloader_bindings.h"
 #include "app/main_window.h"
 #include "app/server_grid.h"
 #include "app/status_bar.h"
@@ -10,11 +9,9 @@
 #include "base/settings_store.h"
 #include "decoder/container_format.h"
 #include "decoder/encoded_file.h"
-#include "downloader/downloader.h"
 #include "downloader/line_reader.h"
 #include "downloader/server_answer.h"
 #include "downloader/server_files.h"
-#include "downloader/task_runner.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/scoped_env.h"
@@ -24,6 +21,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
 
@@ -96,7 +94,6 @@ protected:
     TempDir stateHome;
     test::ScopedEnv stateHomeEnv{"XDG_STATE_HOME", stateHome.path()};
     std::unique_ptr<MainWindow> window;
-    Downloader* d = nullptr;
 
     void start(int remMode, int refresh)
     {
@@ -109,8 +106,20 @@ protected:
         settings.writeInteger("Server", "Refresh", refresh);
         window = std::make_unique<MainWindow>(programFolder.file("vexorama"), CommandLine{});
         window->showCentred();
-        d = &window->findChild<DownloaderBindings*>()->downloader();
     }
+
+    // The files fetched since start-up, as the tray icon's hint counts them.
+    int fetchedThisSession() const
+    {
+        const QString hint = window->controls().trayIcon->toolTip();
+        const QString count = QStringLiteral("За сеанс: ");
+        const qsizetype at = hint.indexOf(count);
+        return at < 0 ? -1 : hint.mid(at + count.size()).section(QLatin1Char('\n'), 0, 0).toInt();
+    }
+    // The tasks waiting in the queue, as the status bar shows them.
+    std::string queuedTasks() const { return window->controls().statusBar->panelText(1).toStdString(); }
+    // A tick of the task runner's timer.
+    void runnerTick() { emit window->controls().runnerTimer->tick(); }
 
     // The plain files arrived byte for byte; the container holds the plain
     // photo under its own name.
@@ -151,15 +160,15 @@ TEST_F(DownloaderEndToEndTest, ModeThreeFetchesEverythingAndLeavesItListed)
     // Stop at the closing check, before it lists the files again.
     const bool done = WaitUntil(
         [&] {
-            if (window->session().downloadedThisSession < 3 || d->queue.taskWords() != "get ")
+            if (fetchedThisSession() < 3 || queuedTasks() != "get ")
                 return false;
             emit window->controls().statusBar->clicked();
             return true;
         },
         60s);
     ASSERT_TRUE(done) << window->controls().statusBar->panelText(0).toStdString();
-    EXPECT_EQ(window->session().downloadedThisSession, 3);
-    EXPECT_TRUE(d->queue.empty());
+    EXPECT_EQ(fetchedThisSession(), 3);
+    EXPECT_EQ(queuedTasks(), "");
     EXPECT_EQ(window->controls().serverFileGrid->rowCount(), 4);
     expectDownloadedFiles();
     EXPECT_EQ(service.listed(), 3);
@@ -182,16 +191,16 @@ TEST_F(DownloaderEndToEndTest, ModeTwoRemovesEveryFileThroughTheHiddenView)
     window->controls().runnerTimer->setInterval(0);
     window->controls().checkServerButton->click();
     for (int tick = 1; tick <= 3; ++tick) {
-        RunNextTask(*d);
+        runnerTick();
         ASSERT_TRUE(WaitUntil([&] { return service.removals() == tick; }, 60s)) << "removal " << tick;
     }
-    EXPECT_EQ(d->queue.taskWords(), "get ");
-    RunNextTask(*d);
-    EXPECT_TRUE(d->queue.empty());
+    EXPECT_EQ(queuedTasks(), "get ");
+    runnerTick();
+    EXPECT_EQ(queuedTasks(), "");
     EXPECT_EQ(window->controls().statusBar->panelText(0).toStdString(),
               "Соединение завершено. Добавлено 0 файлов на закачку");
     EXPECT_EQ(window->controls().serverFileGrid->rowCount(), 4);
-    EXPECT_EQ(window->session().downloadedThisSession, 3);
+    EXPECT_EQ(fetchedThisSession(), 3);
     expectDownloadedFiles();
     EXPECT_EQ(service.listed(), 0);
 }

@@ -509,19 +509,20 @@ TEST(FetchProgressTest, ShowsTheProgressOfTheFetch)
 {
     test::FakeViews ops;
     Session session;
-    session.downloadedThisSession = 2;
     session.setCaption("Vexorama");
     Downloader d{session, ops, ops, ops, ops};
-    d.progress = {524288, 3145728};
-    ShowFetchProgress(d);
-    EXPECT_EQ(ops.fetchStatus, "Скачано 512 Кб из 3 Мб");
-    EXPECT_EQ(ops.fetchTotal, 3145728);
-    EXPECT_EQ(ops.fetched, 524288);
+    d.countArrival();
+    d.countArrival();
+    d.showFetchProgress();
+    EXPECT_EQ(ops.fetchStatus, "Скачано 0 б из 0 б");
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 2");
     EXPECT_EQ(ops.pumps, 1);
 
-    d.progress.fetchedBytes = 1572864;
-    ShowFetchProgress(d);
+    ShowFetchProgress(ops, {524288, 3145728});
+    EXPECT_EQ(ops.fetchStatus, "Скачано 512 Кб из 3 Мб");
+    EXPECT_EQ(ops.fetchTotal, 3145728);
+    EXPECT_EQ(ops.fetched, 524288);
+    ShowFetchProgress(ops, {1572864, 3145728});
     EXPECT_EQ(ops.fetchStatus, "Скачано 1 Мб из 3 Мб");
 }
 

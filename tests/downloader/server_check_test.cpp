@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "downloader/server_check.h"
 #include "downloader/task_runner.h"
 #include "downloader/tcp_client.h"
 #include "tests/downloader/check_fixture.h"
@@ -17,7 +16,20 @@ using test::ScriptServer;
 
 const char* const kEmptyListText = "Соединение завершено. Добавлено 0 файлов на закачку";
 
-using CheckServerTest = CheckFixture;
+class CheckServerTest : public CheckFixture {
+protected:
+    // An earlier check of a server that listed `files`, its tasks dropped
+    // by a click on the status bar: the grid holds their rows.
+    void listEarlier(const std::vector<std::array<std::string, 4>>& files)
+    {
+        ScriptServer earlier(ListAnswer(files));
+        usePort(earlier.port());
+        queueCheck();
+        d.checkServer();
+        d.stop();
+        ops.log.clear();
+    }
+};
 
 // Guards the request bytes: default login and password, the three closing
 // bytes LF CR LF, one request per check; and an empty list closing the
@@ -26,16 +38,17 @@ TEST_F(CheckServerTest, EmptyListSendsTheDefaultRequestAndRemovesTheCheck)
 {
     ScriptServer server("connected\n=END=\n");
     usePort(server.port());
-    d.autoCheck.on = true;
+    d.setAutoCheck(true);
+    ops.setTimerActive(DownloaderTimer::AutoCheck, false);
     queueCheck();
-    RunNextTask(d);
+    d.runTasks();
 
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0], "test:demo:is_files\n\r\n");
     EXPECT_EQ(statusTexts(),
               (std::vector<std::string>{"Цепляюсь...", "Соединение...", "Посылка запроса...", kEmptyListText}));
     EXPECT_EQ(gridRows(), 1);
-    EXPECT_TRUE(d.queue.empty());
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_EQ(ops.queuedTasks, "");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     // With the queue empty the automatic check follows its box.
@@ -51,7 +64,7 @@ TEST_F(CheckServerTest, LoginAndPasswordAreSentUnchangedInWindows1251)
     settings().writeString("Server", "Login", "us:er");
     settings().writeString("Server", "Passwd", "пароль:1");
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0], "us:er:\xEF\xE0\xF0\xEE\xEB\xFC:1:is_files\n\r\n");
 }
@@ -86,7 +99,7 @@ TEST_F(CheckServerTest, SettingsFromTheOriginalProgramSendTheirLogin)
         ScriptServer server("connected\n=END=\n");
         usePort(server.port());
         queueCheck();
-        CheckServer(d);
+        d.checkServer();
         ASSERT_EQ(server.requests().size(), 1u);
         EXPECT_EQ(server.requests()[0], row.request);
         EXPECT_EQ(settings().readString(settings::kServer), "сервер");
@@ -102,12 +115,12 @@ TEST_F(CheckServerTest, SettingsFromTheOriginalProgramSendTheirLogin)
 // downloads, removals and closing check queued in list order.
 TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
 {
-    d.table.rows.push_back({"earlier.avi", ""});
+    listEarlier({{"earlier.avi", "http://h/e", "del.php?id=0", "1"}});
     ScriptServer server(ListAnswer({{"\xCA\xEE\xF2.avi", "http://h/f/1", "del.php?id=1&k=\xE9", "1048000"},
                                     {"b.jpg", "http://h/f/2", "del.php?id=2", "999"}}));
     usePort(server.port());
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
 
     EXPECT_EQ(statusTexts().back(), "Соединение завершено. Добавлено 2 файлов на закачку");
     ASSERT_EQ(gridRows(), 4);
@@ -118,15 +131,15 @@ TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
     EXPECT_EQ(cell(1, 3), "0 б");
     EXPECT_EQ(ops.serverFiles.fixedRows, 1);
 
-    ASSERT_EQ(d.files.serverFileCount(), 2);
-    EXPECT_EQ(d.files.at(1).url, "http://h/f/1");
-    EXPECT_EQ(d.files.at(1).removeRef, "del.php?id=1&k=\xE9");
-    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
-    EXPECT_EQ(d.queue.at(1).download()->file.url, "http://h/f/1");
-    EXPECT_EQ(d.queue.at(2).removal()->removeRef, "del.php?id=1&k=\xE9");
-    EXPECT_EQ(d.queue.at(2).removal()->download, d.queue.idAt(1));
-    EXPECT_EQ(d.queue.at(3).download()->file.url, "http://h/f/2");
-    EXPECT_EQ(d.queue.at(5).kind(), TaskKind::Check);
+    ASSERT_EQ(d.files().serverFileCount(), 2);
+    EXPECT_EQ(d.files().at(1).url, "http://h/f/1");
+    EXPECT_EQ(d.files().at(1).removeRef, "del.php?id=1&k=\xE9");
+    EXPECT_EQ(d.queue().taskWords(), "down rem down rem get ");
+    EXPECT_EQ(d.queue().at(1).download()->file.url, "http://h/f/1");
+    EXPECT_EQ(d.queue().at(2).removal()->removeRef, "del.php?id=1&k=\xE9");
+    EXPECT_EQ(d.queue().at(2).removal()->download, d.queue().idAt(1));
+    EXPECT_EQ(d.queue().at(3).download()->file.url, "http://h/f/2");
+    EXPECT_EQ(d.queue().at(5).kind(), TaskKind::Check);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
 }
 
@@ -134,21 +147,22 @@ TEST_F(CheckServerTest, TwoFilesAreShownAndQueued)
 // longer fixed, the check is dropped, and the next list fixes the row again.
 TEST_F(CheckServerTest, RefusedLoginCutsTheGridBackAndDropsTheCheck)
 {
-    d.table.rows.resize(3);
-    d.table.fixedRows = 1;
+    listEarlier({{"x.avi", "http://h/x", "rx", "1"}, {"y.avi", "http://h/y", "ry", "1"}});
+    ASSERT_EQ(gridRows(), 3);
+    ASSERT_EQ(ops.serverFiles.fixedRows, 1);
     ScriptServer server(std::vector<ScriptedReply>{{"error\n"}, {ListAnswer({{"a", "http://h/a", "r", "5000"}})}});
     usePort(server.port());
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
 
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка авторизации");
     EXPECT_EQ(gridRows(), 1);
     EXPECT_EQ(ops.serverFiles.fixedRows, 0);
     EXPECT_EQ(cell(0, 0), "Имя Файла");
-    EXPECT_TRUE(d.queue.empty());
+    EXPECT_TRUE(d.queue().empty());
 
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(gridRows(), 2);
     EXPECT_EQ(ops.serverFiles.fixedRows, 1);
 }
@@ -163,10 +177,10 @@ TEST_F(CheckServerTest, UnrecognisedFirstLinesCountAsAnEmptyList)
         usePort(server.port());
         ops.log.clear();
         queueCheck();
-        CheckServer(d);
+        d.checkServer();
         EXPECT_EQ(statusTexts().back(), kEmptyListText) << reply.bytes;
-        EXPECT_EQ(d.files.serverFileCount(), 0);
-        EXPECT_TRUE(d.queue.empty());
+        EXPECT_EQ(d.files().serverFileCount(), 0);
+        EXPECT_TRUE(d.queue().empty());
     }
 }
 
@@ -177,23 +191,23 @@ TEST_F(CheckServerTest, UnreachableServerLeavesTheCheckQueued)
 {
     usePort(test::RefusingPort());
     queueCheck();
-    RunNextTask(d);
+    d.runTasks();
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Цепляюсь...", "Соединение...", "[!] Ошибка соединения"}));
-    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_EQ(d.queue().taskWords(), "get ");
     EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
 
     // No server configured at all (the first start) fails the same way.
-    session.client.host = "";
+    useHost("");
     ops.log.clear();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
     // So does a port that is neither a number nor a service name.
-    session.client = {"127.0.0.1", "no-such-service"};
+    d.setServerAddress({"127.0.0.1", "no-such-service"});
     ops.log.clear();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
-    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_EQ(d.queue().taskWords(), "get ");
 }
 
 // Guards the connect time-out: a server that never completes the handshake
@@ -202,11 +216,12 @@ TEST_F(CheckServerTest, ConnectThatHangsTimesOut)
 {
     test::StuckListener stuck;
     usePort(stuck.port());
-    d.tcpTimeouts.connect = std::chrono::milliseconds(300);
+    timeouts.connect = std::chrono::milliseconds(300);
+    d.setTcpTimeouts(timeouts);
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
-    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_EQ(d.queue().taskWords(), "get ");
 }
 
 // Guards a server that stops mid-list: complete entries are kept, the
@@ -217,11 +232,11 @@ TEST_F(CheckServerTest, ServerThatStopsMidListKeepsTheWholeEntries)
     ScriptServer server("connected\na.avi\nhttp://h/a\nref-a\n2000\nb.avi\nhttp://h/b\n");
     usePort(server.port());
     queueCheck();
-    CheckServer(d);
-    ASSERT_EQ(d.files.serverFileCount(), 1);
-    EXPECT_EQ(d.files.at(1).fileName, "a.avi");
+    d.checkServer();
+    ASSERT_EQ(d.files().serverFileCount(), 1);
+    EXPECT_EQ(d.files().at(1).fileName, "a.avi");
     EXPECT_EQ(gridRows(), 2);
-    EXPECT_EQ(d.queue.taskWords(), "down rem get ");
+    EXPECT_EQ(d.queue().taskWords(), "down rem get ");
 }
 
 // Guards the line time-out: a server that sends part of a list and then
@@ -230,10 +245,11 @@ TEST_F(CheckServerTest, SilentServerEndsTheAnswerAfterTheLineTimeOut)
 {
     ScriptServer server(std::vector<ScriptedReply>{{"connected\na.avi\nhttp://h/a\nref-a\n2000\nb.avi", false, true}});
     usePort(server.port());
-    d.tcpTimeouts.line = std::chrono::milliseconds(300);
+    timeouts.line = std::chrono::milliseconds(300);
+    d.setTcpTimeouts(timeouts);
     queueCheck();
-    CheckServer(d);
-    EXPECT_EQ(d.files.serverFileCount(), 1);
+    d.checkServer();
+    EXPECT_EQ(d.files().serverFileCount(), 1);
     EXPECT_EQ(statusTexts().back(), "Соединение завершено. Добавлено 1 файлов на закачку");
 }
 
@@ -243,9 +259,9 @@ TEST_F(CheckServerTest, OverlongLineEndsTheList)
     ScriptServer server("connected\na\nhttp://h/a\nr\n1000\n" + std::string(70000, 'x') + "\nu\nr\n1\n=END=\n");
     usePort(server.port());
     queueCheck();
-    CheckServer(d);
-    EXPECT_EQ(d.files.serverFileCount(), 1);
-    EXPECT_EQ(d.queue.taskWords(), "down rem get ");
+    d.checkServer();
+    EXPECT_EQ(d.files().serverFileCount(), 1);
+    EXPECT_EQ(d.queue().taskWords(), "down rem get ");
 }
 
 // Guards the fixed tables: a list longer than the file table fills it, and
@@ -258,14 +274,14 @@ TEST_F(CheckServerTest, LongListFillsTheTablesWithoutOverflow)
     ScriptServer server(ListAnswer(files));
     usePort(server.port());
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
 
-    EXPECT_EQ(d.files.serverFileCount(), 255);
+    EXPECT_EQ(d.files().serverFileCount(), 255);
     EXPECT_EQ(gridRows(), 256);
-    ASSERT_EQ(d.queue.taskCount(), 253);
-    EXPECT_EQ(d.queue.at(251).download()->file.fileName, "f126");
-    EXPECT_EQ(d.queue.at(252).removal()->removeRef, "r126");
-    EXPECT_EQ(d.queue.at(253).kind(), TaskKind::Check);
+    ASSERT_EQ(d.queue().taskCount(), 253);
+    EXPECT_EQ(d.queue().at(251).download()->file.fileName, "f126");
+    EXPECT_EQ(d.queue().at(252).removal()->removeRef, "r126");
+    EXPECT_EQ(d.queue().at(253).kind(), TaskKind::Check);
 }
 
 // Guards a size that is not a number: the file is still listed and queued,
@@ -275,18 +291,18 @@ TEST_F(CheckServerTest, SizeThatIsNotANumberIsReportedOnce)
     ScriptServer server(ListAnswer({{"a.avi", "http://h/a", "r", "12abc456"}, {"b.avi", "http://h/b", "s", "5000"}}));
     usePort(server.port());
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{"a.avi: '12abc' is not a valid integer value"}));
     EXPECT_EQ(cell(1, 1), "");
     EXPECT_EQ(cell(1, 2), "5 Кб");
-    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
+    EXPECT_EQ(d.queue().taskWords(), "down rem down rem get ");
 
     // The closing check lists it again: no second box.
-    d.queue.clear();
+    d.queue().clear();
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(ops.messages.size(), 1u);
-    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
+    EXPECT_EQ(d.queue().taskWords(), "down rem down rem get ");
 }
 
 // Guards "host:port" in "Server"/"Name": the check connects to the host
@@ -294,9 +310,9 @@ TEST_F(CheckServerTest, SizeThatIsNotANumberIsReportedOnce)
 TEST_F(CheckServerTest, NameWithPortConnectsToItsHostPart)
 {
     ScriptServer server("connected\n=END=\n");
-    session.client = {"127.0.0.1:8080", std::to_string(server.port())};
+    d.setServerAddress({"127.0.0.1:8080", std::to_string(server.port())});
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(statusTexts().back(), kEmptyListText);
 
@@ -315,12 +331,12 @@ TEST_F(CheckServerTest, ServerChangedWhileConnectingCutsTheCheckShort)
     usePort(server.port());
     ops.onPump = [this] {
         if (ops.status == "Соединение...")
-            session.client.host = "localhost";
+            useHost("localhost");
     };
     queueCheck();
-    CheckServer(d);
+    d.checkServer();
     EXPECT_EQ(statusTexts().back(), "[!] Ошибка соединения");
-    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_EQ(d.queue().taskWords(), "get ");
 }
 
 // Guards two checks queued before the first list: each refills the table
@@ -332,11 +348,11 @@ TEST_F(CheckServerTest, TwoQueuedChecksBothRun)
     usePort(server.port());
     queueCheck();
     queueCheck();
-    CheckServer(d);
-    EXPECT_EQ(d.queue.taskWords(), "get down rem ");
-    CheckServer(d);
-    EXPECT_EQ(d.queue.taskWords(), "down rem down rem get ");
-    EXPECT_EQ(d.files.serverFileCount(), 1);
+    d.checkServer();
+    EXPECT_EQ(d.queue().taskWords(), "get down rem ");
+    d.checkServer();
+    EXPECT_EQ(d.queue().taskWords(), "down rem down rem get ");
+    EXPECT_EQ(d.files().serverFileCount(), 1);
     EXPECT_EQ(gridRows(), 3);
     EXPECT_EQ(server.requests().size(), 2u);
 }

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/downloader_bindings.h"
 #include "app/hints.h"
 #include "app/main_window.h"
 #include "app/server_settings_dialog.h"
@@ -63,12 +62,17 @@ protected:
     {
         window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
         window->showCentred();
-        // The dialog is made once the start-up has run.
+        // The dialog reads its fields once the start-up has run, and its
+        // window is built at its first opening: opened and hidden again
+        // here, as it stays between openings.
         QApplication::processEvents();
-        auto* bindings = window->findChild<DownloaderBindings*>();
-        if (!bindings)
-            throw std::runtime_error("the downloader is not bound");
-        form = &bindings->settingsDialog();
+        openDialog();
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("SettingForm"))
+                form = qobject_cast<ServerSettingsDialog*>(top);
+        if (!form)
+            throw std::runtime_error("no settings dialog");
+        form->hide();
     }
     void writeServer(const std::string& key, const std::string& value)
     {
@@ -261,7 +265,7 @@ TEST_F(SettingsDialogTest, EscapeClosesWithoutApplying)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(stored("Name"), "new.example");
     EXPECT_EQ(stored("RemMode"), "2");
-    EXPECT_EQ(window->session().client.host, "old.example");
+    EXPECT_EQ(window->serverAddress().host, "old.example");
     EXPECT_FALSE(FileExists(configHome.path() + "/autostart"));
 }
 
@@ -281,7 +285,7 @@ TEST_F(SettingsDialogTest, EnterInAFieldPressesOk)
     QTest::keyClick(c().portField, Qt::Key_Return);
 
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(window->session().client.port, "7000");
+    EXPECT_EQ(window->serverAddress().port, "7000");
     EXPECT_EQ(stored("RemMode"), "3");
 }
 
@@ -321,8 +325,8 @@ TEST_F(SettingsDialogTest, OkStoresTheFieldsAndHandsTheServerToTheClient)
     pressOk();
 
     expectStored("127.0.0.1:8080", "7000", "логин", "a:b");
-    EXPECT_EQ(window->session().client.host, "127.0.0.1:8080");
-    EXPECT_EQ(window->session().client.port, "7000");
+    EXPECT_EQ(window->serverAddress().host, "127.0.0.1:8080");
+    EXPECT_EQ(window->serverAddress().port, "7000");
     EXPECT_EQ(window->controls().runnerTimer->interval(), 5000u);
 }
 
@@ -363,14 +367,14 @@ TEST_F(SettingsDialogTest, CloseBoxStoresFieldsButNotTheRadioChoiceNorTheClient)
 
     EXPECT_EQ(stored("Name"), "new.example");
     EXPECT_EQ(stored("RemMode"), "2");
-    EXPECT_EQ(window->session().client.host, "old.example");
+    EXPECT_EQ(window->serverAddress().host, "old.example");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // The fields keep the user's text for the next opening.
     openDialog();
     EXPECT_EQ(c().serverField->text(), U("new.example"));
     pressOk();
-    EXPECT_EQ(window->session().client.host, "new.example");
+    EXPECT_EQ(window->serverAddress().host, "new.example");
 }
 
 // Guards a refused write: closing still gives the main window its input

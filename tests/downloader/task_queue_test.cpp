@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "downloader/runner_timers.h"
 #include "downloader/task_queue.h"
 #include "tests/downloader/check_fixture.h"
 
@@ -11,7 +10,7 @@ namespace {
 // The queue of the downloader over the fake.
 class TaskQueueTest : public test::CheckFixture {
 protected:
-    TaskQueue& queue = d.queue;
+    TaskQueue& queue = d.queue();
 };
 
 // Guards the words of panel 1: each kind's word in queue order, nothing for
@@ -40,7 +39,7 @@ TEST_F(TaskQueueTest, QueueingACheckRestartsTheRunnerAndShowsTheQueueOnce)
     ops.log.clear();
     queue.append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
     EXPECT_TRUE(ops.log.empty());
-    QueueServerCheck(d);
+    d.queueCheck();
     EXPECT_EQ(ops.log, (std::vector<std::string>{"tasks down get ", "timer off TaskRunner", "timer on TaskRunner"}));
     EXPECT_EQ(queue.at(2).kind(), TaskKind::Check);
 }
@@ -61,24 +60,26 @@ TEST_F(TaskQueueTest, ReleaseLetsTheAutomaticCheckFollowItsSwitchOnceEmpty)
 {
     queue.append(ServerTask::Check());
     queue.append(ServerTask::Download({"1", "http://h/1", "ref", "1"}));
-    HoldRunner(d);
-    d.autoCheck.on = true;
+    d.holdRunner();
+    d.setAutoCheck(true);
+    ops.setTimerActive(DownloaderTimer::AutoCheck, false); // as the tick's fetch holds it
 
     queue.removeHead(queue.headId());
-    ShowQueuedTasks(d);
-    ReleaseRunner(d);
+    d.showQueuedTasks();
+    d.releaseRunner();
     EXPECT_EQ(ops.queuedTasks, "down ");
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
 
     queue.removeHead(queue.headId());
-    ShowQueuedTasks(d);
-    ReleaseRunner(d);
+    d.showQueuedTasks();
+    d.releaseRunner();
     EXPECT_EQ(ops.queuedTasks, "");
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
 
-    d.autoCheck.on = false;
-    ReleaseRunner(d);
+    d.setAutoCheck(false);
+    ops.setTimerActive(DownloaderTimer::AutoCheck, true);
+    d.releaseRunner();
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
 }
 

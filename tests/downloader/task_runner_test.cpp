@@ -41,7 +41,7 @@ protected:
     std::unique_ptr<ScriptServer> listing(const std::vector<std::array<std::string, 4>>& files)
     {
         auto server = std::make_unique<ScriptServer>(ListAnswer(files));
-        session.client = {"127.0.0.1:8080", std::to_string(server->port())};
+        d.setServerAddress({"127.0.0.1:8080", std::to_string(server->port())});
         return server;
     }
     void setRemMode(int mode) { settings().writeInteger("Server", "RemMode", mode); }
@@ -55,15 +55,15 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     const auto server = listing({{"one.avi", webFile(HttpAnswer("200 OK", "first")), "del.php?f=1", "5"},
                                  {"two.avi", webFile(HttpAnswer("200 OK", "second")), "del.php?f=2", "6"}});
     setRemMode(1);
-    SetAutoCheck(d, true);
+    d.setAutoCheck(true);
     queueCheck();
-    RunnerTick(d);
+    d.tick();
 
     EXPECT_EQ(ops.queuedTasks, "down rem get ");
     EXPECT_EQ(ReadFile(dir.file("one.avi")), "first");
     EXPECT_FALSE(test::FileExists(dir.file("two.avi")));
     EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1"});
-    EXPECT_EQ(session.downloadedThisSession, 1);
+    EXPECT_EQ(d.downloadedThisSession(), 1);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
     // Each whole arrival is announced once, in the tray if the window is there.
     EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival one.avi"), 1);
@@ -75,17 +75,17 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_EQ(ops.fetchStatus, "");
     EXPECT_EQ(ops.fetched, 0);
 
-    RunnerTick(d);
+    d.tick();
     EXPECT_EQ(ReadFile(dir.file("two.avi")), "second");
     EXPECT_EQ(ops.queuedTasks, "get ");
     // The closing check finds nothing: the queue is empty and the automatic
     // check follows its box again.
     ScriptServer empty("connected\n=END=\n");
-    session.client.port = std::to_string(empty.port());
-    RunnerTick(d);
-    EXPECT_TRUE(d.queue.empty());
+    usePort(empty.port());
+    d.tick();
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
-    EXPECT_EQ(session.downloadedThisSession, 2);
+    EXPECT_EQ(d.downloadedThisSession(), 2);
     EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival two.avi"), 1);
 }
 
@@ -102,13 +102,13 @@ TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
         const auto server =
             listing({{name, webFile(HttpAnswer("200 OK", std::string(300 * 1024, 'x'))), "r", "307200"}});
         setRemMode(1);
-        SetAutoCheck(d, autoCheck);
+        d.setAutoCheck(autoCheck);
         ops.log.clear();
-        QueueServerCheck(d);
-        for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)
-            RunnerTick(d);
+        d.queueCheck();
+        for (int tick = 0; tick < 4 && !d.queue().empty(); ++tick)
+            d.tick();
 
-        ASSERT_TRUE(d.queue.empty());
+        ASSERT_TRUE(d.queue().empty());
         EXPECT_EQ(ReadFile(dir.file(name)).size(), 300u * 1024);
         const auto count = [this](const std::string& prefix) {
             return std::count_if(ops.log.begin(), ops.log.end(),
@@ -149,11 +149,11 @@ TEST_F(RunnerTest, DownloadDisablesTheTabAndIgnoresTicks)
         EXPECT_FALSE(ops.serverControlsEnabled);
         EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
         // A tick let through by the pump is not acted upon.
-        const std::string before = d.queue.taskWords();
-        RunnerTick(d);
-        EXPECT_EQ(d.queue.taskWords(), before);
+        const std::string before = d.queue().taskWords();
+        d.tick();
+        EXPECT_EQ(d.queue().taskWords(), before);
     };
-    RunnerTick(d);
+    d.tick();
     EXPECT_TRUE(sawFetching);
     EXPECT_TRUE(namesShown.count("big.avi"));
     EXPECT_EQ(ReadFile(dir.file("big.avi")).size(), 50000u);
@@ -171,12 +171,12 @@ TEST_F(RunnerTest, EmptyingTheQueueDuringADownloadKeepsTasksQueuedAfterIt)
         if (emptied || !timerActive(DownloaderTimer::FetchProgress))
             return;
         emptied = true;
-        ClearTaskQueue(d);
-        QueueServerCheck(d);
+        d.stop();
+        d.queueCheck();
     };
-    RunnerTick(d);
+    d.tick();
     EXPECT_TRUE(emptied);
-    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_EQ(d.queue().taskWords(), "get ");
     EXPECT_TRUE(ops.opened.empty());
 }
 
@@ -186,18 +186,18 @@ TEST_F(RunnerTest, EmptyingTheQueueDuringADownloadKeepsTasksQueuedAfterIt)
 // is read afresh at every removal.
 TEST_F(RunnerTest, RemovalAddressesFollowTheMode)
 {
-    session.client.host = "127.0.0.1:8080";
+    useHost("127.0.0.1:8080");
     const std::string ref = "del.php?f=a b%41&n=\xE9";
     for (int mode : {1, 2, 3, 258}) {
         setRemMode(mode);
         QueueRemoval(d, ref);
-        RunNextTask(d);
+        d.runTasks();
     }
     EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/" + ref + "&close=1"});
     using Load = std::pair<WebPage, std::string>;
     const std::vector<Load> loads{{WebPage::Removal, "http://127.0.0.1:8080/uploader/" + ref}};
     EXPECT_EQ(ops.loads, loads);
-    EXPECT_TRUE(d.queue.empty());
+    EXPECT_TRUE(d.queue().empty());
 }
 
 // Guards removal mode 2 without the web engine module: a box every few
@@ -209,17 +209,17 @@ TEST_F(RunnerTest, RemovalPageMissingFallsBackToTheBrowserOnce)
         void load(WebPage, const std::string&) override { throw WebEngineMissing("no module"); }
     } window;
     Downloader local(session, window, window, window, window);
-    session.client.host = "127.0.0.1:8080";
+    local.setServerAddress({"127.0.0.1:8080", "6677"});
     settings().writeInteger("Server", "RemMode", 2);
     QueueRemoval(local, "del.php?f=1");
     QueueRemoval(local, "del.php?f=2");
-    RunNextTask(local);
-    RunNextTask(local);
+    local.runTasks();
+    local.runTasks();
     EXPECT_EQ(window.messageTexts(), std::vector<std::string>{"no module\nФайлы удаляются с сервера через браузер."});
     EXPECT_EQ(window.opened, (std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1",
                                                        "http://127.0.0.1:8080/uploader/del.php?f=2&close=1"}));
-    EXPECT_TRUE(local.queue.empty());
-    EXPECT_FALSE(local.taskRunning);
+    EXPECT_TRUE(local.queue().empty());
+    EXPECT_FALSE(local.running());
 }
 
 // Guards a file that can never be fetched (404, a name the folder refuses):
@@ -231,21 +231,21 @@ TEST_F(RunnerTest, FailedFileWaitsForTheUsersCheck)
     const auto server = listing({{"gone.avi", webFile(HttpAnswer("404 Not Found", "")), "r", "5"}});
     setRemMode(1);
     queueCheck();
-    RunnerTick(d);
+    d.tick();
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
     EXPECT_EQ(ops.notices, 2) << "the boxes waited for an answer, holding the queue";
     for (int tick = 0; tick < 3; ++tick) {
-        AutoCheckTick(d);
-        RunnerTick(d);
+        d.autoCheckTick();
+        d.tick();
     }
     EXPECT_EQ(ops.messages.size(), 2u);
     EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку (1 после ошибки ждут повтора)");
     EXPECT_EQ(web.front()->requests().size(), 1u);
 
     ops.queuedTasks.clear();
-    d.queue.clear();
-    QueueServerCheck(d);
-    RunnerTick(d);
+    d.queue().clear();
+    d.queueCheck();
+    d.tick();
     EXPECT_EQ(ops.messages.size(), 2u);
     EXPECT_EQ(web.front()->requests().size(), 2u);
 }
@@ -257,15 +257,15 @@ protected:
 
     RetryTest()
     {
-        d.now = [this] { return clock; };
+        d.setClock([this] { return clock; });
         setRemMode(1);
     }
     // An automatic check and every task it brings.
     void automaticCheck()
     {
-        AutoCheckTick(d);
-        for (int i = 0; i < 10 && !d.queue.empty(); ++i)
-            RunnerTick(d);
+        d.autoCheckTick();
+        for (int i = 0; i < 10 && !d.queue().empty(); ++i)
+            d.tick();
     }
 };
 
@@ -316,15 +316,15 @@ TEST_F(RetryTest, RepeatedFailuresDoubleThePauseUpToAnHourWithoutBoxes)
             automaticCheck();
             EXPECT_EQ(web.back()->requests().size(), ++tries) << minutes;
         }
-        QueueServerCheck(d);
-        for (int i = 0; i < 10 && !d.queue.empty(); ++i)
-            RunnerTick(d);
+        d.queueCheck();
+        for (int i = 0; i < 10 && !d.queue().empty(); ++i)
+            d.tick();
         EXPECT_EQ(web.back()->requests().size(), ++tries);
         EXPECT_EQ(ops.messages.size(), boxes);
-        EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: " + std::to_string(session.downloadedThisSession)
-                                    + "\nЖдут повтора: " + std::to_string(d.delivery.waitingCount()));
+        EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: " + std::to_string(d.downloadedThisSession())
+                                    + "\nЖдут повтора: " + std::to_string(d.delivery().waitingCount()));
     }
-    EXPECT_EQ(d.delivery.waitingCount(), 2);
+    EXPECT_EQ(d.delivery().waitingCount(), 2);
 }
 
 // Guards failed downloads: an error status or a body cut short keeps the
@@ -339,16 +339,16 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
                                  {"a.avi", webFile(cutShort), "r2", "900"}});
     setRemMode(1);
     queueCheck();
-    RunnerTick(d);
+    d.tick();
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
     EXPECT_EQ(ops.queuedTasks, "down rem get ");
 
-    RunnerTick(d);
+    d.tick();
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize, kNotFound}));
     EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(ReadFile(dir.file("a.avi")), "mine");
-    EXPECT_EQ(session.downloadedThisSession, 0);
+    EXPECT_EQ(d.downloadedThisSession(), 0);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0\nЖдут повтора: 2");
     EXPECT_EQ(std::count_if(ops.log.begin(), ops.log.end(),
                             [](const std::string& entry) { return entry.starts_with("announce"); }),
@@ -365,12 +365,12 @@ TEST_F(RunnerTest, EmptyBodyLeavesNoFileAndKeepsTheServerCopy)
                                  {"mine.avi", webFile(HttpAnswer("200 OK", "")), "r2", "8"}});
     setRemMode(1);
     queueCheck();
-    RunnerTick(d);
-    RunnerTick(d);
+    d.tick();
+    d.tick();
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kZeroSize, kZeroSize}));
     EXPECT_FALSE(test::FileExists(dir.file("empty.avi")));
     EXPECT_EQ(ReadFile(dir.file("mine.avi")), "precious");
-    EXPECT_EQ(session.downloadedThisSession, 2);
+    EXPECT_EQ(d.downloadedThisSession(), 2);
     EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_TRUE(ops.opened.empty());
 }
@@ -387,11 +387,11 @@ TEST_F(RunnerTest, IncompleteBodyKeepsTheServerCopy)
         listing({{"short.avi", webFile(shortBody), "r1", "10"}, {"partial.avi", webFile(partial), "r2", "10"}});
     setRemMode(1);
     queueCheck();
-    RunnerTick(d);
-    RunnerTick(d);
+    d.tick();
+    d.tick();
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"vexorama.INI"});
-    EXPECT_EQ(session.downloadedThisSession, 0);
+    EXPECT_EQ(d.downloadedThisSession(), 0);
 }
 
 // Guards a file removed on the server without ever being fetched: two
@@ -407,7 +407,7 @@ TEST_F(RunnerTest, EveryRemovalFollowsTheArrivalOfItsOwnFile)
     const std::array<std::string, 4> newFile{"new.avi", webFile(HttpAnswer("200 OK", "new body")), "del.php?f=new",
                                              "8"};
     ScriptServer server(std::vector<ScriptedReply>{{ListAnswer({oldFile})}, {ListAnswer({newFile, oldFile})}});
-    session.client = {"127.0.0.1:8080", std::to_string(server.port())};
+    d.setServerAddress({"127.0.0.1:8080", std::to_string(server.port())});
     setRemMode(1);
     std::vector<std::string> removedBeforeArrival;
     ops.onOpen = [&](const std::string& address) {
@@ -419,7 +419,7 @@ TEST_F(RunnerTest, EveryRemovalFollowsTheArrivalOfItsOwnFile)
     queueCheck();
     queueCheck();
     for (int tick = 0; tick < 4; ++tick)
-        RunnerTick(d);
+        d.tick();
     EXPECT_TRUE(removedBeforeArrival.empty()) << removedBeforeArrival.front();
     EXPECT_EQ(ops.opened.size(), 2u);
     EXPECT_EQ(web.at(0)->requests().size(), 1u);
@@ -445,13 +445,13 @@ TEST_F(RunnerTest, StopDuringASilentDownloadEndsItPromptly)
     setRemMode(1);
     int silentPumps = 0;
     ops.onPump = [&] {
-        if (d.progress.fetchedBytes == 2 && ++silentPumps == 10)
+        if (d.progress().fetchedBytes == 2 && ++silentPumps == 10)
             RequestStop();
     };
     queueCheck();
-    EXPECT_THROW(RunnerTick(d), StopRequest);
+    EXPECT_THROW(d.tick(), StopRequest);
     ClearStopRequest();
-    EXPECT_EQ(d.progress.fetchedBytes, 2);
+    EXPECT_EQ(d.progress().fetchedBytes, 2);
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"vexorama.INI"});
     EXPECT_EQ(ops.queuedTasks, "get ");
@@ -468,7 +468,7 @@ TEST_F(RunnerTest, NamesThatAreNotPlainAreRefused)
     setRemMode(1);
     queueCheck();
     for (int tick = 0; tick < 5; ++tick)
-        RunnerTick(d);
+        d.tick();
     EXPECT_EQ(ops.messages.size(), 10u);
     for (const auto& webServer : web)
         EXPECT_TRUE(webServer->requests().empty());
@@ -490,8 +490,8 @@ TEST_F(RunnerTest, MissingWorkingFolderFallsBackToTheProgramFolderOnce)
                                  {"b.avi", webFile(HttpAnswer("200 OK", "B")), "r", "1"}});
     setRemMode(3);
     queueCheck();
-    RunnerTick(d);
-    RunnerTick(d);
+    d.tick();
+    d.tick();
     EXPECT_EQ(ops.messageTexts(),
               std::vector<std::string>{"Текущая папка не существует, сохраняем в " + session.programFolder()});
     EXPECT_EQ(ReadFile(session.programFolder() + "a.avi"), "A");
@@ -505,17 +505,17 @@ TEST_F(RunnerTest, ErrorInADownloadRestoresTheTabAndTheRunner)
 {
     const auto server = listing({{"full.avi", webFile(HttpAnswer("200 OK", "data")), "r", "4"}});
     setRemMode(1);
-    SetAutoCheck(d, true);
+    d.setAutoCheck(true);
     queueCheck();
     {
         const ScopedFileFaults fullDisk({.failWriteAfter = 0, .error = ENOSPC});
-        EXPECT_THROW(RunnerTick(d), std::runtime_error);
+        EXPECT_THROW(d.tick(), std::runtime_error);
     }
     EXPECT_TRUE(ops.serverControlsEnabled);
     EXPECT_FALSE(timerActive(DownloaderTimer::FetchProgress));
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
-    EXPECT_FALSE(d.taskRunning);
-    EXPECT_EQ(d.queue.taskWords(), "get ");
+    EXPECT_FALSE(d.running());
+    EXPECT_EQ(d.queue().taskWords(), "get ");
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(ops.fetchName, "");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // the INI
@@ -529,21 +529,21 @@ TEST_F(RunnerTest, CheckThatQueuesNoDownloadEndsTheChain)
 {
     const auto server = listing({{"gone.avi", webFile(HttpAnswer("404 Not Found", "")), "r", "5"}});
     setRemMode(1);
-    SetAutoCheck(d, true);
+    d.setAutoCheck(true);
     queueCheck();
-    RunnerTick(d);
+    d.tick();
     EXPECT_EQ(ops.queuedTasks, "get ");
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck));
-    RunnerTick(d);
-    EXPECT_TRUE(d.queue.empty());
+    d.tick();
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_EQ(ops.queuedTasks, "");
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
     EXPECT_EQ(server->requests().size(), 2u);
 
     // The automatic check lists again, and the chain ends at once.
-    AutoCheckTick(d);
-    RunnerTick(d);
-    EXPECT_TRUE(d.queue.empty());
+    d.autoCheckTick();
+    d.tick();
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_EQ(server->requests().size(), 3u);
     EXPECT_EQ(web.front()->requests().size(), 1u);
 }
@@ -566,26 +566,26 @@ TEST_F(RunnerTest, FilesThatArrivedAreNotFetchedInASecondRound)
     }
     const auto server = listing(files);
     setRemMode(1);
-    QueueServerCheck(d);
-    QueueServerCheck(d);
+    d.queueCheck();
+    d.queueCheck();
     EXPECT_EQ(ops.queuedTasks, "get ");
-    for (int tick = 0; tick < 6 && !d.queue.empty(); ++tick)
-        RunnerTick(d);
-    EXPECT_TRUE(d.queue.empty());
+    for (int tick = 0; tick < 6 && !d.queue().empty(); ++tick)
+        d.tick();
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_TRUE(ops.messages.empty()) << ops.messageTexts().front();
     EXPECT_EQ(ReadFile(dir.file("a.avi")), "a.avi");
     EXPECT_EQ(ReadFile(dir.file("b.avi")), "b.avi");
     EXPECT_EQ(ops.opened.size(), 2u);
 
     // A later check that still lists them queues nothing.
-    QueueServerCheck(d);
-    RunnerTick(d);
-    EXPECT_TRUE(d.queue.empty());
+    d.queueCheck();
+    d.tick();
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку");
     for (const auto& webServer : web)
         EXPECT_EQ(webServer->requests().size(), 1u);
     EXPECT_TRUE(ops.messages.empty());
-    EXPECT_EQ(session.downloadedThisSession, 2);
+    EXPECT_EQ(d.downloadedThisSession(), 2);
 }
 
 // Guards mode 3 with a server that keeps listing: the file is fetched
@@ -593,12 +593,12 @@ TEST_F(RunnerTest, FilesThatArrivedAreNotFetchedInASecondRound)
 TEST_F(RunnerTest, RemModeThreeFetchesOnceAndTheChainEnds)
 {
     ScriptServer list(ListAnswer({{"a.avi", webFile(HttpAnswer("200 OK", "A")), "r", "1"}}));
-    session.client.port = std::to_string(list.port());
+    usePort(list.port());
     setRemMode(3);
     queueCheck();
-    RunnerTick(d);
-    RunnerTick(d);
-    EXPECT_EQ(session.downloadedThisSession, 1);
+    d.tick();
+    d.tick();
+    EXPECT_EQ(d.downloadedThisSession(), 1);
     EXPECT_EQ(ops.queuedTasks, "");
 }
 
@@ -617,11 +617,11 @@ TEST_F(RunnerTest, ArrivalsAreForgottenOnceAListNoLongerHoldsThem)
         const std::string url = "http://127.0.0.1:" + std::to_string(web.port()) + "/IMG_0001.jpg";
         const std::string listed = ListAnswer({{"IMG_0001.jpg", url, "r", "3"}});
         ScriptServer list(std::vector<ScriptedReply>{{listed}, {c.between.empty() ? listed : c.between}, {listed}});
-        session.client.port = std::to_string(list.port());
+        usePort(list.port());
         for (int round = 0; round < 2; ++round) {
-            QueueServerCheck(d);
-            for (int tick = 0; tick < 3 && !d.queue.empty(); ++tick)
-                RunnerTick(d);
+            d.queueCheck();
+            for (int tick = 0; tick < 3 && !d.queue().empty(); ++tick)
+                d.tick();
         }
         EXPECT_EQ(web.requests().size(), c.fetches) << c.between;
     }
@@ -648,12 +648,12 @@ TEST_F(RunnerTest, KeptFilesAreFetchedOnceAcrossRuns)
         if (run.damaged)
             WriteFile(state, "\xff\n");
         ScriptServer list(ListAnswer(files));
-        session.client.port = std::to_string(list.port());
         Downloader program(session, ops, ops, ops, ops);
-        program.keptFiles = KeptFiles(state);
-        QueueServerCheck(program);
-        for (int tick = 0; tick < 300 && !program.queue.empty(); ++tick)
-            RunnerTick(program);
+        program.setServerAddress({d.serverAddress().host, std::to_string(list.port())});
+        program.keepFilesIn(KeptFiles(state));
+        program.queueCheck();
+        for (int tick = 0; tick < 300 && !program.queue().empty(); ++tick)
+            program.tick();
         EXPECT_EQ(web.requests().size() - before, run.fetches) << run.firstSize << run.damaged;
         EXPECT_EQ(list.requests().size(), run.listings);
         before = web.requests().size();
@@ -666,16 +666,16 @@ TEST_F(RunnerTest, KeptFilesAreFetchedOnceAcrossRuns)
 TEST_F(RunnerTest, RemovalRunsOnlyForAFileThatArrivedWhole)
 {
     setRemMode(1);
-    session.client.host = "127.0.0.1:8080";
+    useHost("127.0.0.1:8080");
     const std::string cut = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 10\r\n\r\nhalf";
-    const TaskId failed = d.queue.append(ServerTask::Download({"cut.avi", webFile(cut), "r=cut", "10"}));
+    const TaskId failed = d.queue().append(ServerTask::Download({"cut.avi", webFile(cut), "r=cut", "10"}));
     const TaskId whole =
-        d.queue.append(ServerTask::Download({"whole.avi", webFile(HttpAnswer("200 OK", "whole")), "r=ok", "5"}));
-    d.queue.append(ServerTask::Removal(failed, "r=cut"));
-    d.queue.append(ServerTask::Removal(whole, "r=ok"));
-    for (int tick = 0; tick < 4 && !d.queue.empty(); ++tick)
-        RunnerTick(d);
-    EXPECT_TRUE(d.queue.empty());
+        d.queue().append(ServerTask::Download({"whole.avi", webFile(HttpAnswer("200 OK", "whole")), "r=ok", "5"}));
+    d.queue().append(ServerTask::Removal(failed, "r=cut"));
+    d.queue().append(ServerTask::Removal(whole, "r=ok"));
+    for (int tick = 0; tick < 4 && !d.queue().empty(); ++tick)
+        d.tick();
+    EXPECT_TRUE(d.queue().empty());
     EXPECT_EQ(ReadFile(dir.file("whole.avi")), "whole");
     EXPECT_FALSE(test::FileExists(dir.file("cut.avi")));
     EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/r=ok&close=1"});
@@ -693,12 +693,12 @@ TEST_F(RunnerTest, SameNamedFilesBothArriveAndNoListedNameIsTakenForATemporary)
     setRemMode(3);
     queueCheck();
     for (int tick = 0; tick < 4; ++tick)
-        RunnerTick(d);
+        d.tick();
     EXPECT_EQ(ReadFile(dir.file("photo.jpg")), "first");
     EXPECT_EQ(ReadFile(dir.file("(1)photo.jpg")), "second");
     EXPECT_EQ(ReadFile(dir.file("_vexorama-99999999-1")), "odd name");
     EXPECT_EQ(ReadFile(dir.file("last.avi")), "last");
-    EXPECT_EQ(session.downloadedThisSession, 4);
+    EXPECT_EQ(d.downloadedThisSession(), 4);
 }
 
 } // namespace

@@ -97,7 +97,7 @@ protected:
 
     UnattendedDeliveryTest()
     {
-        d.now = [this] { return clock; };
+        d.setClock([this] { return clock; });
         ops.onTimerChange = [this](DownloaderTimer which) { restart(which); };
         for (const DownloaderTimer which : kTimers)
             restart(which);
@@ -118,7 +118,7 @@ protected:
             heldByABox = heldByABox || (waits && !answered);
         };
         start = clock;
-        SetAutoCheck(d, true);
+        d.setAutoCheck(true);
     }
 
     // Lets the timers tick until `done` holds or `limit` passes since the
@@ -175,9 +175,9 @@ private:
         sameInstant_ = 0;
         due_[*next] = clock + std::chrono::milliseconds(ops.timer(*next).interval);
         switch (*next) {
-        case DownloaderTimer::TaskRunner: RunnerTick(d); break;
-        case DownloaderTimer::FetchProgress: ShowFetchProgress(d); break;
-        case DownloaderTimer::AutoCheck: AutoCheckTick(d); break;
+        case DownloaderTimer::TaskRunner: d.tick(); break;
+        case DownloaderTimer::FetchProgress: d.showFetchProgress(); break;
+        case DownloaderTimer::AutoCheck: d.autoCheckTick(); break;
         }
         noteConnections();
         return true;

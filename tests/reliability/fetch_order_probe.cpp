@@ -7,7 +7,6 @@
 #include "base/session.h"
 #include "base/settings_store.h"
 #include "downloader/downloader.h"
-#include "downloader/downloader_events.h"
 #include "tests/support/fake_views.h"
 
 #include <cstdio>
@@ -24,20 +23,20 @@ int main(int argc, char** argv)
     }
     vexo::test::FakeViews views;
     vexo::Session session;
-    session.client = {argv[1], argv[2]};
     session.workingFolder().choose(argv[3]);
     session.openSettings(argv[4]);
     vexo::Downloader d(session, views, views, views, views);
+    d.setServerAddress({argv[1], argv[2]});
     views.onOpen = [](const std::string& address) {
         [[maybe_unused]] const int marked = ::access(("/vexo-removal-request/" + address).c_str(), F_OK);
     };
     try {
         session.settings().writeInteger(vexo::settings::kRemovalMode, 1);
-        d.queue.append(vexo::ServerTask::Check());
+        d.queue().append(vexo::ServerTask::Check());
         // Until every listed file had its turn: only the trailing check is left.
         for (int tick = 0; tick < 1000; ++tick) {
-            vexo::RunnerTick(d);
-            if (tick > 0 && d.queue.taskCount() == 1 && d.queue.head().kind() == vexo::TaskKind::Check)
+            d.tick();
+            if (tick > 0 && d.queue().taskCount() == 1 && d.queue().head().kind() == vexo::TaskKind::Check)
                 break;
         }
     } catch (const std::exception& error) {

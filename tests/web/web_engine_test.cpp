@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The web pages in a real web engine view, against vexo-server on loopback.
-#include "app/downloader_bindings.h"
 #include "app/form_names.h"
 #include "app/main_window.h"
 #include "app/server_settings_dialog.h"
@@ -9,7 +8,6 @@
 #include "base/service_address.h"
 #include "base/settings_store.h"
 #include "downloader/downloader.h"
-#include "downloader/task_runner.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/script_server.h"
 #include "tests/support/skip_or_fail.h"
@@ -83,6 +81,17 @@ protected:
         window->showCentred();
     }
 
+    // "Сервер:" changed in the settings dialog and confirmed with OK.
+    void setServerInTheSettings(const std::string& host)
+    {
+        c->serverSettingsButton->click();
+        auto* form = window->findChild<ServerSettingsDialog*>(QStringLiteral("SettingForm"));
+        ASSERT_NE(form, nullptr);
+        form->controls().serverField->setText(QString::fromStdString(host));
+        form->controls().okButton->click();
+        ASSERT_FALSE(form->isVisible());
+    }
+
     QWidget* view(QWidget* holder, WebPage page) const { return holder->findChild<QWidget*>(PageViewName(page)); }
 
     // Waits until the view shows `url` with the page title `title`.
@@ -128,19 +137,14 @@ TEST_F(WebEngineTest, UploadPageFollowsAHostChangeMadeInTheSettings)
     Service first(0), second(0);
     ASSERT_TRUE(first.up() && second.up());
 
-    window->session().client.host = first.host();
+    setServerInTheSettings(first.host());
     c->tabs->setCurrentWidget(c->uploadTab);
     QWidget* upload = view(c->uploadTab, WebPage::UploadManagement);
     ASSERT_NE(upload, nullptr);
     EXPECT_TRUE(Shows(upload, "http://" + first.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
 
-    // "Сервер:" changed in the settings dialog and confirmed with OK.
     c->tabs->setCurrentWidget(c->decoderTab);
-    ServerSettingsDialog& form = window->findChild<DownloaderBindings*>()->settingsDialog();
-    form.open();
-    form.controls().serverField->setText(QString::fromStdString(second.host()));
-    form.controls().okButton->click();
-    ASSERT_FALSE(form.isVisible());
+    setServerInTheSettings(second.host());
     c->tabs->setCurrentWidget(c->uploadTab);
     EXPECT_TRUE(Shows(upload, "http://" + second.host() + "/uploader/enter.php?simple=1", "Управление закачкой"));
 }
@@ -209,17 +213,26 @@ TEST_F(WebEngineTest, HiddenRemovalsThatFailToLoadAreToldAndKept)
     test::ScriptServer removed("HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\nremoved");
     test::ScriptServer missing("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
     window->session().settings().writeInteger("Server", "RemMode", 2);
-    Downloader& d = window->findChild<DownloaderBindings*>()->downloader();
+    // A downloader of the test's own on the window's views, told of the
+    // hidden page's loads in place of the window's.
+    Views& views = window->views();
+    Downloader d(window->session(), views.downloader, views.tray, views.webPages, views.dialogs);
+    views.webPages.whenRemovalLoaded(
+        [&d](const std::string& address, bool loaded) { d.removalPageLoaded(address, loaded); });
+    struct Unbind {
+        WebPagesView& pages;
+        ~Unbind() { pages.whenRemovalLoaded({}); }
+    } unbind{views.webPages};
     const std::vector<std::pair<int, std::string>> removals{{test::RefusingPort(), "del.php?f=refused"},
                                                             {removed.port(), "del.php?f=ok"},
                                                             {missing.port(), "del.php?f=404"}};
-    const auto removalFailed = [&d](const std::string& ref) { return d.delivery.removalFailed({"", "", ref, ""}); };
+    const auto removalFailed = [&d](const std::string& ref) { return d.delivery().removalFailed({"", "", ref, ""}); };
     TaskId download = 0;
     for (const auto& [port, ref] : removals) {
-        window->session().client.host = "127.0.0.1:" + std::to_string(port);
-        d.delivery.arrived(++download, {ref, "http://h/" + ref, ref, "1"});
-        d.queue.append(ServerTask::Removal(download, ref));
-        RunNextTask(d);
+        d.setServerAddress({"127.0.0.1:" + std::to_string(port), "6677"});
+        d.delivery().arrived(++download, {ref, "http://h/" + ref, ref, "1"});
+        d.queue().append(ServerTask::Removal(download, ref));
+        d.runTasks();
     }
     ASSERT_TRUE(test::WaitUntil([&] { return removalFailed("del.php?f=404"); }, 60s))
         << c->statusBar->panelText(0).toStdString();

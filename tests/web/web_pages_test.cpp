@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/service_address.h"
-#include "base/session.h"
 #include "tests/support/fake_views.h"
 #include "web/web_pages.h"
 #include "web/web_pages_view.h"
@@ -40,13 +39,12 @@ const std::string kSite = kServiceSite;
 // Guards: the upload page built from a stale host, or loaded only on the first showing.
 TEST(WebPagesTest, UploadTabReloadsItsPageFromTheHostConfiguredAtEachShowing)
 {
-    Session session;
     FakeWebViews views;
-    session.client.host = "files.example.org";
-    UploadTabShown(session, views);
-    UploadTabShown(session, views);
-    session.client.host = "127.0.0.1:8080"; // as the settings dialog's OK sets it
-    UploadTabShown(session, views);
+    std::string host = "files.example.org";
+    UploadTabShown(host, views);
+    UploadTabShown(host, views);
+    host = "127.0.0.1:8080"; // as the settings dialog's OK sets it
+    UploadTabShown(host, views);
 
     ASSERT_EQ(views.navigations.size(), 3u);
     EXPECT_EQ(
@@ -59,8 +57,7 @@ TEST(WebPagesTest, UploadTabReloadsItsPageFromTheHostConfiguredAtEachShowing)
 // Guards: an empty host (the default) crashing or being replaced by something else.
 TEST(WebPagesTest, UploadAddressKeepsAnEmptyHostEmpty)
 {
-    Session session;
-    EXPECT_EQ(UploadManagementAddress(session), "http:///uploader/enter.php?simple=1");
+    EXPECT_EQ(UploadManagementAddress(""), "http:///uploader/enter.php?simple=1");
 }
 
 // Guards: the news tab not loading the news page afresh on each showing.

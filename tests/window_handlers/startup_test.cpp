@@ -9,6 +9,7 @@
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 #include "window_handlers/option_boxes.h"
+#include "window_handlers/server_settings.h"
 #include "window_handlers/start_up.h"
 #include "window_handlers/window_events.h"
 
@@ -87,8 +88,10 @@ TEST_F(StartupTest, FirstStartWithoutSettingsStoresOnlyFolderAndSize)
     EXPECT_EQ(start.ops.caption, "Vexorama " VEXO_VERSION "  PreRelease");
     EXPECT_EQ(start.ops.trayHint, "Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0");
     EXPECT_EQ(start.session.update().blocks(), 100);
-    EXPECT_EQ(start.session.client.host, "");
-    EXPECT_EQ(start.session.client.port, "6677");
+    // The server the check takes once start-up has opened the settings.
+    const TcpEndpoint server = StoredServerAddress(start.session.settings());
+    EXPECT_EQ(server.host, "");
+    EXPECT_EQ(server.port, "6677");
     EXPECT_TRUE(start.ops.messages.empty());
 
     start.close();
