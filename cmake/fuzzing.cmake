@@ -16,6 +16,6 @@ if(VEXO_BUILD_FUZZERS)
     # libc calls of the hardening: AddressSanitizer intercepts the plain
     # ones. SHELL: keeps CMake from dropping the -U as a repeat of the
     # hardening's own.
-    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g "SHELL:-U_FORTIFY_SOURCE")
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all "SHELL:-U_FORTIFY_SOURCE")
     add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
