@@ -10,7 +10,7 @@ namespace vexo {
 // The main window as a whole; closing it (WindowCloser) ends the program.
 class WindowView : public WindowCloser {
 public:
-    virtual ~WindowView() = default;
+    ~WindowView() override = default;
 
     virtual void showCaption(const std::string& caption) = 0;
     virtual void resizeWindow(int width, int height) = 0;
