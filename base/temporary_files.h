@@ -13,6 +13,18 @@ namespace vexo {
 // runs.
 inline constexpr const char* kTemporaryPrefix = ".vexorama-";
 
+// A download broken off keeps its bytes in a hidden file of its own beside
+// the target, ".vexorama-partial-<target's name>", and what a resume needs
+// (the address, the server's validator) in ".vexorama-resume-<target's
+// name>", until the file is whole or no longer listed. Neither has the
+// temporaries' shape, so no clean-up of stale temporaries takes them; no
+// folder scan takes them for a user's file, nor any name from outside.
+inline constexpr const char* kPartialPrefix = ".vexorama-partial-";
+inline constexpr const char* kResumeRecordPrefix = ".vexorama-resume-";
+
+// Whether `name` has the shape of a partial download or its record.
+bool IsPartialDownloadName(std::string_view name);
+
 // Whether `name` has the shape of such a temporary, whoever's.
 bool HasTemporaryShape(std::string_view name);
 
