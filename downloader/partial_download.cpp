@@ -26,10 +26,12 @@ constexpr const char* kRecordHeader = "vexorama partial download 1\n";
 // A record is a few lines; anything larger is not one of ours.
 constexpr std::size_t kMostRecordBytes = 16 * 1024;
 
-// The hidden name for a target's name, shortened as the folder needs.
+// The hidden name for a target's name, shortened as the folder needs and
+// without the characters FAT refuses: the partial takes shape before the
+// file's own name is tried, so it must suit every folder.
 std::string HiddenName(const char* prefix, const std::string& targetName)
 {
-    return FitFileName(prefix + targetName);
+    return FitFileName(FatSafeName(prefix + targetName));
 }
 
 std::string HiddenPath(const char* prefix, const std::string& target)

@@ -10,9 +10,9 @@ namespace vexo {
 
 // What a broken-off download keeps so that a later attempt, in this run
 // or a later one, asks only for the rest. Its bytes stay in a hidden file
-// beside the target, kPartialPrefix + the target's name
-// (base/temporary_files.h); beside it a small record, kResumeRecordPrefix
-// + the name, written whole (so it is sound on any file system, vfat
+// beside the target, kPartialPrefix + the target's name (shortened, and
+// with the characters FAT refuses as "_"; base/temporary_files.h); beside
+// it a small record, kResumeRecordPrefix + the name, written whole (so it is sound on any file system, vfat
 // included), says what those bytes are: the address, the listed size, and
 // the validator the server named for the file, its strong ETag or else its
 // Last-Modified date, which the resume sends as If-Range. Bytes without a

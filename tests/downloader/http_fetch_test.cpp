@@ -664,8 +664,8 @@ TEST_F(FetchTest, BytesKeptAfterFailureOrStopAreResumedLater)
 
 // Guards bytes kept for a resume being lost to a clean-up, or kept for
 // ever: the clean-up of stale temporaries leaves them, no listed name
-// takes their shape, and a whole list removes those of the files it no
-// longer holds, and nothing else.
+// takes their shape, a whole list removes those of the files it no longer
+// holds, and nothing else; a name FAT refuses gets a partial FAT takes.
 TEST(PartialDownloadTest, KeptUntilNoLongerListed)
 {
     TempDir dir;
@@ -682,6 +682,7 @@ TEST(PartialDownloadTest, KeptUntilNoLongerListed)
     EXPECT_EQ(
         test::FolderNames(dir.path()),
         (std::vector<std::string>{".vexorama-partial-a.avi", ".vexorama-resume-a.avi", ".vexorama-save", "b.avi"}));
+    EXPECT_EQ(PartialDownload(dir.file("a:b.avi")).dataPath(), dir.file(".vexorama-partial-a_b.avi"));
     const PartialDownload partial(dir.file("a.avi"));
     partial.record("http://h/files/1", "5", "\"v1\"");
     ASSERT_TRUE(partial.kept("http://h/files/1", "5"));
