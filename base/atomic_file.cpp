@@ -5,6 +5,7 @@
 #include "base/file_names.h"
 #include "base/file_seam.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -111,7 +112,7 @@ AtomicFile::AtomicFile(std::string path, SaveOptions options)
 
 AtomicFile::~AtomicFile()
 {
-    discard();
+    abandon();
 }
 
 void AtomicFile::open()
@@ -125,15 +126,53 @@ void AtomicFile::open()
     if (!options_.unnamed || !openUnnamed(options_.newFileMode))
         openNamed(options_.newFileMode);
     opened_ = true;
+    takeMode();
+}
+
+void AtomicFile::resumeFrom(std::int64_t bytes)
+{
+    if (spent_ || opened_ || options_.keptTemporary.empty())
+        throw std::logic_error(path_ + ": no kept file to resume");
+    const int fd =
+        OpenDescriptor(options_.keptTemporary, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, options_.newFileMode);
+    if (fd < 0) {
+        spent_ = true;
+        throw FileError(errno, path_);
+    }
+    file_ = PosixFile(fd, path_);
+    temporary_ = options_.keptTemporary;
+    opened_ = true;
+    // Only a regular file of ours is written on; anything else there is
+    // left alone.
+    if (!file_.isRegular()) {
+        file_ = PosixFile();
+        temporary_.clear();
+        spent_ = true;
+        throw FileError(EEXIST, path_);
+    }
+    try {
+        const std::int64_t kept = std::min(bytes, file_.size());
+        if (::ftruncate(fd, kept) != 0)
+            throw FileError(errno, path_);
+        file_.seek(kept);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    takeMode();
+}
+
+void AtomicFile::takeMode()
+{
     // A replaced file keeps its mode; a file put under a free name has the
     // mode of a new file, never that of the file whose name was taken (an
-    // executable's execute bit). The file is still empty here.
+    // executable's execute bit). No one else writes the file yet.
     struct stat created {};
     struct stat existing {};
     const bool replacing = ::stat(target_.c_str(), &existing) == 0;
     if (::fstat(file_.fd(), &created) != 0 || (replacing && !ModeSet(::fchmod(file_.fd(), existing.st_mode & 07777)))) {
         const int error = errno;
-        discard();
+        abandon();
         throw FileError(error, path_);
     }
     newMode_ = created.st_mode & 07777;
@@ -181,7 +220,7 @@ void AtomicFile::write(const void* data, std::size_t size)
         file_.writeAll(data, size);
         writeBehind_.wrote(file_, size);
     } catch (...) {
-        discard();
+        abandon();
         throw;
     }
 }
@@ -200,7 +239,7 @@ std::size_t AtomicFile::copyFrom(PosixFile& source, std::size_t size, FileCopier
         writeBehind_.wrote(file_, copied);
         return copied;
     } catch (...) {
-        discard();
+        abandon();
         throw;
     }
 }
@@ -217,7 +256,7 @@ void AtomicFile::finish()
         if (!unnamed_)
             file_.close();
     } catch (...) {
-        discard();
+        abandon();
         throw;
     }
     finished_ = true;
@@ -243,14 +282,14 @@ void AtomicFile::nameTemporary()
                                     [&](const std::string& name) { return LinkUnnamed(file_.fd(), name) == 0; });
     if (temporary_.empty()) {
         const int error = errno;
-        discard();
+        abandon();
         throw FileError(error, path_);
     }
     unnamed_ = false;
     try {
         file_.close();
     } catch (...) {
-        discard();
+        abandon();
         throw;
     }
 }
@@ -262,7 +301,7 @@ void AtomicFile::commit()
         nameTemporary();
     if (Faulted(&FileFaults::failRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
         const int error = errno;
-        discard();
+        abandon();
         throw FileError(error, path_);
     }
     temporary_.clear();
@@ -276,10 +315,10 @@ AtomicFile::Placement AtomicFile::commitIfFree()
     try {
         placement = commitIfFreeAs(path_);
     } catch (...) {
-        discard();
+        abandon();
         throw;
     }
-    discard();
+    abandon();
     return placement;
 }
 
@@ -311,7 +350,7 @@ AtomicFile::Placement AtomicFile::placeUnnamed(const std::string& path)
     } catch (const FileError& error) {
         // The name was made a moment ago, for this file alone.
         ::unlink(path.c_str());
-        discard();
+        abandon();
         throw FileError(error.error(), path);
     }
     return Placement::Placed;
@@ -327,6 +366,18 @@ AtomicFile::Placement AtomicFile::placeNamed(const std::string& path)
     temporary_.clear();
     spent_ = true;
     return Placement::Placed;
+}
+
+void AtomicFile::abandon()
+{
+    if (options_.keptTemporary.empty() || temporary_ != options_.keptTemporary) {
+        discard();
+        return;
+    }
+    writeBehind_.stop();
+    file_ = PosixFile();
+    temporary_.clear();
+    spent_ = true;
 }
 
 void AtomicFile::discard()

@@ -25,6 +25,11 @@ struct SaveOptions {
     // behind; elsewhere (FAT, exFAT, most FUSE file systems) under the
     // temporary name.
     bool unnamed = false;
+    // When set, the file takes shape under this name instead, as a
+    // download that may be resumed does: opened by resumeFrom(), and kept
+    // with what it holds when the object goes uncommitted or a write
+    // fails. Only discard() removes it.
+    std::string keptTemporary{};
 };
 
 // A file written under a temporary name beside its target (or none) and
@@ -51,6 +56,10 @@ public:
     bool spent() const { return spent_; }
     // Creates the temporary; write() does so on first use.
     void open();
+    // Opens the kept temporary (SaveOptions::keptTemporary), made when
+    // missing, keeping its first `bytes` bytes (at most its size) and
+    // cutting off the rest; writes go on after them.
+    void resumeFrom(std::int64_t bytes);
     void write(const void* data, std::size_t size);
     void write(std::string_view text) { write(text.data(), text.size()); }
     // Creates the temporary and reserves the disk space of its first `size`
@@ -82,6 +91,10 @@ public:
 
 private:
     bool openUnnamed(unsigned mode);
+    // After open: a replaced file's mode, or the new file's own, noted.
+    void takeMode();
+    // On a failure: as discard(), but a kept temporary stays.
+    void abandon();
     void openNamed(unsigned mode);
     // "<target's folder>/<prefix><pid>-"
     std::string temporaryStem() const;

@@ -82,7 +82,7 @@ std::string NameFromOutside(std::string name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = '_';
     }
-    if (HasTemporaryShape(name) || IsMadeFilesRecordName(name))
+    if (HasTemporaryShape(name) || IsPartialDownloadName(name) || IsMadeFilesRecordName(name))
         name.front() = '_';
     return name;
 }

@@ -30,7 +30,8 @@ std::string FatSafeName(const std::string& name);
 // A name from outside (a server's listing, the name stored in an encoded
 // file) as the program may give it to a file: its control characters
 // (0x00-0x1F, 0x7F) become "_", and one in the shape of the program's own
-// temporaries, or the name of its record of made files (base/made_files.h),
+// temporaries or partial downloads (base/temporary_files.h), or the name
+// of its record of made files (base/made_files.h),
 // gets "_" for its leading ".", so that the program never takes the user's
 // file for one of its own.
 std::string NameFromOutside(std::string name);

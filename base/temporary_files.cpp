@@ -48,6 +48,11 @@ std::optional<pid_t> TemporaryOwner(std::string_view name)
 
 } // namespace
 
+bool IsPartialDownloadName(std::string_view name)
+{
+    return name.starts_with(kPartialPrefix) || name.starts_with(kResumeRecordPrefix);
+}
+
 bool HasTemporaryShape(std::string_view name)
 {
     return TemporaryOwner(name).has_value();

@@ -7,6 +7,7 @@
 #include "base/made_files.h"
 #include "base/session.h"
 #include "base/size_text.h"
+#include "base/temporary_files.h"
 #include "decoder/container_format.h"
 #include "decoder/decoder_view.h"
 #include "decoder/queue_list.h"
@@ -79,7 +80,8 @@ int DecodeQueue::addAllFromFolder()
     int unopened = 0;
     for (const std::string& name : candidates) {
         const std::string path = folder + "/" + name;
-        if (isQueued(path) || made.contains(name))
+        // A download still in progress is no file of the user's yet.
+        if (isQueued(path) || made.contains(name) || IsPartialDownloadName(name))
             continue;
         bool opened = false;
         if (auto entry = InspectFile(path, true, dialogs_, [&] { opened = true; }))

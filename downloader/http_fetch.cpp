@@ -1,24 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/http_fetch.h"
 
-#include "base/atomic_file.h"
-#include "base/file_io.h"
-#include "base/file_names.h"
 #include "base/int_text.h"
-#include "base/numbered_name.h"
 #include "base/stop_request.h"
-#include "base/temporary_files.h"
+#include "downloader/answer_headers.h"
+#include "downloader/body_file.h"
 #include "downloader/curl_library.h"
+#include "downloader/partial_download.h"
 #include "downloader/pump_pacer.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,11 +28,6 @@ constexpr const char* kAgent = "Generic Delphi Agent";
 // multi handle (a few receives, each written out) ends long before the
 // next pump is due.
 constexpr long kReceiveSize = 128 * 1024;
-
-FileError CreateError(const std::string& path, int error)
-{
-    return FileError(error, path, "Cannot create file \"" + path + "\". " + std::strerror(error));
-}
 
 bool IsWebAddress(const std::string& url)
 {
@@ -53,89 +44,11 @@ bool IsWebAddress(const std::string& url)
     return startsWith("http://") || startsWith("https://");
 }
 
-// The body on its way to its file: gathered and written to a file without
-// a name (or a hidden temporary) in the target's folder, which takes its
-// place at commit() under the first name of the "(n)" rule that is free.
-class BodyFile {
-public:
-    explicit BodyFile(const std::string& target)
-        : file_(target, SaveOptions{.temporaryPrefix = kTemporaryPrefix, .unnamed = true}),
-          name_(FolderPart(target), FileNamePart(target))
-    {}
-
-    // Small receives are gathered in one fixed buffer and written in larger
-    // pieces: a system call per small piece would cost more than its
-    // transfer. Memory stays the same whatever the file's size.
-    void write(const char* data, std::size_t size)
-    {
-        open();
-        if (used_ + size > sizeof buffer_)
-            flush();
-        if (size >= sizeof buffer_) {
-            file_.write(data, size);
-            return;
-        }
-        std::memcpy(buffer_ + used_, data, size);
-        used_ += size;
-    }
-
-    // A file of that name that holds the same bytes already counts as this
-    // one: fetched again (files left on the server are), it makes no copy.
-    void commit()
-    {
-        open();
-        flush();
-        file_.finish();
-        try {
-            PlaceWithoutReplacing(file_, name_);
-        } catch (const FileError& error) {
-            throw CreateError(name_.path(), error.error());
-        }
-    }
-
-private:
-    // Created on first use, so a fetch that fails before its body leaves
-    // nothing to clean up.
-    void open()
-    {
-        if (file_.isOpen())
-            return;
-        try {
-            file_.open();
-        } catch (const FileError& error) {
-            throw CreateError(file_.path(), error.error());
-        }
-    }
-
-    void flush()
-    {
-        file_.write(buffer_, used_);
-        used_ = 0;
-    }
-
-    AtomicFile file_;
-    NumberedName name_;
-    char buffer_[64 * 1024];
-    std::size_t used_ = 0;
-};
-
 struct CurlEasyCleanup {
     void operator()(CURL* curl) const { Curl().easy_cleanup(curl); }
 };
 struct CurlListFree {
     void operator()(curl_slist* list) const { Curl().slist_free_all(list); }
-};
-
-// What the answer's headers say of its body. An answer the fetch follows
-// (a redirect, "100 Continue") starts them afresh.
-struct BodyHeaders {
-    bool chunked = false;
-    // A content coding other than "identity": libcurl decodes it, so the
-    // length the answer names counts the coded bytes, not the file's.
-    bool contentCoded = false;
-    // A transfer coding other than "chunked", which libcurl would pass on
-    // undecoded.
-    bool otherTransferCoding = false;
 };
 
 // What the write callback works with. Errors cannot cross libcurl, so they
@@ -144,12 +57,27 @@ struct Transfer {
     CURL* curl;
     BodyFile& file;
     FetchProgress& progress;
+    const PartialDownload& partial;
+    std::string url;
+    std::string listedSizeText;
     // The listed size when it is a positive number; a "0" (or no number)
     // says nothing about the body.
     std::optional<std::int64_t> listedSize;
-    BodyHeaders headers{};
+    // The bytes the partial holds and their validator, when the request
+    // asks only for the rest.
+    std::optional<PartialDownload::Kept> resume;
+    AnswerHeaders headers{};
     bool started = false;
     bool refused = false;
+    // The answer to a resume does not continue the bytes kept: they go,
+    // and the file is fetched whole.
+    bool mismatched = false;
+    // The body continues the partial from this many bytes.
+    std::int64_t startedAt = 0;
+    // Whether the bytes stay for a later resume: their validator is recorded.
+    bool resumable = false;
+    // The body ran past its size.
+    bool overran = false;
     // The most the body may bring: the length the server names, else the
     // listed size. More than that is no longer this file.
     std::optional<std::int64_t> mostBytes = std::nullopt;
@@ -171,52 +99,10 @@ std::optional<std::int64_t> NamedLength(CURL* curl)
     return static_cast<std::int64_t>(length);
 }
 
-std::string LowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-// The codings of a Transfer-Encoding or Content-Encoding value, lower case.
-std::vector<std::string> Codings(const std::string& value)
-{
-    std::vector<std::string> codings;
-    std::size_t start = 0;
-    while (start <= value.size()) {
-        std::size_t end = value.find(',', start);
-        if (end == std::string::npos)
-            end = value.size();
-        const std::size_t first = value.find_first_not_of(" \t\r\n", start);
-        const std::size_t last = value.find_last_not_of(" \t\r\n", end - 1);
-        if (first != std::string::npos && first < end && last != std::string::npos && last >= first)
-            codings.push_back(LowerCase(value.substr(first, last - first + 1)));
-        start = end + 1;
-    }
-    return codings;
-}
-
 // Takes one header line of an answer.
 std::size_t NoteHeader(char* data, std::size_t size, std::size_t count, void* user)
 {
-    auto& headers = static_cast<Transfer*>(user)->headers;
-    const std::string line(data, size * count);
-    if (line.rfind("HTTP/", 0) == 0) {
-        headers = {};
-        return size * count;
-    }
-    const std::size_t colon = line.find(':');
-    if (colon == std::string::npos)
-        return size * count;
-    const std::string name = LowerCase(line.substr(0, colon));
-    for (const std::string& coding : Codings(line.substr(colon + 1))) {
-        if (name == "transfer-encoding" && coding == "chunked")
-            headers.chunked = true;
-        else if (name == "transfer-encoding" && coding != "identity")
-            headers.otherTransferCoding = true;
-        else if (name == "content-encoding" && coding != "identity")
-            headers.contentCoded = true;
-    }
+    TakeHeaderLine(static_cast<Transfer*>(user)->headers, std::string_view(data, size * count));
     return size * count;
 }
 
@@ -242,6 +128,8 @@ std::optional<std::int64_t> NamedFileLength(const Transfer& transfer)
 // one that ends when the connection closes is held to the listed size.
 std::optional<std::int64_t> WholeSize(const Transfer& transfer)
 {
+    if (transfer.startedAt > 0)
+        return transfer.headers.range->total.value_or(transfer.headers.range->last + 1);
     if (const std::optional<std::int64_t> named = NamedFileLength(transfer))
         return named;
     if (FramedByItself(transfer) || NamedLength(transfer.curl))
@@ -251,9 +139,62 @@ std::optional<std::int64_t> WholeSize(const Transfer& transfer)
 
 void TakeNamedLength(const Transfer& transfer)
 {
+    if (transfer.startedAt > 0) {
+        transfer.progress.fetchTotal = *WholeSize(transfer);
+        return;
+    }
     const std::optional<std::int64_t> length = NamedFileLength(transfer);
     if (length && *length > 0)
         transfer.progress.fetchTotal = *length;
+}
+
+// Whether a 206 answer brings the rest of the bytes kept: the range starts
+// where they end, in the file's own bytes, under the same validator.
+bool ContinuesKept(const Transfer& transfer)
+{
+    const AnswerHeaders& headers = transfer.headers;
+    const std::string validator = headers.validator();
+    return transfer.resume && headers.range && headers.range->first == transfer.resume->bytes && !headers.contentCoded
+           && (validator.empty() || validator == transfer.resume->validator);
+}
+
+// Sets the body off at its first byte: after the bytes kept when the
+// answer continues them, else afresh, the partial then recorded under the
+// answer's validator (or not kept at all without one).
+bool StartBody(Transfer& transfer)
+{
+    long status = 0;
+    Curl().easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
+    // A body still in a coding libcurl does not undo is not the file.
+    if (transfer.headers.otherTransferCoding)
+        return false;
+    if (status == 206 && transfer.resume) {
+        if (!ContinuesKept(transfer)) {
+            transfer.mismatched = true;
+            return false;
+        }
+        transfer.startedAt = transfer.resume->bytes;
+        transfer.file.start(transfer.startedAt);
+        transfer.progress.fetchedBytes = transfer.startedAt;
+        transfer.resumable = true;
+    } else if (IsSuccess(status)) {
+        transfer.file.start(0);
+        transfer.progress.fetchedBytes = 0;
+        const std::string validator = transfer.headers.validator();
+        if (validator.empty()) {
+            transfer.partial.forget();
+        } else {
+            transfer.partial.record(transfer.url, transfer.listedSizeText, validator);
+            transfer.resumable = true;
+        }
+    } else {
+        return false;
+    }
+    if (transfer.resumable)
+        transfer.file.keep();
+    TakeNamedLength(transfer);
+    transfer.mostBytes = WholeSize(transfer);
+    return true;
 }
 
 // Takes what one receive brought (up to kReceiveSize bytes). The progress
@@ -265,15 +206,10 @@ std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void*
     try {
         if (!transfer.started) {
             transfer.started = true;
-            long status = 0;
-            Curl().easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
-            // A body still in a coding libcurl does not undo is not the file.
-            if (!IsSuccess(status) || transfer.headers.otherTransferCoding) {
+            if (!StartBody(transfer)) {
                 transfer.refused = true;
                 return 0;
             }
-            TakeNamedLength(transfer);
-            transfer.mostBytes = WholeSize(transfer);
         }
         // A body that runs past its size stops there, before the disk
         // takes a byte more, and the fetch fails as one cut short does.
@@ -283,6 +219,7 @@ std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void*
             transfer.file.write(data, room);
             transfer.progress.fetchedBytes += static_cast<std::int64_t>(room);
             transfer.refused = true;
+            transfer.overran = true;
             return 0;
         }
         transfer.file.write(data, bytes);
@@ -348,39 +285,60 @@ private:
     bool added_ = false;
 };
 
-} // namespace
+// How one request of a fetch ended.
+enum class Attempt {
+    Whole,      // the file is in place
+    Empty,      // a success status with an empty body
+    Failed,     // nothing more to be had from this fetch
+    BrokenOff,  // the body broke off, its bytes kept for a resume
+    Mismatched, // the answer to a resume did not continue the bytes kept
+};
 
-std::optional<std::int64_t> ParseListedSize(const std::string& text)
+struct Request {
+    const std::string& url;
+    const std::string& path;
+    const std::string& listedSize;
+    std::optional<std::int64_t> listed; // the listed size when positive
+    const PartialDownload& partial;
+    std::optional<PartialDownload::Kept> resume;
+};
+
+// Asks for the file once: whole, or with `request.resume` only what
+// follows the bytes kept ("Range", with "If-Range" on their validator, so
+// that a changed file comes whole).
+Attempt FetchOnce(const Request& request, FetchProgress& progress, PumpPacer& pacer, const FetchLimits& limits)
 {
-    return ParseDecimal(text, 0, INT64_MAX);
-}
-
-Fetched FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
-                    FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits)
-{
-    const std::optional<std::int64_t> listed = ParseListedSize(listedSize);
-    progress.fetchedBytes = 0;
-    progress.fetchTotal = listed.value_or(0);
-    if (!IsWebAddress(url))
-        return Fetched::Failed;
-
     const CurlLibrary& api = Curl();
     const std::unique_ptr<CURL, CurlEasyCleanup> curl(api.easy_init());
     if (!curl)
-        return Fetched::Failed;
-    curl_slist* headers = api.slist_append(nullptr, "Cache-Control: no-cache");
-    headers = headers ? api.slist_append(headers, "Pragma: no-cache") : nullptr;
-    const std::unique_ptr<curl_slist, CurlListFree> headerList(headers);
-    if (!headers)
-        return Fetched::Failed;
+        return Attempt::Failed;
+    std::vector<std::string> lines{"Cache-Control: no-cache", "Pragma: no-cache"};
+    if (request.resume) {
+        lines.push_back("Range: bytes=" + std::to_string(request.resume->bytes) + "-");
+        lines.push_back("If-Range: " + request.resume->validator);
+    }
+    std::unique_ptr<curl_slist, CurlListFree> headerList;
+    for (const std::string& line : lines) {
+        curl_slist* appended = api.slist_append(headerList.get(), line.c_str());
+        if (!appended)
+            return Attempt::Failed;
+        static_cast<void>(headerList.release());
+        headerList.reset(appended);
+    }
 
-    BodyFile file(path);
-    const std::optional<std::int64_t> positiveListed = listed && *listed > 0 ? listed : std::nullopt;
-    Transfer transfer{.curl = curl.get(), .file = file, .progress = progress, .listedSize = positiveListed};
+    BodyFile file(request.path, request.partial);
+    Transfer transfer{.curl = curl.get(),
+                      .file = file,
+                      .progress = progress,
+                      .partial = request.partial,
+                      .url = request.url,
+                      .listedSizeText = request.listedSize,
+                      .listedSize = request.listed,
+                      .resume = request.resume};
     CURL* handle = curl.get();
-    api.easy_setopt(handle, CURLOPT_URL, url.c_str());
+    api.easy_setopt(handle, CURLOPT_URL, request.url.c_str());
     api.easy_setopt(handle, CURLOPT_USERAGENT, kAgent);
-    api.easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    api.easy_setopt(handle, CURLOPT_HTTPHEADER, headerList.get());
     // The file's own bytes are asked for; a server or proxy that codes the
     // body anyway has it decoded by libcurl (or refused, for a coding it
     // does not know), so that a coded body is never stored as the file.
@@ -399,7 +357,6 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
     api.easy_setopt(handle, CURLOPT_HEADERFUNCTION, NoteHeader);
     api.easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
 
-    PumpPacer pacer(pump);
     SlicedTransfer sliced(handle);
     const CURLcode result = sliced.run([&] {
         if (transfer.error)
@@ -409,21 +366,86 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
     });
     long status = 0;
     api.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    if (result != CURLE_OK || transfer.refused || !IsSuccess(status))
-        return Fetched::Failed;
-
-    if (!transfer.started)
+    if (transfer.mismatched || (request.resume && status == 416))
+        return Attempt::Mismatched;
+    // A body past its size is no longer this file: nothing of it is kept.
+    if (transfer.overran)
+        file.drop();
+    if (transfer.refused)
+        return Attempt::Failed;
+    if (!transfer.started) {
+        if (result != CURLE_OK || !IsSuccess(status))
+            return Attempt::Failed;
         TakeNamedLength(transfer);
-    // An empty body replaces nothing: the file of that name stays as it was.
-    if (progress.fetchedBytes == 0)
-        return Fetched::Empty;
+        // An empty body replaces nothing: the file of that name stays as
+        // it was, and bytes kept for it are of no more use.
+        progress.fetchedBytes = 0;
+        request.partial.remove();
+        return Attempt::Empty;
+    }
     // The listed size is the progress bar's; the body's own framing says
     // whether it is whole wherever it can.
     const std::optional<std::int64_t> whole = WholeSize(transfer);
-    if (whole && progress.fetchedBytes != *whole)
-        return Fetched::Failed;
+    if (result != CURLE_OK || (whole && progress.fetchedBytes != *whole))
+        return transfer.resumable ? Attempt::BrokenOff : Attempt::Failed;
     file.commit();
-    return Fetched::Whole;
+    request.partial.forget();
+    return Attempt::Whole;
+}
+
+// A transfer that breaks off after bringing bytes is resumed at once this
+// many times, as long as each brings more.
+constexpr int kMostResumes = 5;
+
+} // namespace
+
+std::optional<std::int64_t> ParseListedSize(const std::string& text)
+{
+    return ParseDecimal(text, 0, INT64_MAX);
+}
+
+Fetched FetchToFile(const std::string& url, const std::string& path, const std::string& listedSize,
+                    FetchProgress& progress, const std::function<void()>& pump, const FetchLimits& limits)
+{
+    const std::optional<std::int64_t> listed = ParseListedSize(listedSize);
+    progress.fetchedBytes = 0;
+    progress.fetchTotal = listed.value_or(0);
+    if (!IsWebAddress(url))
+        return Fetched::Failed;
+
+    const PartialDownload partial(path);
+    Request request{.url = url,
+                    .path = path,
+                    .listedSize = listedSize,
+                    .listed = listed && *listed > 0 ? listed : std::nullopt,
+                    .partial = partial,
+                    .resume = partial.kept(url, listedSize)};
+    PumpPacer pacer(pump);
+    bool restarted = false;
+    for (int resumes = 0;;) {
+        const std::int64_t before = request.resume ? request.resume->bytes : 0;
+        switch (FetchOnce(request, progress, pacer, limits)) {
+        case Attempt::Whole: return Fetched::Whole;
+        case Attempt::Empty: return Fetched::Empty;
+        case Attempt::Failed: return Fetched::Failed;
+        case Attempt::Mismatched:
+            // The bytes kept are not those of the file now: it comes whole,
+            // once.
+            partial.remove();
+            if (restarted)
+                return Fetched::Failed;
+            restarted = true;
+            request.resume.reset();
+            continue;
+        case Attempt::BrokenOff:
+            if (progress.fetchedBytes <= before || ++resumes > kMostResumes)
+                return Fetched::Failed;
+            request.resume = partial.kept(url, listedSize);
+            if (!request.resume)
+                return Fetched::Failed;
+            continue;
+        }
+    }
 }
 
 } // namespace vexo

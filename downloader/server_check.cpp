@@ -6,9 +6,12 @@
 #include "base/session.h"
 #include "base/size_text.h"
 #include "downloader/downloader.h"
+#include "downloader/partial_download.h"
 #include "downloader/server_answer.h"
+#include "downloader/task_runner.h"
 
 #include <array>
+#include <set>
 #include <string>
 
 namespace vexo {
@@ -122,6 +125,11 @@ std::string Downloader::forgetUnlistedArrivals()
     if (!files_.whole())
         return "";
     delivery_.forgetUnlisted(files_);
+    // Bytes kept for a resume of a file no longer listed are of no use.
+    std::set<std::string> listedNames;
+    for (int i = 1; i <= files_.serverFileCount(); ++i)
+        listedNames.insert(LocalFileName(files_.at(i).fileName));
+    RemovePartialsExcept(session_.workingFolder().path(), listedNames);
     try {
         keptFiles_.keepOnly(files_);
     } catch (const FileError& error) {

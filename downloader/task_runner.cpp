@@ -55,7 +55,7 @@ Fetched Downloader::fetchListedFile(const ServerFile& file)
         return Fetched::Failed;
     RemoveStaleTemporaries(folder.path);
     // A name longer than the folder takes is shortened, not refused.
-    const std::string path = JoinPath(folder.path, FitFileName(NameFromOutside(file.fileName)));
+    const std::string path = JoinPath(folder.path, LocalFileName(file.fileName));
     return FetchToFile(
         file.url, path, file.sizeText, progress_, [this] { dialogs_.pump(); }, fetchLimits_);
 }
@@ -224,6 +224,11 @@ bool IsPlainFileName(const std::string& name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
            && name.find('\0') == std::string::npos;
+}
+
+std::string LocalFileName(const std::string& listedName)
+{
+    return FitFileName(NameFromOutside(listedName));
 }
 
 std::string RemovalAddress(const std::string& host, const std::string& removeRef)

@@ -147,8 +147,9 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
         return found;
     const PartIndex index(folder);
     for (const std::string& name : names) {
-        // ".aa" alone names no file to join into: a hidden entry, not a part.
-        if (name.size() <= 3)
+        // ".aa" alone names no file to join into: a hidden entry, not a
+        // part; nor is a download still in progress.
+        if (name.size() <= 3 || IsPartialDownloadName(name))
             continue;
         found.push_back(CountParts(index, name));
         log.logLine("Найден файл " + found.back().baseName + " (Частей: " + std::to_string(found.back().partCount())

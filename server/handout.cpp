@@ -4,9 +4,12 @@
 #include "decoder/container_format.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 namespace vexo::server {
 
@@ -47,6 +50,25 @@ HandoutStream::HandoutStream(int fd, std::int64_t plainSize, WrapPlan plan)
 std::int64_t HandoutStream::size() const
 {
     return static_cast<std::int64_t>(leading_.size()) + plainSize_ + static_cast<std::int64_t>(trailer_.size());
+}
+
+std::int64_t HandoutStream::modified() const
+{
+    struct stat info {};
+    return ::fstat(file_.fd(), &info) == 0 ? static_cast<std::int64_t>(info.st_mtim.tv_sec) : 0;
+}
+
+std::string HandoutStream::entityTag() const
+{
+    struct stat info {};
+    if (::fstat(file_.fd(), &info) != 0)
+        return {};
+    char text[128];
+    std::snprintf(text, sizeof text, "\"%llx-%llx-%llx.%lx-%llx\"", static_cast<unsigned long long>(info.st_ino),
+                  static_cast<unsigned long long>(size()), static_cast<unsigned long long>(info.st_mtim.tv_sec),
+                  static_cast<unsigned long>(info.st_mtim.tv_nsec),
+                  static_cast<unsigned long long>(HashBytes(std::to_string(key_) + leading_ + trailer_)));
+    return text;
 }
 
 std::size_t HandoutStream::read(std::int64_t offset, unsigned char* buffer, std::size_t length)

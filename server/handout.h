@@ -44,6 +44,11 @@ public:
     HandoutStream& operator=(const HandoutStream&) = delete;
 
     std::int64_t size() const;
+    // The file's modification time, in seconds.
+    std::int64_t modified() const;
+    // A strong ETag of these bytes: it changes with the file (replaced,
+    // rewritten, touched) and with the wrapping.
+    std::string entityTag() const;
 
     // Fills buffer with up to length bytes from offset and returns the
     // count, 0 at the end. Throws std::runtime_error when the file cannot

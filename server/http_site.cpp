@@ -2,6 +2,7 @@
 #include "server/http_site.h"
 
 #include "server/account_folder.h"
+#include "server/byte_range.h"
 #include "server/server_log.h"
 #include "server/site_pages.h"
 #include "server/timed_http_server.h"
@@ -142,17 +143,40 @@ void HttpSite::addRoutes()
             res.set_content(NotFoundPage(req.path), kHtml);
             return;
         }
-        const auto size = static_cast<std::size_t>(download->stream->size());
+        // The library would answer a Range on its own, without If-Range,
+        // and wrongly past the end: this route answers it itself.
+        const_cast<Request&>(req).ranges.clear();
+        const std::int64_t size = download->stream->size();
+        const std::string entityTag = download->stream->entityTag();
+        const std::string lastModified = HttpDate(download->stream->modified());
+        res.set_header("ETag", entityTag);
+        res.set_header("Last-Modified", lastModified);
+        res.set_header("Accept-Ranges", "bytes");
+        const AskedPart part =
+            PartAsked(req.get_header_value("Range"), req.get_header_value("If-Range"), size, entityTag, lastModified);
+        if (part.kind == AskedPart::Kind::Unsatisfiable) {
+            res.status = 416;
+            res.set_header("Content-Range", "bytes */" + std::to_string(size));
+            return;
+        }
         if (size == 0) {
+            res.status = 200;
             res.set_content("", "application/octet-stream");
             return;
         }
+        const bool partial = part.kind == AskedPart::Kind::Part;
+        const std::int64_t first = partial ? part.first : 0;
+        const std::int64_t length = partial ? part.last - part.first + 1 : size;
+        res.status = partial ? 206 : 200;
+        if (partial)
+            res.set_header("Content-Range", "bytes " + std::to_string(part.first) + "-" + std::to_string(part.last)
+                                                + "/" + std::to_string(size));
         res.set_content_provider(
-            size, "application/octet-stream",
-            [this, download](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            static_cast<std::size_t>(length), "application/octet-stream",
+            [this, download, first](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
                 try {
                     const std::size_t got =
-                        download->stream->read(static_cast<std::int64_t>(offset), download->buffer.data(),
+                        download->stream->read(first + static_cast<std::int64_t>(offset), download->buffer.data(),
                                                std::min(length, download->buffer.size()));
                     if (got == 0 || !sink.write(reinterpret_cast<const char*>(download->buffer.data()), got))
                         return false;
@@ -234,7 +258,16 @@ void HttpSite::addRoutes()
     server_->set_logger([this](const Request& req, const Response& res) {
         const std::string bytes =
             res.has_header("Content-Length") ? res.get_header_value("Content-Length") : std::to_string(res.body.size());
-        log_.line("http " + req.method + " " + req.target + " " + std::to_string(res.status) + " " + bytes + " bytes");
+        // A download asked for in part says which part, and what it got.
+        std::string part;
+        if (req.has_header("Range"))
+            part = ", asked " + req.get_header_value("Range");
+        if (req.has_header("If-Range"))
+            part += " if " + req.get_header_value("If-Range");
+        if (res.has_header("Content-Range"))
+            part += ", sent " + res.get_header_value("Content-Range");
+        log_.line("http " + req.method + " " + req.target + " " + std::to_string(res.status) + " " + bytes + " bytes"
+                  + part);
     });
 }
 

@@ -58,7 +58,9 @@ std::string UrlFileName(const std::string& url)
     const std::size_t pathStart = rest.find('/');
     const std::string path = pathStart == std::string::npos ? std::string() : rest.substr(pathStart);
     const std::string name = PercentDecoded(FileNamePart(path));
-    return IsPlainFileName(name) ? name : "index.html";
+    // A name in the shape of the program's own hidden files (a download in
+    // progress) would be taken for one of them.
+    return IsPlainFileName(name) ? NameFromOutside(name) : "index.html";
 }
 
 std::string FreeFilePath(const std::string& folder, const std::string& name)

@@ -10,8 +10,9 @@ class DownloaderView;
 class WorkingFolder;
 
 // The name a fetched address is saved under: its last path segment,
-// percent-decoded, without query or fragment; "index.html" when that is
-// empty or no plain file name.
+// percent-decoded, without query or fragment, made safe as every name from
+// outside is (NameFromOutside); "index.html" when that is empty or no
+// plain file name.
 std::string UrlFileName(const std::string& url);
 
 // `name` in `folder`, or, when that is taken, "stem (2).ext", "stem (3).ext"

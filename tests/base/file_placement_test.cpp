@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -192,6 +193,42 @@ TEST(FilePlacementTest, OnlyTheProgramsOwnStaleTemporariesAreRemoved)
     expected.push_back(".vexorama-" + pid + "-9");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FolderNames(dir.path()), expected);
+}
+
+// Guards the bytes of a download in progress lost on a failure or an
+// uncommitted end: a kept file stays with what it holds (a failed write
+// included), goes on after the bytes asked for, cutting off the rest, is
+// removed only by discard(), and is placed like any other.
+TEST(FilePlacementTest, KeptFileStaysUntilPlacedOrDiscarded)
+{
+    TempDir dir;
+    const std::string kept = dir.file(".vexorama-partial-clip.avi");
+    const SaveOptions options{.keptTemporary = kept};
+    {
+        AtomicFile file(dir.file("clip.avi"), options);
+        file.resumeFrom(0);
+        file.write("0123456789");
+    }
+    EXPECT_EQ(ReadFile(kept), "0123456789");
+    {
+        AtomicFile file(dir.file("clip.avi"), options);
+        file.resumeFrom(4);
+        const ScopedFileFaults full({.failWriteAfter = 0, .error = ENOSPC});
+        EXPECT_THROW(file.write("abc"), FileError);
+    }
+    EXPECT_EQ(ReadFile(kept), "0123");
+    {
+        AtomicFile file(dir.file("clip.avi"), options);
+        file.resumeFrom(99);
+        file.write("xy");
+        ASSERT_EQ(file.commitIfFree(), AtomicFile::Placement::Placed);
+    }
+    EXPECT_EQ(FolderNames(dir.path()), Names{"clip.avi"});
+    EXPECT_EQ(ReadFile(dir.file("clip.avi")), "0123xy");
+    AtomicFile discarded(dir.file("other.avi"), options);
+    discarded.resumeFrom(0);
+    discarded.discard();
+    EXPECT_EQ(FolderNames(dir.path()), Names{"clip.avi"});
 }
 
 // Guards the names FAT refuses: a listed "a:b.avi" was fetched whole and

@@ -104,6 +104,18 @@ TEST_F(BatchRunTest, ThreeFilesWithAutoDelete)
     EXPECT_TRUE(ops.messages.empty());
 }
 
+// Guards a download still in progress taken for a container: the bytes
+// kept for a resume, and their record, are never queued, whatever they hold.
+TEST_F(BatchRunTest, PartialDownloadsAreNotQueued)
+{
+    encoded("1.avi", "a.bin", PatternBytes(100, 1));
+    const std::string bytes = ReadFile(dir.file("1.avi"));
+    WriteFile(dir.file(".vexorama-partial-2.avi"), bytes);
+    WriteFile(dir.file(".vexorama-resume-3.jpg"), bytes);
+    queue.addAllFromFolder();
+    EXPECT_EQ(queue.queueCount(), 1);
+}
+
 // Guards the marks of a name clash: rename mark first, then " [OK]".
 TEST_F(BatchRunTest, NameClashLine)
 {

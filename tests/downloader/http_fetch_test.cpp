@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
+#include "base/file_names.h"
 #include "base/session.h"
 #include "base/stop_request.h"
+#include "base/temporary_files.h"
 #include "downloader/downloader.h"
 #include "downloader/downloader_events.h"
 #include "downloader/http_fetch.h"
+#include "downloader/partial_download.h"
 #include "tests/support/byte_pattern.h"
 #include "tests/support/fake_views.h"
 #include "tests/support/script_server.h"
@@ -398,9 +401,7 @@ TEST_F(FetchTest, FailedStoreKeepsTheOldFileAndLeavesNoTemporary)
     } cases[] = {
         {{.failWriteAfter = 70000, .error = ENOSPC}, target + ": No space left on device"},
         {{.failSync = true}, target + ": Input/output error"},
-        // The finished file is closed once it has its name: "(1)", as the
-        // name is taken.
-        {{.failClose = true}, "Cannot create file \"" + dir.file("(1)clip.avi") + "\". Input/output error"},
+        {{.failClose = true}, target + ": Input/output error"},
         {{.failRename = true}, "Cannot create file \"" + dir.file("(1)clip.avi") + "\". Input/output error"},
     };
     for (const auto& c : cases) {
@@ -502,6 +503,192 @@ TEST_F(FetchTest, FileThatCannotBeCreatedIsAnError)
         EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + missing + "\". No such file or directory");
     }
     EXPECT_TRUE(folderNames().empty());
+}
+
+// A 200 answer naming the whole of `body` and its validator (whole
+// header lines), cut after `sent` bytes.
+std::string CutWhole(const std::string& body, std::size_t sent, const std::string& validator)
+{
+    return HttpResponse("200 OK", validator + "Content-Length: " + std::to_string(body.size()) + "\r\n",
+                        body.substr(0, sent));
+}
+
+// A 206 answer with the bytes of `body` from `first` on, cut after `sent`
+// bytes of the whole.
+std::string CutPart(const std::string& body, std::size_t first, std::size_t sent, const std::string& validator)
+{
+    const std::string size = std::to_string(body.size());
+    return HttpResponse("206 Partial Content",
+                        validator + "Content-Range: bytes " + std::to_string(first) + "-"
+                            + std::to_string(body.size() - 1) + "/" + size
+                            + "\r\nContent-Length: " + std::to_string(body.size() - first) + "\r\n",
+                        body.substr(first, sent - first));
+}
+
+const std::string kTag = "ETag: \"v1\"\r\n";
+const std::string kDate = "Last-Modified: Wed, 09 Dec 2026 21:03:04 GMT\r\n";
+
+// Guards a broken-off download starting again from zero: the rest is asked
+// for at once (Range from where the bytes end, If-Range on the strong ETag
+// or else the date of the first answer), each piece appended, the file
+// byte-exact and nothing hidden left beside it.
+TEST_F(FetchTest, BrokenOffTransferResumesWhereItStopped)
+{
+    const std::string body = PatternBytes(10000);
+    const struct {
+        std::vector<std::string> replies;
+        std::vector<std::string> asked; // the Range and If-Range of each resume
+    } cases[] = {
+        {{CutWhole(body, 4000, kTag), CutPart(body, 4000, 10000, kTag)}, {"bytes=4000- \"v1\""}},
+        {{CutWhole(body, 4000, kDate), CutPart(body, 4000, 10000, kDate)},
+         {"bytes=4000- Wed, 09 Dec 2026 21:03:04 GMT"}},
+        {{CutWhole(body, 4000, "ETag: W/\"weak\"\r\n" + kDate), CutPart(body, 4000, 10000, kDate)},
+         {"bytes=4000- Wed, 09 Dec 2026 21:03:04 GMT"}},
+        {{CutWhole(body, 1, kTag), CutPart(body, 1, 5000, kTag), CutPart(body, 5000, 9999, kTag),
+          CutPart(body, 9999, 10000, kTag)},
+         {"bytes=1- \"v1\"", "bytes=5000- \"v1\"", "bytes=9999- \"v1\""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked.front());
+        std::vector<ScriptedReply> replies;
+        for (const std::string& reply : c.replies)
+            replies.push_back({reply});
+        ScriptServer server(replies);
+        ASSERT_EQ(fetch(server, "10000"), Fetched::Whole);
+        EXPECT_EQ(ReadFile(target), body);
+        EXPECT_EQ(progress.fetchedBytes, 10000);
+        EXPECT_EQ(progress.fetchTotal, 10000);
+        const std::vector<std::string> requests = server.requests();
+        ASSERT_EQ(requests.size(), c.asked.size() + 1);
+        EXPECT_EQ(requests[0].find("Range:"), std::string::npos);
+        for (std::size_t i = 0; i < c.asked.size(); ++i) {
+            const std::string& request = requests[i + 1];
+            const std::string range = request.substr(request.find("\r\nRange: ") + 9);
+            const std::string ifRange = request.substr(request.find("\r\nIf-Range: ") + 12);
+            EXPECT_EQ(range.substr(0, range.find('\r')) + " " + ifRange.substr(0, ifRange.find('\r')), c.asked[i]);
+        }
+        EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+        std::filesystem::remove(target);
+    }
+}
+
+// Guards a file made of two versions: bytes kept are continued only by a
+// 206 whose range starts where they end under the same validator. A server
+// that ignores the range (200), or a file changed since (If-Range failed),
+// brings the whole file afresh; a 206 of another version or place, or a
+// 416, drops the bytes and the file is asked for whole. Without a
+// validator nothing is resumed or kept.
+TEST_F(FetchTest, ResumeNeverMixesTwoVersions)
+{
+    const std::string oldBody = PatternBytes(8000);
+    std::string newBody = oldBody;
+    newBody.replace(0, 4000, std::string(4000, 'n'));
+    const std::string other = "ETag: \"v2\"\r\n";
+    const std::string newWhole = HttpResponse("200 OK", other + "Content-Length: 8000\r\n", newBody);
+    const struct {
+        std::string name;
+        std::vector<std::string> replies;
+        Fetched expected;
+        std::size_t requests;
+    } cases[] = {
+        {"range ignored", {CutWhole(oldBody, 3000, kTag), newWhole}, Fetched::Whole, 2},
+        {"other version",
+         {CutWhole(oldBody, 3000, kTag), CutPart(newBody, 3000, 8000, other), newWhole},
+         Fetched::Whole,
+         3},
+        {"other place",
+         {CutWhole(oldBody, 3000, kTag), CutPart(newBody, 2000, 8000, kTag), newWhole},
+         Fetched::Whole,
+         3},
+        {"unsatisfiable",
+         {CutWhole(oldBody, 3000, kTag), HttpAnswer("416 Range Not Satisfiable", ""), newWhole},
+         Fetched::Whole,
+         3},
+        {"no validator", {CutWhole(oldBody, 3000, ""), newWhole}, Fetched::Failed, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<ScriptedReply> replies;
+        for (const std::string& reply : c.replies)
+            replies.push_back({reply});
+        ScriptServer server(replies);
+        EXPECT_EQ(fetch(server, "8000"), c.expected);
+        EXPECT_EQ(server.requests().size(), c.requests);
+        if (c.expected == Fetched::Whole) {
+            EXPECT_EQ(ReadFile(target), newBody);
+            EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+        } else {
+            EXPECT_TRUE(folderNames().empty());
+        }
+        std::filesystem::remove(target);
+    }
+}
+
+// Guards the bytes of a download that broke off too often, or was stopped
+// (the window closed, "Выход"), being thrown away: they stay hidden beside
+// the target, the fetch fails after five resumes in a row, and a later
+// fetch of the same file, in this run or the next, asks only for the rest.
+// Another address or listed size starts afresh.
+TEST_F(FetchTest, BytesKeptAfterFailureOrStopAreResumedLater)
+{
+    const std::string body = PatternBytes(10000);
+    std::vector<ScriptedReply> cuts{{CutWhole(body, 1000, kTag)}};
+    for (std::size_t sent = 2000; sent <= 6000; sent += 1000)
+        cuts.push_back({CutPart(body, sent - 1000, sent, kTag)});
+    cuts.push_back({CutPart(body, 6000, 10000, kTag)});
+    ScriptServer server(cuts);
+    EXPECT_EQ(fetch(server, "10000"), Fetched::Failed);
+    EXPECT_EQ(server.requests().size(), 6u);
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{".vexorama-partial-clip.avi", ".vexorama-resume-clip.avi"}));
+
+    ASSERT_EQ(fetch(server, "10000"), Fetched::Whole);
+    EXPECT_NE(server.requests().at(6).find("\r\nRange: bytes=6000-\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(target), body);
+    std::filesystem::remove(target);
+
+    // Stopped half way: the bytes stay, and only the same file resumes them.
+    ScriptServer stopped(
+        std::vector<ScriptedReply>{{CutWhole(body, 2500, kTag), false, true}, {HttpAnswer("200 OK", "another file")}});
+    onPump = [&] {
+        if (progress.fetchedBytes == 2500)
+            throw StopRequest();
+    };
+    EXPECT_THROW(fetch(stopped, "10000"), StopRequest);
+    onPump = nullptr;
+    EXPECT_EQ(std::filesystem::file_size(dir.file(".vexorama-partial-clip.avi")), 2500u);
+    ASSERT_EQ(fetch(stopped, "12"), Fetched::Whole);
+    EXPECT_EQ(stopped.requests().at(1).find("Range:"), std::string::npos);
+    EXPECT_EQ(ReadFile(target), "another file");
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+}
+
+// Guards bytes kept for a resume being lost to a clean-up, or kept for
+// ever: the clean-up of stale temporaries leaves them, no listed name
+// takes their shape, a whole list removes those of the files it no longer
+// holds, and nothing else; a name FAT refuses gets a partial FAT takes.
+TEST(PartialDownloadTest, KeptUntilNoLongerListed)
+{
+    TempDir dir;
+    const std::vector<std::string> files{".vexorama-partial-a.avi", ".vexorama-resume-a.avi", ".vexorama-partial-b.avi",
+                                         ".vexorama-resume-b.avi",  ".vexorama-save",         "b.avi"};
+    for (const std::string& name : files)
+        WriteFile(dir.file(name), "bytes");
+    RemoveStaleTemporaries(dir.path());
+    EXPECT_EQ(test::FolderNames(dir.path()).size(), files.size());
+    EXPECT_EQ(NameFromOutside(".vexorama-partial-a.avi"), "_vexorama-partial-a.avi");
+    EXPECT_EQ(NameFromOutside(".vexorama-resume-a.avi"), "_vexorama-resume-a.avi");
+
+    RemovePartialsExcept(dir.path(), {"a.avi"});
+    EXPECT_EQ(
+        test::FolderNames(dir.path()),
+        (std::vector<std::string>{".vexorama-partial-a.avi", ".vexorama-resume-a.avi", ".vexorama-save", "b.avi"}));
+    EXPECT_EQ(PartialDownload(dir.file("a:b.avi")).dataPath(), dir.file(".vexorama-partial-a_b.avi"));
+    const PartialDownload partial(dir.file("a.avi"));
+    partial.record("http://h/files/1", "5", "\"v1\"");
+    ASSERT_TRUE(partial.kept("http://h/files/1", "5"));
+    EXPECT_EQ(partial.kept("http://h/files/1", "5")->bytes, 5);
+    EXPECT_FALSE(partial.kept("http://h/files/2", "5"));
+    EXPECT_FALSE(partial.kept("http://h/files/1", "6"));
 }
 
 // Guards the progress display: bar, "Скачано ... из ...", tray hint, pump.

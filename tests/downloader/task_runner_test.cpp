@@ -2,6 +2,7 @@
 #include "base/file_io.h"
 #include "base/stop_request.h"
 #include "downloader/downloader_events.h"
+#include "downloader/partial_download.h"
 #include "downloader/task_runner.h"
 #include "tests/downloader/check_fixture.h"
 #include "tests/support/script_server.h"
@@ -392,6 +393,28 @@ TEST_F(RunnerTest, IncompleteBodyKeepsTheServerCopy)
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"vexorama.INI"});
     EXPECT_EQ(d.downloadedThisSession(), 0);
+}
+
+// Guards a download broken off in an earlier run (killed, or ended in the
+// middle) being fetched again from zero: the bytes it left are resumed by
+// the next download, and a whole list that no longer holds a file removes
+// the bytes kept for it.
+TEST_F(RunnerTest, BytesLeftByAnEarlierRunAreResumedOrCleared)
+{
+    const std::string url = webFile("HTTP/1.1 206 Partial Content\r\nConnection: close\r\nETag: \"v1\"\r\n"
+                                    "Content-Range: bytes 4-9/10\r\nContent-Length: 6\r\n\r\n456789");
+    WriteFile(dir.file(".vexorama-partial-a.avi"), "0123");
+    PartialDownload(dir.file("a.avi")).record(url, "10", "\"v1\"");
+    WriteFile(dir.file(".vexorama-partial-gone.avi"), "01");
+    PartialDownload(dir.file("gone.avi")).record("http://127.0.0.1:1/g", "5", "\"v9\"");
+    const auto server = listing({{"a.avi", url, "r1", "10"}});
+    setRemMode(1);
+    queueCheck();
+    d.tick();
+    EXPECT_EQ(ReadFile(dir.file("a.avi")), "0123456789");
+    EXPECT_NE(web[0]->requests().at(0).find("\r\nRange: bytes=4-\r\nIf-Range: \"v1\"\r\n"), std::string::npos);
+    EXPECT_EQ(test::FolderNames(dir.path()), (std::vector<std::string>{"a.avi", "vexorama.INI"}));
+    EXPECT_EQ(d.downloadedThisSession(), 1);
 }
 
 // Guards a file removed on the server without ever being fetched: two

@@ -100,9 +100,10 @@ std::string TcpExchange(int port, const std::vector<std::string>& pieces)
     return socket.receiveAll();
 }
 
-HttpReply HttpGet(int port, std::string_view target)
+HttpReply HttpGet(int port, std::string_view target, std::string_view headers)
 {
-    return Exchange(port, "GET " + std::string(target) + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    return Exchange(port, "GET " + std::string(target) + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
+                              + std::string(headers) + "\r\n");
 }
 
 HttpReply HttpPostFile(int port, std::string_view target, std::string_view fileName, std::string_view content)

@@ -23,8 +23,9 @@ struct HttpReply {
     std::string body;
 };
 
-// One HTTP/1.0 request; target is sent as it stands.
-HttpReply HttpGet(int port, std::string_view target);
+// One HTTP/1.0 request; target is sent as it stands, with `headers`
+// (whole lines) added.
+HttpReply HttpGet(int port, std::string_view target, std::string_view headers = {});
 // A multipart/form-data POST with one file part named "file".
 HttpReply HttpPostFile(int port, std::string_view target, std::string_view fileName, std::string_view content);
 

@@ -177,6 +177,72 @@ TEST_F(ServerTest, RemovalDeletesTheFileFromTheNextListing)
     EXPECT_EQ(download(files[0]).status, 404);
 }
 
+// The value of the header `name` in a header block, empty without one.
+std::string HeaderValue(const std::string& headers, const std::string& name)
+{
+    const std::size_t at = headers.find("\r\n" + name + ": ");
+    if (at == std::string::npos)
+        return "";
+    const std::size_t start = at + name.size() + 4;
+    return headers.substr(start, headers.find("\r\n", start) - start);
+}
+
+// Guards a resumed download getting other bytes than it asked for: one
+// range is served (206 and its Content-Range, clamped to the file's end),
+// a range that starts past the end is refused (416), and a range under a
+// validator of another version, or several ranges, get the whole file.
+// Every download names its validators, a file rewritten gets a new ETag,
+// and the log says which part was asked and sent.
+TEST_F(ServerTest, DownloadsServeTheRangeAsked)
+{
+    const std::string body = Pattern(1000);
+    WriteFile(folder + "/clip.avi", body);
+    start();
+    const auto files = list();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string target = files[0].url.substr(("http://" + host()).size());
+    const auto whole = get(target);
+    ASSERT_EQ(whole.status, 200);
+    EXPECT_EQ(whole.body, body);
+    const std::string tag = HeaderValue(whole.headers, "ETag");
+    const std::string date = HeaderValue(whole.headers, "Last-Modified");
+    ASSERT_TRUE(tag.size() > 2 && tag.front() == '"' && tag.back() == '"') << whole.headers;
+    ASSERT_TRUE(date.ends_with(" GMT")) << whole.headers;
+
+    const struct {
+        std::string headers;
+        int status;
+        std::size_t first, size; // of the body expected
+        std::string contentRange;
+    } cases[] = {
+        {"Range: bytes=100-\r\n", 206, 100, 900, "bytes 100-999/1000"},
+        {"Range: bytes=100-199\r\n", 206, 100, 100, "bytes 100-199/1000"},
+        {"Range: bytes=-10\r\n", 206, 990, 10, "bytes 990-999/1000"},
+        {"Range: bytes=900-5000\r\n", 206, 900, 100, "bytes 900-999/1000"},
+        {"Range: bytes=100-\r\nIf-Range: " + tag + "\r\n", 206, 100, 900, "bytes 100-999/1000"},
+        {"Range: bytes=100-\r\nIf-Range: " + date + "\r\n", 206, 100, 900, "bytes 100-999/1000"},
+        {"Range: bytes=100-\r\nIf-Range: \"stale\"\r\n", 200, 0, 1000, ""},
+        {"Range: bytes=0-1,5-6\r\n", 200, 0, 1000, ""},
+        {"Range: bytes=1000-\r\n", 416, 0, 0, "bytes */1000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.headers);
+        const auto reply = test::HttpGet(server->httpPort(), target, c.headers);
+        EXPECT_EQ(reply.status, c.status);
+        EXPECT_EQ(HeaderValue(reply.headers, "Content-Range"), c.contentRange);
+        if (c.status != 416) {
+            EXPECT_EQ(reply.body, body.substr(c.first, c.size));
+        }
+    }
+
+    WriteFile(folder + "/clip.avi", Pattern(999) + "x");
+    EXPECT_NE(HeaderValue(get(target).headers, "ETag"), tag);
+    server->stop();
+    EXPECT_NE(log.str().find(target + " 206 100 bytes, asked bytes=100-199, sent bytes 100-199/1000\n"),
+              std::string::npos)
+        << log.str();
+}
+
 // Guards an unknown address answering anything but 404, and names from a request reaching outside the folder.
 TEST_F(ServerTest, UnknownAndEscapingNamesAreRefused)
 {

@@ -94,7 +94,8 @@ TEST_F(UrlDownloadTest, AnEmptyAddressIsRefusedWithAClearText)
     EXPECT_EQ(filesInFolder(), 0u);
 }
 
-// Guards: names taken from a query, fragment or host, or names that leave the folder.
+// Guards: names taken from a query, fragment or host, names that leave the
+// folder, or names the program's own hidden files have.
 TEST(UrlFileNameTest, TakesTheLastPathSegmentAndFallsBackForNamesThatAreNoPlainFile)
 {
     EXPECT_EQ(UrlFileName("http://h/a/b/photo.jpg"), "photo.jpg");
@@ -106,6 +107,7 @@ TEST(UrlFileNameTest, TakesTheLastPathSegmentAndFallsBackForNamesThatAreNoPlainF
     EXPECT_EQ(UrlFileName("http://h/a/.."), "index.html");
     EXPECT_EQ(UrlFileName("http://h/a/..%2F..%2Fetc%2Fpasswd"), "index.html");
     EXPECT_EQ(UrlFileName("http://h/a/%2e%2e"), "index.html");
+    EXPECT_EQ(UrlFileName("http://h/a/.vexorama-partial-clip.avi"), "_vexorama-partial-clip.avi");
 }
 
 } // namespace
