@@ -12,15 +12,23 @@
 
 namespace vexo {
 
+void NameApplication()
+{
+    // The name people read: the tray's title, the screen reader's name of
+    // the application, and the class of the window on X11 (WM_CLASS
+    // "vexorama", "Vexorama"), which the desktop entry names as its
+    // StartupWMClass. No display name is set: Qt would append it to every
+    // window and box title.
+    QApplication::setApplicationName(QStringLiteral("Vexorama"));
+    QApplication::setApplicationVersion(QStringLiteral(VEXO_VERSION));
+    // The installed .desktop entry: the window's app id on Wayland, so that
+    // docks and task bars group the window under its launcher.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vexorama.Vexorama"));
+}
+
 void SetUpApplication(QApplication& app)
 {
-    // Named after the installed .desktop entry, as the window's class on X11
-    // (WM_CLASS) and its app id on Wayland, so that docks and task bars
-    // group the window under its launcher; people read "Vexorama".
-    QApplication::setApplicationName(QStringLiteral("io.github.vexorama.Vexorama"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vexorama"));
-    QApplication::setApplicationVersion(QStringLiteral(VEXO_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vexorama.Vexorama"));
+    NameApplication();
     UseRussianQtTexts(app);
 }
 

@@ -11,6 +11,9 @@ namespace vexo {
 // What the program sets on its application before the main window is made:
 // its names, the desktop entry it belongs to, Qt's own texts in Russian.
 void SetUpApplication(QApplication& app);
+// Its names alone: the application's name "Vexorama", its version, and the
+// desktop entry it belongs to.
+void NameApplication();
 
 // An unattended run needs no screen: with no display at all (neither X nor
 // Wayland, and no platform chosen) it runs on Qt's offscreen platform

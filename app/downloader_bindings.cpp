@@ -38,6 +38,8 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
     connect(c.serverSettingsButton, &QPushButton::clicked, this, boundary.guard([this] { settingsDialog().open(); }));
     connect(c.checkServerButton, &QPushButton::clicked, this, boundary.guard([d] { d->queueCheck(); }));
     connect(c.checkServerItem, &QAction::triggered, this, boundary.guard([d] { d->queueCheck(); }));
+    connect(c.stopButton, &QPushButton::clicked, this, boundary.guard([d] { d->stopDownload(); }));
+    connect(c.stopItem, &QAction::triggered, this, boundary.guard([d] { d->stopDownload(); }));
     // The box and the tray item switch the same automatic check.
     const auto setAutoCheck = [this, d](bool on) { context_.boundary.run([=] { d->setAutoCheck(on); }); };
     connect(c.autoCheckBox, &QCheckBox::toggled, this, setAutoCheck);

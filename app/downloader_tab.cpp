@@ -33,6 +33,9 @@ QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
     c.downloaderCommands = box;
     c.checkServerButton = MakeButton(box, QString::fromUtf8("Обновить"),
                                      QString::fromUtf8("Обновляет список файлов сервера и состояние их закачки"));
+    c.stopButton = MakeButton(box, QString::fromUtf8("Остановить"),
+                              QString::fromUtf8("Останавливает закачку файла и отменяет ждущие закачки"));
+    c.stopButton->setEnabled(false);
     c.serverSettingsButton =
         MakeButton(box, QString::fromUtf8("Настройки"), QString::fromUtf8("Настройки доступа к серверу"));
     c.autoCheckBox = new QCheckBox(QString::fromUtf8("Автопроверка"), box);
@@ -43,6 +46,7 @@ QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(8, 4, 8, 4);
     row->addWidget(c.checkServerButton);
+    row->addWidget(c.stopButton);
     row->addWidget(c.serverSettingsButton);
     row->addSpacing(14);
     row->addWidget(c.autoCheckBox);

@@ -57,6 +57,7 @@ struct MainWindowControls {
     QWidget* downloaderTab = nullptr;
     QGroupBox* downloaderCommands = nullptr;
     QPushButton* checkServerButton = nullptr;    // "Обновить"
+    QPushButton* stopButton = nullptr;           // "Остановить"
     QPushButton* serverSettingsButton = nullptr; // "Настройки"
     QCheckBox* autoCheckBox = nullptr;           // "Автопроверка"
     QLineEdit* autoCheckPeriodBox = nullptr;
@@ -98,6 +99,7 @@ struct MainWindowControls {
     QMenu* trayMenu = nullptr;
     QAction* showWindowItem = nullptr;  // "Показать/скрыть"
     QAction* checkServerItem = nullptr; // "Проверить новые файлы"
+    QAction* stopItem = nullptr;        // "Остановить"
     QAction* autoCheckItem = nullptr;   // "Автообновление"
     QAction* exitItem = nullptr;        // "Выход"
 

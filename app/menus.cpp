@@ -43,6 +43,8 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
     c.showWindowItem->setFont(bold);
     c.trayMenu->setDefaultAction(c.showWindowItem);
     c.checkServerItem = MakeItem(c.trayMenu, QString::fromUtf8("Проверить новые файлы"));
+    c.stopItem = MakeItem(c.trayMenu, QString::fromUtf8("Остановить"));
+    c.stopItem->setEnabled(false);
     c.autoCheckItem = MakeItem(c.trayMenu, QString::fromUtf8("Автообновление"));
     c.autoCheckItem->setCheckable(true);
     c.exitItem = MakeItem(c.trayMenu, QString::fromUtf8("Выход"));

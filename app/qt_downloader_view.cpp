@@ -51,6 +51,17 @@ void QtDownloaderView::setServerControlsEnabled(bool enabled)
     }
 }
 
+void QtDownloaderView::setStopEnabled(bool enabled)
+{
+    const bool hadFocus = c_.stopButton->hasFocus();
+    c_.stopButton->setEnabled(enabled);
+    // Pressed, the button took the focus, which a disabled button hands on:
+    // it goes back where it was before the download, as from the server
+    // controls.
+    if (hadFocus && focusBeforeFetch_)
+        focusWhileFetching_ = c_.window->focusWidget();
+}
+
 void QtDownloaderView::showAutoCheck(bool on)
 {
     const QSignalBlocker quiet(c_.autoCheckBox);

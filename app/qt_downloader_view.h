@@ -21,6 +21,7 @@ public:
     void setServerControlsEnabled(bool enabled) override;
     void showAutoCheck(bool on) override;
     void showAutoCheckPeriod(const std::string& seconds) override;
+    void setStopEnabled(bool enabled) override;
     void showServerFiles(const ServerFileTable& table) override;
     void showFetchName(const std::string& name) override;
     void showFetchStatus(const std::string& text) override;

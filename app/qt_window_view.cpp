@@ -76,6 +76,11 @@ void QtWindowView::markAutoCheck(bool on)
     c_.autoCheckItem->setChecked(on);
 }
 
+void QtWindowView::setStopItemEnabled(bool enabled)
+{
+    c_.stopItem->setEnabled(enabled);
+}
+
 void QtWindowView::announceArrival(const std::string& fileName)
 {
     // A window in front of the user shows the arrival itself.

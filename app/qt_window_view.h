@@ -21,6 +21,7 @@ public:
 
     void showTrayHint(const std::string& hint) override;
     void markAutoCheck(bool on) override;
+    void setStopItemEnabled(bool enabled) override;
     void announceArrival(const std::string& fileName) override;
 
 private:

@@ -26,6 +26,7 @@ public:
     void setServerControlsEnabled(bool) override {}
     void showAutoCheck(bool) override {}
     void showAutoCheckPeriod(const std::string&) override {}
+    void setStopEnabled(bool) override {}
     void showServerFiles(const ServerFileTable&) override {}
     void showFetchName(const std::string&) override {}
     void showFetchStatus(const std::string&) override {}
@@ -38,6 +39,7 @@ public:
     // TrayView
     void showTrayHint(const std::string&) override {}
     void markAutoCheck(bool) override {}
+    void setStopItemEnabled(bool) override {}
     void announceArrival(const std::string&) override {}
 
     // WebPagesView

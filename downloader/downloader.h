@@ -77,8 +77,14 @@ public:
     // The period box changed: anything that is not a number of at least 15
     // becomes "15"; the automatic check takes the new period.
     void changeAutoCheckPeriod(const std::string& text);
-    // A click on the status bar: the task queue empties.
+    // A click on the status bar: the task queue empties, and the status bar
+    // says how many tasks were dropped. A task being carried out still ends.
     void stop();
+    // "Остановить", on the tab or in the tray: the running download ends at
+    // once, neither arrived nor failed (a later check fetches the file
+    // again, without a pause), and the tasks queued behind it go; the
+    // status bar names the file. Nothing while no download runs.
+    void stopDownload();
     // The hidden removal page finished loading `address`; `loaded` is false
     // for a page that could not be fetched or that came with an HTTP error
     // status. The first failure of each file is said in the status bar; the
@@ -159,6 +165,8 @@ private:
     void runRemovalTask();
     void removeInTheBackground(const std::string& address, const std::string& removeRef);
     Fetched fetchListedFile(const ServerFile& file);
+    void setStoppable(bool on);
+    void stopIfAsked() const;
     void rememberKeptFile(const ServerFile& file);
     TaskId removalBehind(TaskId download) const;
     void leaveFetching();
@@ -191,6 +199,11 @@ private:
     // The runner is carrying out a task; ticks that arrive meanwhile (from
     // the pumps inside the task) are not acted upon.
     bool taskRunning_ = false;
+    // The task being carried out, while it is at the head.
+    TaskId carriedOut_ = kNoTask;
+    // A download runs that "Остановить" may stop, and it was asked to.
+    bool stoppable_ = false;
+    bool stopAsked_ = false;
     // The words of the queued tasks as the status bar shows them, so that
     // they are shown again only when they change.
     std::string shownTaskWords_;

@@ -110,13 +110,24 @@ void Downloader::changeAutoCheckPeriod(const std::string& text)
 
 void Downloader::stop()
 {
+    int dropped = queue_.taskCount();
+    if (carriedOut_ != kNoTask && queue_.headId() == carriedOut_)
+        --dropped;
     queue_.clear();
+    view_.showStatus("Отменено заданий: " + std::to_string(dropped));
     showQueuedTasks();
     // A task that runs meanwhile (the click came through one of its pumps)
     // still ends, and its tick sets the timers then.
     if (!taskRunning_)
         releaseRunner();
     dialogs_.pump();
+}
+
+void Downloader::stopDownload()
+{
+    // Taken at the fetch's next pump (stopIfAsked).
+    if (stoppable_)
+        stopAsked_ = true;
 }
 
 void Downloader::removalPageLoaded(const std::string& address, bool loaded)

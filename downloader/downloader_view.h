@@ -32,6 +32,8 @@ public:
     virtual void setServerControlsEnabled(bool enabled) = 0;
     virtual void showAutoCheck(bool on) = 0;
     virtual void showAutoCheckPeriod(const std::string& seconds) = 0;
+    // "Остановить": enabled while a download runs.
+    virtual void setStopEnabled(bool enabled) = 0;
 
     // Throws std::logic_error when the table has no row below its header.
     virtual void showServerFiles(const ServerFileTable& table) = 0;

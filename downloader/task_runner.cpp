@@ -32,7 +32,39 @@ void EnterFetching(DownloaderView& view)
     view.setTimerActive(DownloaderTimer::AutoCheck, false);
 }
 
+// "Остановить" was pressed: thrown from the fetch's pump, it ends the fetch
+// as the program's stop does, and the download task takes it.
+struct FetchStopped {};
+
+// Names the task at the head as being carried out, while it is.
+class CarryingOut {
+public:
+    CarryingOut(TaskId& slot, TaskId task) : slot_(slot) { slot_ = task; }
+    ~CarryingOut() { slot_ = kNoTask; }
+    CarryingOut(const CarryingOut&) = delete;
+    CarryingOut& operator=(const CarryingOut&) = delete;
+
+private:
+    TaskId& slot_;
+};
+
 } // namespace
+
+void Downloader::setStoppable(bool on)
+{
+    stopAsked_ = false;
+    if (stoppable_ == on)
+        return;
+    stoppable_ = on;
+    view_.setStopEnabled(on);
+    tray_.setStopItemEnabled(on);
+}
+
+void Downloader::stopIfAsked() const
+{
+    if (stopAsked_)
+        throw FetchStopped();
+}
 
 void Downloader::leaveFetching()
 {
@@ -46,18 +78,26 @@ void Downloader::leaveFetching()
 Fetched Downloader::fetchListedFile(const ServerFile& file)
 {
     view_.showFetchName(file.fileName);
+    setStoppable(true);
     const WorkingFolder::InUse folder = session_.workingFolder().fallBack(session_.defaultFolder());
     if (folder.fellBack)
         dialogs_.showNotice(MessageKind::Information, "Текущая папка не существует, сохраняем в " + folder.path);
 
     progress_.fetchedBytes = 0;
+    // Pressed while the box above was open.
+    stopIfAsked();
     if (!IsPlainFileName(file.fileName))
         return Fetched::Failed;
     RemoveStaleTemporaries(folder.path);
     // A name longer than the folder takes is shortened, not refused.
     const std::string path = JoinPath(folder.path, LocalFileName(file.fileName));
-    return FetchToFile(
-        file.url, path, file.sizeText, progress_, [this] { dialogs_.pump(); }, fetchLimits_);
+    const auto pump = [this] {
+        dialogs_.pump();
+        // Ending the program wins over "Остановить".
+        StopIfRequested();
+        stopIfAsked();
+    };
+    return FetchToFile(file.url, path, file.sizeText, progress_, pump, fetchLimits_);
 }
 
 // A file the server keeps is not fetched again, in this run or a later
@@ -101,6 +141,7 @@ void Downloader::runDownloadTask()
     EnterFetching(view_);
     try {
         const Fetched fetched = fetchListedFile(file);
+        setStoppable(false);
         if (fetched == Fetched::Whole)
             delivery_.arrived(download, file);
         else
@@ -127,7 +168,18 @@ void Downloader::runDownloadTask()
         if (progress_.fetchedBytes == 0 && tellFailure)
             dialogs_.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
         queue_.removeHeadPair(download, removal);
+    } catch (const FetchStopped&) {
+        // Neither an arrival nor a failure: the file stays on the server and
+        // a later check fetches it again, without a pause. The downloads
+        // its check queued go, with their removals and the closing check.
+        setStoppable(false);
+        view_.showFetchName("");
+        leaveFetching();
+        queue_.clear();
+        view_.showStatus("Остановлено: " + file.fileName);
+        showTrayHint();
     } catch (const std::exception& error) {
+        setStoppable(false);
         // The tab and the timers come back, and the download does not stay
         // at the head to fail again at every tick: it waits out its pause.
         if (!StopRequested())
@@ -141,6 +193,7 @@ void Downloader::runDownloadTask()
         view_.showStatus(std::string("[!] ") + error.what());
         showTrayHint();
     } catch (...) {
+        setStoppable(false);
         if (!StopRequested())
             delivery_.failed(file, now_());
         view_.showFetchName("");
@@ -207,11 +260,17 @@ void Downloader::runHeadTasks()
 {
     const auto headIs = [this](TaskKind kind) { return !queue_.empty() && queue_.head().kind() == kind; };
     if (headIs(TaskKind::Check)) {
-        checkServer();
+        {
+            const CarryingOut check(carriedOut_, queue_.headId());
+            checkServer();
+        }
         showQueueAndPump();
     }
     if (headIs(TaskKind::Download)) {
-        runDownloadTask();
+        {
+            const CarryingOut download(carriedOut_, queue_.headId());
+            runDownloadTask();
+        }
         showQueueAndPump();
     }
     if (headIs(TaskKind::Remove)) {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/application_setup.h"
 #include "app/main_window.h"
 #include "app/server_grid.h"
 #include "app/server_settings_dialog.h"
@@ -100,6 +101,15 @@ TEST_F(AccessibilityTest, InputsListsTablesAndBarsHaveNames)
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(c().folderBox)
                     ->text(QAccessible::Description)
                     .startsWith(U("Можно изменить вручную")));
+}
+
+// Guards screen readers naming the program by its desktop id
+// ("io.github.vexorama.Vexorama"): the application they list is "Vexorama".
+TEST_F(AccessibilityTest, ApplicationIsNamedVexorama)
+{
+    NameApplication();
+    EXPECT_EQ(NameOf(qApp), U("Vexorama"));
+    EXPECT_TRUE(NameOf(window.get()).startsWith(U("Vexorama ")));
 }
 
 // Guards the hidden fifth tab, which screen readers were told of as if it

@@ -236,15 +236,17 @@ TEST_F(MainWindowTest, MenusAsDesigned)
         EXPECT_FALSE(list[i]->isEnabled());
 
     const QList<QAction*> tray = c().trayMenu->actions();
-    ASSERT_EQ(tray.size(), 4);
+    ASSERT_EQ(tray.size(), 5);
     EXPECT_EQ(tray[0]->text(), U("Показать/скрыть"));
     EXPECT_EQ(c().trayMenu->defaultAction(), tray[0]);
     EXPECT_TRUE(tray[0]->font().bold());
     EXPECT_EQ(tray[1]->text(), U("Проверить новые файлы"));
-    EXPECT_EQ(tray[2]->text(), U("Автообновление"));
-    EXPECT_TRUE(tray[2]->isCheckable());
-    EXPECT_FALSE(tray[2]->isChecked());
-    EXPECT_EQ(tray[3]->text(), U("Выход"));
+    EXPECT_EQ(tray[2]->text(), U("Остановить"));
+    EXPECT_FALSE(tray[2]->isEnabled());
+    EXPECT_EQ(tray[3]->text(), U("Автообновление"));
+    EXPECT_TRUE(tray[3]->isCheckable());
+    EXPECT_FALSE(tray[3]->isChecked());
+    EXPECT_EQ(tray[4]->text(), U("Выход"));
     EXPECT_EQ(c().trayIcon->contextMenu(), c().trayMenu);
 }
 

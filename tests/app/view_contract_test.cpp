@@ -60,6 +60,7 @@ struct Snapshot {
     std::string status;
     std::string tasks;
     bool serverControls = false;
+    bool stop = false;
     bool autoCheck = false;
     std::string period;
     std::vector<std::array<std::string, 2>> serverRows;
@@ -70,6 +71,7 @@ struct Snapshot {
     std::vector<std::pair<bool, std::uint32_t>> timers;
     std::string trayHint;
     bool autoCheckMarked = false;
+    bool stopItem = false;
 
     bool operator==(const Snapshot&) const = default;
 };
@@ -83,9 +85,9 @@ std::ostream& operator<<(std::ostream& out, const Snapshot& s)
         out << "[" << line << "]";
     out << " menu=" << s.removeItemEnabled << s.detailsShown << ":" << s.details << " bars=" << s.runProgress << "/"
         << s.fileProgress << " status=" << s.status << " tasks=" << s.tasks << " server=" << s.serverControls
-        << " auto=" << s.autoCheck << " period=" << s.period << " rows=" << s.serverRows.size() << "/" << s.fixedRows
-        << " fetch=" << s.fetchName << "|" << s.fetchStatus << "|" << s.fetchPermille << " tray=" << s.trayHint << "|"
-        << s.autoCheckMarked;
+        << " stop=" << s.stop << s.stopItem << " auto=" << s.autoCheck << " period=" << s.period
+        << " rows=" << s.serverRows.size() << "/" << s.fixedRows << " fetch=" << s.fetchName << "|" << s.fetchStatus
+        << "|" << s.fetchPermille << " tray=" << s.trayHint << "|" << s.autoCheckMarked;
     return out;
 }
 
@@ -146,6 +148,8 @@ public:
         s.status = fake_.status;
         s.tasks = fake_.queuedTasks;
         s.serverControls = fake_.serverControlsEnabled;
+        s.stop = fake_.stopEnabled;
+        s.stopItem = fake_.stopItemEnabled;
         s.autoCheck = fake_.autoCheckShown;
         s.period = fake_.autoCheckPeriod;
         s.serverRows = fake_.serverFiles.rows;
@@ -231,6 +235,8 @@ public:
         s.tasks = c_.statusBar->panelText(1).toStdString();
         s.serverControls = c_.checkServerButton->isEnabled() && c_.serverSettingsButton->isEnabled()
                            && c_.autoCheckBox->isEnabled() && c_.autoCheckPeriodBox->isEnabled();
+        s.stop = c_.stopButton->isEnabled();
+        s.stopItem = c_.stopItem->isEnabled();
         s.autoCheck = c_.autoCheckBox->isChecked();
         s.period = c_.autoCheckPeriodBox->text().toStdString();
         for (int row = 0; row < c_.serverFileGrid->rowCount(); ++row)
@@ -325,6 +331,8 @@ std::vector<std::string> RunScript(Subject& s)
     step([&] { s.decoder().linesCleared(); });
     step([&] {
         s.downloader().setServerControlsEnabled(false);
+        s.downloader().setStopEnabled(true);
+        s.tray().setStopItemEnabled(true);
         s.downloader().showAutoCheck(true);
         s.downloader().showAutoCheckPeriod("15");
         s.downloader().showServerFiles({{{"Имя Файла", "Размер"}, {"a.avi", "1 Мб"}, {"b.jpg", "0 б"}}, 1});

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The program's window as an X11 dock or task bar sees it: its class names
-# the desktop entry, which says so too, and its icon comes in every size.
+# the desktop entry, which says so too, its title is its caption alone, and
+# its icon comes in every size.
 #   window_identity_test.sh PROGRAM DESKTOP_FILE
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../support/skip_or_fail.sh"
@@ -32,12 +33,16 @@ pid=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name '^Vexorama' | head -n 1) ||
     { cat "$work/program.log"; fail "no window appeared"; }
 
-# Guards: a window whose class ("Vexorama") is not the desktop entry's name, so that docks show
-# it apart from its launcher, and a desktop entry that does not say which class its window has.
-id=$(basename "$desktop" .desktop)
-grep -qx "StartupWMClass=$id" "$desktop" || fail "$desktop has no StartupWMClass=$id"
+# Guards: a window whose class is not the one the desktop entry names, so that docks show it apart
+# from its launcher.
+grep -q "^StartupWMClass=" "$desktop" || fail "$desktop names no StartupWMClass"
+wanted=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 class=$(xprop -id "$window" WM_CLASS)
-[[ $class == *", \"$id\"" ]] || fail "unexpected class: $class"
+[[ $class == *", \"$wanted\"" ]] || fail "class $class, the desktop entry says $wanted"
+
+# Guards: the application's name appended to the window's title (" — Vexorama").
+title=$(xprop -id "$window" _NET_WM_NAME)
+[[ $title == *'"Vexorama '[0-9]*'"' && $title != *" — "* ]] || fail "unexpected title: $title"
 
 # Guards: a window icon offered only up to 48 px, which docks and switchers blow up blurred.
 icons=$(xprop -len 16777216 -id "$window" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <set>
@@ -124,7 +125,9 @@ TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
         EXPECT_LE(timerCalls, 12);
         // "get ", "down rem get ", "rem get ", "get ", "".
         EXPECT_LE(taskLists, 5);
-        EXPECT_LE(static_cast<long>(ops.log.size()) - pumps, 38);
+        // The rest: the status texts, the grid, the fetch's name, status and
+        // bar, "Остановить" and its tray item on and off.
+        EXPECT_LE(static_cast<long>(ops.log.size()) - pumps, 42);
         // Two ticks' starts, four status texts each, and one after each task.
         EXPECT_GE(pumps, 15);
         EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
@@ -179,6 +182,91 @@ TEST_F(RunnerTest, EmptyingTheQueueDuringADownloadKeepsTasksQueuedAfterIt)
     EXPECT_TRUE(emptied);
     EXPECT_EQ(d.queue().taskWords(), "get ");
     EXPECT_TRUE(ops.opened.empty());
+}
+
+// Guards a download that could not be stopped, only the queue emptied
+// behind it: "Остановить" ends the fetch from a slowly streaming peer at
+// the pump that took the press, so the rest of the body, sent only after
+// it, is never taken. Nothing arrives or counts as failed (the next check
+// fetches the file at once), no removal starts, the check's other
+// downloads go, and panel 0 names the file. The button and the tray item
+// are enabled only while a download runs.
+TEST_F(RunnerTest, StopEndsTheRunningDownloadAndDropsTheQueuedOnes)
+{
+    std::atomic<bool> stopped = false;
+    ScriptedReply slow{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 1000\r\n\r\nab",
+                       false,
+                       true,
+                       {std::string(998, 'c')}};
+    slow.goOn = [&stopped] { return stopped.load(); };
+    web.push_back(std::make_unique<ScriptServer>(std::vector<ScriptedReply>{slow}));
+    const std::string slowUrl = "http://127.0.0.1:" + std::to_string(web.back()->port()) + "/f";
+    const auto server =
+        listing({{"slow.avi", slowUrl, "r1", "1000"}, {"next.avi", webFile(HttpAnswer("200 OK", "next")), "r2", "4"}});
+    setRemMode(1);
+    d.stopDownload();
+    bool enabledWhileFetching = false;
+    bool enabledOtherwise = false;
+    ops.onPump = [&] {
+        const bool fetching = timerActive(DownloaderTimer::FetchProgress);
+        if (!fetching && (ops.stopEnabled || ops.stopItemEnabled))
+            enabledOtherwise = true;
+        if (fetching && !stopped && d.progress().fetchedBytes == 2) {
+            enabledWhileFetching = ops.stopEnabled && ops.stopItemEnabled;
+            d.stopDownload();
+            stopped = true;
+        }
+    };
+    queueCheck();
+    d.tick();
+    EXPECT_TRUE(enabledWhileFetching);
+    EXPECT_FALSE(enabledOtherwise || ops.stopEnabled || ops.stopItemEnabled);
+    EXPECT_EQ(d.progress().fetchedBytes, 2);
+    EXPECT_EQ(ops.status, "Остановлено: slow.avi");
+    EXPECT_EQ(ops.queuedTasks, "");
+    EXPECT_TRUE(ops.messageTexts().empty());
+    EXPECT_TRUE(ops.opened.empty());
+    EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0");
+    EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{"vexorama.INI"});
+    EXPECT_TRUE(web[1]->requests().empty());
+
+    // No pause as after a failure: the next check fetches it.
+    queueCheck();
+    d.tick();
+    EXPECT_EQ(ReadFile(dir.file("slow.avi")), "ab" + std::string(998, 'c'));
+    EXPECT_EQ(d.downloadedThisSession(), 1);
+}
+
+// Guards the status bar's click dropping tasks without a word (119 queued
+// downloads went unseen): panel 0 says how many it dropped. A task being
+// carried out still ends, and is not counted.
+TEST_F(RunnerTest, StatusBarClickSaysHowManyTasksItDropped)
+{
+    d.stop();
+    EXPECT_EQ(ops.status, "Отменено заданий: 0");
+    queueCheck();
+    QueueRemoval(d, "r0");
+    d.stop();
+    EXPECT_EQ(ops.status, "Отменено заданий: 2");
+
+    const auto server = listing({{"a.avi", webFile(HttpAnswer("200 OK", std::string(20000, 'a'))), "r1", "20000"},
+                                 {"b.avi", webFile(HttpAnswer("200 OK", "b")), "r2", "1"}});
+    queueCheck();
+    bool clicked = false;
+    std::string droppedText;
+    ops.onPump = [&] {
+        if (clicked || !timerActive(DownloaderTimer::FetchProgress))
+            return;
+        clicked = true;
+        // "down rem down rem get ", the first download running.
+        d.stop();
+        droppedText = ops.status;
+    };
+    d.tick();
+    EXPECT_EQ(droppedText, "Отменено заданий: 4");
+    EXPECT_EQ(ReadFile(dir.file("a.avi")), std::string(20000, 'a'));
+    EXPECT_FALSE(test::FileExists(dir.file("b.avi")));
+    EXPECT_TRUE(d.queue().empty());
 }
 
 // Guards the removal addresses, byte for byte: mode 1 with "&close=1" in

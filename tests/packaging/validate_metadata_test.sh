@@ -26,8 +26,11 @@ grep -qx "Icon=$id" "$folder/$id.desktop"
 grep -q "<id>$id</id>" "$metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo"
 grep -q "setDesktopFileName(QStringLiteral(\"$id\"))" "$folder/../app/application_setup.cpp"
-# Guards: docks showing the window apart from its launcher because the entry names no window class.
-grep -qx "StartupWMClass=$id" "$folder/$id.desktop" || { echo "FAILED: the desktop entry has no StartupWMClass=$id" >&2; exit 1; }
+# Guards: docks showing the window apart from its launcher because the entry names another window
+# class than the program's (its application name, on X11).
+class=$(sed -n 's/^StartupWMClass=//p' "$folder/$id.desktop")
+[ -n "$class" ] && grep -q "setApplicationName(QStringLiteral(\"$class\"))" "$folder/../app/application_setup.cpp" ||
+    { echo "FAILED: the desktop entry's StartupWMClass \"$class\" is not the program's application name" >&2; exit 1; }
 
 # Guards: software centres showing another version or date of the latest release than the Debian changelog's latest entry.
 changelog=$folder/changelog.Debian

@@ -211,6 +211,12 @@ void FakeViews::setServerControlsEnabled(bool enabled)
     serverControlsEnabled = enabled;
 }
 
+void FakeViews::setStopEnabled(bool enabled)
+{
+    record(enabled ? "enable stop" : "disable stop");
+    stopEnabled = enabled;
+}
+
 void FakeViews::showAutoCheck(bool on)
 {
     record(on ? "auto check on" : "auto check off");
@@ -287,6 +293,12 @@ void FakeViews::markAutoCheck(bool on)
 {
     record(on ? "mark auto check" : "unmark auto check");
     autoCheckMarked = on;
+}
+
+void FakeViews::setStopItemEnabled(bool enabled)
+{
+    record(enabled ? "enable stop item" : "disable stop item");
+    stopItemEnabled = enabled;
 }
 
 void FakeViews::announceArrival(const std::string& fileName)

@@ -79,6 +79,7 @@ public:
     bool urlTabVisible = true;
     std::string trayHint;
     bool autoCheckMarked = false;
+    bool stopItemEnabled = false;
 
     // Decoder tab
     bool isEnabled(DecoderControl control) const;
@@ -105,6 +106,7 @@ public:
 
     // Downloader tab
     bool serverControlsEnabled = true;
+    bool stopEnabled = false;
     bool autoCheckShown = false;
     std::string autoCheckPeriod = "60";
     ServerFileTable serverFiles;
@@ -153,6 +155,7 @@ public:
     void setServerControlsEnabled(bool enabled) override;
     void showAutoCheck(bool on) override;
     void showAutoCheckPeriod(const std::string& seconds) override;
+    void setStopEnabled(bool enabled) override;
     void showServerFiles(const ServerFileTable& table) override;
     void showFetchName(const std::string& name) override;
     void showFetchStatus(const std::string& text) override;
@@ -164,6 +167,7 @@ public:
     // TrayView
     void showTrayHint(const std::string& hint) override;
     void markAutoCheck(bool on) override;
+    void setStopItemEnabled(bool enabled) override;
     void announceArrival(const std::string& fileName) override;
 
     // WebPagesView

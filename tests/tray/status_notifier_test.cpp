@@ -2,6 +2,7 @@
 // The tray icon and the arrival notices where the desktop keeps them on the
 // session bus (KDE Plasma, GNOME): against desktop_bus_fake, on a bus of
 // the test's own (with_desktop_bus.sh), on a real X display.
+#include "app/application_setup.h"
 #include "app/main_window.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/skip_or_fail.h"
@@ -61,6 +62,19 @@ protected:
         return items.isEmpty() ? QString() : items.last().mid(5);
     }
 
+    // A property of the icon as the tray reads it, in dbus-send's words.
+    QString itemProperty(const QString& name)
+    {
+        QProcess ask;
+        ask.start(QStringLiteral("dbus-send"),
+                  {QStringLiteral("--session"), QStringLiteral("--print-reply=literal"),
+                   QStringLiteral("--dest=") + item, QStringLiteral("/StatusNotifierItem"),
+                   QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                   QStringLiteral("string:org.kde.StatusNotifierItem"), QStringLiteral("string:") + name});
+        EXPECT_TRUE(test::WaitUntil([&] { return ask.state() == QProcess::NotRunning; }, 10s));
+        return QString::fromUtf8(ask.readAllStandardOutput()).simplified();
+    }
+
     // The tray's click: the host calls the icon's Activate.
     void clickIcon()
     {
@@ -85,6 +99,14 @@ TEST_F(StatusNotifierTest, ClickShowsAndHidesTheWindow)
     EXPECT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s)) << "a click did not hide the window";
     clickIcon();
     EXPECT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s)) << "a click did not bring it back";
+}
+
+// Guards the tray heading the program's entry with its desktop id
+// ("io.github.vexorama.Vexorama"): the icon's title is "Vexorama".
+TEST_F(StatusNotifierTest, IconIsTitledVexorama)
+{
+    NameApplication();
+    EXPECT_EQ(itemProperty(QStringLiteral("Title")), QStringLiteral("variant Vexorama"));
 }
 
 // Guards the tool tip sent to the tray at every tick of a download, unchanged:

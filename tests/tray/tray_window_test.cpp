@@ -61,7 +61,8 @@ TEST_F(TrayWindowTest, TrayMenuHasItsItemsInOrderWithTheBoldDefaultFirst)
     for (const QAction* item : c->trayMenu->actions())
         captions << item->text();
     EXPECT_EQ(captions, QStringList({QString::fromUtf8("Показать/скрыть"), QString::fromUtf8("Проверить новые файлы"),
-                                     QString::fromUtf8("Автообновление"), QString::fromUtf8("Выход")}));
+                                     QString::fromUtf8("Остановить"), QString::fromUtf8("Автообновление"),
+                                     QString::fromUtf8("Выход")}));
     EXPECT_EQ(c->trayMenu->defaultAction(), c->showWindowItem);
     EXPECT_TRUE(c->showWindowItem->font().bold());
     EXPECT_FALSE(c->exitItem->font().bold());
