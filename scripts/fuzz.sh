@@ -13,7 +13,7 @@ targets=(trailer_fuzz server_answer_fuzz)
 fuzz_build=${VEXO_FUZZ_BUILD:-$VEXO_ROOT/build-fuzz}
 
 vexo_install "${VEXO_BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
-CC=clang CXX=clang++ cmake -S "$VEXO_ROOT" -B "$fuzz_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXO_BUILD_FUZZERS=ON "${VEXO_CI_DEBUG_INFO[@]}"
+CC=clang CXX=clang++ cmake -S "$VEXO_ROOT" -B "$fuzz_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXO_BUILD_FUZZERS=ON "${VEXO_CI_QUICK[@]}"
 cmake --build "$fuzz_build" -j"$(nproc)" "${targets[@]/#/--target=}"
 cd "$fuzz_build"
 # The targets run side by side, a core each.

@@ -26,15 +26,14 @@ vexo_install() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What CI (CI set) builds with: warnings are errors and the C++ library
-# checks its preconditions (VEXO_WERROR); debug information is line tables
-# only (VEXO_LINE_TABLES), which builds faster and still names the line of
-# every frame of a backtrace.
-VEXO_CI_DEBUG_INFO=()
+# What CI (CI set) builds with: a build for checking (VEXO_QUICK_BUILD:
+# -O1, debug information as line tables only), in which warnings are
+# errors and the C++ library checks its preconditions (VEXO_WERROR).
+VEXO_CI_QUICK=()
 VEXO_CI_OPTIONS=()
 if [ -n "${CI:-}" ]; then
-    VEXO_CI_DEBUG_INFO=(-DVEXO_LINE_TABLES=ON)
-    VEXO_CI_OPTIONS=(-DVEXO_WERROR=ON -DVEXO_LINE_TABLES=ON)
+    VEXO_CI_QUICK=(-DVEXO_QUICK_BUILD=ON)
+    VEXO_CI_OPTIONS=(-DVEXO_WERROR=ON -DVEXO_QUICK_BUILD=ON)
 fi
 
 # Configures the tree in $VEXO_BUILD and builds the given targets, or
