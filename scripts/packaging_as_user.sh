@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs the packaging tests once more as a normal user with sudo, as a
+# Runs the packaging tests as a normal user with sudo, as a
 # developer would, on a clone of the tree: CI runs as root and would never
 # meet what only a normal user does (a folder it cannot remove, a file it
 # cannot read). Makes the user (vexo-ci) when it is missing. Run as root.
