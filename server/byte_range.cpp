@@ -24,19 +24,19 @@ AskedPart PartAsked(const std::string& range, const std::string& ifRange, std::i
                     const std::string& entityTag, const std::string& lastModified)
 {
     const AskedPart whole{};
-    std::string_view spec = range;
-    if (size <= 0 || !spec.starts_with("bytes=") || spec.find(',') != std::string_view::npos)
+    std::string_view asked = range;
+    if (size <= 0 || !asked.starts_with("bytes=") || asked.find(',') != std::string_view::npos)
         return whole;
     // A validator of another version: the file has changed, so the part
     // would not fit the client's, and the whole file goes.
     if (!ifRange.empty() && ifRange != entityTag && ifRange != lastModified)
         return whole;
-    spec.remove_prefix(6);
-    const std::size_t dash = spec.find('-');
+    asked.remove_prefix(6);
+    const std::size_t dash = asked.find('-');
     if (dash == std::string_view::npos)
         return whole;
-    const std::string_view firstText = spec.substr(0, dash);
-    const std::string_view lastText = spec.substr(dash + 1);
+    const std::string_view firstText = asked.substr(0, dash);
+    const std::string_view lastText = asked.substr(dash + 1);
     if (firstText.empty()) {
         const auto suffix = Count(lastText);
         if (!suffix || *suffix == 0)
