@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <limits>
+#include <optional>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace vexo {
 namespace {
@@ -65,13 +70,93 @@ TEST_F(AutoCheckTest, AosecIsNeverBelowFifteenAndNeverWraps)
     EXPECT_EQ(ops.autoCheckPeriod, "15");
     typePeriod("9999999999");
     EXPECT_EQ(ops.autoCheckPeriod, "15");
-    // Typing digit by digit into an empty box is cut short at the first digit.
+    // Editing that ends on a lone digit.
     typePeriod("1");
     EXPECT_EQ(ops.autoCheckPeriod, "15");
     typePeriod("4294968");
     EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), std::numeric_limits<std::uint32_t>::max());
     typePeriod("2147483647");
     EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), std::numeric_limits<std::uint32_t>::max());
+}
+
+// Guards "Автопроверка" and its period forgotten between starts: read at
+// start-up and not written back (a period below 15 counts as 15, one that is
+// no number as the default), never switched on by an unattended run, the
+// first check a second after the start, and both written when they change.
+TEST_F(AutoCheckTest, SwitchAndPeriodAreKeptForLaterStarts)
+{
+    const std::tuple<const char*, const char*, bool, bool, std::int32_t> starts[] = {
+        {"", "", false, false, 60},     {"1", "90", false, true, 90},  {"1", "5", false, true, 15},
+        {"0", "-30", false, false, 15}, {"1", "abc", false, true, 60}, {"1", "120", true, false, 120}};
+    for (const auto& [on, period, unattended, expectedOn, expectedPeriod] : starts) {
+        Session later;
+        later.setCommandLine(CommandLine{unattended, false, false, std::nullopt});
+        SettingsStore& stored = later.openSettings(dir.file(std::string(on) + period + ".INI"));
+        stored.writeStrings({{settings::kAutoCheck, on}, {settings::kAutoCheckPeriod, period}});
+        test::FakeViews views;
+        Downloader restored{later, views, views, views, views};
+        restored.takeStoredAutoCheck();
+        const test::FakeViews::TimerState timer = views.timer(DownloaderTimer::AutoCheck);
+        EXPECT_EQ(std::tuple(views.autoCheckShown, views.autoCheckMarked, timer.active, timer.interval),
+                  std::tuple(expectedOn, expectedOn, expectedOn, 1000u))
+            << period;
+        EXPECT_EQ(views.autoCheckPeriod, std::to_string(expectedPeriod));
+        EXPECT_EQ(stored.readString(settings::kAutoCheckPeriod, "?"), period);
+        restored.autoCheckTick();
+        EXPECT_EQ(views.timer(DownloaderTimer::AutoCheck).interval, 1000u * expectedPeriod) << period;
+    }
+
+    d.setAutoCheck(true);
+    typePeriod("7");
+    EXPECT_TRUE(settings().readBool(settings::kAutoCheck));
+    EXPECT_EQ(settings().readInteger(settings::kAutoCheckPeriod), 15);
+    d.setAutoCheck(false);
+    EXPECT_FALSE(settings().readBool(settings::kAutoCheck));
+}
+
+// Guards a period box that fights the typing: the floor of 15 waits until
+// the editing ends (Enter or the focus leaving, or a second after the last
+// keystroke on the test's clock), so "10" typed over "60" never becomes
+// "150" and "20" can be typed digit by digit; until then the period stays.
+TEST_F(AutoCheckTest, PeriodTakesEffectWhenTheEditingEnds)
+{
+    std::chrono::milliseconds now{0};
+    std::optional<std::chrono::milliseconds> due;
+    ops.onTimerChange = [&](DownloaderTimer timer) {
+        const test::FakeViews::TimerState typing = ops.timer(DownloaderTimer::PeriodTyping);
+        if (timer == DownloaderTimer::PeriodTyping)
+            due = typing.active ? std::optional(now + std::chrono::milliseconds(typing.interval)) : std::nullopt;
+    };
+    const auto pass = [&](int length) {
+        now += std::chrono::milliseconds(length);
+        if (due && *due <= now)
+            d.finishAutoCheckPeriod();
+    };
+    // Keystrokes (a pause, then the box's text), whether Enter ends the
+    // editing (else the pause does), the period taken and the box's text
+    // ("" while it keeps what was typed).
+    using Keys = std::vector<std::pair<int, std::string>>;
+    const std::tuple<Keys, bool, std::int32_t, std::string> typings[] = {
+        {{{0, "1"}, {200, "10"}}, true, 15, "15"},
+        {{{0, "2"}, {900, "20"}}, false, 20, ""},
+        {{{0, "9"}, {300, "90"}, {999, "9"}}, true, 15, "15"},
+        {{{0, ""}}, false, 15, "15"},
+    };
+    for (const auto& [keys, enter, period, shown] : typings) {
+        typePeriod("60");
+        ops.autoCheckPeriod.clear();
+        for (const auto& [pause, text] : keys) {
+            pass(pause);
+            d.typeAutoCheckPeriod(text);
+        }
+        pass(999);
+        EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 60000u) << period;
+        enter ? d.finishAutoCheckPeriod() : pass(1);
+        EXPECT_FALSE(timerActive(DownloaderTimer::PeriodTyping));
+        EXPECT_EQ(ops.autoCheckPeriod, shown);
+        EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 1000u * period);
+        EXPECT_EQ(settings().readInteger(settings::kAutoCheckPeriod), period);
+    }
 }
 
 // Guards the runner's period from "Refresh": read at every tick, 0 or less
