@@ -15,18 +15,21 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -309,6 +312,33 @@ TEST_F(MainWindowTest, TenthRightClickOnTheBarRevealsTheHiddenTab)
 
 // Guards the folder box on the real window: a missing folder is stored as
 // typed and turns the box red; an existing one gives it its normal colour.
+// Guards drops on the queue's list: local files and folders are taken as a
+// copy (a move would have the file manager delete them), a folder becomes
+// the working folder once the drag is over, and a web address or a drag
+// that only offers a move is refused.
+TEST_F(MainWindowTest, DropsOnTheQueueListAreTakenAsCopies)
+{
+    start();
+    TempDir dropped;
+    QWidget* list = c().queueList->viewport();
+    const auto offer = [&](const QUrl& url, Qt::DropActions actions, QEvent::Type type) {
+        QMimeData data;
+        data.setUrls({url});
+        QDropEvent event(QPointF(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier, type);
+        QApplication::sendEvent(list, &event);
+        return event.isAccepted() ? event.dropAction() : Qt::IgnoreAction;
+    };
+    const QUrl folder = QUrl::fromLocalFile(QString::fromStdString(dropped.path()));
+    const Qt::DropActions any = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    EXPECT_EQ(offer(folder, any, QEvent::DragEnter), Qt::CopyAction);
+    EXPECT_EQ(offer(folder, Qt::LinkAction | Qt::MoveAction, QEvent::DragMove), Qt::LinkAction);
+    EXPECT_EQ(offer(folder, Qt::MoveAction, QEvent::DragMove), Qt::IgnoreAction);
+    EXPECT_EQ(offer(QUrl(QStringLiteral("http://127.0.0.1/a.jpg")), any, QEvent::DragMove), Qt::IgnoreAction);
+    EXPECT_EQ(offer(folder, any, QEvent::Drop), Qt::CopyAction);
+    QApplication::processEvents();
+    EXPECT_EQ(c().folderBox->text(), QString::fromStdString(dropped.path()));
+}
+
 TEST_F(MainWindowTest, FolderBoxStoresAndColours)
 {
     start();
