@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -31,9 +30,9 @@ namespace {
 
 // Guards the wiring of the downloader's controls on the real window: the
 // stored "Автопроверка" comes back, the box and the tray item follow each
-// other without looping, the period box keeps its floor once Enter, the
-// focus leaving or its timer ends the editing, the clicks queue checks and
-// the status bar empties the queue.
+// other without looping, the period box keeps its floor once Enter or its
+// timer ends the editing, the clicks queue checks and the status bar empties
+// the queue.
 TEST(DownloaderBindingsTest, ControlsReachTheirHandlers)
 {
     test::TempDir programFolder;
@@ -60,11 +59,6 @@ TEST(DownloaderBindingsTest, ControlsReachTheirHandlers)
     QTest::keyClicks(period, QStringLiteral("0"));
     emit c.periodTypingTimer->tick();
     EXPECT_EQ(c.autoCheckTimer->interval(), 150000u);
-    period->selectAll();
-    QTest::keyClicks(period, QStringLiteral("5"));
-    QFocusEvent focusLeaves(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(period, &focusLeaves);
-    EXPECT_EQ(period->text(), QStringLiteral("15"));
 
     c.checkServerButton->click();
     c.checkServerButton->click();
