@@ -7,13 +7,57 @@
 #include "window_handlers/views.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QEvent>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
+#include <QUrl>
 
 namespace vexo {
+
+namespace {
+
+// What a drag brings, in the logic's terms. A local file's path is taken
+// byte for byte from its address, so that a name that is not UTF-8 stays
+// the name on the disk.
+Drop DropOf(const QMimeData* data)
+{
+    Drop drop;
+    if (!data || !data->hasUrls()) {
+        drop.foreign = true;
+        return drop;
+    }
+    for (const QUrl& url : data->urls()) {
+        const bool onThisHost = url.host().isEmpty() || url.host() == QLatin1String("localhost");
+        if (url.isLocalFile() && onThisHost)
+            drop.localPaths.push_back(
+                QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+        else
+            drop.foreign = true;
+    }
+    return drop;
+}
+
+// A drop is taken as a copy: a file manager that was offered a move would
+// delete the user's files once the drop is done.
+bool OfferCopy(QDropEvent* event)
+{
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions() & action) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    event->ignore();
+    return false;
+}
+
+} // namespace
 
 DecoderBindings::DecoderBindings(WindowContext& context)
     : QObject(context.controls.window), context_(context), list_(context.views.decoder),
@@ -41,6 +85,9 @@ DecoderBindings::DecoderBindings(WindowContext& context)
     c.queueList->setMouseTracking(true);
     c.queueList->viewport()->setMouseTracking(true);
     c.queueList->viewport()->installEventFilter(this);
+    // Files and folders dropped from a file manager.
+    c.queueList->setAcceptDrops(true);
+    c.queueList->viewport()->setAcceptDrops(true);
 }
 
 void DecoderBindings::windowShown()
@@ -61,8 +108,32 @@ void DecoderBindings::openQueueMenu(const QPoint& position)
 bool DecoderBindings::eventFilter(QObject* watched, QEvent* event)
 {
     const MainWindowControls& c = context_.controls;
-    if (event->type() == QEvent::MouseMove && watched == c.queueList->viewport())
-        context_.boundary.run([this] { queue_.showTotals(); });
+    if (watched != c.queueList->viewport())
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseMove: context_.boundary.run([this] { queue_.showTotals(); }); break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        bool takes = false;
+        context_.boundary.run([&] { takes = queue_.takesDrop(DropOf(drag->mimeData())); });
+        if (!takes || !OfferCopy(drag))
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* dropped = static_cast<QDropEvent*>(event);
+        if (OfferCopy(dropped)) {
+            // Taken once the drag is over: its boxes must not hold up the
+            // file manager that waits for the drop to end.
+            QTimer::singleShot(0, this, [this, drop = DropOf(dropped->mimeData())] {
+                context_.boundary.run([&] { queue_.takeDrop(drop); });
+            });
+        }
+        return true;
+    }
+    default: break;
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -14,9 +14,9 @@ namespace vexo {
 struct WindowContext;
 
 // The decoder tab's controls bound to the decode queue and the batch run:
-// the add, clear and remove buttons, the list's selection, context menu and
-// mouse-over totals, "Расшифровка", "Go!", "Соединение", and the window's
-// first showing (the "/a" run).
+// the add, clear and remove buttons, the list's selection, context menu,
+// mouse-over totals and the files and folders dropped on it, "Расшифровка",
+// "Go!", "Соединение", and the window's first showing (the "/a" run).
 class DecoderBindings : public QObject {
     Q_OBJECT
 public:

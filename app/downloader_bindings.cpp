@@ -44,9 +44,14 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
     const auto setAutoCheck = [this, d](bool on) { context_.boundary.run([=] { d->setAutoCheck(on); }); };
     connect(c.autoCheckBox, &QCheckBox::toggled, this, setAutoCheck);
     connect(c.autoCheckItem, &QAction::toggled, this, setAutoCheck);
+    // Typing is held until the editing ends: Enter, the focus leaving, or a
+    // pause (the period typing timer).
     connect(c.autoCheckPeriodBox, &QLineEdit::textChanged, this, [this, d](const QString& text) {
-        context_.boundary.run([&] { d->changeAutoCheckPeriod(text.toStdString()); });
+        context_.boundary.run([&] { d->typeAutoCheckPeriod(text.toStdString()); });
     });
+    connect(c.autoCheckPeriodBox, &QLineEdit::editingFinished, this,
+            boundary.guard([d] { d->finishAutoCheckPeriod(); }));
+    connect(c.periodTypingTimer, &WindowTimer::tick, this, boundary.guard([d] { d->finishAutoCheckPeriod(); }));
     connect(c.statusBar, &StatusBar::clicked, this, boundary.guard([d] { d->stop(); }));
     connect(c.runnerTimer, &WindowTimer::tick, this, boundary.guard([d] { d->tick(); }));
     connect(c.fetchProgressTimer, &WindowTimer::tick, this, boundary.guard([d] { d->showFetchProgress(); }));
@@ -62,10 +67,12 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
 
 DownloaderBindings::~DownloaderBindings() = default;
 
-void DownloaderBindings::takeStoredServer()
+void DownloaderBindings::takeStoredSettings()
 {
-    if (context_.session.hasSettings())
-        downloader_->setServerAddress(StoredServerAddress(context_.session.settings()));
+    if (!context_.session.hasSettings())
+        return;
+    downloader_->setServerAddress(StoredServerAddress(context_.session.settings()));
+    downloader_->takeStoredAutoCheck();
 }
 
 void DownloaderBindings::readSettingsDialogFields()

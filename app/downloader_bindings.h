@@ -23,8 +23,8 @@ public:
 
     const Downloader& downloader() const { return *downloader_; }
     // The start-up has opened the settings file: the check takes the server
-    // it holds.
-    void takeStoredServer();
+    // it holds, and the automatic check its switch and period.
+    void takeStoredSettings();
 
 private:
     // The settings dialog. Its fields are read right after the main window's

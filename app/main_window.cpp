@@ -58,7 +58,7 @@ MainWindow::MainWindow(std::string executablePath, CommandLine commandLine)
     downloader_ = new DownloaderBindings(context_);
     new WebBindings(context_, downloader_->downloader());
     boundary_.run([this] { StartUp(session_, decoderOptions_, views_, boundary_); });
-    boundary_.run([this] { downloader_->takeStoredServer(); });
+    boundary_.run([this] { downloader_->takeStoredSettings(); });
 }
 
 MainWindow::~MainWindow()

@@ -107,6 +107,7 @@ struct MainWindowControls {
     WindowTimer* runnerTimer = nullptr;
     WindowTimer* fetchProgressTimer = nullptr;
     WindowTimer* autoCheckTimer = nullptr;
+    WindowTimer* periodTypingTimer = nullptr; // ends the editing of the period box
 };
 
 } // namespace vexo

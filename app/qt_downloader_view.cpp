@@ -26,6 +26,7 @@ WindowTimer* QtDownloaderView::timer(DownloaderTimer which) const
     case DownloaderTimer::TaskRunner: return c_.runnerTimer;
     case DownloaderTimer::FetchProgress: return c_.fetchProgressTimer;
     case DownloaderTimer::AutoCheck: return c_.autoCheckTimer;
+    case DownloaderTimer::PeriodTyping: return c_.periodTypingTimer;
     }
     throw std::logic_error("unknown timer");
 }

@@ -61,6 +61,7 @@ MainWindowControls BuildMainWindow(QMainWindow& window)
     c.runnerTimer = new WindowTimer(5000, true, &window);
     c.fetchProgressTimer = new WindowTimer(100, false, &window);
     c.autoCheckTimer = new WindowTimer(1000, false, &window);
+    c.periodTypingTimer = new WindowTimer(1000, false, &window);
 
     auto* hintEcho = new HintEcho(c.statusBar);
     hintEcho->watchMenu(c.queueMenu);

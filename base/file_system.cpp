@@ -16,6 +16,12 @@ bool FolderExists(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool RegularFileExists(const std::string& path)
+{
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::string HomeFolder()
 {
     const char* home = std::getenv("HOME");

@@ -7,6 +7,8 @@ namespace vexo {
 
 // Whether the path names an existing folder (following links).
 bool FolderExists(const std::string& path);
+// Whether the path names an existing regular file (following links).
+bool RegularFileExists(const std::string& path);
 
 // The user's home folder: $HOME, else the one the user database names.
 std::string HomeFolder();

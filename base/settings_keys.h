@@ -31,6 +31,11 @@ inline constexpr Setting<bool> kOpenFolderAfter{{"Prog", "AutoOpen"}, false};
 // Blocks between two pumps while decoding and joining; only set by hand.
 inline constexpr Setting<std::int32_t> kUpdate{{"Prog", "Update"}, 100};
 
+// "Автопроверка" and its period in seconds (never below 15), as the user
+// left them.
+inline constexpr Setting<bool> kAutoCheck{{"Prog", "AutoCheck"}, false};
+inline constexpr Setting<std::int32_t> kAutoCheckPeriod{{"Prog", "AutoCheckPeriod"}, 60};
+
 inline constexpr Setting<std::string_view> kServer{{"Server", "Name"}, ""};
 inline constexpr Setting<std::string_view> kPort{{"Server", "Port"}, "6677"};
 inline constexpr Setting<std::string_view> kLogin{{"Server", "Login"}, "test"};

@@ -97,13 +97,40 @@ int DecodeQueue::addAllFromFolder()
     return unopened;
 }
 
-void DecodeQueue::addPickedFiles()
+void DecodeQueue::enablePickedRun()
 {
     view_.setEnabled(DecoderControl::QueueList, true);
     view_.setEnabled(DecoderControl::Decode, true);
     view_.setEnabled(DecoderControl::ClearQueue, true);
+}
 
-    std::vector<std::string> picked = dialogs_.pickFiles(session_.workingFolder().path(), kPickFilter);
+void DecodeQueue::addPickedFiles()
+{
+    enablePickedRun();
+    addFiles(dialogs_.pickFiles(session_.workingFolder().path(), kPickFilter));
+}
+
+bool DecodeQueue::takesDrop(const Drop& drop) const
+{
+    return !running_ && UseOfDrop(drop) != DropUse::Refuse;
+}
+
+void DecodeQueue::takeDrop(const Drop& drop)
+{
+    if (running_)
+        return;
+    switch (UseOfDrop(drop)) {
+    case DropUse::QueueFiles:
+        enablePickedRun();
+        addFiles(drop.localPaths);
+        break;
+    case DropUse::TakeFolder: SetWorkingFolder(session_, view_, DroppedFolder(drop.localPaths.front())); break;
+    case DropUse::Refuse: break;
+    }
+}
+
+void DecodeQueue::addFiles(std::vector<std::string> picked)
+{
     if (!picked.empty()) {
         dropSmallFiles(picked, false);
         if (!picked.empty())

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "decoder/encoded_file.h"
+#include "decoder/queue_drop.h"
 
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ public:
     int addAllFromFolder();
     // "Добавить": queue the encoded files picked in the file dialog.
     void addPickedFiles();
+    // Something is dragged over the list: whether dropping it would be
+    // taken (UseOfDrop); nothing is taken while a run works.
+    bool takesDrop(const Drop& drop) const;
+    // A drop on the list: its files are queued as picked files are, or its
+    // folder becomes the working folder; anything else is refused without a
+    // word.
+    void takeDrop(const Drop& drop);
     // Removes candidates under 35,200 bytes. From the folder scan
     // (`inFolder`, bare names) folders and other entries that are no regular
     // file go too, and one that cannot be opened stays, for its inspection
@@ -60,6 +68,8 @@ public:
 
 private:
     void append(QueueEntry entry);
+    void enablePickedRun();
+    void addFiles(std::vector<std::string> picked);
     bool isQueued(const std::string& path) const;
     void emptyQueue();
 

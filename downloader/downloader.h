@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -65,8 +66,9 @@ public:
     // whose download failed are tried again at once, whatever their pause.
     // No second check is queued while one is queued or running.
     void queueCheck();
-    // "Автопроверка" or the tray item "Автообновление" switched: the other
-    // one follows, and the automatic check is switched on or off.
+    // "Автопроверка" or the tray item "Автообновление" switched (a "--tray"
+    // start switches it on too): the other one follows, the automatic check
+    // is switched on or off, and the switch is stored for later starts.
     void setAutoCheck(bool on);
     // Tick of the automatic check's timer: the tray hint, the period, and a
     // check unless one is queued or running already.
@@ -74,9 +76,24 @@ public:
     // Tick of the fetch progress timer: the bar, "Скачано ... из ...", the
     // tray hint, and a pump.
     void showFetchProgress();
-    // The period box changed: anything that is not a number of at least 15
-    // becomes "15"; the automatic check takes the new period.
+    // The period box's text changed as the user types: it is held as typed
+    // until the editing ends (finishAutoCheckPeriod), at the latest a second
+    // after the last keystroke (the PeriodTyping timer).
+    void typeAutoCheckPeriod(const std::string& text);
+    // Enter, the box lost the focus, or the pause after the last keystroke
+    // passed: the text typed becomes the period (changeAutoCheckPeriod).
+    // Nothing when nothing was typed since.
+    void finishAutoCheckPeriod();
+    // The period box ended up holding `text`: anything that is not a number
+    // of at least 15 becomes "15"; the automatic check takes the new period,
+    // which is stored for later starts when it changed.
     void changeAutoCheckPeriod(const std::string& text);
+    // Start-up: the period box and "Автопроверка" as the settings hold them
+    // (a stored period below 15 counts as 15). The first automatic check
+    // comes a second after it is switched on, as after a click. An
+    // unattended run ("/a") leaves it off: it decodes, fetches nothing, and
+    // ends.
+    void takeStoredAutoCheck();
     // A click on the status bar: the task queue empties, and the status bar
     // says how many tasks were dropped. A task being carried out still ends.
     void stop();
@@ -174,6 +191,7 @@ private:
 
     // downloader_events.cpp
     void queueCheckOnce();
+    void switchAutoCheck(bool on);
 
     // runner_timers.cpp
     void restartRunner();
@@ -191,6 +209,8 @@ private:
     ServerFiles files_;
     ServerFileTable table_{{{"Имя Файла", "Размер"}}, 0};
     AutoCheckState autoCheck_;
+    // The period box's text while the user types it, not yet the period.
+    std::optional<std::string> typedPeriod_;
     FetchProgress progress_;
 
     TcpTimeouts tcpTimeouts_;

@@ -7,7 +7,9 @@
 #include "base/size_text.h"
 #include "downloader/downloader.h"
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace vexo {
 
@@ -15,6 +17,8 @@ namespace {
 
 constexpr std::int32_t kShortestAutoCheck = 15;
 constexpr std::int64_t kDefaultAutoCheck = 60;
+// The pause after the last keystroke that ends the editing of the period box.
+constexpr std::uint32_t kPeriodTypingPause = 1000;
 
 } // namespace
 
@@ -67,14 +71,30 @@ void Downloader::queueCheck()
     queueCheckOnce();
 }
 
-void Downloader::setAutoCheck(bool on)
+void Downloader::switchAutoCheck(bool on)
 {
-    if (autoCheck_.on == on)
-        return;
     autoCheck_.on = on;
     view_.showAutoCheck(on);
     tray_.markAutoCheck(on);
     view_.setTimerActive(DownloaderTimer::AutoCheck, on);
+}
+
+void Downloader::setAutoCheck(bool on)
+{
+    if (autoCheck_.on == on)
+        return;
+    // Switched first: a switch that cannot be stored still works this run.
+    switchAutoCheck(on);
+    session_.settings().writeBool(settings::kAutoCheck, on);
+}
+
+void Downloader::takeStoredAutoCheck()
+{
+    const SettingsStore& stored = session_.settings();
+    autoCheck_.period = std::to_string(std::max(stored.readInteger(settings::kAutoCheckPeriod), kShortestAutoCheck));
+    view_.showAutoCheckPeriod(autoCheck_.period);
+    if (!session_.commandLine().unattended && stored.readBool(settings::kAutoCheck) && !autoCheck_.on)
+        switchAutoCheck(true);
 }
 
 void Downloader::autoCheckTick()
@@ -97,15 +117,37 @@ void Downloader::showFetchProgress()
     dialogs_.pump();
 }
 
+void Downloader::typeAutoCheckPeriod(const std::string& text)
+{
+    // The floor of 15 waits for the editing to end: "20" is typed through
+    // "2", and "10" typed over a selected "60" must not become "150".
+    typedPeriod_ = text;
+    view_.setTimerInterval(DownloaderTimer::PeriodTyping, kPeriodTypingPause);
+    view_.setTimerActive(DownloaderTimer::PeriodTyping, false);
+    view_.setTimerActive(DownloaderTimer::PeriodTyping, true);
+}
+
+void Downloader::finishAutoCheckPeriod()
+{
+    view_.setTimerActive(DownloaderTimer::PeriodTyping, false);
+    if (const std::optional<std::string> typed = std::exchange(typedPeriod_, std::nullopt))
+        changeAutoCheckPeriod(*typed);
+}
+
 void Downloader::changeAutoCheckPeriod(const std::string& text)
 {
+    typedPeriod_.reset();
+    const std::optional<std::int32_t> before = ParseInt32(autoCheck_.period);
     autoCheck_.period = text;
-    const std::optional<std::int32_t> seconds = ParseInt32(text);
+    std::optional<std::int32_t> seconds = ParseInt32(text);
     if (!seconds || *seconds < kShortestAutoCheck) {
+        seconds = kShortestAutoCheck;
         autoCheck_.period = std::to_string(kShortestAutoCheck);
         view_.showAutoCheckPeriod(autoCheck_.period);
     }
     view_.setTimerInterval(DownloaderTimer::AutoCheck, AutoCheckInterval(autoCheck_.period));
+    if (seconds != before)
+        session_.settings().writeInteger(settings::kAutoCheckPeriod, *seconds);
 }
 
 void Downloader::stop()

@@ -16,11 +16,12 @@ struct ServerFileTable {
     int fixedRows = 0;
 };
 
-// The three timers of the downloader.
+// The timers of the downloader.
 enum class DownloaderTimer {
     TaskRunner,    // carries out the next server task
     FetchProgress, // shows the progress of a fetch
     AutoCheck,     // queues the automatic check
+    PeriodTyping,  // ends the editing of the period box after a pause
 };
 
 // The downloader tab, its timers, and the status bar.

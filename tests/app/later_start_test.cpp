@@ -60,10 +60,13 @@ protected:
 };
 
 // Guards a start in the tray showing the window, or leaving the automatic
-// check off (box, tray item and timer).
+// check off (box, tray item and timer) where it was stored off; ticked, it
+// is stored on as any switch of the box is.
 TEST_F(LaterStartTest, TrayStartStaysHiddenWithTheAutomaticCheckOn)
 {
+    SettingsStore(dir.path() + "/vexorama.INI").writeString("Prog", "AutoCheck", "0");
     startInTray(true);
+    EXPECT_TRUE(SettingsStore(dir.path() + "/vexorama.INI").readBool("Prog", "AutoCheck", false));
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(c->trayIcon->isVisible());
     EXPECT_TRUE(c->autoCheckBox->isChecked());

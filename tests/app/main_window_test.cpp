@@ -15,18 +15,21 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -309,6 +312,30 @@ TEST_F(MainWindowTest, TenthRightClickOnTheBarRevealsTheHiddenTab)
 
 // Guards the folder box on the real window: a missing folder is stored as
 // typed and turns the box red; an existing one gives it its normal colour.
+// Guards drops on the queue's list: taken as a copy (a move would have the
+// file manager delete the files), a folder becoming the working folder once
+// the drag is over; a web address, or a move alone, is refused.
+TEST_F(MainWindowTest, DropsOnTheQueueListAreTakenAsCopies)
+{
+    start();
+    TempDir dropped;
+    const auto offer = [&](const QUrl& url, Qt::DropActions actions, QEvent::Type type) {
+        QMimeData data;
+        data.setUrls({url});
+        QDropEvent event(QPointF(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier, type);
+        QApplication::sendEvent(c().queueList->viewport(), &event);
+        return event.isAccepted() ? event.dropAction() : Qt::IgnoreAction;
+    };
+    const QUrl folder = QUrl::fromLocalFile(QString::fromStdString(dropped.path()));
+    EXPECT_EQ(offer(folder, Qt::MoveAction, QEvent::DragEnter), Qt::IgnoreAction);
+    EXPECT_EQ(offer(QUrl(QStringLiteral("http://127.0.0.1/a.jpg")), Qt::CopyAction, QEvent::DragEnter),
+              Qt::IgnoreAction);
+    EXPECT_EQ(offer(folder, Qt::CopyAction | Qt::MoveAction, QEvent::DragEnter), Qt::CopyAction);
+    EXPECT_EQ(offer(folder, Qt::CopyAction | Qt::MoveAction, QEvent::Drop), Qt::CopyAction);
+    QApplication::processEvents();
+    EXPECT_EQ(c().folderBox->text(), QString::fromStdString(dropped.path()));
+}
+
 TEST_F(MainWindowTest, FolderBoxStoresAndColours)
 {
     start();

@@ -97,7 +97,7 @@ constexpr DecoderControl kDecoderControls[] = {
     DecoderControl::OpenFolder,  DecoderControl::FolderBox, DecoderControl::QueueList,
 };
 constexpr DownloaderTimer kTimers[] = {DownloaderTimer::TaskRunner, DownloaderTimer::FetchProgress,
-                                       DownloaderTimer::AutoCheck};
+                                       DownloaderTimer::AutoCheck, DownloaderTimer::PeriodTyping};
 
 int Permille(std::int64_t part, std::int64_t whole)
 {

@@ -12,8 +12,10 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <tuple>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 namespace vexo {
@@ -159,6 +161,39 @@ TEST_F(DecodeQueueTest, AddClickQueuesPickedFilesAndMovesTheWorkingFolder)
     EXPECT_EQ(session.workingFolder().path(), other.path());
     EXPECT_EQ(ops.folderText, other.path());
     EXPECT_FALSE(ops.isEnabled(DecoderControl::AddPicked));
+}
+
+// Guards drops on the list: files alone are queued as picked ones are (the
+// inspection with its boxes, the working folder moving), one folder alone
+// becomes the working folder, and anything else, or any drop while a run
+// works, is refused whole without a box.
+TEST_F(DecodeQueueTest, DropsQueueFilesTakeOneFolderAndRefuseTheRest)
+{
+    TempDir other;
+    const std::string file = other.file("a.jpg");
+    const std::string folder = other.file("sub");
+    WriteFile(file, ContainerBytes(PatternBytes(40000), 3, "", "a.bin"));
+    WriteFile(other.file("plain.jpg"), std::string(kSmallest, 'p'));
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::mkfifo(other.file("pipe").c_str(), 0600), 0);
+    // The drop, a run working, the entries queued, the working folder taken.
+    const std::tuple<Drop, bool, int, std::string> drops[] = {
+        {{{file, folder}}, false, 0, ""},
+        {{{file}, true}, false, 0, ""},
+        {{{other.file("gone.jpg")}}, false, 0, ""},
+        {{{other.file("pipe")}}, false, 0, ""},
+        {{{file}}, true, 0, ""},
+        {{{folder + "/"}}, false, 0, folder},
+        {{{file, other.file("plain.jpg")}}, false, 1, other.path()}};
+    for (const auto& [drop, running, queued, taken] : drops) {
+        queue.setRunning(running);
+        EXPECT_EQ(queue.takesDrop(drop), !taken.empty()) << taken;
+        queue.takeDrop(drop);
+        queue.setRunning(false);
+        EXPECT_EQ(queue.queueCount(), queued);
+        EXPECT_EQ(ops.messageTexts().size(), static_cast<std::size_t>(queued)); // "plain.jpg -  NOT PACK"
+        EXPECT_EQ(session.workingFolder().path(), taken.empty() ? dir.path() : taken);
+    }
 }
 
 // Guards a picked file that cannot be opened: the whole add ends with an error, nothing queued.

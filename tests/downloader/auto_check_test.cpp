@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace vexo {
 namespace {
@@ -65,13 +69,81 @@ TEST_F(AutoCheckTest, AosecIsNeverBelowFifteenAndNeverWraps)
     EXPECT_EQ(ops.autoCheckPeriod, "15");
     typePeriod("9999999999");
     EXPECT_EQ(ops.autoCheckPeriod, "15");
-    // Typing digit by digit into an empty box is cut short at the first digit.
+    // Editing that ends on a lone digit.
     typePeriod("1");
     EXPECT_EQ(ops.autoCheckPeriod, "15");
     typePeriod("4294968");
     EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), std::numeric_limits<std::uint32_t>::max());
     typePeriod("2147483647");
     EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), std::numeric_limits<std::uint32_t>::max());
+}
+
+// Guards "Автопроверка" and its period forgotten between starts: read at
+// start-up without a write (a period below 15 counts as 15, one that is no
+// number as 60), never switched on by an unattended run, and written when
+// they change.
+TEST_F(AutoCheckTest, SwitchAndPeriodAreKeptForLaterStarts)
+{
+    const std::tuple<const char*, const char*, bool, bool, std::string> starts[] = {{"", "", false, false, "60"},
+                                                                                    {"1", "5", false, true, "15"},
+                                                                                    {"0", "-30", false, false, "15"},
+                                                                                    {"1", "abc", false, true, "60"},
+                                                                                    {"1", "120", true, false, "120"}};
+    for (const auto& [on, period, unattended, expectedOn, expectedPeriod] : starts) {
+        Session later;
+        later.setCommandLine(CommandLine{unattended, false, false, std::nullopt});
+        SettingsStore& stored = later.openSettings(dir.file(std::string(on) + period + ".INI"));
+        stored.writeStrings({{settings::kAutoCheck, on}, {settings::kAutoCheckPeriod, period}});
+        test::FakeViews views;
+        Downloader{later, views, views, views, views}.takeStoredAutoCheck();
+        EXPECT_EQ(
+            std::tuple(views.autoCheckMarked, views.timer(DownloaderTimer::AutoCheck).active, views.autoCheckPeriod),
+            std::tuple(expectedOn, expectedOn, expectedPeriod));
+        EXPECT_EQ(stored.readString(settings::kAutoCheckPeriod, "?"), period);
+    }
+    d.setAutoCheck(true);
+    typePeriod("7");
+    EXPECT_EQ(std::pair(settings().readBool(settings::kAutoCheck), settings().readInteger(settings::kAutoCheckPeriod)),
+              std::pair(true, 15));
+}
+
+// Guards a period box that fights the typing: the floor of 15 waits until
+// the editing ends (Enter or the focus leaving, or a second after the last
+// keystroke on the test's clock), so "10" typed over "60" never becomes
+// "150" and "20" can be typed digit by digit; until then the period stays.
+TEST_F(AutoCheckTest, PeriodTakesEffectWhenTheEditingEnds)
+{
+    std::uint32_t now = 0;
+    std::optional<std::uint32_t> due;
+    ops.onTimerChange = [&](DownloaderTimer) {
+        const test::FakeViews::TimerState typing = ops.timer(DownloaderTimer::PeriodTyping);
+        due = typing.active ? std::optional(now + typing.interval) : std::nullopt;
+    };
+    const auto pass = [&](std::uint32_t length) {
+        now += length;
+        if (due && *due <= now)
+            d.finishAutoCheckPeriod();
+    };
+    // Keystrokes (a pause in ms, the box's text), Enter (else a pause),
+    // then the period and the box's text ("" while it keeps what was typed).
+    using Keys = std::vector<std::pair<std::uint32_t, std::string>>;
+    const std::tuple<Keys, bool, std::uint32_t, std::string> typings[] = {{{{0, "1"}, {200, "10"}}, true, 15, "15"},
+                                                                          {{{0, "2"}, {900, "20"}}, false, 20, ""},
+                                                                          {{{0, ""}}, false, 15, "15"}};
+    for (const auto& [keys, enter, period, shown] : typings) {
+        typePeriod("60");
+        ops.autoCheckPeriod.clear();
+        for (const auto& [pause, text] : keys) {
+            pass(pause);
+            d.typeAutoCheckPeriod(text);
+        }
+        pass(999);
+        EXPECT_EQ(timerInterval(DownloaderTimer::AutoCheck), 60000u);
+        enter ? d.finishAutoCheckPeriod() : pass(1);
+        EXPECT_EQ(std::tuple(timerInterval(DownloaderTimer::AutoCheck), ops.autoCheckPeriod,
+                             settings().readInteger(settings::kAutoCheckPeriod)),
+                  std::tuple(1000 * period, shown, static_cast<std::int32_t>(period)));
+    }
 }
 
 // Guards the runner's period from "Refresh": read at every tick, 0 or less

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -28,15 +29,18 @@ namespace vexo {
 namespace {
 
 // Guards the wiring of the downloader's controls on the real window: the
-// box and the tray item follow each other without looping, the period box
-// keeps its floor, the clicks queue checks and the status bar empties the
-// queue.
+// stored "Автопроверка" comes back, the box and the tray item follow each
+// other without looping, the period box keeps its floor once Enter or its
+// timer ends the editing, the clicks queue checks and the status bar empties
+// the queue.
 TEST(DownloaderBindingsTest, ControlsReachTheirHandlers)
 {
     test::TempDir programFolder;
+    SettingsStore(programFolder.file("vexorama.INI")).writeString("Prog", "AutoCheck", "1");
     MainWindow window(programFolder.file("vexorama"), {});
     MainWindowControls& c = window.controls();
 
+    EXPECT_TRUE(c.autoCheckBox->isChecked());
     c.autoCheckBox->setChecked(true);
     EXPECT_TRUE(c.autoCheckItem->isChecked());
     EXPECT_TRUE(c.autoCheckTimer->isActive());
@@ -45,9 +49,16 @@ TEST(DownloaderBindingsTest, ControlsReachTheirHandlers)
     EXPECT_FALSE(c.autoCheckBox->isChecked());
     EXPECT_FALSE(c.autoCheckTimer->isActive());
 
-    c.autoCheckPeriodBox->setText(QStringLiteral("5"));
-    EXPECT_EQ(c.autoCheckPeriodBox->text(), QStringLiteral("15"));
+    QLineEdit* period = c.autoCheckPeriodBox;
+    period->selectAll();
+    QTest::keyClicks(period, QStringLiteral("10"));
+    EXPECT_EQ(period->text(), QStringLiteral("10"));
+    QTest::keyClick(period, Qt::Key_Return);
+    EXPECT_EQ(period->text(), QStringLiteral("15"));
     EXPECT_EQ(c.autoCheckTimer->interval(), 15000u);
+    QTest::keyClicks(period, QStringLiteral("0"));
+    emit c.periodTypingTimer->tick();
+    EXPECT_EQ(c.autoCheckTimer->interval(), 150000u);
 
     c.checkServerButton->click();
     c.checkServerButton->click();

@@ -76,8 +76,8 @@ std::string Timeline(Clock::time_point start, const std::vector<Clock::time_poin
 }
 
 // The downloader as "--tray" starts it: the window's timers as built, the
-// automatic check switched on with the box's "60" seconds (the period box
-// is not stored, so a start cannot be given a shorter one). Removal mode 3
+// automatic check switched on with the box's "60" seconds, the period a
+// first start has. Removal mode 3
 // keeps every file listed and asks the server for nothing, so the listing
 // stays as the script has it. The timers tick on the test's clock, each
 // change of state or interval starting the countdown anew, as the window's
@@ -142,7 +142,7 @@ protected:
 
 private:
     static constexpr DownloaderTimer kTimers[] = {DownloaderTimer::TaskRunner, DownloaderTimer::FetchProgress,
-                                                  DownloaderTimer::AutoCheck};
+                                                  DownloaderTimer::AutoCheck, DownloaderTimer::PeriodTyping};
     std::map<DownloaderTimer, std::optional<Clock::time_point>> due_;
     const ScriptServer* listing_ = nullptr;
     const ScriptServer* web_ = nullptr;
@@ -178,6 +178,7 @@ private:
         case DownloaderTimer::TaskRunner: d.tick(); break;
         case DownloaderTimer::FetchProgress: d.showFetchProgress(); break;
         case DownloaderTimer::AutoCheck: d.autoCheckTick(); break;
+        case DownloaderTimer::PeriodTyping: d.finishAutoCheckPeriod(); break;
         }
         noteConnections();
         return true;

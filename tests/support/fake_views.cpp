@@ -29,6 +29,7 @@ const char* NameOf(DownloaderTimer timer)
     case DownloaderTimer::TaskRunner: return "TaskRunner";
     case DownloaderTimer::FetchProgress: return "FetchProgress";
     case DownloaderTimer::AutoCheck: return "AutoCheck";
+    case DownloaderTimer::PeriodTyping: return "PeriodTyping";
     }
     return "";
 }
@@ -50,6 +51,7 @@ FakeViews::FakeViews()
     timers_[DownloaderTimer::TaskRunner] = {true, 5000};
     timers_[DownloaderTimer::FetchProgress] = {false, 100};
     timers_[DownloaderTimer::AutoCheck] = {false, 1000};
+    timers_[DownloaderTimer::PeriodTyping] = {false, 1000};
 }
 
 std::vector<std::string> FakeViews::messageTexts() const
