@@ -5,16 +5,24 @@
 #include "app/application_setup.h"
 #include "app/main_window.h"
 #include "tests/display_support/display_test.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace vexo {
 namespace {
@@ -86,6 +94,16 @@ protected:
         ASSERT_TRUE(test::WaitUntil([&] { return send.state() == QProcess::NotRunning; }, 10s));
         ASSERT_EQ(send.exitCode(), 0) << send.readAllStandardError().toStdString();
     }
+
+    // The user's click on an action of the notice numbered `id`.
+    void invokeAction(uint id, const QString& key)
+    {
+        QDBusMessage click = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("InvokeAction"));
+        click << id << key;
+        ASSERT_EQ(QDBusConnection::sessionBus().call(click).type(), QDBusMessage::ReplyMessage);
+    }
 };
 
 // Guards a click on a tray that has no double click doing nothing, so that
@@ -121,22 +139,75 @@ TEST_F(StatusNotifierTest, ToolTipIsSentOnlyWhenItChanges)
     EXPECT_EQ(count(QStringLiteral("tooltip")), before + 2);
 }
 
-// Guards the arrival notice drawing a file name as markup, with a generic
-// icon and no desktop entry: the name is escaped for a service that reads
-// markup, and the notice carries the program's icon and desktop entry. The
-// service is asked what it reads once, not at each arrival.
-TEST_F(StatusNotifierTest, ArrivalNoticeShowsTheNameAsItIs)
+// Guards twelve arrivals making twelve notices that nobody can act on, and a
+// file name drawn as markup: the arrivals of one check are one notice that
+// each longer list replaces, with the count, the names escaped and cut after
+// a few, the program's icon and desktop entry; the next check opens a notice
+// of its own; a click on a notice of the program brings the window back and
+// its "Открыть папку" opens the working folder, while another program's
+// notice does nothing. The service is asked what it reads once.
+TEST_F(StatusNotifierTest, ArrivalsOfACheckAreOneNoticeThatUpdatesItself)
 {
+    // Where the desktop's own opener would start, one that writes down what it was given.
+    test::TempDir bin;
+    const std::string opened = bin.file("opened");
+    test::WriteFile(bin.file("xdg-open"), "#!/bin/sh\necho \"$1\" >>" + opened + "\n");
+    ASSERT_EQ(::chmod(bin.file("xdg-open").c_str(), 0755), 0);
+    const test::ScopedEnv path("PATH", bin.path() + ":" + qEnvironmentVariable("PATH").toStdString());
+
     window->hide();
     ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
-    window->views().tray.announceArrival("Tom & Jerry <b>2.avi");
-    ASSERT_TRUE(test::WaitUntil([this] { return count(QStringLiteral("notify ")) == 1; }, 10s));
+    TrayView& tray = window->views().tray;
+    const struct {
+        bool newCheck;
+        std::vector<std::string> names;
+        const char* notice; // as the service numbered it
+        const char* words;  // "|summary|body|" as the service got them
+    } steps[] = {
+        {false, {"a.avi"}, "notice 1 replaces=0", "|Получено 1 файлов|a.avi|"},
+        {false,
+         {"a.avi", "Tom & Jerry <b>2.avi"},
+         "notice 1 replaces=1",
+         "|Получено 2 файлов|a.avi\\nTom &amp; Jerry &lt;b&gt;2.avi|"},
+        {false,
+         {"1", "2", "3", "4", "5", "6", "7"},
+         "notice 1 replaces=1",
+         "|Получено 7 файлов|1\\n2\\n3\\n4\\n5\\n…|"},
+        {true, {"b.avi"}, "notice 2 replaces=0", "|Получено 1 файлов|b.avi|"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.notice);
+        if (step.newCheck)
+            tray.endArrivals();
+        const qsizetype before = count(QStringLiteral("notice "));
+        tray.announceArrivals(step.names);
+        ASSERT_TRUE(test::WaitUntil([&] { return count(QStringLiteral("notice ")) == before + 1; }, 10s));
+        EXPECT_TRUE(linesStarting(QStringLiteral("notice ")).last().startsWith(QString::fromUtf8(step.notice)))
+            << linesStarting(QStringLiteral("notice ")).last().toStdString();
+        EXPECT_TRUE(linesStarting(QStringLiteral("notify ")).last().contains(QString::fromUtf8(step.words)))
+            << linesStarting(QStringLiteral("notify ")).last().toStdString();
+    }
     EXPECT_EQ(linesStarting(QStringLiteral("notify ")).first().toStdString(),
-              "notify Vexorama|io.github.vexorama.Vexorama|Vexorama|"
-              "Скачан файл Tom &amp; Jerry &lt;b&gt;2.avi|desktop-entry=io.github.vexorama.Vexorama");
-    window->views().tray.announceArrival("film.avi");
-    ASSERT_TRUE(test::WaitUntil([this] { return count(QStringLiteral("notify ")) == 2; }, 10s));
+              "notify Vexorama|io.github.vexorama.Vexorama|Получено 1 файлов|a.avi|"
+              "desktop-entry=io.github.vexorama.Vexorama");
+    EXPECT_TRUE(linesStarting(QStringLiteral("notice "))
+                    .first()
+                    .endsWith(QString::fromUtf8(" actions=default,Показать,open-folder,Открыть папку")));
     EXPECT_EQ(count(QStringLiteral("capabilities")), 1);
+
+    invokeAction(99, QStringLiteral("default"));
+    test::WaitUntil([] { return false; }, 300ms);
+    EXPECT_FALSE(window->isVisible()) << "another program's notice brought the window";
+    // The first check's notice, still shown.
+    invokeAction(1, QStringLiteral("open-folder"));
+    const std::string folder =
+        QUrl::fromLocalFile(QString::fromStdString(window->session().workingFolder().path())).toEncoded().toStdString();
+    EXPECT_TRUE(
+        test::WaitUntil([&] { return test::FileExists(opened) && test::ReadFile(opened) == folder + "\n"; }, 10s))
+        << "opened: " << (test::FileExists(opened) ? test::ReadFile(opened) : "nothing");
+    EXPECT_FALSE(window->isVisible());
+    invokeAction(2, QStringLiteral("default"));
+    EXPECT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s)) << "the click did not bring the window";
 }
 
 } // namespace

@@ -37,7 +37,8 @@ QRect AnnounceArrival(vexo::MainWindow& window)
 {
     window.showMinimized();
     vexo::test::WaitUntil([&] { return !window.isVisible(); }, 5s);
-    window.views().tray.announceArrival("Отпуск 2026.avi");
+    window.views().tray.announceArrivals({"Отпуск 2026.avi"});
+    window.views().tray.endArrivals();
     QWidget* notice = nullptr;
     vexo::test::WaitUntil(
         [&] {
