@@ -76,12 +76,11 @@ public slots:
     {
         QString oneLine = body;
         oneLine.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        log_.line(QStringLiteral("notify %1|%2|%3|%4|desktop-entry=%5")
-                      .arg(app, icon, summary, oneLine, hints.value(QStringLiteral("desktop-entry")).toString()));
         const uint id = shown_.contains(replacesId) ? replacesId : ++last_;
         shown_.insert(id);
-        log_.line(QStringLiteral("notice %1 replaces=%2 actions=%3")
-                      .arg(QString::number(id), QString::number(replacesId), actions.join(QLatin1Char(','))));
+        log_.line(QStringLiteral("notify %1|%2|%3|%4|desktop-entry=%5|%6|%7>%8")
+                      .arg(app, icon, summary, oneLine, hints.value(QStringLiteral("desktop-entry")).toString(),
+                           actions.join(QLatin1Char(',')), QString::number(replacesId), QString::number(id)));
         return id;
     }
     void CloseNotification(uint id)
