@@ -79,20 +79,37 @@ void WaitForStatusNotifierTray(std::chrono::milliseconds limit)
     wait.exec();
 }
 
-bool NotifyDesktop(const QString& summary, const QString& body, int timeoutMs)
+std::optional<QDBusMessage> DesktopNoticeCall(const DesktopNotice& notice)
 {
     if (!ServiceRegistered(kNotifications))
-        return false;
+        return std::nullopt;
     // File names from the server may hold "&" or "<": where the service
     // reads markup they are shown as they are, not taken for it.
     const bool markup = NotificationCapabilities().contains(QStringLiteral("body-markup"));
     QDBusMessage notify =
         QDBusMessage::createMethodCall(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("Notify"));
-    const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopId}};
-    notify << QStringLiteral("Vexorama") << 0u << kDesktopId << summary << (markup ? body.toHtmlEscaped() : body)
-           << QStringList() << hints << timeoutMs;
+    QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopId}};
+    if (!notice.category.isEmpty())
+        hints.insert(QStringLiteral("category"), notice.category);
+    notify << QStringLiteral("Vexorama") << notice.replacesId << kDesktopId << notice.summary
+           << (markup ? notice.body.toHtmlEscaped() : notice.body) << notice.actions << hints << notice.timeoutMs;
+    return notify;
+}
+
+bool NotifyDesktop(const QString& summary, const QString& body, int timeoutMs)
+{
+    const std::optional<QDBusMessage> notify = DesktopNoticeCall({summary, body, timeoutMs, 0, {}, {}});
     // Nothing waits for the notice's number.
-    return QDBusConnection::sessionBus().send(notify);
+    return notify && QDBusConnection::sessionBus().send(*notify);
+}
+
+bool HearDesktopNotices(QObject* receiver, const char* actionInvoked, const char* closed)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.connect(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"), receiver,
+                       actionInvoked)
+           && bus.connect(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("NotificationClosed"),
+                          receiver, closed);
 }
 
 } // namespace vexo

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDBusMessage>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
+#include <optional>
 
 namespace vexo {
 
@@ -22,9 +25,34 @@ bool StatusNotifierTrayPresent();
 // or where there is no session bus.
 void WaitForStatusNotifierTray(std::chrono::milliseconds limit);
 
+// A notice for the desktop's notification service.
+struct DesktopNotice {
+    QString summary;
+    QString body;       // plain text
+    int timeoutMs = -1; // -1: as long as the desktop keeps its notices
+    // The notice shown earlier that this one replaces; 0 for a new one.
+    uint replacesId = 0;
+    // Pairs of key and label; "default" is a click on the notice itself.
+    QStringList actions;
+    // What the notice tells of ("transfer.complete"), for the desktop's
+    // settings; none when empty.
+    QString category;
+};
+
+// The service's Notify call for `notice`, with the program's icon and
+// desktop entry and the body escaped where the service reads markup. Its
+// answer is the notice's number. None when there is no service to take it.
+std::optional<QDBusMessage> DesktopNoticeCall(const DesktopNotice& notice);
+
 // Shows a notice through the desktop's notification service, with the
 // program's icon and desktop entry; `body` is plain text, escaped where the
 // service reads markup. False when there is no service to take it.
 bool NotifyDesktop(const QString& summary, const QString& body, int timeoutMs);
+
+// Connects the service's signals ActionInvoked(uint id, QString key) and
+// NotificationClosed(uint id, uint reason) to `receiver`'s slots, given as
+// SLOT() spells them. They come for every program's notices: the receiver
+// matches the number.
+bool HearDesktopNotices(QObject* receiver, const char* actionInvoked, const char* closed);
 
 } // namespace vexo

@@ -19,6 +19,7 @@ class QWidget;
 
 namespace vexo {
 
+class ArrivalNotice;
 class ServerGrid;
 class StatusBar;
 class WindowTimer;
@@ -102,6 +103,7 @@ struct MainWindowControls {
     QAction* stopItem = nullptr;        // "Остановить"
     QAction* autoCheckItem = nullptr;   // "Автообновление"
     QAction* exitItem = nullptr;        // "Выход"
+    ArrivalNotice* arrivalNotice = nullptr;
 
     // Timers
     WindowTimer* runnerTimer = nullptr;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/arrival_notice.h"
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/tab_builders.h"
@@ -61,6 +62,7 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
 
     c.trayIcon = new QSystemTrayIcon(window);
     c.trayIcon->setContextMenu(c.trayMenu);
+    c.arrivalNotice = new ArrivalNotice(*c.trayIcon);
 }
 
 } // namespace vexo

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_window_view.h"
 
+#include "app/arrival_notice.h"
 #include "app/main_window_controls.h"
 #include "app/tab_bar_accessible.h"
-#include "app/tray_notice.h"
 #include "app/window_presence.h"
 
 #include <QAction>
 #include <QMainWindow>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
@@ -81,12 +82,21 @@ void QtWindowView::setStopItemEnabled(bool enabled)
     c_.stopItem->setEnabled(enabled);
 }
 
-void QtWindowView::announceArrival(const std::string& fileName)
+void QtWindowView::announceArrivals(const std::vector<std::string>& names)
 {
-    // A window in front of the user shows the arrival itself.
+    // A window in front of the user shows the arrivals itself.
     if (WindowInSight(*c_.window))
         return;
-    ShowTrayNotice(*c_.trayIcon, QString::fromUtf8("Скачан файл ") + QString::fromStdString(fileName));
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names)
+        shown << QString::fromStdString(name);
+    c_.arrivalNotice->show(shown);
+}
+
+void QtWindowView::endArrivals()
+{
+    c_.arrivalNotice->endCheck(WindowInSight(*c_.window));
 }
 
 } // namespace vexo

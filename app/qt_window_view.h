@@ -22,7 +22,8 @@ public:
     void showTrayHint(const std::string& hint) override;
     void markAutoCheck(bool on) override;
     void setStopItemEnabled(bool enabled) override;
-    void announceArrival(const std::string& fileName) override;
+    void announceArrivals(const std::vector<std::string>& names) override;
+    void endArrivals() override;
 
 private:
     MainWindowControls& c_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/tray_bindings.h"
 
+#include "app/arrival_notice.h"
 #include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
 #include "app/program_icon.h"
@@ -8,6 +9,9 @@
 #include "app/window_context.h"
 #include "app/window_presence.h"
 #include "base/handler_boundary.h"
+#include "base/session.h"
+#include "decoder/working_folder.h"
+#include "window_handlers/views.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,6 +40,10 @@ TrayBindings::TrayBindings(WindowContext& context)
     connect(c.showWindowItem, &QAction::triggered, this, context.boundary.guard([this] { bringWindowBack(); }));
     connect(c.exitItem, &QAction::triggered, this, context.boundary.guard([this] { exitProgram(); }));
     connect(c.trayIcon, &QSystemTrayIcon::activated, this, &TrayBindings::trayActivated);
+    connect(c.arrivalNotice, &ArrivalNotice::windowAsked, this, context.boundary.guard([this] { bringWindowBack(); }));
+    connect(c.arrivalNotice, &ArrivalNotice::folderAsked, this, context.boundary.guard([this] {
+        OpenWorkingFolder(context_.session.workingFolder(), context_.views.dialogs);
+    }));
     c.window->installEventFilter(this);
 
     // The icon stays for the whole run, whatever state the window is in.

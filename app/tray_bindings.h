@@ -17,6 +17,8 @@ struct WindowContext;
 // takes the window off the taskbar while a tray is there to bring it back.
 // Where the program cannot see the window minimised (Wayland), closing the
 // window with a tray there hides it into the tray instead.
+// The arrival notice's click brings the window back as "Показать/скрыть"
+// does, and its "Открыть папку" opens the working folder.
 class TrayBindings : public QObject {
     Q_OBJECT
 public:

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace vexo::bench {
 
@@ -40,7 +41,8 @@ public:
     void showTrayHint(const std::string&) override {}
     void markAutoCheck(bool) override {}
     void setStopItemEnabled(bool) override {}
-    void announceArrival(const std::string&) override {}
+    void announceArrivals(const std::vector<std::string>&) override {}
+    void endArrivals() override {}
 
     // WebPagesView
     void load(WebPage, const std::string&) override {}

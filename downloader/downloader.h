@@ -18,6 +18,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace vexo {
 
@@ -141,7 +142,8 @@ public:
     void holdRunner();
     // Tasks were carried out or dropped: the runner's timer is on again
     // (one switched on anew counts a full period from here), and once the
-    // queue is empty the automatic check follows its switch.
+    // queue is empty the automatic check follows its switch and the tray's
+    // notice of the check's arrivals is complete.
     void releaseRunner();
 
     // A file arrived from the server (whole or as far as the server sent
@@ -196,6 +198,7 @@ private:
     // runner_timers.cpp
     void restartRunner();
     void showTrayHint();
+    void announceArrival(const std::string& fileName);
 
     Session& session_;
     DownloaderView& view_;
@@ -224,6 +227,9 @@ private:
     // A download runs that "Остановить" may stop, and it was asked to.
     bool stoppable_ = false;
     bool stopAsked_ = false;
+    // The files that arrived whole since the queue last ran empty: the
+    // arrivals of one check and the checks it chained, one notice.
+    std::vector<std::string> checkArrivals_;
     // The words of the queued tasks as the status bar shows them, so that
     // they are shown again only when they change.
     std::string shownTaskWords_;

@@ -23,8 +23,14 @@ void Downloader::holdRunner()
 void Downloader::releaseRunner()
 {
     view_.setTimerActive(DownloaderTimer::TaskRunner, true);
-    if (queue_.empty())
-        view_.setTimerActive(DownloaderTimer::AutoCheck, autoCheck_.on);
+    if (!queue_.empty())
+        return;
+    view_.setTimerActive(DownloaderTimer::AutoCheck, autoCheck_.on);
+    // The chain of checks is over, however it ended.
+    if (!checkArrivals_.empty()) {
+        checkArrivals_.clear();
+        tray_.endArrivals();
+    }
 }
 
 // A handler queued work outside a tick: the runner's countdown starts anew,
@@ -41,6 +47,12 @@ void Downloader::restartRunner()
 void Downloader::showTrayHint()
 {
     UpdateTrayHint(session_.caption(), downloadedThisSession_, tray_, delivery_.waitingCount());
+}
+
+void Downloader::announceArrival(const std::string& fileName)
+{
+    checkArrivals_.push_back(fileName);
+    tray_.announceArrivals(checkArrivals_);
 }
 
 } // namespace vexo

@@ -159,7 +159,7 @@ void Downloader::runDownloadTask()
         if (fetched == Fetched::Whole) {
             if (keepsFetchedFiles())
                 rememberKeptFile(file);
-            tray_.announceArrival(file.fileName);
+            announceArrival(file.fileName);
             queue_.removeHead(download);
             return;
         }

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <set>
 
 namespace vexo {
@@ -68,7 +69,7 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_EQ(d.downloadedThisSession(), 1);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
     // Each whole arrival is announced once, in the tray if the window is there.
-    EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival one.avi"), 1);
+    EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrivals one.avi"), 1);
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
     EXPECT_FALSE(timerActive(DownloaderTimer::FetchProgress));
     EXPECT_FALSE(timerActive(DownloaderTimer::AutoCheck)); // tasks still wait
@@ -88,7 +89,56 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_TRUE(d.queue().empty());
     EXPECT_TRUE(timerActive(DownloaderTimer::AutoCheck));
     EXPECT_EQ(d.downloadedThisSession(), 2);
-    EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrival two.avi"), 1);
+    // With the check's earlier arrivals, in one notice that the empty queue closes.
+    EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrivals one.avi|two.avi"), 1);
+    EXPECT_EQ(ops.log.back(), "end arrivals");
+}
+
+// Guards each arrival making a notice of its own: the files one check (and
+// the checks it chains) brings whole are announced as one growing list,
+// which the queue running empty ends, however it empties; a check that
+// brings nothing whole announces nothing; the next check starts a new list.
+TEST_F(RunnerTest, ArrivalsOfOneCheckAreAnnouncedAsOneGrowingList)
+{
+    const std::string ok = HttpAnswer("200 OK", "bytes");
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files; // name, web reply
+        bool statusBarStopAfterFirst;
+        std::vector<std::string> told;
+    } checks[] = {
+        {"two files",
+         {{"a.avi", ok}, {"b.avi", ok}},
+         false,
+         {"announce arrivals a.avi", "announce arrivals a.avi|b.avi", "end arrivals"}},
+        {"a file that fails", {{"c.avi", HttpAnswer("404 Not Found", "")}}, false, {}},
+        {"dropped by the status bar",
+         {{"d.avi", ok}, {"e.avi", ok}},
+         true,
+         {"announce arrivals d.avi", "end arrivals"}},
+        {"the next check", {{"f.avi", ok}}, false, {"announce arrivals f.avi", "end arrivals"}},
+    };
+    setRemMode(1);
+    for (const auto& check : checks) {
+        SCOPED_TRACE(check.what);
+        std::vector<std::array<std::string, 4>> listed;
+        for (const auto& [name, reply] : check.files)
+            listed.push_back({name, webFile(reply), "r=" + name, "5"});
+        const auto server = listing(listed);
+        ops.log.clear();
+        d.queueCheck();
+        for (int tick = 0; tick < 8 && !d.queue().empty(); ++tick) {
+            d.tick();
+            if (check.statusBarStopAfterFirst)
+                d.stop();
+        }
+        ASSERT_TRUE(d.queue().empty());
+        std::vector<std::string> told;
+        std::copy_if(ops.log.begin(), ops.log.end(), std::back_inserter(told), [](const std::string& call) {
+            return call.starts_with("announce arrivals") || call == "end arrivals";
+        });
+        EXPECT_EQ(told, check.told);
+    }
 }
 
 // Guards: a runner that set its timers with every change of the queue (one
@@ -126,8 +176,9 @@ TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
         // "get ", "down rem get ", "rem get ", "get ", "".
         EXPECT_LE(taskLists, 5);
         // The rest: the status texts, the grid, the fetch's name, status and
-        // bar, "Остановить" and its tray item on and off.
-        EXPECT_LE(static_cast<long>(ops.log.size()) - pumps, 42);
+        // bar, "Остановить" and its tray item on and off, the arrival's
+        // notice and its end.
+        EXPECT_LE(static_cast<long>(ops.log.size()) - pumps, 43);
         // Two ticks' starts, four status texts each, and one after each task.
         EXPECT_GE(pumps, 15);
         EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));

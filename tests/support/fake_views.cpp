@@ -303,9 +303,18 @@ void FakeViews::setStopItemEnabled(bool enabled)
     stopItemEnabled = enabled;
 }
 
-void FakeViews::announceArrival(const std::string& fileName)
+// "announce arrivals one.avi|two.avi"
+void FakeViews::announceArrivals(const std::vector<std::string>& names)
 {
-    record("announce arrival " + fileName);
+    std::string entry = "announce arrivals ";
+    for (const std::string& name : names)
+        entry += (&name == names.data() ? "" : "|") + name;
+    record(entry);
+}
+
+void FakeViews::endArrivals()
+{
+    record("end arrivals");
 }
 
 // ---- WebPagesView -----------------------------------------------------

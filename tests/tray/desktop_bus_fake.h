@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QFile>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -69,14 +70,32 @@ public slots:
         log_.line(QStringLiteral("capabilities"));
         return {QStringLiteral("body"), QStringLiteral("body-markup")};
     }
-    uint Notify(const QString& app, uint, const QString& icon, const QString& summary, const QString& body,
-                const QStringList&, const QVariantMap& hints, int)
+    // A notice that replaces one still shown keeps its number.
+    uint Notify(const QString& app, uint replacesId, const QString& icon, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap& hints, int)
     {
-        log_.line(QStringLiteral("notify %1|%2|%3|%4|desktop-entry=%5")
-                      .arg(app, icon, summary, body, hints.value(QStringLiteral("desktop-entry")).toString()));
-        return ++last_;
+        QString oneLine = body;
+        oneLine.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+        const uint id = shown_.contains(replacesId) ? replacesId : ++last_;
+        shown_.insert(id);
+        log_.line(QStringLiteral("notify %1|%2|%3|%4|desktop-entry=%5|%6|%7>%8")
+                      .arg(app, icon, summary, oneLine, hints.value(QStringLiteral("desktop-entry")).toString(),
+                           actions.join(QLatin1Char(',')), QString::number(replacesId), QString::number(id)));
+        return id;
     }
-    void CloseNotification(uint) {}
+    void CloseNotification(uint id)
+    {
+        if (shown_.remove(id))
+            emit NotificationClosed(id, 3);
+    }
+    // The fake's own: the user clicks an action of a notice, which then
+    // goes, as most desktops do it.
+    void InvokeAction(uint id, const QString& key)
+    {
+        emit ActionInvoked(id, key);
+        if (shown_.remove(id))
+            emit NotificationClosed(id, 2);
+    }
     QString GetServerInformation(QString& vendor, QString& version, QString& specVersion)
     {
         vendor = QStringLiteral("tests");
@@ -85,9 +104,14 @@ public slots:
         return QStringLiteral("desktop_bus_fake");
     }
 
+signals:
+    void ActionInvoked(uint id, const QString& key);
+    void NotificationClosed(uint id, uint reason);
+
 private:
     Log& log_;
     uint last_ = 0;
+    QSet<uint> shown_;
 };
 
 } // namespace vexo::test

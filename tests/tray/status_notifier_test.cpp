@@ -5,16 +5,24 @@
 #include "app/application_setup.h"
 #include "app/main_window.h"
 #include "tests/display_support/display_test.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace vexo {
 namespace {
@@ -86,6 +94,16 @@ protected:
         ASSERT_TRUE(test::WaitUntil([&] { return send.state() == QProcess::NotRunning; }, 10s));
         ASSERT_EQ(send.exitCode(), 0) << send.readAllStandardError().toStdString();
     }
+
+    // The user's click on an action of the notice numbered `id`.
+    void invokeAction(uint id, const QString& key)
+    {
+        QDBusMessage click = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("InvokeAction"));
+        click << id << key;
+        ASSERT_EQ(QDBusConnection::sessionBus().call(click).type(), QDBusMessage::ReplyMessage);
+    }
 };
 
 // Guards a click on a tray that has no double click doing nothing, so that
@@ -121,22 +139,60 @@ TEST_F(StatusNotifierTest, ToolTipIsSentOnlyWhenItChanges)
     EXPECT_EQ(count(QStringLiteral("tooltip")), before + 2);
 }
 
-// Guards the arrival notice drawing a file name as markup, with a generic
-// icon and no desktop entry: the name is escaped for a service that reads
-// markup, and the notice carries the program's icon and desktop entry. The
-// service is asked what it reads once, not at each arrival.
-TEST_F(StatusNotifierTest, ArrivalNoticeShowsTheNameAsItIs)
+// Guards twelve arrivals making twelve notices that nobody can act on, and a
+// file name drawn as markup: the arrivals of one check are one notice that
+// each longer list replaces, with the count, the names escaped and cut after
+// a few, the program's icon and desktop entry; the next check opens a notice
+// of its own; a click on a notice of the program brings the window back and
+// its "Открыть папку" opens the working folder, while another program's
+// notice does nothing. The service is asked what it reads once.
+TEST_F(StatusNotifierTest, ArrivalsOfACheckAreOneNoticeThatUpdatesItself)
 {
+    // The desktop's opener, replaced by one that writes down what it is given.
+    test::TempDir bin;
+    test::WriteFile(bin.file("xdg-open"), "#!/bin/sh\necho \"$1\" >" + bin.file("opened") + "\n");
+    ASSERT_EQ(::chmod(bin.file("xdg-open").c_str(), 0755), 0);
+    const test::ScopedEnv path("PATH", bin.path() + ":" + qEnvironmentVariable("PATH").toStdString());
     window->hide();
     ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
-    window->views().tray.announceArrival("Tom & Jerry <b>2.avi");
-    ASSERT_TRUE(test::WaitUntil([this] { return count(QStringLiteral("notify ")) == 1; }, 10s));
-    EXPECT_EQ(linesStarting(QStringLiteral("notify ")).first().toStdString(),
-              "notify Vexorama|io.github.vexorama.Vexorama|Vexorama|"
-              "Скачан файл Tom &amp; Jerry &lt;b&gt;2.avi|desktop-entry=io.github.vexorama.Vexorama");
-    window->views().tray.announceArrival("film.avi");
-    ASSERT_TRUE(test::WaitUntil([this] { return count(QStringLiteral("notify ")) == 2; }, 10s));
+    const struct {
+        bool newCheck;
+        std::vector<std::string> names;
+        const char* words;   // from the summary on, as the service got them
+        const char* numbers; // of the notice replaced, and of the notice
+    } steps[] = {
+        {false,
+         {"a.avi"},
+         "Получено 1 файлов|a.avi|desktop-entry=io.github.vexorama.Vexorama|default,Показать,open-folder,Открыть папку",
+         "|0>1"},
+        {false, {"a.avi", "Tom & Jerry <b>2.avi"}, "Получено 2 файлов|a.avi\\nTom &amp; Jerry &lt;b&gt;2.avi|", "|1>1"},
+        {false, {"1", "2", "3", "4", "5", "6", "7"}, "Получено 7 файлов|1\\n2\\n3\\n4\\n5\\n…|", "|1>1"},
+        {true, {"b.avi"}, "Получено 1 файлов|b.avi|", "|0>2"},
+    };
+    for (const auto& step : steps) {
+        if (step.newCheck)
+            window->views().tray.endArrivals();
+        const qsizetype before = count(QStringLiteral("notify "));
+        window->views().tray.announceArrivals(step.names);
+        ASSERT_TRUE(test::WaitUntil([&] { return count(QStringLiteral("notify ")) == before + 1; }, 10s));
+        const QString notice = linesStarting(QStringLiteral("notify ")).last();
+        EXPECT_TRUE(notice.startsWith(QString::fromUtf8("notify Vexorama|io.github.vexorama.Vexorama|")
+                                      + QString::fromUtf8(step.words))
+                    && notice.endsWith(QLatin1String(step.numbers)))
+            << notice.toStdString();
+    }
     EXPECT_EQ(count(QStringLiteral("capabilities")), 1);
+
+    invokeAction(99, QStringLiteral("default"));
+    test::WaitUntil([] { return false; }, 300ms);
+    EXPECT_FALSE(window->isVisible()) << "another program's notice brought the window";
+    invokeAction(1, QStringLiteral("open-folder")); // the first check's notice, still shown
+    const QByteArray folder =
+        QUrl::fromLocalFile(QString::fromStdString(window->session().workingFolder().path())).toEncoded() + '\n';
+    EXPECT_TRUE(test::WaitUntil([&] { return test::FileExists(bin.file("opened")); }, 10s));
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ReadFile(bin.file("opened")) == folder.toStdString(); }, 10s));
+    invokeAction(2, QStringLiteral("default"));
+    EXPECT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s)) << "the click did not bring the window";
 }
 
 } // namespace

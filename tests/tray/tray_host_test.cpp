@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 
@@ -101,29 +102,45 @@ QWidget* ShownBalloon()
     return nullptr;
 }
 
-// Guards the arrival notice: shown beside the icon, naming the file as it
-// is, while the window sits in the tray; never while the window is in front.
-TEST_F(TrayHostTest, ArrivalIsAnnouncedOnlyWhileTheWindowIsInTheTray)
+// Guards the arrivals of one check making a balloon each, and a balloon
+// that could not bring the window back: where the desktop has no
+// notification service, one balloon at the check's end holds its count and
+// names as they are, only while the window sits in the tray, and a click on
+// it brings the window back.
+TEST_F(TrayHostTest, ArrivalsOfACheckMakeOneBalloonWhileTheWindowIsInTheTray)
 {
+    TrayView& view = window->views().tray;
     window->activateWindow();
     ASSERT_TRUE(test::WaitUntil([this] { return window->isActiveWindow(); }, 10s));
-    window->views().tray.announceArrival("film.avi");
+    view.announceArrivals({"film.avi"});
+    view.endArrivals();
     test::WaitUntil([] { return false; }, 300ms);
     EXPECT_EQ(ShownBalloon(), nullptr);
 
     window->showMinimized();
     ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
     const std::string name = "<b>Ваш пароль устарел</b>.avi";
-    window->views().tray.announceArrival(name);
+    view.announceArrivals({name});
+    view.announceArrivals({name, "film.avi"});
+    test::WaitUntil([] { return false; }, 300ms);
+    EXPECT_EQ(ShownBalloon(), nullptr) << "a balloon before the check ended";
+    view.endArrivals();
     ASSERT_TRUE(test::WaitUntil([] { return ShownBalloon() != nullptr; }, 10s));
     QStringList texts;
     for (const QLabel* label : ShownBalloon()->findChildren<QLabel*>()) {
         if (label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
             texts << label->text();
     }
-    EXPECT_TRUE(texts.contains(QString::fromUtf8("Скачан файл ") + QString::fromStdString(name)))
+    EXPECT_TRUE(texts.contains(QString::fromUtf8("Получено 2 файлов"))) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts.contains(QString::fromStdString(name) + QStringLiteral("\nfilm.avi")))
         << texts.join(QLatin1Char('|')).toStdString();
-    ShownBalloon()->close();
+
+    QWidget* balloon = ShownBalloon();
+    const QPointF inside(balloon->rect().center());
+    QMouseEvent press(QEvent::MouseButtonPress, inside, balloon->mapToGlobal(inside), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(balloon, &press);
+    EXPECT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s)) << "the balloon's click did nothing";
 }
 
 // Guards: minimising on a desktop without a tray hiding the window where nothing could bring it back.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the tray for the docs: the menu opened from the icon,
-// or the notice of an arrived file while the window sits in the tray:
+// or the notice of one check's arrivals while the window sits in the tray:
 //   tray_screenshot menu|notice OUTPUT.png
 // Run it under xvfb-run with trayer installed.
 #include "app/main_window.h"
@@ -16,6 +16,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -32,12 +34,17 @@ QRect OpenMenu(vexo::MainWindowControls& c)
     return menu->geometry();
 }
 
-// The area of the notice of an arrived file, once it is shown.
-QRect AnnounceArrival(vexo::MainWindow& window)
+// The area of the notice of one check's arrivals, once it is shown.
+QRect AnnounceArrivals(vexo::MainWindow& window)
 {
     window.showMinimized();
     vexo::test::WaitUntil([&] { return !window.isVisible(); }, 5s);
-    window.views().tray.announceArrival("Отпуск 2026.avi");
+    std::vector<std::string> arrived;
+    for (const char* name : {"Отпуск 2026.avi", "Море.jpg", "Дети на пляже.mp4"}) {
+        arrived.emplace_back(name);
+        window.views().tray.announceArrivals(arrived);
+    }
+    window.views().tray.endArrivals();
     QWidget* notice = nullptr;
     vexo::test::WaitUntil(
         [&] {
@@ -78,7 +85,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const QRect shown = menu ? OpenMenu(c) : AnnounceArrival(window);
+    const QRect shown = menu ? OpenMenu(c) : AnnounceArrivals(window);
     if (shown.isEmpty()) {
         std::fprintf(stderr, "nothing was shown\n");
         return 1;

@@ -85,9 +85,9 @@ TEST_F(WaylandTrayTest, WindowOutOfSightHearsOfArrivalsAndTheTrayBringsItBack)
     other.show();
     ASSERT_TRUE(test::WaitUntil([&] { return other.isActiveWindow() && !window->isActiveWindow(); }, 10s));
 
-    window->views().tray.announceArrival("film.avi");
+    window->views().tray.announceArrivals({"film.avi"});
     ASSERT_TRUE(test::WaitUntil([&] { return notices().size() == before + 1; }, 10s)) << "no arrival notice";
-    EXPECT_TRUE(notices().last().contains(QString::fromUtf8("Скачан файл film.avi")));
+    EXPECT_TRUE(notices().last().contains(QString::fromUtf8("|Получено 1 файлов|film.avi|")));
 
     c->showWindowItem->trigger();
     EXPECT_TRUE(test::WaitUntil([this] { return window->isVisible() && window->isActiveWindow(); }, 10s))
