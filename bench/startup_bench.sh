@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Start-up cost: Vexorama's main window from process start to its first
-# idle event-loop turn, against a bare Qt Widgets window with five tabs,
-# for a first start and for a usual one.
+# Start-up cost: Vexorama's main window from process start to the first
+# turn of its event loop after its first paint, against a bare Qt Widgets
+# window with five tabs, for a first start and for a usual one.
 # The two run alternately, so that drifting load on the machine weighs on
 # both alike; medians and their ratio are printed. One run of each is also
 # counted in instructions under callgrind, which load does not disturb.
