@@ -76,6 +76,7 @@ void MainWindow::showCentred()
 {
     placeCentred();
     show();
+    findChild<TrayBindings*>()->putInTrayOncePainted();
     startShownWindow();
 }
 
@@ -83,6 +84,7 @@ void MainWindow::startInTray()
 {
     // Ticked as by a click, so that the tray item and the timer follow.
     controls_.autoCheckBox->setChecked(true);
+    findChild<TrayBindings*>()->putInTray();
     placeCentred();
     // A window never shown is in the tray already; without a tray it waits
     // minimised on the taskbar, as a minimised window does.

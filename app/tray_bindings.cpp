@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/tray_bindings.h"
 
+#include "app/after_first_paint.h"
 #include "app/arrival_notice.h"
 #include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
@@ -23,20 +24,16 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
+#include <chrono>
 #include <utility>
 
 namespace vexo {
 
 TrayBindings::TrayBindings(WindowContext& context)
     : QObject(context.controls.window), context_(context), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable),
-      clickActivates_(StatusNotifierTrayPresent()), minimisingUnseen_(OnWayland())
+      minimisingUnseen_(OnWayland())
 {
     MainWindowControls& c = context.controls;
-    // One icon for the program, its windows and the tray; decoding it is not free.
-    if (QApplication::windowIcon().isNull())
-        QApplication::setWindowIcon(ProgramIcon());
-    c.trayIcon->setIcon(QApplication::windowIcon());
-
     connect(c.showWindowItem, &QAction::triggered, this, context.boundary.guard([this] { bringWindowBack(); }));
     connect(c.exitItem, &QAction::triggered, this, context.boundary.guard([this] { exitProgram(); }));
     connect(c.trayIcon, &QSystemTrayIcon::activated, this, &TrayBindings::trayActivated);
@@ -45,7 +42,25 @@ TrayBindings::TrayBindings(WindowContext& context)
         OpenWorkingFolder(context_.session.workingFolder(), context_.views.dialogs);
     }));
     c.window->installEventFilter(this);
+}
 
+void TrayBindings::putInTrayOncePainted()
+{
+    RunAfterFirstPaint(
+        *context_.controls.window, [this] { putInTray(); }, std::chrono::seconds(5));
+}
+
+void TrayBindings::putInTray()
+{
+    if (std::exchange(inTray_, true))
+        return;
+    MainWindowControls& c = context_.controls;
+    // Asked of the session bus, as Qt asks before it puts the icon there.
+    clickActivates_ = StatusNotifierTrayPresent();
+    // One icon for the program, its windows and the tray; decoding it is not free.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(ProgramIcon());
+    c.trayIcon->setIcon(QApplication::windowIcon());
     // The icon stays for the whole run, whatever state the window is in.
     c.trayIcon->show();
 }

@@ -24,6 +24,14 @@ class TrayBindings : public QObject {
 public:
     explicit TrayBindings(WindowContext& context);
 
+    // Puts the icon in the tray, and gives the program's windows their icon,
+    // once the shown window is first painted: the first frame needs neither,
+    // and the icon's pictures and the desktop's tray on the session bus cost
+    // the start-up.
+    void putInTrayOncePainted();
+    // The same at once, for a window that starts in the tray. Once a run.
+    void putInTray();
+
     // Whether a system tray is available; the platform's answer unless a
     // test replaces it.
     void setTrayProbe(std::function<bool()> probe) { trayAvailable_ = std::move(probe); }
@@ -43,7 +51,8 @@ private:
     WindowContext& context_;
     std::function<bool()> trayAvailable_;
     // The icon sits in a StatusNotifierItem tray, which sends clicks only.
-    bool clickActivates_;
+    bool clickActivates_ = false;
+    bool inTray_ = false;
     bool minimisingUnseen_;
     bool toldOfTray_ = false;
 };

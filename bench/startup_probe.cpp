@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Starts Vexorama's main window exactly as the program does and quits at
-// the first turn of the event loop that finds nothing left to do:
+// Starts Vexorama's main window exactly as the program does and ends at
+// the first turn of the event loop after the window's first paint:
 //   startup_probe          a first start: no settings file yet
 //   startup_probe --usual  a usual start: the settings a first start leaves
 #include "app/application_setup.h"
 #include "app/main_window.h"
+#include "bench/end_after_first_paint.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,7 +27,6 @@ int main(int argc, char** argv)
     }
     vexo::MainWindow window((programFolder.path() + QStringLiteral("/vexorama")).toStdString(), {});
     window.showCentred();
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
-                     &QCoreApplication::quit);
+    new vexo::EndAtFirstTurnAfterPaint(window, [&programFolder] { programFolder.remove(); });
     return QApplication::exec();
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/after_first_paint.h"
 #include "app/main_window.h"
 #include "app/tray_bindings.h"
 #include "base/program_version.h"
@@ -8,12 +9,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 namespace vexo {
@@ -202,6 +206,48 @@ TEST_F(TrayWindowTest, ExitWhileMinimisedStoresTheSizeBeforeMinimisingAndEndsThe
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(settings().readInteger("Prog", "Width", 0), 712);
     EXPECT_EQ(settings().readInteger("Prog", "Height", 0), 455);
+}
+
+// Guards the tray icon, or the program's icon, never coming once they wait
+// for the first paint: a shown window gets both once painted and not on
+// the way to it; a window that starts in the tray (never painted) at once;
+// a window not painted in time gets the waiting work all the same, and one
+// that is gone gets none.
+TEST(TrayAfterFirstPaintTest, TheIconsComeAfterThePaintOrWithoutOne)
+{
+    using namespace std::chrono_literals;
+    const auto turns = [](int count) {
+        for (int i = 0; i < count; ++i)
+            QApplication::processEvents();
+    };
+    {
+        test::TempDir dir;
+        MainWindow window(dir.path() + "/vexorama", CommandLine{});
+        window.showCentred();
+        EXPECT_FALSE(window.controls().trayIcon->isVisible());
+        turns(5);
+        EXPECT_TRUE(window.controls().trayIcon->isVisible());
+        EXPECT_FALSE(window.windowIcon().isNull());
+    }
+    {
+        test::TempDir dir;
+        MainWindow window(dir.path() + "/vexorama", CommandLine{});
+        window.findChild<TrayBindings*>()->setTrayProbe([] { return true; });
+        window.startInTray();
+        EXPECT_TRUE(window.controls().trayIcon->isVisible());
+    }
+    for (const bool gone : {false, true}) {
+        auto unpainted = std::make_unique<QWidget>();
+        int runs = 0;
+        RunAfterFirstPaint(
+            *unpainted, [&runs] { ++runs; }, 20ms);
+        if (gone)
+            unpainted.reset();
+        QEventLoop wait;
+        QTimer::singleShot(200ms, &wait, &QEventLoop::quit);
+        wait.exec();
+        EXPECT_EQ(runs, gone ? 0 : 1) << gone;
+    }
 }
 
 } // namespace
