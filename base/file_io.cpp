@@ -157,6 +157,15 @@ int SyncDescriptor(int fd, bool dataOnly)
 {
     if (Faulted(&FileFaults::failSync))
         return -1;
+    if (FaultsInstalled()) {
+        std::function<void()> duringSync;
+        {
+            std::lock_guard lock(gFaultsMutex);
+            duringSync = gFaults.duringSync;
+        }
+        if (duringSync)
+            duringSync();
+    }
     int result;
     do
         result = dataOnly ? ::fdatasync(fd) : ::fsync(fd);

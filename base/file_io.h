@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -140,6 +141,8 @@ std::string ReadToEnd(PosixFile& file, std::size_t limit = std::numeric_limits<s
 // systems: `refuseUnnamedFiles` as FAT's of files without a name
 // (O_TMPFILE), `refuseNoReplaceRename` as FUSE's of a rename that must not
 // replace (RENAME_NOREPLACE). `freeBytes` is what FreeSpace() reports.
+// `duringSync` runs at the start of every flush to the disk, in the thread
+// that flushes, and may hold it there as a slow disk would.
 struct FileFaults {
     std::optional<std::size_t> failReadAfter = std::nullopt;
     std::optional<std::size_t> failWriteAfter = std::nullopt;
@@ -150,6 +153,7 @@ struct FileFaults {
     bool refuseUnnamedFiles = false;
     bool refuseNoReplaceRename = false;
     std::optional<std::uint64_t> freeBytes = std::nullopt;
+    std::function<void()> duringSync = nullptr;
     int error = EIO;
 };
 

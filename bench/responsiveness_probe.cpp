@@ -4,9 +4,10 @@
 // every call. Prints, tab-separated: the longest time the window went
 // unpumped (from the tick's start to its end, in ms), how long the task
 // took, how it ended ("ended", or "closed" when the window was closed after
-// CLOSE_AFTER ms), and the last status text or message box it showed.
+// CLOSE_AFTER ms), and the last status text or message box it showed. A
+// fetch goes into a new folder in FOLDER (default: the temporary folder).
 //   responsiveness_probe check PORT [connect=MS] [line=MS] [check=MS] [close=MS]
-//   responsiveness_probe fetch URL [connect=S] [stall=S] [close=MS]
+//   responsiveness_probe fetch URL [connect=S] [stall=S] [close=MS] [into=FOLDER]
 #include "base/session.h"
 #include "base/settings_store.h"
 #include "base/stop_request.h"
@@ -57,19 +58,28 @@ struct PumpClock {
     }
 };
 
-bool TakeOption(const std::string& argument, const char* name, long& value)
+bool TakeOption(const std::string& argument, const char* name, std::string& value)
 {
     const std::string prefix = std::string(name) + "=";
     if (argument.rfind(prefix, 0) != 0)
         return false;
-    value = std::atol(argument.c_str() + prefix.size());
+    value = argument.substr(prefix.size());
+    return true;
+}
+
+bool TakeOption(const std::string& argument, const char* name, long& value)
+{
+    std::string text;
+    if (!TakeOption(argument, name, text))
+        return false;
+    value = std::atol(text.c_str());
     return true;
 }
 
 int Usage()
 {
     std::fprintf(stderr, "usage: responsiveness_probe check PORT [connect=MS] [line=MS] [check=MS] [close=MS]\n"
-                         "       responsiveness_probe fetch URL [connect=S] [stall=S] [close=MS]\n");
+                         "       responsiveness_probe fetch URL [connect=S] [stall=S] [close=MS] [into=FOLDER]\n");
     return 2;
 }
 
@@ -84,15 +94,22 @@ int main(int argc, char** argv)
     if (kind != "check" && kind != "fetch")
         return Usage();
 
+    std::string into = std::filesystem::temp_directory_path().string();
+    for (int i = 3; i < argc; ++i) {
+        if (kind == "fetch")
+            TakeOption(argv[i], "into", into);
+    }
+
     PumpClock clock;
     vexo::bench::DownloaderProbeViews views([&clock] { clock.pump(); });
     vexo::Session session;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path()
-        / ("vexo-responsiveness-" + std::to_string(QCoreApplication::applicationPid()));
+    const std::string name = "vexo-responsiveness-" + std::to_string(QCoreApplication::applicationPid());
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
+    const std::filesystem::path downloads = std::filesystem::path(into) / name;
     std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(downloads);
     session.setProgramPlaces({}, {}, folder.string());
-    session.workingFolder().choose(folder.string());
+    session.workingFolder().choose(downloads.string());
     session.openSettings((folder / "vexorama.INI").string());
     vexo::Downloader d{session, views, views, views, views};
     if (kind == "check")
@@ -103,6 +120,8 @@ int main(int argc, char** argv)
     for (int i = 3; i < argc; ++i) {
         long value = 0;
         const std::string argument = argv[i];
+        if (kind == "fetch" && TakeOption(argument, "into", into))
+            continue;
         if (TakeOption(argument, "close", value))
             clock.closeAfter = std::chrono::milliseconds(value);
         else if (kind == "check" && TakeOption(argument, "connect", value))
@@ -138,6 +157,7 @@ int main(int argc, char** argv)
     clock.note();
     const double elapsed = Milliseconds(clock.last - clock.start);
     std::filesystem::remove_all(folder);
+    std::filesystem::remove_all(downloads);
 
     const std::string shown = kind == "check" ? views.lastStatus : views.lastMessage;
     std::printf("%.1f\t%.0f\t%s\t%s\n", Milliseconds(clock.longest), elapsed,

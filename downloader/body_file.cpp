@@ -71,16 +71,19 @@ void BodyFile::write(const char* data, std::size_t size)
     used_ += size;
 }
 
-void BodyFile::commit()
+void BodyFile::commit(const std::atomic<bool>& calledOff)
 {
     flush();
     file_.finish();
+    if (calledOff)
+        return;
     try {
         PlaceWithoutReplacing(file_, name_);
         placed_ = true;
     } catch (const FileError& error) {
         throw CreateError(name_.path(), error.error());
     }
+    partial_.forget();
 }
 
 void BodyFile::flush()

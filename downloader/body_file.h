@@ -4,6 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/numbered_name.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,7 +39,11 @@ public:
     void write(const char* data, std::size_t size);
     // A file of that name that holds the same bytes already counts as this
     // one: fetched again (files left on the server are), it makes no copy.
-    void commit();
+    // Then the record of the partial goes. May run on another thread than
+    // the writes, once they are over; when `calledOff` turns true before
+    // the file is flushed to the disk, it is not placed and stays as
+    // partial (or goes, unless kept).
+    void commit(const std::atomic<bool>& calledOff);
 
 private:
     void flush();

@@ -33,6 +33,7 @@ CurlLibrary Load()
     Resolve(library, "curl_easy_setopt", curl.easy_setopt);
     Resolve(library, "curl_easy_getinfo", curl.easy_getinfo);
     Resolve(library, "curl_easy_cleanup", curl.easy_cleanup);
+    Resolve(library, "curl_easy_pause", curl.easy_pause);
     Resolve(library, "curl_slist_append", curl.slist_append);
     Resolve(library, "curl_slist_free_all", curl.slist_free_all);
     Resolve(library, "curl_multi_init", curl.multi_init);

@@ -16,6 +16,7 @@ struct CurlLibrary {
     decltype(&curl_easy_setopt) easy_setopt;
     decltype(&curl_easy_getinfo) easy_getinfo;
     decltype(&curl_easy_cleanup) easy_cleanup;
+    decltype(&curl_easy_pause) easy_pause;
     decltype(&curl_slist_append) slist_append;
     decltype(&curl_slist_free_all) slist_free_all;
     decltype(&curl_multi_init) multi_init;

@@ -8,14 +8,17 @@
 #include "downloader/curl_library.h"
 #include "downloader/partial_download.h"
 #include "downloader/pump_pacer.h"
+#include "downloader/work_beside_pump.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vexo {
@@ -57,6 +60,7 @@ struct Transfer {
     CURL* curl;
     BodyFile& file;
     FetchProgress& progress;
+    const PumpPacer& pacer;
     const PartialDownload& partial;
     std::string url;
     std::string listedSizeText;
@@ -69,6 +73,10 @@ struct Transfer {
     AnswerHeaders headers{};
     bool started = false;
     bool refused = false;
+    // The receive waits in libcurl until the pump has run; the next one is
+    // taken however long the pump took, so that the transfer goes on.
+    bool paused = false;
+    bool unpaused = false;
     // The answer to a resume does not continue the bytes kept: they go,
     // and the file is fetched whole.
     bool mismatched = false;
@@ -199,10 +207,17 @@ bool StartBody(Transfer& transfer)
 
 // Takes what one receive brought (up to kReceiveSize bytes). The progress
 // counts every byte at once, so whatever the pump shows is up to date.
+// One step of the multi handle goes on receiving while the connection has
+// more, which at full speed is for ever: once the pump is due, the receive
+// is paused, to be taken after the pump.
 std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
+    if (!std::exchange(transfer.unpaused, false) && transfer.pacer.due()) {
+        transfer.paused = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
     try {
         if (!transfer.started) {
             transfer.started = true;
@@ -308,6 +323,10 @@ struct Request {
 // that a changed file comes whole).
 Attempt FetchOnce(const Request& request, FetchProgress& progress, PumpPacer& pacer, const FetchLimits& limits)
 {
+    const auto between = [&pacer] {
+        StopIfRequested();
+        pacer.pumpIfDue();
+    };
     const CurlLibrary& api = Curl();
     const std::unique_ptr<CURL, CurlEasyCleanup> curl(api.easy_init());
     if (!curl)
@@ -330,6 +349,7 @@ Attempt FetchOnce(const Request& request, FetchProgress& progress, PumpPacer& pa
     Transfer transfer{.curl = curl.get(),
                       .file = file,
                       .progress = progress,
+                      .pacer = pacer,
                       .partial = request.partial,
                       .url = request.url,
                       .listedSizeText = request.listedSize,
@@ -361,8 +381,11 @@ Attempt FetchOnce(const Request& request, FetchProgress& progress, PumpPacer& pa
     const CURLcode result = sliced.run([&] {
         if (transfer.error)
             std::rethrow_exception(transfer.error);
-        StopIfRequested();
-        pacer.pumpIfDue();
+        between();
+        if (std::exchange(transfer.paused, false)) {
+            transfer.unpaused = true;
+            api.easy_pause(handle, CURLPAUSE_CONT);
+        }
     });
     long status = 0;
     api.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
@@ -388,8 +411,9 @@ Attempt FetchOnce(const Request& request, FetchProgress& progress, PumpPacer& pa
     const std::optional<std::int64_t> whole = WholeSize(transfer);
     if (result != CURLE_OK || (whole && progress.fetchedBytes != *whole))
         return transfer.resumable ? Attempt::BrokenOff : Attempt::Failed;
-    file.commit();
-    request.partial.forget();
+    // The final flush of a large file takes long on a slow disk: the window
+    // goes on meanwhile, and a stop leaves the partial, never a torn file.
+    RunBesidePump([&file](const std::atomic<bool>& calledOff) { file.commit(calledOff); }, between);
     return Attempt::Whole;
 }
 
@@ -421,6 +445,13 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
                     .partial = partial,
                     .resume = partial.kept(url, listedSize)};
     PumpPacer pacer(pump);
+    // Loading libcurl and the libraries it pulls in takes a while on a busy
+    // machine: the first fetch does it beside the pump.
+    RunBesidePump([](const std::atomic<bool>&) { Curl(); },
+                  [&pacer] {
+                      StopIfRequested();
+                      pacer.pumpIfDue();
+                  });
     bool restarted = false;
     for (int resumes = 0;;) {
         const std::int64_t before = request.resume ? request.resume->bytes : 0;

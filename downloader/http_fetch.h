@@ -31,8 +31,10 @@ enum class Fetched {
 // Fetches an http or https address into the file `path`. Every wait is a
 // poll of kWaitSlice (downloader/pump_pacer.h), and `pump` runs between
 // them at most once per 10 ms, whether the body streams in or the server
-// keeps silent; `progress` is up to date whenever it runs. What the pump
-// throws aborts the fetch and passes on. The body takes shape in the
+// keeps silent, and while the whole file is flushed and put in place (on
+// a thread of its own); `progress` is up to date whenever it runs. What the
+// pump throws aborts the fetch and passes on: during that flush, once the
+// flush under way has ended, with the file left as partial, unnamed. The body takes shape in the
 // partial download beside `path` (downloader/partial_download.h), and gets
 // a name, flushed to disk, only when the whole body arrived: a 2xx status,
 // and a body whole by its own framing, exactly the length the server names

@@ -5,11 +5,15 @@ namespace vexo {
 
 void PumpPacer::pumpIfDue()
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (!pump_ || now - last_ < kShortestPumpGap)
+    if (!due())
         return;
-    last_ = now;
+    last_ = std::chrono::steady_clock::now();
     pump_();
+}
+
+bool PumpPacer::due() const
+{
+    return pump_ && std::chrono::steady_clock::now() - last_ >= kShortestPumpGap;
 }
 
 } // namespace vexo

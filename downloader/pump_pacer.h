@@ -26,6 +26,8 @@ public:
     // Pumps the first time, then when the last pump is at least
     // kShortestPumpGap ago.
     void pumpIfDue();
+    // Whether pumpIfDue() would pump now.
+    bool due() const;
 
 private:
     std::function<void()> pump_;

@@ -6,7 +6,7 @@ VEXO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VEXO_BUILD=${VEXO_BUILD:-$VEXO_ROOT/build}
 
 VEXO_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-webengine-dev
-    libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev xdg-utils qt6-translations-l10n)
+    libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev xdg-utils qt6-translations-l10n libfuse3-dev)
 # Every tool a test calls is here: under CI a missing one fails its test.
 VEXO_TEST_PACKAGES=(xvfb xauth trayer xdotool x11-utils weston qt6-wayland openbox desktop-file-utils appstream dpkg-dev binutils lintian clang-format strace dbus-daemon at-spi2-core
     fuse3 fusefat exfat-fuse dosfstools exfatprogs mount util-linux)

@@ -18,9 +18,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace vexo {
@@ -660,6 +663,74 @@ TEST_F(FetchTest, BytesKeptAfterFailureOrStopAreResumedLater)
     EXPECT_EQ(stopped.requests().at(1).find("Range:"), std::string::npos);
     EXPECT_EQ(ReadFile(target), "another file");
     EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
+}
+
+// Guards the window held by the final flush of a whole download (seconds
+// on a slow stick), and a stop then leaving a torn file or the real name:
+// the window pumps while the flush is held, and a stop during it leaves
+// the partial with its record when it can be resumed, else nothing.
+TEST_F(FetchTest, FinalFlushGoesOnBesideThePump)
+{
+    const std::string body = PatternBytes(200000);
+    const std::string partial = ".vexorama-partial-clip.avi";
+    const struct {
+        std::string validator;
+        bool stop;
+        std::vector<std::string> left;
+    } cases[] = {
+        {"", false, {"clip.avi"}},
+        {kTag, false, {"clip.avi"}},
+        {"", true, {}},
+        {kTag, true, {partial, ".vexorama-resume-clip.avi"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.validator + (c.stop ? "stopped" : "whole"));
+        ScriptServer server(CutWhole(body, body.size(), c.validator));
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool flushing = false;
+        bool stopped = false;
+        int flushes = 0;
+        int pumpsWhileFlushing = 0;
+        // Holds every flush but those of this thread until the window has
+        // pumped five times or been closed meanwhile; ten seconds at most,
+        // should it never pump.
+        FileFaults faults{.duringSync = [&, self = std::this_thread::get_id()] {
+            if (std::this_thread::get_id() == self)
+                return;
+            std::unique_lock lock(mutex);
+            ++flushes;
+            flushing = true;
+            changed.wait_for(lock, 10s, [&] { return pumpsWhileFlushing >= 5 || stopped; });
+            flushing = false;
+        }};
+        onPump = [&] {
+            std::lock_guard lock(mutex);
+            if (!flushing)
+                return;
+            ++pumpsWhileFlushing;
+            stopped = c.stop;
+            changed.notify_all();
+            if (stopped)
+                throw StopRequest();
+        };
+        {
+            ScopedFileFaults held(faults);
+            if (c.stop)
+                EXPECT_THROW(fetch(server, "200000"), StopRequest);
+            else
+                EXPECT_EQ(fetch(server, "200000"), Fetched::Whole);
+        }
+        onPump = nullptr;
+        EXPECT_GE(flushes, 1);
+        EXPECT_EQ(pumpsWhileFlushing, c.stop ? 1 : 5);
+        EXPECT_EQ(folderNames(), c.left);
+        if (!c.left.empty()) {
+            EXPECT_EQ(ReadFile(dir.file(c.left.front())), body);
+        }
+        std::filesystem::remove(target);
+        PartialDownload(target).remove();
+    }
 }
 
 // Guards bytes kept for a resume being lost to a clean-up, or kept for
