@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs clang-tidy with the checks of .clang-tidy in build-tidy/ (a build
 # configured for its compile commands). By default it checks the logic's
-# program sources, the folders that link no Qt, which is what CI runs;
-# --window checks the window's too (app/, web/views/, web/engine/: each of
-# those sources parses most of Qt, and they take more than the logic's
-# all together); --all checks the tests' and the benchmarks' as well, and
+# program sources, the folders that link no Qt; --window, which CI runs,
+# checks the window's too (app/, web/views/, web/engine/: each of those
+# sources parses most of Qt, and they take more than the logic's all
+# together); --all checks the tests' and the benchmarks' as well, and
 # takes several times as long. Any finding fails the run.
 #   scripts/tidy.sh [--window | --all]
 set -euo pipefail
