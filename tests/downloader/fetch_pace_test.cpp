@@ -20,124 +20,68 @@ using namespace std::chrono_literals;
 constexpr std::int64_t kKiB = 1024;
 constexpr std::int64_t kMiB = 1024 * kKiB;
 
-// One progress tick: the bytes this transfer had brought at `at` (from the
-// start); or, with `newTransfer`, a new file begun there.
-struct Tick {
-    std::chrono::milliseconds at;
-    std::int64_t transferred = 0;
-    bool newTransfer = false;
+// A stretch of progress ticks, one every 100 ms up to `untilMs`, each
+// bringing `per` bytes (± `jitter` in turn); it may begin a new file, or
+// the same file's transfer over again from nothing.
+struct Stretch {
+    int untilMs;
+    std::int64_t per;
+    std::int64_t jitter = 0;
+    enum { Going, NewFile, StartsOver } start = Going;
 };
 
-// Ticks every 100 ms from `from` up to `to`, the transfer growing by
-// `blocks` in turn.
-void AddTicks(std::vector<Tick>& ticks, std::chrono::milliseconds from, std::chrono::milliseconds to,
-              std::vector<std::int64_t> blocks, std::int64_t transferred = 0)
-{
-    for (std::size_t i = 0; from + i * 100ms <= to; ++i) {
-        ticks.push_back({from + i * 100ms, transferred});
-        transferred += blocks[i % blocks.size()];
-    }
-}
-
-std::vector<Tick> Ticks(const std::function<void(std::vector<Tick>&)>& add)
-{
-    std::vector<Tick> ticks;
-    add(ticks);
-    return ticks;
-}
-
 // Guards a speed that jumps with every block, counts bytes of an earlier
-// transfer or resume, or stays up while nothing arrives, and a time left
+// file or transfer, or stays up while nothing arrives, and a time left
 // made of nonsense where the size or the speed is not known.
 TEST(SpeedMeterTest, SpeedAndTimeLeftAreSteadyAndOfThisTransferOnly)
 {
     const std::int64_t steady = 600 * kKiB; // per 100 ms: 5.86 MiB/s
     const struct {
         const char* what;
-        std::vector<Tick> ticks;
-        FetchProgress progress; // as the last tick sees it
+        std::vector<Stretch> stretches;
+        FetchProgress progress; // at the last tick
         const char* shown;
     } cases[] = {
-        {"uneven blocks average out",
-         Ticks([&](auto& t) {
-             AddTicks(t, 0ms, 3000ms, {500 * kKiB, 700 * kKiB});
-         }),
-         {63 * kMiB, 286 * kMiB},
-         "5,8 Мб/с, осталось 39 с"},
-        {"only the last five seconds count",
-         Ticks([&](auto& t) {
-             AddTicks(t, 0ms, 7900ms, {2 * steady});
-             AddTicks(t, 8000ms, 10000ms, {steady}, 80 * 2 * steady);
-         }),
+        {"uneven blocks", {{3000, steady, 100 * kKiB}}, {63 * kMiB, 286 * kMiB}, "5,8 Мб/с, осталось 39 с"},
+        {"the last five seconds",
+         {{8000, 2 * steady}, {10000, steady}},
          {0, 2000 * kMiB},
          "9,3 Мб/с, осталось 3 мин 34 с"},
-        {"no speed in the first second",
-         Ticks([&](auto& t) { AddTicks(t, 0ms, 900ms, {steady}); }),
-         {5 * kMiB, 286 * kMiB},
-         ""},
-        {"unknown size: no time left",
-         Ticks([&](auto& t) { AddTicks(t, 0ms, 2000ms, {steady}); }),
-         {12 * kMiB, 0},
-         "5,8 Мб/с"},
-        {"more than the size: no time left",
-         Ticks([&](auto& t) { AddTicks(t, 0ms, 2000ms, {steady}); }),
-         {12 * kMiB, 10 * kMiB},
-         "5,8 Мб/с"},
-        {"a stall lowers the speed",
-         Ticks([&](auto& t) {
-             AddTicks(t, 0ms, 2000ms, {steady});
-             AddTicks(t, 2100ms, 5000ms, {0}, 20 * steady);
-         }),
-         {12 * kMiB, 286 * kMiB},
-         "2,3 Мб/с, осталось 1 мин 57 с"},
-        {"a long stall brings it to nothing",
-         Ticks([&](auto& t) {
-             AddTicks(t, 0ms, 2000ms, {steady});
-             AddTicks(t, 2100ms, 8000ms, {0}, 20 * steady);
-         }),
-         {12 * kMiB, 286 * kMiB},
-         "0 б/с"},
-        {"a new file starts afresh",
-         Ticks([&](auto& t) {
-             AddTicks(t, 0ms, 1000ms, {10});
-             t.push_back({1000ms, 0, true});
-             AddTicks(t, 1100ms, 2600ms, {steady}, steady);
-         }),
+        {"the first second", {{900, steady}}, {5 * kMiB, 286 * kMiB}, ""},
+        {"unknown size", {{2000, steady}}, {12 * kMiB, 0}, "5,8 Мб/с"},
+        {"a stall", {{2000, steady}, {5000, 0}}, {12 * kMiB, 286 * kMiB}, "2,3 Мб/с, осталось 1 мин 57 с"},
+        {"a long stall", {{2000, steady}, {8000, 0}}, {12 * kMiB, 286 * kMiB}, "0 б/с"},
+        {"a new file",
+         {{1000, 10}, {2600, steady, 0, Stretch::NewFile}},
          {9 * kMiB, 9 * kMiB + 300 * kKiB},
          "5,8 Мб/с, осталось 1 с"},
-        {"a resume after a break starts afresh",
-         Ticks([&](auto& t) {
-             AddTicks(t, 0ms, 3000ms, {4 * steady});
-             AddTicks(t, 3100ms, 4600ms, {steady});
-         }),
+        {"a transfer over again",
+         {{3000, 4 * steady}, {4600, steady, 0, Stretch::StartsOver}},
          {80 * kMiB, 90 * kMiB},
          "5,8 Мб/с, осталось 2 с"},
-        {"slow lines in their own units",
-         Ticks([&](auto& t) {
-             AddTicks(t, 0ms, 10000ms, {1 * kKiB + 200, 1 * kKiB + 300});
-         }),
-         {1 * kMiB, 3 * kMiB},
-         "12 Кб/с, осталось 2 мин 45 с"},
-        {"a trickle in bytes, hours left",
-         Ticks([&](auto& t) { AddTicks(t, 0ms, 10000ms, {50}); }),
-         {0, 2 * kMiB},
-         "500 б/с, осталось 1 ч 9 мин"},
+        {"a trickle", {{10000, 50}}, {0, 2 * kMiB}, "500 б/с, осталось 1 ч 9 мин"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SpeedMeter meter;
-        for (const Tick& tick : c.ticks) {
-            if (tick.newTransfer)
+        std::int64_t transferred = 0;
+        int at = 0;
+        meter.sample(0, std::chrono::steady_clock::time_point());
+        for (const Stretch& stretch : c.stretches) {
+            if (stretch.start == Stretch::NewFile)
                 meter.restart();
-            else
-                meter.sample(tick.transferred, std::chrono::steady_clock::time_point(tick.at));
+            if (stretch.start != Stretch::Going)
+                transferred = 0;
+            for (int tick = 0; at < stretch.untilMs; ++tick) {
+                at += 100;
+                transferred += stretch.per + (tick % 2 == 0 ? -stretch.jitter : stretch.jitter);
+                meter.sample(transferred, std::chrono::steady_clock::time_point(std::chrono::milliseconds(at)));
+            }
         }
         EXPECT_EQ(FetchPaceText(c.progress, meter.bytesPerSecond()), c.shown);
     }
 }
 
-// The runner over the fake window with a clock the test moves, the
-// progress timer ticking at every pump of the fetch.
 class TrayTipTest : public test::CheckFixture {
 protected:
     std::chrono::steady_clock::time_point clock{};
@@ -149,20 +93,16 @@ protected:
 
 // Guards the tray tip during a download: a third line with the file, its
 // percent and speed after the first two, sent only when it changed and at
-// most once a second as the figures move, and gone at once when the
-// download ends.
+// most once a second as the figures move, and gone at once at the end.
 TEST_F(TrayTipTest, DownloadLineIsPacedAndGoesWithTheDownload)
 {
-    // Four pieces of 1000 bytes, each let go after 20 ticks (2 s).
+    // Four pieces of 1000 bytes, one more let go every 20 progress ticks.
     std::atomic<int> released = 0;
     std::atomic<int> sent = 0;
-    test::ScriptedReply slow{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 4000\r\n\r\n"
-                                 + std::string(1000, 'a'),
-                             false,
-                             false,
-                             {std::string(1000, 'b'), std::string(1000, 'c'), std::string(1000, 'd')}};
+    test::ScriptedReply slow{"HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n\r\n" + std::string(1000, 'a'), false, false,
+                             std::vector<std::string>(3, std::string(1000, 'b'))};
     slow.goOn = [&] {
-        if (sent >= released)
+        if (sent == released)
             return false;
         ++sent;
         return true;
@@ -171,24 +111,20 @@ TEST_F(TrayTipTest, DownloadLineIsPacedAndGoesWithTheDownload)
     const test::ScriptServer listing(
         test::ListAnswer({{"slow.avi", "http://127.0.0.1:" + std::to_string(web.port()) + "/f", "r", "4000"}}));
     usePort(listing.port());
-
-    struct Sent {
-        std::chrono::steady_clock::time_point at;
-        std::string hint;
-    };
-    std::vector<Sent> hints;
+    // Each change of the tip, and when: the progress timer ticks at every
+    // pump of the fetch, 100 ms apart.
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> tips;
     int ticks = 0;
-    bool inTick = false;
+    bool inTick = false; // the tick's own pump
     ops.onPump = [&] {
         if (inTick || !timerActive(DownloaderTimer::FetchProgress))
             return;
         inTick = true;
         clock += 100ms;
         d.showFetchProgress();
-        if (hints.empty() || hints.back().hint != ops.trayHint)
-            hints.push_back({clock, ops.trayHint});
-        if (++ticks % 20 == 0)
-            ++released;
+        if (tips.empty() || tips.back().second != ops.trayHint)
+            tips.emplace_back(clock, ops.trayHint);
+        released = ++ticks / 20;
         inTick = false;
     };
     queueCheck();
@@ -197,25 +133,17 @@ TEST_F(TrayTipTest, DownloadLineIsPacedAndGoesWithTheDownload)
     ASSERT_EQ(d.downloadedThisSession(), 1);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
     EXPECT_EQ(ops.fetchSpeed, "");
-    int withLine = 0;
-    for (std::size_t i = 0; i < hints.size(); ++i) {
-        SCOPED_TRACE(hints[i].hint);
-        if (hints[i].hint.find("\nslow.avi: ") == std::string::npos)
-            continue;
-        ++withLine;
-        EXPECT_TRUE(hints[i].hint.starts_with("Vexorama\nЗа сеанс: 0\nslow.avi: "));
-        if (i > 0 && hints[i - 1].hint.find("\nslow.avi: ") != std::string::npos) {
-            EXPECT_GE(hints[i].at - hints[i - 1].at, 1s);
+    const std::string line = "Vexorama\nЗа сеанс: 0\nslow.avi: ";
+    for (std::size_t i = 1; i < tips.size(); ++i) {
+        if (tips[i - 1].second.starts_with(line) && tips[i].second.starts_with(line)) {
+            EXPECT_GE(tips[i].first - tips[i - 1].first, 1s) << tips[i].second;
         }
     }
-    EXPECT_GE(withLine, 3);
-    const auto shown = [&](const std::string& line) {
-        return std::any_of(hints.begin(), hints.end(),
-                           [&](const Sent& s) { return s.hint.find(line) != std::string::npos; });
+    const auto shown = [&](const std::string& text) {
+        return std::any_of(tips.begin(), tips.end(), [&](const auto& tip) { return tip.second.starts_with(text); });
     };
-    EXPECT_TRUE(shown("\nslow.avi: 50%, ")) << hints.back().hint;
-    EXPECT_TRUE(shown(" б/с"));
-    // Each send changed the tip.
+    EXPECT_TRUE(shown(line + "50%, ")) << tips.size();
+    EXPECT_TRUE(shown(line + "75%, "));
     std::vector<std::string> sends;
     std::copy_if(ops.log.begin(), ops.log.end(), std::back_inserter(sends),
                  [](const std::string& entry) { return entry.starts_with("tray hint "); });
