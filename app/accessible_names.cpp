@@ -39,6 +39,7 @@ void NameForScreenReaders(MainWindowControls& c)
     Name(c.autoCheckPeriodBox, "Автопроверка, секунд");
     Name(c.serverFileGrid, "Файлы на сервере");
     Name(c.fetchProgressBar, "Прогресс закачки");
+    Name(c.fetchSpeedLabel, "Скорость закачки");
     Name(c.aboutText, "О программе");
     Name(c.urlBox, "Url");
 }

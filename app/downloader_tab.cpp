@@ -64,6 +64,8 @@ QGroupBox* BuildProgressBox(MainWindowControls& c, QWidget* tab)
     c.fetchNameLabel->setTextFormat(Qt::PlainText);
     c.fetchStatusLabel = new QLabel(box);
     c.fetchStatusLabel->setTextFormat(Qt::PlainText);
+    c.fetchSpeedLabel = new QLabel(box);
+    c.fetchSpeedLabel->setTextFormat(Qt::PlainText);
     c.fetchProgressBar = new QProgressBar(box);
     c.fetchProgressBar->setRange(0, 100);
     c.fetchProgressBar->setValue(0);
@@ -72,11 +74,12 @@ QGroupBox* BuildProgressBox(MainWindowControls& c, QWidget* tab)
 
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(8, 4, 8, 4);
-    grid->addWidget(c.fetchNameLabel, 0, 0, 1, 2);
+    grid->addWidget(c.fetchNameLabel, 0, 0, 1, 3);
     grid->addWidget(c.fetchStatusLabel, 1, 0);
-    grid->addWidget(c.fetchProgressBar, 1, 1);
+    grid->addWidget(c.fetchSpeedLabel, 1, 1);
+    grid->addWidget(c.fetchProgressBar, 1, 2);
     grid->setColumnMinimumWidth(0, 240);
-    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
     return box;
 }
 

@@ -79,6 +79,7 @@ void NameMainWindowWidgets(const MainWindowControls& c)
         {c.fetchBox, "GroupBox6"},
         {c.fetchNameLabel, "filenamedown"},
         {c.fetchStatusLabel, "Statusdown"},
+        {c.fetchSpeedLabel, "Speeddown"},
         {c.fetchProgressBar, "ProgressBar3"},
         {c.uploadTab, "TabSheet3"},
         {c.newsTab, "NewsSheet"},

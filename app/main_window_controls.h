@@ -67,6 +67,7 @@ struct MainWindowControls {
     QGroupBox* fetchBox = nullptr;
     QLabel* fetchNameLabel = nullptr;
     QLabel* fetchStatusLabel = nullptr;
+    QLabel* fetchSpeedLabel = nullptr; // the speed and the time left
     QProgressBar* fetchProgressBar = nullptr;
 
     // Tab "Управление закачкой": holds the upload management page once shown

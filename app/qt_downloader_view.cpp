@@ -104,6 +104,13 @@ void QtDownloaderView::showFetchStatus(const std::string& text)
     c_.fetchStatusLabel->setText(Q(text));
 }
 
+void QtDownloaderView::showFetchSpeed(const std::string& text)
+{
+    c_.fetchSpeedLabel->setText(Q(text));
+    // Screen readers read the figures as its description, under its name.
+    c_.fetchSpeedLabel->setAccessibleDescription(Q(text));
+}
+
 void QtDownloaderView::showFetchProgress(std::int64_t fetched, std::int64_t total)
 {
     bars_.setRange(c_.fetchProgressBar, fetched, total);

@@ -25,6 +25,7 @@ public:
     void showServerFiles(const ServerFileTable& table) override;
     void showFetchName(const std::string& name) override;
     void showFetchStatus(const std::string& text) override;
+    void showFetchSpeed(const std::string& text) override;
     void showFetchProgress(std::int64_t fetched, std::int64_t total) override;
     void setTimerActive(DownloaderTimer which, bool active) override;
     void setTimerInterval(DownloaderTimer which, std::uint32_t milliseconds) override;

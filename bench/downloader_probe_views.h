@@ -31,6 +31,7 @@ public:
     void showServerFiles(const ServerFileTable&) override {}
     void showFetchName(const std::string&) override {}
     void showFetchStatus(const std::string&) override {}
+    void showFetchSpeed(const std::string&) override {}
     void showFetchProgress(std::int64_t, std::int64_t) override {}
     void setTimerActive(DownloaderTimer, bool) override {}
     void setTimerInterval(DownloaderTimer, std::uint32_t) override {}

@@ -8,8 +8,10 @@
 #include "downloader/kept_files.h"
 #include "downloader/removal_page.h"
 #include "downloader/server_files.h"
+#include "downloader/speed_meter.h"
 #include "downloader/task_queue.h"
 #include "downloader/tcp_client.h"
+#include "downloader/tray_hint_pacer.h"
 #include "downloader/tray_view.h"
 
 #include <chrono>
@@ -75,7 +77,7 @@ public:
     // check unless one is queued or running already.
     void autoCheckTick();
     // Tick of the fetch progress timer: the bar, "Скачано ... из ...", the
-    // tray hint, and a pump.
+    // speed and the time left, the tray hint, and a pump.
     void showFetchProgress();
     // The period box's text changed as the user types: it is held as typed
     // until the editing ends (finishAutoCheckPeriod), at the latest a second
@@ -233,6 +235,13 @@ private:
     // The words of the queued tasks as the status bar shows them, so that
     // they are shown again only when they change.
     std::string shownTaskWords_;
+    // The file being fetched, while a download runs (stoppable_), and the
+    // speed of its transfer.
+    std::string fetchingName_;
+    SpeedMeter speed_;
+    // The tray hint as it goes out: the running download's figures at most
+    // once a second.
+    TrayHintPacer trayHint_;
     // Files whose listed size was not a number at the last check, already
     // reported to the user ("name\nsize").
     std::set<std::string> reportedSizes_;

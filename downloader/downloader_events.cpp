@@ -6,6 +6,7 @@
 #include "base/session.h"
 #include "base/size_text.h"
 #include "downloader/downloader.h"
+#include "downloader/fetch_pace_text.h"
 
 #include <algorithm>
 #include <limits>
@@ -112,7 +113,9 @@ void ShowFetchProgress(DownloaderView& view, const FetchProgress& progress)
 
 void Downloader::showFetchProgress()
 {
+    speed_.sample(progress_.fetchedBytes - progress_.keptBytes, now_());
     ShowFetchProgress(view_, progress_);
+    view_.showFetchSpeed(FetchPaceText(progress_, speed_.bytesPerSecond()));
     showTrayHint();
     dialogs_.pump();
 }

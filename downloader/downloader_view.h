@@ -41,6 +41,8 @@ public:
 
     virtual void showFetchName(const std::string& name) = 0;
     virtual void showFetchStatus(const std::string& text) = 0;
+    // The speed and the time left, beside the status; empty when unknown.
+    virtual void showFetchSpeed(const std::string& text) = 0;
     // Bytes; either may pass 2^31.
     virtual void showFetchProgress(std::int64_t fetched, std::int64_t total) = 0;
 

@@ -184,10 +184,12 @@ bool StartBody(Transfer& transfer)
         transfer.startedAt = transfer.resume->bytes;
         transfer.file.start(transfer.startedAt);
         transfer.progress.fetchedBytes = transfer.startedAt;
+        transfer.progress.keptBytes = transfer.startedAt;
         transfer.resumable = true;
     } else if (IsSuccess(status)) {
         transfer.file.start(0);
         transfer.progress.fetchedBytes = 0;
+        transfer.progress.keptBytes = 0;
         const std::string validator = transfer.headers.validator();
         if (validator.empty()) {
             transfer.partial.forget();
@@ -403,6 +405,7 @@ Attempt FetchOnce(const Request& request, FetchProgress& progress, PumpPacer& pa
         // An empty body replaces nothing: the file of that name stays as
         // it was, and bytes kept for it are of no more use.
         progress.fetchedBytes = 0;
+        progress.keptBytes = 0;
         request.partial.remove();
         return Attempt::Empty;
     }
@@ -433,6 +436,7 @@ Fetched FetchToFile(const std::string& url, const std::string& path, const std::
 {
     const std::optional<std::int64_t> listed = ParseListedSize(listedSize);
     progress.fetchedBytes = 0;
+    progress.keptBytes = 0;
     progress.fetchTotal = listed.value_or(0);
     if (!IsWebAddress(url))
         return Fetched::Failed;

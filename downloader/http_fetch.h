@@ -13,6 +13,9 @@ namespace vexo {
 struct FetchProgress {
     std::int64_t fetchedBytes = 0; // bytes received so far
     std::int64_t fetchTotal = 0;   // the size the server names, or the listed size
+    // Of fetchedBytes, those kept from an earlier transfer that the current
+    // one resumes: its speed counts only the rest.
+    std::int64_t keptBytes = 0;
 };
 
 // When a fetch gives up on a silent server.

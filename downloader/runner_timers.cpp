@@ -2,6 +2,7 @@
 // What the window is told when the task queue changes or a file arrives.
 #include "base/session.h"
 #include "downloader/downloader.h"
+#include "downloader/fetch_pace_text.h"
 #include "downloader/tray_hint.h"
 
 namespace vexo {
@@ -44,9 +45,20 @@ void Downloader::restartRunner()
     view_.setTimerActive(DownloaderTimer::TaskRunner, true);
 }
 
+// While a download runs (and may be stopped), the hint has a line for it;
+// its figures alone change at every progress tick, and are paced.
 void Downloader::showTrayHint()
 {
-    UpdateTrayHint(session_.caption(), downloadedThisSession_, tray_, delivery_.waitingCount());
+    const std::string caption = session_.caption();
+    const int waiting = delivery_.waitingCount();
+    if (!stoppable_) {
+        const std::string hint = TrayHintText(caption, downloadedThisSession_, waiting);
+        trayHint_.offer(hint, hint, now_(), tray_);
+        return;
+    }
+    const std::string line = FetchTrayLine(fetchingName_, progress_, speed_.bytesPerSecond());
+    trayHint_.offer(TrayHintText(caption, downloadedThisSession_, waiting, line),
+                    TrayHintText(caption, downloadedThisSession_, waiting, fetchingName_), now_(), tray_);
 }
 
 void Downloader::announceArrival(const std::string& fileName)

@@ -71,13 +71,18 @@ void Downloader::leaveFetching()
     view_.setServerControlsEnabled(true);
     view_.setTimerActive(DownloaderTimer::FetchProgress, false);
     view_.showFetchStatus("");
+    view_.showFetchSpeed("");
     view_.showFetchProgress(0, progress_.fetchTotal);
+    // The download's line leaves the tray hint, whichever way it ended.
+    showTrayHint();
 }
 
 // Fetches the task's file into the working folder.
 Fetched Downloader::fetchListedFile(const ServerFile& file)
 {
     view_.showFetchName(file.fileName);
+    fetchingName_ = file.fileName;
+    speed_.restart();
     setStoppable(true);
     const WorkingFolder::InUse folder = session_.workingFolder().fallBack(session_.defaultFolder());
     if (folder.fellBack)

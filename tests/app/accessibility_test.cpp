@@ -11,6 +11,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -80,6 +81,7 @@ TEST_F(AccessibilityTest, InputsListsTablesAndBarsHaveNames)
     EXPECT_EQ(NameOf(c().queueList), U("Очередь файлов"));
     EXPECT_EQ(NameOf(c().serverFileGrid), U("Файлы на сервере"));
     EXPECT_EQ(NameOf(c().fetchProgressBar), U("Прогресс закачки"));
+    EXPECT_EQ(NameOf(c().fetchSpeedLabel), U("Скорость закачки"));
 
     c().serverSettingsButton->click();
     std::vector<QWidget*> unnamed;

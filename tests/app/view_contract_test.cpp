@@ -67,6 +67,7 @@ struct Snapshot {
     int fixedRows = 0;
     std::string fetchName;
     std::string fetchStatus;
+    std::string fetchSpeed;
     int fetchPermille = 0;
     std::vector<std::pair<bool, std::uint32_t>> timers;
     std::string trayHint;
@@ -87,7 +88,7 @@ std::ostream& operator<<(std::ostream& out, const Snapshot& s)
         << s.fileProgress << " status=" << s.status << " tasks=" << s.tasks << " server=" << s.serverControls
         << " stop=" << s.stop << s.stopItem << " auto=" << s.autoCheck << " period=" << s.period
         << " rows=" << s.serverRows.size() << "/" << s.fixedRows << " fetch=" << s.fetchName << "|" << s.fetchStatus
-        << "|" << s.fetchPermille << " tray=" << s.trayHint << "|" << s.autoCheckMarked;
+        << "|" << s.fetchSpeed << "|" << s.fetchPermille << " tray=" << s.trayHint << "|" << s.autoCheckMarked;
     return out;
 }
 
@@ -156,6 +157,7 @@ public:
         s.fixedRows = fake_.serverFiles.fixedRows;
         s.fetchName = fake_.fetchName;
         s.fetchStatus = fake_.fetchStatus;
+        s.fetchSpeed = fake_.fetchSpeed;
         s.fetchPermille = Permille(fake_.fetched, fake_.fetchTotal);
         for (DownloaderTimer timer : kTimers)
             s.timers.emplace_back(fake_.timer(timer).active, fake_.timer(timer).interval);
@@ -245,6 +247,7 @@ public:
         s.fixedRows = c_.serverFileGrid->fixedRowCount();
         s.fetchName = c_.fetchNameLabel->text().toStdString();
         s.fetchStatus = c_.fetchStatusLabel->text().toStdString();
+        s.fetchSpeed = c_.fetchSpeedLabel->text().toStdString();
         s.fetchPermille = Permille(c_.fetchProgressBar->value(), c_.fetchProgressBar->maximum());
         for (WindowTimer* timer : {c_.runnerTimer, c_.fetchProgressTimer, c_.autoCheckTimer})
             s.timers.emplace_back(timer->isActive(), timer->interval());
@@ -338,6 +341,7 @@ std::vector<std::string> RunScript(Subject& s)
         s.downloader().showServerFiles({{{"Имя Файла", "Размер"}, {"a.avi", "1 Мб"}, {"b.jpg", "0 б"}}, 1});
         s.downloader().showFetchName("a.avi");
         s.downloader().showFetchStatus("Скачано 1 Мб из 5000 Мб");
+        s.downloader().showFetchSpeed("5,8 Мб/с, осталось 14 мин 15 с");
         s.downloader().showFetchProgress(5'000'000'000, 10'000'000'000);
         s.downloader().setTimerActive(DownloaderTimer::AutoCheck, true);
         s.downloader().setTimerInterval(DownloaderTimer::TaskRunner, 0);

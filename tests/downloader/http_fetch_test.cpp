@@ -541,15 +541,19 @@ TEST_F(FetchTest, BrokenOffTransferResumesWhereItStopped)
     const struct {
         std::vector<std::string> replies;
         std::vector<std::string> asked; // the Range and If-Range of each resume
+        std::int64_t kept;              // where the last transfer took up the bytes
     } cases[] = {
-        {{CutWhole(body, 4000, kTag), CutPart(body, 4000, 10000, kTag)}, {"bytes=4000- \"v1\""}},
+        {{CutWhole(body, 4000, kTag), CutPart(body, 4000, 10000, kTag)}, {"bytes=4000- \"v1\""}, 4000},
         {{CutWhole(body, 4000, kDate), CutPart(body, 4000, 10000, kDate)},
-         {"bytes=4000- Wed, 09 Dec 2026 21:03:04 GMT"}},
+         {"bytes=4000- Wed, 09 Dec 2026 21:03:04 GMT"},
+         4000},
         {{CutWhole(body, 4000, "ETag: W/\"weak\"\r\n" + kDate), CutPart(body, 4000, 10000, kDate)},
-         {"bytes=4000- Wed, 09 Dec 2026 21:03:04 GMT"}},
+         {"bytes=4000- Wed, 09 Dec 2026 21:03:04 GMT"},
+         4000},
         {{CutWhole(body, 1, kTag), CutPart(body, 1, 5000, kTag), CutPart(body, 5000, 9999, kTag),
           CutPart(body, 9999, 10000, kTag)},
-         {"bytes=1- \"v1\"", "bytes=5000- \"v1\"", "bytes=9999- \"v1\""}},
+         {"bytes=1- \"v1\"", "bytes=5000- \"v1\"", "bytes=9999- \"v1\""},
+         9999},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.asked.front());
@@ -561,6 +565,11 @@ TEST_F(FetchTest, BrokenOffTransferResumesWhereItStopped)
         EXPECT_EQ(ReadFile(target), body);
         EXPECT_EQ(progress.fetchedBytes, 10000);
         EXPECT_EQ(progress.fetchTotal, 10000);
+        // The speed counts only the bytes the last transfer brought.
+        EXPECT_EQ(progress.keptBytes, c.kept);
+        for (const FetchProgress& seen : pumped)
+            EXPECT_LE(seen.keptBytes, seen.fetchedBytes);
+        pumped.clear();
         const std::vector<std::string> requests = server.requests();
         ASSERT_EQ(requests.size(), c.asked.size() + 1);
         EXPECT_EQ(requests[0].find("Range:"), std::string::npos);

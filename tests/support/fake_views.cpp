@@ -252,6 +252,12 @@ void FakeViews::showFetchStatus(const std::string& text)
     fetchStatus = text;
 }
 
+void FakeViews::showFetchSpeed(const std::string& text)
+{
+    record("fetch speed " + text);
+    fetchSpeed = text;
+}
+
 void FakeViews::showFetchProgress(std::int64_t fetchedBytes, std::int64_t total)
 {
     record("fetch progress " + std::to_string(fetchedBytes) + "/" + std::to_string(total));

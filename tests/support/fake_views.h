@@ -112,6 +112,7 @@ public:
     ServerFileTable serverFiles;
     std::string fetchName;
     std::string fetchStatus;
+    std::string fetchSpeed;
     std::int64_t fetched = 0;
     std::int64_t fetchTotal = 100;
     TimerState timer(DownloaderTimer timer) const { return timers_.at(timer); }
@@ -159,6 +160,7 @@ public:
     void showServerFiles(const ServerFileTable& table) override;
     void showFetchName(const std::string& name) override;
     void showFetchStatus(const std::string& text) override;
+    void showFetchSpeed(const std::string& text) override;
     void showFetchProgress(std::int64_t fetchedBytes, std::int64_t total) override;
     void setTimerActive(DownloaderTimer which, bool active) override;
     void setTimerInterval(DownloaderTimer which, std::uint32_t milliseconds) override;

@@ -31,6 +31,7 @@ on_display 1280x800 "$bin/tray_screenshot" notice "$docs/tray-notice.png"
 on_display 1280x800 "$bin/tray_screenshot" menu "$docs/tray-menu.png"
 on_display 1280x800 "$bin/window_look_screenshot" font11 "$docs/window-11pt.png"
 on_display 1280x800 "$bin/window_look_screenshot" dark "$docs/window-dark.png"
+on_display 1280x800 "$bin/download_screenshot" "$docs/downloading.png"
 # On Wayland: the window as weston shows it, pictured from the X display
 # weston runs in.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
