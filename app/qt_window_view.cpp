@@ -2,6 +2,7 @@
 #include "app/qt_window_view.h"
 
 #include "app/main_window_controls.h"
+#include "app/program_icon.h"
 #include "app/tab_bar_accessible.h"
 #include "app/tray_notice.h"
 #include "app/window_presence.h"
@@ -63,9 +64,15 @@ void QtWindowView::showUrlTab(bool visible)
 
 void QtWindowView::showTrayHint(const std::string& hint)
 {
+    hint_ = QString::fromStdString(hint);
+    showToolTip();
+}
+
+void QtWindowView::showToolTip()
+{
+    const QString text = inTrouble_ ? hint_ + QLatin1Char('\n') + lastError_ : hint_;
     // Asked for at every tick of a download: a tray on the session bus is
     // told only of a change.
-    const QString text = QString::fromStdString(hint);
     if (c_.trayIcon->toolTip() != text)
         c_.trayIcon->setToolTip(text);
 }
@@ -87,6 +94,40 @@ void QtWindowView::announceArrival(const std::string& fileName)
     if (WindowInSight(*c_.window))
         return;
     ShowTrayNotice(*c_.trayIcon, QString::fromUtf8("Скачан файл ") + QString::fromStdString(fileName));
+}
+
+void QtWindowView::showTrouble(const std::string& lastError)
+{
+    if (!inTrouble_) {
+        inTrouble_ = true;
+        ownIcon_ = c_.trayIcon->icon();
+        c_.trayIcon->setIcon(TroubleIcon(ownIcon_));
+    }
+    // A text of several lines (a box's) is one line of the hint.
+    lastError_ = QString::fromStdString(lastError).simplified();
+    showToolTip();
+}
+
+void QtWindowView::clearTrouble()
+{
+    if (!inTrouble_)
+        return;
+    inTrouble_ = false;
+    c_.trayIcon->setIcon(ownIcon_);
+    lastError_.clear();
+    showToolTip();
+}
+
+void QtWindowView::announce(const std::string& text)
+{
+    if (WindowInSight(*c_.window))
+        return;
+    ShowTrayNotice(*c_.trayIcon, QString::fromStdString(text));
+}
+
+bool QtWindowView::windowInTray() const
+{
+    return c_.window->isHidden() || c_.window->isMinimized();
 }
 
 } // namespace vexo

@@ -4,6 +4,9 @@
 #include "downloader/tray_view.h"
 #include "window_handlers/window_view.h"
 
+#include <QIcon>
+#include <QString>
+
 namespace vexo {
 
 struct MainWindowControls;
@@ -23,9 +26,22 @@ public:
     void markAutoCheck(bool on) override;
     void setStopItemEnabled(bool enabled) override;
     void announceArrival(const std::string& fileName) override;
+    void showTrouble(const std::string& lastError) override;
+    void clearTrouble() override;
+    void announce(const std::string& text) override;
+    bool windowInTray() const override;
 
 private:
+    void showToolTip();
+
     MainWindowControls& c_;
+    // The hint as the logic gave it, and the error line below it while
+    // something keeps failing.
+    QString hint_;
+    bool inTrouble_ = false;
+    QString lastError_;
+    // The icon's own look, while the error look stands in for it.
+    QIcon ownIcon_;
 };
 
 } // namespace vexo

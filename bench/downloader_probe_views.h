@@ -41,6 +41,10 @@ public:
     void markAutoCheck(bool) override {}
     void setStopItemEnabled(bool) override {}
     void announceArrival(const std::string&) override {}
+    void showTrouble(const std::string&) override {}
+    void clearTrouble() override {}
+    void announce(const std::string&) override {}
+    bool windowInTray() const override { return false; }
 
     // WebPagesView
     void load(WebPage, const std::string&) override {}

@@ -80,6 +80,11 @@ public:
     std::string trayHint;
     bool autoCheckMarked = false;
     bool stopItemEnabled = false;
+    // The tray's error look, and the last error it names ("" without).
+    bool trayTroubled = false;
+    std::string trayLastError;
+    std::vector<std::string> trayNotices; // announce
+    bool inTray = false;                  // what windowInTray() answers
 
     // Decoder tab
     bool isEnabled(DecoderControl control) const;
@@ -169,6 +174,10 @@ public:
     void markAutoCheck(bool on) override;
     void setStopItemEnabled(bool enabled) override;
     void announceArrival(const std::string& fileName) override;
+    void showTrouble(const std::string& lastError) override;
+    void clearTrouble() override;
+    void announce(const std::string& text) override;
+    bool windowInTray() const override { return inTray; }
 
     // WebPagesView
     void load(WebPage page, const std::string& url) override;
