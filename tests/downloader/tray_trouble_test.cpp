@@ -8,8 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <string>
-#include <vector>
+#include <optional>
 
 namespace vexo {
 namespace {
@@ -17,127 +16,91 @@ namespace {
 using namespace std::chrono_literals;
 using test::HttpAnswer;
 using test::ListAnswer;
-using test::ScriptedReply;
 using test::ScriptServer;
+using Texts = std::vector<std::string>;
 
-const std::string kNoConnection = "[!] Ошибка соединения";
+const std::string kDown = "[!] Ошибка соединения";
 const std::string kRefused = "[!] Ошибка авторизации";
 const std::string kNotFound = "Ошибка, файл не найден на сервере";
-const std::string kZeroSize = "Ошибка, файл не найден на сервере (Нулевой размер)";
-const std::string kRecovered = TroubleEpisode::kRecovered;
+const std::string kZeroSize = kNotFound + " (Нулевой размер)";
+const std::string kBack = TroubleEpisode::kRecovered;
 
 std::string Address(const ScriptServer& web)
 {
     return "http://127.0.0.1:" + std::to_string(web.port()) + "/f";
 }
 
-class TrayTroubleTest : public test::CheckFixture {
-protected:
-    std::chrono::steady_clock::time_point clock{};
-
-    TrayTroubleTest()
-    {
-        d.setClock([this] { return clock; });
-        settings().writeInteger("Server", "RemMode", 1);
-    }
-    // Runner ticks, with a check queued whenever the queue ran empty.
-    void ticks(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            if (d.queue().empty())
-                queueCheck();
-            d.tick();
-        }
-    }
-};
+class TrayTroubleTest : public test::CheckFixture {};
 
 // Guards failures that the tray never showed: while checks fail (no
 // connection, login refused, a file that keeps failing) the icon has its
 // error look and names the last error, one notice says the first failure of
 // an episode however many ticks fail, and one more says it works again.
-TEST_F(TrayTroubleTest, OneNoticePerFailureEpisodeAndOneWhenItWorksAgain)
+TEST_F(TrayTroubleTest, TrayShowsEachFailureEpisodeOnce)
 {
-    const ScriptServer refused("error\n");
-    const ScriptServer empty(ListAnswer({}));
-    const ScriptServer web(std::vector<ScriptedReply>{{HttpAnswer("404 Not Found", "")}, {HttpAnswer("200 OK", "ok")}});
+    std::chrono::steady_clock::time_point clock{};
+    d.setClock([&clock] { return clock; });
+    settings().writeInteger("Server", "RemMode", 1);
+    const ScriptServer refused("error\n"), empty(ListAnswer({}));
+    const ScriptServer web({{HttpAnswer("404 Not Found", "")}, {HttpAnswer("200 OK", "ok")}});
     const ScriptServer withFile(ListAnswer({{"late.avi", Address(web), "r", "2"}}));
     struct Step {
-        const char* what;
         int port;
         std::chrono::seconds later;
         int ticks;
-        std::string lastError; // "" when the tray has its own look
-        std::vector<std::string> notices;
+        std::optional<std::string> lastError; // none in the icon's own look
+        Texts notices;
     };
-    const std::vector<Step> steps = {
-        {"server down, tick after tick", test::RefusingPort(), 0s, 4, kNoConnection, {kNoConnection}},
-        {"login refused", refused.port(), 0s, 2, kRefused, {kNoConnection}},
-        {"works again", empty.port(), 0s, 1, "", {kNoConnection, kRecovered}},
-        {"keeps working", empty.port(), 0s, 3, "", {kNoConnection, kRecovered}},
-        {"a file fails, and is listed again",
-         withFile.port(),
-         0s,
-         3,
-         kZeroSize,
-         {kNoConnection, kRecovered, kNotFound}},
-        {"the file arrives after its pause",
-         withFile.port(),
-         61s,
-         2,
-         "",
-         {kNoConnection, kRecovered, kNotFound, kRecovered}},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
+    for (const Step& step : std::vector<Step>{
+             {test::RefusingPort(), 0s, 4, kDown, {kDown}}, // tick after tick
+             {refused.port(), 0s, 2, kRefused, {kDown}},
+             {empty.port(), 0s, 3, {}, {kDown, kBack}},
+             {withFile.port(), 0s, 3, kZeroSize, {kDown, kBack, kNotFound}},  // listed again, waiting
+             {withFile.port(), 61s, 2, {}, {kDown, kBack, kNotFound, kBack}}, // arrives after its pause
+         }) {
+        SCOPED_TRACE(step.notices.size());
         usePort(step.port);
         clock += step.later;
-        ticks(step.ticks);
-        EXPECT_EQ(ops.trayTroubled, !step.lastError.empty());
-        EXPECT_EQ(ops.trayLastError, step.lastError);
+        for (int i = 0; i < step.ticks; ++i) {
+            if (d.queue().empty())
+                queueCheck();
+            d.tick();
+        }
+        EXPECT_EQ(ops.trayTrouble, step.lastError);
         EXPECT_EQ(ops.trayNotices, step.notices);
     }
-    EXPECT_EQ(web.requests().size(), 2u);
     EXPECT_EQ(d.downloadedThisSession(), 1);
 }
 
 // Guards boxes popping up over the desktop while the window sits in the
-// tray: there the downloader's boxes (and an error that ends a download)
-// go to the status bar and the tray's notice; before the user they stay
-// boxes.
-TEST_F(TrayTroubleTest, BoxesGoToTheStatusBarAndTheNoticeWhileInTheTray)
+// tray: there the downloader's boxes, and an error that ends a download,
+// go to the status bar and the tray instead; before the user they stay.
+TEST_F(TrayTroubleTest, BoxesStayOffTheDesktopWhileTheWindowIsInTheTray)
 {
+    settings().writeInteger("Server", "RemMode", 1);
     for (const bool inTray : {false, true}) {
-        SCOPED_TRACE(inTray ? "in the tray" : "shown");
+        SCOPED_TRACE(inTray);
         ops.inTray = inTray;
         ops.messages.clear();
-        ops.trayNotices.clear();
         ops.statusHistory.clear();
         d.queue().clear();
-        // A new address each round: a file's second failure shows no box.
-        const ScriptServer missing(HttpAnswer("404 Not Found", ""));
-        const ScriptServer full(HttpAnswer("200 OK", "data"));
-        const ScriptServer listing(
-            ListAnswer({{"gone.avi", Address(missing), "r1", "1"}, {"full.avi", Address(full), "r2", "4"}}));
+        // New addresses each round: a file's second failure shows no box.
+        const ScriptServer missing(HttpAnswer("404 Not Found", "")), full(HttpAnswer("200 OK", "data"));
+        const ScriptServer listing(ListAnswer({{"a", Address(missing), "r", "1"}, {"b", Address(full), "r", "4"}}));
         usePort(listing.port());
         queueCheck();
         d.tick();
-        {
-            const ScopedFileFaults fullDisk({.failWriteAfter = 0, .error = ENOSPC});
-            if (inTray)
-                EXPECT_NO_THROW(d.tick());
-            else
-                EXPECT_THROW(d.tick(), std::runtime_error);
-        }
-        const std::vector<std::string> boxes = {kNotFound, kZeroSize};
-        EXPECT_EQ(ops.messageTexts(), inTray ? std::vector<std::string>{} : boxes);
-        for (const std::string& box : boxes)
-            EXPECT_EQ(std::count(ops.statusHistory.begin(), ops.statusHistory.end(), box), inTray ? 1 : 0) << box;
-        // Told once, in or out of sight: the tray shows it while out of sight.
+        const ScopedFileFaults fullDisk({.failWriteAfter = 0, .error = ENOSPC});
+        if (inTray)
+            EXPECT_NO_THROW(d.tick());
+        else
+            EXPECT_THROW(d.tick(), std::runtime_error);
+        EXPECT_EQ(ops.messageTexts(), inTray ? Texts() : Texts({kNotFound, kZeroSize}));
+        for (const std::string& box : {kNotFound, kZeroSize})
+            EXPECT_EQ(std::ranges::count(ops.statusHistory, box), inTray ? 1 : 0) << box;
         EXPECT_EQ(ops.trayNotices.back(), kNotFound);
-        // The error that ended the second download is the tray's last one.
-        EXPECT_TRUE(ops.trayLastError.starts_with("[!] ")) << ops.trayLastError;
-        EXPECT_EQ(ops.status == ops.trayLastError, inTray);
-        EXPECT_EQ(d.queue().taskWords(), "get ");
+        ASSERT_TRUE(ops.trayTrouble && ops.trayTrouble->starts_with("[!] "));
+        EXPECT_EQ(ops.status == *ops.trayTrouble, inTray);
     }
 }
 

@@ -306,26 +306,6 @@ void FakeViews::announceArrival(const std::string& fileName)
     record("announce arrival " + fileName);
 }
 
-void FakeViews::showTrouble(const std::string& lastError)
-{
-    record("tray trouble " + lastError);
-    trayTroubled = true;
-    trayLastError = lastError;
-}
-
-void FakeViews::clearTrouble()
-{
-    record("tray trouble cleared");
-    trayTroubled = false;
-    trayLastError.clear();
-}
-
-void FakeViews::announce(const std::string& text)
-{
-    record("tray notice " + text);
-    trayNotices.push_back(text);
-}
-
 // ---- WebPagesView -----------------------------------------------------
 
 void FakeViews::load(WebPage page, const std::string& url)

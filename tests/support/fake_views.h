@@ -80,9 +80,8 @@ public:
     std::string trayHint;
     bool autoCheckMarked = false;
     bool stopItemEnabled = false;
-    // The tray's error look, and the last error it names ("" without).
-    bool trayTroubled = false;
-    std::string trayLastError;
+    // The last error the tray's error look names; none in its own look.
+    std::optional<std::string> trayTrouble;
     std::vector<std::string> trayNotices; // announce
     bool inTray = false;                  // what windowInTray() answers
 
@@ -174,9 +173,9 @@ public:
     void markAutoCheck(bool on) override;
     void setStopItemEnabled(bool enabled) override;
     void announceArrival(const std::string& fileName) override;
-    void showTrouble(const std::string& lastError) override;
-    void clearTrouble() override;
-    void announce(const std::string& text) override;
+    void showTrouble(const std::string& lastError) override { trayTrouble = lastError; }
+    void clearTrouble() override { trayTrouble.reset(); }
+    void announce(const std::string& text) override { trayNotices.push_back(text); }
     bool windowInTray() const override { return inTray; }
 
     // WebPagesView
