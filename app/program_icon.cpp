@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include <utility>
+
 namespace vexo {
 
 namespace {
@@ -87,7 +89,75 @@ private:
     QMap<int, QPixmap> pictures_;
 };
 
+// The error look's badge, in the lower right corner of `area`.
+void PaintTroubleBadge(QPainter& painter, const QRectF& area)
+{
+    const qreal side = qMin(area.width(), area.height());
+    const qreal diameter = qMax(7.0, side * 0.6);
+    const qreal outline = qMax(1.0, diameter / 10);
+    const QRectF badge(area.right() - diameter, area.bottom() - diameter, diameter, diameter);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    // A white ring keeps the badge apart from the picture under it.
+    painter.setPen(QPen(Qt::white, outline));
+    painter.setBrush(QColor(0xd3, 0x2f, 0x2f));
+    painter.drawEllipse(badge.adjusted(outline / 2, outline / 2, -outline / 2, -outline / 2));
+    // The mark is drawn, not written: no font is legible at seven pixels.
+    const qreal stroke = qMax(1.0, diameter * 0.16);
+    const qreal middle = badge.center().x();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(middle - stroke / 2, badge.top() + diameter * 0.2, stroke, diameter * 0.38));
+    painter.drawRect(QRectF(middle - stroke / 2, badge.top() + diameter * 0.66, stroke, stroke));
+    painter.restore();
+}
+
+// Another icon with the badge painted over it, at each size it is asked for.
+class TroubleIconEngine : public QIconEngine {
+public:
+    explicit TroubleIconEngine(QIcon own) : own_(std::move(own)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap picture = own_.pixmap(size, 1.0, mode, state);
+        if (picture.isNull()) {
+            picture = QPixmap(size);
+            picture.fill(Qt::transparent);
+        }
+        QPainter painter(&picture);
+        PaintTroubleBadge(painter, QRectF(picture.rect()));
+        return picture;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        own_.paint(painter, rect, Qt::AlignCenter, mode, state);
+        PaintTroubleBadge(*painter, QRectF(rect));
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return own_.actualSize(size, mode, state);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return own_.availableSizes(mode, state);
+    }
+
+    QIconEngine* clone() const override { return new TroubleIconEngine(own_); }
+    QString key() const override { return QStringLiteral("vexorama-trouble"); }
+
+private:
+    QIcon own_;
+};
+
 } // namespace
+
+QIcon TroubleIcon(const QIcon& icon)
+{
+    return QIcon(new TroubleIconEngine(icon));
+}
 
 QIcon ProgramIcon()
 {

@@ -9,4 +9,8 @@ namespace vexo {
 // in; each picture is read when it is first drawn.
 QIcon ProgramIcon();
 
+// `icon` in its error look: a red badge with an exclamation mark over its
+// lower right corner, at every size it is drawn in.
+QIcon TroubleIcon(const QIcon& icon);
+
 } // namespace vexo

@@ -3,10 +3,13 @@
 
 #include "app/arrival_notice.h"
 #include "app/main_window_controls.h"
+#include "app/program_icon.h"
 #include "app/tab_bar_accessible.h"
+#include "app/tray_notice.h"
 #include "app/window_presence.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMainWindow>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -64,9 +67,15 @@ void QtWindowView::showUrlTab(bool visible)
 
 void QtWindowView::showTrayHint(const std::string& hint)
 {
+    hint_ = QString::fromStdString(hint);
+    showToolTip();
+}
+
+void QtWindowView::showToolTip()
+{
+    const QString text = inTrouble_ ? hint_ + QLatin1Char('\n') + lastError_ : hint_;
     // Asked for at every tick of a download: a tray on the session bus is
     // told only of a change.
-    const QString text = QString::fromStdString(hint);
     if (c_.trayIcon->toolTip() != text)
         c_.trayIcon->setToolTip(text);
 }
@@ -97,6 +106,43 @@ void QtWindowView::announceArrivals(const std::vector<std::string>& names)
 void QtWindowView::endArrivals()
 {
     c_.arrivalNotice->endCheck(WindowInSight(*c_.window));
+}
+
+void QtWindowView::showTrouble(const std::string& lastError)
+{
+    if (!inTrouble_) {
+        inTrouble_ = true;
+        // The tray may not hold the program's icon yet: the window's first
+        // paint comes before it.
+        if (QApplication::windowIcon().isNull())
+            QApplication::setWindowIcon(ProgramIcon());
+        c_.trayIcon->setIcon(TroubleIcon(QApplication::windowIcon()));
+    }
+    // A text of several lines (a box's) is one line of the hint.
+    lastError_ = QString::fromStdString(lastError).simplified();
+    showToolTip();
+}
+
+void QtWindowView::clearTrouble()
+{
+    if (!inTrouble_)
+        return;
+    inTrouble_ = false;
+    c_.trayIcon->setIcon(QApplication::windowIcon());
+    lastError_.clear();
+    showToolTip();
+}
+
+void QtWindowView::announce(const std::string& text)
+{
+    if (WindowInSight(*c_.window))
+        return;
+    ShowTrayNotice(*c_.trayIcon, QString::fromStdString(text));
+}
+
+bool QtWindowView::windowInTray() const
+{
+    return c_.window->isHidden() || c_.window->isMinimized();
 }
 
 } // namespace vexo

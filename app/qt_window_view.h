@@ -4,6 +4,8 @@
 #include "downloader/tray_view.h"
 #include "window_handlers/window_view.h"
 
+#include <QString>
+
 namespace vexo {
 
 struct MainWindowControls;
@@ -24,9 +26,20 @@ public:
     void setStopItemEnabled(bool enabled) override;
     void announceArrivals(const std::vector<std::string>& names) override;
     void endArrivals() override;
+    void showTrouble(const std::string& lastError) override;
+    void clearTrouble() override;
+    void announce(const std::string& text) override;
+    bool windowInTray() const override;
 
 private:
+    void showToolTip();
+
     MainWindowControls& c_;
+    // The hint as the logic gave it, and the error line below it while
+    // something keeps failing.
+    QString hint_;
+    bool inTrouble_ = false;
+    QString lastError_;
 };
 
 } // namespace vexo

@@ -60,7 +60,9 @@ void TrayBindings::putInTray()
     // One icon for the program, its windows and the tray; decoding it is not free.
     if (QApplication::windowIcon().isNull())
         QApplication::setWindowIcon(ProgramIcon());
-    c.trayIcon->setIcon(QApplication::windowIcon());
+    // The error look, when something failed before, stays.
+    if (c.trayIcon->icon().isNull())
+        c.trayIcon->setIcon(QApplication::windowIcon());
     // The icon stays for the whole run, whatever state the window is in.
     c.trayIcon->show();
 }

@@ -44,6 +44,10 @@ public:
     void setStopItemEnabled(bool) override {}
     void announceArrivals(const std::vector<std::string>&) override {}
     void endArrivals() override {}
+    void showTrouble(const std::string&) override {}
+    void clearTrouble() override {}
+    void announce(const std::string&) override {}
+    bool windowInTray() const override { return false; }
 
     // WebPagesView
     void load(WebPage, const std::string&) override {}

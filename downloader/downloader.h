@@ -13,9 +13,11 @@
 #include "downloader/tcp_client.h"
 #include "downloader/tray_hint_pacer.h"
 #include "downloader/tray_view.h"
+#include "downloader/trouble_episode.h"
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <set>
@@ -189,6 +191,7 @@ private:
     void setStoppable(bool on);
     void stopIfAsked() const;
     void rememberKeptFile(const ServerFile& file);
+    void fileFailed(bool tellFailure, const std::string& text);
     TaskId removalBehind(TaskId download) const;
     void leaveFetching();
     void showQueueAndPump();
@@ -201,12 +204,17 @@ private:
     void restartRunner();
     void showTrayHint();
     void announceArrival(const std::string& fileName);
+    void reportTrouble(MessageKind kind, const std::string& text);
+    bool failedTaskTold(const std::exception& error);
+    bool listsFailedFiles() const;
 
     Session& session_;
     DownloaderView& view_;
     TrayView& tray_;
     RemovalPage& removalPage_;
     Dialogs& dialogs_;
+    // The failures the tray shows, from the first to the check that works.
+    TroubleEpisode trouble_{tray_};
 
     TcpEndpoint server_;
     std::int32_t downloadedThisSession_ = 0;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the window is told when the task queue changes or a file arrives.
 #include "base/session.h"
+#include "base/stop_request.h"
 #include "downloader/downloader.h"
 #include "downloader/fetch_pace_text.h"
 #include "downloader/tray_hint.h"
+
+#include <string>
 
 namespace vexo {
 
@@ -65,6 +68,44 @@ void Downloader::announceArrival(const std::string& fileName)
 {
     checkArrivals_.push_back(fileName);
     tray_.announceArrivals(checkArrivals_);
+}
+
+// A box of the server work pops up only over a window the user has before
+// the desktop; while the window sits in the tray its text goes to the
+// status bar and the tray's notice instead. Either way it is a failure the
+// tray shows.
+void Downloader::reportTrouble(MessageKind kind, const std::string& text)
+{
+    trouble_.failed(text);
+    if (tray_.windowInTray())
+        view_.showStatus(text);
+    else
+        dialogs_.showNotice(kind, text);
+}
+
+// An error that ended a task: the tray shows it, and while the window sits
+// in the tray it is told in the status bar rather than in the handler
+// boundary's box. False when the box is to tell it (the error passes on).
+bool Downloader::failedTaskTold(const std::exception& error)
+{
+    if (StopRequested() || dynamic_cast<const StopRequest*>(&error))
+        return false;
+    const std::string text = std::string("[!] ") + error.what();
+    trouble_.failed(text);
+    if (!tray_.windowInTray())
+        return false;
+    view_.showStatus(text);
+    return true;
+}
+
+// Whether the last list holds a file that failed and has not arrived since.
+bool Downloader::listsFailedFiles() const
+{
+    for (int i = 1; i <= files_.serverFileCount(); ++i) {
+        if (delivery_.failedBefore(files_.at(i)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace vexo

@@ -58,6 +58,7 @@ void Downloader::checkServer()
     DropIfServerChanged(client, server, server_);
     if (!client.connected()) {
         view_.showStatus("[!] Ошибка соединения");
+        trouble_.failed("[!] Ошибка соединения");
         return;
     }
 
@@ -70,6 +71,7 @@ void Downloader::checkServer()
 
     if (answer == AnswerKind::Refused) {
         view_.showStatus("[!] Ошибка авторизации");
+        trouble_.failed("[!] Ошибка авторизации");
         table_.rows.resize(1);
         table_.fixedRows = 0;
         view_.showServerFiles(table_);
@@ -96,6 +98,7 @@ void Downloader::checkServer()
     if (!unsaved.empty())
         status += " [!] " + unsaved;
     view_.showStatus(status);
+    trouble_.checkSucceeded(listsFailedFiles());
     showTrayHint();
     dialogs_.pump();
     showServerFiles();
@@ -164,7 +167,7 @@ void Downloader::showServerFiles()
 
     reportedSizes_ = std::move(badSizes);
     if (!report.empty())
-        dialogs_.showNotice(MessageKind::Warning, report);
+        reportTrouble(MessageKind::Warning, report);
 }
 
 void Downloader::queueDownloads(TaskId runningCheck)

@@ -32,6 +32,8 @@ void EnterFetching(DownloaderView& view)
     view.setTimerActive(DownloaderTimer::AutoCheck, false);
 }
 
+constexpr const char* kNotFound = "Ошибка, файл не найден на сервере";
+
 // "Остановить" was pressed: thrown from the fetch's pump, it ends the fetch
 // as the program's stop does, and the download task takes it.
 struct FetchStopped {};
@@ -86,7 +88,7 @@ Fetched Downloader::fetchListedFile(const ServerFile& file)
     setStoppable(true);
     const WorkingFolder::InUse folder = session_.workingFolder().fallBack(session_.defaultFolder());
     if (folder.fellBack)
-        dialogs_.showNotice(MessageKind::Information, "Текущая папка не существует, сохраняем в " + folder.path);
+        reportTrouble(MessageKind::Information, "Текущая папка не существует, сохраняем в " + folder.path);
 
     progress_.fetchedBytes = 0;
     // Pressed while the box above was open.
@@ -103,6 +105,16 @@ Fetched Downloader::fetchListedFile(const ServerFile& file)
         stopIfAsked();
     };
     return FetchToFile(file.url, path, file.sizeText, progress_, pump, fetchLimits_);
+}
+
+// A file's download failed: the tray shows it, and only its first failure
+// brings the box.
+void Downloader::fileFailed(bool tellFailure, const std::string& text)
+{
+    if (tellFailure)
+        reportTrouble(MessageKind::Information, text);
+    else
+        trouble_.failed(text);
 }
 
 // A file the server keeps is not fetched again, in this run or a later
@@ -153,8 +165,8 @@ void Downloader::runDownloadTask()
             delivery_.failed(file, now_());
         if (fetched != Fetched::Failed)
             countArrival();
-        else if (tellFailure)
-            dialogs_.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере");
+        else
+            fileFailed(tellFailure, kNotFound);
         showTrayHint();
         view_.showFetchName("");
         dialogs_.pump();
@@ -170,8 +182,8 @@ void Downloader::runDownloadTask()
         }
         // Nothing usable arrived: the file stays on the server, so its
         // removal goes too, and it is tried again after its pause.
-        if (progress_.fetchedBytes == 0 && tellFailure)
-            dialogs_.showNotice(MessageKind::Information, "Ошибка, файл не найден на сервере (Нулевой размер)");
+        if (progress_.fetchedBytes == 0)
+            fileFailed(tellFailure, "Ошибка, файл не найден на сервере (Нулевой размер)");
         queue_.removeHeadPair(download, removal);
     } catch (const FetchStopped&) {
         // Neither an arrival nor a failure: the file stays on the server and
@@ -196,6 +208,7 @@ void Downloader::runDownloadTask()
             throw;
         // Told once already: a repeat goes to the status bar, not a box.
         view_.showStatus(std::string("[!] ") + error.what());
+        trouble_.failed(std::string("[!] ") + error.what());
         showTrayHint();
     } catch (...) {
         setStoppable(false);
@@ -218,8 +231,7 @@ void Downloader::removeInTheBackground(const std::string& address, const std::st
         removalPage_.loadRemoval(address);
     } catch (const WebEngineMissing& error) {
         removalInBrowser_ = true;
-        dialogs_.showNotice(MessageKind::Warning,
-                            std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");
+        reportTrouble(MessageKind::Warning, std::string(error.what()) + "\nФайлы удаляются с сервера через браузер.");
         dialogs_.openExternally(address + "&close=1");
     }
 }
@@ -324,6 +336,12 @@ void Downloader::runTasks()
     holdRunner();
     try {
         runHeadTasks();
+    } catch (const std::exception& error) {
+        releaseRunner();
+        showQueuedTasks();
+        if (!failedTaskTold(error))
+            throw;
+        return;
     } catch (...) {
         releaseRunner();
         showQueuedTasks();

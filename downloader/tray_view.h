@@ -23,6 +23,18 @@ public:
     // The check whose arrivals were announced is over: the next arrivals
     // are a new notice's.
     virtual void endArrivals() = 0;
+
+    // Something keeps failing: the icon takes its error look and the hint
+    // ends with a line naming `lastError`. Called again as the error
+    // changes; clearTrouble brings back the icon's own look and hint.
+    virtual void showTrouble(const std::string& lastError) = 0;
+    virtual void clearTrouble() = 0;
+    // A short notification from the downloader (a failure, or that it works
+    // again), shown only while the window is out of the user's sight.
+    virtual void announce(const std::string& text) = 0;
+    // Whether the window sits in the tray (hidden or minimised), where a box
+    // would pop up over the desktop out of nowhere.
+    virtual bool windowInTray() const = 0;
 };
 
 } // namespace vexo

@@ -120,8 +120,10 @@ TEST_F(CheckWaitsTest, ClosingTheWindowEndsAStalledCheckAtOnce)
 // close. Without the limit the third entry, and the list's end, arrive too.
 TEST_F(CheckWaitsTest, WholeCheckEndsAtItsLimitKeepingTheWholeEntries)
 {
+    std::string list(300, 'c');
+    list += ".avi\nhttp://h/c\nref-c\n4000\n=END=\n";
     std::vector<std::string> bytes;
-    for (const char byte : std::string(300, 'c') + ".avi\nhttp://h/c\nref-c\n4000\n=END=\n")
+    for (const char byte : list)
         bytes.emplace_back(1, byte);
     ScriptServer server(std::vector<ScriptedReply>{{"connected\n" + kEntryA + kEntryB, false, true, bytes, 5ms}});
     usePort(server.port());

@@ -80,6 +80,10 @@ public:
     std::string trayHint;
     bool autoCheckMarked = false;
     bool stopItemEnabled = false;
+    // The last error the tray's error look names; none in its own look.
+    std::optional<std::string> trayTrouble;
+    std::vector<std::string> trayNotices; // announce
+    bool inTray = false;                  // what windowInTray() answers
 
     // Decoder tab
     bool isEnabled(DecoderControl control) const;
@@ -172,6 +176,10 @@ public:
     void setStopItemEnabled(bool enabled) override;
     void announceArrivals(const std::vector<std::string>& names) override;
     void endArrivals() override;
+    void showTrouble(const std::string& lastError) override { trayTrouble = lastError; }
+    void clearTrouble() override { trayTrouble.reset(); }
+    void announce(const std::string& text) override { trayNotices.push_back(text); }
+    bool windowInTray() const override { return inTray; }
 
     // WebPagesView
     void load(WebPage page, const std::string& url) override;

@@ -29,6 +29,7 @@ on_display 1280x800 "$bin/settings_dialog_screenshot" "$docs/settings-dialog.png
 on_display 2560x1600 env QT_SCALE_FACTOR=2 "$bin/settings_dialog_screenshot" "$docs/settings-dialog-2x.png"
 on_display 1280x800 "$bin/tray_screenshot" notice "$docs/tray-notice.png"
 on_display 1280x800 "$bin/tray_screenshot" menu "$docs/tray-menu.png"
+on_display 1280x800 "$bin/tray_screenshot" trouble "$docs/tray-trouble.png"
 on_display 1280x800 "$bin/window_look_screenshot" font11 "$docs/window-11pt.png"
 on_display 1280x800 "$bin/window_look_screenshot" dark "$docs/window-dark.png"
 on_display 1280x800 "$bin/download_screenshot" "$docs/downloading.png"

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the tray for the docs: the menu opened from the icon,
-// or the notice of one check's arrivals while the window sits in the tray:
-//   tray_screenshot menu|notice OUTPUT.png
+// the notice of one check's arrivals while the window sits in the tray, or the
+// icon's error look with its tool tip while the server cannot be reached:
+//   tray_screenshot menu|notice|trouble OUTPUT.png
 // Run it under xvfb-run with trayer installed.
 #include "app/main_window.h"
 #include "tests/display_support/display_test.h"
@@ -13,6 +14,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QToolTip>
 
 #include <cstdio>
 #include <cstring>
@@ -58,6 +60,31 @@ QRect AnnounceArrivals(vexo::MainWindow& window)
     return notice ? notice->frameGeometry() : QRect();
 }
 
+// The area of the tool tip over the icon in its error look, once it is
+// shown as a pointer resting on the icon shows it.
+QRect ShowTrouble(vexo::MainWindow& window)
+{
+    vexo::MainWindowControls& c = window.controls();
+    window.showMinimized();
+    vexo::test::WaitUntil([&] { return !window.isVisible(); }, 5s);
+    window.views().tray.showTrouble("[!] Ошибка соединения");
+    // The window's leaving ends in a deactivation, which would hide the tip.
+    vexo::test::WaitUntil([] { return false; }, 500ms);
+    const QRect icon = c.trayIcon->geometry();
+    QToolTip::showText(icon.bottomLeft() + QPoint(0, 4), c.trayIcon->toolTip(), nullptr, QRect(), 60000);
+    QWidget* tip = nullptr;
+    vexo::test::WaitUntil(
+        [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->inherits("QTipLabel") && widget->isVisible())
+                    tip = widget;
+            }
+            return tip != nullptr;
+        },
+        5s);
+    return tip ? tip->frameGeometry() : QRect();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,8 +92,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const bool menu = argc == 3 && std::strcmp(argv[1], "menu") == 0;
     const bool notice = argc == 3 && std::strcmp(argv[1], "notice") == 0;
-    if (!menu && !notice) {
-        std::fprintf(stderr, "usage: tray_screenshot menu|notice OUTPUT.png\n");
+    const bool trouble = argc == 3 && std::strcmp(argv[1], "trouble") == 0;
+    if (!menu && !notice && !trouble) {
+        std::fprintf(stderr, "usage: tray_screenshot menu|notice|trouble OUTPUT.png\n");
         return 2;
     }
     vexo::test::TrayHost tray;
@@ -85,7 +113,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const QRect shown = menu ? OpenMenu(c) : AnnounceArrivals(window);
+    const QRect shown = menu ? OpenMenu(c) : notice ? AnnounceArrivals(window) : ShowTrouble(window);
     if (shown.isEmpty()) {
         std::fprintf(stderr, "nothing was shown\n");
         return 1;

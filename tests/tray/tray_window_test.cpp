@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QImage>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -98,6 +99,29 @@ TEST_F(TrayWindowTest, TrayIconIsShownWithTheProgramIconAndTheStartUpHint)
     for (int size : {16, 24, 32, 48, 96, 128, 256})
         EXPECT_EQ(c->trayIcon->icon().pixmap(size, size).width(), size) << size;
     EXPECT_EQ(c->trayIcon->toolTip(), QString::fromUtf8("Vexorama " VEXO_VERSION "  PreRelease\nЗа сеанс: 0"));
+}
+
+// Guards: a tray that looks the same while checks fail, a tip without the
+// last error or without its own lines, an error look that stays once it
+// works again, and a window in the tray not taken for one.
+TEST_F(TrayWindowTest, TroubleGivesTheIconABadgeAndTheTipAnErrorLine)
+{
+    TrayView& tray = window->views().tray;
+    const QImage own = c->trayIcon->icon().pixmap(32, 32).toImage();
+    tray.showTrouble("[!] Ошибка соединения");
+    tray.showTrayHint("Vexorama\nЗа сеанс: 3");
+    const QImage troubled = c->trayIcon->icon().pixmap(32, 32).toImage();
+    ASSERT_EQ(troubled.size(), QSize(32, 32));
+    EXPECT_GT(troubled.pixelColor(18, 23).red(), 160);
+    EXPECT_LT(troubled.pixelColor(18, 23).green(), 100);
+    EXPECT_EQ(troubled.pixelColor(4, 4), own.pixelColor(4, 4));
+    EXPECT_EQ(c->trayIcon->toolTip(), QString::fromUtf8("Vexorama\nЗа сеанс: 3\n[!] Ошибка соединения"));
+    tray.clearTrouble();
+    EXPECT_EQ(c->trayIcon->icon().pixmap(32, 32).toImage(), own);
+    EXPECT_EQ(c->trayIcon->toolTip(), QString::fromUtf8("Vexorama\nЗа сеанс: 3"));
+    EXPECT_FALSE(tray.windowInTray());
+    minimise();
+    EXPECT_TRUE(tray.windowInTray());
 }
 
 // Guards: minimising leaving the window on the taskbar although the tray could bring it back.
