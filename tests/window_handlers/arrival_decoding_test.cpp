@@ -127,62 +127,42 @@ TEST_F(ArrivalDecodingTest, StartsOnlyOnceTheDownloadsAndRunsAreDone)
     }
 }
 
-// Guards a box waiting for nobody while the window sits in the tray: what
-// would be a box goes to the status bar and to the notice, which names
-// the real files (a plain arrival as it came) and never the containers.
-TEST_F(ArrivalDecodingTest, SaysInTheStatusBarAndTheNoticeWhatWouldBeABox)
-{
-    const std::string photo = arrive("a1.jpg", "Отпуск.jpg", 1);
-    const std::string clip = arrive("b2.avi", "clip.mp4", 2);
-    WriteFile(dir.file("plain.jpg"), PatternBytes(40000, 3));
-    arrivals.announceArrival("plain.jpg");
-    WriteFile(dir.file("notes.txt"), "notes");
-    arrivals.announceArrival("notes.txt");
-
-    arrivals.runWhenDue();
-    EXPECT_TRUE(ops.messages.empty()) << ops.messages.front().text;
-    EXPECT_EQ(ReadFile(dir.file("Отпуск.jpg")), photo);
-    EXPECT_EQ(ReadFile(dir.file("clip.mp4")), clip);
-    EXPECT_NE(std::find(ops.statusHistory.begin(), ops.statusHistory.end(), "plain.jpg -  NOT PACK"),
-              ops.statusHistory.end());
-    EXPECT_EQ(announced(),
-              (std::vector<std::string>{"clip.mp4", "Отпуск.jpg", "plain.jpg", "notes.txt\nplain.jpg -  NOT PACK"}));
-
-    // Without the run, the same boxes wait for the user as before.
-    run.scanAndDecode();
-    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
-}
-
-// Guards the run taking the program's own files for the user's: a partial
-// download (even one holding a whole container) with its resume record,
-// and a file an earlier run made, stay as they are and are never decoded;
-// a set of parts whose next part is still being downloaded is not joined.
-TEST_F(ArrivalDecodingTest, LeavesPartialDownloadsAndOwnOutputsAlone)
+// Guards boxes waiting for nobody in the tray and the run taking the
+// program's own files: what a box would say goes to the status bar and the
+// notice, which names the real files (a plain arrival as it came); a
+// partial download (even a whole container), its record, a file an earlier
+// run made, and parts whose next part is still downloading stay as they are.
+TEST_F(ArrivalDecodingTest, TellsWithoutBoxesAndLeavesTheProgramsOwnFilesAlone)
 {
     const std::string partial = ContainerBytes(PatternBytes(3000, 4), 0x11, kPadding, "partial.jpg");
-    WriteFile(dir.file(".vexorama-partial-c3.jpg"), partial);
-    WriteFile(dir.file(".vexorama-resume-c3.jpg"), "http://127.0.0.1/c3\n39262\n\"etag\"\n");
     const std::string made = ContainerBytes(PatternBytes(3000, 5), 0x12, kPadding, "again.jpg");
+    WriteFile(dir.file(".vexorama-partial-c3.jpg"), partial);
+    WriteFile(dir.file(".vexorama-resume-c3.jpg"), "http://127.0.0.1/c3\n");
     WriteFile(dir.file("made.jpg"), made);
     MarkAsMade(dir.file("made.jpg"));
-    WriteFile(dir.file("movie.avi.aa"), PatternBytes(500, 6));
-    WriteFile(dir.file("movie.avi.ab"), PatternBytes(500, 7));
-    WriteFile(dir.file(".vexorama-partial-movie.avi.ac"), PatternBytes(300, 8));
+    for (const char* part : {"movie.avi.aa", "movie.avi.ab", ".vexorama-partial-movie.avi.ac"})
+        WriteFile(dir.file(part), PatternBytes(500, 6));
     options.deleteAfterDecoding = true;
-    const std::string plain = arrive("d4.jpg", "new.jpg", 9);
+    const std::string photo = arrive("a1.jpg", "Отпуск.jpg", 1);
+    WriteFile(dir.file("plain.jpg"), PatternBytes(40000, 3));
+    arrivals.announceArrival("plain.jpg");
 
     arrivals.runWhenDue();
-    EXPECT_EQ(ReadFile(dir.file("new.jpg")), plain);
-    EXPECT_EQ(ReadFile(dir.file(".vexorama-partial-c3.jpg")), partial);
-    EXPECT_TRUE(FileExists(dir.file(".vexorama-resume-c3.jpg")));
-    EXPECT_EQ(ReadFile(dir.file("made.jpg")), made);
-    EXPECT_FALSE(FileExists(dir.file("partial.jpg")));
-    EXPECT_FALSE(FileExists(dir.file("again.jpg")));
-    EXPECT_FALSE(FileExists(dir.file("movie.avi")));
-    EXPECT_TRUE(FileExists(dir.file("movie.avi.aa")));
-    EXPECT_TRUE(FileExists(dir.file(".vexorama-partial-movie.avi.ac")));
     EXPECT_TRUE(ops.messages.empty());
-    EXPECT_EQ(announced(), std::vector<std::string>{"new.jpg"});
+    EXPECT_EQ(ReadFile(dir.file("Отпуск.jpg")), photo);
+    EXPECT_NE(std::find(ops.statusHistory.begin(), ops.statusHistory.end(), "plain.jpg -  NOT PACK"),
+              ops.statusHistory.end());
+    EXPECT_EQ(announced(), (std::vector<std::string>{"Отпуск.jpg", "plain.jpg\nplain.jpg -  NOT PACK"}));
+    EXPECT_EQ(ReadFile(dir.file(".vexorama-partial-c3.jpg")), partial);
+    EXPECT_EQ(ReadFile(dir.file("made.jpg")), made);
+    for (const char* untouched : {".vexorama-resume-c3.jpg", "movie.avi.aa"})
+        EXPECT_TRUE(FileExists(dir.file(untouched))) << untouched;
+    for (const char* never : {"partial.jpg", "again.jpg", "movie.avi"})
+        EXPECT_FALSE(FileExists(dir.file(never))) << never;
+
+    // Without the run, the same box waits for the user as before.
+    run.scanAndDecode();
+    EXPECT_EQ(ops.messageTexts(), std::vector<std::string>{"plain.jpg -  NOT PACK"});
 }
 
 } // namespace
