@@ -61,9 +61,9 @@ bool OfferCopy(QDropEvent* event)
 
 DecoderBindings::DecoderBindings(WindowContext& context)
     : QObject(context.controls.window), context_(context), list_(context.views.decoder),
-      queue_(context.session, list_, context.views.decoder, context.views.dialogs),
-      run_(context.session, context.decoderOptions, queue_, list_, context.views.decoder, context.views.window,
-           context.views.dialogs)
+      boxes_(context.views.dialogs, context.views.decoder),
+      queue_(context.session, list_, context.views.decoder, boxes_),
+      run_(context.session, context.decoderOptions, queue_, list_, context.views.decoder, context.views.window, boxes_)
 {
     MainWindowControls& c = context.controls;
     HandlerBoundary& boundary = context.boundary;

@@ -4,6 +4,7 @@
 #include "decoder/batch_run.h"
 #include "decoder/decode_queue.h"
 #include "decoder/queue_list.h"
+#include "window_handlers/arrival_decoding.h"
 
 #include <QObject>
 
@@ -23,6 +24,9 @@ public:
     explicit DecoderBindings(WindowContext& context);
 
     DecodeQueue& queue() { return queue_; }
+    BatchRun& run() { return run_; }
+    // The boxes of the queue and the runs, which a run of the arrivals quiets.
+    RunBoxes& boxes() { return boxes_; }
     // The window is up and the event loop turns.
     void windowShown();
     // Whether a run failed so far (BatchRun::failed).
@@ -36,6 +40,7 @@ private:
 
     WindowContext& context_;
     QueueList list_;
+    RunBoxes boxes_;
     DecodeQueue queue_;
     BatchRun run_;
 };

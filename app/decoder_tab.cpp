@@ -114,6 +114,9 @@ QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
     c.openFolderAfterBox = MakeCheckBox(
         box, QString::fromUtf8("Открыть папку"),
         QString::fromUtf8("Автоматически после завершения всех действий открыть папку в проводнике"), false);
+    c.decodeArrivalsBox = MakeCheckBox(
+        box, QString::fromUtf8("Расшифровывать скачанное"),
+        QString::fromUtf8("Автоматически расшифровывать файлы, скачанные с сервера, когда закачка закончена"), false);
     BuildGoButton(c, box);
 
     c.folderLabel = new QLabel(QString::fromUtf8("Текущий каталог:"), box);
@@ -150,12 +153,15 @@ QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
     grid->addLayout(checks, 0, 6, 2, 1);
     grid->setColumnStretch(7, 1);
     grid->addWidget(c.goButton, 0, 8, 2, 1);
+    // Under the three boxes, reaching under "Go!", so that its longer
+    // caption leaves the window's least width as it was.
+    grid->addWidget(c.decodeArrivalsBox, 2, 6, 1, 3);
 
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(c.folderLabel);
     folderRow->addWidget(c.folderBox, 1);
     folderRow->addWidget(c.chooseFolderButton);
-    grid->addLayout(folderRow, 2, 0, 1, 9);
+    grid->addLayout(folderRow, 3, 0, 1, 9);
     return box;
 }
 

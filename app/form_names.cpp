@@ -60,6 +60,7 @@ void NameMainWindowWidgets(const MainWindowControls& c)
         {c.joinAtOnceBox, "auto"},
         {c.deleteAfterDecodingBox, "AutoDelete"},
         {c.openFolderAfterBox, "Autoopen"},
+        {c.decodeArrivalsBox, "AutoDecode"},
         {c.goButton, "FullGo"},
         {c.folderLabel, "Label1"},
         {c.folderBox, "TFolder"},

@@ -9,6 +9,7 @@
 #include "app/tray_bindings.h"
 #include "app/web_bindings.h"
 #include "app/window_builder.h"
+#include "app/window_timer.h"
 #include "base/file_names.h"
 #include "base/stop_request.h"
 #include "downloader/downloader.h"
@@ -32,11 +33,12 @@ namespace vexo {
 MainWindow::MainWindow(std::string executablePath, CommandLine commandLine)
     : controls_(BuildMainWindow(*this)), bars_(new FramedBars(this)), windowView_(controls_),
       decoderView_(controls_, *bars_), downloaderView_(controls_, *bars_), dialogs_(*this),
+      arrivals_(decoderOptions_, windowView_),
       webViews_(webModule_,
                 {{WebPage::UploadManagement, {controls_.uploadTab, PageViewName(WebPage::UploadManagement)}},
                  {WebPage::News, {controls_.newsHolder, PageViewName(WebPage::News)}},
                  {WebPage::Removal, {controls_.removalHolder, PageViewName(WebPage::Removal)}}}),
-      views_{windowView_, decoderView_, downloaderView_, windowView_, webViews_, dialogs_},
+      views_{windowView_, decoderView_, downloaderView_, arrivals_, webViews_, dialogs_},
       boundary_(dialogs_), context_{session_, decoderOptions_, views_, controls_, boundary_}
 {
     // A new window is a new run of the program.
@@ -53,9 +55,12 @@ MainWindow::MainWindow(std::string executablePath, CommandLine commandLine)
 
     // Each subsystem binds its own controls here, before start-up runs.
     new ShellBindings(context_);
-    new DecoderBindings(context_);
+    auto* decoder = new DecoderBindings(context_);
     new TrayBindings(context_);
     downloader_ = new DownloaderBindings(context_);
+    // What arrives is decoded after the runner's tick that finished the downloads.
+    arrivals_.attach({session_, decoder->run(), decoder->queue(), decoder->boxes(), downloader_->downloader()});
+    connect(controls_.runnerTimer, &WindowTimer::tick, this, boundary_.guard([this] { arrivals_.runWhenDue(); }));
     new WebBindings(context_, downloader_->downloader());
     boundary_.run([this] { StartUp(session_, decoderOptions_, views_, boundary_); });
     boundary_.run([this] { downloader_->takeStoredSettings(); });

@@ -14,6 +14,7 @@
 #include "downloader/tcp_client.h"
 #include "web/views/qt_web_views.h"
 #include "web/views/web_module_loader.h"
+#include "window_handlers/arrival_decoding.h"
 #include "window_handlers/views.h"
 
 #include <QMainWindow>
@@ -73,6 +74,8 @@ private:
     QtDecoderView decoderView_;
     QtDownloaderView downloaderView_;
     QtDialogs dialogs_;
+    // The tray as the downloader tells it, holding arrivals for their run.
+    ArrivalDecoding arrivals_;
     WebModuleLoader webModule_;
     QtWebViews webViews_;
     Views views_;

@@ -46,6 +46,7 @@ struct MainWindowControls {
     QCheckBox* joinAtOnceBox = nullptr;          // "Сразу соединять"
     QCheckBox* deleteAfterDecodingBox = nullptr; // "Автоудаление"
     QCheckBox* openFolderAfterBox = nullptr;     // "Открыть папку"
+    QCheckBox* decodeArrivalsBox = nullptr;      // "Расшифровывать скачанное"
     QPushButton* goButton = nullptr;             // "Go!"
     QLabel* folderLabel = nullptr;
     QLineEdit* folderBox = nullptr;

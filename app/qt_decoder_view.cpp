@@ -60,6 +60,7 @@ void QtDecoderView::showOptions(const DecoderOptions& options)
     SetChecked(c_.joinAtOnceBox, options.joinAtOnce);
     SetChecked(c_.deleteAfterDecodingBox, options.deleteAfterDecoding);
     SetChecked(c_.openFolderAfterBox, options.openFolderAfter);
+    SetChecked(c_.decodeArrivalsBox, options.decodeArrivals);
 }
 
 void QtDecoderView::showWorkingFolder(const std::string& folder, bool missing)

@@ -34,6 +34,7 @@ ShellBindings::ShellBindings(WindowContext& context) : QObject(context.controls.
         {c.joinAtOnceBox, DecoderOption::JoinAtOnce},
         {c.deleteAfterDecodingBox, DecoderOption::DeleteAfterDecoding},
         {c.openFolderAfterBox, DecoderOption::OpenFolderAfter},
+        {c.decodeArrivalsBox, DecoderOption::DecodeArrivals},
     };
     for (const auto& [box, option] : optionBoxes) {
         connect(box, &QCheckBox::toggled, this, [this, option = option](bool on) {

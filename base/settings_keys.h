@@ -28,6 +28,7 @@ inline constexpr SettingKey kFolder{"Prog", "Folder"};
 inline constexpr Setting<bool> kDeleteAfterDecoding{{"Prog", "AutoDel"}, false};
 inline constexpr Setting<bool> kJoinAtOnce{{"Prog", "Auto"}, true};
 inline constexpr Setting<bool> kOpenFolderAfter{{"Prog", "AutoOpen"}, false};
+inline constexpr Setting<bool> kDecodeArrivals{{"Prog", "DecodeArrivals"}, false};
 // Blocks between two pumps while decoding and joining; only set by hand.
 inline constexpr Setting<std::int32_t> kUpdate{{"Prog", "Update"}, 100};
 

@@ -3,12 +3,14 @@
 
 namespace vexo {
 
-// What a decode run does besides decoding; the three check boxes of the
-// decoder tab, kept in the settings file.
+// What a decode run does besides decoding, and whether what arrives from
+// the server is decoded by itself; the check boxes of the decoder tab, kept
+// in the settings file.
 struct DecoderOptions {
     bool joinAtOnce = true;           // "Сразу соединять": join split parts after decoding
     bool deleteAfterDecoding = false; // "Автоудаление": delete containers and joined parts
     bool openFolderAfter = false;     // "Открыть папку": show the folder when the run ends
+    bool decodeArrivals = false; // "Расшифровывать скачанное": a run once the downloads are done
 };
 
 } // namespace vexo

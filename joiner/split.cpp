@@ -19,6 +19,7 @@
 #include "joiner/search.h"
 
 #include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -151,7 +152,12 @@ std::vector<SplitFile> FindSplitFiles(const std::string& folder, JoinerLog& log,
         // part; nor is a download still in progress.
         if (name.size() <= 3 || IsPartialDownloadName(name))
             continue;
-        found.push_back(CountParts(index, name));
+        SplitFile entry = CountParts(index, name);
+        // A set whose next part is still being downloaded waits for it:
+        // joined now, it would make a short file and delete its parts.
+        if (index.findFile(kPartialPrefix + entry.baseName + "." + PartSuffix(entry.partCount())))
+            continue;
+        found.push_back(std::move(entry));
         log.logLine("Найден файл " + found.back().baseName + " (Частей: " + std::to_string(found.back().partCount())
                     + ")");
         dialogs.pump();

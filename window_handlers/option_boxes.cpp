@@ -15,6 +15,7 @@ bool& OptionIn(DecoderOptions& options, DecoderOption option)
     case DecoderOption::JoinAtOnce: return options.joinAtOnce;
     case DecoderOption::DeleteAfterDecoding: return options.deleteAfterDecoding;
     case DecoderOption::OpenFolderAfter: return options.openFolderAfter;
+    case DecoderOption::DecodeArrivals: return options.decodeArrivals;
     }
     return options.joinAtOnce;
 }
@@ -25,6 +26,7 @@ const SettingKey& KeyOf(DecoderOption option)
     case DecoderOption::JoinAtOnce: return settings::kJoinAtOnce;
     case DecoderOption::DeleteAfterDecoding: return settings::kDeleteAfterDecoding;
     case DecoderOption::OpenFolderAfter: return settings::kOpenFolderAfter;
+    case DecoderOption::DecodeArrivals: return settings::kDecodeArrivals;
     }
     return settings::kJoinAtOnce;
 }

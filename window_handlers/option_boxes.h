@@ -7,8 +7,8 @@ class DecoderView;
 class SettingsStore;
 struct DecoderOptions;
 
-// The decoder tab's three option boxes (decoder/decoder_options.h).
-enum class DecoderOption { JoinAtOnce, DeleteAfterDecoding, OpenFolderAfter };
+// The decoder tab's option boxes (decoder/decoder_options.h).
+enum class DecoderOption { JoinAtOnce, DeleteAfterDecoding, OpenFolderAfter, DecodeArrivals };
 
 // A check box was ticked or cleared, or the program sets an option: a
 // change is shown and stored; setting the value it has does nothing.

@@ -71,6 +71,7 @@ void StartUp(Session& session, DecoderOptions& options, Views& views, HandlerBou
         {DecoderOption::DeleteAfterDecoding, stored.readBool(settings::kDeleteAfterDecoding)},
         {DecoderOption::JoinAtOnce, stored.readBool(settings::kJoinAtOnce)},
         {DecoderOption::OpenFolderAfter, stored.readBool(settings::kOpenFolderAfter)},
+        {DecoderOption::DecodeArrivals, stored.readBool(settings::kDecodeArrivals)},
     };
     for (const auto& option : storedOptions)
         boundary.run([&] { SetDecoderOption(options, stored, views.decoder, option.first, option.second); });

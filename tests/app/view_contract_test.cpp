@@ -81,7 +81,8 @@ std::ostream& operator<<(std::ostream& out, const Snapshot& s)
 {
     out << "caption=" << s.caption << " size=" << s.width << "x" << s.height << " url=" << s.urlTabVisible
         << " options=" << s.options.joinAtOnce << s.options.deleteAfterDecoding << s.options.openFolderAfter
-        << " folder=" << s.folder << (s.folderMissing ? "(missing)" : "") << " selected=" << s.selected << " lines=";
+        << s.options.decodeArrivals << " folder=" << s.folder << (s.folderMissing ? "(missing)" : "")
+        << " selected=" << s.selected << " lines=";
     for (const std::string& line : s.lines)
         out << "[" << line << "]";
     out << " menu=" << s.removeItemEnabled << s.detailsShown << ":" << s.details << " bars=" << s.runProgress << "/"
@@ -179,7 +180,8 @@ public:
         // Every signal a handler of the program listens to.
         watch(new QSignalSpy(c_.folderBox, &QLineEdit::textChanged));
         watch(new QSignalSpy(c_.autoCheckPeriodBox, &QLineEdit::textChanged));
-        for (QCheckBox* box : {c_.joinAtOnceBox, c_.deleteAfterDecodingBox, c_.openFolderAfterBox, c_.autoCheckBox})
+        for (QCheckBox* box : {c_.joinAtOnceBox, c_.deleteAfterDecodingBox, c_.openFolderAfterBox, c_.decodeArrivalsBox,
+                               c_.autoCheckBox})
             watch(new QSignalSpy(box, &QCheckBox::toggled));
         watch(new QSignalSpy(c_.autoCheckItem, &QAction::toggled));
         watch(new QSignalSpy(c_.queueList, &QListWidget::itemSelectionChanged));
@@ -218,7 +220,7 @@ public:
                                 static_cast<QWidget*>(c_.queueList)})
             s.enabled.push_back(widget->isEnabled());
         s.options = {c_.joinAtOnceBox->isChecked(), c_.deleteAfterDecodingBox->isChecked(),
-                     c_.openFolderAfterBox->isChecked()};
+                     c_.openFolderAfterBox->isChecked(), c_.decodeArrivalsBox->isChecked()};
         s.folder = c_.folderBox->text().toStdString();
         s.folderMissing = c_.folderBox->palette().color(QPalette::Base) == QColor(255, 0, 0);
         for (int row = 0; row < c_.queueList->count(); ++row)
@@ -307,7 +309,7 @@ std::vector<std::string> RunScript(Subject& s)
         s.decoder().setEnabled(DecoderControl::Decode, false);
         s.decoder().setEnabled(DecoderControl::FolderBox, false);
         s.decoder().showWorkingFolder("/nowhere", true);
-        s.decoder().showOptions({false, true, true});
+        s.decoder().showOptions({false, true, true, true});
     });
     step([&] {
         for (const char* line : {"a", "b", "c"})

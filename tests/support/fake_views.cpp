@@ -123,7 +123,8 @@ void FakeViews::focus(DecoderControl control)
 void FakeViews::showOptions(const DecoderOptions& shown)
 {
     record(std::string("options join ") + (shown.joinAtOnce ? "on" : "off") + ", delete "
-           + (shown.deleteAfterDecoding ? "on" : "off") + ", open " + (shown.openFolderAfter ? "on" : "off"));
+           + (shown.deleteAfterDecoding ? "on" : "off") + ", open " + (shown.openFolderAfter ? "on" : "off")
+           + ", arrivals " + (shown.decodeArrivals ? "on" : "off"));
     options = shown;
 }
 

@@ -30,6 +30,11 @@ on_display 2560x1600 env QT_SCALE_FACTOR=2 "$bin/settings_dialog_screenshot" "$d
 on_display 1280x800 "$bin/tray_screenshot" notice "$docs/tray-notice.png"
 on_display 1280x800 "$bin/tray_screenshot" menu "$docs/tray-menu.png"
 on_display 1280x800 "$bin/tray_screenshot" trouble "$docs/tray-trouble.png"
+# The decoder tab alone, with its option boxes.
+tabs=$(mktemp -d)
+on_display 1280x800 "$bin/window_screenshots" "$tabs"
+cp "$tabs/tab1.png" "$docs/decoder-tab.png"
+rm -rf "$tabs"
 on_display 1280x800 "$bin/window_look_screenshot" font11 "$docs/window-11pt.png"
 on_display 1280x800 "$bin/window_look_screenshot" dark "$docs/window-dark.png"
 on_display 1280x800 "$bin/download_screenshot" "$docs/downloading.png"
