@@ -36,11 +36,13 @@ signals:
     void windowAsked();
     void folderAsked();
 
+    // Called by name from the desktop's bus.
 private slots:
     void actionInvoked(uint id, const QString& key);
     void noticeClosed(uint id, uint reason);
 
-private:
+    // The end of moc's slots, which the compiler does not see.
+private: // NOLINT(readability-redundant-access-specifiers)
     struct Check;
     void send(const std::shared_ptr<Check>& check);
 

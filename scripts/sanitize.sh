@@ -28,4 +28,5 @@ for suite in "${suites[@]}"; do
     fi
 done
 labels="^($(IFS='|'; echo "${suites[*]}"))\$"
-UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --no-tests=error -j"$(nproc)" -L "$labels" "$@"
+# Two suites at a time per core: many wait on a peer or a timer.
+UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --no-tests=error -j"$((2 * $(nproc)))" -L "$labels" "$@"

@@ -28,12 +28,13 @@ vexo_install() {
 
 # What CI (CI set) builds with: a build for checking (VEXO_QUICK_BUILD:
 # -O1, debug information as line tables only), in which warnings are
-# errors and the C++ library checks its preconditions (VEXO_WERROR).
+# errors and the C++ library checks its preconditions (VEXO_WERROR), and
+# without the benchmarks, which no test runs.
 VEXO_CI_QUICK=()
 VEXO_CI_OPTIONS=()
 if [ -n "${CI:-}" ]; then
     VEXO_CI_QUICK=(-DVEXO_QUICK_BUILD=ON)
-    VEXO_CI_OPTIONS=(-DVEXO_WERROR=ON -DVEXO_QUICK_BUILD=ON)
+    VEXO_CI_OPTIONS=(-DVEXO_WERROR=ON -DVEXO_QUICK_BUILD=ON -DVEXO_BUILD_BENCH=OFF)
 fi
 
 # Configures the tree in $VEXO_BUILD and builds the given targets, or

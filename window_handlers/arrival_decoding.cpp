@@ -162,12 +162,12 @@ void ArrivalDecoding::decodeHeld()
 
     std::vector<std::string> realFiles;
     for (const std::string& name : after) {
-        if (before.count(name) == 0)
+        if (!before.contains(name))
             realFiles.push_back(name);
     }
     // An arrival that is no container was a real file as it came.
     for (const std::string& name : arrived) {
-        if (before.count(name) != 0 && after.count(name) != 0 && !IsContainer(folder + "/" + name))
+        if (before.contains(name) && after.contains(name) && !IsContainer(folder + "/" + name))
             realFiles.push_back(name);
     }
     AnnounceRealFiles(tray_, realFiles, said);
