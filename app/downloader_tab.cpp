@@ -19,7 +19,7 @@ namespace vexo {
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const QString& caption, const QString& hint)
+QPushButton* MakeCommandButton(QWidget* parent, const QString& caption, const QString& hint)
 {
     auto* button = new QPushButton(caption, parent);
     button->setMinimumWidth(81);
@@ -27,17 +27,18 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const QString& 
     return button;
 }
 
-QGroupBox* BuildCommandBox(MainWindowControls& c, QWidget* tab)
+QGroupBox* BuildDownloaderCommands(MainWindowControls& c, QWidget* tab)
 {
     auto* box = new QGroupBox(tab);
     c.downloaderCommands = box;
-    c.checkServerButton = MakeButton(box, QString::fromUtf8("Обновить"),
-                                     QString::fromUtf8("Обновляет список файлов сервера и состояние их закачки"));
-    c.stopButton = MakeButton(box, QString::fromUtf8("Остановить"),
-                              QString::fromUtf8("Останавливает закачку файла и отменяет ждущие закачки"));
+    c.checkServerButton =
+        MakeCommandButton(box, QString::fromUtf8("Обновить"),
+                          QString::fromUtf8("Обновляет список файлов сервера и состояние их закачки"));
+    c.stopButton = MakeCommandButton(box, QString::fromUtf8("Остановить"),
+                                     QString::fromUtf8("Останавливает закачку файла и отменяет ждущие закачки"));
     c.stopButton->setEnabled(false);
     c.serverSettingsButton =
-        MakeButton(box, QString::fromUtf8("Настройки"), QString::fromUtf8("Настройки доступа к серверу"));
+        MakeCommandButton(box, QString::fromUtf8("Настройки"), QString::fromUtf8("Настройки доступа к серверу"));
     c.autoCheckBox = new QCheckBox(QString::fromUtf8("Автопроверка"), box);
     c.autoCheckPeriodBox = new QLineEdit(QStringLiteral("60"), box);
     c.autoCheckPeriodBox->setFixedWidth(49);
@@ -90,7 +91,7 @@ QWidget* BuildDownloaderTab(MainWindowControls& c)
     auto* tab = new QWidget;
     c.downloaderTab = tab;
 
-    QGroupBox* commands = BuildCommandBox(c, tab);
+    QGroupBox* commands = BuildDownloaderCommands(c, tab);
     c.serverFileGrid = new ServerGrid(tab);
     QGroupBox* progress = BuildProgressBox(c, tab);
 

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kPanel0Width = 570;
 // One frame of a 60 Hz screen: painting faster shows nothing more.
-constexpr int kFrameMs = 16;
+constexpr int kLeastRepaintGapMs = 16;
 constexpr int kMargin = 2;
 
 } // namespace
@@ -40,7 +40,7 @@ QString StatusBar::panelText(int panel) const
 
 void StatusBar::repaintNow()
 {
-    if (painted_.isValid() && painted_.elapsed() < kFrameMs) {
+    if (painted_.isValid() && painted_.elapsed() < kLeastRepaintGapMs) {
         update();
         return;
     }
