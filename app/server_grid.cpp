@@ -2,18 +2,23 @@
 #include "app/server_grid.h"
 
 #include <QHeaderView>
+#include <QStandardItemModel>
 
 namespace vexo {
 
-ServerGrid::ServerGrid(QWidget* parent) : QTableWidget(1, 2, parent)
+namespace {
+
+constexpr int kColumnWidth = 300;
+
+} // namespace
+
+ServerGrid::ServerGrid(QWidget* parent) : QTableView(parent), cells_(new QStandardItemModel(1, 2, this))
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    setColumnWidth(0, 300);
-    setColumnWidth(1, 300);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -24,12 +29,28 @@ ServerGrid::ServerGrid(QWidget* parent) : QTableWidget(1, 2, parent)
     setTabKeyNavigation(false);
 }
 
+void ServerGrid::showEvent(QShowEvent* event)
+{
+    showCells();
+    QTableView::showEvent(event);
+}
+
+void ServerGrid::showCells()
+{
+    if (model() == cells_)
+        return;
+    setModel(cells_);
+    // The columns exist once the model is in place.
+    setColumnWidth(0, kColumnWidth);
+    setColumnWidth(1, kColumnWidth);
+}
+
 void ServerGrid::setCellText(int column, int row, const QString& text)
 {
-    QTableWidgetItem* cell = item(row, column);
+    QStandardItem* cell = cells_->item(row, column);
     if (!cell) {
-        cell = new QTableWidgetItem;
-        setItem(row, column, cell);
+        cell = new QStandardItem;
+        cells_->setItem(row, column, cell);
         styleRow(row);
     }
     cell->setText(text);
@@ -37,7 +58,7 @@ void ServerGrid::setCellText(int column, int row, const QString& text)
 
 QString ServerGrid::cellText(int column, int row) const
 {
-    const QTableWidgetItem* cell = item(row, column);
+    const QStandardItem* cell = cells_->item(row, column);
     return cell ? cell->text() : QString();
 }
 
@@ -50,17 +71,27 @@ void ServerGrid::setFixedRowCount(int rows)
 
 void ServerGrid::setRowTotal(int rows)
 {
-    setRowCount(rows < 1 ? 1 : rows);
+    cells_->setRowCount(rows < 1 ? 1 : rows);
     // A grid keeps at least one row below its fixed rows.
     if (fixedRows_ >= rowCount())
         setFixedRowCount(rowCount() - 1);
+}
+
+int ServerGrid::rowCount() const
+{
+    return cells_->rowCount();
+}
+
+int ServerGrid::columnCount() const
+{
+    return cells_->columnCount();
 }
 
 void ServerGrid::styleRow(int row)
 {
     const bool fixed = row < fixedRows_;
     for (int column = 0; column < columnCount(); ++column) {
-        QTableWidgetItem* cell = item(row, column);
+        QStandardItem* cell = cells_->item(row, column);
         if (!cell)
             continue;
         cell->setFlags(fixed ? Qt::ItemIsEnabled : Qt::ItemIsEnabled | Qt::ItemIsSelectable);

@@ -132,6 +132,37 @@ TEST_F(MainWindowTest, EveryTabIsLaidOutWhenShown)
     }
 }
 
+// Guards the server grid, which takes its cells as the view's model only
+// when first shown: rows written while its tab was hidden, the bold title
+// row and the column widths were missing once it was shown.
+TEST_F(MainWindowTest, ServerGridShowsWhatWasWrittenWhileHidden)
+{
+    start();
+    ServerGrid* grid = c().serverFileGrid;
+    struct Written {
+        ServerFileTable table;
+        int rows;
+        const char* secondSize;
+        bool boldTitles;
+    };
+    const Written cases[] = {
+        // While the tab was hidden, then once it is shown.
+        {{{{"Имя Файла", "Размер"}, {"a.avi", "1 Мб"}}, 1}, 2, "1 Мб", true},
+        {{{{"Имя Файла", "Размер"}, {"c.avi", "3 Мб"}, {"d.jpg", "4 Мб"}}, 0}, 3, "3 Мб", false},
+    };
+    for (const Written& written : cases) {
+        window->views().downloader.showServerFiles(written.table);
+        c().tabs->setCurrentWidget(c().downloaderTab);
+        QApplication::processEvents();
+        ASSERT_NE(grid->model(), nullptr);
+        EXPECT_EQ(grid->model()->rowCount(), written.rows);
+        EXPECT_EQ(grid->model()->index(1, 1).data().toString(), U(written.secondSize));
+        EXPECT_EQ(grid->model()->index(0, 0).data(Qt::FontRole).value<QFont>().bold(), written.boldTitles);
+        EXPECT_EQ(grid->columnWidth(0), 300);
+        EXPECT_EQ(grid->columnWidth(1), 300);
+    }
+}
+
 // Guards the tabs: order, captions, the hidden fifth tab, the first tab shown.
 TEST_F(MainWindowTest, FiveTabsInOrderWithTheLastHidden)
 {
