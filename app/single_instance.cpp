@@ -8,14 +8,15 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
+#include <functional>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -32,7 +33,7 @@ constexpr int kAnswerWaitMs = 5000;
 constexpr auto kStartLockWait = std::chrono::milliseconds(5000);
 // A request is its options, a kind, a path and its end; anything longer is
 // no request.
-constexpr qsizetype kLongestRequest = 8192;
+constexpr std::size_t kLongestRequest = 8192;
 constexpr char kShowWindow = 'S';
 constexpr char kStayInTray = 'T';
 // Options go before the kind, so that a request without any reads as it
@@ -71,31 +72,84 @@ private:
     bool heldElsewhere_ = false;
 };
 
-void DropConnection(QLocalSocket* connection)
-{
-    connection->abort();
-    connection->deleteLater();
-}
-
 // Sends the request and waits for the running copy to say it took it.
-bool HandOver(QLocalSocket& socket, const SingleInstance::Request& request)
+bool HandOver(LocalSocket& socket, const SingleInstance::Request& request)
 {
-    QByteArray bytes;
+    std::string bytes;
     if (request.deleteAfterDecoding)
         bytes += kDeleteAfterDecoding;
     bytes += request.inTray ? kStayInTray : kShowWindow;
-    bytes += QByteArray::fromStdString(request.folder);
+    bytes += request.folder;
     bytes += kRequestEnd;
-    socket.write(bytes);
-    socket.flush();
-    // Waiting for the answer also writes what is left of the request.
-    while (socket.bytesAvailable() == 0) {
-        if (!socket.waitForReadyRead(kAnswerWaitMs))
+    const std::chrono::milliseconds wait(kAnswerWaitMs);
+    if (!socket.send(bytes, wait))
+        return false;
+    std::string answer;
+    bool ended = false;
+    while (answer.empty() && !ended) {
+        if (!socket.waitReadable(wait))
             return false;
+        answer = socket.receive(ended);
     }
-    char answer = 0;
-    return socket.getChar(&answer) && answer == kTaken;
+    return !answer.empty() && answer.front() == kTaken;
 }
+
+// One later start's connection, read as its bytes come, until its request
+// is whole (then handed to `take`) or it is no request: dropped.
+class RequestReader : public QObject {
+public:
+    RequestReader(LocalSocket connection, std::function<void(SingleInstance::Request)> take, QObject* parent)
+        : QObject(parent), connection_(std::move(connection)), take_(std::move(take)),
+          notifier_(new QSocketNotifier(static_cast<qintptr>(connection_.fd()), QSocketNotifier::Read, this))
+    {
+        connect(notifier_, &QSocketNotifier::activated, this, [this] { read(); });
+    }
+    // Unwatched before the connection closes.
+    ~RequestReader() override { notifier_->setEnabled(false); }
+    RequestReader(const RequestReader&) = delete;
+    RequestReader& operator=(const RequestReader&) = delete;
+
+private:
+    void read()
+    {
+        bool ended = false;
+        received_ += connection_.receive(ended);
+        const std::size_t end = received_.find(kRequestEnd);
+        if (end == std::string::npos) {
+            if (ended || received_.size() > kLongestRequest)
+                finish();
+            return;
+        }
+        const std::size_t options = received_.starts_with(kDeleteAfterDecoding) ? 1 : 0;
+        const char kind = end > options ? received_[options] : '\0';
+        if (kind != kShowWindow && kind != kStayInTray) {
+            finish();
+            return;
+        }
+        std::string folder = received_.substr(options + 1, end - options - 1);
+        if (!folder.empty() && folder.front() != '/') {
+            finish();
+            return;
+        }
+        // Said before the request is carried out, which may show a box.
+        connection_.send(std::string_view(&kTaken, 1), std::chrono::milliseconds(0));
+        const auto take = take_;
+        finish();
+        take({kind == kStayInTray, std::move(folder), options == 1});
+    }
+
+    void finish()
+    {
+        notifier_->setEnabled(false);
+        connection_.close();
+        deleteLater();
+    }
+
+    LocalSocket connection_;
+    std::function<void(SingleInstance::Request)> take_;
+    QSocketNotifier* notifier_;
+    std::string received_;
+};
 
 } // namespace
 
@@ -103,7 +157,11 @@ SingleInstance::SingleInstance(const std::string& settingsPath, QObject* parent,
     : QObject(parent), path_(SocketPath(settingsPath)), clock_(std::move(clock))
 {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    // Unwatched before the socket closes.
+    delete serverNotifier_;
+}
 
 QString SingleInstance::SocketPath(const std::string& settingsPath)
 {
@@ -131,68 +189,43 @@ SingleInstance::Outcome SingleInstance::handOverOrListen(Request request)
     const StartLock lock(path_ + QStringLiteral(".lock"), clock_);
     if (lock.heldElsewhere())
         return Outcome::LockHeld;
+    const std::string socketPath = QFile::encodeName(path_).toStdString();
     {
-        QLocalSocket socket;
-        socket.connectToServer(path_);
-        if (socket.waitForConnected(kAnswerWaitMs)) {
+        LocalSocket::Reach reach = LocalSocket::Reach::NobodyListens;
+        LocalSocket socket = LocalSocket::Connect(socketPath, reach);
+        if (reach == LocalSocket::Reach::Busy)
+            return Outcome::NoAnswer;
+        if (reach == LocalSocket::Reach::Connected) {
             // Nothing is handed to a listener of another user.
-            if (!PeerRunsAs(static_cast<int>(socket.socketDescriptor()), ::geteuid()))
+            if (!PeerRunsAs(socket.fd(), ::geteuid()))
                 return Outcome::NoAnswer;
             return HandOver(socket, request) ? Outcome::HandedOver : Outcome::NoAnswer;
         }
     }
-    // Nobody listens: what lies there is left by a copy that died.
-    QLocalServer::removeServer(path_);
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* connection = server_->nextPendingConnection())
-            readRequest(connection);
-    });
-    if (!server_->listen(path_)) {
-        std::fprintf(stderr, "vexorama: %s: %s\n", QFile::encodeName(path_).constData(),
-                     server_->errorString().toLocal8Bit().constData());
-        delete server_;
-        server_ = nullptr;
+    std::string error;
+    server_ = LocalSocket::Listen(socketPath, error);
+    if (!server_.isOpen()) {
+        std::fprintf(stderr, "vexorama: %s\n", error.c_str());
         return Outcome::Alone;
     }
+    serverNotifier_ = new QSocketNotifier(static_cast<qintptr>(server_.fd()), QSocketNotifier::Read, this);
+    connect(serverNotifier_, &QSocketNotifier::activated, this, [this] { takeConnections(); });
     return Outcome::Listening;
 }
 
-void SingleInstance::readRequest(QLocalSocket* connection)
+void SingleInstance::takeConnections()
+{
+    for (LocalSocket connection = server_.accept(); connection.isOpen(); connection = server_.accept())
+        readRequest(std::move(connection));
+}
+
+void SingleInstance::readRequest(LocalSocket connection)
 {
     // A start of another user is not heard.
-    if (!PeerRunsAs(static_cast<int>(connection->socketDescriptor()), ::geteuid())) {
-        DropConnection(connection);
+    if (!PeerRunsAs(connection.fd(), ::geteuid()))
         return;
-    }
-    auto received = std::make_shared<QByteArray>();
-    connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-    const auto read = [this, connection, received] {
-        *received += connection->readAll();
-        const qsizetype end = received->indexOf(kRequestEnd);
-        if (end < 0) {
-            if (received->size() > kLongestRequest)
-                DropConnection(connection);
-            return;
-        }
-        const qsizetype options = received->startsWith(kDeleteAfterDecoding) ? 1 : 0;
-        const char kind = end > options ? received->at(options) : '\0';
-        const QByteArray folder = received->mid(options + 1, end - options - 1);
-        if ((kind != kShowWindow && kind != kStayInTray) || (!folder.isEmpty() && !folder.startsWith('/'))) {
-            DropConnection(connection);
-            return;
-        }
-        Request request{kind == kStayInTray, folder.toStdString(), options == 1};
-        // Said before the request is carried out, which may show a box.
-        connection->putChar(kTaken);
-        connection->flush();
-        connection->disconnectFromServer();
-        deliver(std::move(request));
-    };
-    connect(connection, &QLocalSocket::readyRead, this, read);
-    if (connection->bytesAvailable() > 0)
-        read();
+    new RequestReader(
+        std::move(connection), [this](Request request) { deliver(std::move(request)); }, this);
 }
 
 void SingleInstance::deliver(Request request)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/local_socket.h"
 #include "base/private_place.h"
 
 #include <QObject>
@@ -10,8 +11,7 @@
 #include <string>
 #include <vector>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace vexo {
 
@@ -57,12 +57,14 @@ public:
     static QString SocketPath(const std::string& settingsPath);
 
 private:
-    void readRequest(QLocalSocket* connection);
+    void takeConnections();
+    void readRequest(LocalSocket connection);
     void deliver(Request request);
 
     QString path_;
     WaitClock clock_;
-    QLocalServer* server_ = nullptr;
+    LocalSocket server_;
+    QSocketNotifier* serverNotifier_ = nullptr;
     std::function<void(const Request&)> handler_;
     std::vector<Request> waiting_;
 };

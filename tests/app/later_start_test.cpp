@@ -3,6 +3,7 @@
 #include "app/single_instance.h"
 #include "app/tray_bindings.h"
 #include "app/window_timer.h"
+#include "base/local_socket.h"
 #include "base/settings_store.h"
 #include "tests/support/box_answerer.h"
 #include "tests/support/scoped_env.h"
@@ -11,8 +12,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
-#include <QLocalSocket>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -167,14 +169,19 @@ TEST_F(LaterStartTest, HandedOverStartKeepsTheStartUpRules)
         if (c->deleteAfterDecodingBox->isChecked())
             c->deleteAfterDecodingBox->click();
         const qsizetype boxesSeen = answerer.texts().size();
-        QLocalSocket start;
-        start.connectToServer(SingleInstance::SocketPath(settingsPath));
-        ASSERT_TRUE(start.waitForConnected(5000));
-        start.write(row.request.c_str(), static_cast<qint64>(row.request.size() + 1));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return start.bytesAvailable() > 0 || start.state() != QLocalSocket::ConnectedState; }));
+        LocalSocket::Reach reach = LocalSocket::Reach::NobodyListens;
+        LocalSocket start =
+            LocalSocket::Connect(QFile::encodeName(SingleInstance::SocketPath(settingsPath)).toStdString(), reach);
+        ASSERT_EQ(reach, LocalSocket::Reach::Connected);
+        ASSERT_TRUE(start.send(std::string_view(row.request.c_str(), row.request.size() + 1), std::chrono::seconds(5)));
+        std::string answer;
+        bool ended = false;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            answer += start.receive(ended);
+            return !answer.empty() || ended;
+        }));
         settle();
-        EXPECT_EQ(start.readAll() == "+", row.taken);
+        EXPECT_EQ(answer == "+", row.taken);
         EXPECT_EQ(window->session().workingFolder().path(), row.folder);
         EXPECT_EQ(storedFolder(), row.folder);
         EXPECT_EQ(c->deleteAfterDecodingBox->isChecked(), row.deleteTicked);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/file_io.h"
+#include "base/local_socket.h"
 #include "base/private_place.h"
 #include "tests/support/temp_dir.h"
 
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -92,6 +94,48 @@ TEST(PrivatePlace, StrangersCannotListenForOrHoldUpAStart)
         EXPECT_EQ(LockWithin(starter.fd(), 5s, clock), row.expected);
         EXPECT_EQ(now.time_since_epoch(), row.waited);
     }
+}
+
+// Guards the meeting socket: a socket left by a copy that died taken for a
+// listener or keeping the next copy from listening, a wait for a connection
+// where none came, a request split over sends, and a peer gone away killing
+// the sender (SIGPIPE) or leaving its reader waiting.
+TEST(PrivatePlace, MeetingSocketOutlivesDeadCopiesAndGonePeers)
+{
+    using namespace std::string_view_literals;
+    const test::TempDir temp;
+    const std::string path = temp.file("meet");
+    std::string error;
+    LocalSocket::Reach reach = LocalSocket::Reach::Connected;
+    EXPECT_FALSE(LocalSocket::Connect(path, reach).isOpen());
+    EXPECT_EQ(reach, LocalSocket::Reach::NobodyListens);
+    ASSERT_TRUE(LocalSocket::Listen(path, error).isOpen()) << error; // closed at once: left behind
+    EXPECT_FALSE(LocalSocket::Connect(path, reach).isOpen());
+    EXPECT_EQ(reach, LocalSocket::Reach::NobodyListens);
+
+    LocalSocket listener = LocalSocket::Listen(path, error);
+    ASSERT_TRUE(listener.isOpen()) << error;
+    EXPECT_FALSE(listener.accept().isOpen());
+    LocalSocket starter = LocalSocket::Connect(path, reach);
+    ASSERT_EQ(reach, LocalSocket::Reach::Connected);
+    LocalSocket heard = listener.accept();
+    ASSERT_TRUE(heard.isOpen());
+    EXPECT_TRUE(PeerRunsAs(heard.fd(), ::geteuid()));
+    std::string received;
+    bool ended = false;
+    for (const std::string_view part : {"S/ho"sv, "me\0"sv}) {
+        ASSERT_TRUE(starter.send(part, 1s));
+        ASSERT_TRUE(heard.waitReadable(5s));
+        received += heard.receive(ended);
+    }
+    EXPECT_EQ(received, "S/home\0"sv);
+    EXPECT_FALSE(ended);
+    starter.close();
+    EXPECT_EQ(heard.receive(ended), "");
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(heard.send("+", 0ms));
+    EXPECT_FALSE(LocalSocket::Listen(temp.file(std::string(120, 'x')), error).isOpen());
+    EXPECT_NE(error.find("xxx"), std::string::npos);
 }
 
 } // namespace
