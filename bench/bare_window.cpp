@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline of the start-up benchmark: a bare Qt Widgets window with
 // five tabs of the same captions and a status bar, ending at the first
-// turn of its event loop after its first paint.
+// turn of its event loop after its first paint (with `--unpainted`, at the
+// first turn).
 #include "bench/end_after_first_paint.h"
 
 #include <QApplication>
