@@ -56,6 +56,7 @@ DownloaderBindings::DownloaderBindings(WindowContext& context)
     connect(c.runnerTimer, &WindowTimer::tick, this, boundary.guard([d] { d->tick(); }));
     connect(c.fetchProgressTimer, &WindowTimer::tick, this, boundary.guard([d] { d->showFetchProgress(); }));
     connect(c.autoCheckTimer, &WindowTimer::tick, this, boundary.guard([d] { d->autoCheckTick(); }));
+    connect(c.trayHintTimer, &WindowTimer::tick, this, boundary.guard([d] { d->sendHeldTrayHint(); }));
     context.views.webPages.whenRemovalLoaded([this, d](const std::string& address, bool loaded) {
         context_.boundary.run([&] { d->removalPageLoaded(address, loaded); });
     });

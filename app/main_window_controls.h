@@ -112,6 +112,7 @@ struct MainWindowControls {
     WindowTimer* fetchProgressTimer = nullptr;
     WindowTimer* autoCheckTimer = nullptr;
     WindowTimer* periodTypingTimer = nullptr; // ends the editing of the period box
+    WindowTimer* trayHintTimer = nullptr;     // sends the tray hint held back by its pace
 };
 
 } // namespace vexo

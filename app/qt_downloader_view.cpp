@@ -27,6 +27,7 @@ WindowTimer* QtDownloaderView::timer(DownloaderTimer which) const
     case DownloaderTimer::FetchProgress: return c_.fetchProgressTimer;
     case DownloaderTimer::AutoCheck: return c_.autoCheckTimer;
     case DownloaderTimer::PeriodTyping: return c_.periodTypingTimer;
+    case DownloaderTimer::TrayHint: return c_.trayHintTimer;
     }
     throw std::logic_error("unknown timer");
 }

@@ -62,6 +62,7 @@ MainWindowControls BuildMainWindow(QMainWindow& window)
     c.fetchProgressTimer = new WindowTimer(100, false, &window);
     c.autoCheckTimer = new WindowTimer(1000, false, &window);
     c.periodTypingTimer = new WindowTimer(1000, false, &window);
+    c.trayHintTimer = new WindowTimer(1000, false, &window);
 
     auto* hintEcho = new HintEcho(c.statusBar);
     hintEcho->watchMenu(c.queueMenu);

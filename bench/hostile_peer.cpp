@@ -6,7 +6,8 @@
 //   hostile_peer stall            HTTP: names 1 MiB, sends half of it, then silence
 //   hostile_peer plain            HTTP only: a request that never ends (a TLS hello) gets silence
 //   hostile_peer full             a listener whose accept queue is full: connects hang
-//   hostile_peer fast BYTES       HTTP: BYTES bytes as fast as the connection takes them
+//   hostile_peer fast BYTES       HTTP: BYTES bytes as fast as the connection takes them, under an
+//                                 ETag as vexo-server names its files (the fetch keeps a resume record)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -110,8 +111,8 @@ void Plain(int connection)
 void Fast(int connection, long long bytes)
 {
     if (!ReadUntil(connection, "\r\n\r\n")
-        || !SendAll(connection,
-                    "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(bytes) + "\r\nConnection: close\r\n\r\n"))
+        || !SendAll(connection, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(bytes)
+                                    + "\r\nETag: \"fast\"\r\nConnection: close\r\n\r\n"))
         return;
     const std::string block(1 << 20, 'f');
     while (bytes > 0) {

@@ -81,6 +81,9 @@ public:
     // Tick of the fetch progress timer: the bar, "Скачано ... из ...", the
     // speed and the time left, the tray hint, and a pump.
     void showFetchProgress();
+    // Tick of the tray hint's timer: the hint held back since the last one
+    // went out goes now, a second after that one.
+    void sendHeldTrayHint();
     // The period box's text changed as the user types: it is held as typed
     // until the editing ends (finishAutoCheckPeriod), at the latest a second
     // after the last keystroke (the PeriodTyping timer).
@@ -203,6 +206,8 @@ private:
     // runner_timers.cpp
     void restartRunner();
     void showTrayHint();
+    void offerTrayHint(const std::string& hint);
+    void startTrayHintTimer(std::optional<TrayHintPacer::Wait> wait);
     void announceArrival(const std::string& fileName);
     void reportTrouble(MessageKind kind, const std::string& text);
     bool failedTaskTold(const std::exception& error);
@@ -247,8 +252,8 @@ private:
     // speed of its transfer.
     std::string fetchingName_;
     SpeedMeter speed_;
-    // The tray hint as it goes out: the running download's figures at most
-    // once a second.
+    // The tray hint as it goes out: at most once a second, the last one
+    // held back until then.
     TrayHintPacer trayHint_;
     // Files whose listed size was not a number at the last check, already
     // reported to the user ("name\nsize").

@@ -22,6 +22,7 @@ enum class DownloaderTimer {
     FetchProgress, // shows the progress of a fetch
     AutoCheck,     // queues the automatic check
     PeriodTyping,  // ends the editing of the period box after a pause
+    TrayHint,      // sends the tray hint held back by its pace
 };
 
 // The downloader tab, its timers, and the status bar.

@@ -84,6 +84,8 @@ struct Transfer {
     std::int64_t startedAt = 0;
     // Whether the bytes stay for a later resume: their validator is recorded.
     bool resumable = false;
+    // The validator whose record is still to be written (WriteRecord).
+    std::optional<std::string> recordDue = std::nullopt;
     // The body ran past its size.
     bool overran = false;
     // The most the body may bring: the length the server names, else the
@@ -187,14 +189,15 @@ bool StartBody(Transfer& transfer)
         transfer.progress.keptBytes = transfer.startedAt;
         transfer.resumable = true;
     } else if (IsSuccess(status)) {
+        // A record left from earlier bytes must not name these: it goes
+        // before they do, and theirs is written once the receive is over.
+        transfer.partial.forget();
         transfer.file.start(0);
         transfer.progress.fetchedBytes = 0;
         transfer.progress.keptBytes = 0;
         const std::string validator = transfer.headers.validator();
-        if (validator.empty()) {
-            transfer.partial.forget();
-        } else {
-            transfer.partial.record(transfer.url, transfer.listedSizeText, validator);
+        if (!validator.empty()) {
+            transfer.recordDue = validator;
             transfer.resumable = true;
         }
     } else {
@@ -246,6 +249,20 @@ std::size_t WriteReceived(char* data, std::size_t size, std::size_t count, void*
         return 0;
     }
     return bytes;
+}
+
+// Writes the partial's record, flushed to the disk, which takes long on a
+// slow one (two flushes: the record's and its folder's): beside the pump,
+// between two steps of the transfer. Until it is there the bytes kept have
+// no record, and a later fetch takes the file whole.
+void WriteRecord(Transfer& transfer, const std::function<void()>& between)
+{
+    const std::string validator = *std::exchange(transfer.recordDue, std::nullopt);
+    RunBesidePump(
+        [&transfer, &validator](const std::atomic<bool>&) {
+            transfer.partial.record(transfer.url, transfer.listedSizeText, validator);
+        },
+        between);
 }
 
 // One easy handle driven through a multi handle, so that no wait of the
@@ -383,6 +400,10 @@ Attempt FetchOnce(const Request& request, FetchProgress& progress, PumpPacer& pa
     const CURLcode result = sliced.run([&] {
         if (transfer.error)
             std::rethrow_exception(transfer.error);
+        // Before the pump, which may stop the fetch: what arrived stays
+        // resumable.
+        if (transfer.recordDue)
+            WriteRecord(transfer, between);
         between();
         if (std::exchange(transfer.paused, false)) {
             transfer.unpaused = true;

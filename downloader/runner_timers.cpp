@@ -6,6 +6,8 @@
 #include "downloader/fetch_pace_text.h"
 #include "downloader/tray_hint.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vexo {
@@ -48,20 +50,41 @@ void Downloader::restartRunner()
     view_.setTimerActive(DownloaderTimer::TaskRunner, true);
 }
 
-// While a download runs (and may be stopped), the hint has a line for it;
-// its figures alone change at every progress tick, and are paced.
+// While a download runs (and may be stopped), the hint has a line for it,
+// whose figures change at every progress tick.
 void Downloader::showTrayHint()
 {
     const std::string caption = session_.caption();
     const int waiting = delivery_.waitingCount();
     if (!stoppable_) {
-        const std::string hint = TrayHintText(caption, downloadedThisSession_, waiting);
-        trayHint_.offer(hint, hint, now_(), tray_);
+        offerTrayHint(TrayHintText(caption, downloadedThisSession_, waiting));
         return;
     }
     const std::string line = FetchTrayLine(fetchingName_, progress_, speed_.bytesPerSecond());
-    trayHint_.offer(TrayHintText(caption, downloadedThisSession_, waiting, line),
-                    TrayHintText(caption, downloadedThisSession_, waiting, fetchingName_), now_(), tray_);
+    offerTrayHint(TrayHintText(caption, downloadedThisSession_, waiting, line));
+}
+
+void Downloader::offerTrayHint(const std::string& hint)
+{
+    startTrayHintTimer(trayHint_.offer(hint, now_(), tray_));
+}
+
+void Downloader::sendHeldTrayHint()
+{
+    const std::optional<TrayHintPacer::Wait> wait = trayHint_.sendHeld(now_(), tray_);
+    if (!wait)
+        view_.setTimerActive(DownloaderTimer::TrayHint, false);
+    startTrayHintTimer(wait);
+}
+
+// The timer counts the wait from now, once.
+void Downloader::startTrayHintTimer(std::optional<TrayHintPacer::Wait> wait)
+{
+    if (!wait)
+        return;
+    view_.setTimerInterval(DownloaderTimer::TrayHint, static_cast<std::uint32_t>(wait->count()));
+    view_.setTimerActive(DownloaderTimer::TrayHint, false);
+    view_.setTimerActive(DownloaderTimer::TrayHint, true);
 }
 
 void Downloader::announceArrival(const std::string& fileName)

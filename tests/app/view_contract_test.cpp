@@ -99,7 +99,8 @@ constexpr DecoderControl kDecoderControls[] = {
     DecoderControl::OpenFolder,  DecoderControl::FolderBox, DecoderControl::QueueList,
 };
 constexpr DownloaderTimer kTimers[] = {DownloaderTimer::TaskRunner, DownloaderTimer::FetchProgress,
-                                       DownloaderTimer::AutoCheck, DownloaderTimer::PeriodTyping};
+                                       DownloaderTimer::AutoCheck, DownloaderTimer::PeriodTyping,
+                                       DownloaderTimer::TrayHint};
 
 int Permille(std::int64_t part, std::int64_t whole)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "downloader/fetch_pace_text.h"
 #include "downloader/speed_meter.h"
+#include "downloader/tray_hint_pacer.h"
 #include "tests/downloader/check_fixture.h"
 #include "tests/support/script_server.h"
 
@@ -10,6 +11,8 @@
 #include <atomic>
 #include <chrono>
 #include <iterator>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace vexo {
@@ -82,6 +85,61 @@ TEST(SpeedMeterTest, SpeedAndTimeLeftAreSteadyAndOfThisTransferOnly)
     }
 }
 
+// A tray that notes when each hint reached it, in milliseconds.
+struct TimedTray : test::FakeViews {
+    int now = 0;
+    std::vector<std::pair<int, std::string>> sent;
+    void showTrayHint(const std::string& hint) override { sent.emplace_back(now, hint); }
+};
+
+// Guards a tray hint sent twice within a second (a download that began or
+// ended right after its figures changed), a last hint lost when no offer
+// follows it, an unchanged hint sent again, and a timer that ticks early
+// (as a coarse one may) letting a hint through too soon.
+TEST(TrayHintPacerTest, NeverTwiceInASecondAndTheLastAlwaysArrives)
+{
+    const struct {
+        const char* what;
+        std::vector<std::pair<int, const char*>> offers; // when, what
+        std::vector<std::pair<int, std::string>> sent;
+        int early = 0; // how much sooner than asked the caller's timer ticks
+    } cases[] = {
+        {"a change right after a send", {{0, "a"}, {300, "b"}}, {{0, "a"}, {1000, "b"}}},
+        {"the latest held one goes",
+         {{0, "a"}, {200, "b"}, {500, "c"}, {1500, "d"}},
+         {{0, "a"}, {1000, "c"}, {2000, "d"}}},
+        {"back to the hint shown", {{0, "a"}, {200, "b"}, {400, "a"}}, {{0, "a"}}},
+        {"the same hint again", {{0, "a"}, {1500, "a"}, {3000, "a"}}, {{0, "a"}}},
+        {"after a quiet second", {{0, "a"}, {1200, "b"}, {1300, "c"}}, {{0, "a"}, {1200, "b"}, {2200, "c"}}},
+        {"an early timer", {{0, "a"}, {100, "b"}}, {{0, "a"}, {1000, "b"}}, 50},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TrayHintPacer pacer;
+        TimedTray tray;
+        std::optional<int> due;
+        const auto at = [](int ms) { return std::chrono::steady_clock::time_point(std::chrono::milliseconds(ms)); };
+        const auto startTimer = [&](std::optional<TrayHintPacer::Wait> wait) {
+            if (wait)
+                due = tray.now + std::max(1, static_cast<int>(wait->count()) - c.early);
+        };
+        const auto tick = [&] {
+            tray.now = *std::exchange(due, std::nullopt);
+            startTimer(pacer.sendHeld(at(tray.now), tray));
+        };
+        for (const auto& [ms, hint] : c.offers) {
+            while (due && *due <= ms)
+                tick();
+            tray.now = ms;
+            startTimer(pacer.offer(hint, at(ms), tray));
+        }
+        for (int ticks = 0; due && ticks < 100; ++ticks)
+            tick();
+        EXPECT_FALSE(due);
+        EXPECT_EQ(tray.sent, c.sent);
+    }
+}
+
 class TrayTipTest : public test::CheckFixture {
 protected:
     std::chrono::steady_clock::time_point clock{};
@@ -93,7 +151,8 @@ protected:
 
 // Guards the tray tip during a download: a third line with the file, its
 // percent and speed after the first two, sent only when it changed and at
-// most once a second as the figures move, and gone at once at the end.
+// most once a second as the figures move, and gone a second after the last
+// tip, by the tip's own timer.
 TEST_F(TrayTipTest, DownloadLineIsPacedAndGoesWithTheDownload)
 {
     // Four pieces of 1000 bytes, one more let go every 20 progress ticks.
@@ -129,6 +188,10 @@ TEST_F(TrayTipTest, DownloadLineIsPacedAndGoesWithTheDownload)
     };
     queueCheck();
     d.tick();
+    for (int wait = 0; wait < 3 && timerActive(DownloaderTimer::TrayHint); ++wait) {
+        clock += std::chrono::milliseconds(timerInterval(DownloaderTimer::TrayHint));
+        d.sendHeldTrayHint();
+    }
 
     ASSERT_EQ(d.downloadedThisSession(), 1);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");

@@ -674,11 +674,12 @@ TEST_F(FetchTest, BytesKeptAfterFailureOrStopAreResumedLater)
     EXPECT_EQ(folderNames(), std::vector<std::string>{"clip.avi"});
 }
 
-// Guards the window held by the final flush of a whole download (seconds
-// on a slow stick), and a stop then leaving a torn file or the real name:
-// the window pumps while the flush is held, and a stop during it leaves
-// the partial with its record when it can be resumed, else nothing.
-TEST_F(FetchTest, FinalFlushGoesOnBesideThePump)
+// Guards the window held by the flushes of a download (seconds on a slow
+// stick: the resume record's, the final one), and a stop then leaving a
+// torn file or the real name: the window's thread flushes nothing, it
+// pumps while the final flush is held, and a stop during it leaves the
+// partial with its record when it can be resumed, else nothing.
+TEST_F(FetchTest, FlushesGoOnBesideThePump)
 {
     const std::string body = PatternBytes(200000);
     const std::string partial = ".vexorama-partial-clip.avi";
@@ -700,12 +701,18 @@ TEST_F(FetchTest, FinalFlushGoesOnBesideThePump)
         bool flushing = false;
         bool stopped = false;
         int flushes = 0;
+        int flushesHere = 0;
         int pumpsWhileFlushing = 0;
-        // Holds every flush but those of this thread until the window has
-        // pumped five times or been closed meanwhile; ten seconds at most,
-        // should it never pump.
+        // Holds the flush of the whole body until the window has pumped
+        // five times or been closed meanwhile; ten seconds at most, should
+        // it never pump.
         FileFaults faults{.duringSync = [&, self = std::this_thread::get_id()] {
-            if (std::this_thread::get_id() == self)
+            if (std::this_thread::get_id() == self) {
+                ++flushesHere;
+                return;
+            }
+            std::error_code missing;
+            if (std::filesystem::file_size(dir.file(partial), missing) != body.size())
                 return;
             std::unique_lock lock(mutex);
             ++flushes;
@@ -731,6 +738,7 @@ TEST_F(FetchTest, FinalFlushGoesOnBesideThePump)
                 EXPECT_EQ(fetch(server, "200000"), Fetched::Whole);
         }
         onPump = nullptr;
+        EXPECT_EQ(flushesHere, 0);
         EXPECT_GE(flushes, 1);
         EXPECT_EQ(pumpsWhileFlushing, c.stop ? 1 : 5);
         EXPECT_EQ(folderNames(), c.left);

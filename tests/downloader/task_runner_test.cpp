@@ -34,6 +34,19 @@ const char* const kZeroSize = "Ошибка, файл не найден на с�
 class RunnerTest : public test::CheckFixture {
 protected:
     std::vector<std::unique_ptr<ScriptServer>> web;
+    std::chrono::steady_clock::time_point clock{};
+
+    // The clock becomes one the test moves by hand.
+    void useOwnClock()
+    {
+        d.setClock([this] { return clock; });
+    }
+    // A second on, the tray hint held back since the last one goes out.
+    void secondLater()
+    {
+        clock += std::chrono::seconds(1);
+        d.sendHeldTrayHint();
+    }
 
     std::string webFile(const std::string& reply)
     {
@@ -57,10 +70,13 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
 {
     const auto server = listing({{"one.avi", webFile(HttpAnswer("200 OK", "first")), "del.php?f=1", "5"},
                                  {"two.avi", webFile(HttpAnswer("200 OK", "second")), "del.php?f=2", "6"}});
+    useOwnClock();
     setRemMode(1);
     d.setAutoCheck(true);
     queueCheck();
     d.tick();
+    // The hint of the download's end waits out the second since the last.
+    secondLater();
 
     EXPECT_EQ(ops.queuedTasks, "down rem get ");
     EXPECT_EQ(ReadFile(dir.file("one.avi")), "first");
@@ -68,6 +84,7 @@ TEST_F(RunnerTest, OneTickRunsTheCheckTheFirstDownloadAndItsRemoval)
     EXPECT_EQ(ops.opened, std::vector<std::string>{"http://127.0.0.1:8080/uploader/del.php?f=1&close=1"});
     EXPECT_EQ(d.downloadedThisSession(), 1);
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
+    EXPECT_FALSE(timerActive(DownloaderTimer::TrayHint));
     // Each whole arrival is announced once, in the tray if the window is there.
     EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "announce arrivals one.avi"), 1);
     EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
@@ -171,14 +188,15 @@ TEST_F(RunnerTest, OneCheckOfOneFileSetsTheTimersOncePerTick)
         const auto pumps = count("pump");
         // The click: off and on; each tick: its interval, off and on; the
         // download: the progress timer on and off, the automatic check off;
-        // the empty queue: the automatic check follows its switch.
-        EXPECT_LE(timerCalls, 12);
+        // the empty queue: the automatic check follows its switch; the tray
+        // hint held back: its timer's interval, off and on.
+        EXPECT_LE(timerCalls, 15);
         // "get ", "down rem get ", "rem get ", "get ", "".
         EXPECT_LE(taskLists, 5);
         // The rest: the status texts, the grid, the fetch's name, status and
         // bar, "Остановить" and its tray item on and off, the arrival's
         // notice and its end.
-        EXPECT_LE(static_cast<long>(ops.log.size()) - pumps, 43);
+        EXPECT_LE(static_cast<long>(ops.log.size()) - pumps, 46);
         // Two ticks' starts, four status texts each, and one after each task.
         EXPECT_GE(pumps, 15);
         EXPECT_TRUE(timerActive(DownloaderTimer::TaskRunner));
@@ -393,11 +411,9 @@ TEST_F(RunnerTest, FailedFileWaitsForTheUsersCheck)
 // The runner with a clock the test moves by hand.
 class RetryTest : public RunnerTest {
 protected:
-    std::chrono::steady_clock::time_point clock{};
-
     RetryTest()
     {
-        d.setClock([this] { return clock; });
+        useOwnClock();
         setRemMode(1);
     }
     // An automatic check and every task it brings.
@@ -420,9 +436,10 @@ TEST_F(RetryTest, FailedFileArrivesAtTheFirstAutomaticCheckAfterItsPause)
     const auto server = listing({{"late.avi", address, "r", "5"}});
     automaticCheck();
     EXPECT_EQ(ops.messageTexts(), (std::vector<std::string>{kNotFound, kZeroSize}));
+    secondLater();
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0\nЖдут повтора: 1");
 
-    clock += std::chrono::seconds(59);
+    clock += std::chrono::seconds(58);
     automaticCheck();
     EXPECT_EQ(web.front()->requests().size(), 1u);
     EXPECT_EQ(ops.status, "Соединение завершено. Добавлено 0 файлов на закачку (1 после ошибки ждут повтора)");
@@ -432,6 +449,7 @@ TEST_F(RetryTest, FailedFileArrivesAtTheFirstAutomaticCheckAfterItsPause)
     EXPECT_EQ(web.front()->requests().size(), 2u);
     EXPECT_EQ(ReadFile(dir.file("late.avi")), "later");
     EXPECT_EQ(ops.messages.size(), 2u);
+    secondLater();
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 1");
 }
 
@@ -461,6 +479,7 @@ TEST_F(RetryTest, RepeatedFailuresDoubleThePauseUpToAnHourWithoutBoxes)
             d.tick();
         EXPECT_EQ(web.back()->requests().size(), ++tries);
         EXPECT_EQ(ops.messages.size(), boxes);
+        secondLater();
         EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: " + std::to_string(d.downloadedThisSession())
                                     + "\nЖдут повтора: " + std::to_string(d.delivery().waitingCount()));
     }
@@ -477,6 +496,7 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
         "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 900\r\n\r\n" + std::string(300, 'x');
     const auto server = listing({{"a.avi", webFile(HttpAnswer("404 Not Found", "missing")), "r1", "7"},
                                  {"a.avi", webFile(cutShort), "r2", "900"}});
+    useOwnClock();
     setRemMode(1);
     queueCheck();
     d.tick();
@@ -489,6 +509,7 @@ TEST_F(RunnerTest, FailedDownloadDropsTheRemovalAndKeepsTheLocalFile)
     EXPECT_TRUE(ops.opened.empty());
     EXPECT_EQ(ReadFile(dir.file("a.avi")), "mine");
     EXPECT_EQ(d.downloadedThisSession(), 0);
+    secondLater();
     EXPECT_EQ(ops.trayHint, "Vexorama\nЗа сеанс: 0\nЖдут повтора: 2");
     EXPECT_EQ(std::count_if(ops.log.begin(), ops.log.end(),
                             [](const std::string& entry) { return entry.starts_with("announce"); }),

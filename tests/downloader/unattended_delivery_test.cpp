@@ -142,7 +142,8 @@ protected:
 
 private:
     static constexpr DownloaderTimer kTimers[] = {DownloaderTimer::TaskRunner, DownloaderTimer::FetchProgress,
-                                                  DownloaderTimer::AutoCheck, DownloaderTimer::PeriodTyping};
+                                                  DownloaderTimer::AutoCheck, DownloaderTimer::PeriodTyping,
+                                                  DownloaderTimer::TrayHint};
     std::map<DownloaderTimer, std::optional<Clock::time_point>> due_;
     const ScriptServer* listing_ = nullptr;
     const ScriptServer* web_ = nullptr;
@@ -179,6 +180,7 @@ private:
         case DownloaderTimer::FetchProgress: d.showFetchProgress(); break;
         case DownloaderTimer::AutoCheck: d.autoCheckTick(); break;
         case DownloaderTimer::PeriodTyping: d.finishAutoCheckPeriod(); break;
+        case DownloaderTimer::TrayHint: d.sendHeldTrayHint(); break;
         }
         noteConnections();
         return true;

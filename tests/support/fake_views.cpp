@@ -30,6 +30,7 @@ const char* NameOf(DownloaderTimer timer)
     case DownloaderTimer::FetchProgress: return "FetchProgress";
     case DownloaderTimer::AutoCheck: return "AutoCheck";
     case DownloaderTimer::PeriodTyping: return "PeriodTyping";
+    case DownloaderTimer::TrayHint: return "TrayHint";
     }
     return "";
 }
@@ -52,6 +53,7 @@ FakeViews::FakeViews()
     timers_[DownloaderTimer::FetchProgress] = {false, 100};
     timers_[DownloaderTimer::AutoCheck] = {false, 1000};
     timers_[DownloaderTimer::PeriodTyping] = {false, 1000};
+    timers_[DownloaderTimer::TrayHint] = {false, 1000};
 }
 
 std::vector<std::string> FakeViews::messageTexts() const
