@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/tray_icon.h"
+
+#include "app/dbus_menu.h"
+#include "app/desktop_bus.h"
+#include "app/status_notifier_item.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QMenu>
+
+#include <optional>
+#include <utility>
+
+namespace vexo {
+
+namespace {
+
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kItemPath = QStringLiteral("/StatusNotifierItem");
+const QString kMenuPath = QStringLiteral("/MenuBar");
+// Another icon of this process (one left by a test, say) may hold a name.
+constexpr int kServiceNameTries = 16;
+
+} // namespace
+
+TrayIcon::TrayIcon(QObject* parent) : QObject(parent)
+{}
+
+TrayIcon::~TrayIcon()
+{
+    leaveSessionBus();
+}
+
+void TrayIcon::setIcon(const QIcon& icon)
+{
+    icon_ = icon;
+    if (item_)
+        item_->setIcon(icon);
+    if (fallback_)
+        fallback_->setIcon(icon);
+}
+
+void TrayIcon::setToolTip(const QString& text)
+{
+    toolTip_ = text;
+    if (item_)
+        item_->setToolTip(text);
+    if (fallback_)
+        fallback_->setToolTip(text);
+}
+
+void TrayIcon::setContextMenu(QMenu* menu)
+{
+    menu_ = menu;
+    if (fallback_)
+        fallback_->setContextMenu(menu);
+}
+
+QMenu* TrayIcon::contextMenu() const
+{
+    return menu_;
+}
+
+void TrayIcon::show()
+{
+    if (visible_)
+        return;
+    visible_ = true;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        // A desktop shell that restarts, or a tray that comes after the
+        // icon, brings the watcher (back) on the bus.
+        watcher_ = new QDBusServiceWatcher(kWatcher, bus, QDBusServiceWatcher::WatchForRegistration, this);
+        connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { watcherRegistered(); });
+    }
+    if (!(StatusNotifierTrayPresent() && putOnSessionBus()))
+        putInFallback();
+}
+
+QRect TrayIcon::geometry() const
+{
+    return fallback_ ? fallback_->geometry() : QRect();
+}
+
+bool TrayIcon::putOnSessionBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    itemObject_ = new QObject(this);
+    item_ = new StatusNotifierItem(
+        *itemObject_, QDBusObjectPath(menu_ ? kMenuPath : QStringLiteral("/")),
+        [this](QSystemTrayIcon::ActivationReason reason, const QPoint& at) { itemClicked(reason, at); });
+    item_->setIcon(icon_);
+    item_->setToolTip(toolTip_);
+    bool exported = bus.registerObject(kItemPath, itemObject_);
+    if (exported && menu_) {
+        menuObject_ = new QObject(this);
+        new DBusMenu(*menuObject_, *menu_);
+        exported = bus.registerObject(kMenuPath, menuObject_);
+    }
+    for (int n = 1; exported && serviceName_.isEmpty() && n <= kServiceNameTries; ++n) {
+        const QString name =
+            QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(QCoreApplication::applicationPid()).arg(n);
+        if (bus.registerService(name))
+            serviceName_ = name;
+    }
+    if (serviceName_.isEmpty()) {
+        leaveSessionBus();
+        return false;
+    }
+    registerWithWatcher();
+    return true;
+}
+
+void TrayIcon::leaveSessionBus()
+{
+    if (!itemObject_)
+        return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!serviceName_.isEmpty())
+        bus.unregisterService(std::exchange(serviceName_, QString()));
+    bus.unregisterObject(kItemPath);
+    delete std::exchange(itemObject_, nullptr);
+    item_ = nullptr;
+    if (menuObject_) {
+        bus.unregisterObject(kMenuPath);
+        delete std::exchange(menuObject_, nullptr);
+    }
+}
+
+void TrayIcon::registerWithWatcher()
+{
+    // Not waited for: the tray reads the item when it can.
+    QDBusMessage call = QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"), kWatcher,
+                                                       QStringLiteral("RegisterStatusNotifierItem"));
+    call << serviceName_;
+    QDBusConnection::sessionBus().send(call);
+}
+
+void TrayIcon::putInFallback()
+{
+    fallback_ = new QSystemTrayIcon(icon_, this);
+    fallback_->setToolTip(toolTip_);
+    fallback_->setContextMenu(menu_);
+    connect(fallback_, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+    connect(fallback_, &QSystemTrayIcon::messageClicked, this, &TrayIcon::messageClicked);
+    fallback_->show();
+}
+
+void TrayIcon::watcherRegistered()
+{
+    if (item_) {
+        registerWithWatcher();
+        return;
+    }
+    if (!fallback_ || !StatusNotifierTrayPresent())
+        return;
+    delete std::exchange(fallback_, nullptr);
+    if (!putOnSessionBus())
+        putInFallback();
+}
+
+void TrayIcon::itemClicked(QSystemTrayIcon::ActivationReason reason, const QPoint& at)
+{
+    if (reason == QSystemTrayIcon::Context && menu_)
+        menu_->popup(at);
+    emit activated(reason);
+}
+
+void TrayIcon::showMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon kind, int timeoutMs)
+{
+    if (fallback_) {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            fallback_->showMessage(title, text, kind, timeoutMs);
+        return;
+    }
+    if (!item_)
+        return;
+    const std::optional<QDBusMessage> call =
+        DesktopNoticeCall({title, text, timeoutMs, 0, {QStringLiteral("default"), title}, {}});
+    if (!call)
+        return;
+    if (!std::exchange(hearingNotices_, true))
+        HearDesktopNotices(this, SLOT(noticeActionInvoked(uint, QString)), SLOT(noticeClosed(uint, uint)));
+    auto* answer = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(*call), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+        done->deleteLater();
+        const QDBusPendingReply<uint> reply = *done;
+        if (!reply.isError())
+            noticeId_ = reply.value();
+    });
+}
+
+void TrayIcon::noticeActionInvoked(uint id, const QString& key)
+{
+    if (id != 0 && id == noticeId_ && key == QLatin1String("default"))
+        emit messageClicked();
+}
+
+void TrayIcon::noticeClosed(uint id, uint /*reason*/)
+{
+    if (id == noticeId_)
+        noticeId_ = 0;
+}
+
+} // namespace vexo
