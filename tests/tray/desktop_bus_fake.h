@@ -47,6 +47,16 @@ public slots:
         emit StatusNotifierItemRegistered(service);
     }
     void RegisterStatusNotifierHost(const QString&) {}
+    // The fake's own: the desktop's shell restarts, its watcher leaves the
+    // bus, forgetting the items, and comes back.
+    void Restart()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        items_.clear();
+        log_.line(QStringLiteral("restart"));
+        bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    }
     void toolTipChanged() { log_.line(QStringLiteral("tooltip")); }
 
 signals:
