@@ -9,12 +9,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QMenu>
 
-#include <optional>
 #include <utility>
 
 namespace vexo {
@@ -174,38 +171,10 @@ void TrayIcon::itemClicked(QSystemTrayIcon::ActivationReason reason, const QPoin
 
 void TrayIcon::showMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon kind, int timeoutMs)
 {
-    if (fallback_) {
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            fallback_->showMessage(title, text, kind, timeoutMs);
-        return;
-    }
-    if (!item_)
-        return;
-    const std::optional<QDBusMessage> call =
-        DesktopNoticeCall({title, text, timeoutMs, 0, {QStringLiteral("default"), title}, {}});
-    if (!call)
-        return;
-    if (!std::exchange(hearingNotices_, true))
-        HearDesktopNotices(this, SLOT(noticeActionInvoked(uint, QString)), SLOT(noticeClosed(uint, uint)));
-    auto* answer = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(*call), this);
-    connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
-        done->deleteLater();
-        const QDBusPendingReply<uint> reply = *done;
-        if (!reply.isError())
-            noticeId_ = reply.value();
-    });
-}
-
-void TrayIcon::noticeActionInvoked(uint id, const QString& key)
-{
-    if (id != 0 && id == noticeId_ && key == QLatin1String("default"))
-        emit messageClicked();
-}
-
-void TrayIcon::noticeClosed(uint id, uint /*reason*/)
-{
-    if (id == noticeId_)
-        noticeId_ = 0;
+    if (item_)
+        NotifyDesktop(title, text, timeoutMs);
+    else if (fallback_ && QSystemTrayIcon::isSystemTrayAvailable())
+        fallback_->showMessage(title, text, kind, timeoutMs);
 }
 
 } // namespace vexo

@@ -50,8 +50,9 @@ public:
     // Where the icon is on the screen, where its tray tells.
     QRect geometry() const;
 
-    // A balloon beside the icon, or the desktop's notice where the icon is
-    // on the session bus; a click on it is messageClicked(). Nothing where
+    // A balloon beside the icon, a click on which is messageClicked(); where
+    // the icon is on the session bus, a notice of the desktop's notification
+    // service, which the program's callers try first anyway. Nothing where
     // there is no tray to show it.
     void showMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon kind, int timeoutMs);
 
@@ -59,13 +60,7 @@ signals:
     void activated(QSystemTrayIcon::ActivationReason reason);
     void messageClicked();
 
-    // Called by name from the desktop's bus.
-private slots:
-    void noticeActionInvoked(uint id, const QString& key);
-    void noticeClosed(uint id, uint reason);
-
-    // The end of moc's slots, which the compiler does not see.
-private: // NOLINT(readability-redundant-access-specifiers)
+private:
     bool putOnSessionBus();
     void leaveSessionBus();
     void registerWithWatcher();
@@ -84,9 +79,6 @@ private: // NOLINT(readability-redundant-access-specifiers)
     StatusNotifierItem* item_ = nullptr;
     QString serviceName_;
     QDBusServiceWatcher* watcher_ = nullptr;
-    // The number of the last balloon sent to the notification service.
-    uint noticeId_ = 0;
-    bool hearingNotices_ = false;
 
     // The icon elsewhere.
     QSystemTrayIcon* fallback_ = nullptr;

@@ -4,15 +4,15 @@
 // extension have, and org.freedesktop.Notifications reading markup. What
 // the program does with them goes to the log file, one line each:
 //   item SERVICE                the tray icon registered
-//   restart                     the watcher left the bus and came back
+//   left                        the watcher left the bus
 //   tooltip SERVICE             the icon announced a new tool tip
 //   notify APP|ICON|SUMMARY|BODY|desktop-entry=ENTRY|ACTIONS|REPLACED>ANSWERED
 //                               BODY's line breaks as \n; ACTIONS KEY,LABEL,...;
 //                               the numbers of the notice replaced and the answer
 //   desktop_bus_fake LOG_FILE
 // Beside the services' methods it takes InvokeAction(id, key): the user
-// clicks an action of a notice; and the watcher's Restart(): the desktop's
-// shell restarts.
+// clicks an action of a notice; and the watcher's Leave(), Return() and
+// Restart(): the desktop's shell ends, starts, restarts.
 #include "tests/tray/desktop_bus_fake.h"
 
 #include <QCoreApplication>

@@ -47,15 +47,19 @@ public slots:
         emit StatusNotifierItemRegistered(service);
     }
     void RegisterStatusNotifierHost(const QString&) {}
-    // The fake's own: the desktop's shell restarts, its watcher leaves the
-    // bus, forgetting the items, and comes back.
+    // The fake's own: the desktop's shell ends, its watcher leaving the bus
+    // and forgetting the items; it comes back; or both at once.
+    void Leave()
+    {
+        QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        items_.clear();
+        log_.line(QStringLiteral("left"));
+    }
+    void Return() { QDBusConnection::sessionBus().registerService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
     void Restart()
     {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
-        items_.clear();
-        log_.line(QStringLiteral("restart"));
-        bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        Leave();
+        Return();
     }
     void toolTipChanged() { log_.line(QStringLiteral("tooltip")); }
 

@@ -5,12 +5,15 @@
 #include "app/application_setup.h"
 #include "app/desktop_bus_types.h"
 #include "app/main_window.h"
+#include "app/main_window_controls.h"
+#include "app/tray_icon.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -123,6 +126,17 @@ protected:
         return read<T>(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"), name);
     }
 
+    // The desktop's shell: its tray's watcher leaves the bus, comes back, or
+    // both. Told by the fake's own name on the bus, which stays.
+    static void tellTray(const QString& method)
+    {
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        static const QString fake = QDBusConnection::sessionBus().interface()->serviceOwner(watcher).value();
+        const QDBusMessage call =
+            QDBusMessage::createMethodCall(fake, QStringLiteral("/StatusNotifierWatcher"), watcher, method);
+        ASSERT_EQ(QDBusConnection::sessionBus().call(call).type(), QDBusMessage::ReplyMessage);
+    }
+
     // The tray's click: the host calls the icon's Activate.
     void clickIcon()
     {
@@ -230,12 +244,35 @@ TEST_F(StatusNotifierTest, TrayReadsTheTipUnderTheTitleTheErrorLookAndTheMenu)
 TEST_F(StatusNotifierTest, IconRegistersAgainWhenTheTrayComesBack)
 {
     const qsizetype before = count(QStringLiteral("item "));
-    QDBusMessage restart = QDBusMessage::createMethodCall(
-        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
-        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("Restart"));
-    ASSERT_EQ(QDBusConnection::sessionBus().call(restart).type(), QDBusMessage::ReplyMessage);
+    tellTray(QStringLiteral("Restart"));
     EXPECT_TRUE(test::WaitUntil([&] { return count(QStringLiteral("item ")) == before + 1; }, 10s));
     EXPECT_EQ(registeredItem(), item);
+}
+
+// Guards an icon shown while the desktop's tray is not on the bus (a start
+// at login) never reaching the tray when it comes, or reaching it as Qt's
+// item: the icon then moves into the tray as the program's own item, once.
+TEST_F(StatusNotifierTest, IconShownBeforeTheTrayMovesIntoItWhenItComes)
+{
+    window.reset();
+    tellTray(QStringLiteral("Leave"));
+    const struct TrayBack {
+        ~TrayBack() { tellTray(QStringLiteral("Return")); }
+    } trayBack;
+    window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
+    window->showCentred();
+    TrayIcon& icon = *window->controls().trayIcon;
+    ASSERT_TRUE(test::WaitUntil([&] { return icon.isVisible(); }, 10s));
+    EXPECT_FALSE(icon.onSessionBus());
+
+    const qsizetype before = count(QStringLiteral("item "));
+    tellTray(QStringLiteral("Return"));
+    ASSERT_TRUE(test::WaitUntil([&] { return count(QStringLiteral("item ")) == before + 1; }, 10s));
+    EXPECT_TRUE(icon.onSessionBus());
+    item = registeredItem();
+    EXPECT_EQ(readItem<BusToolTip>(QStringLiteral("ToolTip")).title.toStdString(), "Vexorama");
+    test::WaitUntil([] { return false; }, 300ms);
+    EXPECT_EQ(count(QStringLiteral("item ")), before + 1);
 }
 
 // Guards the tool tip sent to the tray at every tick of a download, unchanged:
