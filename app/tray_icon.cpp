@@ -7,8 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QMenu>
 
@@ -18,7 +16,6 @@ namespace vexo {
 
 namespace {
 
-const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
 // Another icon of this process (one left by a test, say) may hold a name.
@@ -69,13 +66,8 @@ void TrayIcon::show()
     if (visible_)
         return;
     visible_ = true;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        // A desktop shell that restarts, or a tray that comes after the
-        // icon, brings the watcher (back) on the bus.
-        watcher_ = new QDBusServiceWatcher(kWatcher, bus, QDBusServiceWatcher::WatchForRegistration, this);
-        connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { watcherRegistered(); });
-    }
+    if (QDBusServiceWatcher* watcher = WatchForStatusNotifierTray(this))
+        connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { watcherRegistered(); });
     if (!(StatusNotifierTrayPresent() && putOnSessionBus()))
         putInFallback();
 }
@@ -110,7 +102,7 @@ bool TrayIcon::putOnSessionBus()
         leaveSessionBus();
         return false;
     }
-    registerWithWatcher();
+    RegisterWithStatusNotifierTray(serviceName_);
     return true;
 }
 
@@ -130,15 +122,6 @@ void TrayIcon::leaveSessionBus()
     }
 }
 
-void TrayIcon::registerWithWatcher()
-{
-    // Not waited for: the tray reads the item when it can.
-    QDBusMessage call = QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"), kWatcher,
-                                                       QStringLiteral("RegisterStatusNotifierItem"));
-    call << serviceName_;
-    QDBusConnection::sessionBus().send(call);
-}
-
 void TrayIcon::putInFallback()
 {
     fallback_ = new QSystemTrayIcon(icon_, this);
@@ -152,7 +135,7 @@ void TrayIcon::putInFallback()
 void TrayIcon::watcherRegistered()
 {
     if (item_) {
-        registerWithWatcher();
+        RegisterWithStatusNotifierTray(serviceName_);
         return;
     }
     if (!fallback_ || !StatusNotifierTrayPresent())

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
-class QDBusServiceWatcher;
 class QMenu;
 
 namespace vexo {
@@ -63,7 +62,6 @@ signals:
 private:
     bool putOnSessionBus();
     void leaveSessionBus();
-    void registerWithWatcher();
     void putInFallback();
     void watcherRegistered();
     void itemClicked(QSystemTrayIcon::ActivationReason reason, const QPoint& at);
@@ -78,7 +76,6 @@ private:
     QObject* menuObject_ = nullptr;
     StatusNotifierItem* item_ = nullptr;
     QString serviceName_;
-    QDBusServiceWatcher* watcher_ = nullptr;
 
     // The icon elsewhere.
     QSystemTrayIcon* fallback_ = nullptr;
