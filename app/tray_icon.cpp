@@ -110,16 +110,13 @@ void TrayIcon::leaveSessionBus()
 {
     if (!itemObject_)
         return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!serviceName_.isEmpty())
-        bus.unregisterService(std::exchange(serviceName_, QString()));
-    bus.unregisterObject(kItemPath);
+        QDBusConnection::sessionBus().unregisterService(std::exchange(serviceName_, QString()));
+    // An object leaves the bus with its deletion; a path another icon holds
+    // stays its own.
     delete std::exchange(itemObject_, nullptr);
     item_ = nullptr;
-    if (menuObject_) {
-        bus.unregisterObject(kMenuPath);
-        delete std::exchange(menuObject_, nullptr);
-    }
+    delete std::exchange(menuObject_, nullptr);
 }
 
 void TrayIcon::putInFallback()
