@@ -95,6 +95,12 @@ QDBusServiceWatcher* WatchForStatusNotifierTray(QObject* parent)
     return new QDBusServiceWatcher(kWatcher, bus, QDBusServiceWatcher::WatchForRegistration, parent);
 }
 
+bool HearStatusNotifierHosts(QObject* receiver, const char* hostRegistered)
+{
+    return QDBusConnection::sessionBus().connect(
+        kWatcher, kWatcherPath, kWatcher, QStringLiteral("StatusNotifierHostRegistered"), receiver, hostRegistered);
+}
+
 std::optional<QDBusMessage> DesktopNoticeCall(const DesktopNotice& notice)
 {
     if (!ServiceRegistered(kNotifications))

@@ -36,6 +36,11 @@ void RegisterWithStatusNotifierTray(const QString& service);
 // None without a session bus.
 QDBusServiceWatcher* WatchForStatusNotifierTray(QObject* parent);
 
+// Connects the tray watcher's signal StatusNotifierHostRegistered() (a tray
+// that comes to a watcher already there) to `receiver`'s slot, given as
+// SLOT() spells it.
+bool HearStatusNotifierHosts(QObject* receiver, const char* hostRegistered);
+
 // A notice for the desktop's notification service.
 struct DesktopNotice {
     QString summary;

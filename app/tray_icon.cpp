@@ -127,14 +127,20 @@ void TrayIcon::putInFallback()
     connect(fallback_, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
     connect(fallback_, &QSystemTrayIcon::messageClicked, this, &TrayIcon::messageClicked);
     fallback_->show();
+    if (!std::exchange(hearingHosts_, true))
+        HearStatusNotifierHosts(this, SLOT(moveIntoBusTray()));
 }
 
 void TrayIcon::watcherRegistered()
 {
-    if (item_) {
+    if (item_)
         RegisterWithStatusNotifierTray(serviceName_);
-        return;
-    }
+    else
+        moveIntoBusTray();
+}
+
+void TrayIcon::moveIntoBusTray()
+{
     if (!fallback_ || !StatusNotifierTrayPresent())
         return;
     delete std::exchange(fallback_, nullptr);

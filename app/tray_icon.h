@@ -25,7 +25,8 @@ class StatusNotifierItem;
 // none) it is a QSystemTrayIcon. Never both: the tray would show two icons.
 // The item registers again when the tray's watcher comes back on the bus
 // (a restarted desktop shell), and a desktop whose tray comes to the bus
-// after the icon was shown gets the item in place of the QSystemTrayIcon.
+// after the icon was shown (its watcher, or the tray itself to a watcher
+// there already) gets the item in place of the QSystemTrayIcon.
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -59,7 +60,12 @@ signals:
     void activated(QSystemTrayIcon::ActivationReason reason);
     void messageClicked();
 
-private:
+    // Called by name from the desktop's bus.
+private slots:
+    void moveIntoBusTray();
+
+    // The end of moc's slots, which the compiler does not see.
+private: // NOLINT(readability-redundant-access-specifiers)
     bool putOnSessionBus();
     void leaveSessionBus();
     void putInFallback();
@@ -79,6 +85,7 @@ private:
 
     // The icon elsewhere.
     QSystemTrayIcon* fallback_ = nullptr;
+    bool hearingHosts_ = false;
 };
 
 } // namespace vexo

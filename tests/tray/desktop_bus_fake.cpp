@@ -11,8 +11,9 @@
 //                               the numbers of the notice replaced and the answer
 //   desktop_bus_fake LOG_FILE
 // Beside the services' methods it takes InvokeAction(id, key): the user
-// clicks an action of a notice; and the watcher's Leave(), Return() and
-// Restart(): the desktop's shell ends, starts, restarts.
+// clicks an action of a notice; the watcher's Leave(), Return() and
+// Restart(): the desktop's shell ends, starts, restarts; and its DropHost()
+// and AddHost(): the tray showing the items goes and comes.
 #include "tests/tray/desktop_bus_fake.h"
 
 #include <QCoreApplication>

@@ -33,7 +33,7 @@ class Watcher : public QObject {
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 public:
     explicit Watcher(Log& log) : log_(log) {}
-    bool hostRegistered() const { return true; }
+    bool hostRegistered() const { return host_; }
     QStringList items() const { return items_; }
     int protocolVersion() const { return 0; }
 
@@ -61,6 +61,13 @@ public slots:
         Leave();
         Return();
     }
+    // The fake's own: the tray that shows the items goes, and comes.
+    void DropHost() { host_ = false; }
+    void AddHost()
+    {
+        host_ = true;
+        emit StatusNotifierHostRegistered();
+    }
     void toolTipChanged() { log_.line(QStringLiteral("tooltip")); }
 
 signals:
@@ -70,6 +77,7 @@ signals:
 private:
     Log& log_;
     QStringList items_;
+    bool host_ = true;
 };
 
 class Notifications : public QObject {
