@@ -36,7 +36,7 @@ public:
     static QStringList iconThemePath() { return {}; }
 
     // Called by name from the desktop's bus.
-public slots:
+public slots: // NOLINT(readability-redundant-access-specifiers)
     uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames, vexo::BusMenuLayout& layout);
     vexo::BusMenuItems GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames);
     QDBusVariant GetProperty(int id, const QString& name);

@@ -62,7 +62,7 @@ public:
     QDBusObjectPath menu() const { return menuPath_; }
 
     // Called by name from the desktop's bus.
-public slots:
+public slots: // NOLINT(readability-redundant-access-specifiers)
     void Activate(int x, int y);
     void SecondaryActivate(int x, int y);
     void ContextMenu(int x, int y);
