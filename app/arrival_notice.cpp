@@ -2,11 +2,11 @@
 #include "app/arrival_notice.h"
 
 #include "app/desktop_bus.h"
+#include "app/tray_icon.h"
 
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QSystemTrayIcon>
 
 #include <utility>
 
@@ -51,12 +51,12 @@ QString ArrivalsBody(const QStringList& names)
     return lines.join(QLatin1Char('\n'));
 }
 
-ArrivalNotice::ArrivalNotice(QSystemTrayIcon& icon) : QObject(&icon), icon_(icon), check_(std::make_shared<Check>())
+ArrivalNotice::ArrivalNotice(TrayIcon& icon) : QObject(&icon), icon_(icon), check_(std::make_shared<Check>())
 {
     // Qt's icon on a tray of the session bus also reports a click on any
     // program's notice as a click on its message: only one on the balloon
     // while it is up counts.
-    connect(&icon, &QSystemTrayIcon::messageClicked, this, [this] {
+    connect(&icon, &TrayIcon::messageClicked, this, [this] {
         if (!std::exchange(balloonUp_, QDeadlineTimer()).hasExpired())
             emit windowAsked();
     });
@@ -114,7 +114,7 @@ void ArrivalNotice::endCheck(bool windowInSight)
     const std::shared_ptr<Check> ended = std::exchange(check_, std::make_shared<Check>());
     if (!ended->unseen || ended->onDesktop || windowInSight)
         return;
-    if (!icon_.isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
+    if (!icon_.isVisible())
         return;
     icon_.showMessage(ArrivalsSummary(ended->names), ArrivalsBody(ended->names), QSystemTrayIcon::Information,
                       kBalloonMs);

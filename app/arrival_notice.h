@@ -8,9 +8,9 @@
 
 #include <memory>
 
-class QSystemTrayIcon;
-
 namespace vexo {
+
+class TrayIcon;
 
 // The notice of one check's arrivals while the window sits in the tray.
 // Through the desktop's notification service it is one notice that each
@@ -22,7 +22,7 @@ namespace vexo {
 class ArrivalNotice : public QObject {
     Q_OBJECT
 public:
-    explicit ArrivalNotice(QSystemTrayIcon& icon);
+    explicit ArrivalNotice(TrayIcon& icon);
     ~ArrivalNotice() override;
 
     // The check's whole list of arrivals now.
@@ -46,7 +46,7 @@ private: // NOLINT(readability-redundant-access-specifiers)
     struct Check;
     void send(const std::shared_ptr<Check>& check);
 
-    QSystemTrayIcon& icon_;
+    TrayIcon& icon_;
     std::shared_ptr<Check> check_;
     // The numbers of this program's notices the desktop still shows.
     QSet<uint> shownIds_;

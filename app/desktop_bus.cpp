@@ -18,6 +18,7 @@ namespace {
 
 const QString kDesktopId = QStringLiteral("io.github.vexorama.Vexorama");
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 // A desktop service that does not answer within this is taken as absent:
@@ -54,9 +55,8 @@ bool StatusNotifierTrayPresent()
 {
     if (!ServiceRegistered(kWatcher))
         return false;
-    QDBusMessage ask =
-        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
-                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     ask << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(ask, QDBus::Block, kAnswerMs);
     return reply.isValid() && reply.value().variant().toBool();
@@ -77,6 +77,28 @@ void WaitForStatusNotifierTray(std::chrono::milliseconds limit)
             wait.quit();
     });
     wait.exec();
+}
+
+void RegisterWithStatusNotifierTray(const QString& service)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kWatcher, kWatcherPath, kWatcher, QStringLiteral("RegisterStatusNotifierItem"));
+    call << service;
+    QDBusConnection::sessionBus().send(call);
+}
+
+QDBusServiceWatcher* WatchForStatusNotifierTray(QObject* parent)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return nullptr;
+    return new QDBusServiceWatcher(kWatcher, bus, QDBusServiceWatcher::WatchForRegistration, parent);
+}
+
+bool HearStatusNotifierHosts(QObject* receiver, const char* hostRegistered)
+{
+    return QDBusConnection::sessionBus().connect(
+        kWatcher, kWatcherPath, kWatcher, QStringLiteral("StatusNotifierHostRegistered"), receiver, hostRegistered);
 }
 
 std::optional<QDBusMessage> DesktopNoticeCall(const DesktopNotice& notice)

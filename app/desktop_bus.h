@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+class QDBusServiceWatcher;
+class QObject;
+
 #include <chrono>
 #include <optional>
 
@@ -18,12 +21,25 @@ namespace vexo {
 // Such trays know no double click: a click activates the icon.
 bool StatusNotifierTrayPresent();
 
-// Qt looks for such a tray once, when the first tray icon is made, and a
-// tray that comes later never gets the icon. A start at login may come
-// before the desktop's tray: this waits, up to `limit`, for the tray's
-// watcher to come on the session bus. At once where it is there already,
-// or where there is no session bus.
+// A start into the tray at login may come before the desktop's tray, and
+// the window would then wait minimised on the taskbar: this waits, up to
+// `limit`, for the tray's watcher to come on the session bus. At once where
+// it is there already, or where there is no session bus.
 void WaitForStatusNotifierTray(std::chrono::milliseconds limit);
+
+// Tells the tray's watcher of the item the program exports under `service`,
+// without waiting for its answer.
+void RegisterWithStatusNotifierTray(const QString& service);
+
+// A watcher, owned by `parent`, that tells when the tray's watcher comes on
+// the session bus (a tray that comes up, a desktop shell that restarts).
+// None without a session bus.
+QDBusServiceWatcher* WatchForStatusNotifierTray(QObject* parent);
+
+// Connects the tray watcher's signal StatusNotifierHostRegistered() (a tray
+// that comes to a watcher already there) to `receiver`'s slot, given as
+// SLOT() spells it.
+bool HearStatusNotifierHosts(QObject* receiver, const char* hostRegistered);
 
 // A notice for the desktop's notification service.
 struct DesktopNotice {

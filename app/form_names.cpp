@@ -5,6 +5,7 @@
 #include "app/server_grid.h"
 #include "app/server_settings_controls.h"
 #include "app/status_bar.h"
+#include "app/tray_icon.h"
 #include "app/window_timer.h"
 
 #include <QAction>
@@ -18,7 +19,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTextEdit>
 

@@ -12,7 +12,6 @@ class QMainWindow;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QSystemTrayIcon;
 class QTabWidget;
 class QTextEdit;
 class QWidget;
@@ -22,6 +21,7 @@ namespace vexo {
 class ArrivalNotice;
 class ServerGrid;
 class StatusBar;
+class TrayIcon;
 class WindowTimer;
 
 // Every widget, menu and timer of the main window.
@@ -98,7 +98,7 @@ struct MainWindowControls {
     QAction* keyItem = nullptr;         // "Ключ"
 
     // Tray icon and its menu
-    QSystemTrayIcon* trayIcon = nullptr;
+    TrayIcon* trayIcon = nullptr;
     QMenu* trayMenu = nullptr;
     QAction* showWindowItem = nullptr;  // "Показать/скрыть"
     QAction* checkServerItem = nullptr; // "Проверить новые файлы"

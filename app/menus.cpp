@@ -3,11 +3,11 @@
 #include "app/hints.h"
 #include "app/main_window_controls.h"
 #include "app/tab_builders.h"
+#include "app/tray_icon.h"
 
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
 namespace vexo {
 
@@ -60,7 +60,7 @@ void BuildMenus(MainWindowControls& c, QWidget* window)
     addKey(c.checkServerItem, QKeySequence(Qt::Key_F5));
     addKey(c.exitItem, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    c.trayIcon = new QSystemTrayIcon(window);
+    c.trayIcon = new TrayIcon(window);
     c.trayIcon->setContextMenu(c.trayMenu);
     c.arrivalNotice = new ArrivalNotice(*c.trayIcon);
 }

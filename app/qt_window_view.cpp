@@ -5,6 +5,7 @@
 #include "app/main_window_controls.h"
 #include "app/program_icon.h"
 #include "app/tab_bar_accessible.h"
+#include "app/tray_icon.h"
 #include "app/tray_notice.h"
 #include "app/window_presence.h"
 
@@ -14,7 +15,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStringList>
-#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
 

@@ -3,9 +3,9 @@
 
 #include "app/after_first_paint.h"
 #include "app/arrival_notice.h"
-#include "app/desktop_bus.h"
 #include "app/main_window_controls.h"
 #include "app/program_icon.h"
+#include "app/tray_icon.h"
 #include "app/tray_notice.h"
 #include "app/window_context.h"
 #include "app/window_presence.h"
@@ -30,13 +30,16 @@
 namespace vexo {
 
 TrayBindings::TrayBindings(WindowContext& context)
-    : QObject(context.controls.window), context_(context), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable),
-      minimisingUnseen_(OnWayland())
+    : QObject(context.controls.window), context_(context), minimisingUnseen_(OnWayland())
 {
+    // The program's own icon on the session bus is a tray Qt may not know of.
+    trayAvailable_ = [this] {
+        return context_.controls.trayIcon->onSessionBus() || QSystemTrayIcon::isSystemTrayAvailable();
+    };
     MainWindowControls& c = context.controls;
     connect(c.showWindowItem, &QAction::triggered, this, context.boundary.guard([this] { bringWindowBack(); }));
     connect(c.exitItem, &QAction::triggered, this, context.boundary.guard([this] { exitProgram(); }));
-    connect(c.trayIcon, &QSystemTrayIcon::activated, this, &TrayBindings::trayActivated);
+    connect(c.trayIcon, &TrayIcon::activated, this, &TrayBindings::trayActivated);
     connect(c.arrivalNotice, &ArrivalNotice::windowAsked, this, context.boundary.guard([this] { bringWindowBack(); }));
     connect(c.arrivalNotice, &ArrivalNotice::folderAsked, this, context.boundary.guard([this] {
         OpenWorkingFolder(context_.session.workingFolder(), context_.views.dialogs);
@@ -55,8 +58,6 @@ void TrayBindings::putInTray()
     if (std::exchange(inTray_, true))
         return;
     MainWindowControls& c = context_.controls;
-    // Asked of the session bus, as Qt asks before it puts the icon there.
-    clickActivates_ = StatusNotifierTrayPresent();
     // One icon for the program, its windows and the tray; decoding it is not free.
     if (QApplication::windowIcon().isNull())
         QApplication::setWindowIcon(ProgramIcon());
@@ -71,7 +72,7 @@ void TrayBindings::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     // A tray on the session bus has no double click: its click shows the
     // window, or hides it into the tray when it is in front.
-    if (clickActivates_ && reason == QSystemTrayIcon::Trigger) {
+    if (context_.controls.trayIcon->onSessionBus() && reason == QSystemTrayIcon::Trigger) {
         context_.boundary.run([this] { toggleWindow(); });
         return;
     }

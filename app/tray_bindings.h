@@ -50,8 +50,6 @@ private:
 
     WindowContext& context_;
     std::function<bool()> trayAvailable_;
-    // The icon sits in a StatusNotifierItem tray, which sends clicks only.
-    bool clickActivates_ = false;
     bool inTray_ = false;
     bool minimisingUnseen_;
     bool toldOfTray_ = false;

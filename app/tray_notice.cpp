@@ -2,9 +2,9 @@
 #include "app/tray_notice.h"
 
 #include "app/desktop_bus.h"
+#include "app/tray_icon.h"
 
 #include <QString>
-#include <QSystemTrayIcon>
 
 namespace vexo {
 
@@ -14,12 +14,12 @@ constexpr int kNoticeMs = 5000;
 
 } // namespace
 
-void ShowTrayNotice(QSystemTrayIcon& icon, const QString& text)
+void ShowTrayNotice(TrayIcon& icon, const QString& text)
 {
     const QString title = QStringLiteral("Vexorama");
     if (NotifyDesktop(title, text, kNoticeMs))
         return;
-    if (!icon.isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
+    if (!icon.isVisible())
         return;
     icon.showMessage(title, text, QSystemTrayIcon::Information, kNoticeMs);
 }

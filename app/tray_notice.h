@@ -2,13 +2,14 @@
 #pragma once
 
 class QString;
-class QSystemTrayIcon;
 
 namespace vexo {
+
+class TrayIcon;
 
 // A notice from the program in the tray: through the desktop's notification
 // service where it has one, otherwise a balloon beside the tray icon, if
 // the icon is in a tray. `text` is plain text.
-void ShowTrayNotice(QSystemTrayIcon& icon, const QString& text);
+void ShowTrayNotice(TrayIcon& icon, const QString& text);
 
 } // namespace vexo

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/tray_bindings.h"
+#include "app/tray_icon.h"
 #include "app/window_timer.h"
 #include "base/local_socket.h"
 #include "base/settings_store.h"

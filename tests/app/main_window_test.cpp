@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/server_grid.h"
 #include "app/status_bar.h"
+#include "app/tray_icon.h"
 #include "app/window_timer.h"
 #include "base/program_version.h"
 #include "base/settings_store.h"
@@ -27,7 +28,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QUrl>
 

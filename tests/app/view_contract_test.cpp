@@ -6,6 +6,7 @@
 #include "app/qt_window_view.h"
 #include "app/server_grid.h"
 #include "app/status_bar.h"
+#include "app/tray_icon.h"
 #include "app/window_builder.h"
 #include "app/window_timer.h"
 #include "decoder/decoder_options.h"
@@ -22,7 +23,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSystemTrayIcon>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/server_grid.h"
 #include "app/status_bar.h"
+#include "app/tray_icon.h"
 #include "app/window_timer.h"
 #include "base/settings_store.h"
 #include "decoder/container_format.h"
@@ -21,7 +22,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
 

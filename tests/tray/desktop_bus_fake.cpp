@@ -4,13 +4,16 @@
 // extension have, and org.freedesktop.Notifications reading markup. What
 // the program does with them goes to the log file, one line each:
 //   item SERVICE                the tray icon registered
+//   left                        the watcher left the bus
 //   tooltip SERVICE             the icon announced a new tool tip
 //   notify APP|ICON|SUMMARY|BODY|desktop-entry=ENTRY|ACTIONS|REPLACED>ANSWERED
 //                               BODY's line breaks as \n; ACTIONS KEY,LABEL,...;
 //                               the numbers of the notice replaced and the answer
 //   desktop_bus_fake LOG_FILE
-// Beside the service's methods it takes InvokeAction(id, key): the user
-// clicks an action of a notice.
+// Beside the services' methods it takes InvokeAction(id, key): the user
+// clicks an action of a notice; the watcher's Leave(), Return() and
+// Restart(): the desktop's shell ends, starts, restarts; and its DropHost()
+// and AddHost(): the tray showing the items goes and comes.
 #include "tests/tray/desktop_bus_fake.h"
 
 #include <QCoreApplication>

@@ -33,7 +33,7 @@ class Watcher : public QObject {
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 public:
     explicit Watcher(Log& log) : log_(log) {}
-    bool hostRegistered() const { return true; }
+    bool hostRegistered() const { return host_; }
     QStringList items() const { return items_; }
     int protocolVersion() const { return 0; }
 
@@ -47,6 +47,27 @@ public slots:
         emit StatusNotifierItemRegistered(service);
     }
     void RegisterStatusNotifierHost(const QString&) {}
+    // The fake's own: the desktop's shell ends, its watcher leaving the bus
+    // and forgetting the items; it comes back; or both at once.
+    void Leave()
+    {
+        QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        items_.clear();
+        log_.line(QStringLiteral("left"));
+    }
+    void Return() { QDBusConnection::sessionBus().registerService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
+    void Restart()
+    {
+        Leave();
+        Return();
+    }
+    // The fake's own: the tray that shows the items goes, and comes.
+    void DropHost() { host_ = false; }
+    void AddHost()
+    {
+        host_ = true;
+        emit StatusNotifierHostRegistered();
+    }
     void toolTipChanged() { log_.line(QStringLiteral("tooltip")); }
 
 signals:
@@ -56,6 +77,7 @@ signals:
 private:
     Log& log_;
     QStringList items_;
+    bool host_ = true;
 };
 
 class Notifications : public QObject {

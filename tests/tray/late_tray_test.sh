@@ -1,7 +1,7 @@
 #!/bin/bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Guards a tray that comes up after a start at login never getting the icon
-# (Qt looks for the session bus's tray once). Run as a Wayland client
+# (the tray on the session bus was looked for once). Run as a Wayland client
 # (with_wayland.sh) of a desktop that comes late (with_desktop_bus.sh with
 # VEXO_DESKTOP_BUS_DELAY): "vexorama --tray" is to register its icon once
 # the tray is there.

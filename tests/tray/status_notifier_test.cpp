@@ -3,14 +3,20 @@
 // session bus (KDE Plasma, GNOME): against desktop_bus_fake, on a bus of
 // the test's own (with_desktop_bus.sh), on a real X display.
 #include "app/application_setup.h"
+#include "app/desktop_bus_types.h"
 #include "app/main_window.h"
+#include "app/main_window_controls.h"
+#include "app/tray_icon.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -18,8 +24,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -87,6 +96,48 @@ protected:
         return QString::fromUtf8(ask.readAllStandardOutput()).simplified();
     }
 
+    // The tray's own connection: what it reads of the icon crosses the bus.
+    static QDBusConnection host()
+    {
+        static const QDBusConnection connection =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("tray-host"));
+        return connection;
+    }
+    QDBusMessage askItem(const QString& path, const QString& interface, const QString& method,
+                         const QVariantList& arguments)
+    {
+        QDBusMessage ask = QDBusMessage::createMethodCall(item, path, interface, method);
+        ask.setArguments(arguments);
+        // The icon answers from this thread's event loop.
+        const QDBusMessage answer = host().call(ask, QDBus::BlockWithGui, 10000);
+        EXPECT_EQ(answer.type(), QDBusMessage::ReplyMessage)
+            << method.toStdString() << ": " << answer.errorMessage().toStdString();
+        return answer;
+    }
+    template <typename T>
+    T read(const QString& path, const QString& interface, const QString& name)
+    {
+        const QDBusMessage answer =
+            askItem(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"), {interface, name});
+        return qdbus_cast<T>(answer.arguments().value(0).value<QDBusVariant>().variant());
+    }
+    template <typename T>
+    T readItem(const QString& name)
+    {
+        return read<T>(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"), name);
+    }
+
+    // The desktop's shell: its tray's watcher leaves the bus, comes back, or
+    // both. Told by the fake's own name on the bus, which stays.
+    static void tellTray(const QString& method)
+    {
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        static const QString fake = QDBusConnection::sessionBus().interface()->serviceOwner(watcher).value();
+        const QDBusMessage call =
+            QDBusMessage::createMethodCall(fake, QStringLiteral("/StatusNotifierWatcher"), watcher, method);
+        ASSERT_EQ(QDBusConnection::sessionBus().call(call).type(), QDBusMessage::ReplyMessage);
+    }
+
     // The tray's click: the host calls the icon's Activate.
     void clickIcon()
     {
@@ -129,6 +180,107 @@ TEST_F(StatusNotifierTest, IconIsTitledVexorama)
 {
     NameApplication();
     EXPECT_EQ(itemProperty(QStringLiteral("Title")), QStringLiteral("variant Vexorama"));
+}
+
+// Guards the tray heading the icon's tool tip with the whole tip (Qt's item)
+// and nothing below, the error look not reaching the tray, and the tray's
+// menu with captions or states other than the program's: the tip is headed
+// "Vexorama" with the tip's lines below, the pictures change with the error
+// look and come back after it, the menu's items have their captions byte for
+// byte, and a click on "Показать/скрыть" there brings the window back.
+TEST_F(StatusNotifierTest, TrayReadsTheTipUnderTheTitleTheErrorLookAndTheMenu)
+{
+    TrayView& tray = window->views().tray;
+    tray.showTrayHint("Vexorama\nЗа сеанс: 1");
+    const BusToolTip tip = readItem<BusToolTip>(QStringLiteral("ToolTip"));
+    EXPECT_EQ(tip.title.toStdString(), "Vexorama");
+    EXPECT_EQ(tip.text.toStdString(), "Vexorama\nЗа сеанс: 1");
+
+    const BusIconPixmaps own = readItem<BusIconPixmaps>(QStringLiteral("IconPixmap"));
+    ASSERT_FALSE(own.isEmpty());
+    for (const BusIconPixmap& pixmap : own)
+        EXPECT_EQ(pixmap.argb.size(), qsizetype(pixmap.width) * pixmap.height * 4) << pixmap.width;
+    const auto samePictures = [&own](const BusIconPixmaps& pixmaps) {
+        return pixmaps.size() == own.size()
+               && std::equal(own.begin(), own.end(), pixmaps.begin(),
+                             [](const BusIconPixmap& a, const BusIconPixmap& b) { return a.argb == b.argb; });
+    };
+    tray.showTrouble("[!] Ошибка соединения");
+    EXPECT_FALSE(samePictures(readItem<BusIconPixmaps>(QStringLiteral("IconPixmap"))));
+    EXPECT_EQ(readItem<BusToolTip>(QStringLiteral("ToolTip")).text.toStdString(),
+              "Vexorama\nЗа сеанс: 1\n[!] Ошибка соединения");
+    tray.clearTrouble();
+    EXPECT_TRUE(samePictures(readItem<BusIconPixmaps>(QStringLiteral("IconPixmap"))));
+
+    const QString menu = readItem<QDBusObjectPath>(QStringLiteral("Menu")).path();
+    const QString dbusmenu = QStringLiteral("com.canonical.dbusmenu");
+    const QDBusMessage answer = askItem(menu, dbusmenu, QStringLiteral("GetLayout"), {0, -1, QStringList()});
+    const auto layout = qdbus_cast<BusMenuLayout>(answer.arguments().value(1));
+    const struct {
+        const char* label;
+        bool enabled;
+        int toggleState; // -1: no check mark
+    } items[] = {{"Показать/скрыть", true, -1},
+                 {"Проверить новые файлы", true, -1},
+                 {"Остановить", false, -1},
+                 {"Автообновление", true, 0},
+                 {"Выход", true, -1}};
+    ASSERT_EQ(layout.children.size(), std::size(items));
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        const QVariantMap& properties = layout.children[qsizetype(i)].properties;
+        EXPECT_EQ(properties.value(QStringLiteral("label")).toString().toStdString(), items[i].label);
+        EXPECT_EQ(properties.value(QStringLiteral("enabled")).toBool(), items[i].enabled) << items[i].label;
+        EXPECT_EQ(properties.value(QStringLiteral("toggle-state"), -1).toInt(), items[i].toggleState) << items[i].label;
+    }
+
+    window->hide();
+    ASSERT_TRUE(test::WaitUntil([this] { return !window->isVisible(); }, 10s));
+    askItem(menu, dbusmenu, QStringLiteral("Event"),
+            {layout.children[0].id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0U});
+    EXPECT_TRUE(test::WaitUntil([this] { return window->isVisible(); }, 10s)) << "the menu did not bring the window";
+}
+
+// Guards the icon gone from the tray for good once the desktop's shell
+// restarts: it registers again with the watcher that came back.
+TEST_F(StatusNotifierTest, IconRegistersAgainWhenTheTrayComesBack)
+{
+    const qsizetype before = count(QStringLiteral("item "));
+    tellTray(QStringLiteral("Restart"));
+    EXPECT_TRUE(test::WaitUntil([&] { return count(QStringLiteral("item ")) == before + 1; }, 10s));
+    EXPECT_EQ(registeredItem(), item);
+}
+
+// Guards an icon shown while the desktop's tray is not on the bus (a start
+// at login) never reaching the tray when it comes, or reaching it as Qt's
+// item: when the tray's watcher comes, or the tray comes to a watcher there
+// already, the icon moves into the tray as the program's own item, once.
+TEST_F(StatusNotifierTest, IconShownBeforeTheTrayMovesIntoItWhenItComes)
+{
+    const struct TrayBack {
+        ~TrayBack()
+        {
+            tellTray(QStringLiteral("Return"));
+            tellTray(QStringLiteral("AddHost"));
+        }
+    } trayBack;
+    for (const auto& [away, back] : {std::pair{"Leave", "Return"}, std::pair{"DropHost", "AddHost"}}) {
+        window.reset();
+        tellTray(QLatin1String(away));
+        window = std::make_unique<MainWindow>(programFolder.path() + "/vexorama", CommandLine{});
+        window->showCentred();
+        TrayIcon& icon = *window->controls().trayIcon;
+        ASSERT_TRUE(test::WaitUntil([&] { return icon.isVisible(); }, 10s)) << away;
+        EXPECT_FALSE(icon.onSessionBus()) << away;
+
+        const qsizetype before = count(QStringLiteral("item "));
+        tellTray(QLatin1String(back));
+        ASSERT_TRUE(test::WaitUntil([&] { return count(QStringLiteral("item ")) == before + 1; }, 10s)) << back;
+        EXPECT_TRUE(icon.onSessionBus()) << back;
+        item = registeredItem();
+        EXPECT_EQ(readItem<BusToolTip>(QStringLiteral("ToolTip")).title.toStdString(), "Vexorama") << back;
+        test::WaitUntil([] { return false; }, 300ms);
+        EXPECT_EQ(count(QStringLiteral("item ")), before + 1) << back;
+    }
 }
 
 // Guards the tool tip sent to the tray at every tick of a download, unchanged:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tray icon on a real X display with a tray host, clicked with xdotool.
 #include "app/main_window.h"
+#include "app/tray_icon.h"
 #include "tests/display_support/display_test.h"
 #include "tests/support/skip_or_fail.h"
 #include "tests/support/temp_dir.h"

@@ -5,6 +5,7 @@
 //   tray_screenshot menu|notice|trouble OUTPUT.png
 // Run it under xvfb-run with trayer installed.
 #include "app/main_window.h"
+#include "app/tray_icon.h"
 #include "tests/display_support/display_test.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
-#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QToolTip>
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/after_first_paint.h"
+#include "app/dbus_menu.h"
 #include "app/main_window.h"
 #include "app/tray_bindings.h"
+#include "app/tray_icon.h"
 #include "base/program_version.h"
 #include "base/settings_store.h"
 #include "tests/support/temp_dir.h"
@@ -272,6 +274,80 @@ TEST(TrayAfterFirstPaintTest, TheIconsComeAfterThePaintOrWithoutOne)
         wait.exec();
         EXPECT_EQ(runs, gone ? 0 : 1) << gone;
     }
+}
+
+// Guards the tray's menu as a tray of the session bus reads it: a caption
+// whose "_" is taken for a mnemonic mark, a check mark or a disabled item
+// lost, a click on a disabled item acting, and a change never told to the
+// tray (or told when nothing changed).
+TEST(BusMenuTest, LayoutKeepsCaptionsAndStatesAndChangesAreTold)
+{
+    const struct {
+        const char* caption;
+        const char* label;
+    } captions[] = {{"Выход", "Выход"}, {"a_b", "a__b"}, {"&Save", "_Save"}, {"Tom && Jerry", "Tom & Jerry"}};
+    for (const auto& one : captions)
+        EXPECT_EQ(BusMenuLabel(QString::fromUtf8(one.caption)), QString::fromUtf8(one.label)) << one.caption;
+
+    QMenu menu;
+    QAction* show = menu.addAction(QString::fromUtf8("Показать/скрыть"));
+    menu.addSeparator();
+    QAction* stop = menu.addAction(QString::fromUtf8("Остановить"));
+    stop->setEnabled(false);
+    QAction* autoCheck = menu.addAction(QString::fromUtf8("Авто_обновление"));
+    autoCheck->setCheckable(true);
+    autoCheck->setChecked(true);
+    QObject exported;
+    DBusMenu bus(exported, menu);
+    BusMenuLayout layout;
+    const uint revision = bus.GetLayout(0, -1, {}, layout);
+    ASSERT_EQ(layout.children.size(), 4);
+    const QVariantMap expected[] = {
+        {{QStringLiteral("label"), QString::fromUtf8("Показать/скрыть")},
+         {QStringLiteral("enabled"), true},
+         {QStringLiteral("visible"), true}},
+        {{QStringLiteral("type"), QStringLiteral("separator")}, {QStringLiteral("visible"), true}},
+        {{QStringLiteral("label"), QString::fromUtf8("Остановить")},
+         {QStringLiteral("enabled"), false},
+         {QStringLiteral("visible"), true}},
+        {{QStringLiteral("label"), QString::fromUtf8("Авто__обновление")},
+         {QStringLiteral("enabled"), true},
+         {QStringLiteral("visible"), true},
+         {QStringLiteral("toggle-type"), QStringLiteral("checkmark")},
+         {QStringLiteral("toggle-state"), 1}},
+    };
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(layout.children[i].properties, expected[i]) << i;
+    const int stopId = layout.children[2].id;
+
+    QList<BusMenuItems> told;
+    QObject::connect(&bus, &DBusMenu::ItemsPropertiesUpdated,
+                     [&told](const BusMenuItems& items, const BusMenuItemKeysList&) { told << items; });
+    stop->setEnabled(true);
+    stop->setEnabled(true);
+    autoCheck->setChecked(false);
+    ASSERT_EQ(told.size(), 2);
+    EXPECT_EQ(told[0].size(), 1);
+    EXPECT_EQ(told[0][0].id, stopId);
+    EXPECT_EQ(told[0][0].properties, QVariantMap({{QStringLiteral("enabled"), true}}));
+    EXPECT_EQ(told[1][0].properties, QVariantMap({{QStringLiteral("toggle-state"), 0}}));
+
+    uint newRevision = 0;
+    QObject::connect(&bus, &DBusMenu::LayoutUpdated, [&newRevision](uint value, int) { newRevision = value; });
+    menu.addAction(QString::fromUtf8("Выход"));
+    EXPECT_GT(newRevision, revision);
+
+    int shown = 0;
+    int stopped = 0;
+    QObject::connect(show, &QAction::triggered, [&shown] { ++shown; });
+    QObject::connect(stop, &QAction::triggered, [&stopped] { ++stopped; });
+    stop->setEnabled(false);
+    bus.Event(layout.children[0].id, QStringLiteral("clicked"), QDBusVariant(0), 0);
+    EXPECT_EQ(bus.EventGroup({{stopId, QStringLiteral("clicked"), QDBusVariant(0), 0}, {999, {}, {}, 0}}),
+              QList<int>({999}));
+    QApplication::processEvents();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(stopped, 0);
 }
 
 } // namespace
