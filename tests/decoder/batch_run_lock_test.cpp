@@ -29,13 +29,13 @@ using test::ContainerBytes;
 using test::FakeViews;
 using test::FileExists;
 using test::FolderNames;
+using test::kPadding;
 using test::PatternBytes;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
 const std::string kBusyText = "Папка занята другой копией программы, ожидание...";
-const std::string kPadding(36000, 'L'); // leading bytes that lift small data over the size filter
 
 // The lock another copy of the program takes on a folder, through a
 // descriptor of its own.

@@ -24,12 +24,11 @@ namespace {
 using test::ContainerBytes;
 using test::FakeViews;
 using test::FileExists;
+using test::kPadding;
 using test::PatternBytes;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
-const std::string kPadding(36000, 'L'); // leading bytes that lift small data over the size filter
 
 class BatchRunTest : public ::testing::Test {
 protected:

@@ -7,6 +7,9 @@
 
 namespace vexo::test {
 
+// Leading bytes that lift small data over the decoder's size filter.
+inline const std::string kPadding(36000, 'L');
+
 // The content of an encoded file: leading bytes, plain ^ key, trailer.
 std::string ContainerBytes(std::string_view plain, std::uint8_t key, std::string_view leading,
                            std::string_view storedName);
