@@ -11,9 +11,10 @@ build=$1
 docs=$2
 bin=$build/bin
 
-# The substitute service, so that the web pages have content.
+# The substitute service with its demo files, so that the web pages have
+# content.
 account=$(mktemp -d)
-"$bin/vexo-server" --folder "$account" --tcp-port 0 --http-port 8080 >/dev/null 2>&1 &
+"$bin/vexo-server" --folder "$account" --demo --tcp-port 0 --http-port 8080 >/dev/null 2>&1 &
 service=$!
 trap 'kill $service 2>/dev/null; rm -rf "$account"' EXIT
 
@@ -30,9 +31,10 @@ on_display 2560x1600 env QT_SCALE_FACTOR=2 "$bin/settings_dialog_screenshot" "$d
 on_display 1280x800 "$bin/tray_screenshot" notice "$docs/tray-notice.png"
 on_display 1280x800 "$bin/tray_screenshot" menu "$docs/tray-menu.png"
 on_display 1280x800 "$bin/tray_screenshot" trouble "$docs/tray-trouble.png"
-# The decoder tab alone, with its option boxes.
+# Every tab side by side, and the decoder tab alone, with its option boxes.
 tabs=$(mktemp -d)
 on_display 1280x800 "$bin/window_screenshots" "$tabs"
+cp "$tabs/window.png" "$docs/window.png"
 cp "$tabs/tab1.png" "$docs/decoder-tab.png"
 rm -rf "$tabs"
 on_display 1280x800 "$bin/window_look_screenshot" font11 "$docs/window-11pt.png"
